@@ -1,0 +1,53 @@
+# Common build settings and helper functions for every Kelvane component.
+
+set(KELVANE_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align
+                     -Wunused -Woverloaded-virtual -Wnull-dereference -Wformat=2)
+if(KELVANE_WERROR)
+  list(APPEND KELVANE_WARNINGS -Werror)
+endif()
+
+if(KELVANE_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
+endif()
+
+# Default visibility is hidden: a shared library exports only what its header marks.
+set(CMAKE_CXX_VISIBILITY_PRESET hidden)
+set(CMAKE_C_VISIBILITY_PRESET hidden)
+set(CMAKE_VISIBILITY_INLINES_HIDDEN ON)
+
+# Shared libraries and programs find each other next to themselves.
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_BUILD_RPATH_USE_ORIGIN ON)
+set(CMAKE_BUILD_RPATH "$ORIGIN")
+set(CMAKE_INSTALL_RPATH "$ORIGIN")
+
+# kelvane_warnings(target): the project's warning set on one target.
+function(kelvane_warnings target)
+  target_compile_options(${target} PRIVATE ${KELVANE_WARNINGS})
+endfunction()
+
+# kelvane_add_test(name SOURCES a.cpp ... LIBS lib ...): one GoogleTest binary,
+# registered with CTest case by case.
+function(kelvane_add_test name)
+  if(NOT KELVANE_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  kelvane_warnings(${name})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+endfunction()
+
+# kelvane_add_benchmark(name SOURCES a.cpp ... LIBS lib ...): a program that prints figures.
+function(kelvane_add_benchmark name)
+  if(NOT KELVANE_BENCHMARKS)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  kelvane_warnings(${name})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+endfunction()

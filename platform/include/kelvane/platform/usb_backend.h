@@ -1,0 +1,74 @@
+// The seam behind the USB stand-in: a backend opens devices by description,
+// and a device moves bytes and modem lines. The simulated devices of sim/ and
+// a real-hardware backend both plug in here.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "kelvane/platform/usb.h"
+
+namespace kv::usb {
+
+// One device as the host sees it. Calls come from one host thread at a time
+// (the stand-in serialises them per device).
+class Device {
+public:
+    virtual ~Device() = default;
+
+    virtual std::string description() const = 0;
+    // The host opened or closed its handle.
+    virtual Status open() { return kOk; }
+    virtual void close() {}
+    virtual Status reset() { return kOk; }
+
+    // Takes bytes from the host; a device may answer at once into its queue.
+    virtual Status write(const uint8_t* data, size_t count, size_t* written) = 0;
+    // Bytes waiting for the host.
+    virtual size_t rxAvailable() = 0;
+    // Hands over up to `count` waiting bytes without waiting; returns how many.
+    virtual size_t read(uint8_t* buffer, size_t count) = 0;
+    // Lets the device work for up to `timeoutMs` or until `wanted` bytes wait.
+    // The default sleeps on the injectable clock a millisecond at a time.
+    virtual void waitForData(size_t wanted, uint32_t timeoutMs);
+
+    virtual Status purge(uint32_t mask);
+    virtual Status setBaudRate(uint32_t baud);
+    virtual Status setDataCharacteristics(uint8_t wordLength, uint8_t stopBits, uint8_t parity);
+    virtual Status setRts(bool level);
+    virtual Status setDtr(bool level);
+    virtual Status modemStatus(uint32_t* status);
+};
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+    // Opens the device whose description is `description` exactly.
+    virtual Status open(const std::string& description, std::shared_ptr<Device>* device) = 0;
+};
+
+// A backend without devices: every open fails with kDeviceNotFound.
+class NullBackend final : public Backend {
+public:
+    Status open(const std::string&, std::shared_ptr<Device>*) override { return kDeviceNotFound; }
+};
+
+// The backend in force. Unless one is installed, the first use picks it from
+// the environment variable KELVANE_USB: "sim:<config>" loads the simulated
+// devices from libkelvane_simusb.so; anything else, or nothing, gives a
+// backend without devices.
+std::shared_ptr<Backend> backend();
+// Installs a backend (nullptr: choose again from the environment). Handles of
+// the previous backend stay valid until closed.
+void setBackend(std::shared_ptr<Backend> b);
+
+// Name of the factory that libkelvane_simusb.so exports:
+//   extern "C" kv::usb::Backend* kelvane_simusb_create(const char* config);
+// The returned backend is owned by the caller.
+inline constexpr const char* kSimBackendLibrary = "libkelvane_simusb.so";
+inline constexpr const char* kSimBackendFactory = "kelvane_simusb_create";
+using SimBackendFactory = Backend* (*)(const char* config);
+
+}  // namespace kv::usb

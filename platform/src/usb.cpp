@@ -1,0 +1,231 @@
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <mutex>
+
+#include "kelvane/platform/clock.h"
+#include "kelvane/platform/usb.h"
+#include "kelvane/platform/usb_backend.h"
+
+namespace kv::usb {
+
+void Device::waitForData(size_t wanted, uint32_t timeoutMs) {
+    Clock& c = clock();
+    const uint32_t start = c.tickCount();
+    while (rxAvailable() < wanted && ticksSince(start, c.tickCount()) < timeoutMs) c.sleep(1);
+}
+
+Status Device::purge(uint32_t mask) {
+    if (mask & kPurgeRx) {
+        uint8_t scratch[256];
+        while (read(scratch, sizeof scratch) > 0) {
+        }
+    }
+    return kOk;
+}
+
+Status Device::setBaudRate(uint32_t) { return kOk; }
+Status Device::setDataCharacteristics(uint8_t, uint8_t, uint8_t) { return kOk; }
+Status Device::setRts(bool) { return kOk; }
+Status Device::setDtr(bool) { return kOk; }
+Status Device::modemStatus(uint32_t* status) {
+    *status = 0;
+    return kOk;
+}
+
+namespace {
+
+struct OpenDevice {
+    std::shared_ptr<Device> device;
+    std::shared_ptr<std::mutex> mutex = std::make_shared<std::mutex>();
+    uint32_t readTimeoutMs = 0;
+};
+
+struct Registry {
+    std::mutex mutex;
+    std::shared_ptr<Backend> backend;
+    std::map<Handle, OpenDevice> open;
+    Handle next = 1;
+};
+
+Registry& registry() {
+    static Registry r;
+    return r;
+}
+
+std::shared_ptr<Backend> backendFromEnvironment() {
+    const char* env = std::getenv("KELVANE_USB");
+    if (env && std::strncmp(env, "sim", 3) == 0 && (env[3] == 0 || env[3] == ':')) {
+        const char* config = env[3] == ':' ? env + 4 : "";
+        void* lib = dlopen(kSimBackendLibrary, RTLD_NOW | RTLD_GLOBAL);
+        if (lib) {
+            auto factory = reinterpret_cast<SimBackendFactory>(dlsym(lib, kSimBackendFactory));
+            if (factory) {
+                if (Backend* b = factory(config)) return std::shared_ptr<Backend>(b);
+            }
+        }
+    }
+    return std::make_shared<NullBackend>();
+}
+
+// Finds an open handle; fills `out` with a copy so the call runs without the registry lock.
+bool lookup(Handle h, OpenDevice& out) {
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    auto it = r.open.find(h);
+    if (it == r.open.end()) return false;
+    out = it->second;
+    return true;
+}
+
+template <typename F>
+Status withDevice(Handle h, F&& f) {
+    OpenDevice d;
+    if (!lookup(h, d)) return kInvalidHandle;
+    std::lock_guard lock(*d.mutex);
+    return f(d);
+}
+
+void updateState(Handle h, const OpenDevice& d) {
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    auto it = r.open.find(h);
+    if (it != r.open.end()) {
+        it->second.readTimeoutMs = d.readTimeoutMs;
+    }
+}
+
+}  // namespace
+
+std::shared_ptr<Backend> backend() {
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    if (!r.backend) r.backend = backendFromEnvironment();
+    return r.backend;
+}
+
+void setBackend(std::shared_ptr<Backend> b) {
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    r.backend = std::move(b);
+}
+
+Status open(const char* text, uint32_t flags, Handle* handle) {
+    if (!handle) return kInvalidParameter;
+    *handle = 0;
+    if (!text || flags != kOpenByDescription) return kDeviceNotFound;
+    std::shared_ptr<Device> device;
+    Status s = backend()->open(text, &device);
+    if (s != kOk) return s;
+    if (!device) return kDeviceNotFound;
+    s = device->open();
+    if (s != kOk) return s;
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    Handle h = r.next++;
+    r.open[h].device = std::move(device);
+    *handle = h;
+    return kOk;
+}
+
+Status close(Handle h) {
+    std::shared_ptr<Device> device;
+    {
+        Registry& r = registry();
+        std::lock_guard lock(r.mutex);
+        auto it = r.open.find(h);
+        if (it == r.open.end()) return kInvalidHandle;
+        device = it->second.device;
+        r.open.erase(it);
+    }
+    device->close();
+    return kOk;
+}
+
+Status read(Handle h, void* buffer, uint32_t count, uint32_t* countRead) {
+    if (countRead) *countRead = 0;
+    if (!buffer && count) return kInvalidParameter;
+    return withDevice(h, [&](OpenDevice& d) {
+        auto* out = static_cast<uint8_t*>(buffer);
+        uint32_t got = 0;
+        Clock& c = clock();
+        const uint32_t start = c.tickCount();
+        while (got < count) {
+            got += static_cast<uint32_t>(d.device->read(out + got, count - got));
+            if (got == count) break;
+            const uint32_t elapsed = ticksSince(start, c.tickCount());
+            if (elapsed >= d.readTimeoutMs) break;
+            d.device->waitForData(count - got, d.readTimeoutMs - elapsed);
+        }
+        if (countRead) *countRead = got;
+        return kOk;
+    });
+}
+
+Status write(Handle h, const void* data, uint32_t count, uint32_t* countWritten) {
+    if (countWritten) *countWritten = 0;
+    if (!data && count) return kInvalidParameter;
+    return withDevice(h, [&](OpenDevice& d) {
+        size_t written = 0;
+        Status s = d.device->write(static_cast<const uint8_t*>(data), count, &written);
+        if (countWritten) *countWritten = static_cast<uint32_t>(written);
+        return s;
+    });
+}
+
+Status resetDevice(Handle h) {
+    return withDevice(h, [](OpenDevice& d) { return d.device->reset(); });
+}
+
+Status setTimeouts(Handle h, uint32_t readMs, uint32_t) {
+    return withDevice(h, [&](OpenDevice& d) {
+        d.readTimeoutMs = readMs;
+        updateState(h, d);
+        return kOk;
+    });
+}
+
+Status purge(Handle h, uint32_t mask) {
+    return withDevice(h, [&](OpenDevice& d) { return d.device->purge(mask); });
+}
+
+Status getQueueStatus(Handle h, uint32_t* rxBytes) {
+    if (!rxBytes) return kInvalidParameter;
+    return withDevice(h, [&](OpenDevice& d) {
+        *rxBytes = static_cast<uint32_t>(d.device->rxAvailable());
+        return kOk;
+    });
+}
+
+Status setBaudRate(Handle h, uint32_t baud) {
+    return withDevice(h, [&](OpenDevice& d) { return d.device->setBaudRate(baud); });
+}
+
+Status setDataCharacteristics(Handle h, uint8_t wordLength, uint8_t stopBits, uint8_t parity) {
+    return withDevice(h, [&](OpenDevice& d) {
+        return d.device->setDataCharacteristics(wordLength, stopBits, parity);
+    });
+}
+
+Status setRts(Handle h) {
+    return withDevice(h, [](OpenDevice& d) { return d.device->setRts(true); });
+}
+Status clrRts(Handle h) {
+    return withDevice(h, [](OpenDevice& d) { return d.device->setRts(false); });
+}
+Status setDtr(Handle h) {
+    return withDevice(h, [](OpenDevice& d) { return d.device->setDtr(true); });
+}
+Status clrDtr(Handle h) {
+    return withDevice(h, [](OpenDevice& d) { return d.device->setDtr(false); });
+}
+
+Status getModemStatus(Handle h, uint32_t* status) {
+    if (!status) return kInvalidParameter;
+    return withDevice(h, [&](OpenDevice& d) { return d.device->modemStatus(status); });
+}
+
+}  // namespace kv::usb

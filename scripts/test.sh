@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds Kelvane twice (plain, and with AddressSanitizer + UndefinedBehaviorSanitizer)
+# with warnings as errors, and runs every test in both builds.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+jobs=$(nproc)
+
+run_build() {
+  local dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVANE_WERROR=ON "$@"
+  cmake --build "$dir" -j "$jobs"
+  ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 600
+}
+
+echo "=== plain build ==="
+run_build build/ci-plain
+echo "=== sanitizer build (ASan + UBSan) ==="
+export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+run_build build/ci-sanitize -DKELVANE_SANITIZE=ON -DKELVANE_BENCHMARKS=OFF
