@@ -1,0 +1,64 @@
+// The MSP430 CPU with the MSP430X extension (20-bit registers and addresses).
+// It executes instructions over a Bus; the chip model owns time, interrupts
+// and peripherals.
+#pragma once
+
+#include <cstdint>
+
+#include "kelvane/sim/bus.h"
+
+namespace kv::sim {
+
+// Status register bits.
+enum : uint16_t {
+    kSrC = 0x0001,
+    kSrZ = 0x0002,
+    kSrN = 0x0004,
+    kSrGie = 0x0008,
+    kSrCpuOff = 0x0010,
+    kSrOscOff = 0x0020,
+    kSrScg0 = 0x0040,
+    kSrScg1 = 0x0080,
+    kSrV = 0x0100,
+};
+
+class Cpu {
+public:
+    // `extended`: the MSP430X instruction set and 20-bit registers.
+    Cpu(Bus& bus, bool extended);
+
+    bool extended() const { return extended_; }
+
+    // Registers R0 (PC) to R15; R2 is SR. Values are 20 bits on an MSP430X CPU
+    // and 16 bits otherwise (writes are masked).
+    uint32_t reg(int n) const { return r_[n & 15]; }
+    void setReg(int n, uint32_t value);
+    uint32_t pc() const { return r_[0]; }
+    void setPc(uint32_t value) { setReg(0, value); }
+    uint16_t sr() const { return static_cast<uint16_t>(r_[2]); }
+    void setSr(uint16_t value) { setReg(2, value); }
+
+    // Executes the instruction at PC (an extension word and its instruction are
+    // one instruction, with all its repeats) and returns its cycles. With
+    // CPUOFF set nothing runs and 0 is returned.
+    int step();
+    // Takes an interrupt: pushes PC and SR, clears SR (keeping SCG0 as the
+    // family does) and loads PC from the vector word. Returns its cycles.
+    int interrupt(uint32_t vectorAddress);
+    // Power-up / PUC state of the CPU: SR = 0, PC from the reset vector 0xFFFE.
+    void reset();
+
+    // Cycles executed since construction.
+    uint64_t cycles() const { return cycles_; }
+    // Instructions executed since construction.
+    uint64_t instructions() const { return instructions_; }
+
+private:
+    Bus& bus_;
+    bool extended_;
+    uint32_t r_[16] = {};
+    uint64_t cycles_ = 0;
+    uint64_t instructions_ = 0;
+};
+
+}  // namespace kv::sim
