@@ -1,0 +1,32 @@
+#include "read_detail.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
+#include "nandrel/image/hex_readers.h"
+
+namespace nandrel {
+
+namespace {
+std::string detail;
+}  // namespace
+
+const std::string& HexReadErrorDetail() {
+    return detail;
+}
+
+void ClearHexReadErrorDetail() {
+    detail.clear();
+}
+
+void SetHexReadErrorDetail(int lineNumber, const char* format, ...) {
+    char text[256];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    detail = lineNumber > 0 ? "Line " + std::to_string(lineNumber) + ": " + text : text;
+}
+
+}  // namespace nandrel
