@@ -1,0 +1,228 @@
+#include "kelvane/core/hex_image_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "hex_format.h"
+
+namespace kv {
+
+namespace {
+
+constexpr std::size_t kMaxSystemErrorText = 1024;
+
+std::string systemErrorText(int error) {
+    std::string text = std::strerror(error);
+    if (text.size() > kMaxSystemErrorText) text.resize(kMaxSystemErrorText);
+    return text;
+}
+
+// Reads one line without its line end; false at the end of the file or on a
+// read error.
+bool readLine(std::FILE* file, std::string* line, bool* failed) {
+    line->clear();
+    int c = std::getc(file);
+    if (c == EOF) {
+        *failed = std::ferror(file) != 0;
+        return false;
+    }
+    while (c != EOF && c != '\n') {
+        line->push_back(static_cast<char>(c));
+        c = std::getc(file);
+    }
+    if (c == EOF && std::ferror(file) != 0) {
+        *failed = true;
+        return false;
+    }
+    if (!line->empty() && line->back() == '\r') line->pop_back();
+    return true;
+}
+
+}  // namespace
+
+CHexImageFile::CHexImageFile(const HexImageBuild& build) : build_(build) {
+    if (build_.runAccumulator) runBuffer_.resize(build_.blockSize);
+}
+
+CHexImageFile::~CHexImageFile() = default;
+
+int CHexImageFile::CriticalError(const char* className, const char* method,
+                                 const std::string& message) {
+    error_ = hex::ReportCriticalError(className, method, message);
+    return 0;
+}
+
+void CHexImageFile::ResetRun() {
+    runAddress_ = 0;
+    runLength_ = 0;
+}
+
+int CHexImageFile::Open(const std::string& fileName, int mode) {
+    ResetRun();
+    blocks_ = std::make_unique<CArrayHexBlock>(build_.blockSize);
+    fileName_ = fileName;
+    if (mode == kModeRead && !ReadFile()) {
+        blocks_.reset();
+        fileName_.clear();
+        ResetRun();
+        return 0;
+    }
+    blocks_->Sort();
+    return 1;
+}
+
+void CHexImageFile::Close() {
+    if (!blocks_) return;
+    FinishFile();
+    blocks_.reset();
+    fileName_.clear();
+}
+
+int CHexImageFile::Write() {
+    return WriteFile() ? 1 : 0;
+}
+
+int CHexImageFile::AddBlock(const std::uint8_t* source, std::uint32_t address, std::uint32_t size) {
+    // The method name in this text is the one the program has always shown.
+    if (!blocks_) return CriticalError("CHexImageFile", "ExtractBlock", "Called while file closed");
+    if (!blocks_->AddData(source, address, size)) {
+        error_ = hex::Format("Unable to add block of size %04X at %04X", size, address);
+        return 0;
+    }
+    return 1;
+}
+
+int CHexImageFile::ExtractBlock(std::uint8_t* destination, std::uint32_t base,
+                                std::uint32_t length) {
+    if (!blocks_) return CriticalError("CHexImageFile", "ExtractBlock", "Called while file closed");
+    for (std::size_t i = 0; i < blocks_->GetSize(); ++i) {
+        CHexBlock* block = blocks_->GetAt(i);
+        if (block == nullptr)
+            return CriticalError("CHexImageFile", "ExtractBlock", "Encountered NULL block");
+        if (!block->Merge(destination, base, length)) {
+            error_ = block->GetLastError();
+            return 0;
+        }
+    }
+    return 1;
+}
+
+CHexBlock* CHexImageFile::GetBlock(std::size_t index) const {
+    return blocks_ ? blocks_->GetAt(index) : nullptr;
+}
+
+std::size_t CHexImageFile::GetBlockCount() const {
+    return blocks_ ? blocks_->GetSize() : 0;
+}
+
+std::uint32_t CHexImageFile::GetStartAddress() const {
+    if (!blocks_ || blocks_->GetSize() == 0) return 0;
+    std::uint32_t lowest = blocks_->GetAt(0)->GetAddress();
+    for (std::size_t i = 1; i < blocks_->GetSize(); ++i) {
+        lowest = std::min(lowest, blocks_->GetAt(i)->GetAddress());
+    }
+    return lowest;
+}
+
+int CHexImageFile::ReadSourceLines() {
+    std::FILE* file = std::fopen(fileName_.c_str(), "r");
+    if (file == nullptr) {
+        error_ = systemErrorText(errno);
+        return 0;
+    }
+    std::string line;
+    std::string lineError;
+    bool failed = false;
+    int number = 0;
+    int result = 1;
+    while (readLine(file, &line, &failed)) {
+        ++number;
+        if (!ParseLine(line, &lineError)) {
+            error_ = hex::Format("Error parsing line %d\n%s\n%s", number, line.c_str(),
+                                 lineError.c_str());
+            result = 0;
+            break;
+        }
+    }
+    if (result && failed) {
+        error_ = systemErrorText(EIO);
+        result = 0;
+    }
+    std::fclose(file);
+    // Data still gathered when the file ends are kept like those of a closed run.
+    if (result && !FlushRun(&lineError)) {
+        error_ = lineError;
+        result = 0;
+    }
+    return result;
+}
+
+int CHexImageFile::FlushRun(std::string* lineError) {
+    if (!build_.runAccumulator || runLength_ == 0) return 1;
+    const std::uint32_t length = runLength_;
+    runLength_ = 0;
+    if (!AddBlock(runBuffer_.data(), runAddress_, length)) {
+        *lineError = error_;
+        return 0;
+    }
+    return 1;
+}
+
+int CHexImageFile::StoreBytes(const std::uint8_t* bytes, std::uint32_t count, std::uint32_t address,
+                              std::string* lineError) {
+    if (count == 0) return 1;
+    if (!build_.runAccumulator || count > build_.blockSize) {
+        if (!FlushRun(lineError)) return 0;
+        if (!AddBlock(bytes, address, count)) {
+            *lineError = error_;
+            return 0;
+        }
+        return 1;
+    }
+    if (runLength_ > 0 &&
+        (runLength_ + count > build_.blockSize || address != runAddress_ + runLength_)) {
+        if (!FlushRun(lineError)) return 0;
+    }
+    if (runLength_ == 0) runAddress_ = address;
+    std::memcpy(runBuffer_.data() + runLength_, bytes, count);
+    runLength_ += count;
+    return 1;
+}
+
+int CHexImageFile::WriteBlocks() {
+    if (!blocks_) return CriticalError(GetClassName(), "WriteBlocks", "Hex block array is NULL");
+    blocks_->Sort();
+    std::string text;
+    std::vector<std::uint8_t> data(build_.blockSize);
+    for (std::size_t i = 0; i < blocks_->GetSize(); ++i) {
+        CHexBlock* block = blocks_->GetAt(i);
+        if (block == nullptr)
+            return CriticalError(GetClassName(), "WriteBlocks", "Hex block is NULL");
+        std::uint32_t copied = 0;
+        data.resize(std::max<std::size_t>(data.size(), block->GetCount()));
+        if (!block->Read(data.data(), static_cast<std::uint32_t>(data.size()), &copied)) {
+            error_ = hex::Format("Error reading block data\n%s", block->GetLastError().c_str());
+            return 0;
+        }
+        WriteBlockText(*block, data.data(), &text);
+    }
+    WriteEndText(&text);
+
+    std::FILE* file = std::fopen(fileName_.c_str(), "w");
+    if (file == nullptr) {
+        error_ = systemErrorText(errno);
+        return 0;
+    }
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    const int writeError = errno;
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed) {
+        error_ = systemErrorText(!written ? writeError : errno);
+        return 0;
+    }
+    return 1;
+}
+
+}  // namespace kv
