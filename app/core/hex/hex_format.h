@@ -5,6 +5,13 @@
 
 namespace kv::hex {
 
+// Appends a byte as two upper-case hexadecimal digits.
+inline void AppendHexByte(std::string* out, unsigned byte) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    out->push_back(kDigits[(byte >> 4) & 0xF]);
+    out->push_back(kDigits[byte & 0xF]);
+}
+
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // Shows the critical-error message box of a class ("<class> Critical Error",

@@ -126,10 +126,11 @@ void CIntelHexFile::WriteBlockText(const CHexBlock& block, const std::uint8_t* d
         unsigned sum = count + ((address >> 8) & 0xFF) + (address & 0xFF);
         *out += hex::Format(":%02X%04X00", count, address & 0xFFFF);
         for (std::uint32_t i = 0; i < count; ++i) {
-            *out += hex::Format("%02X", data[i]);
+            hex::AppendHexByte(out, data[i]);
             sum += data[i];
         }
-        *out += hex::Format("%02X\n", checksum(sum));
+        hex::AppendHexByte(out, checksum(sum));
+        out->push_back('\n');
         data += count;
         address += count;
         remaining -= count;

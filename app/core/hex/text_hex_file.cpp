@@ -98,7 +98,8 @@ void CTextHexFile::WriteBlockText(const CHexBlock& block, const std::uint8_t* da
         haveAddress_ = true;
     }
     for (std::uint32_t i = 0; i < block.GetCount(); ++i) {
-        *out += hex::Format("%02X ", data[i]);
+        hex::AppendHexByte(out, data[i]);
+        out->push_back(' ');
         if (++column_ == 16) {
             out->back() = '\n';
             column_ = 0;
