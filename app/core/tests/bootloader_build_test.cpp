@@ -33,6 +33,7 @@ TEST_F(BootloaderBuild, IntelDataAreaBecomesSixteenByteBlocks) {
     }
     EXPECT_EQ(image.GetBlock(312)->GetCount(), 8u);
     EXPECT_EQ(image.GetStartAddress(), 0x4000u);
+    EXPECT_EQ(image.GetTotalBytes(), 5000u);
     std::vector<std::uint8_t> back(5000);
     ASSERT_EQ(image.ExtractBlock(back.data(), 0x4000, 5000), 1);
     EXPECT_EQ(back, data);

@@ -40,6 +40,8 @@ class CHexImageFile {
 
     CHexBlock* GetBlock(std::size_t index) const;
     std::size_t GetBlockCount() const;
+    // The number of bytes added to the image (0 when closed).
+    std::uint32_t GetTotalBytes() const { return blocks_ ? blocks_->GetTotal() : 0; }
     // The start address of the lowest block, 0 for an image without blocks.
     std::uint32_t GetStartAddress() const;
     std::string GetLastError() const { return error_; }
