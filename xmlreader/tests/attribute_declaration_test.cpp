@@ -1,0 +1,93 @@
+// The parser classes one by one: what the exported interface cannot show (declared types and
+// enumeration values) and the errors that a whole file cannot reach.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "xml_attribute_declaration.h"
+#include "xml_attribute_list_declaration.h"
+#include "xml_element.h"
+#include "xml_element_declaration.h"
+#include "xml_parse_char.h"
+
+namespace {
+
+using caprel::CXML_AttributeDeclaration;
+using caprel::CXML_Object;
+
+// Feeds the text; returns the result of the last step.
+int FeedText(CXML_Object& construct, const std::string& text) {
+    caprel::CXML_ParseChar reader;
+    construct.Reset();
+    int ok = 1;
+    for (const char c : text) {
+        reader.SetChar(c);
+        ok = construct.Parse(reader);
+        if (!ok) break;
+    }
+    return ok;
+}
+
+TEST(AttributeDeclaration, TypesAndDefaults) {
+    CXML_AttributeDeclaration declaration;
+    ASSERT_EQ(FeedText(declaration, "a NMTOKENS #IMPLIED"), 1);
+    EXPECT_TRUE(declaration.IsComplete());
+    EXPECT_EQ(declaration.GetName(), "a");
+    EXPECT_EQ(declaration.GetType(), CXML_AttributeDeclaration::kTypeNmtokens);
+    EXPECT_EQ(declaration.GetDefaultKind(), CXML_AttributeDeclaration::kDefaultImplied);
+
+    ASSERT_EQ(FeedText(declaration, "b ( one |two| three ) #FIXED \"two\""), 1);
+    EXPECT_EQ(declaration.GetType(), CXML_AttributeDeclaration::kTypeEnumeration);
+    EXPECT_EQ(declaration.GetEnumValues(), (std::vector<std::string>{"one", "two", "three"}));
+    EXPECT_EQ(declaration.GetDefaultKind(), CXML_AttributeDeclaration::kDefaultFixed);
+    EXPECT_EQ(declaration.GetDefaultValue(), "two");
+
+    ASSERT_EQ(FeedText(declaration, "c IDREF \"x y\""), 1);
+    EXPECT_EQ(declaration.GetType(), CXML_AttributeDeclaration::kTypeIdref);
+    EXPECT_EQ(declaration.GetDefaultKind(), CXML_AttributeDeclaration::kDefaultValue);
+    EXPECT_EQ(declaration.GetDefaultValue(), "x y");
+}
+
+TEST(AttributeDeclaration, RequiredCompletesOnItsLastLetter) {
+    CXML_AttributeDeclaration declaration;
+    ASSERT_EQ(FeedText(declaration, "a CDATA #REQUIRED"), 1);
+    EXPECT_TRUE(declaration.IsComplete());
+    EXPECT_EQ(declaration.GetDefaultKind(), CXML_AttributeDeclaration::kDefaultRequired);
+}
+
+TEST(Constructs, OpeningsThatOnlyTheirOwnClassChecks) {
+    caprel::CXML_ElementDeclaration element;
+    EXPECT_EQ(FeedText(element, "<!ELEMENTS x>"), 0);
+    EXPECT_EQ(element.GetError(), "XML element declaration must begin with <!ELEMENT");
+    caprel::CXML_AttributeListDeclaration list;
+    EXPECT_EQ(FeedText(list, "<!ATTLISTS x>"), 0);
+    EXPECT_EQ(list.GetError(), "XML attribute list must begin with <!ATTLIST");
+    caprel::CXML_Element tag;
+    EXPECT_EQ(FeedText(tag, "a/>"), 0);
+    EXPECT_EQ(tag.GetError(), "Invalid element start char, expected '<'");
+}
+
+TEST(Constructs, UnknownStateNamesTheClass) {
+    caprel::CXML_ParseChar reader;
+    reader.SetChar('x');
+    caprel::CXML_Element element;
+    element.SetState(999);
+    EXPECT_EQ(element.Parse(reader), 0);
+    EXPECT_EQ(element.GetError(), "Unknown element parsing state");
+    CXML_AttributeDeclaration declaration;
+    declaration.SetState(999);
+    EXPECT_EQ(declaration.Parse(reader), 0);
+    EXPECT_EQ(declaration.GetError(), "Unknown attribute declaration parsing state");
+}
+
+TEST(Constructs, FinishedConstructIgnoresFurtherCharacters) {
+    caprel::CXML_Element element;
+    ASSERT_EQ(FeedText(element, "<a/>"), 1);
+    EXPECT_TRUE(element.IsComplete());
+    caprel::CXML_ParseChar reader;
+    reader.SetChar('!');
+    EXPECT_EQ(element.Parse(reader), 1);
+    EXPECT_TRUE(element.IsComplete());
+}
+
+}  // namespace
