@@ -29,10 +29,7 @@ Result Guarded(Result failed, Call&& call) noexcept {
 extern "C" {
 
 int32_t Open_Caprel(const char* pszPath, intptr_t nCallerValue) {
-    return Guarded(0, [&](CaprelLibrary& lib) {
-        const int32_t opened = lib.Open(pszPath, nCallerValue);
-        return opened;
-    });
+    return Guarded(0, [&](CaprelLibrary& lib) { return lib.Open(pszPath, nCallerValue); });
 }
 
 void Close_Caprel(void) {

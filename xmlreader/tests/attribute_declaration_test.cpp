@@ -3,12 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
+#include "xml_attribute.h"
 #include "xml_attribute_declaration.h"
 #include "xml_attribute_list_declaration.h"
+#include "xml_comment.h"
+#include "xml_doctype.h"
+#include "xml_document.h"
 #include "xml_element.h"
 #include "xml_element_declaration.h"
+#include "xml_header.h"
 #include "xml_parse_char.h"
+#include "xml_token.h"
 
 namespace {
 
@@ -68,16 +75,36 @@ TEST(Constructs, OpeningsThatOnlyTheirOwnClassChecks) {
 }
 
 TEST(Constructs, UnknownStateNamesTheClass) {
+    caprel::CXML_Attribute attribute;
+    CXML_AttributeDeclaration declaration;
+    caprel::CXML_AttributeListDeclaration list;
+    caprel::CXML_Comment comment;
+    caprel::CXML_Header header;
+    caprel::CXML_DocType docType;
+    caprel::CXML_Token token;
+    caprel::CXML_Element element;
+    caprel::CXML_ElementDeclaration elementDeclaration;
+    caprel::CXML_Document document;
+    const std::pair<CXML_Object*, const char*> cases[] = {
+        {&attribute, "Unknown attribute parsing state"},
+        {&declaration, "Unknown attribute declaration parsing state"},
+        {&list, "Unknown attribute list declaration parsing state"},
+        {&comment, "Unknown comment parsing state"},
+        {&header, "Unknown header parsing state"},
+        {&docType, "Unknown header parsing state"},
+        {&token, "Unknown header parsing state"},
+        {&element, "Unknown element parsing state"},
+        {&elementDeclaration, "Unknown element declaration parsing state"},
+        {&document, "Unknown document parsing state"},
+    };
     caprel::CXML_ParseChar reader;
     reader.SetChar('x');
-    caprel::CXML_Element element;
-    element.SetState(999);
-    EXPECT_EQ(element.Parse(reader), 0);
-    EXPECT_EQ(element.GetError(), "Unknown element parsing state");
-    CXML_AttributeDeclaration declaration;
-    declaration.SetState(999);
-    EXPECT_EQ(declaration.Parse(reader), 0);
-    EXPECT_EQ(declaration.GetError(), "Unknown attribute declaration parsing state");
+    for (const auto& [construct, text] : cases) {
+        construct->SetState(999);
+        EXPECT_EQ(construct->Parse(reader), 0) << text;
+        EXPECT_EQ(construct->GetError(), text);
+        EXPECT_EQ(construct->GetState(), CXML_Object::kFailed);
+    }
 }
 
 TEST(Constructs, FinishedConstructIgnoresFurtherCharacters) {

@@ -108,6 +108,8 @@ TEST_F(Document, MissingFileGivesThePlatformText) {
     EXPECT_EQ(Open_Caprel(path.c_str(), 0), 0);
     EXPECT_EQ(LastError(), "No such file or directory");
     EXPECT_EQ(IsOpen_Caprel(), 0);
+    EXPECT_EQ(Open_Caprel(dir.Path().c_str(), 0), 0);
+    EXPECT_EQ(LastError(), "Is a directory");
 }
 
 }  // namespace
