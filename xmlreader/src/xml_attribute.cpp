@@ -1,0 +1,71 @@
+#include "xml_attribute.h"
+
+#include "xml_parse_char.h"
+#include "xml_text.h"
+
+namespace caprel {
+
+CXML_Attribute::CXML_Attribute(std::string name, std::string value)
+    : value_(std::move(value)), defaulted_(1) {
+    name_ = std::move(name);
+    state_ = kComplete;
+}
+
+void CXML_Attribute::Reset() {
+    state_ = kNotStarted;
+    name_.clear();
+    value_.clear();
+}
+
+int CXML_Attribute::UnexpectedCharacter(char c) {
+    return Fail(FormatText("Unexpected '%c' in attribute '%s' definition", c, name_.c_str()));
+}
+
+int CXML_Attribute::Parse(CXML_ParseChar& reader) {
+    if (IsIdle()) return 1;
+    const char c = reader.GetChar();
+    switch (state_) {
+        case kNotStarted:
+            token_.Reset();
+            state_ = 101;
+            return Feed(token_, reader);
+        case 101:
+            if (c == '=') {
+                name_ = token_.GetText();
+                state_ = 103;
+                return 1;
+            }
+            if (!Feed(token_, reader)) return 0;
+            if (token_.IsComplete()) {
+                name_ = token_.GetText();
+                state_ = 102;
+            }
+            return 1;
+        case 102:
+            if (c == '=') {
+                state_ = 103;
+                return 1;
+            }
+            if (reader.IsWhiteSpace()) return 1;
+            return UnexpectedCharacter(c);
+        case 103:
+            if (c == '"') {
+                value_.clear();
+                state_ = 104;
+                return 1;
+            }
+            if (reader.IsWhiteSpace()) return 1;
+            return UnexpectedCharacter(c);
+        case 104:
+            if (c == '"') {
+                state_ = kComplete;
+            } else {
+                value_.push_back(c);
+            }
+            return 1;
+        default:
+            return Fail("Unknown attribute parsing state");
+    }
+}
+
+}  // namespace caprel

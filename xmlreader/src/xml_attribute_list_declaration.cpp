@@ -1,0 +1,65 @@
+#include "xml_attribute_list_declaration.h"
+
+#include "xml_parse_char.h"
+#include "xml_text.h"
+
+namespace caprel {
+
+void CXML_AttributeListDeclaration::Reset() {
+    state_ = kNotStarted;
+    name_.clear();
+    declaration_.reset();
+    declarations_.RemoveAll();
+}
+
+int CXML_AttributeListDeclaration::Parse(CXML_ParseChar& reader) {
+    if (IsIdle()) return 1;
+    switch (state_) {
+        case kNotStarted:
+            token_.Reset();
+            state_ = 101;
+            return Feed(token_, reader);
+        case 101:
+            if (!Feed(token_, reader)) return 0;
+            if (token_.IsComplete()) {
+                if (!EqualsNoCase(token_.GetText(), "<!ATTLIST")) {
+                    return Fail("XML attribute list must begin with <!ATTLIST");
+                }
+                state_ = 102;
+            }
+            return 1;
+        case 102:
+            if (reader.IsWhiteSpace()) return 1;
+            token_.Reset();
+            state_ = 103;
+            return Feed(token_, reader);
+        case 103:
+            if (!Feed(token_, reader)) return 0;
+            if (token_.IsComplete()) {
+                name_ = token_.GetText();
+                state_ = 104;
+            }
+            return 1;
+        case 104:
+            if (reader.IsWhiteSpace()) return 1;
+            if (reader.Is('>')) {
+                state_ = kComplete;
+                return 1;
+            }
+            declaration_ = std::make_unique<CXML_AttributeDeclaration>();
+            declaration_->Reset();
+            state_ = 105;
+            return Feed(*declaration_, reader);
+        case 105:
+            if (!Feed(*declaration_, reader)) return 0;
+            if (declaration_->IsComplete()) {
+                declarations_.Add(std::move(declaration_));
+                state_ = reader.Is('>') ? kComplete : 104;
+            }
+            return 1;
+        default:
+            return Fail("Unknown attribute list declaration parsing state");
+    }
+}
+
+}  // namespace caprel

@@ -1,0 +1,32 @@
+// An ATTLIST declaration of the DTD: the element it applies to and its attribute declarations.
+#ifndef CAPREL_XML_ATTRIBUTE_LIST_DECLARATION_H
+#define CAPREL_XML_ATTRIBUTE_LIST_DECLARATION_H
+
+#include <memory>
+
+#include "xml_attribute_declaration.h"
+#include "xml_object.h"
+#include "xml_object_array.h"
+#include "xml_token.h"
+
+namespace caprel {
+
+class CXML_AttributeListDeclaration : public CXML_Object {
+  public:
+    void Reset() override;
+    int Parse(CXML_ParseChar& reader) override;
+
+    const CXML_ArrayAttributeDeclaration& GetDeclarations() const { return declarations_; }
+
+  private:
+    std::unique_ptr<CXML_AttributeDeclaration> declaration_;
+    CXML_ArrayAttributeDeclaration declarations_;
+    CXML_Token token_;
+};
+
+class CXML_ArrayAttributeListDeclaration : public CXML_ObjectArray<CXML_AttributeListDeclaration> {
+};
+
+}  // namespace caprel
+
+#endif  // CAPREL_XML_ATTRIBUTE_LIST_DECLARATION_H

@@ -1,0 +1,131 @@
+#include "xml_doctype.h"
+
+#include "xml_parse_char.h"
+#include "xml_text.h"
+
+namespace caprel {
+
+void CXML_DocType::Reset() {
+    state_ = kNotStarted;
+    name_.clear();
+    element_.reset();
+    attributeList_.reset();
+    elements_.RemoveAll();
+    attributeLists_.RemoveAll();
+}
+
+const CXML_AttributeListDeclaration* CXML_DocType::FindAttributeList(
+    std::string_view element) const {
+    for (size_t i = 0; i < attributeLists_.GetSize(); ++i) {
+        const CXML_AttributeListDeclaration* list = attributeLists_.GetAt(i);
+        if (list->GetName() == element) return list;
+    }
+    return nullptr;
+}
+
+int CXML_DocType::StartDeclaration(CXML_ParseChar& reader) {
+    const std::string& word = token_.GetText();
+    if (word == "<!ELEMENT") {
+        element_ = std::make_unique<CXML_ElementDeclaration>();
+        state_ = 107;
+        return Start(*element_, "<!ELEMENT", reader);
+    }
+    if (word == "<!ATTLIST") {
+        attributeList_ = std::make_unique<CXML_AttributeListDeclaration>();
+        state_ = 108;
+        return Start(*attributeList_, "<!ATTLIST", reader);
+    }
+    if (word == "<!--") {
+        state_ = 109;
+        return Start(comment_, "<!--", reader);
+    }
+    return Fail("Unrecognized declaration token");
+}
+
+int CXML_DocType::Parse(CXML_ParseChar& reader) {
+    if (IsIdle()) return 1;
+    const bool blank = reader.IsWhiteSpace();
+    switch (state_) {
+        case kNotStarted:
+            token_.Reset();
+            state_ = 101;
+            return Feed(token_, reader);
+        case 101:
+            if (!Feed(token_, reader)) return 0;
+            if (token_.IsComplete()) {
+                if (!EqualsNoCase(token_.GetText(), "<!DOCTYPE")) {
+                    return Fail("XML doctype must begin with <!DOCTYPE");
+                }
+                state_ = 102;
+            }
+            return 1;
+        case 102:
+            if (blank) return 1;
+            token_.Reset();
+            state_ = 103;
+            return Feed(token_, reader);
+        case 103:
+            if (reader.Is('[')) {
+                name_ = token_.GetText();
+                token_.Reset();
+                state_ = 105;
+                return 1;
+            }
+            if (!Feed(token_, reader)) return 0;
+            if (token_.IsComplete()) {
+                name_ = token_.GetText();
+                state_ = 104;
+            }
+            return 1;
+        case 104:
+            if (blank) return 1;
+            if (reader.Is('[')) {
+                token_.Reset();
+                state_ = 105;
+                return 1;
+            }
+            return Fail("Invalid DOCTYPE delimiter");
+        case 105:
+            if (blank) return 1;
+            if (reader.Is(']')) {
+                state_ = 110;
+                return 1;
+            }
+            token_.Reset();
+            state_ = 106;
+            return Feed(token_, reader);
+        case 106:
+            if (!Feed(token_, reader)) return 0;
+            return token_.IsComplete() ? StartDeclaration(reader) : 1;
+        case 107:
+            if (!Feed(*element_, reader)) return 0;
+            if (element_->IsComplete()) {
+                elements_.Add(std::move(element_));
+                state_ = 105;
+            }
+            return 1;
+        case 108:
+            if (!Feed(*attributeList_, reader)) return 0;
+            if (attributeList_->IsComplete()) {
+                attributeLists_.Add(std::move(attributeList_));
+                state_ = 105;
+            }
+            return 1;
+        case 109:
+            if (!Feed(comment_, reader)) return 0;
+            if (comment_.IsComplete()) {
+                comment_.Reset();
+                state_ = 105;
+            }
+            return 1;
+        case 110:
+            if (blank) return 1;
+            if (!reader.Is('>')) return Fail("Unrecognized symbol in !DOCTYPE");
+            state_ = kComplete;
+            return 1;
+        default:
+            return Fail("Unknown header parsing state");
+    }
+}
+
+}  // namespace caprel

@@ -1,0 +1,221 @@
+#include "xml_document.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <system_error>
+#include <vector>
+
+#include "xml_parse_char.h"
+#include "xml_text.h"
+
+namespace caprel {
+
+namespace {
+
+constexpr const char* kOutsideRoot =
+    "Invalid character outside of a DTD, comment, or the root element";
+constexpr const char* kMisplacedProlog = "Improper location for an XML prolog";
+
+// Reads the whole file; false with the platform's description of the failure.
+bool ReadFile(const char* path, std::string& content, std::string& error) {
+    errno = 0;
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file) {
+        error = std::generic_category().message(errno);
+        return false;
+    }
+    char chunk[65536];
+    size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        content.append(chunk, got);
+    const bool failed = std::ferror(file) != 0;
+    const int readError = errno;
+    std::fclose(file);
+    if (failed) {
+        error = std::generic_category().message(readError);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int CXML_Document::Open(const char* path, intptr_t callerValue) {
+    std::string content;
+    std::string error;
+    if (!ReadFile(path, content, error)) return Fail(std::move(error));
+    comment_ = std::make_unique<CXML_Comment>();
+    header_ = std::make_unique<CXML_Header>();
+    docType_ = std::make_unique<CXML_DocType>();
+    root_ = std::make_unique<CXML_Element>();
+    state_ = kNotStarted;
+    if (!Read(content, callerValue)) return 0;
+    return Validate(callerValue);
+}
+
+int CXML_Document::Read(const std::string& content, intptr_t callerValue) {
+    CXML_ParseChar reader(callerValue);
+    size_t begin = 0;
+    int number = 0;
+    while (begin < content.size()) {
+        size_t end = content.find('\n', begin);
+        if (end == std::string::npos) end = content.size();
+        // Text lines end with LF or CR LF; neither is part of the line.
+        size_t stop = end;
+        if (stop > begin && content[stop - 1] == '\r') --stop;
+        reader.SetLine(content.substr(begin, stop - begin), ++number);
+        begin = end + 1;
+
+        const std::string& line = reader.GetLine();
+        int column = 0;
+        bool ok = true;
+        for (const char c : line) {
+            reader.SetColumn(++column);
+            reader.SetChar(c);
+            if (!Parse(reader)) {
+                ok = false;
+                break;
+            }
+        }
+        if (ok) {
+            reader.SetColumn(++column);
+            reader.SetChar('\n');
+            ok = Parse(reader) != 0;
+        }
+        if (!ok) {
+            const std::string inner = TakeError();
+            return Fail(
+                FormatText("Error parsing line %d\n%s\n%s", number, line.c_str(), inner.c_str()));
+        }
+    }
+    return 1;
+}
+
+int CXML_Document::Begin(CXML_Object& construct, std::string_view prefix, CXML_ParseChar& reader,
+                         int next) {
+    state_ = next;
+    return Start(construct, prefix, reader);
+}
+
+int CXML_Document::FeedUntilComplete(CXML_Object& construct, CXML_ParseChar& reader, int next) {
+    if (!Feed(construct, reader)) return 0;
+    if (construct.IsComplete()) state_ = next;
+    return 1;
+}
+
+int CXML_Document::Parse(CXML_ParseChar& reader) {
+    if (IsIdle()) return 1;
+    const char c = reader.GetChar();
+    const bool blank = reader.IsWhiteSpace();
+    switch (state_) {
+        case kNotStarted:
+            if (c != '<')
+                return Fail("XML documents must begin with a header, a DTD, or an element");
+            state_ = 101;
+            return 1;
+        case 101:
+            if (c == '?') return Begin(*header_, "<", reader, 102);
+            if (c == '!') {
+                header_->SetState(kAbsent);
+                state_ = 105;
+                return 1;
+            }
+            header_->SetState(kAbsent);
+            docType_->SetState(kAbsent);
+            return Begin(*root_, "<", reader, 112);
+        case 102:
+            return FeedUntilComplete(*header_, reader, 103);
+        case 103:
+        case 108:
+        case 113:
+            if (blank) return 1;
+            if (c != '<') return Fail(kOutsideRoot);
+            state_ = state_ + 1;
+            return 1;
+        case 104:
+            if (c == '?') return Fail(kMisplacedProlog);
+            if (c == '!') {
+                state_ = 105;
+                return 1;
+            }
+            docType_->SetState(kAbsent);
+            return Begin(*root_, "<", reader, 112);
+        case 105:
+            if (c == '-') return Begin(*comment_, "<!", reader, 106);
+            if (c == 'D') return Begin(*docType_, "<!", reader, 107);
+            return Fail(kOutsideRoot);
+        case 106:
+        case 111:
+        case 116:
+            if (!Feed(*comment_, reader)) return 0;
+            if (comment_->IsComplete()) {
+                comment_->Reset();
+                state_ = state_ == 106 ? 103 : state_ == 111 ? 108 : 113;
+            }
+            return 1;
+        case 107:
+            return FeedUntilComplete(*docType_, reader, 108);
+        case 109:
+            if (c == '?') return Fail(kMisplacedProlog);
+            if (c == '!') {
+                state_ = 110;
+                return 1;
+            }
+            return Begin(*root_, "<", reader, 112);
+        case 110:
+        case 115:
+            if (c != '-') return Fail(kOutsideRoot);
+            return Begin(*comment_, "<!", reader, state_ + 1);
+        case 112:
+            return FeedUntilComplete(*root_, reader, 113);
+        case 114:
+            if (c != '!') return Fail("Improper character");
+            state_ = 115;
+            return 1;
+        default:
+            return Fail("Unknown document parsing state");
+    }
+}
+
+int CXML_Document::Validate(intptr_t /*callerValue*/) {
+    if (!docType_ || !root_) return 1;
+    std::vector<CXML_Element*> pending{root_.get()};
+    while (!pending.empty()) {
+        CXML_Element* element = pending.back();
+        pending.pop_back();
+        const CXML_AttributeListDeclaration* list = docType_->FindAttributeList(element->GetName());
+        // An element without an attribute list is accepted with its whole subtree.
+        if (!list) continue;
+        const CXML_ArrayAttributeDeclaration& declarations = list->GetDeclarations();
+        for (size_t i = 0; i < declarations.GetSize(); ++i) {
+            const CXML_AttributeDeclaration* declaration = declarations.GetAt(i);
+            const bool present = element->FindAttribute(declaration->GetName()) != nullptr;
+            switch (declaration->GetDefaultKind()) {
+                case CXML_AttributeDeclaration::kDefaultRequired:
+                    if (!present) {
+                        const std::string missing =
+                            "missing required attribute value " + declaration->GetName();
+                        return Fail(FormatText("Element %s %s", element->GetName().c_str(),
+                                               missing.c_str()));
+                    }
+                    break;
+                case CXML_AttributeDeclaration::kDefaultValue:
+                    if (!present) {
+                        element->AddDefaultedAttribute(declaration->GetName(),
+                                                       declaration->GetDefaultValue());
+                    }
+                    break;
+                default:
+                    break;
+            }
+        }
+        // Children in document order: the first failure is the first in the file.
+        for (size_t i = element->GetChildCount(); i-- > 0;) {
+            if (CXML_Element* child = element->GetChildElement(i)) pending.push_back(child);
+        }
+    }
+    return 1;
+}
+
+}  // namespace caprel

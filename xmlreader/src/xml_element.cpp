@@ -1,0 +1,204 @@
+#include "xml_element.h"
+
+#include "xml_parse_char.h"
+#include "xml_text.h"
+
+namespace caprel {
+
+CXML_Element::~CXML_Element() {
+    std::vector<std::unique_ptr<CXML_ContentParticle>> doomed;
+    ReleaseDescendants(doomed);
+    while (!doomed.empty()) {
+        std::unique_ptr<CXML_ContentParticle> particle = std::move(doomed.back());
+        doomed.pop_back();
+        if (particle->GetKind() == kElement) {
+            static_cast<CXML_Element*>(particle.get())->ReleaseDescendants(doomed);
+        }
+    }
+}
+
+void CXML_Element::ReleaseDescendants(std::vector<std::unique_ptr<CXML_ContentParticle>>& into) {
+    for (auto& child : children_.Release())
+        into.push_back(std::move(child));
+    if (child_) into.push_back(std::move(child_));
+    open_.clear();
+}
+
+void CXML_Element::Reset() {
+    std::vector<std::unique_ptr<CXML_ContentParticle>> doomed;
+    ReleaseDescendants(doomed);
+    doomed.clear();
+    state_ = kNotStarted;
+    name_.clear();
+    collecting_ = true;
+    line_.clear();
+    lines_.clear();
+    attributes_.RemoveAll();
+    comment_.reset();
+    attribute_.reset();
+}
+
+const CXML_Attribute* CXML_Element::FindAttribute(std::string_view name) const {
+    for (size_t i = 0; i < attributes_.GetSize(); ++i) {
+        const CXML_Attribute* attribute = attributes_.GetAt(i);
+        if (attribute->GetName() == name) return attribute;
+    }
+    return nullptr;
+}
+
+void CXML_Element::AddDefaultedAttribute(std::string name, std::string value) {
+    attributes_.Add(std::make_unique<CXML_Attribute>(std::move(name), std::move(value)));
+}
+
+CXML_Element* CXML_Element::GetChildElement(size_t index) const {
+    CXML_ContentParticle* particle = children_.GetAt(index);
+    return particle->GetKind() == kElement ? static_cast<CXML_Element*>(particle) : nullptr;
+}
+
+void CXML_Element::AppendLine() {
+    lines_.push_back(std::move(line_));
+    line_.clear();
+}
+
+int CXML_Element::Parse(CXML_ParseChar& reader) {
+    if (IsIdle()) return 1;
+    CXML_Element* inner = open_.empty() ? this : open_.back();
+    inner->Step(reader);
+    if (inner->state_ == kChildOpen) open_.push_back(inner->child_.get());
+    // Close every element that this character finished, innermost first; a failure moves its
+    // text up through every open element to this one.
+    while (!open_.empty()) {
+        CXML_Element* finished = open_.back();
+        if (finished->state_ != kComplete && finished->state_ != kFailed) break;
+        open_.pop_back();
+        (open_.empty() ? this : open_.back())->ChildFinished();
+    }
+    return state_ == kFailed ? 0 : 1;
+}
+
+int CXML_Element::ChildFinished() {
+    if (child_->GetState() == kFailed) return FailWith(*child_);
+    children_.Add(std::move(child_));
+    state_ = 105;
+    return 1;
+}
+
+int CXML_Element::Step(CXML_ParseChar& reader) {
+    const char c = reader.GetChar();
+    switch (state_) {
+        case kNotStarted:
+            if (c != '<') return Fail("Invalid element start char, expected '<'");
+            token_.Reset();
+            state_ = 101;
+            return 1;
+        case 101:
+            if (c == '>') {
+                name_ = token_.GetText();
+                collecting_ = true;
+                state_ = 105;
+                return 1;
+            }
+            if (c == '/') {
+                name_ = token_.GetText();
+                state_ = 104;
+                return 1;
+            }
+            if (!Feed(token_, reader)) return 0;
+            if (token_.IsComplete()) {
+                name_ = token_.GetText();
+                state_ = 102;
+            }
+            return 1;
+        case 102:
+            if (reader.IsWhiteSpace()) return 1;
+            if (c == '>') {
+                collecting_ = true;
+                state_ = 105;
+                return 1;
+            }
+            if (c == '/') {
+                state_ = 104;
+                return 1;
+            }
+            attribute_ = std::make_unique<CXML_Attribute>();
+            attribute_->Reset();
+            state_ = 103;
+            return Feed(*attribute_, reader);
+        case 103:
+            if (!Feed(*attribute_, reader)) return 0;
+            if (attribute_->IsComplete()) {
+                attributes_.Add(std::move(attribute_));
+                state_ = 102;
+            }
+            return 1;
+        case 104:
+            if (c != '>') return Fail("Invalid empty element symbol, expected '/>'");
+            state_ = kComplete;
+            return 1;
+        case 105:
+            if (c == '<') {
+                if (collecting_) {
+                    AppendLine();
+                    collecting_ = false;
+                }
+                state_ = 106;
+            } else if (collecting_) {
+                if (c == '\n') {
+                    AppendLine();
+                } else {
+                    line_.push_back(c);
+                }
+            }
+            return 1;
+        case 106:
+            if (c == '!') {
+                if (!comment_) comment_ = std::make_unique<CXML_Comment>();
+                state_ = 107;
+                return Start(*comment_, "<", reader);
+            }
+            if (c == '/') {
+                token_.Reset();
+                state_ = 109;
+                return 1;
+            }
+            child_ = std::make_unique<CXML_Element>();
+            state_ = kChildOpen;
+            return Start(*child_, "<", reader);
+        case 107:
+            if (!Feed(*comment_, reader)) return 0;
+            if (comment_->IsComplete()) {
+                comment_->Reset();
+                state_ = 105;
+            }
+            return 1;
+        case kChildOpen:
+            // Reached only when this element is fed directly while a child is open.
+            if (!Feed(*child_, reader)) return 0;
+            return child_->IsComplete() ? ChildFinished() : 1;
+        case 109:
+            if (c == '>') {
+                if (token_.GetText() != name_) break;
+                state_ = kComplete;
+                return 1;
+            }
+            if (!Feed(token_, reader)) return 0;
+            if (token_.IsComplete()) {
+                if (token_.GetText() != name_) break;
+                state_ = 110;
+            }
+            return 1;
+        case 110:
+            if (c == '>') {
+                state_ = kComplete;
+                return 1;
+            }
+            if (reader.IsWhiteSpace()) return 1;
+            return Fail(FormatText("Invalid character '%c' found prior to '>'", c));
+        default:
+            return Fail("Unknown element parsing state");
+    }
+    return Fail(FormatText("End tag %s does not match start tag %s", token_.GetText().c_str(),
+                           name_.c_str()));
+}
+
+}  // namespace caprel

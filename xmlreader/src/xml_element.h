@@ -1,0 +1,68 @@
+// An element: start tag with attributes, text lines, child elements and comments, end tag.
+#ifndef CAPREL_XML_ELEMENT_H
+#define CAPREL_XML_ELEMENT_H
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "xml_attribute.h"
+#include "xml_comment.h"
+#include "xml_content_particle.h"
+#include "xml_object_array.h"
+#include "xml_token.h"
+
+namespace caprel {
+
+class CXML_ArrayContentParticle : public CXML_ObjectArray<CXML_ContentParticle> {};
+
+class CXML_Element : public CXML_ContentParticle {
+  public:
+    CXML_Element() : CXML_ContentParticle(kElement) {}
+    // Takes the tree apart level by level, so that deep nesting cannot exhaust the stack.
+    ~CXML_Element() override;
+
+    void Reset() override;
+    // Feeds the character to the innermost element still open below this one. Nested elements
+    // are tracked on a list rather than through calls, so that the depth of the file costs no
+    // stack and no time per character.
+    int Parse(CXML_ParseChar& reader) override;
+
+    const std::vector<std::string>& GetLines() const { return lines_; }
+    const CXML_ArrayAttribute& GetAttributes() const { return attributes_; }
+    // The first attribute of that exact name, or null.
+    const CXML_Attribute* FindAttribute(std::string_view name) const;
+    // Appends an attribute that validation adds with its declared default value.
+    void AddDefaultedAttribute(std::string name, std::string value);
+
+    size_t GetChildCount() const { return children_.GetSize(); }
+    CXML_Element* GetChildElement(size_t index) const;
+
+  private:
+    static constexpr int kChildOpen = 108;
+
+    // This element's own state table for one character.
+    int Step(CXML_ParseChar& reader);
+    // The child being parsed has completed or failed.
+    int ChildFinished();
+    void AppendLine();
+    // Moves every owned element below this one into the list, leaving this one childless.
+    void ReleaseDescendants(std::vector<std::unique_ptr<CXML_ContentParticle>>& into);
+
+    bool collecting_ = true;
+    std::string line_;
+    std::vector<std::string> lines_;
+    CXML_ArrayAttribute attributes_;
+    CXML_ArrayContentParticle children_;
+    std::unique_ptr<CXML_Comment> comment_;
+    std::unique_ptr<CXML_Element> child_;
+    std::unique_ptr<CXML_Attribute> attribute_;
+    CXML_Token token_;
+    // Elements open below this one, outermost first; used on the element fed from outside.
+    std::vector<CXML_Element*> open_;
+};
+
+}  // namespace caprel
+
+#endif  // CAPREL_XML_ELEMENT_H

@@ -1,0 +1,46 @@
+#include "xml_header.h"
+
+#include "xml_parse_char.h"
+#include "xml_text.h"
+
+namespace caprel {
+
+void CXML_Header::Reset() {
+    state_ = kNotStarted;
+    text_.clear();
+}
+
+int CXML_Header::Parse(CXML_ParseChar& reader) {
+    if (IsIdle()) return 1;
+    const char c = reader.GetChar();
+    switch (state_) {
+        case kNotStarted:
+            token_.Reset();
+            state_ = 101;
+            return Feed(token_, reader);
+        case 101:
+            if (!Feed(token_, reader)) return 0;
+            if (token_.IsComplete()) {
+                if (!EqualsNoCase(token_.GetText(), "<?xml")) {
+                    return Fail("XML header must begin with <?xml");
+                }
+                state_ = 102;
+            }
+            return 1;
+        case 102:
+            if (c == '?') {
+                state_ = 103;
+            } else {
+                text_.push_back(c);
+            }
+            return 1;
+        case 103:
+            if (c != '>') return Fail("XML header must end with a ?> token");
+            state_ = kComplete;
+            return 1;
+        default:
+            return Fail("Unknown header parsing state");
+    }
+}
+
+}  // namespace caprel

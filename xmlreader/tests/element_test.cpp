@@ -1,0 +1,149 @@
+// Elements and attributes: tags, end tags, attribute syntax, text lines, child order and depth.
+#include <gtest/gtest.h>
+
+#include "caprel/caprel.h"
+#include "test_files.h"
+
+namespace {
+
+using caprel_test::Attribute;
+using caprel_test::ChildNames;
+using caprel_test::LastError;
+using caprel_test::Lines;
+using caprel_test::Name;
+using caprel_test::OpenText;
+using Texts = std::vector<std::string>;
+
+class Element : public ::testing::Test {
+  protected:
+    void TearDown() override { Close_Caprel(); }
+
+    static int32_t Root() { return GetRootElement_Caprel(); }
+};
+
+TEST_F(Element, EndTagMayHaveBlanksBeforeItsAngle) {
+    ASSERT_EQ(OpenText("<a>\n<b></b >\n<c></c\t >\n</a >\n"), 1);
+    EXPECT_EQ(ChildNames(Root()), (Texts{"b", "c"}));
+}
+
+TEST_F(Element, EndTagWithASecondWordFails) {
+    EXPECT_EQ(OpenText("<a></a extra>"), 0);
+    EXPECT_EQ(LastError(),
+              "Error parsing line 1\n<a></a extra>\nInvalid character 'e' found prior to '>'");
+}
+
+TEST_F(Element, EndTagMustMatch) {
+    EXPECT_EQ(OpenText("<a><b></c></a>"), 0);
+    EXPECT_EQ(LastError(),
+              "Error parsing line 1\n<a><b></c></a>\nEnd tag c does not match start tag b");
+    EXPECT_EQ(OpenText("<a><b></bb ></a>"), 0);
+    EXPECT_EQ(LastError(),
+              "Error parsing line 1\n<a><b></bb ></a>\nEnd tag bb does not match start tag b");
+}
+
+TEST_F(Element, EmptyElementNeedsSlashAngle) {
+    EXPECT_EQ(OpenText("<a><b/ ></a>"), 0);
+    EXPECT_EQ(LastError(),
+              "Error parsing line 1\n<a><b/ ></a>\nInvalid empty element symbol, expected '/>'");
+}
+
+TEST_F(Element, MissingEndTagAtEndOfFileIsAccepted) {
+    ASSERT_EQ(OpenText("<a>\n<b x=\"1\">\n"), 1);
+    EXPECT_EQ(ChildNames(Root()), Texts{});
+    ASSERT_EQ(OpenText("<a>\n<b x=\"1\"/>\n"), 1);
+    EXPECT_EQ(ChildNames(Root()), (Texts{"b"}));
+}
+
+TEST_F(Element, AttributeValueInSingleQuotesFails) {
+    EXPECT_EQ(OpenText("<a x='1'/>"), 0);
+    EXPECT_EQ(LastError(),
+              "Error parsing line 1\n<a x='1'/>\nUnexpected ''' in attribute 'x' definition");
+    EXPECT_EQ(OpenText("<a x y=\"1\"/>"), 0);
+    EXPECT_EQ(LastError(),
+              "Error parsing line 1\n<a x y=\"1\"/>\nUnexpected 'y' in attribute 'x' definition");
+}
+
+TEST_F(Element, AttributeSpellings) {
+    ASSERT_EQ(OpenText("<a x=\"1\" y = \"two words\"\tz=\"\" w=\"a\nb\" x=\"again\"/>"), 1);
+    EXPECT_EQ(Attribute(Root(), "x"), "1");
+    EXPECT_EQ(Attribute(Root(), "y"), "two words");
+    EXPECT_EQ(Attribute(Root(), "z"), "");
+    // A value running over a line end keeps the line feed.
+    EXPECT_EQ(Attribute(Root(), "w"), "a\nb");
+    EXPECT_EQ(Attribute(Root(), "X"), "<failed>");
+    EXPECT_EQ(LastError(), "Attribute X not found");
+}
+
+TEST_F(Element, TextLinesBeforeTheFirstMarkup) {
+    ASSERT_EQ(OpenText("<r>\n"
+                       "<one>word</one>\n"
+                       "<empty></empty>\n"
+                       "<none/>\n"
+                       "<four>\n"
+                       "first line\n"
+                       "\tsecond  line \n"
+                       "  </four>\n"
+                       "<mixed>before<child/>after\n"
+                       "more</mixed>\n"
+                       "</r>\n"),
+              1);
+    const int32_t root = Root();
+    EXPECT_EQ(Lines(GetFirstNamedChildElement_Caprel(root, "one")), (Texts{"word"}));
+    EXPECT_EQ(Lines(GetFirstNamedChildElement_Caprel(root, "empty")), (Texts{""}));
+    EXPECT_EQ(Lines(GetFirstNamedChildElement_Caprel(root, "none")), Texts{});
+    EXPECT_EQ(Lines(GetFirstNamedChildElement_Caprel(root, "four")),
+              (Texts{"", "first line", "\tsecond  line ", "  "}));
+    EXPECT_EQ(Lines(GetFirstNamedChildElement_Caprel(root, "mixed")), (Texts{"before"}));
+}
+
+TEST_F(Element, CommentsInsideAreNeitherChildrenNorText) {
+    ASSERT_EQ(OpenText("<r><!-- first --><a/>\n<!-- between\n lines --><b/></r>"), 1);
+    EXPECT_EQ(ChildNames(Root()), (Texts{"a", "b"}));
+    EXPECT_EQ(Lines(Root()), (Texts{""}));
+    EXPECT_EQ(OpenText("<r><!--x--></r>"), 0);
+    EXPECT_EQ(LastError(),
+              "Error parsing line 1\n<r><!--x--></r>\nXML comment must begin with <!--");
+}
+
+TEST_F(Element, ChildrenInDocumentOrderAtEveryLevel) {
+    ASSERT_EQ(OpenText("<r><a><a1/><a2/></a><b/><a><a3/></a></r>"), 1);
+    EXPECT_EQ(ChildNames(Root()), (Texts{"a", "b", "a"}));
+    const int32_t first = GetFirstChildElement_Caprel(Root());
+    EXPECT_EQ(ChildNames(first), (Texts{"a1", "a2"}));
+    const int32_t second = GetNextNamedChildElement_Caprel(Root(), first, "a");
+    EXPECT_EQ(ChildNames(second), (Texts{"a3"}));
+}
+
+TEST_F(Element, DeepNestingParsesValidatesAndCloses) {
+    constexpr int kDepth = 100000;
+    std::string text = "<!DOCTYPE e [ <!ATTLIST e d CDATA \"x\" > ]>\n";
+    for (int i = 0; i < kDepth; ++i)
+        text += "<e>";
+    text += "\n";
+    for (int i = 0; i < kDepth; ++i)
+        text += "</e>";
+    ASSERT_EQ(OpenText(text), 1) << LastError();
+    int32_t element = Root();
+    int depth = 1;
+    for (int32_t child = GetFirstChildElement_Caprel(element); child != -1;
+         child = GetFirstChildElement_Caprel(element)) {
+        element = child;
+        ++depth;
+    }
+    EXPECT_EQ(depth, kDepth);
+    EXPECT_EQ(Attribute(element, "d"), "x");
+    Close_Caprel();
+}
+
+TEST_F(Element, DeepNestingThatFailsReportsTheInnerText) {
+    constexpr int kDepth = 100000;
+    std::string text;
+    for (int i = 0; i < kDepth; ++i)
+        text += "<e>";
+    text += "\n<e x='1'/>\n";
+    EXPECT_EQ(OpenText(text), 0);
+    EXPECT_EQ(LastError(),
+              "Error parsing line 2\n<e x='1'/>\nUnexpected ''' in attribute 'x' definition");
+}
+
+}  // namespace
