@@ -62,7 +62,8 @@ const char* const kTexts[kErrorCount] = {
     "Invalid SPMA key was sent to the target device - Device locked.",
     "Device does not accept any further SPMA keys - Device locked.",
     "Pod firmware erased - Bootloader active.",
-    "Could not find pod on specified port.",
+    "Could not find pod on sp"
+    "ecified port.",
     "Pod is already in use.",
     "EEM polling thread is still or already active.",
     "Could not terminate EEM polling thread.",

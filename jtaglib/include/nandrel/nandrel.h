@@ -13,6 +13,7 @@
 #ifndef NANDREL_NANDREL_H
 #define NANDREL_NANDREL_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 #define NANDREL_API __attribute__((visibility("default")))
@@ -285,6 +286,9 @@ NANDREL_API int32_t Nandrel_EEM_ReadSequencerState(NANDREL_HANDLE target, uint32
 }
 
 static_assert(sizeof(DeviceRecord) == 70, "DeviceRecord is 70 packed bytes");
+static_assert(offsetof(DeviceRecord, name) == 4 && offsetof(DeviceRecord, mainStart) == 36 &&
+                  offsetof(DeviceRecord, ramStart) == 58 && offsetof(DeviceRecord, mainEnd) == 66,
+              "DeviceRecord field offsets");
 static_assert(sizeof(VoltageFeatureRecord) == 16, "VoltageFeatureRecord is 16 bytes");
 #endif
 
