@@ -39,6 +39,11 @@ TEST_F(Handles, NullHandlesFailWithTheirFamilyText) {
     EXPECT_STREQ(Nandrel_GetLastModuleError(), "NULL port");
     EXPECT_STREQ(Nandrel_GetLastInterfaceError(nullptr), "NULL interface");
     EXPECT_STREQ(Nandrel_GetLastPortError(nullptr), "NULL port");
+    EXPECT_EQ(Nandrel_GetInterfaceVersion(nullptr), nullptr);
+    EXPECT_EQ(Nandrel_GetPortSerialNumber(nullptr), nullptr);
+    uint32_t length = 9;
+    EXPECT_EQ(Nandrel_QueryInterfaceFeature(nullptr, 1, nullptr, 0, &length), 0);
+    EXPECT_EQ(length, 0u);
     EXPECT_EQ(Nandrel_OpenJTAG(nullptr), 0);
     EXPECT_EQ(Nandrel_EEM_ReadSequencerState(nullptr, nullptr), 0);
     EXPECT_EQ(Nandrel_GetLastTargetErrorNumber(nullptr), 0);
