@@ -1,0 +1,239 @@
+// Exported target functions whose work (JTAG link, identification, memory,
+// flash, run control, EEM) the library does not carry out yet: each checks its
+// handle and the arguments it can, then fails with error 34.
+#include "error_table.h"
+#include "exports_common.h"
+
+using namespace nandrel;
+
+namespace {
+
+constexpr uint32_t kDeviceTableSize = 92;
+
+int32_t notAvailable(NANDREL_HANDLE target, const char* name) {
+    return guarded(0, [&] {
+        CTargetJTAG* t = targetOf(target);
+        if (!t) return 0;
+        t->Fail(std::string(name) + " not implemented");
+        return t->SetError(kErrNotSupported);
+    });
+}
+
+int32_t badParameter(NANDREL_HANDLE target) {
+    CTargetJTAG* t = targetOf(target);
+    return t ? t->SetError(kErrParameter) : 0;
+}
+
+}  // namespace
+
+#define NANDREL_NOT_AVAILABLE(name) notAvailable(target, #name)
+
+extern "C" {
+
+int32_t Nandrel_OpenJTAG(NANDREL_HANDLE target) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_OpenJTAG);
+}
+
+int32_t Nandrel_CloseJTAG(NANDREL_HANDLE target, int32_t) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_CloseJTAG);
+}
+
+int32_t Nandrel_ResetJTAGTAP(NANDREL_HANDLE target) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_ResetJTAGTAP);
+}
+
+int32_t Nandrel_Identify(NANDREL_HANDLE target, DeviceRecord* record, uint32_t recordSize,
+                         int32_t) {
+    if (!record || recordSize < sizeof(DeviceRecord)) return badParameter(target);
+    return NANDREL_NOT_AVAILABLE(Nandrel_Identify);
+}
+
+int32_t Nandrel_Device(NANDREL_HANDLE target, int32_t deviceIndex, DeviceRecord* record,
+                       uint32_t recordSize) {
+    if (deviceIndex < 1 || static_cast<uint32_t>(deviceIndex) >= kDeviceTableSize || !record ||
+        recordSize < sizeof(DeviceRecord))
+        return badParameter(target);
+    return NANDREL_NOT_AVAILABLE(Nandrel_Device);
+}
+
+int32_t Nandrel_Configure(NANDREL_HANDLE target, int32_t, int32_t) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_Configure);
+}
+
+int32_t Nandrel_VCC(NANDREL_HANDLE target, int32_t) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_VCC);
+}
+
+int32_t Nandrel_Reset(NANDREL_HANDLE target, int32_t, int32_t, int32_t) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_Reset);
+}
+
+int32_t Nandrel_ReadRegisters(NANDREL_HANDLE target, uint32_t* registers, int32_t mask) {
+    if (!registers || mask == 0) return badParameter(target);
+    return NANDREL_NOT_AVAILABLE(Nandrel_ReadRegisters);
+}
+
+int32_t Nandrel_WriteRegisters(NANDREL_HANDLE target, const uint32_t* registers, int32_t mask) {
+    if (!registers || mask == 0) return badParameter(target);
+    return NANDREL_NOT_AVAILABLE(Nandrel_WriteRegisters);
+}
+
+int32_t Nandrel_ReadRegister(NANDREL_HANDLE target, int32_t, uint32_t* value) {
+    if (!value) return badParameter(target);
+    return NANDREL_NOT_AVAILABLE(Nandrel_ReadRegister);
+}
+
+int32_t Nandrel_WriteRegister(NANDREL_HANDLE target, int32_t, uint32_t) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_WriteRegister);
+}
+
+int32_t Nandrel_Breakpoint(NANDREL_HANDLE target, int32_t, uint32_t) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_Breakpoint);
+}
+
+int32_t Nandrel_Run(NANDREL_HANDLE target, int32_t, int32_t) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_Run);
+}
+
+int32_t Nandrel_State(NANDREL_HANDLE target, int32_t*, int32_t, uint32_t*) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_State);
+}
+
+int32_t Nandrel_Secure(NANDREL_HANDLE target) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_Secure);
+}
+
+int32_t Nandrel_Erase(NANDREL_HANDLE target, int32_t, uint32_t, uint32_t) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_Erase);
+}
+
+int32_t Nandrel_ReadMemory(NANDREL_HANDLE target, uint32_t, uint8_t*, uint32_t) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_ReadMemory);
+}
+
+int32_t Nandrel_WriteMemory(NANDREL_HANDLE target, uint32_t, const uint8_t*, uint32_t) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_WriteMemory);
+}
+
+int32_t Nandrel_VerifyMem(NANDREL_HANDLE target, uint32_t, uint32_t, const uint8_t*) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_VerifyMem);
+}
+
+int32_t Nandrel_EraseCheck(NANDREL_HANDLE target, uint32_t, uint32_t) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_EraseCheck);
+}
+
+int32_t Nandrel_ProgramFile(NANDREL_HANDLE target, const char*, int32_t, int32_t) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_ProgramFile);
+}
+
+int32_t Nandrel_VerifyFile(NANDREL_HANDLE target, const char*) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_VerifyFile);
+}
+
+int32_t Nandrel_ReadOutFile(NANDREL_HANDLE target, const char*, int32_t fileType, uint32_t,
+                            uint32_t) {
+    if (fileType != 1 && fileType != 2) {
+        targetOf(target);
+        return 0;
+    }
+    return NANDREL_NOT_AVAILABLE(Nandrel_ReadOutFile);
+}
+
+int32_t Nandrel_OpenEEM(NANDREL_HANDLE target) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_OpenEEM);
+}
+
+int32_t Nandrel_CloseEEM(NANDREL_HANDLE target) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_CloseEEM);
+}
+
+int32_t Nandrel_ReadRegisterEEM(NANDREL_HANDLE target, uint32_t, uint32_t* value) {
+    if (value) *value = 0;
+    if (!value) return badParameter(target);
+    return NANDREL_NOT_AVAILABLE(Nandrel_ReadRegisterEEM);
+}
+
+int32_t Nandrel_WriteRegisterEEM(NANDREL_HANDLE target, uint32_t, uint32_t) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_WriteRegisterEEM);
+}
+
+int32_t Nandrel_GetClockControlModuleNames(NANDREL_HANDLE target, int32_t deviceIndex,
+                                           void** names) {
+    if (!names || !*names || deviceIndex < 0 ||
+        static_cast<uint32_t>(deviceIndex) >= kDeviceTableSize)
+        return badParameter(target);
+    return NANDREL_NOT_AVAILABLE(Nandrel_GetClockControlModuleNames);
+}
+
+int32_t Nandrel_EEM_Init(NANDREL_HANDLE target, NandrelEemCallback, uint32_t,
+                         const EemMessageNumbers*) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_EEM_Init);
+}
+
+int32_t Nandrel_EEM_SetBreakpoint(NANDREL_HANDLE target, uint16_t*, const BreakpointRecord*) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_EEM_SetBreakpoint);
+}
+
+int32_t Nandrel_EEM_GetBreakpoint(NANDREL_HANDLE target, uint16_t, BreakpointRecord*) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_EEM_GetBreakpoint);
+}
+
+int32_t Nandrel_EEM_SetCombineBreakpoint(NANDREL_HANDLE target, int32_t, uint16_t, uint16_t*,
+                                         const uint16_t*) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_EEM_SetCombineBreakpoint);
+}
+
+int32_t Nandrel_EEM_GetCombineBreakpoint(NANDREL_HANDLE target, uint16_t, uint16_t*, uint16_t*) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_EEM_GetCombineBreakpoint);
+}
+
+int32_t Nandrel_EEM_SetTrace(NANDREL_HANDLE target, const EemTraceSettings*) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_EEM_SetTrace);
+}
+
+int32_t Nandrel_EEM_GetTrace(NANDREL_HANDLE target, EemTraceSettings*) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_EEM_GetTrace);
+}
+
+int32_t Nandrel_EEM_ReadTraceBuffer(NANDREL_HANDLE target, EemTraceEntry*) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_EEM_ReadTraceBuffer);
+}
+
+int32_t Nandrel_EEM_RefreshTraceBuffer(NANDREL_HANDLE target) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_EEM_RefreshTraceBuffer);
+}
+
+int32_t Nandrel_EEM_SetVariableWatch(NANDREL_HANDLE target, int32_t) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_EEM_SetVariableWatch);
+}
+
+int32_t Nandrel_EEM_GetVariableWatch(NANDREL_HANDLE target, uint32_t*, EemVariableEntry*) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_EEM_GetVariableWatch);
+}
+
+int32_t Nandrel_EEM_SetVariable(NANDREL_HANDLE target, uint16_t*, const EemVariableSettings*) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_EEM_SetVariable);
+}
+
+int32_t Nandrel_EEM_SetClockControl(NANDREL_HANDLE target, const EemClockControl*) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_EEM_SetClockControl);
+}
+
+int32_t Nandrel_EEM_GetClockControl(NANDREL_HANDLE target, EemClockControl*) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_EEM_GetClockControl);
+}
+
+int32_t Nandrel_EEM_SetSequencer(NANDREL_HANDLE target, const EemSequencer*) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_EEM_SetSequencer);
+}
+
+int32_t Nandrel_EEM_GetSequencer(NANDREL_HANDLE target, EemSequencer*) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_EEM_GetSequencer);
+}
+
+int32_t Nandrel_EEM_ReadSequencerState(NANDREL_HANDLE target, uint32_t*) {
+    return NANDREL_NOT_AVAILABLE(Nandrel_EEM_ReadSequencerState);
+}
+
+}  // extern "C"

@@ -1,0 +1,71 @@
+// The Dravik pod over USB: opening by description, the pod-level commands, and
+// the firmware check that brings the pod's program flash to the library's own
+// firmware before the pod is used.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "kelvane/platform/usb.h"
+#include "target_pod_jtag.h"
+
+namespace nandrel {
+
+// Pod-level command bytes; a reply starts with the command plus one.
+enum DravikCommand : uint8_t {
+    JTAGCMD_ERASE_DRAVIK_FLASH = 8,
+    JTAGCMD_WRITE_DRAVIK_FLASH_BUFFER = 10,
+    JTAGCMD_VERIFY_DRAVIK_FLASH = 12,
+    JTAGCMD_HARDWARE_PING = 18,
+    JTAGCMD_REPORT_VERSION = 20,
+    JTAGCMD_REPORT_SERNUM = 22,
+    JTAGCMD_DEBUG = 30,
+};
+
+inline constexpr const char* kDravikDescription = "Dravik - MSP430 Flash Programmer";
+inline constexpr const char* kDravikShortDescription = "Dravik";
+inline constexpr uint32_t kDravikReadTimeoutMs = 5000;
+inline constexpr uint32_t kMaxFlashBufferBytes = 252;
+inline constexpr uint32_t kMaxDownloadBlockWords = 126;
+
+class CTargetPodDravik final : public CTargetPodJTAG {
+  public:
+    CTargetPodDravik() = default;
+    ~CTargetPodDravik() override;
+
+    bool HardwarePing() override;
+    bool GetSerialNumber(uint32_t* serial) override;
+    bool GetHardwareVersion(std::string* text) override;
+    bool GetFirmwareVersion(std::string* text) override;
+    bool ReadPort(uint8_t* buffer, uint32_t count, uint32_t* countRead) override;
+    bool WritePort(const uint8_t* data, uint32_t count) override;
+    bool Open() override;
+    bool Close() override;
+
+    bool ExecuteDebug(uint16_t* value);
+    bool EraseFlash();
+    bool WriteFlashBuffer(uint32_t byteCount, const uint8_t* data);
+    bool VerifyFlash();
+    bool DownloadBlock(uint32_t firstWord, uint32_t wordCount);
+    bool Debug_CheckPendingReads();
+
+    uint16_t debugValue() const { return debugValue_; }
+    bool isDeviceOpen() const { return handle_ != kClosed; }
+
+  private:
+    static constexpr kv::usb::Handle kClosed = ~kv::usb::Handle{0};
+
+    bool OpenDevice();
+    bool CheckFirmware();
+    bool DownloadImage();
+    // Writes one command byte and reads its reply of `length` bytes, id first.
+    bool Query(uint8_t command, const char* name, const char* closedText, uint8_t* reply,
+               uint32_t length);
+    bool ReadReply(uint8_t command, const char* name, uint8_t* reply, uint32_t length);
+
+    uint16_t debugValue_ = 0;
+    kv::usb::Handle handle_ = kClosed;
+    bool opened_ = false;
+};
+
+}  // namespace nandrel

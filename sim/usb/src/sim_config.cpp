@@ -1,0 +1,143 @@
+// The configuration text of the simulated devices, as KELVANE_USB=sim:<config>
+// gives it: comma-separated items, each "key=value" or a bare "key".
+//
+//   pod=current|stale|old|corrupt|broken|none
+//                        the Dravik pod: firmware 02.03.03, 02.01.00, 01.05.00, an
+//                        image whose check fails, a flash that never verifies, or no
+//                        pod at all (default: current)
+//   firmware=<text>      firmware version in the pod's flash
+//   hw=<letter>          hardware letter (character 5 of the version text): E, P, S ...
+//   serial=<number>      serial number
+//   desc=long|short      answers to "Dravik - MSP430 Flash Programmer" or to "Dravik"
+//   openfail=long|both   opening by the long description (or by both) fails
+//   reset=fail           the device reset fails
+//   silent               the pod never answers
+//   fault=<kind>:<command>[:<value>[:<occurrence>]]
+//                        kind short, id, stray, write, noreply or stop (see PodFaultKind)
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+#include "kelvane/sim/dravik_pod.h"
+#include "kelvane/sim/sim_backend.h"
+
+namespace kv::sim {
+
+namespace {
+
+bool parseNumber(const std::string& text, uint32_t* out) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    const unsigned long v = std::strtoul(text.c_str(), &end, 0);
+    if (*end != 0) return false;
+    *out = static_cast<uint32_t>(v);
+    return true;
+}
+
+std::vector<std::string> split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    std::stringstream in(text);
+    std::string part;
+    while (std::getline(in, part, separator))
+        parts.push_back(part);
+    return parts;
+}
+
+bool parseFault(const std::string& text, PodFault* fault) {
+    const auto parts = split(text, ':');
+    if (parts.size() < 2 || parts.size() > 4) return false;
+    static const std::pair<const char*, PodFaultKind> kinds[] = {
+        {"short", PodFaultKind::ShortReply}, {"id", PodFaultKind::WrongReplyId},
+        {"stray", PodFaultKind::StrayBytes}, {"write", PodFaultKind::WriteFails},
+        {"noreply", PodFaultKind::NoReply},  {"stop", PodFaultKind::StopAnswering}};
+    bool known = false;
+    for (const auto& [name, kind] : kinds) {
+        if (parts[0] == name) {
+            fault->kind = kind;
+            known = true;
+        }
+    }
+    uint32_t command = 0;
+    if (!known || !parseNumber(parts[1], &command) || command > 255) return false;
+    fault->command = static_cast<uint8_t>(command);
+    if (parts.size() > 2 && !parseNumber(parts[2], &fault->value)) return false;
+    if (parts.size() > 3 && !parseNumber(parts[3], &fault->occurrence)) return false;
+    return true;
+}
+
+}  // namespace
+
+bool configureSimBackend(const std::string& config, SimBackend& backend, std::string* error) {
+    PodConfig pod;
+    bool withPod = true;
+    std::string openFailure;
+    auto fail = [&](const std::string& item) {
+        if (error) *error = "unknown simulator setting \"" + item + "\"";
+        return false;
+    };
+    for (const std::string& item : split(config, ',')) {
+        if (item.empty()) continue;
+        const size_t eq = item.find('=');
+        const std::string key = item.substr(0, eq);
+        const std::string value = eq == std::string::npos ? "" : item.substr(eq + 1);
+        uint32_t number = 0;
+        if (key == "pod") {
+            withPod = value != "none";
+            if (value == "stale") {
+                pod.firmware = "02.01.00";
+            } else if (value == "old") {
+                pod.firmware = "01.05.00";
+            } else if (value == "corrupt") {
+                pod.corruptFlash = true;
+            } else if (value == "broken") {
+                pod.verifyFails = true;
+            } else if (value != "current" && value != "none") {
+                return fail(item);
+            }
+        } else if (key == "firmware" && !value.empty()) {
+            pod.firmware = value;
+        } else if (key == "hw" && value.size() == 1) {
+            pod.setHardwareLetter(value[0]);
+        } else if (key == "serial" && parseNumber(value, &number)) {
+            pod.serial = number;
+        } else if (key == "desc" && (value == "long" || value == "short")) {
+            pod.description = value == "long" ? kDravikDescription : kDravikShortDescription;
+        } else if (key == "openfail" && (value == "long" || value == "both")) {
+            openFailure = value;
+        } else if (key == "reset" && value == "fail") {
+            pod.resetStatus = kv::usb::kIoError;
+        } else if (key == "silent" && value.empty()) {
+            pod.silent = true;
+        } else if (key == "fault") {
+            PodFault fault;
+            if (!parseFault(value, &fault)) return fail(item);
+            pod.faults.push_back(fault);
+        } else {
+            return fail(item);
+        }
+    }
+    if (withPod) backend.plug(std::make_shared<DravikPod>(pod));
+    if (!openFailure.empty()) {
+        backend.failOpen(kDravikDescription, kv::usb::kDeviceNotOpened);
+        if (openFailure == "both")
+            backend.failOpen(kDravikShortDescription, kv::usb::kDeviceNotOpened);
+    }
+    return true;
+}
+
+}  // namespace kv::sim
+
+extern "C" __attribute__((visibility("default"))) kv::usb::Backend* kelvane_simusb_create(
+    const char* config) {
+    try {
+        auto backend = std::make_unique<kv::sim::SimBackend>();
+        std::string error;
+        if (!kv::sim::configureSimBackend(config ? config : "", *backend, &error)) {
+            std::fprintf(stderr, "KELVANE_USB: %s\n", error.c_str());
+            return nullptr;
+        }
+        return backend.release();
+    } catch (...) {
+        return nullptr;
+    }
+}
