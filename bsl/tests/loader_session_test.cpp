@@ -159,6 +159,52 @@ TEST_F(LoaderSession, AbsentTargetTimesOut) {
     EXPECT_EQ(port.ErrorText().rfind("Unable to read ack\n", 0), 0u);
 }
 
+TEST_F(LoaderSession, LoadPCPausesAndPurgesBothBuffers) {
+    Start();
+    ASSERT_TRUE(port.Unlock(blank.data(), true));
+    const uint32_t start = Now();
+    ASSERT_TRUE(port.LoadPC(0x0C22)) << port.ErrorText();  // loader restart: stays in the loader
+    EXPECT_GE(Now() - start, 100u);
+    EXPECT_TRUE(bench.loader.locked());
+    uint32_t queued = 1;
+    ASSERT_EQ(Tovrin_GetQueueStatus(&queued), 1);
+    EXPECT_EQ(queued, 0u);
+}
+
+TEST_F(LoaderSession, PurgeFirstArgumentIsTransmitSecondIsReceive) {
+    Start();
+    const uint8_t sync = 0x80;
+    ASSERT_EQ(Tovrin_WritePort(&sync, 1), 1);
+    bench.clock.advance(10);
+    uint32_t queued = 0;
+    Tovrin_Purge(1, 0);
+    Tovrin_GetQueueStatus(&queued);
+    EXPECT_EQ(queued, 1u);
+    Tovrin_Purge(0, 1);
+    Tovrin_GetQueueStatus(&queued);
+    EXPECT_EQ(queued, 0u);
+    // Sync and a mass-erase frame, purged from the transmit side at once:
+    // only the character already on the line reaches the loader.
+    const uint8_t burst[] = {0x80, 0x80, 0x18, 0x04, 0x04, 0x00, 0xFF, 0x06, 0xA5, 0x7D, 0xB9};
+    bench.clock.advance(200);  // the loader drops the frame the first sync opened
+    ASSERT_EQ(Tovrin_WritePort(burst, sizeof burst), 1);
+    Tovrin_Purge(1, 0);
+    bench.clock.advance(2000);
+    Tovrin_GetQueueStatus(&queued);
+    EXPECT_EQ(queued, 1u);  // the sync answer only
+    EXPECT_EQ(bench.loader.frames(), 0u);
+}
+
+TEST_F(LoaderSession, PurgeOfClosedAdapterIsCritical) {
+    Tovrin_Close();
+    EXPECT_FALSE(port.FlushComm());
+    ASSERT_EQ(bench.boxes.size(), 1u);
+    EXPECT_EQ(bench.boxes[0].caption, "CHesmarkBootloadPort Critical Error");
+    EXPECT_EQ(bench.boxes[0].text,
+              "Tovrin closed in CHesmarkBootloadPort::FlushComm()\n\nContact program vendor\n");
+    EXPECT_EQ(bench.boxes[0].type, kv::kMbOk | kv::kMbIconError);
+}
+
 class OffsetSession : public Session {
   protected:
     OffsetSession() : Session(LoaderProfile::f2619(), FlashTestBus::layout2xx()) {}
