@@ -161,7 +161,19 @@ TEST_F(TovrinApi, ZeroCountsSucceedAndReadWaitsForItsTimeOut) {
     uint32_t queued = 9;
     ASSERT_EQ(Tovrin_GetQueueStatus(&queued), 1);
     EXPECT_EQ(queued, 0u);
+}
+
+TEST_F(TovrinApi, MissingOutputsAreRefused) {
+    ASSERT_EQ(Tovrin_Open(0), 1);
     EXPECT_EQ(Tovrin_GetQueueStatus(nullptr), 0);
+    EXPECT_EQ(LastError(), "CPortTovrin::GetQueueStatus() called with NULL pdwCount");
+    EXPECT_EQ(Tovrin_GetVersion(nullptr), 0);
+    EXPECT_EQ(LastError(), "CPortTovrin::GetVersion() called with NULL pdwVersion");
+    EXPECT_EQ(Tovrin_GetSerialNumber(nullptr), 0);
+    EXPECT_EQ(Tovrin_ReadPort(nullptr, 4, nullptr), 0);
+    EXPECT_EQ(LastError(), "CPortTovrin::ReadPort() called with NULL buffer");
+    EXPECT_EQ(Tovrin_WritePort(nullptr, 4), 0);
+    EXPECT_EQ(LastError(), "CPortTovrin::WritePort() called with NULL data");
 }
 
 TEST_F(TovrinApi, SerialBytesReachTargetOnlyWithTxEnabled) {

@@ -20,6 +20,19 @@ TEST_F(LoaderSession, WrongEntrySequenceLeavesLoaderSilent) {
     EXPECT_EQ(port.ErrorText().rfind("Unable to read ack\n", 0), 0u);
 }
 
+TEST_F(LoaderSession, ResetSequenceRunsUserProgram) {
+    bsltest::EnterLoader();
+    // Disable all, clear all, hold reset, power, release reset.
+    Tovrin_Purge(1, 1);
+    Tovrin_DisableRx(), Tovrin_DisableTx(), Tovrin_DisableBSL(), Tovrin_DisableF12();
+    Tovrin_ClearF3(), Tovrin_ClearF2(), Tovrin_ClearF4PD(), Tovrin_ClearF12(), Tovrin_UpdateData();
+    Tovrin_EnableXRS(), Tovrin_UpdateEnable();
+    EXPECT_EQ(bench.loader.state(), RomBootLoader::State::InReset);
+    Tovrin_SetVTGT(), Tovrin_UpdateData();
+    Tovrin_DisableXRS(), Tovrin_UpdateEnable();
+    EXPECT_EQ(bench.loader.state(), RomBootLoader::State::UserProgram);
+}
+
 TEST_F(LoaderSession, EntrySequenceStartsLoaderAndSyncAnswers) {
     bsltest::EnterLoader();
     EXPECT_TRUE(port.Synchronize()) << port.ErrorText();
