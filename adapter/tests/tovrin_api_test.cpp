@@ -91,6 +91,16 @@ TEST_F(TovrinApi, OpenReadsVersionAndSerialAndLatchesLines) {
     EXPECT_TRUE(bench.boxes.empty());
 }
 
+TEST_F(TovrinApi, RestoreOptionLatchesSavedImageAtOpen) {
+    uint32_t on = 1, image = 0x00100010;
+    Tovrin_SetOption(TOVRIN_OPTION_RESTORE_AT_OPEN, &on);
+    Tovrin_SetOption(TOVRIN_OPTION_SET_SAVED_IMAGE, &image);
+    ASSERT_EQ(Tovrin_Open(0), 1);
+    EXPECT_EQ(bench.adapter->commands(), (std::vector<uint8_t>{0x90, 0xD0}));
+    EXPECT_EQ(bench.adapter->enableRegister(), 0x10);
+    EXPECT_EQ(bench.adapter->dataRegister(), 0x10);
+}
+
 TEST_F(TovrinApi, MissingAdapterFailsWithBoxAndStaysOpenUntilClosed) {
     bench.unplugAdapter();
     EXPECT_EQ(Tovrin_Open(0), 0);
