@@ -1,0 +1,10 @@
+#include "library_state.h"
+
+namespace tovrin {
+
+LibraryOptions& options() {
+    static LibraryOptions o;
+    return o;
+}
+
+}  // namespace tovrin

@@ -1,0 +1,332 @@
+#include "hesmark_bootload_port.h"
+
+#include <algorithm>
+
+#include "format.h"
+#include "kelvane/platform/clock.h"
+#include "kelvane/platform/message_box.h"
+#include "tovrin/tovrin.h"
+
+namespace hesmark {
+
+uint16_t ChecksumWord(const uint8_t* bytes, size_t count) {
+    uint16_t word = 0;
+    for (size_t i = 0; i < count; i += 2) {
+        const uint16_t high = i + 1 < count ? bytes[i + 1] : 0;
+        word ^= static_cast<uint16_t>(bytes[i] | (high << 8));
+    }
+    return word;
+}
+
+std::string AdapterErrorText() {
+    const int length = Tovrin_GetLastError(nullptr, 0);
+    std::string text(static_cast<size_t>(std::max(length, 0)) + 1, '\0');
+    const int copied = Tovrin_GetLastError(text.data(), static_cast<int32_t>(text.size()));
+    text.resize(static_cast<size_t>(std::max(copied, 0)));
+    return text;
+}
+
+CHesmarkBootloadPort::CHesmarkBootloadPort() {
+    m_password.fill(0xFF);
+}
+CHesmarkBootloadPort::~CHesmarkBootloadPort() = default;
+
+bool CHesmarkBootloadPort::AdapterOpen() const {
+    return m_bAdapterOpen && Tovrin_IsOpen();
+}
+
+void CHesmarkBootloadPort::OnLog(const std::string&, bool) {}
+void CHesmarkBootloadPort::OnAppend(const std::string&, bool) {}
+
+void CHesmarkBootloadPort::CriticalError(const std::string& text, const char* method) {
+    kv::messageBox(Format("%s in CHesmarkBootloadPort::%s()\n\nContact program vendor\n",
+                          text.c_str(), method),
+                   "CHesmarkBootloadPort Critical Error", kv::kMbOk | kv::kMbIconError);
+}
+
+void CHesmarkBootloadPort::Log(const std::string& text, bool flag) {
+    if (!m_bQuiet) OnLog(text, flag);
+}
+
+bool CHesmarkBootloadPort::Fail(std::string text) {
+    m_strError = std::move(text);
+    return false;
+}
+
+bool CHesmarkBootloadPort::FailWithAdapterError() {
+    return Fail(AdapterErrorText());
+}
+
+void CHesmarkBootloadPort::ClearLoaderInfo() {
+    m_byMajor = 0;
+    m_byMinor = 0;
+    m_strProcessorType.clear();
+    m_bPatchActive = false;
+}
+
+bool CHesmarkBootloadPort::FlushComm() {
+    if (!AdapterOpen()) {
+        CriticalError("Tovrin closed", "FlushComm");
+        return Fail("Tovrin closed");
+    }
+    if (!Tovrin_Purge(1, 1)) {
+        CriticalError("Could not purge Tovrin buffers", "FlushComm");
+        return Fail("Could not purge Tovrin buffers");
+    }
+    return true;
+}
+
+bool CHesmarkBootloadPort::WritePort(const uint8_t* data, size_t count) {
+    if (count == 0) return true;
+    if (!AdapterOpen()) return Fail("Error: WritePort Called while Tovrin closed.");
+    if (!Tovrin_WritePort(data, static_cast<uint32_t>(count))) return FailWithAdapterError();
+    OnAppend(".", true);
+    return true;
+}
+
+// Polls the receive queue until `count` bytes wait or `timeoutMs` has passed.
+// The elapsed time is taken as a difference of tick counts, so a wrap of the
+// counter during the wait neither ends it early nor makes it endless. Each
+// poll lets a millisecond pass: a zero-length yield would spin for ever on a
+// clock that moves only when slept on.
+bool CHesmarkBootloadPort::WaitForReceive(size_t count, uint32_t timeoutMs) {
+    if (!AdapterOpen()) return Fail("WaitForReceive called while Tovrin closed");
+    kv::Clock& clock = kv::clock();
+    const uint32_t start = clock.tickCount();
+    for (;;) {
+        uint32_t available = 0;
+        if (!Tovrin_GetQueueStatus(&available))
+            return Fail("WaitForReceive Error: Unable to get number of bytes available.");
+        if (available >= count) return true;
+        if (kv::ticksSince(start, clock.tickCount()) >= timeoutMs) return Fail("");
+        clock.sleep(1);
+    }
+}
+
+bool CHesmarkBootloadPort::ReadPort(uint8_t* buffer, size_t count, uint32_t timeoutMs,
+                                    size_t* received) {
+    *received = 0;
+    if (count == 0) return true;
+    if (!AdapterOpen()) return Fail("Error: ReadPort Called while Tovrin closed.");
+    if (!WaitForReceive(count, timeoutMs)) {
+        uint32_t available = 0;
+        if (Tovrin_GetQueueStatus(&available)) {
+            return Fail(Format("Comm receive timed-out, %d bytes available (%s)",
+                               static_cast<int>(available), AdapterErrorText().c_str()));
+        }
+        return Fail(Format("ReadPort Error: Failed to receive %d bytes.\n%s",
+                           static_cast<int>(count), m_strError.c_str()));
+    }
+    uint32_t got = 0;
+    if (!Tovrin_ReadPort(buffer, static_cast<uint32_t>(count), &got)) return FailWithAdapterError();
+    *received = got;
+    return true;
+}
+
+bool CHesmarkBootloadPort::Synchronize() {
+    const uint8_t sync = kSync;
+    if (!WritePort(&sync, 1))
+        return Fail(Format("Unable to write status byte\n%s", m_strError.c_str()));
+    uint8_t answer = 0;
+    size_t received = 0;
+    if (!ReadPort(&answer, 1, kAckTimeout, &received) || received != 1)
+        return Fail(Format("Unable to read ack\n%s", m_strError.c_str()));
+    if (answer != kAck) return Fail(Format("Ack failed, returned %02X", answer));
+    return true;
+}
+
+bool CHesmarkBootloadPort::SendFrame(uint8_t command, uint32_t address, uint16_t length,
+                                     const uint8_t* data, size_t count) {
+    if (count > kMaxFrameData)
+        return Fail(Format("Data buffer must 250 bytes or less, tried %04X", unsigned(count)));
+    if (count & 1) {
+        return Fail(Format("Data buffer must contain an even number of bytes, tried %04X",
+                           unsigned(count)));
+    }
+    if (!Synchronize()) return false;
+    std::vector<uint8_t> frame;
+    frame.reserve(count + 10);
+    frame.push_back(static_cast<uint8_t>(0x80 | m_nSequence));
+    m_nSequence = (m_nSequence + 1) & 0x0F;
+    frame.push_back(command);
+    frame.push_back(static_cast<uint8_t>(count + 4));
+    frame.push_back(static_cast<uint8_t>(count + 4));
+    frame.push_back(static_cast<uint8_t>(address));
+    frame.push_back(static_cast<uint8_t>(address >> 8));
+    frame.push_back(static_cast<uint8_t>(length));
+    frame.push_back(static_cast<uint8_t>(length >> 8));
+    if (count) frame.insert(frame.end(), data, data + count);
+    const uint16_t word = ChecksumWord(frame.data(), frame.size());
+    frame.push_back(static_cast<uint8_t>(~word & 0xFF));
+    frame.push_back(static_cast<uint8_t>((~word >> 8) & 0xFF));
+    return WritePort(frame.data(), frame.size());
+}
+
+bool CHesmarkBootloadPort::ReadAck(uint32_t extraMs) {
+    uint8_t answer = 0;
+    size_t received = 0;
+    if (!ReadPort(&answer, 1, kAckTimeout + extraMs, &received) || received != 1)
+        return Fail(Format("Unable to read ack\n%s", m_strError.c_str()));
+    if (answer != kAck) return Fail(Format("Ack failed, returned %02X", answer));
+    return true;
+}
+
+bool CHesmarkBootloadPort::Command(uint8_t command, uint32_t address, uint16_t length,
+                                   const uint8_t* data, size_t count, uint32_t extraMs,
+                                   bool* frameSent) {
+    if (frameSent) *frameSent = false;
+    if (!SendFrame(command, address, length, data, count)) return false;
+    if (frameSent) *frameSent = true;
+    return ReadAck(extraMs);
+}
+
+bool CHesmarkBootloadPort::SendPassword(const uint8_t* password, bool* frameSent) {
+    return Command(kCmdPassword, kPasswordAddress, kPasswordSize, password, kPasswordSize, 0,
+                   frameSent);
+}
+
+bool CHesmarkBootloadPort::MassErase() {
+    return Command(kCmdMassErase, 0xFF00, 0xA506, nullptr, 0, kMassEraseExtra, nullptr);
+}
+
+bool CHesmarkBootloadPort::EraseSegment(uint32_t address) {
+    return Command(kCmdEraseSegment, address, 0xA502, nullptr, 0, 0, nullptr);
+}
+
+bool CHesmarkBootloadPort::LoadPC(uint32_t address) {
+    if (!Command(kCmdLoadPC, address, 0, nullptr, 0, 0, nullptr)) return false;
+    kv::clock().sleep(kLoadPCPause);
+    return FlushComm();
+}
+
+bool CHesmarkBootloadPort::SetMemoryOffset(uint32_t offset) {
+    if (!Command(kCmdMemoryOffset, offset, 0, nullptr, 0, 0, nullptr)) return false;
+    kv::clock().sleep(kMemoryOffsetPause);
+    return FlushComm();
+}
+
+// With the patch active, the patch code in RAM runs the next data-block command.
+bool CHesmarkBootloadPort::PatchEntry() {
+    if (!m_bPatchActive) return true;
+    if (m_patch.empty()) return Fail("No patch file available");
+    QuietScope quiet(*this);
+    return LoadPC(m_patch.front().address);
+}
+
+bool CHesmarkBootloadPort::TxDataBlock(uint32_t address, const uint8_t* data, size_t count,
+                                       bool verify) {
+    if (count > kMaxFrameData || (count & 1))
+        return SendFrame(kCmdWriteBlock, address, 0, data, count);
+    if (!PatchEntry()) return false;
+    if (!Command(kCmdWriteBlock, address, static_cast<uint16_t>(count), data, count, 0, nullptr))
+        return false;
+    return !verify || VerifyBlock(address, data, count);
+}
+
+bool CHesmarkBootloadPort::RxDataBlock(uint32_t address, uint8_t* buffer, size_t count) {
+    if (count > kMaxFrameData || (count & 1))
+        return SendFrame(kCmdReadBlock, address, 0, nullptr, count);
+    if (!PatchEntry()) return false;
+    if (!SendFrame(kCmdReadBlock, address, static_cast<uint16_t>(count), nullptr, 0)) return false;
+    std::vector<uint8_t> reply(count + 6);
+    size_t received = 0;
+    if (!ReadPort(reply.data(), reply.size(), ReadReplyTimeout(count), &received)) return false;
+    if (received != reply.size()) {
+        return Fail(
+            Format("Read request failed, read %04lX bytes", static_cast<unsigned long>(received)));
+    }
+    if (reply[0] != 0x80)
+        return Fail(Format("Read request failed, returned header %02X", reply[0]));
+    if (reply[2] != count) {
+        return Fail(Format("Read request failed, returned size parameter L1 %02X", reply[2]));
+    }
+    if (reply[3] != count) {
+        return Fail(Format("Read request failed, returned size parameter L2 %02X", reply[3]));
+    }
+    // A reply damaged on the way must not be taken as data.
+    const uint16_t word = ChecksumWord(reply.data(), count + 4);
+    const uint8_t ckl = static_cast<uint8_t>(~word & 0xFF);
+    const uint8_t ckh = static_cast<uint8_t>((~word >> 8) & 0xFF);
+    if (reply[count + 4] != ckl || reply[count + 5] != ckh) {
+        return Fail(Format("Read request failed, returned checksum %02X%02X, expected %02X%02X",
+                           reply[count + 5], reply[count + 4], ckh, ckl));
+    }
+    std::copy(reply.begin() + 4, reply.begin() + 4 + static_cast<long>(count), buffer);
+    return true;
+}
+
+bool CHesmarkBootloadPort::VerifyBlock(uint32_t address, const uint8_t* data, size_t count) {
+    std::vector<uint8_t> readBack(count);
+    bool ok = false;
+    {
+        QuietScope quiet(*this);
+        ok = RxDataBlock(address, readBack.data(), count);
+    }
+    if (!ok) {
+        Fail("Unable to verify data");
+        Log(m_strError, true);
+        return false;
+    }
+    for (size_t i = 0; i < count; ++i) {
+        if (readBack[i] != data[i]) {
+            Fail(Format("Verify failed at address %04lX", static_cast<unsigned long>(address + i)));
+            Log(m_strError, true);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CHesmarkBootloadPort::ReadProcessorInfo() {
+    uint8_t info[16] = {};
+    {
+        QuietScope quiet(*this);
+        if (!RxDataBlock(kProcessorInfoAddress, info, sizeof info)) return false;
+    }
+    m_strProcessorType = Format("%02X%02X", info[0], info[1]);
+    const std::string third = Format("%02X", info[2]);
+    if (third[0] != '0') m_strProcessorType += third[0];
+    m_byMajor = info[10];
+    m_byMinor = info[11];
+    return true;
+}
+
+bool CHesmarkBootloadPort::IsPatchRequired() const {
+    return m_byMajor < 2 && m_byMinor <= 0x10;
+}
+
+bool CHesmarkBootloadPort::ApplyPatch(const uint8_t* password) {
+    if (m_patch.empty()) return Fail("No patch file available");
+    QuietScope quiet(*this);
+    if (!LoadPC(kPatchRestartPC) || !SendPassword(password)) return false;
+    for (const CodeBlock& block : m_patch) {
+        for (size_t done = 0; done < block.data.size(); done += 128) {
+            const size_t n = std::min<size_t>(128, block.data.size() - done);
+            std::vector<uint8_t> piece(block.data.begin() + static_cast<long>(done),
+                                       block.data.begin() + static_cast<long>(done + n));
+            if (piece.size() & 1) piece.push_back(0xFF);
+            if (!TxDataBlock(block.address + static_cast<uint32_t>(done), piece.data(),
+                             piece.size(), true))
+                return false;
+        }
+    }
+    m_bPatchActive = true;
+    return true;
+}
+
+bool CHesmarkBootloadPort::Unlock(const uint8_t* password, bool autoPatch, bool* frameSent) {
+    m_bPatchActive = false;
+    if (!SendPassword(password, frameSent)) return false;
+    if (!ReadProcessorInfo()) return false;
+    if (autoPatch && IsPatchRequired() && !ApplyPatch(password)) return false;
+    std::copy(password, password + kPasswordSize, m_password.begin());
+    return true;
+}
+
+void CHesmarkBootloadPort::SetPatchImage(std::vector<CodeBlock> blocks) {
+    std::sort(blocks.begin(), blocks.end(),
+              [](const CodeBlock& a, const CodeBlock& b) { return a.address < b.address; });
+    m_patch = std::move(blocks);
+}
+
+}  // namespace hesmark
