@@ -12,8 +12,9 @@ class ClassList {
   public:
     constexpr ClassList() = default;
     constexpr ClassList(std::initializer_list<int> classes) {
-        for (int c : classes)
+        for (int c : classes) {
             items_[count_++] = static_cast<std::uint8_t>(c);
+        }
     }
 
     constexpr const std::uint8_t* begin() const { return items_.data(); }

@@ -51,4 +51,11 @@ inline constexpr ClassValueRow kClassValueTable[] = {
 // Classes that the pod is told belong to the MSP430F22x2/F22x4 family.
 inline constexpr ClassList kF22xFamilyClasses = {47, 48, 49, 54, 55, 56};
 
+// Classes that take Configure item 1.
+inline constexpr ClassList kConfigItem1Classes = {13};
+
+// Classes whose erase of everything starts at the main flash start, whatever
+// address the caller gives.
+inline constexpr ClassList kEraseAllFromMainStartClasses = {41};
+
 }  // namespace nandrel::device

@@ -67,8 +67,9 @@ constexpr std::size_t kClockNameRows = std::size(kClockNameTable);
 // One list per row of the table plus the all-empty list at the end.
 consteval std::array<ClockControlNames, kClockNameRows + 1> BuildNameLists() {
     std::array<ClockControlNames, kClockNameRows + 1> lists{};
-    for (ClockControlNames& list : lists)
+    for (ClockControlNames& list : lists) {
         list.fill("");
+    }
     for (std::size_t row = 0; row < kClockNameRows; ++row) {
         for (const ClockName& entry : kClockNameTable[row].names) {
             if (entry.name != nullptr) lists[row].at(entry.bit) = entry.name;

@@ -26,8 +26,15 @@ consteval std::array<DeviceClass, kDeviceClassCount> BuildDeviceClasses() {
             ++layoutRows.at(c);
         }
     }
-    for (std::uint8_t c : kF22xFamilyClasses)
+    for (std::uint8_t c : kF22xFamilyClasses) {
         classes.at(c).f22xFamily = true;
+    }
+    for (std::uint8_t c : kConfigItem1Classes) {
+        classes.at(c).configItem1 = true;
+    }
+    for (std::uint8_t c : kEraseAllFromMainStartClasses) {
+        classes.at(c).eraseAllFromMainStart = true;
+    }
     for (std::uint32_t c = 0; c < kDeviceClassCount; ++c) {
         if (valueRows[c] != 1) throw "a class needs exactly one row of values";
         if (layoutRows[c] != 1) throw "a class needs exactly one memory layout";

@@ -56,8 +56,9 @@ TEST(ClockControlNames, ListsByClass) {
     EXPECT_STREQ(GetClassClockControlNames(83)[12], "RTI");
     int named = 0;
     for (std::uint32_t c : {0u, 7u, 18u, 40u, 84u}) {
-        for (const char* name : GetClassClockControlNames(c))
+        for (const char* name : GetClassClockControlNames(c)) {
             named += std::string(name).empty() ? 0 : 1;
+        }
     }
     EXPECT_EQ(named, 0);
 }

@@ -26,8 +26,9 @@ TEST(FillDeviceRecord, BytesOfTheFg4619) {
         expected.push_back(static_cast<std::uint8_t>(v));
         expected.push_back(static_cast<std::uint8_t>(v >> 8));
     }
-    for (std::uint8_t b : {0xFF, 0xFF, 0x01, 0x00})
+    for (std::uint8_t b : {0xFF, 0xFF, 0x01, 0x00}) {
         expected.push_back(b);  // main end 0x1FFFF
+    }
     EXPECT_EQ(RecordBytes(46), expected);
 }
 
@@ -88,8 +89,9 @@ TEST(FillDeviceRecord, RefusesBadArgumentsWithoutWriting) {
     EXPECT_FALSE(FillDeviceRecord(buffer.data(), kDeviceRecordSize - 1, 1));
     EXPECT_FALSE(FillDeviceRecord(nullptr, buffer.size(), 1));
     EXPECT_FALSE(FillDeviceRecord(static_cast<DeviceRecordLayout*>(nullptr), 1));
-    for (std::uint8_t b : buffer)
+    for (std::uint8_t b : buffer) {
         ASSERT_EQ(b, 0xCC);
+    }
     // A larger buffer keeps its bytes beyond the record.
     EXPECT_TRUE(FillDeviceRecord(buffer.data(), buffer.size(), 1));
     EXPECT_EQ(buffer[kDeviceRecordSize], 0xCC);

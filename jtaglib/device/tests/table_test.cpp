@@ -52,12 +52,14 @@ TEST(ClassTables, EveryClassHasOneRowOfValuesAndOneLayout) {
     std::array<int, kDeviceClassCount> values{};
     std::array<int, kDeviceClassCount> layouts{};
     for (const ClassValueRow& row : kClassValueTable) {
-        for (std::uint8_t c : row.classes)
+        for (std::uint8_t c : row.classes) {
             ++values.at(c);
+        }
     }
     for (const MemoryLayoutRow& row : kMemoryLayoutTable) {
-        for (std::uint8_t c : row.classes)
+        for (std::uint8_t c : row.classes) {
             ++layouts.at(c);
+        }
     }
     for (std::uint32_t c = 0; c < kDeviceClassCount; ++c) {
         EXPECT_EQ(values[c], 1) << c;
@@ -84,6 +86,7 @@ TEST(ClassTables, ValuesOfSampleClasses) {
     EXPECT_EQ(fcas.vccMin, 3135);
     EXPECT_EQ(fcas.vccMax, 5250);
     EXPECT_EQ(fcas.flashKind, 2);
+    EXPECT_TRUE(fcas.eraseAllFromMainStart);
     EXPECT_TRUE(fcas.b5);
     EXPECT_TRUE(fcas.flashTest);
 
@@ -110,6 +113,18 @@ TEST(ClassTables, ValuesOfSampleClasses) {
     EXPECT_EQ(end.vccMax, 0);
     EXPECT_EQ(end.mainClockDefault, 0x60D7);
     EXPECT_EQ(end.layout, 0);
+}
+
+TEST(ClassTables, ClassesNamedByNumber) {
+    std::set<std::uint32_t> item1, eraseAll, f22x;
+    for (std::uint32_t c = 0; c < kDeviceClassCount; ++c) {
+        if (GetDeviceClass(c).configItem1) item1.insert(c);
+        if (GetDeviceClass(c).eraseAllFromMainStart) eraseAll.insert(c);
+        if (GetDeviceClass(c).f22xFamily) f22x.insert(c);
+    }
+    EXPECT_EQ(item1, (std::set<std::uint32_t>{13}));
+    EXPECT_EQ(eraseAll, (std::set<std::uint32_t>{41}));
+    EXPECT_EQ(f22x, (std::set<std::uint32_t>{47, 48, 49, 54, 55, 56}));
 }
 
 }  // namespace
