@@ -45,7 +45,7 @@ struct DeviceClass : ClassValues {
     std::uint16_t layout;        // row of the memory layout table
     bool f22xFamily;             // MSP430F22x2/F22x4 classes (bit 2 of the second pod flag byte)
     bool configItem1;            // Configure item 1 is allowed; identification, EEM start-up and
-                                 // clock control set it to 0, and its value goes to the pod
+                                 // clock control set it to 0
     bool eraseAllFromMainStart;  // an erase of everything starts at the main flash start
 
     bool hasEem() const { return emulationLevel != 0; }
