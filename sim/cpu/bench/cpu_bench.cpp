@@ -13,7 +13,7 @@ namespace {
 using namespace kv::asm430;  // NOLINT
 
 class FlatBus : public kv::sim::Bus {
-  public:
+public:
     explicit FlatBus(bool direct) : direct_(direct), mem_(0x100000, 0) {}
     uint8_t read8(uint32_t a) override { return mem_[a & 0xFFFFF]; }
     uint16_t read16(uint32_t a) override {
@@ -30,7 +30,7 @@ class FlatBus : public kv::sim::Bus {
         std::memcpy(&mem_[a], w.data(), w.size() * 2);
     }
 
-  private:
+private:
     bool direct_;
     std::vector<uint8_t> mem_;
 };

@@ -27,7 +27,7 @@ namespace kv::asm430 {
 enum class Size : uint8_t { B, W, A };
 
 class Assembler {
-  public:
+public:
     constexpr explicit Assembler(uint32_t origin = 0) : origin_(origin) {
         if (origin & 1) throw AsmError("odd origin");
     }
@@ -480,7 +480,7 @@ class Assembler {
         return bic(imm(8), reg(SR));
     }
 
-  private:
+private:
     static constexpr size_t kNone = ~static_cast<size_t>(0);
 
     enum class Fix : uint8_t { Jump, Value, Relative };
@@ -511,6 +511,11 @@ class Assembler {
         const int64_t lo = wide ? -0x80000 : -0x8000;
         const int64_t hi = wide ? 0xFFFFF : 0xFFFF;
         if (v < lo || v > hi) throw AsmError(what);
+    }
+
+    // x(SR) would be absolute mode and x(R3) the constant 1.
+    static constexpr void checkIndexRegister(uint8_t r) {
+        if (r == 2 || r == 3) throw AsmError("x(SR) and x(R3) are no indexed modes");
     }
 
     static constexpr void checkAddress(int64_t v, bool wide) {
@@ -553,6 +558,7 @@ class Assembler {
                 f.mode = 0;
                 return f;
             case Mode::Indexed:
+                checkIndexRegister(s.reg);
                 f.mode = 1;
                 f.hasWord = true;
                 checkRange(s.value, x, "index out of range");
@@ -604,6 +610,7 @@ class Assembler {
             case Mode::Register:
                 return f;
             case Mode::Indexed:
+                checkIndexRegister(d.reg);
                 checkRange(d.value, x, "index out of range");
                 break;
             case Mode::Symbolic:
