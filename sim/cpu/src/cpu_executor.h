@@ -1,4 +1,4 @@
-// The instruction engine of Cpu, specialised at compile time for the CPU kind
+// The instruction engine of Cpu, instantiated at compile time for the CPU kind
 // (MSP430 or MSP430X) and for the instruction source (memory or the JTAG feed).
 #pragma once
 
