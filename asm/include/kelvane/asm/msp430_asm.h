@@ -455,6 +455,68 @@ public:
     constexpr Assembler& tst_b(const Operand& d) {
         return cmp_b(imm(0), d);
     }
+    // MSP430X forms of the emulated instructions (.W, and .A where it makes sense).
+    constexpr Assembler& popx(const Operand& d) {
+        return movx(postinc(SP), d);
+    }
+    constexpr Assembler& clrx(const Operand& d) {
+        return movx(imm(0), d);
+    }
+    constexpr Assembler& incx(const Operand& d) {
+        return addx(imm(1), d);
+    }
+    constexpr Assembler& incx_a(const Operand& d) {
+        return addx_a(imm(1), d);
+    }
+    constexpr Assembler& incdx_a(const Operand& d) {
+        return addx_a(imm(2), d);
+    }
+    constexpr Assembler& decx(const Operand& d) {
+        return subx(imm(1), d);
+    }
+    constexpr Assembler& decx_a(const Operand& d) {
+        return subx_a(imm(1), d);
+    }
+    constexpr Assembler& decdx_a(const Operand& d) {
+        return subx_a(imm(2), d);
+    }
+    constexpr Assembler& invx(const Operand& d) {
+        return xorx(imm(-1), d);
+    }
+    constexpr Assembler& invx_a(const Operand& d) {
+        return xorx_a(imm(-1), d);
+    }
+    constexpr Assembler& rlax(const Operand& d) {
+        return addx(d, d);
+    }
+    constexpr Assembler& rlax_a(const Operand& d) {
+        return addx_a(d, d);
+    }
+    constexpr Assembler& rlcx(const Operand& d) {
+        return addcx(d, d);
+    }
+    constexpr Assembler& rlcx_a(const Operand& d) {
+        return addcx_a(d, d);
+    }
+    constexpr Assembler& tstx(const Operand& d) {
+        return cmpx(imm(0), d);
+    }
+    constexpr Assembler& tstx_a(const Operand& d) {
+        return cmpx_a(imm(0), d);
+    }
+    constexpr Assembler& tsta(Reg r) {
+        return cmpa(imm(0), reg(r));
+    }
+    constexpr Assembler& clra(Reg r) {
+        return mova(imm(0), reg(r));
+    }
+    constexpr Assembler& incda(Reg r) {
+        return adda(imm(2), reg(r));
+    }
+    constexpr Assembler& decda(Reg r) {
+        return suba(imm(2), reg(r));
+    }
+
     constexpr Assembler& setc() {
         return bis(imm(1), reg(SR));
     }
