@@ -3,17 +3,18 @@
 #include <chrono>
 #include <cstdio>
 
-#include "../tests/program_words.h"
+#include "kelvane/asm/msp430_asm.h"
 #include "kelvane/sim/chip.h"
 
 using kv::sim::Chip;
-using kv::sim::test::ProgramWords;
+using namespace kv::asm430;
 
 namespace {
 
-void load(Chip& chip, const ProgramWords& program, uint32_t origin) {
-    for (size_t i = 0; i < program.words().size(); ++i)
-        chip.poke16(origin + 2 * static_cast<uint32_t>(i), program.words()[i]);
+void load(Chip& chip, const Assembler& program) {
+    std::vector<uint16_t> words = program.words();
+    for (size_t i = 0; i < words.size(); ++i)
+        chip.poke16(program.origin() + 2 * static_cast<uint32_t>(i), words[i]);
 }
 
 void report(const char* name, Chip& chip, const kv::sim::RunLimits& limits) {
@@ -33,16 +34,16 @@ int main() {
     chip.powerOn();
 
     // Tight loop in flash: counter, sum, store to RAM, jump.
-    ProgramWords tight(0xC000);
-    tight.movImmAbs(0x5A80, 0x0120);  // watchdog held
-    tight.movImmReg(0, 4);
-    tight.movImmReg(0, 5);
-    uint32_t loop = tight.here();
-    tight.inc(4);
-    tight.addReg(4, 5);
-    tight.movRegAbs(4, 0x0200);
+    Assembler tight(0xC000);
+    tight.mov(imm(0x5A80), absolute(0x0120));  // watchdog held
+    tight.clr(reg(R4));
+    tight.clr(reg(R5));
+    Label loop = tight.label();
+    tight.inc(reg(R4));
+    tight.add(reg(R4), reg(R5));
+    tight.mov(reg(R4), absolute(0x0200));
     tight.jmp(loop);
-    load(chip, tight, 0xC000);
+    load(chip, tight);
     chip.poke16(0xFFFE, 0xC000);
     chip.puc();
     kv::sim::RunLimits limits;
@@ -50,29 +51,29 @@ int main() {
     report("tight loop (flash)", chip, limits);
 
     // Flash write loop in RAM: erase a segment and program it word by word, again and again.
-    ProgramWords flash(0x0300);
-    flash.movImmAbs(0x5A80, 0x0120);
-    flash.movImmAbs(0xA542, 0x012A);  // MCLK / 3
-    flash.movImmAbs(0xA500, 0x012C);
-    uint32_t again = flash.here();
-    flash.movImmAbs(0xA502, 0x0128);
-    flash.movImmAbs(0, 0xE000);
-    uint32_t waitErase = flash.here();
-    flash.bitOneAbs(0x012C);
+    Assembler flash(0x0300);
+    flash.mov(imm(0x5A80), absolute(0x0120));
+    flash.mov(imm(0xA542), absolute(0x012A));  // MCLK / 3
+    flash.mov(imm(0xA500), absolute(0x012C));
+    Label again = flash.label();
+    flash.mov(imm(0xA502), absolute(0x0128));
+    flash.mov(imm(0), absolute(0xE000));
+    Label waitErase = flash.label();
+    flash.bit(imm(1), absolute(0x012C));
     flash.jnz(waitErase);
-    flash.movImmAbs(0xA540, 0x0128);
-    flash.movImmReg(0xE000, 5);
-    flash.movImmReg(256, 6);
-    uint32_t word = flash.here();
-    flash.movRegIndexed(6, 5, 0);
-    uint32_t waitWrite = flash.here();
-    flash.bitOneAbs(0x012C);
+    flash.mov(imm(0xA540), absolute(0x0128));
+    flash.mov(imm(0xE000), reg(R5));
+    flash.mov(imm(256), reg(R6));
+    Label word = flash.label();
+    flash.mov(reg(R6), idx(0, R5));
+    Label waitWrite = flash.label();
+    flash.bit(imm(1), absolute(0x012C));
     flash.jnz(waitWrite);
-    flash.incd(5);
-    flash.dec(6);
+    flash.incd(reg(R5));
+    flash.dec(reg(R6));
     flash.jnz(word);
     flash.jmp(again);
-    load(chip, flash, 0x0300);
+    load(chip, flash);
     chip.setReg(0, 0x0300);
     limits.maxCycles = 200'000'000;
     report("flash write loop (RAM)", chip, limits);
