@@ -243,7 +243,8 @@ void Chip::writeClockRegister(uint32_t address, uint8_t value) {
 void Chip::writeFlashCell(uint32_t address, uint16_t value, int size) {
     double now = seconds();
     flash_.writeCell(address, value, size, now);
-    if (flash_.busy() && running_ && pages_[(cpu_->pc() & kAddressMask) >> kPageShift] == kFlash) {
+    if (flash_.busy() && running_ && !feeding_ &&
+        pages_[(cpu_->pc() & kAddressMask) >> kPageShift] == kFlash) {
         // Code running from flash is held until the flash is ready again.
         double end = flash_.nextEventTime();
         if (end < FlashController::kNever) {

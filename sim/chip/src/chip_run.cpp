@@ -154,6 +154,20 @@ RunResult Chip::step() {
     return run(limits);
 }
 
+int Chip::executeFed(const uint16_t* words, size_t count, size_t* used) {
+    if (used) *used = 0;
+    if (!powered_) return 0;
+    running_ = true;
+    feeding_ = true;
+    int spent = cpu_->execute(words, count, used);
+    running_ = false;
+    feeding_ = false;
+    cycles_ += static_cast<uint64_t>(spent);
+    ++instructions_;
+    if (pucPending_ || cycles_ >= nextEvent_) handleEvents();
+    return spent;
+}
+
 RunResult Chip::run(const RunLimits& limits) {
     RunResult result;
     if (!powered_) {

@@ -140,6 +140,8 @@ std::vector<DeviceProfile> buildProfiles() {
     fcas.segmentA = 0x1000;
     fcas.failFlag = true;
     fcas.timing = timing2xx();
+    // Its flash routines run the generator at MCLK / 14 of a 2.38 MHz clock.
+    fcas.ftgMinHz = 150e3;
     fcas.clock = ClockKind::ClockModule140;
     fcas.idBlock = idBlock({{0, 0xAF}, {1, 0x12}, {2, 0x50}});
     fcas.eemLevel = 0;

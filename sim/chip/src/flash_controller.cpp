@@ -137,7 +137,7 @@ void FlashController::startOperation(Operation op, uint32_t cycles, double now) 
         return;
     }
     if (op != Operation::BlockEnd) {
-        opCorrupt_ = strict_ && (ftg < kMinFtg || ftg > kMaxFtg);
+        opCorrupt_ = strict_ && (ftg < profile_.ftgMinHz || ftg > profile_.ftgMaxHz);
         if (opCorrupt_) ++corrupted_;
     }
     op_ = op;

@@ -17,8 +17,8 @@ TEST(FlashController, EraseWriteVerify) {
     auto chip = poweredChip("MSP430F149");
     unlockFlash(*chip, 3);
     double ftg = chip->flash().timingFrequency();
-    EXPECT_GT(ftg, FlashController::kMinFtg);
-    EXPECT_LT(ftg, FlashController::kMaxFtg);
+    EXPECT_GT(ftg, chip->profile().ftgMinHz);
+    EXPECT_LT(ftg, chip->profile().ftgMaxHz);
 
     chip->poke16(0xF000, 0x0000);
     chip->poke16(0xF1FE, 0x0000);
@@ -246,7 +246,7 @@ TEST(FlashController, StrictModeCorruptsBadlyTimedOperations) {
     auto chip = poweredChip("MSP430F149");
     chip->setStrictFlashTiming(true);
     unlockFlash(*chip, 1);  // MCLK undivided: far above 476 kHz
-    EXPECT_GT(chip->flash().timingFrequency(), FlashController::kMaxFtg);
+    EXPECT_GT(chip->flash().timingFrequency(), chip->profile().ftgMaxHz);
     writeWord(*chip, 0xF000, 0x0000);
     EXPECT_NE(chip->peek16(0xF000), 0x0000);
     EXPECT_EQ(chip->flash().corruptedOperations(), 1u);

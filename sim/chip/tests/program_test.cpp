@@ -273,5 +273,27 @@ TEST(ChipPrograms, FllFollowsScg0) {
     EXPECT_NEAR(chip->clocks().mclkHz(), 32 * 32768.0, 0.05 * 32 * 32768.0);
 }
 
+TEST(ChipPrograms, InstructionsFedByTheDebugger) {
+    auto chip = poweredChip("MSP430F149");
+    Assembler a(0);
+    a.mov(imm(0x1234), absolute(0x0210));
+    std::vector<uint16_t> words = a.words();
+    size_t used = 0;
+    uint64_t before = chip->cycles();
+    int cycles = chip->executeFed(words.data(), words.size(), &used);
+    EXPECT_EQ(used, 3u);
+    EXPECT_EQ(cycles, 5);
+    EXPECT_EQ(chip->cycles(), before + 5);
+    EXPECT_EQ(chip->read16(0x0210), 0x1234);
+    // A fed write with the wrong key resets the chip once the instruction ends.
+    Assembler bad(0);
+    bad.mov(imm(0x0000), absolute(0x0120));
+    words = bad.words();
+    uint64_t pucs = chip->pucCount();
+    chip->executeFed(words.data(), words.size());
+    EXPECT_EQ(chip->pucCount(), pucs + 1);
+    EXPECT_EQ(chip->lastResetCause(), ResetCause::WatchdogPassword);
+}
+
 }  // namespace
 }  // namespace kv::sim::test

@@ -129,6 +129,9 @@ class Chip : public Bus {
     // first instruction of a run, so a run can leave the address it stopped at.
     RunResult run(const RunLimits& limits);
     RunResult step();
+    // One instruction whose words come from the debugger instead of memory (the
+    // JTAG instruction feed); time and peripherals advance as in a run.
+    int executeFed(const uint16_t* words, size_t count, size_t* used = nullptr);
     // Lets `cycles` MCLK cycles pass without executing instructions.
     void idle(uint64_t cycles);
     // Lets time pass until the flash controller is no longer busy.
@@ -228,6 +231,7 @@ class Chip : public Bus {
 
     bool powered_ = false;
     bool running_ = false;
+    bool feeding_ = false;
     bool directAccess_ = true;
     bool flashWasBusy_ = false;
     bool fuseBlown_ = false;

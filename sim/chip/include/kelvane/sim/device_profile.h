@@ -54,6 +54,9 @@ struct DeviceProfile {
     bool eraseInterruptBits = false;  // FCTL1 bits 3..4 are EEI/EEIEX (2xx)
     bool failFlag = false;            // FCTL3 bit 7 is FAIL
     FlashTiming timing;
+    // Timing generator frequency range the flash is specified for (Hz).
+    double ftgMinHz = 257e3;
+    double ftgMaxHz = 476e3;
 
     // CPU and clocks.
     bool extended = false;  // MSP430X CPU, 20-bit addresses
