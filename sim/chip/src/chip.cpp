@@ -317,7 +317,19 @@ void Chip::loseVolatileContents() {
     std::memset(mem_, 0, 0x200);
 }
 
+void Chip::setSupply(uint32_t millivolts) {
+    if (millivolts < profile_.vccMinMillivolts) {
+        powerOff();
+        supply_ = millivolts;
+        return;
+    }
+    supply_ = millivolts;
+    powerOn();
+}
+
 void Chip::powerOn() {
+    if (supply_ < profile_.vccMinMillivolts)
+        supply_ = std::max<uint32_t>(3000, profile_.vccMinMillivolts);
     if (powered_) return;
     powered_ = true;
     kinds_ = pages_.data();
@@ -325,6 +337,7 @@ void Chip::powerOn() {
 }
 
 void Chip::powerOff() {
+    supply_ = 0;
     if (!powered_) return;
     powered_ = false;
     kinds_ = unpoweredPages_.data();
@@ -342,6 +355,7 @@ void Chip::por(ResetCause cause) {
     if (!powered_) return;
     flash_.powerOnReset();
     ifg1_ = 0;
+    if (profile_.resetFlags) ifg1_ = cause == ResetCause::PowerOn ? kPorIfg : kRstIfg;
     std::memset(mem_, 0, 0x200);
     applyPuc(cause);
 }
@@ -371,7 +385,7 @@ void Chip::applyPuc(ResetCause cause) {
     clocks_.reset();
     mclk_ = clocks_.mclkHz() > 0 ? clocks_.mclkHz() : 1.0;
     ie1_ = 0;
-    ifg1_ = static_cast<uint8_t>((ifg1_ & kWdtIfg) | kOfIfg);
+    ifg1_ = static_cast<uint8_t>((ifg1_ & (kWdtIfg | kPorIfg | kRstIfg)) | kOfIfg);
     lastFllWrite_ = now;
     nextHousekeeping_ = now;
     lastReset_ = cause;

@@ -76,6 +76,7 @@ bool Chip::save(const std::string& path, std::string* error) const {
     w.value(kVersion);
     w.text(profile_.name);
     w.value(static_cast<uint8_t>(powered_));
+    w.value(supply_);
     w.value(static_cast<uint8_t>(fuseBlown_));
     w.value(configFuses_);
     w.value(ie1_);
@@ -166,13 +167,14 @@ bool Chip::load(const std::string& path, std::string* error) {
     if (name != profile_.name)
         return fail("Chip file is for " + name + ", not for " + profile_.name);
 
+    uint32_t supply = 0;
     uint8_t powered = 0, blown = 0, fuses = 0, ie1 = 0, ifg1 = 0, f1 = 0, f2 = 0, f3 = 0, wdt = 0;
     std::array<uint8_t, 8> clockRegs{};
     double wdtCount = 0, secs = 0;
     uint64_t cycles = 0, instructions = 0;
     uint32_t regs[16] = {};
-    bool ok = r.value(&powered) && r.value(&blown) && r.value(&fuses) && r.value(&ie1) &&
-              r.value(&ifg1) && r.value(&f1) && r.value(&f2) && r.value(&f3) &&
+    bool ok = r.value(&powered) && r.value(&supply) && r.value(&blown) && r.value(&fuses) &&
+              r.value(&ie1) && r.value(&ifg1) && r.value(&f1) && r.value(&f2) && r.value(&f3) &&
               r.bytes(clockRegs.data(), clockRegs.size()) && r.value(&wdt) && r.value(&wdtCount) &&
               r.value(&cycles) && r.value(&instructions) && r.value(&secs);
     for (uint32_t& reg : regs)
@@ -218,6 +220,7 @@ bool Chip::load(const std::string& path, std::string* error) {
     for (const Run& run : runs)
         std::memcpy(mem_ + run.start, run.bytes.data(), run.size);
     powered_ = powered != 0;
+    supply_ = supply;
     kinds_ = powered_ ? pages_.data() : unpoweredPages_.data();
     cpu_->invalidateDirectPages();
     fuseBlown_ = blown != 0;

@@ -28,6 +28,8 @@ namespace kv::sim {
 enum : uint8_t {
     kWdtIfg = 0x01,
     kOfIfg = 0x02,
+    kPorIfg = 0x04,
+    kRstIfg = 0x08,
     kNmiIfg = 0x10,
     kWdtIe = 0x01,
     kOfIe = 0x02,
@@ -101,9 +103,12 @@ class Chip : public Bus {
     static constexpr uint16_t kUnmappedWord = 0x3FFF;
 
     // --- Supply and resets.
-    void powerOn();   // supply on and power-on reset
+    void powerOn();   // supply on (3000 mV unless set higher) and power-on reset
     void powerOff();  // RAM and register contents are lost; flash is kept
     bool powered() const { return powered_; }
+    // Supply voltage: below the part's minimum the chip is off, at or above it on.
+    void setSupply(uint32_t millivolts);
+    uint32_t supplyMillivolts() const { return supply_; }
     void puc(ResetCause cause = ResetCause::Debugger);
     void por(ResetCause cause = ResetCause::ResetPin);
     ResetCause lastResetCause() const { return lastReset_; }
@@ -230,6 +235,7 @@ class Chip : public Bus {
     std::unique_ptr<Cpu> cpu_;
 
     bool powered_ = false;
+    uint32_t supply_ = 0;
     bool running_ = false;
     bool feeding_ = false;
     bool directAccess_ = true;

@@ -63,6 +63,11 @@ struct DeviceProfile {
     ClockKind clock = ClockKind::BasicClock;
     double dcoScale = 1.0;  // nominal spread of this part's DCO
 
+    // Supply range (mV) and the 2xx reset flags PORIFG and RSTIFG in IFG1.
+    uint16_t vccMinMillivolts = 1800;
+    uint16_t vccMaxMillivolts = 3600;
+    bool resetFlags = false;
+
     // Identification and debug.
     uint8_t jtagId = 0x89;
     std::array<uint8_t, 16> idBlock{};  // bytes at 0x0FF0..0x0FFF
