@@ -33,6 +33,7 @@ class FlatBus : public Bus {
         mem_[a + 1] = static_cast<uint8_t>(v >> 8);
     }
     uint8_t* directPage(uint32_t page, bool) override {
+        ++pagesAsked;
         return direct_ ? mem_.data() + page : nullptr;
     }
 
@@ -53,8 +54,11 @@ class FlatBus : public Bus {
         }
     }
 
+    void setDirect(bool direct) { direct_ = direct; }
+
     uint64_t reads = 0;
     uint64_t writes = 0;
+    uint64_t pagesAsked = 0;
 
   private:
     bool direct_;
