@@ -81,6 +81,9 @@ struct AccessCounts {
 
 class Chip : public Bus {
   public:
+    // A new chip is unpowered, its flash erased and its RAM filled with a pattern.
+    // Simulated time passes only in run(), idle() and executeFed(): a chip held by
+    // a debugger stands still.
     explicit Chip(const DeviceProfile& profile);
     ~Chip() override;
     Chip(const Chip&) = delete;
