@@ -140,6 +140,7 @@ std::vector<DeviceProfile> buildProfiles() {
     fcas.lockA = true;
     fcas.segmentA = 0x1000;
     fcas.failFlag = true;
+    fcas.fctl1TimingBits = true;
     fcas.timing = timing2xx();
     // Its flash routines run the generator at MCLK / 14 of a 2.38 MHz clock.
     fcas.ftgMinHz = 150e3;

@@ -53,6 +53,7 @@ struct DeviceProfile {
     bool globalMassErase = false;     // FCTL1 bit 3 is GMERAS (20-bit parts)
     bool eraseInterruptBits = false;  // FCTL1 bits 3..4 are EEI/EEIEX (2xx)
     bool failFlag = false;            // FCTL3 bit 7 is FAIL
+    bool fctl1TimingBits = false;     // FCTL1 bits 4..5 hold the flash timing selection
     FlashTiming timing;
     // Timing generator frequency range the flash is specified for (Hz).
     double ftgMinHz = 257e3;
