@@ -85,8 +85,15 @@ bool Chip::save(const std::string& path, std::string* error) const {
     w.value(flash_.fctl2());
     w.value(flash_.fctl3());
     w.bytes(clocks_.registers().data(), clocks_.registers().size());
-    w.value(watchdog_.control());
-    w.value(watchdog_.counter());
+    // Counters as they stand now, not as of their last update.
+    Watchdog watchdog = watchdog_;
+    watchdog.sync(seconds(), watchdogSourceHz());
+    TimerA timer = timer_;
+    timer.sync(seconds(), timerSourceHz());
+    w.value(watchdog.control());
+    w.value(watchdog.counter());
+    for (uint16_t v : timer.state())
+        w.value(v);
     w.value(cycles_);
     w.value(instructions_);
     w.value(seconds());
@@ -175,8 +182,11 @@ bool Chip::load(const std::string& path, std::string* error) {
     uint32_t regs[16] = {};
     bool ok = r.value(&powered) && r.value(&supply) && r.value(&blown) && r.value(&fuses) &&
               r.value(&ie1) && r.value(&ifg1) && r.value(&f1) && r.value(&f2) && r.value(&f3) &&
-              r.bytes(clockRegs.data(), clockRegs.size()) && r.value(&wdt) && r.value(&wdtCount) &&
-              r.value(&cycles) && r.value(&instructions) && r.value(&secs);
+              r.bytes(clockRegs.data(), clockRegs.size()) && r.value(&wdt) && r.value(&wdtCount);
+    std::array<uint16_t, 8> timer{};
+    for (uint16_t& v : timer)
+        ok = ok && r.value(&v);
+    ok = ok && r.value(&cycles) && r.value(&instructions) && r.value(&secs);
     for (uint32_t& reg : regs)
         ok = ok && r.value(&reg);
     std::map<uint32_t, uint32_t> counts;
@@ -239,6 +249,7 @@ bool Chip::load(const std::string& path, std::string* error) {
     for (const StuckBit& s : stuck)
         flash_.addStuckBit(s);
     watchdog_.restore(wdt, wdtCount, secs);
+    timer_.restore(timer, secs);
     for (int i = 0; i < 16; ++i)
         cpu_->setReg(i, regs[i]);
     pucPending_ = false;

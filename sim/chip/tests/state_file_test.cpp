@@ -62,6 +62,7 @@ TEST(ChipStateFile, RoundTrip) {
     EXPECT_EQ(loaded.flash().stuckBits().size(), 1u);
     EXPECT_EQ(loaded.flash().fctl3() & kFctl3Lock, 0);
     EXPECT_EQ(loaded.read16(0x0120), chip->read16(0x0120));
+    EXPECT_DOUBLE_EQ(loaded.watchdog().counter(), 0.0);  // held since the start
     EXPECT_EQ(loaded.cycles(), chip->cycles());
     EXPECT_DOUBLE_EQ(loaded.clocks().mclkHz(), chip->clocks().mclkHz());
     std::remove(path.c_str());

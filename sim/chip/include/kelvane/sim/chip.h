@@ -20,6 +20,7 @@
 #include "kelvane/sim/cpu.h"
 #include "kelvane/sim/device_profile.h"
 #include "kelvane/sim/flash_controller.h"
+#include "kelvane/sim/timer_a.h"
 #include "kelvane/sim/watchdog.h"
 
 namespace kv::sim {
@@ -158,7 +159,10 @@ class Chip : public Bus {
     const FlashController& flash() const { return flash_; }
     ClockSystem& clocks() { return clocks_; }
     const ClockSystem& clocks() const { return clocks_; }
+    // Counters of the watchdog and the timer are brought up to date on register
+    // access and at events; read TAR or save the chip for their current value.
     const Watchdog& watchdog() const { return watchdog_; }
+    const TimerA& timerA() const { return timer_; }
     uint8_t ie1() const { return ie1_; }
     uint8_t ifg1() const { return ifg1_; }
     const AccessCounts& accessCounts() const { return counts_; }
@@ -220,6 +224,7 @@ class Chip : public Bus {
     bool serviceInterrupt();
 
     double watchdogSourceHz() const;
+    double timerSourceHz() const;
     void syncTime();
     void syncAll();
     void handleEvents();
@@ -235,6 +240,7 @@ class Chip : public Bus {
     ClockSystem clocks_;
     FlashController flash_;
     Watchdog watchdog_;
+    TimerA timer_;
     std::unique_ptr<Cpu> cpu_;
 
     bool powered_ = false;
