@@ -129,7 +129,8 @@ class Chip : public Bus {
     void poke16(uint32_t address, uint16_t value);
     bool mapped(uint32_t address) const;
 
-    // --- CPU registers as a debugger sees them.
+    // --- CPU registers as a debugger sees them. Execute through run(), step() and
+    // executeFed(), not on the CPU directly, so that time and peripherals follow.
     Cpu& cpu() { return *cpu_; }
     uint32_t reg(int n) const { return cpu_->reg(n); }
     void setReg(int n, uint32_t value) { cpu_->setReg(n, value); }
@@ -155,9 +156,9 @@ class Chip : public Bus {
     double seconds() const;
 
     // --- Peripherals.
-    FlashController& flash() { return flash_; }
+    // Read-only views: changes go through the bus and the calls of this class,
+    // which keep time and events in step.
     const FlashController& flash() const { return flash_; }
-    ClockSystem& clocks() { return clocks_; }
     const ClockSystem& clocks() const { return clocks_; }
     // Counters of the watchdog and the timer are brought up to date on register
     // access and at events; read TAR or save the chip for their current value.
