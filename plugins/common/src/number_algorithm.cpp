@@ -18,13 +18,7 @@ const char* NumberAlgorithm::widthName() const {
 }
 
 bool NumberAlgorithm::fits(uint32_t value) const {
-    if (width_ >= 4) return true;
-    const uint32_t bits = 8 * width_;
-    const int64_t largest = (int64_t{1} << bits) - 1;
-    const int64_t smallest = style_ == NumberStyle::kSerial ? -(int64_t{1} << (bits - 1)) : 0;
-    const int64_t number =
-        style_ == NumberStyle::kSerial ? int64_t{static_cast<int32_t>(value)} : int64_t{value};
-    return number >= smallest && number <= largest;
+    return width_ >= 4 || value < (uint32_t{1} << (8 * width_));
 }
 
 bool NumberAlgorithm::parse(const char* text, ErrorText& error) {

@@ -6,7 +6,8 @@
 // skipped, an optional sign and "0x" are accepted, digits of either case count, a text that does
 // not start with a number gives 0, a number beyond 32 bits keeps its low 32 bits. Only an empty
 // or blank text fails ("Unable to convert '%s' to the desired format"), and a value above FF for
-// "Hex BYTE" or above FFFF for "Hex WORD" ("Value '%s' out of range for BYTE algorithm"). The next
+// "Hex BYTE" or above FFFF for "Hex WORD", a negative one included ("Value '%s' out of range for
+// BYTE algorithm"). The next
 // value is the same value in upper-case hexadecimal without leading zeros. A "String" text longer
 // than 31 characters fails with "Desired string too large for String algorithm" and keeps the
 // text stored before; the next value is the text itself.

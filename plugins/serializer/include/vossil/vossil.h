@@ -4,8 +4,9 @@
 // A value text is read like a "%ld" scan into a 32-bit long: leading blanks are skipped, a text
 // that does not start with a number gives 0, a number beyond 32 bits keeps its low 32 bits. Only
 // an empty or blank text fails ("Unable to convert '%s' to the desired format"), and a value
-// that does not fit a BYTE (-128..255) or WORD (-32768..65535) ("Value '%s' out of range for
-// BYTE algorithm"). The next value is the decimal text of value + 1, wrapping at 32 bits.
+// outside 0..255 for "BYTE" or 0..65535 for "WORD" ("Value '%s' out of range for BYTE
+// algorithm"), so a serial number never wraps into one already written. The next value is the
+// decimal text of value + 1, wrapping at 32 bits.
 //
 // Kelvane loads the library at run time and binds these eleven functions by name; a host can
 // declare its pointers as decltype(&Serializer_Parse) and so on. Every failing call leaves a

@@ -4,9 +4,9 @@
 // same value in upper-case hexadecimal without leading zeros.
 //
 // A BYTE or WORD value that does not fit its bytes is refused when parsed, so a serial number
-// never wraps silently into one already written: a serial number may lie between the smallest
-// signed and the largest unsigned value of its size (-128..255 for BYTE), a hexadecimal value
-// between 0 and the largest unsigned value (0..FF for BYTE).
+// never wraps silently into one already written: the 32-bit value must lie between 0 and the
+// largest unsigned value of the size (255 or 0xFF for BYTE, 65535 or 0xFFFF for WORD); a
+// negative value, being a 32-bit pattern above these, is refused as well.
 #ifndef KELVANE_PLUGIN_NUMBER_ALGORITHM_H
 #define KELVANE_PLUGIN_NUMBER_ALGORITHM_H
 
