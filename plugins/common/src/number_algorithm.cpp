@@ -18,6 +18,8 @@ const char* NumberAlgorithm::widthName() const {
 }
 
 bool NumberAlgorithm::fits(uint32_t value) const {
+    // An overlay value keeps its low bytes; only a serial number must not wrap.
+    if (style_ == NumberStyle::kHex) return true;
     return width_ >= 4 || value < (uint32_t{1} << (8 * width_));
 }
 

@@ -110,16 +110,15 @@ TEST_F(GantrelTest, ReadsValuesLikeAThirtyTwoBitHexScan) {
     EXPECT_EQ(error(), "Value text for WORD algorithm must not be NULL");
 }
 
-TEST_F(GantrelTest, RefusesValuesThatDoNotFitByteOrWord) {
+TEST_F(GantrelTest, HexValuesWiderThanTheSizeWriteTheirLowBytes) {
     EXPECT_EQ(plugin.render(kHexByte, "FF"), (Bytes{0xFF}));
-    EXPECT_EQ(api().parse(kHexByte, "1FF"), 0);
-    EXPECT_EQ(error(), "Value '1FF' out of range for BYTE algorithm");
-    EXPECT_EQ(next(kHexByte), "FF");
-    EXPECT_EQ(api().parse(kHexByte, "-1"), 0);
-    EXPECT_EQ(error(), "Value '-1' out of range for BYTE algorithm");
+    EXPECT_EQ(plugin.render(kHexByte, "1FF"), (Bytes{0xFF}));
+    EXPECT_EQ(next(kHexByte), "1FF");
+    EXPECT_EQ(plugin.render(kHexByte, "-1"), (Bytes{0xFF}));
+    EXPECT_EQ(next(kHexByte), "FFFFFFFF");
     EXPECT_EQ(plugin.render(kHexWord, "ffff"), (Bytes{0xFF, 0xFF}));
-    EXPECT_EQ(api().parse(kHexWord, "10000"), 0);
-    EXPECT_EQ(error(), "Value '10000' out of range for WORD algorithm");
+    EXPECT_EQ(plugin.render(kHexWord, "12345"), (Bytes{0x45, 0x23}));
+    EXPECT_EQ(next(kHexWord), "12345");
 }
 
 TEST_F(GantrelTest, HexOverlayChecksTheBuffer) {

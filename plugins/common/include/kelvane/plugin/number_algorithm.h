@@ -3,10 +3,11 @@
 // -2147483648); a hexadecimal overlay value is read as hexadecimal and its next value is the
 // same value in upper-case hexadecimal without leading zeros.
 //
-// A BYTE or WORD value that does not fit its bytes is refused when parsed, so a serial number
-// never wraps silently into one already written: the 32-bit value must lie between 0 and the
-// largest unsigned value of the size (255 or 0xFF for BYTE, 65535 or 0xFFFF for WORD); a
-// negative value, being a 32-bit pattern above these, is refused as well.
+// A serial BYTE or WORD value that does not fit its bytes is refused when parsed, so a serial
+// number never wraps silently into one already written: the 32-bit value must lie between 0 and
+// the largest unsigned value of the size (255 for BYTE, 65535 for WORD); a negative value, being
+// a 32-bit pattern above these, is refused as well. An overlay value writes its low bytes and
+// keeps its text (1FF as a Hex BYTE writes FF, and 1FF stays the value).
 #ifndef KELVANE_PLUGIN_NUMBER_ALGORITHM_H
 #define KELVANE_PLUGIN_NUMBER_ALGORITHM_H
 
