@@ -1,0 +1,49 @@
+// A number of 1, 2 or 4 bytes, written little-endian. A serial number is read as signed decimal
+// and its next value is the decimal text of value + 1 (32-bit, so 2147483647 is followed by
+// -2147483648); a hexadecimal overlay value is read as hexadecimal and its next value is the
+// same value in upper-case hexadecimal without leading zeros.
+//
+// A serial BYTE or WORD value that does not fit its bytes is refused when parsed, so a serial
+// number never wraps silently into one already written: the 32-bit value must lie between 0 and
+// the largest unsigned value of the size (255 for BYTE, 65535 for WORD); a negative value, being
+// a 32-bit pattern above these, is refused as well. An overlay value writes its low bytes and
+// keeps its text (1FF as a Hex BYTE writes FF, and 1FF stays the value).
+#ifndef KELVANE_PLUGIN_NUMBER_ALGORITHM_H
+#define KELVANE_PLUGIN_NUMBER_ALGORITHM_H
+
+#include <cstdint>
+
+#include "kelvane/plugin/algorithm.h"
+
+namespace kv::plugin {
+
+enum class NumberStyle {
+    kSerial,  // decimal, counts up by one per run
+    kHex,     // hexadecimal, stays the same
+};
+
+class NumberAlgorithm final : public Algorithm {
+  public:
+    // width: 1, 2 or 4 bytes.
+    constexpr NumberAlgorithm(uint32_t width, NumberStyle style) : width_(width), style_(style) {}
+
+    bool parse(const char* text, ErrorText& error) override;
+    uint32_t overlaySize() const override { return width_; }
+    bool render(uint8_t* buffer, uint32_t size, ErrorText& error) const override;
+    const char* nextValue() const override { return next_; }
+
+    uint32_t value() const { return value_; }
+
+  private:
+    const char* widthName() const;
+    bool fits(uint32_t value) const;
+
+    uint32_t width_;
+    NumberStyle style_;
+    uint32_t value_ = 0;
+    char next_[16] = {};  // "-2147483648" at the longest
+};
+
+}  // namespace kv::plugin
+
+#endif

@@ -1,0 +1,66 @@
+#include "kelvane/plugin/number_algorithm.h"
+
+#include <cstdio>
+
+#include "kelvane/plugin/value_scan.h"
+
+namespace kv::plugin {
+
+const char* NumberAlgorithm::widthName() const {
+    switch (width_) {
+        case 1:
+            return "BYTE";
+        case 2:
+            return "WORD";
+        default:
+            return "DWORD";
+    }
+}
+
+bool NumberAlgorithm::fits(uint32_t value) const {
+    // An overlay value keeps its low bytes; only a serial number must not wrap.
+    if (style_ == NumberStyle::kHex) return true;
+    return width_ >= 4 || value < (uint32_t{1} << (8 * width_));
+}
+
+bool NumberAlgorithm::parse(const char* text, ErrorText& error) {
+    value_ = 0;
+    if (text == nullptr) {
+        error.format("Value text for %s algorithm must not be NULL", widthName());
+        return false;
+    }
+    uint32_t value = 0;
+    const Radix radix = style_ == NumberStyle::kSerial ? Radix::kDecimal : Radix::kHex;
+    if (scanLong(text, radix, value) == ScanResult::kNoInput) {
+        error.format("Unable to convert '%s' to the desired format", text);
+        return false;
+    }
+    if (!fits(value)) {
+        error.format("Value '%s' out of range for %s algorithm", text, widthName());
+        return false;
+    }
+    value_ = value;
+    if (style_ == NumberStyle::kSerial) {
+        std::snprintf(next_, sizeof next_, "%d", static_cast<int32_t>(value_ + 1u));
+    } else {
+        std::snprintf(next_, sizeof next_, "%X", static_cast<unsigned>(value_));
+    }
+    return true;
+}
+
+bool NumberAlgorithm::render(uint8_t* buffer, uint32_t size, ErrorText& error) const {
+    if (size < width_) {
+        error.format("Buffer too small for %s algorithm", widthName());
+        return false;
+    }
+    if (buffer == nullptr) {
+        error.format("NULL buffer for %s algorithm", widthName());
+        return false;
+    }
+    for (uint32_t i = 0; i < width_; ++i) {
+        buffer[i] = static_cast<uint8_t>(value_ >> (8 * i));
+    }
+    return true;
+}
+
+}  // namespace kv::plugin
