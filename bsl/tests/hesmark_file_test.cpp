@@ -139,3 +139,30 @@ TEST_F(Files, UnreadableFilesAndTypes) {
 }
 
 }  // namespace
+
+namespace {
+
+class LongImage : public HesmarkTest {
+  protected:
+    LongImage() : HesmarkTest(hesmarktest::LockAChip(), true) {}
+};
+
+// Long enough for the flash work to outlast the watchdog's reset interval.
+TEST_F(LongImage, FourKilobytesWrittenAndVerified) {
+    StartUnlocked();
+    const std::vector<uint8_t> code = Pattern(4096, 0x21);
+    const std::string image = TempPath("long.txt");
+    WriteText(image, TiTxt(0xC000, code) + "q\n");
+    ASSERT_EQ(WriteFile_Hesmark(image.c_str(), 1, 1), 1) << LastError();
+    EXPECT_EQ(Peek(0xC000, code.size()), code);
+    ClearLogs();
+    ASSERT_EQ(VerifyFile_Hesmark(image.c_str(), 1), 1) << LastError();
+    const std::vector<int32_t> progress = Progress(HESMARK_PROGRESS_VERIFY_FILE);
+    ASSERT_EQ(progress.size(), 258u);
+    EXPECT_EQ(progress.front(), 0);
+    EXPECT_EQ(progress.back(), 100);
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    EXPECT_EQ(bench.chip.pucCount(), 2u);  // power-on and the loader's entry reset
+}
+
+}  // namespace

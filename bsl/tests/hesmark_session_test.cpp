@@ -280,3 +280,42 @@ TEST_F(LockA, SegmentAKeptByWritesAndMassErase) {
 }
 
 }  // namespace
+
+namespace {
+
+using hesmarktest::HesmarkTest;
+
+TEST_F(HesmarkTest, NoticesFollowTheKindMask) {
+    Start();
+    ASSERT_EQ(RegisterHWND_Hesmark(nullptr, nullptr, 0, HESMARK_NOTIFY_LOG), 1);
+    EXPECT_EQ(MassErase_Hesmark(), 1);
+    EXPECT_TRUE(notices.empty());  // no callback: nothing reaches the old one
+    std::vector<hesmarktest::Notice> only;
+    auto record = [](void* user, uint32_t message, uint32_t kind, const void*) {
+        EXPECT_EQ(message, 2000u);
+        static_cast<std::vector<hesmarktest::Notice>*>(user)->push_back({kind, 0, "", 0, 0});
+    };
+    ASSERT_EQ(RegisterHWND_Hesmark(record, &only, 2000, HESMARK_NOTIFY_APPEND), 1);
+    EXPECT_EQ(MassErase_Hesmark(), 1);
+    // One "." for the sync byte and one for the frame.
+    ASSERT_EQ(only.size(), 2u);
+    EXPECT_EQ(only[0].kind, uint32_t{HESMARK_NOTIFY_APPEND});
+}
+
+TEST_F(HesmarkTest, DotAppendedAfterEveryWrite) {
+    Start();
+    EXPECT_EQ(MassErase_Hesmark(), 1);
+    int dots = 0;
+    for (const auto& n : notices)
+        if (n.kind == HESMARK_NOTIFY_APPEND && n.text == "." && n.flag == 1) ++dots;
+    EXPECT_EQ(dots, 2);
+}
+
+TEST_F(HesmarkTest, NotImplementedPortCallsBeforeOpen) {
+    EXPECT_EQ(PortTx_Hesmark(), 0);
+    EXPECT_EQ(LastError(), "PortTx_Hesmark() called prior to Open_Hesmark()");
+    EXPECT_EQ(IsPatchRequired_Hesmark(), 0);
+    EXPECT_EQ(LastError(), "IsPatchRequired_Hesmark() called prior to Open_Hesmark()");
+}
+
+}  // namespace

@@ -14,6 +14,8 @@ constexpr uint16_t kFwKey = 0xA500;
 constexpr uint16_t kWrt = 0x0040, kLock = 0x0010, kFsselMclk = 0x0040;
 constexpr uint32_t kRomStart = 0x0C00, kIdentification = 0x0FF0, kRomEnd = 0x1000;
 constexpr uint8_t kAck = 0x90, kNak = 0xA0;
+constexpr uint32_t kWdtctl = 0x0120;
+constexpr uint16_t kWdtPasswordHold = 0x5A80;
 
 uint16_t checksumWord(const std::vector<uint8_t>& bytes, size_t count) {
     uint16_t word = 0;
@@ -126,7 +128,11 @@ void RomBootLoader::setReset(bool high, uint64_t) {
     if (!rising) return;
     const bool entryLevel = profile_.testPin ? test_ : !tck_;
     if (state_ == State::InReset && entryEdges_ >= 2 && entryLevel) {
-        if (chip_) chip_->por(ResetCause::ResetPin);
+        if (chip_) {
+            chip_->por(ResetCause::ResetPin);
+            // The ROM code holds the watchdog before anything else.
+            bus_.write16(kWdtctl, kWdtPasswordHold);
+        }
         restart();
         frames_ = 0;
         pc_ = 0;
