@@ -182,6 +182,29 @@ TEST(ChipPrograms, WatchdogInterruptWakesLowPowerMode) {
     EXPECT_EQ(chip->run(RunLimits{}).reason, StopReason::Sleeping);
 }
 
+TEST(ChipPrograms, AccessViolationRaisesTheNmi) {
+    auto chip = poweredChip("MSP430F149");
+    Assembler nmi(0xD000);
+    nmi.mov(imm(0x0BAD), reg(R8));
+    Label stay = nmi.label();
+    nmi.jmp(stay);
+    load(*chip, nmi);
+    chip->poke16(0xFFFC, 0xD000);
+    Assembler a(0xC000);
+    a.mov(imm(0x0A00), reg(SP));
+    a.bis_b(imm(kAccvIe), absolute(0x0000));
+    a.mov(imm(0), absolute(0xE000));  // the flash is locked
+    a.mov(imm(0x600D), reg(R8));
+    load(*chip, a);
+    chip->setReg(0, 0xC000);
+    RunLimits limits;
+    limits.stopAddress = nmi.address(stay);
+    limits.maxCycles = 1000;
+    EXPECT_EQ(chip->run(limits).reason, StopReason::Address);
+    EXPECT_EQ(chip->reg(8), 0x0BADu);
+    EXPECT_EQ(chip->ie1() & kAccvIe, 0);  // taking the NMI clears the enable
+}
+
 TEST(ChipPrograms, RunningWatchdogResetsTheProgram) {
     auto chip = poweredChip("MSP430F149");
     Assembler a(0xC000);
