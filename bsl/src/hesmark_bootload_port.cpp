@@ -359,7 +359,8 @@ bool CHesmarkBootloadPort::Unlock(const uint8_t* password, bool autoPatch, bool*
     m_bPatchActive = false;
     if (!SendPassword(password, frameSent)) return false;
     if (!ReadProcessorInfo()) return false;
-    if (autoPatch && IsPatchRequired() && !ApplyPatch(password)) return false;
+    // The patch is applied when a patch image is loaded.
+    if (autoPatch && HasPatchImage() && IsPatchRequired() && !ApplyPatch(password)) return false;
     std::copy(password, password + kPasswordSize, m_password.begin());
     return true;
 }
@@ -405,7 +406,8 @@ bool CHesmarkBootloadPort::SetPassword(const uint8_t* password, bool autoPatch) 
     }
     Log("Reading processor information");
     if (!ReadProcessorInfo()) return false;
-    if (autoPatch && IsPatchRequired() && !ApplyPatch(password)) return false;
+    // The patch is applied when a patch image is loaded.
+    if (autoPatch && HasPatchImage() && IsPatchRequired() && !ApplyPatch(password)) return false;
     StorePassword(password);
     Log("Set password successful", true);
     return true;

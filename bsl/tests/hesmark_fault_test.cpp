@@ -73,6 +73,19 @@ TEST_F(HesmarkTest, HighBlocksRefusedByLoaderWithoutOffset) {
               "Unable to reach address 10000: bootstrap loader 1.61 has no memory offset command");
 }
 
+TEST_F(HesmarkTest, HighBlockWithLoaderVersionUnknownAsksTheLoader) {
+    Start();  // no password: the version has not been read
+    const std::vector<uint8_t> low0 = Peek(0x0000, 0x400);
+    const std::string image = TempPath("big.txt");
+    WriteText(image, Line(0x10000, std::vector<uint8_t>(16, 0)) + "q\n");
+    EXPECT_EQ(WriteFile_Hesmark(image.c_str(), 1, 0), 0);
+    EXPECT_EQ(LastError(),
+              "Unable to set memory offset 0001 for address 10000\nAck failed, returned A0");
+    EXPECT_EQ(Frames(0x21).size(), 1u);
+    EXPECT_TRUE(Frames(0x12).empty());
+    EXPECT_EQ(Peek(0x0000, 0x400), low0);
+}
+
 TEST_F(HesmarkTest, OddRunAtFrameLimitNotWrittenTwice) {
     StartUnlocked();
     // Contiguous 13-byte lines: after nine of them the frame would pass 128 bytes

@@ -241,7 +241,9 @@ TEST_F(Library, ResetTargetStartsTheUserProgramFromItsVector) {
     const uint8_t vector[2] = {0x00, 0xE0};
     ASSERT_EQ(TxData_Hesmark(0xFFFE, vector, 2, 1), 1) << LastError();
     ClearLogs();
+    const uint32_t start = bench.clock.tickCount();
     ASSERT_EQ(ResetTarget_Hesmark(), 1) << LastError();
+    EXPECT_GE(bench.clock.tickCount() - start, 300u);
     EXPECT_EQ(Progress(HESMARK_PROGRESS_RESET_TARGET),
               (std::vector<int32_t>{0, 10, 20, 30, 40, 50, 90, 100}));
     EXPECT_EQ(bench.loader.state(), RomBootLoader::State::UserProgram);

@@ -86,13 +86,26 @@ TEST_F(OldLoader, WithoutPatchBlocksAreRefused) {
     EXPECT_EQ(LastError(), "Ack failed, returned A0");
 }
 
-TEST_F(OldLoader, PatchNeededButNoFileFailsClearly) {
+TEST_F(OldLoader, WithoutPatchFileThePasswordStillWorks) {
     Start();
-    EXPECT_EQ(SetPasswordData_Hesmark(blank.data()), 0);
-    EXPECT_EQ(LastError(), "No patch file available");
-    EXPECT_EQ(Open_Hesmark(0, 9600), 1);
+    ASSERT_EQ(SetPasswordData_Hesmark(blank.data()), 1) << LastError();
+    EXPECT_EQ(IsPatchRequired_Hesmark(), 1);
+    EXPECT_TRUE(Frames(0x1A).empty());
     EXPECT_EQ(SetPatchFile_Hesmark(TempPath("none.txt").c_str()), 0);
     EXPECT_EQ(LastError(), "Unable to open patch file " + TempPath("none.txt"));
+}
+
+TEST_F(OldLoader, PatchDroppedWhileActive) {
+    ASSERT_EQ(Open_Hesmark(0, 9600), 1);
+    ASSERT_EQ(SetPatchFile_Hesmark(KELVANE_PATCH_FILE), 1) << LastError();
+    ASSERT_EQ(InitializeAdapter_Hesmark(), 1);
+    ASSERT_EQ(InitializeTarget_Hesmark(0), 1);
+    ASSERT_EQ(SetPasswordData_Hesmark(blank.data()), 1) << LastError();
+    EXPECT_EQ(SetPatchFile_Hesmark(TempPath("none.txt").c_str()), 0);
+    uint8_t buffer[2];
+    uint32_t got = 0;
+    EXPECT_EQ(RxData_Hesmark(0xE000, buffer, 2, &got), 0);
+    EXPECT_EQ(LastError(), "No patch file available");
 }
 
 using NewLoader = HesmarkTest;
