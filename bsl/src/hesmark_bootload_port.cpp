@@ -35,8 +35,37 @@ bool CHesmarkBootloadPort::AdapterOpen() const {
     return m_bAdapterOpen && Tovrin_IsOpen();
 }
 
-void CHesmarkBootloadPort::OnLog(const std::string&, bool) {}
-void CHesmarkBootloadPort::OnAppend(const std::string&, bool) {}
+void CHesmarkBootloadPort::Notify(uint32_t kind, const void* record) const {
+    if (m_notify.callback && (m_notify.kindMask & kind))
+        m_notify.callback(m_notify.user, m_notify.message, kind, record);
+}
+
+void CHesmarkBootloadPort::NotifyText(uint32_t kind, bool flag, const std::string& text) const {
+    const HesmarkTextNotice notice{flag ? 1 : 0, text.c_str()};
+    Notify(kind, &notice);
+}
+
+// Every log line is preceded by an empty line.
+void CHesmarkBootloadPort::OnLog(const std::string& text, bool flag) {
+    NotifyText(HESMARK_NOTIFY_LOG, true, "");
+    NotifyText(HESMARK_NOTIFY_LOG, flag, text);
+}
+
+void CHesmarkBootloadPort::OnAppend(const std::string& text, bool flag) {
+    NotifyText(HESMARK_NOTIFY_APPEND, flag, text);
+}
+
+void CHesmarkBootloadPort::OnProgress(int32_t operation, int32_t value) {
+    const HesmarkProgressNotice notice{operation, value, 100};
+    Notify(HESMARK_NOTIFY_PROGRESS, &notice);
+}
+
+// The start notice of a loader command stands after two empty lines.
+void CHesmarkBootloadPort::LogStart(const std::string& text) {
+    if (m_bQuiet) return;
+    NotifyText(HESMARK_NOTIFY_LOG, true, "");
+    OnLog(text, false);
+}
 
 void CHesmarkBootloadPort::CriticalError(const std::string& text, const char* method) {
     kv::messageBox(Format("%s in CHesmarkBootloadPort::%s()\n\nContact program vendor\n",
@@ -201,6 +230,7 @@ bool CHesmarkBootloadPort::LoadPC(uint32_t address) {
 
 bool CHesmarkBootloadPort::SetMemoryOffset(uint32_t offset) {
     if (!Command(kCmdMemoryOffset, offset, 0, nullptr, 0, 0, nullptr)) return false;
+    m_dwOffset = offset & 0xFFFF;
     kv::clock().sleep(kMemoryOffsetPause);
     return FlushComm();
 }
@@ -214,18 +244,25 @@ bool CHesmarkBootloadPort::PatchEntry() {
 }
 
 bool CHesmarkBootloadPort::TxDataBlock(uint32_t address, const uint8_t* data, size_t count,
-                                       bool verify) {
+                                       bool verify, size_t compare) {
     if (count > kMaxFrameData || (count & 1))
         return SendFrame(kCmdWriteBlock, address, 0, data, count);
     if (!PatchEntry()) return false;
     if (!Command(kCmdWriteBlock, address, static_cast<uint16_t>(count), data, count, 0, nullptr))
         return false;
-    return !verify || VerifyBlock(address, data, count);
+    return !verify || VerifyBlock(address, data, count, compare);
 }
 
 bool CHesmarkBootloadPort::RxDataBlock(uint32_t address, uint8_t* buffer, size_t count) {
-    if (count > kMaxFrameData || (count & 1))
-        return SendFrame(kCmdReadBlock, address, 0, nullptr, count);
+    // The count is checked before anything is sent or received: the reply
+    // of a longer read would not fit a frame.
+    if (count > kMaxFrameData)
+        return Fail(Format("Data buffer must 250 bytes or less, tried %04X", unsigned(count)));
+    if (count & 1) {
+        return Fail(Format("Data buffer must contain an even number of bytes, tried %04X",
+                           unsigned(count)));
+    }
+    if (count != 0 && buffer == nullptr) return Fail("NULL receive buffer");
     if (!PatchEntry()) return false;
     if (!SendFrame(kCmdReadBlock, address, static_cast<uint16_t>(count), nullptr, 0)) return false;
     std::vector<uint8_t> reply(count + 6);
@@ -255,7 +292,8 @@ bool CHesmarkBootloadPort::RxDataBlock(uint32_t address, uint8_t* buffer, size_t
     return true;
 }
 
-bool CHesmarkBootloadPort::VerifyBlock(uint32_t address, const uint8_t* data, size_t count) {
+bool CHesmarkBootloadPort::VerifyBlock(uint32_t address, const uint8_t* data, size_t count,
+                                       size_t compare) {
     std::vector<uint8_t> readBack(count);
     bool ok = false;
     {
@@ -267,7 +305,7 @@ bool CHesmarkBootloadPort::VerifyBlock(uint32_t address, const uint8_t* data, si
         Log(m_strError, true);
         return false;
     }
-    for (size_t i = 0; i < count; ++i) {
+    for (size_t i = 0; i < std::min(count, compare); ++i) {
         if (readBack[i] != data[i]) {
             Fail(Format("Verify failed at address %04lX", static_cast<unsigned long>(address + i)));
             Log(m_strError, true);
@@ -281,6 +319,7 @@ bool CHesmarkBootloadPort::ReadProcessorInfo() {
     uint8_t info[16] = {};
     {
         QuietScope quiet(*this);
+        if (!SelectAddress(kProcessorInfoAddress)) return false;
         if (!RxDataBlock(kProcessorInfoAddress, info, sizeof info)) return false;
     }
     m_strProcessorType = Format("%02X%02X", info[0], info[1]);
@@ -298,7 +337,9 @@ bool CHesmarkBootloadPort::IsPatchRequired() const {
 bool CHesmarkBootloadPort::ApplyPatch(const uint8_t* password) {
     if (m_patch.empty()) return Fail("No patch file available");
     QuietScope quiet(*this);
-    if (!LoadPC(kPatchRestartPC) || !SendPassword(password)) return false;
+    if (!LoadPC(kPatchRestartPC)) return false;
+    m_dwOffset = 0;  // the restarted loader works in the first 64K again
+    if (!SendPassword(password)) return false;
     for (const CodeBlock& block : m_patch) {
         for (size_t done = 0; done < block.data.size(); done += 128) {
             const size_t n = std::min<size_t>(128, block.data.size() - done);
@@ -318,9 +359,62 @@ bool CHesmarkBootloadPort::Unlock(const uint8_t* password, bool autoPatch, bool*
     m_bPatchActive = false;
     if (!SendPassword(password, frameSent)) return false;
     if (!ReadProcessorInfo()) return false;
-    if (autoPatch && IsPatchRequired() && !ApplyPatch(password)) return false;
+    // The patch is applied when a patch image is loaded.
+    if (autoPatch && HasPatchImage() && IsPatchRequired() && !ApplyPatch(password)) return false;
     std::copy(password, password + kPasswordSize, m_password.begin());
     return true;
+}
+
+bool CHesmarkBootloadPort::SupportsMemoryOffset() const {
+    return m_byMajor >= 3 || (m_byMajor == 2 && m_byMinor > 0x11);
+}
+
+bool CHesmarkBootloadPort::SelectAddress(uint32_t address) {
+    const uint32_t high = address >> 16;
+    if (high == m_dwOffset) return true;
+    // A loader known to lack the command is not asked: the frame's 16-bit
+    // address would land in low memory.
+    const bool known = m_byMajor != 0 || m_byMinor != 0;
+    if (known && !SupportsMemoryOffset()) {
+        return Fail(
+            Format("Unable to reach address %05lX: bootstrap loader %X.%02X has no "
+                   "memory offset command",
+                   static_cast<unsigned long>(address), m_byMajor, m_byMinor));
+    }
+    bool ok = false;
+    {
+        QuietScope quiet(*this);
+        ok = SetMemoryOffset(high);
+    }
+    if (!ok) {
+        return Fail(Format("Unable to set memory offset %04X for address %05lX\n%s",
+                           static_cast<unsigned>(high), static_cast<unsigned long>(address),
+                           m_strError.c_str()));
+    }
+    return true;
+}
+
+bool CHesmarkBootloadPort::SetPassword(const uint8_t* password, bool autoPatch) {
+    if (!AdapterOpen()) return Fail("Tovrin not open");
+    m_bPatchActive = false;
+    Log("Setting password");
+    bool frameSent = false;
+    if (!SendPassword(password, &frameSent)) {
+        const std::string error = m_strError;
+        Log(frameSent ? "Set password acknowledge failed" : "Set password failed", true);
+        return Fail(error);
+    }
+    Log("Reading processor information");
+    if (!ReadProcessorInfo()) return false;
+    // The patch is applied when a patch image is loaded.
+    if (autoPatch && HasPatchImage() && IsPatchRequired() && !ApplyPatch(password)) return false;
+    StorePassword(password);
+    Log("Set password successful", true);
+    return true;
+}
+
+void CHesmarkBootloadPort::StorePassword(const uint8_t* password) {
+    std::copy(password, password + kPasswordSize, m_password.begin());
 }
 
 void CHesmarkBootloadPort::SetPatchImage(std::vector<CodeBlock> blocks) {

@@ -1,14 +1,23 @@
 // CHesmarkBootloadPort: one bootstrap-loader connection over the Tovrin
 // adapter - the bytes on the wire (sync, frames with sequence numbers and
 // checksums, acknowledgements and their time-outs, read replies), every loader
-// command, the processor information and the loader patch.
+// command, the processor information and the loader patch; the adapter line
+// sequences that power, reset and start the target; image files gathered into
+// frames; and the notices sent to the registered host callback.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
+
+#include "hesmark/hesmark.h"
+
+namespace kv {
+class CHexImageFile;
+}
 
 namespace hesmark {
 
@@ -39,6 +48,20 @@ inline constexpr uint32_t ReadReplyTimeout(size_t n) {
 inline constexpr uint32_t kPatchRestartPC = 0x0C22;
 inline constexpr uint32_t kProcessorInfoAddress = 0x0FF0;
 inline constexpr uint32_t kPasswordAddress = 0xFFE0;
+
+// Largest piece of image data gathered into one frame.
+inline constexpr size_t kWriteBufferSize = 128;
+// Pause after each piece of a file read, in milliseconds.
+inline constexpr uint32_t kReadPiecePause = 20;
+
+// Where notices go: a host callback with its user value, message number and
+// the mask of notice kinds it wants.
+struct NotifyTarget {
+    HesmarkNotifyProc callback = nullptr;
+    void* user = nullptr;
+    uint32_t message = HESMARK_DEFAULT_MESSAGE;
+    uint32_t kindMask = 0;
+};
 
 // One contiguous piece of a code image.
 struct CodeBlock {
@@ -77,19 +100,62 @@ class CHesmarkBootloadPort {
                    size_t count);
     bool ReadAck(uint32_t extraMs);
 
+    // Notices go to `target` from now on.
+    void SetNotifyTarget(const NotifyTarget& target) { m_notify = target; }
+    const NotifyTarget& GetNotifyTarget() const { return m_notify; }
+
+    // Adapter lines: the target's supply, reset and loader entry.
+    bool InitializeAdapter(bool powerOff);
+    bool InitializeTarget();
+    bool ResetTarget();
+    bool PowerOn();
+    bool PowerOff();
+    bool TargetPowerOff();
+    bool TargetPowerOn();
+    bool PollTargetSignal(int32_t* flag);
+    uint16_t AdapterVersion() const { return m_wAdapterVersion; }
+    uint32_t AdapterSerial() const { return m_dwAdapterSerial; }
+
+    // Image files: written in frames of up to 128 bytes, verified against the
+    // target, or read from the target into `image` (open for writing).
+    bool WriteImage(kv::CHexImageFile* image, bool verify);
+    bool VerifyImage(kv::CHexImageFile* image);
+    bool ReadImage(kv::CHexImageFile* image, uint32_t address, uint32_t size);
+
+    // Memory above 64K: makes the loader's memory offset the high half of
+    // `address`, with the memory-offset command when it differs from the one
+    // in force; refused by loaders without the command.
+    bool SelectAddress(uint32_t address);
+    // The high address half the loader works in (0 after its start).
+    uint32_t MemoryOffset() const { return m_dwOffset; }
+    void ForgetMemoryOffset() { m_dwOffset = 0; }
+    // Loaders from 2.12 on know the memory-offset command.
+    bool SupportsMemoryOffset() const;
+
+    // Log lines for the exported commands: a command's start notice, and a plain line.
+    void LogStart(const std::string& text);
+    void LogLine(const std::string& text, bool flag = false) { Log(text, flag); }
+    void Append(const std::string& text, bool flag) { OnAppend(text, flag); }
+
     // Commands. `frameSent` (optional) tells whether the frame went out.
     bool SendPassword(const uint8_t* password, bool* frameSent = nullptr);
     bool MassErase();
     bool EraseSegment(uint32_t address);
     bool LoadPC(uint32_t address);
     bool SetMemoryOffset(uint32_t offset);
-    bool TxDataBlock(uint32_t address, const uint8_t* data, size_t count, bool verify);
+    // `compare` bytes (all when larger than count) of a written block are read back.
+    bool TxDataBlock(uint32_t address, const uint8_t* data, size_t count, bool verify,
+                     size_t compare = SIZE_MAX);
     bool RxDataBlock(uint32_t address, uint8_t* buffer, size_t count);
-    bool VerifyBlock(uint32_t address, const uint8_t* data, size_t count);
+    bool VerifyBlock(uint32_t address, const uint8_t* data, size_t count,
+                     size_t compare = SIZE_MAX);
 
     // Password, then processor information and, when asked and needed, the patch;
     // the password is kept on success.
     bool Unlock(const uint8_t* password, bool autoPatch, bool* frameSent = nullptr);
+    // Unlock with its log lines.
+    bool SetPassword(const uint8_t* password, bool autoPatch);
+    void StorePassword(const uint8_t* password);
     bool ReadProcessorInfo();
     bool IsPatchRequired() const;
     bool ApplyPatch(const uint8_t* password);
@@ -112,6 +178,7 @@ class CHesmarkBootloadPort {
     // Notifications: a log line, and text appended to the current line.
     virtual void OnLog(const std::string& text, bool flag);
     virtual void OnAppend(const std::string& text, bool flag);
+    virtual void OnProgress(int32_t operation, int32_t value);
     // An internal inconsistency, shown to the user.
     virtual void CriticalError(const std::string& text, const char* method);
 
@@ -120,7 +187,19 @@ class CHesmarkBootloadPort {
     bool FailWithAdapterError();
     bool FlushComm();
 
+    void Notify(uint32_t kind, const void* record) const;
+    void NotifyText(uint32_t kind, bool flag, const std::string& text) const;
+
   private:
+    struct Piece;
+    bool Lines(std::initializer_list<int (*)()> calls);
+    bool DisableAll();
+    bool ClearAll();
+    bool Wait(uint32_t ms);
+    bool FlushWrite(bool verify, bool continues);
+    bool SendPiece(uint32_t address, const uint8_t* data, size_t count, bool verify, bool write);
+    bool GatherImage(kv::CHexImageFile* image, bool write, bool verify, const char* method);
+
     bool WaitForReceive(size_t count, uint32_t timeoutMs);
     bool PatchEntry();
     bool Command(uint8_t command, uint32_t address, uint16_t length, const uint8_t* data,
@@ -137,7 +216,14 @@ class CHesmarkBootloadPort {
     bool m_bPatchActive = false;
     bool m_bQuiet = false;
     std::array<uint8_t, kPasswordSize> m_password{};
+    NotifyTarget m_notify;
+    std::array<uint8_t, kWriteBufferSize> m_writeBuffer{};
+    uint32_t m_dwWriteStart = 0;
+    uint32_t m_dwWriteNext = 0;
+    size_t m_nWriteFill = 0;
+    bool m_bWriting = true;
     bool m_bAdapterOpen = false;
+    uint32_t m_dwOffset = 0;
 };
 
 // Sets the connection quiet for one scope and restores what it found.

@@ -268,7 +268,8 @@ TEST_F(PatchSession, AutomaticPatchMakesBlocksWork) {
     Start();
     ASSERT_TRUE(port.Unlock(blank.data(), true)) << port.ErrorText();
     EXPECT_TRUE(port.PatchActive());
-    EXPECT_EQ(bench.bus.peek(0x0220, 8), bench.loader.profile().patchCode);
+    const std::vector<uint8_t>& code = bench.loader.profile().patchCode;
+    EXPECT_EQ(bench.bus.peek(0x0220, code.size()), code);
     bench.adapter->clearLogs();
     const uint8_t data[4] = {5, 6, 7, 8};
     ASSERT_TRUE(port.TxDataBlock(0xF000, data, 4, true)) << port.ErrorText();

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "kelvane/sim/chip.h"
+#include "kelvane/sim/loader_patch.h"
+
 namespace kv::sim {
 
 namespace {
@@ -11,6 +14,8 @@ constexpr uint16_t kFwKey = 0xA500;
 constexpr uint16_t kWrt = 0x0040, kLock = 0x0010, kFsselMclk = 0x0040;
 constexpr uint32_t kRomStart = 0x0C00, kIdentification = 0x0FF0, kRomEnd = 0x1000;
 constexpr uint8_t kAck = 0x90, kNak = 0xA0;
+constexpr uint32_t kWdtctl = 0x0120;
+constexpr uint16_t kWdtPasswordHold = 0x5A80;
 
 uint16_t checksumWord(const std::vector<uint8_t>& bytes, size_t count) {
     uint16_t word = 0;
@@ -27,7 +32,7 @@ LoaderProfile LoaderProfile::f149() {
     p.identification = {0xF1, 0x49, 0x00, 0, 0, 0, 0, 0, 0, 0, 0x01, 0x10, 0, 0, 0, 0};
     p.testPin = false;
     p.needsPatch = true;
-    p.patchCode = {0x31, 0x40, 0x1A, 0x02, 0x09, 0x12, 0x81, 0x43};
+    p.patchCode = loaderPatchCode();
     p.ramStart = 0x0200;
     p.ramEnd = 0x0A00;
     return p;
@@ -52,12 +57,52 @@ LoaderProfile LoaderProfile::f2619() {
     return p;
 }
 
+LoaderProfile LoaderProfile::forChip(const DeviceProfile& device, bool testPin) {
+    LoaderProfile p;
+    p.name = device.name + " boot ROM";
+    p.identification = device.idBlock;
+    p.testPin = testPin;
+    const uint8_t major = p.major(), minor = p.minor();
+    p.needsPatch = major < 2 && minor <= 0x10;
+    if (p.needsPatch) p.patchCode = loaderPatchCode();
+    p.memoryOffset = major >= 3 || (major == 2 && minor > 0x11);
+    p.ramStart = device.ramStart;
+    p.ramEnd = device.ramEnd + 1u;
+    return p;
+}
+
 RomBootLoader::RomBootLoader(Bus& bus, LoaderProfile profile)
     : bus_(bus), profile_(std::move(profile)) {}
+
+RomBootLoader::RomBootLoader(Chip& chip, LoaderProfile profile)
+    : bus_(chip), chip_(&chip), profile_(std::move(profile)) {}
+
+void RomBootLoader::settleFlash() {
+    if (chip_ && chip_->flash().busy()) chip_->idleUntilFlashReady();
+}
+
+void RomBootLoader::runUserProgram(const uint32_t* pc) {
+    if (!chip_) return;
+    if (pc) {
+        chip_->setReg(0, *pc);
+    } else {
+        chip_->por(ResetCause::ResetPin);
+    }
+    RunLimits limits;
+    limits.maxCycles = profile_.userProgramCycles;
+    chip_->run(limits);
+}
 
 void RomBootLoader::setSupply(bool on, uint64_t) {
     if (on == powered_) return;
     powered_ = on;
+    if (chip_) {
+        if (on) {
+            chip_->powerOn();
+        } else {
+            chip_->powerOff();
+        }
+    }
     restart();
     frames_ = 0;
     pc_ = 0;
@@ -67,6 +112,7 @@ void RomBootLoader::setSupply(bool on, uint64_t) {
     } else {
         // Power-up with RST released starts the user program.
         state_ = reset_ ? State::UserProgram : State::InReset;
+        if (state_ == State::UserProgram) runUserProgram(nullptr);
     }
 }
 
@@ -82,11 +128,17 @@ void RomBootLoader::setReset(bool high, uint64_t) {
     if (!rising) return;
     const bool entryLevel = profile_.testPin ? test_ : !tck_;
     if (state_ == State::InReset && entryEdges_ >= 2 && entryLevel) {
+        if (chip_) {
+            chip_->por(ResetCause::ResetPin);
+            // The ROM code holds the watchdog before anything else.
+            bus_.write16(kWdtctl, kWdtPasswordHold);
+        }
         restart();
         frames_ = 0;
         pc_ = 0;
     } else {
         state_ = State::UserProgram;
+        runUserProgram(nullptr);
     }
 }
 
@@ -162,7 +214,7 @@ uint32_t RomBootLoader::effective(uint16_t address) const {
 }
 
 uint8_t RomBootLoader::readByte(uint32_t address) {
-    if (address >= kIdentification && address < kRomEnd)
+    if (!chip_ && address >= kIdentification && address < kRomEnd)
         return profile_.identification[address - kIdentification];
     return bus_.read8(address);
 }
@@ -172,14 +224,25 @@ bool RomBootLoader::writeBlock(uint32_t address, const std::vector<uint8_t>& dat
     bus_.write16(kFctl3, kFwKey);
     bus_.write16(kFctl1, kFwKey | kWrt);
     bool ok = true;
-    for (size_t i = 0; i < data.size(); ++i) {
+    for (size_t i = 0; i < data.size();) {
         const uint32_t a = (address + i) & 0xFFFFF;
         if (a >= kRomStart && a < kRomEnd) {
             ok = false;
+            ++i;
+            continue;
+        }
+        // Whole words where the block allows, as the ROM code writes them.
+        if (!(a & 1) && i + 1 < data.size()) {
+            bus_.write16(a, static_cast<uint16_t>(data[i] | (data[i + 1] << 8)));
+            settleFlash();
+            if (bus_.read8(a) != data[i] || bus_.read8(a + 1) != data[i + 1]) ok = false;
+            i += 2;
             continue;
         }
         bus_.write8(a, data[i]);
+        settleFlash();
         if (bus_.read8(a) != data[i]) ok = false;
+        ++i;
     }
     bus_.write16(kFctl1, kFwKey);
     bus_.write16(kFctl3, kFwKey | kLock);
@@ -191,6 +254,7 @@ void RomBootLoader::erase(uint32_t address, uint16_t control) {
     bus_.write16(kFctl3, kFwKey);
     bus_.write16(kFctl1, control);
     bus_.write8(address, 0);
+    settleFlash();
     bus_.write16(kFctl1, kFwKey);
     bus_.write16(kFctl3, kFwKey | kLock);
 }
@@ -290,6 +354,7 @@ void RomBootLoader::execute(uint64_t atUs) {
             } else {
                 state_ = State::UserProgram;
                 pc_ = target;
+                runUserProgram(&target);
             }
             return;
         case 0x21:

@@ -18,6 +18,13 @@
 // Memory goes through kv::sim::Bus; flash is written and erased the way the
 // ROM code does it, through FCTL1/FCTL2/FCTL3 with their keys. Reads of the
 // identification block at 0x0FF0 come from the loader's own ROM.
+//
+// Bound to a simulated chip (kv::sim::Chip), the loader is that chip's boot
+// ROM: the supply switches the chip's power, a release of RST resets it, the
+// loader's writes go through the chip's flash controller (and wait while it
+// is busy), the identification block and version bytes are the chip's own,
+// and a user program - after a load PC or a plain reset - runs on the chip's
+// CPU for a budget of cycles.
 #pragma once
 
 #include <array>
@@ -29,6 +36,9 @@
 #include "kelvane/sim/bus.h"
 
 namespace kv::sim {
+
+class Chip;
+struct DeviceProfile;
 
 struct LoaderProfile {
     std::string name;
@@ -50,6 +60,8 @@ struct LoaderProfile {
     uint32_t segmentEraseMs = 20;  // extra for an erase-segment command
     uint32_t massEraseMs = 250;    // extra for a mass-erase command
     uint32_t frameGapMs = 100;     // a pause this long inside a frame abandons it
+    // CPU cycles a started user program runs for (on a chip; it stops early when it sleeps).
+    uint64_t userProgramCycles = 200000;
 
     uint8_t major() const { return identification[10]; }
     uint8_t minor() const { return identification[11]; }
@@ -60,6 +72,10 @@ struct LoaderProfile {
     static LoaderProfile f413();
     // Loader 2.12 of a chip with TEST pin and memory above 64K (id 26 19): memory offset.
     static LoaderProfile f2619();
+    // The loader of a simulated chip: identification and version from the
+    // chip's identification block; the patch needed up to version 1.10; the
+    // memory-offset command from 2.12 on; RAM from the chip's map.
+    static LoaderProfile forChip(const DeviceProfile& device, bool testPin);
 };
 
 // Faults the loader can be told to make.
@@ -76,6 +92,8 @@ class RomBootLoader : public BslTargetLines {
     enum class State { Off, InReset, UserProgram, WaitSync, InFrame };
 
     RomBootLoader(Bus& bus, LoaderProfile profile);
+    // The boot ROM of `chip`.
+    RomBootLoader(Chip& chip, LoaderProfile profile);
 
     LoaderFaults& faults() { return faults_; }
     const LoaderProfile& profile() const { return profile_; }
@@ -110,8 +128,13 @@ class RomBootLoader : public BslTargetLines {
     void erase(uint32_t address, uint16_t control);
     bool patchAt(uint32_t address);
     void restart();
+    // Chip bound: the flash controller finishes its operation.
+    void settleFlash();
+    // Chip bound: the CPU runs the user program, from `pc` or from the reset vector.
+    void runUserProgram(const uint32_t* pc);
 
     Bus& bus_;
+    Chip* chip_ = nullptr;
     LoaderProfile profile_;
     LoaderFaults faults_;
     SerialSink* sink_ = nullptr;

@@ -1,0 +1,21 @@
+# Checks that the library exports exactly the expected *_Hesmark functions and
+# no other function of its own.
+execute_process(COMMAND nm -D --defined-only ${LIBRARY} OUTPUT_VARIABLE symbols
+                RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[0-9a-fA-F]+ [TtWw] [^\n]+" functions "${symbols}")
+set(hesmark 0)
+foreach(line IN LISTS functions)
+  string(REGEX REPLACE "^[0-9a-fA-F]+ [TtWw] " "" name "${line}")
+  if(name MATCHES "^[A-Za-z]+_Hesmark$")
+    math(EXPR hesmark "${hesmark} + 1")
+  elseif(NOT name MATCHES "^_(init|fini)$")
+    message(FATAL_ERROR "unexpected export: ${name}")
+  endif()
+endforeach()
+if(NOT hesmark EQUAL ${EXPECTED})
+  message(FATAL_ERROR "${hesmark} *_Hesmark exports, expected ${EXPECTED}")
+endif()
+message(STATUS "${hesmark} *_Hesmark exports")

@@ -1,0 +1,128 @@
+// The loader patch: the shipped PATCH.TXT is the encoder's patch code, it is
+// applied on the old loader and not on the new one, and blocks go through it.
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "hesmark_fixture.h"
+#include "kelvane/core/text_hex_file.h"
+#include "kelvane/sim/loader_patch.h"
+
+namespace {
+
+using hesmarktest::HesmarkTest;
+
+std::filesystem::path ProgramDirectory() {
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path();
+}
+
+class PatchFile : public ::testing::Test {};
+
+TEST_F(PatchFile, ShippedFileIsTheEncodedPatch) {
+    std::ifstream in(KELVANE_PATCH_FILE, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, kv::sim::loaderPatchText());
+    kv::CTextHexFile image(kv::kBootloaderHexBuild);
+    ASSERT_EQ(image.Open(KELVANE_PATCH_FILE, kv::CHexImageFile::kModeRead), 1);
+    const std::vector<uint8_t> code = kv::sim::loaderPatchCode();
+    EXPECT_EQ(image.GetStartAddress(), kv::sim::kLoaderPatchAddress);
+    EXPECT_EQ(image.GetTotalBytes(), code.size());
+    std::vector<uint8_t> flat(code.size());
+    ASSERT_EQ(image.ExtractBlock(flat.data(), kv::sim::kLoaderPatchAddress,
+                                 static_cast<uint32_t>(flat.size())),
+              1);
+    EXPECT_EQ(flat, code);
+    // The build places it beside the binaries.
+    EXPECT_TRUE(std::filesystem::exists(ProgramDirectory() / "PATCH.TXT"));
+}
+
+class OldLoader : public HesmarkTest {
+  protected:
+    OldLoader() : HesmarkTest(hesmarktest::OldLoaderChip(), false) {}
+};
+
+TEST_F(OldLoader, PatchAppliedAfterPasswordAndUsedForBlocks) {
+    ASSERT_EQ(Open_Hesmark(0, 9600), 1);
+    ASSERT_EQ(SetPatchFile_Hesmark(KELVANE_PATCH_FILE), 1) << LastError();
+    ASSERT_EQ(InitializeAdapter_Hesmark(), 1);
+    ASSERT_EQ(InitializeTarget_Hesmark(0), 1);
+    ClearLogs();
+    ASSERT_EQ(SetPasswordData_Hesmark(blank.data()), 1) << LastError();
+    EXPECT_EQ(IsPatchRequired_Hesmark(), 1);
+    const std::vector<uint8_t> code = kv::sim::loaderPatchCode();
+    EXPECT_EQ(Peek(kv::sim::kLoaderPatchAddress, code.size()), code);
+    // Password, processor information, restart, password again, the patch written.
+    const auto frames = Frames();
+    ASSERT_GE(frames.size(), 5u);
+    EXPECT_EQ(frames[0].command, 0x10);
+    EXPECT_EQ(frames[1].command, 0x14);
+    EXPECT_EQ(frames[2].command, 0x1A);
+    EXPECT_EQ(frames[2].address, 0x0C22);
+    EXPECT_EQ(frames[3].command, 0x10);
+    EXPECT_EQ(Logs(),
+              (std::vector<std::string>{"", "Setting password", "", "Reading processor information",
+                                        "", "Set password successful"}));
+
+    ClearLogs();
+    const uint8_t data[4] = {1, 2, 3, 4};
+    ASSERT_EQ(TxData_Hesmark(0xE000, data, 4, 1), 1) << LastError();
+    EXPECT_EQ(Peek(0xE000, 4), (std::vector<uint8_t>{1, 2, 3, 4}));
+    std::vector<uint8_t> commands;
+    for (const auto& f : Frames())
+        commands.push_back(f.command);
+    EXPECT_EQ(commands, (std::vector<uint8_t>{0x1A, 0x12, 0x1A, 0x14}));
+    EXPECT_EQ(Frames(0x1A)[0].address, kv::sim::kLoaderPatchAddress);
+}
+
+TEST_F(OldLoader, WithoutPatchBlocksAreRefused) {
+    uint32_t off = 0;
+    ASSERT_EQ(SetOption_Hesmark(HESMARK_OPTION_AUTO_PATCH, &off), 1);
+    StartUnlocked();
+    EXPECT_EQ(IsPatchRequired_Hesmark(), 1);
+    const uint8_t data[2] = {1, 2};
+    EXPECT_EQ(TxData_Hesmark(0xE000, data, 2, 0), 0);
+    EXPECT_EQ(LastError(), "Ack failed, returned A0");
+}
+
+TEST_F(OldLoader, WithoutPatchFileThePasswordStillWorks) {
+    Start();
+    ASSERT_EQ(SetPasswordData_Hesmark(blank.data()), 1) << LastError();
+    EXPECT_EQ(IsPatchRequired_Hesmark(), 1);
+    EXPECT_TRUE(Frames(0x1A).empty());
+    EXPECT_EQ(SetPatchFile_Hesmark(TempPath("none.txt").c_str()), 0);
+    EXPECT_EQ(LastError(), "Unable to open patch file " + TempPath("none.txt"));
+}
+
+TEST_F(OldLoader, PatchDroppedWhileActive) {
+    ASSERT_EQ(Open_Hesmark(0, 9600), 1);
+    ASSERT_EQ(SetPatchFile_Hesmark(KELVANE_PATCH_FILE), 1) << LastError();
+    ASSERT_EQ(InitializeAdapter_Hesmark(), 1);
+    ASSERT_EQ(InitializeTarget_Hesmark(0), 1);
+    ASSERT_EQ(SetPasswordData_Hesmark(blank.data()), 1) << LastError();
+    EXPECT_EQ(SetPatchFile_Hesmark(TempPath("none.txt").c_str()), 0);
+    uint8_t buffer[2];
+    uint32_t got = 0;
+    EXPECT_EQ(RxData_Hesmark(0xE000, buffer, 2, &got), 0);
+    EXPECT_EQ(LastError(), "No patch file available");
+}
+
+using NewLoader = HesmarkTest;
+
+TEST_F(NewLoader, PatchNotApplied) {
+    ASSERT_EQ(Open_Hesmark(0, 9600), 1);
+    ASSERT_EQ(SetPatchFile_Hesmark(KELVANE_PATCH_FILE), 1) << LastError();
+    ASSERT_EQ(InitializeAdapter_Hesmark(), 1);
+    ASSERT_EQ(InitializeTarget_Hesmark(0), 1);
+    ClearLogs();
+    ASSERT_EQ(SetPasswordData_Hesmark(blank.data()), 1) << LastError();
+    EXPECT_EQ(IsPatchRequired_Hesmark(), 0);
+    const std::vector<uint8_t> code = kv::sim::loaderPatchCode();
+    EXPECT_NE(Peek(kv::sim::kLoaderPatchAddress, code.size()), code);
+    const uint8_t data[2] = {1, 2};
+    ASSERT_EQ(TxData_Hesmark(0xE000, data, 2, 0), 1) << LastError();
+    EXPECT_TRUE(Frames(0x1A).empty());
+}
+
+}  // namespace
