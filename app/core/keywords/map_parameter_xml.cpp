@@ -7,17 +7,11 @@
 
 namespace kv {
 
-namespace {
-
-// "0x" or "0X" and at least two more characters: hexadecimal; anything else
-// is scanned as decimal, so "0x5" reads as 0.
 bool ParseHexOrDecimal(const std::string& text, std::uint32_t* value) {
     if (text.size() >= 4 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
         return scan::Hex(text.substr(2), value);
     return scan::Decimal(text, value);
 }
-
-}  // namespace
 
 void CMapParameterXML::Add(const std::string& keyword, const std::string& displayText,
                            std::uint32_t value) {

@@ -71,6 +71,10 @@ class CMapParameterXML {
     std::string error_;
 };
 
+// A number as the keyword maps read it: "0x" or "0X" and at least two more
+// characters is hexadecimal, anything else decimal (so "0x5" reads as 0).
+bool ParseHexOrDecimal(const std::string& text, std::uint32_t* value);
+
 // The entry behind the selected row; nullptr when nothing is selected or the
 // box is gone.
 const CParameterXML* GetComboSelection(const ComboBox* combo);
