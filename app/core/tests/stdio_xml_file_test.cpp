@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -200,6 +201,16 @@ TEST_F(XmlWriterFile, KeepsTheModeOfAReplacedFile) {
     struct stat info {};
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST_F(XmlWriterFile, LeavesAReadOnlyFileAlone) {
+    if (::geteuid() == 0) GTEST_SKIP() << "every file is writable for root";
+    dir.write("project.kvnset", "previous");
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    CStdioXMLFile file;
+    EXPECT_EQ(file.Open(path), 0);
+    EXPECT_EQ(file.GetLastError(), "Unable to create " + path + ": Permission denied");
+    EXPECT_EQ(test::readFile(path), "previous");
 }
 
 TEST_F(XmlWriterFile, ReportsFilesThatCannotBeCreated) {

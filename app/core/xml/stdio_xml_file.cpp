@@ -66,6 +66,12 @@ int CStdioXMLFile::Open(const std::string& path) {
     failed_ = false;
     text_.clear();
     const std::string destination = Destination(path);
+    // A file the user may not write stays as it is, although its folder would
+    // let it be replaced.
+    if (::access(destination.c_str(), F_OK) == 0 && ::access(destination.c_str(), W_OK) != 0) {
+        error_ = "Unable to create " + path + ": " + SystemText(errno);
+        return 0;
+    }
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string temp =
