@@ -3,7 +3,10 @@
 set(KELVANE_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align
                      -Wunused -Woverloaded-virtual -Wnull-dereference -Wformat=2)
 if(KELVANE_WERROR)
-  list(APPEND KELVANE_WARNINGS -Werror)
+  # g++ 12 reports false out-of-bounds and overlap warnings from inlined standard
+  # library code at -O2; they stay warnings. The sanitizer build checks bounds for real.
+  list(APPEND KELVANE_WARNINGS -Werror -Wno-error=array-bounds -Wno-error=stringop-overflow
+                               -Wno-error=stringop-overread -Wno-error=restrict)
 endif()
 
 if(KELVANE_SANITIZE)
