@@ -30,7 +30,9 @@ size_t podRequestLength(const uint8_t* bytes, size_t available);
 size_t podReplyLength(const uint8_t* request);
 
 // Big-endian field helpers of the wire format.
-inline uint16_t wireWord(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
+inline uint16_t wireWord(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] << 8 | p[1]);
+}
 inline uint32_t wireLong(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
            static_cast<uint32_t>(p[2]) << 8 | p[3];

@@ -15,7 +15,7 @@ class PodEem {
     static constexpr uint16_t kStatus = 131;  // bits 0-6 from 130, bit 7 stopped
     static constexpr uint16_t kClockControl = 136;
     static constexpr uint16_t kModuleClockControl0 = 138;
-    static constexpr uint16_t kTriggers = 143;  // bit b: block b matched
+    static constexpr uint16_t kTriggers = 143;      // bit b: block b matched
     static constexpr uint16_t kClearStop = 0x0002;  // bit of 130 that clears the stop flags
 
     // Trigger blocks that exist on the part.

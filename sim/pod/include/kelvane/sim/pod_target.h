@@ -29,7 +29,7 @@ enum PodStatus : uint8_t {
 };
 
 struct TargetFaults {
-    uint32_t jtagAfter = 0;  // JTAG answers only from this EnableJTAG on (0, 1: always)
+    uint32_t jtagAfter = 0;   // JTAG answers only from this EnableJTAG on (0, 1: always)
     bool needsEntry = false;  // JTAG answers only after the entry sequence
     bool mute = false;        // JTAG never answers
     bool fused = false;       // the security fuse is blown
