@@ -51,7 +51,7 @@ struct ClassSettings {
 class PodTarget {
   public:
     static constexpr uint16_t kPowerOnMillivolts = 1800;
-    static constexpr uint64_t kRoutineCycleLimit = 200000000;
+    static constexpr uint64_t kRoutineCycleLimit = 20000000;
 
     // `chip` may be null: a pod with nothing attached.
     explicit PodTarget(std::shared_ptr<Chip> chip);
