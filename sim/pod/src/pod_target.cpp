@@ -227,7 +227,7 @@ uint8_t PodTarget::routine(uint32_t entry, uint32_t exit, uint16_t time) {
     uint8_t status = kPodOk;
     if (exit != 0) {
         limits.stopAddress = exit;
-        limits.maxCycles = kRoutineCycleLimit;
+        limits.maxCycles = routineLimit_;
         if (chip_->run(limits).reason != StopReason::Address) status = kPodNotReached;
     } else {
         const double mclk = chip_->clocks().mclkHz();
