@@ -1,7 +1,7 @@
 # Common build settings and helper functions for every Kelvane component.
 
 set(KELVANE_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align
-                     -Wunused -Woverloaded-virtual -Wnull-dereference -Wformat=2)
+                     -Wunused -Woverloaded-virtual -Wformat=2)
 if(KELVANE_WERROR)
   # g++ 12 reports false out-of-bounds and overlap warnings from inlined standard
   # library code at -O2; they stay warnings. The sanitizer build checks bounds for real.
