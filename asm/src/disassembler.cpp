@@ -1,4 +1,12 @@
 // MSP430 / MSP430X disassembler.
+
+// g++ 12 at -O3 warns falsely about std::string concatenation inside the
+// standard library (-Wrestrict, GCC bug 105329); the pragma must come before
+// the standard headers to cover the code they inline here.
+#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ == 12
+#pragma GCC diagnostic ignored "-Wrestrict"
+#endif
+
 #include <cstdio>
 #include <string>
 
@@ -55,7 +63,7 @@ int32_t signExtend(uint32_t v, unsigned bits) {
 
 // Reads the instruction's words one by one; notes running out.
 class Reader {
-  public:
+public:
     Reader(std::span<const uint16_t> w, uint32_t address) : w_(w), address_(address) {}
     bool more() const { return pos_ < w_.size(); }
     uint16_t next() {
@@ -70,7 +78,7 @@ class Reader {
     size_t used() const { return pos_; }
     bool incomplete() const { return short_; }
 
-  private:
+private:
     std::span<const uint16_t> w_;
     uint32_t address_;
     size_t pos_ = 0;

@@ -182,6 +182,29 @@ TEST(ChipPrograms, WatchdogInterruptWakesLowPowerMode) {
     EXPECT_EQ(chip->run(RunLimits{}).reason, StopReason::Sleeping);
 }
 
+TEST(ChipPrograms, AccessViolationRaisesTheNmi) {
+    auto chip = poweredChip("MSP430F149");
+    Assembler nmi(0xD000);
+    nmi.mov(imm(0x0BAD), reg(R8));
+    Label stay = nmi.label();
+    nmi.jmp(stay);
+    load(*chip, nmi);
+    chip->poke16(0xFFFC, 0xD000);
+    Assembler a(0xC000);
+    a.mov(imm(0x0A00), reg(SP));
+    a.bis_b(imm(kAccvIe), absolute(0x0000));
+    a.mov(imm(0), absolute(0xE000));  // the flash is locked
+    a.mov(imm(0x600D), reg(R8));
+    load(*chip, a);
+    chip->setReg(0, 0xC000);
+    RunLimits limits;
+    limits.stopAddress = nmi.address(stay);
+    limits.maxCycles = 1000;
+    EXPECT_EQ(chip->run(limits).reason, StopReason::Address);
+    EXPECT_EQ(chip->reg(8), 0x0BADu);
+    EXPECT_EQ(chip->ie1() & kAccvIe, 0);  // taking the NMI clears the enable
+}
+
 TEST(ChipPrograms, RunningWatchdogResetsTheProgram) {
     auto chip = poweredChip("MSP430F149");
     Assembler a(0xC000);
@@ -271,6 +294,28 @@ TEST(ChipPrograms, FllFollowsScg0) {
     chip->setReg(2, 0);  // loop on again
     chip->run(limits);
     EXPECT_NEAR(chip->clocks().mclkHz(), 32 * 32768.0, 0.05 * 32 * 32768.0);
+}
+
+TEST(ChipPrograms, InstructionsFedByTheDebugger) {
+    auto chip = poweredChip("MSP430F149");
+    Assembler a(0);
+    a.mov(imm(0x1234), absolute(0x0210));
+    std::vector<uint16_t> words = a.words();
+    size_t used = 0;
+    uint64_t before = chip->cycles();
+    int cycles = chip->executeFed(words.data(), words.size(), &used);
+    EXPECT_EQ(used, 3u);
+    EXPECT_EQ(cycles, 5);
+    EXPECT_EQ(chip->cycles(), before + 5);
+    EXPECT_EQ(chip->read16(0x0210), 0x1234);
+    // A fed write with the wrong key resets the chip once the instruction ends.
+    Assembler bad(0);
+    bad.mov(imm(0x0000), absolute(0x0120));
+    words = bad.words();
+    uint64_t pucs = chip->pucCount();
+    chip->executeFed(words.data(), words.size());
+    EXPECT_EQ(chip->pucCount(), pucs + 1);
+    EXPECT_EQ(chip->lastResetCause(), ResetCause::WatchdogPassword);
 }
 
 }  // namespace

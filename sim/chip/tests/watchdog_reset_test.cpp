@@ -125,5 +125,31 @@ TEST(Resets, CpuStartsAtTheResetVector) {
     EXPECT_EQ(chip->reg(2), 0u);
 }
 
+TEST(Supply, VoltageSwitchesTheChip) {
+    Chip chip(*findProfile("MSP430F2274"));
+    chip.setSupply(1700);
+    EXPECT_FALSE(chip.powered());
+    chip.setSupply(3300);
+    EXPECT_TRUE(chip.powered());
+    EXPECT_EQ(chip.supplyMillivolts(), 3300u);
+    EXPECT_EQ(chip.lastResetCause(), ResetCause::PowerOn);
+    EXPECT_TRUE(chip.ifg1() & kPorIfg);
+    chip.write8(0x0002, 0);
+    chip.por();
+    EXPECT_TRUE(chip.ifg1() & kRstIfg);
+    EXPECT_FALSE(chip.ifg1() & kPorIfg);
+    chip.setSupply(0);
+    EXPECT_FALSE(chip.powered());
+    EXPECT_EQ(chip.supplyMillivolts(), 0u);
+    chip.powerOn();
+    EXPECT_EQ(chip.supplyMillivolts(), 3000u);
+    // A part that needs more than 3 V.
+    Chip fcas(*findProfile("TMS430FCAS003"));
+    fcas.setSupply(3000);
+    EXPECT_FALSE(fcas.powered());
+    fcas.powerOn();
+    EXPECT_EQ(fcas.supplyMillivolts(), 3135u);
+}
+
 }  // namespace
 }  // namespace kv::sim::test

@@ -10,7 +10,7 @@
 namespace kv::sim::test {
 
 class FlatBus : public Bus {
-  public:
+public:
     explicit FlatBus(bool direct = false) : direct_(direct), mem_(0x100000, 0) {}
 
     uint8_t read8(uint32_t a) override {
@@ -33,6 +33,7 @@ class FlatBus : public Bus {
         mem_[a + 1] = static_cast<uint8_t>(v >> 8);
     }
     uint8_t* directPage(uint32_t page, bool) override {
+        ++pagesAsked;
         return direct_ ? mem_.data() + page : nullptr;
     }
 
@@ -53,10 +54,13 @@ class FlatBus : public Bus {
         }
     }
 
+    void setDirect(bool direct) { direct_ = direct; }
+
     uint64_t reads = 0;
     uint64_t writes = 0;
+    uint64_t pagesAsked = 0;
 
-  private:
+private:
     bool direct_;
     std::vector<uint8_t> mem_;
 };

@@ -1,8 +1,10 @@
 #include "kelvane/sim/dravik_pod.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "kelvane/platform/clock.h"
+#include "kelvane/sim/pod_commands.h"
 #include "kelvane/sim/pod_firmware.h"
 
 namespace kv::sim {
@@ -17,6 +19,40 @@ void PodConfig::setHardwareLetter(char letter) {
 DravikPod::DravikPod(PodConfig config) : config_(std::move(config)) {
     flash_ = podfw::buildImage(config_.firmware);
     if (config_.corruptFlash) flash_[podfw::kCheckAt] ^= 0x5A5A;
+    if (const DeviceProfile* profile = findProfile(config_.chip)) {
+        chip_ = std::make_shared<Chip>(*profile);
+        if (!config_.statePath.empty()) {
+            if (FILE* f = std::fopen(config_.statePath.c_str(), "rb")) {
+                std::fclose(f);
+                if (!chip_->load(config_.statePath, &stateError_) && stateError_.empty())
+                    stateError_ = "Cannot load chip file " + config_.statePath;
+            }
+        }
+    }
+    target_ = std::make_unique<PodTarget>(chip_);
+    target_->setFaults(config_.target);
+    target_->setBudget(config_.budget);
+}
+
+DravikPod::~DravikPod() {
+    std::lock_guard lock(mutex_);
+    saveStateLocked(nullptr);
+}
+
+std::string DravikPod::stateError() const {
+    std::lock_guard lock(mutex_);
+    return stateError_;
+}
+
+bool DravikPod::saveState(std::string* error) {
+    std::lock_guard lock(mutex_);
+    return saveStateLocked(error);
+}
+
+bool DravikPod::saveStateLocked(std::string* error) {
+    // A file that did not load is left alone rather than overwritten.
+    if (!chip_ || config_.statePath.empty() || !stateError_.empty()) return true;
+    return chip_->save(config_.statePath, error);
 }
 
 std::string DravikPod::description() const {
@@ -28,6 +64,7 @@ Status DravikPod::open() {
     std::lock_guard lock(mutex_);
     ++opens_;
     open_ = true;
+    target_->hostOpened();
     return kv::usb::kOk;
 }
 
@@ -35,6 +72,7 @@ void DravikPod::close() {
     std::lock_guard lock(mutex_);
     open_ = false;
     pending_.clear();
+    saveStateLocked(nullptr);
 }
 
 Status DravikPod::reset() {
@@ -64,6 +102,7 @@ Status DravikPod::write(const uint8_t* data, size_t count, size_t* written) {
     pending_.insert(pending_.end(), data, data + count);
     *written = count;
     parse();
+    if (!config_.statePath.empty() && target_->takeChanged()) saveStateLocked(nullptr);
     return kv::usb::kOk;
 }
 
@@ -204,34 +243,49 @@ void DravikPod::clearLog() {
     writeStarts_.clear();
     flashWrites_.clear();
     unknown_.clear();
+    records_.clear();
 }
 
-size_t DravikPod::commandLength(uint8_t command) const {
-    switch (command) {
-        case kPodEraseFlash:
-        case kPodVerifyFlash:
-        case kPodPing:
-        case kPodReportVersion:
-        case kPodReportSerial:
-        case kPodDebug:
-            return 1;
-        case kPodWriteFlashBuffer:
-            return pending_.size() < 2 ? 2 : 2 + 2 * static_cast<size_t>(pending_[1]);
-        default:
-            return 0;
+std::vector<CommandRecord> DravikPod::records() const {
+    std::lock_guard lock(mutex_);
+    return records_;
+}
+
+std::string DravikPod::wireText() const {
+    std::lock_guard lock(mutex_);
+    std::string text;
+    char hex[4];
+    for (const CommandRecord& r : records_) {
+        std::snprintf(hex, sizeof hex, "%u", r.command);
+        text += "> ";
+        text += hex;
+        text += ' ';
+        text += r.name;
+        for (size_t i = 1; i < r.request.size(); ++i) {
+            std::snprintf(hex, sizeof hex, " %02x", r.request[i]);
+            text += hex;
+        }
+        text += " |";
+        if (r.reply.empty()) text += " -";
+        for (uint8_t b : r.reply) {
+            std::snprintf(hex, sizeof hex, " %02x", b);
+            text += hex;
+        }
+        text += '\n';
     }
+    return text;
 }
 
 void DravikPod::parse() {
     while (!pending_.empty()) {
-        const size_t length = commandLength(pending_[0]);
+        const size_t length = podRequestLength(pending_.data(), pending_.size());
         if (length == 0) {
             // Not a command this pod knows: log it and drop the byte.
             unknown_.push_back(pending_[0]);
             pending_.erase(pending_.begin());
             continue;
         }
-        // A write-buffer command is complete once its word count and all its data are in.
+        // A command with data is complete once its count and all its data are in.
         if (pending_.size() < length) return;
         std::vector<uint8_t> command(pending_.begin(),
                                      pending_.begin() + static_cast<std::ptrdiff_t>(length));
@@ -266,13 +320,22 @@ void DravikPod::execute(const std::vector<uint8_t>& command) {
                 stopped_ = true;
                 answerIt = false;
                 break;
+            case PodFaultKind::Status:
+                if (bytes.size() > 1 && findPodCommand(id)->status)
+                    bytes[1] = static_cast<uint8_t>(f.value);
+                break;
             case PodFaultKind::WriteFails:
                 break;
         }
     }
-    if (!answerIt) return;
-    bytes.insert(bytes.end(), stray.begin(), stray.end());
-    reply(std::move(bytes));
+    target_->afterCommand();
+    CommandRecord record{id, findPodCommand(id)->name, command, {}};
+    if (answerIt) {
+        bytes.insert(bytes.end(), stray.begin(), stray.end());
+        record.reply = bytes;
+        reply(std::move(bytes));
+    }
+    records_.push_back(std::move(record));
 }
 
 std::vector<uint8_t> DravikPod::answer(const std::vector<uint8_t>& command) {
@@ -323,7 +386,7 @@ std::vector<uint8_t> DravikPod::answer(const std::vector<uint8_t>& command) {
                                               : podfw::verifyImage(flash_));
             break;
         default:
-            break;
+            return target_->execute(command.data(), command.size());
     }
     return out;
 }

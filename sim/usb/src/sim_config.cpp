@@ -13,11 +13,23 @@
 //   reset=fail           the device reset fails
 //   silent               the pod never answers
 //   fault=<kind>:<command>[:<value>[:<occurrence>]]
-//                        kind short, id, stray, write, noreply or stop (see PodFaultKind)
+//                        kind short, id, stray, write, noreply, stop or status
+//                        (see PodFaultKind)
+//   chip=<profile>|none  the chip at the end of the pod's cable: a named profile
+//                        of the chip model (default MSP430F149) or nothing
+//   state=<path>         the chip's state file: loaded at start when it exists,
+//                        saved after every host write that changed the chip and
+//                        when the pod is closed
+//   budget=<cycles>      cycles a released CPU runs per pod command (default 10000)
+//   jtagafter=<n>        the chip answers JTAG only from the n-th JTAG enable on
+//   entry                the chip answers JTAG only after the entry sequence
+//   nojtag               the chip never answers JTAG
+//   fused                the chip's security fuse is blown
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
+#include "kelvane/sim/device_profile.h"
 #include "kelvane/sim/dravik_pod.h"
 #include "kelvane/sim/sim_backend.h"
 
@@ -49,7 +61,8 @@ bool parseFault(const std::string& text, PodFault* fault) {
     static const std::pair<const char*, PodFaultKind> kinds[] = {
         {"short", PodFaultKind::ShortReply}, {"id", PodFaultKind::WrongReplyId},
         {"stray", PodFaultKind::StrayBytes}, {"write", PodFaultKind::WriteFails},
-        {"noreply", PodFaultKind::NoReply},  {"stop", PodFaultKind::StopAnswering}};
+        {"noreply", PodFaultKind::NoReply},  {"stop", PodFaultKind::StopAnswering},
+        {"status", PodFaultKind::Status}};
     bool known = false;
     for (const auto& [name, kind] : kinds) {
         if (parts[0] == name) {
@@ -112,11 +125,33 @@ bool configureSimBackend(const std::string& config, SimBackend& backend, std::st
             PodFault fault;
             if (!parseFault(value, &fault)) return fail(item);
             pod.faults.push_back(fault);
+        } else if (key == "chip" && (value == "none" || findProfile(value))) {
+            pod.chip = value == "none" ? "" : value;
+        } else if (key == "state" && !value.empty()) {
+            pod.statePath = value;
+        } else if (key == "budget" && parseNumber(value, &number)) {
+            pod.budget = number;
+        } else if (key == "jtagafter" && parseNumber(value, &number)) {
+            pod.target.jtagAfter = number;
+        } else if (key == "entry" && value.empty()) {
+            pod.target.needsEntry = true;
+        } else if (key == "nojtag" && value.empty()) {
+            pod.target.mute = true;
+        } else if (key == "fused" && value.empty()) {
+            pod.target.fused = true;
         } else {
             return fail(item);
         }
     }
-    if (withPod) backend.plug(std::make_shared<DravikPod>(pod));
+    if (withPod) {
+        auto device = std::make_shared<DravikPod>(pod);
+        const std::string stateError = device->stateError();
+        if (!stateError.empty()) {
+            if (error) *error = stateError;
+            return false;
+        }
+        backend.plug(device);
+    }
     if (!openFailure.empty()) {
         backend.failOpen(kDravikDescription, kv::usb::kDeviceNotOpened);
         if (openFailure == "both")

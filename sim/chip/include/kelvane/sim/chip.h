@@ -20,6 +20,7 @@
 #include "kelvane/sim/cpu.h"
 #include "kelvane/sim/device_profile.h"
 #include "kelvane/sim/flash_controller.h"
+#include "kelvane/sim/timer_a.h"
 #include "kelvane/sim/watchdog.h"
 
 namespace kv::sim {
@@ -28,6 +29,8 @@ namespace kv::sim {
 enum : uint8_t {
     kWdtIfg = 0x01,
     kOfIfg = 0x02,
+    kPorIfg = 0x04,
+    kRstIfg = 0x08,
     kNmiIfg = 0x10,
     kWdtIe = 0x01,
     kOfIe = 0x02,
@@ -79,6 +82,9 @@ struct AccessCounts {
 
 class Chip : public Bus {
   public:
+    // A new chip is unpowered, its flash erased and its RAM filled with a pattern.
+    // Simulated time passes only in run(), idle() and executeFed(): a chip held by
+    // a debugger stands still.
     explicit Chip(const DeviceProfile& profile);
     ~Chip() override;
     Chip(const Chip&) = delete;
@@ -101,9 +107,12 @@ class Chip : public Bus {
     static constexpr uint16_t kUnmappedWord = 0x3FFF;
 
     // --- Supply and resets.
-    void powerOn();   // supply on and power-on reset
+    void powerOn();   // supply on (3000 mV unless set higher) and power-on reset
     void powerOff();  // RAM and register contents are lost; flash is kept
     bool powered() const { return powered_; }
+    // Supply voltage: below the part's minimum the chip is off, at or above it on.
+    void setSupply(uint32_t millivolts);
+    uint32_t supplyMillivolts() const { return supply_; }
     void puc(ResetCause cause = ResetCause::Debugger);
     void por(ResetCause cause = ResetCause::ResetPin);
     ResetCause lastResetCause() const { return lastReset_; }
@@ -120,7 +129,8 @@ class Chip : public Bus {
     void poke16(uint32_t address, uint16_t value);
     bool mapped(uint32_t address) const;
 
-    // --- CPU registers as a debugger sees them.
+    // --- CPU registers as a debugger sees them. Execute through run(), step() and
+    // executeFed(), not on the CPU directly, so that time and peripherals follow.
     Cpu& cpu() { return *cpu_; }
     uint32_t reg(int n) const { return cpu_->reg(n); }
     void setReg(int n, uint32_t value) { cpu_->setReg(n, value); }
@@ -129,6 +139,9 @@ class Chip : public Bus {
     // first instruction of a run, so a run can leave the address it stopped at.
     RunResult run(const RunLimits& limits);
     RunResult step();
+    // One instruction whose words come from the debugger instead of memory (the
+    // JTAG instruction feed); time and peripherals advance as in a run.
+    int executeFed(const uint16_t* words, size_t count, size_t* used = nullptr);
     // Lets `cycles` MCLK cycles pass without executing instructions.
     void idle(uint64_t cycles);
     // Lets time pass until the flash controller is no longer busy.
@@ -143,11 +156,14 @@ class Chip : public Bus {
     double seconds() const;
 
     // --- Peripherals.
-    FlashController& flash() { return flash_; }
+    // Read-only views: changes go through the bus and the calls of this class,
+    // which keep time and events in step.
     const FlashController& flash() const { return flash_; }
-    ClockSystem& clocks() { return clocks_; }
     const ClockSystem& clocks() const { return clocks_; }
+    // Counters of the watchdog and the timer are brought up to date on register
+    // access and at events; read TAR or save the chip for their current value.
     const Watchdog& watchdog() const { return watchdog_; }
+    const TimerA& timerA() const { return timer_; }
     uint8_t ie1() const { return ie1_; }
     uint8_t ifg1() const { return ifg1_; }
     const AccessCounts& accessCounts() const { return counts_; }
@@ -209,6 +225,7 @@ class Chip : public Bus {
     bool serviceInterrupt();
 
     double watchdogSourceHz() const;
+    double timerSourceHz() const;
     void syncTime();
     void syncAll();
     void handleEvents();
@@ -224,10 +241,13 @@ class Chip : public Bus {
     ClockSystem clocks_;
     FlashController flash_;
     Watchdog watchdog_;
+    TimerA timer_;
     std::unique_ptr<Cpu> cpu_;
 
     bool powered_ = false;
+    uint32_t supply_ = 0;
     bool running_ = false;
+    bool feeding_ = false;
     bool directAccess_ = true;
     bool flashWasBusy_ = false;
     bool fuseBlown_ = false;

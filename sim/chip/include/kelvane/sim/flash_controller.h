@@ -77,7 +77,8 @@ class FlashController {
     const std::map<uint32_t, uint32_t>& eraseCounts() const { return eraseCounts_; }
     uint64_t corruptedOperations() const { return corrupted_; }
 
-    // Strict mode: a timing generator frequency outside 257..476 kHz corrupts the operation.
+    // Strict mode: a timing generator frequency outside the part's range (257..476 kHz
+    // on most parts) corrupts the operation.
     void setStrict(bool strict) { strict_ = strict; }
     bool strict() const { return strict_; }
     void addStuckBit(const StuckBit& bit);
@@ -91,8 +92,6 @@ class FlashController {
     void setEraseCounts(std::map<uint32_t, uint32_t> counts) { eraseCounts_ = std::move(counts); }
 
     static constexpr double kNever = 1e300;
-    static constexpr double kMinFtg = 257e3;
-    static constexpr double kMaxFtg = 476e3;
 
   private:
     bool protectedByLockA(uint32_t segmentStart) const;

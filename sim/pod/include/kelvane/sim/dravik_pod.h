@@ -1,19 +1,24 @@
 // The simulated Dravik JTAG pod as a USB device: it parses the host's byte
 // stream into pod commands by their known lengths and answers at once into its
 // receive queue. It keeps its own program flash with a firmware image (see
-// pod_firmware.h), logs every byte each way, counts commands and injects faults.
+// pod_firmware.h), drives a simulated chip through PodTarget (the command set
+// is described in sim/pod/POD_COMMANDS.md), logs every byte each way and every
+// command by name, counts commands and injects faults.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "kelvane/platform/usb.h"
 #include "kelvane/platform/usb_backend.h"
+#include "kelvane/sim/chip.h"
+#include "kelvane/sim/pod_target.h"
 
 namespace kv::sim {
 
@@ -38,6 +43,7 @@ enum class PodFaultKind {
     WriteFails,     // the host write that starts the command fails with status `value`
     NoReply,        // the command is taken but not answered
     StopAnswering,  // from this command on the pod answers nothing
+    Status,         // the reply's status byte is `value` (commands with a status byte)
 };
 
 struct PodFault {
@@ -64,6 +70,14 @@ struct PodConfig {
     bool silent = false;  // takes every byte, answers nothing
     std::vector<PodFault> faults;
 
+    // The chip at the end of the cable: a profile name of the chip model
+    // ("" or "none": nothing attached), its state file ("" none) and the cycles
+    // a released CPU runs per command.
+    std::string chip = "MSP430F149";
+    std::string statePath;
+    uint64_t budget = 10000;
+    TargetFaults target;
+
     void setHardwareLetter(char letter);
 };
 
@@ -72,9 +86,18 @@ struct WireEntry {
     std::vector<uint8_t> bytes;
 };
 
+// One command as the pod took it and answered it.
+struct CommandRecord {
+    uint8_t command = 0;
+    std::string name;
+    std::vector<uint8_t> request;
+    std::vector<uint8_t> reply;  // as sent, after faults; empty: no reply
+};
+
 class DravikPod : public kv::usb::Device {
   public:
     explicit DravikPod(PodConfig config = {});
+    ~DravikPod() override;
 
     // kv::usb::Device
     std::string description() const override;
@@ -101,8 +124,21 @@ class DravikPod : public kv::usb::Device {
     std::string firmwareVersion() const;  // characters 8-15
     uint8_t verifyStatus() const;
 
+    // The chip and the pod's side of it (null chip: nothing attached). Not
+    // locked: for tests between host calls.
+    std::shared_ptr<Chip> chip() const { return chip_; }
+    const PodTarget& target() const { return *target_; }
+    // Why the state file could not be loaded ("" when it was, or there was none).
+    std::string stateError() const;
+    // Saves the chip to the state file now; false with `error` set on failure.
+    bool saveState(std::string* error = nullptr);
+
     // Observation.
     std::vector<WireEntry> wire() const;
+    std::vector<CommandRecord> records() const;
+    // One line per command: "> 56 IrShift 7f | 57 89" (request bytes after the
+    // command byte, then the reply; "| -" for none).
+    std::string wireText() const;
     std::vector<uint8_t> hostBytes() const;
     std::vector<uint8_t> podBytes() const;
     std::vector<uint8_t> commands() const;  // command bytes in the order they were taken
@@ -116,7 +152,7 @@ class DravikPod : public kv::usb::Device {
 
   private:
     void parse();
-    size_t commandLength(uint8_t command) const;
+    bool saveStateLocked(std::string* error);
     void execute(const std::vector<uint8_t>& command);
     std::vector<uint8_t> answer(const std::vector<uint8_t>& command);
     std::string versionTextLocked() const;
@@ -138,6 +174,10 @@ class DravikPod : public kv::usb::Device {
     std::map<uint8_t, uint32_t> writeStarts_;
     std::vector<size_t> flashWrites_;
     std::vector<uint8_t> unknown_;
+    std::vector<CommandRecord> records_;
+    std::shared_ptr<Chip> chip_;
+    std::unique_ptr<PodTarget> target_;
+    std::string stateError_;
 };
 
 }  // namespace kv::sim

@@ -1,0 +1,49 @@
+// The Dravik pod's command table: names, request and reply lengths. The
+// semantics of every command are described in sim/pod/POD_COMMANDS.md.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace kv::sim {
+
+struct PodCommandInfo {
+    uint8_t command = 0;
+    const char* name = "";
+    // Fixed part of the request, the command byte included.
+    uint8_t requestLength = 1;
+    // Fixed part of the reply, the id included; 0: the command has no reply.
+    uint8_t replyLength = 0;
+    // The reply's second byte is a status byte.
+    bool status = false;
+};
+
+// The entry of a command byte, or nullptr when the pod knows no such command.
+const PodCommandInfo* findPodCommand(uint8_t command);
+
+// Whole length of the request that starts `bytes` (of which `available` have
+// arrived): 0 for an unknown command, or the length once enough is known to
+// tell it (never less than what the fixed part needs).
+size_t podRequestLength(const uint8_t* bytes, size_t available);
+
+// Whole length of the reply to a complete request, the id included; 0 for none.
+size_t podReplyLength(const uint8_t* request);
+
+// Big-endian field helpers of the wire format.
+inline uint16_t wireWord(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] << 8 | p[1]);
+}
+inline uint32_t wireLong(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
+           static_cast<uint32_t>(p[2]) << 8 | p[3];
+}
+
+// JTAG instruction bytes travel bit-reversed.
+constexpr uint8_t reverseBits(uint8_t b) {
+    uint8_t r = 0;
+    for (int i = 0; i < 8; ++i)
+        if (b & (1u << i)) r = static_cast<uint8_t>(r | (0x80u >> i));
+    return r;
+}
+
+}  // namespace kv::sim
