@@ -102,6 +102,26 @@ bool CTargetJTAG::SelectDevice(uint32_t index, uint32_t deviceClass,
     return SendClassSettings();
 }
 
+void CTargetJTAG::ClearDeviceState() {
+    jtagReleased_ = false;
+    runMode_ = kNotRunning;
+    stepOver_ = false;
+    errorNumber_ = 0;
+    breakpointProgrammed_ = false;
+    flashOption_ = 0;
+    item1Value_ = 0;
+    clockControl_ = 0;
+    savedEemControl_ = 0;
+    cycleCounter_ = kCyclesNotCounted;
+}
+
+int32_t CTargetJTAG::ConnectSelectedDevice() {
+    runMode_ = kFreeRun;
+    jtagReleased_ = false;
+    if (SyncJtag(false) == 0) return 0;
+    return CheckFuseBlown() == 0 ? kErrFuseBlown : kErrFindDevice;
+}
+
 bool CTargetJTAG::SendClassSettings() {
     uint8_t flags1 = 0;
     if (class_.msp430x) flags1 |= 0x01;

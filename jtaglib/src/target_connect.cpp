@@ -3,6 +3,7 @@
 #include "error_table.h"
 #include "kelvane/platform/clock.h"
 #include "target_jtag.h"
+#include "text_format.h"
 
 namespace nandrel {
 
@@ -48,16 +49,26 @@ int32_t CTargetJTAG::Connect() {
     return kErrUnknownDevice;
 }
 
-int32_t CTargetJTAG::SyncJtag(bool cpuSync) {
+bool CTargetJTAG::SyncTap(uint8_t* id) {
     CTargetProtocolJTAG& p = *protocol_;
-    if (!p.ResetTap() || !p.CheckFuse() || !p.ResetTap() || !p.IrShift(kBypass, nullptr))
-        return PodDetail(kErrInitialize);
-    if (cpuSync && !p.SyncCPU()) return PodDetail(kErrInitialize);
+    return p.ResetTap() && p.CheckFuse() && p.ResetTap() && p.IrShift(kBypass, id);
+}
+
+int32_t CTargetJTAG::SyncJtag(bool cpuSync) {
+    uint8_t id = 0;
+    if (!SyncTap(&id)) return PodDetail(kErrInitialize);
+    // A chip that does not answer with its id (a blown fuse, a lost link)
+    // cannot be synchronised.
+    if (!AcceptedJtagId(id)) {
+        Fail(format("JTAG id %02X not recognized", id));
+        return kErrInitialize;
+    }
+    if (cpuSync && !protocol_->SyncCPU()) return PodDetail(kErrInitialize);
     return 0;
 }
 
 int32_t CTargetJTAG::CheckFuseBlown() {
-    if (const int32_t e = SyncJtag(false)) return e;
+    if (!SyncTap(nullptr)) return PodDetail(kErrInitialize);
     for (int i = 0; i < kFuseChecks; ++i) {
         uint16_t captured = 0;
         if (!protocol_->IrDrShift16(kControlSignalCapture, 0xAAAA, &captured))

@@ -92,6 +92,14 @@ class CTargetJTAG {
     // values, and sends the class settings to the pod.
     bool SelectDevice(uint32_t index, uint32_t deviceClass, const TargetClassValues& values);
     bool SendClassSettings();
+    // Forgets the run state and the chip-dependent settings before a device
+    // is identified: no run, no breakpoints programmed, Configure items 0 to 2
+    // and the saved EEM control cleared, cycles not counted.
+    void ClearDeviceState();
+    // Takes the newly selected device over: the CPU counts as running freely
+    // with the JTAG link held, and the JTAG sync must succeed. 0, or error 30
+    // (fuse blown) or 4.
+    int32_t ConnectSelectedDevice();
 
     // --- Chip access used by reset, identification and the flash code.
     // Each returns 0 on success, else the error number it stands for, with
@@ -153,6 +161,8 @@ class CTargetJTAG {
         return number;
     }
     bool EntrySequence();
+    // TAP reset, fuse check, TAP reset and the bypass instruction.
+    bool SyncTap(uint8_t* id);
     // The line pulse on the reset and TEST lines that a reset-pin reset starts with.
     bool PulseResetLine();
     // One power-up clear through the pod with the saved control values.

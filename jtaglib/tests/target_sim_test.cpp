@@ -199,6 +199,32 @@ TEST_F(SimTarget, SecureBlowsTheFuseOnce) {
     EXPECT_EQ(Nandrel_GetLastTargetErrorNumber(target), nandrel::kErrFindDevice);
 }
 
+TEST_F(SimTarget, AStopRequestEndsARunThatNeverReachesItsBreakpoint) {
+    startHeld(kF149, 7, testclasses::f149());
+    const SumProgram p = sumProgram(0x0200);
+    load(0x0200, p.words);
+    ASSERT_EQ(Nandrel_WriteRegister(target, 0, 0x0200), 1);
+    ASSERT_EQ(Nandrel_Run(target, 3, 0), 1) << Nandrel_GetLastTargetError(target);
+    EXPECT_EQ(state(false), nandrel::kRunning);
+    EXPECT_EQ(state(true), nandrel::kStopped);
+    EXPECT_TRUE(pod->target().held());
+    EXPECT_EQ(reg(0), p.done);
+    EXPECT_EQ(reg(7), 15u);
+}
+
+TEST_F(SimTarget, IdentificationTakesTheSelectedDeviceOver) {
+    start(kF149);
+    t->ClearDeviceState();
+    ASSERT_EQ(t->Connect(), 0);
+    select(7, 7, testclasses::f149());
+    EXPECT_EQ(t->ConnectSelectedDevice(), 0);
+    EXPECT_EQ(t->runMode(), nandrel::kFreeRun);
+    EXPECT_EQ(state(true), nandrel::kStopped) << "the stop that ends identification";
+    EXPECT_EQ(reg(0), kIdleLoop);
+    chip().blowFuse();
+    EXPECT_EQ(t->ConnectSelectedDevice(), nandrel::kErrFuseBlown);
+}
+
 TEST_F(SimTarget, ClassSettingsReachThePod) {
     start(kFG4619);
     select(60, 38, testclasses::fg4619());
