@@ -126,6 +126,8 @@ class CTargetJTAG {
     // --- What the EEM polling thread and its notifications hook into.
     bool PausePolling(uint32_t timeoutMs);
     bool WakePolling(int32_t runMode, bool jtagReleased);
+    // Readies the EEM's breakpoints for a run; the error number on failure.
+    int32_t PrepareEemForRun();
     int32_t StopPolling();
     bool pollingActive() const { return pollingActive_; }
     void NotifyWarning(uint32_t wParam);

@@ -14,6 +14,10 @@ bool CTargetJTAG::WakePolling(int32_t, bool) {
     return true;
 }
 
+int32_t CTargetJTAG::PrepareEemForRun() {
+    return 0;
+}
+
 int32_t CTargetJTAG::StopPolling() {
     pollingActive_ = false;
     return 1;

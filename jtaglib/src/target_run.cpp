@@ -68,6 +68,7 @@ int32_t CTargetJTAG::Step() {
 
 int32_t CTargetJTAG::Run(int32_t mode, bool releaseJtag) {
     if (!PausePolling(kPollingPauseMs)) return SetError(kErrThreadPause);
+    if (const int32_t e = PrepareEemForRun()) return SetError(e);
     {
         auto lock = LockPort();
         if (!protocol_) {
