@@ -32,6 +32,7 @@ DravikPod::DravikPod(PodConfig config) : config_(std::move(config)) {
     target_ = std::make_unique<PodTarget>(chip_);
     target_->setFaults(config_.target);
     target_->setBudget(config_.budget);
+    target_->setRoutineLimit(config_.routineLimit);
 }
 
 DravikPod::~DravikPod() {

@@ -227,7 +227,7 @@ uint8_t PodTarget::routine(uint32_t entry, uint32_t exit, uint16_t time) {
     uint8_t status = kPodOk;
     if (exit != 0) {
         limits.stopAddress = exit;
-        limits.maxCycles = kRoutineCycleLimit;
+        limits.maxCycles = routineLimit_;
         if (chip_->run(limits).reason != StopReason::Address) status = kPodNotReached;
     } else {
         const double mclk = chip_->clocks().mclkHz();
@@ -359,7 +359,10 @@ std::vector<uint8_t> PodTarget::execute(const uint8_t* rq, size_t length) {
             putLong(out, 1, answers() ? chip_->reg(0) : 0);
             break;
         case 70:
-            putWord(out, 1, answers() ? writeControl(wireWord(rq + 1)) : 0xFFFF);
+            putWord(out, 1,
+                    answers()   ? writeControl(wireWord(rq + 1))
+                    : present() ? wireWord(rq + 1) >> 1
+                                : 0xFFFF);
             break;
         case 72:
             out[1] = answers() ? bpHits_ : 0;
@@ -461,8 +464,9 @@ std::vector<uint8_t> PodTarget::execute(const uint8_t* rq, size_t length) {
             jtagMode_ = rq[1];
             break;
         case 174:
+            // A fused chip is there (in bypass): the instruction is taken.
             irShift(reverseBits(rq[1]));
-            out[1] = answers() ? kPodOk : kPodNoLink;
+            out[1] = present() ? kPodOk : kPodNoLink;
             break;
         case 176:
         case 178: {

@@ -216,6 +216,32 @@ TEST_F(PodCpuTest, ExecuteCodeRunsARoutineToItsExit) {
     EXPECT_EQ(readRegister(7), 15u);
 }
 
+TEST_F(PodCpuTest, RoutineThatNeverReachesItsExitEnds) {
+    PodConfig config;
+    config.routineLimit = 5000;
+    start(config);
+    attach();
+    const SumProgram p = sumProgram(0x0200);
+    writeWords(0x0200, p.words);
+    const uint64_t before = chip().cycles();
+    EXPECT_EQ(status(Bytes{194} + dword(0x0200) + dword(0x0300) + word(0)), kPodNotReached);
+    EXPECT_TRUE(pod_->target().held());
+    EXPECT_EQ(readLong(), p.done);
+    EXPECT_GE(chip().cycles() - before, 5000u);
+}
+
+TEST_F(PodCpuTest, ResetLineAndJtagRelease) {
+    chip().poke16(0xFFFE, 0xF000);
+    attach();
+    loadSum();
+    none({40, 0});
+    none({40, 1});  // the reset line high again: the chip resets, JTAG keeps the CPU
+    EXPECT_TRUE(pod_->target().held());
+    EXPECT_EQ(readLong(), 0xF000u);
+    none({33});  // releasing JTAG lets the CPU run
+    EXPECT_FALSE(pod_->target().held());
+}
+
 TEST_F(PodCpuTest, SetMdbReleasesWithTheGivenInstruction) {
     attach();
     const SumProgram p = loadSum();

@@ -74,6 +74,8 @@ TEST_F(PodTest, BlownFuseAnswersAsBypass) {
     vcc(3000);
     EXPECT_EQ(connect(), 0xFF);
     EXPECT_EQ(irdr(0x14, 0xAAAA), 0x5555);
+    EXPECT_EQ(status({174, reverseBits(20)}), 0);  // the blown-fuse check
+    EXPECT_EQ(dr16(0xAAAA), 0x5555);
     EXPECT_EQ(status({116}), 1);
 
     PodConfig fused;

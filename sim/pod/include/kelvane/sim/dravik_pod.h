@@ -76,6 +76,7 @@ struct PodConfig {
     std::string chip = "MSP430F149";
     std::string statePath;
     uint64_t budget = 10000;
+    uint64_t routineLimit = PodTarget::kRoutineCycleLimit;
     TargetFaults target;
 
     void setHardwareLetter(char letter);

@@ -51,13 +51,15 @@ struct ClassSettings {
 class PodTarget {
   public:
     static constexpr uint16_t kPowerOnMillivolts = 1800;
-    static constexpr uint64_t kRoutineCycleLimit = 200000000;
+    static constexpr uint64_t kRoutineCycleLimit = 20000000;
 
     // `chip` may be null: a pod with nothing attached.
     explicit PodTarget(std::shared_ptr<Chip> chip);
 
     void setFaults(const TargetFaults& faults) { faults_ = faults; }
     void setBudget(uint64_t cycles) { budget_ = cycles; }
+    // Cycles a routine may run before ExecuteCode_Release gives up on its exit.
+    void setRoutineLimit(uint64_t cycles) { routineLimit_ = cycles; }
     // The host opened the pod: connect attempts count from here.
     void hostOpened() { enables_ = 0; }
 
@@ -129,6 +131,7 @@ class PodTarget {
     std::shared_ptr<Chip> chip_;
     TargetFaults faults_;
     uint64_t budget_ = 10000;
+    uint64_t routineLimit_ = kRoutineCycleLimit;
 
     uint16_t vcc_ = 0;
     uint16_t supply2_ = 0;
