@@ -55,7 +55,7 @@ int32_t CTargetJTAG::Step() {
     if (HasEem()) {
         // Trigger block 0 matches any fetch address and is the only one that breaks.
         if (!SaveEemRegisters() || !WriteEemRegister(0, 0) || !WriteEemRegister(2, 0) ||
-            !WriteEemRegister(4, 0xFFFFF) || !WriteEemRegister(6, 1) || !WriteEemRegister(128, 1))
+            !WriteEemRegister(4, 0xFFFF) || !WriteEemRegister(6, 1) || !WriteEemRegister(128, 1))
             return kErrBreakpoint;
         if (!RestoreContext()) return kErrSingleStep;
         if (!protocol_->ReleaseCPU()) return PodDetail(kErrSingleStep);
