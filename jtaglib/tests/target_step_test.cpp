@@ -163,6 +163,24 @@ TEST_F(SimStep, ExtendedInstructionsAndExtensionWords) {
     stepThrough(extendedProgram(0x0200), 0x0200);
 }
 
+TEST_F(SimStep, StepsAboveTheFirst64K) {
+    startHeld("MSP430FG4619", 38, testclasses::fg4619());
+    Assembler a(0x10000);
+    a.mov(imm(7), kv::asm430::reg(R5));
+    a.add(kv::asm430::reg(R5), kv::asm430::reg(R5));
+    a.jmp(a.label());
+    const std::vector<uint16_t> words = a.words();
+    for (size_t i = 0; i < words.size(); ++i)
+        chip().poke16(0x10000 + 2 * static_cast<uint32_t>(i), words[i]);
+    ASSERT_EQ(Nandrel_WriteRegister(target, 0, 0x10000), 1);
+    for (uint32_t next : {0x10004u, 0x10006u, 0x10006u}) {
+        ASSERT_EQ(Nandrel_Run(target, 2, 0), 1) << Nandrel_GetLastTargetError(target);
+        EXPECT_EQ(state(false), nandrel::kStepDone);
+        EXPECT_EQ(reg(0), next);
+    }
+    EXPECT_EQ(reg(5), 14u);
+}
+
 TEST_F(SimStep, StepsWithoutAnEemUseTheClock) {
     startHeld("MSP430F11x1-prototype", 1, testclasses::noEem());
     stepThrough(classicProgram(0x0200), 0x0200);
