@@ -187,6 +187,12 @@ TEST_F(SimTarget, SupplyLimit) {
     Nandrel_GetCurrentTargetVCC(target, &mv);
     EXPECT_EQ(mv, 3600);
     EXPECT_EQ(pod->target().vcc(), 3600);
+    // Closing in mode 1 switches the supply off before the link.
+    ASSERT_EQ(Nandrel_CloseJTAG(target, 1), 1) << Nandrel_GetLastTargetError(target);
+    EXPECT_FALSE(chip().powered());
+    EXPECT_FALSE(pod->target().linkEnabled());
+    Nandrel_GetCurrentTargetVCC(target, &mv);
+    EXPECT_EQ(mv, 0);
 }
 
 TEST_F(SimTarget, SecureBlowsTheFuseOnce) {
