@@ -42,10 +42,8 @@ bool CTargetJTAG::StepByClock() {
 
 int32_t CTargetJTAG::Step() {
     const uint32_t sr = registers_[2];
-    if ((sr & kStatusCpuOff) && !(sr & kStatusInterruptsEnabled)) {
-        Fail("The CPU is off with interrupts disabled");
-        return kErrSingleStep;
-    }
+    // A CPU that is off with interrupts disabled never takes another instruction.
+    if ((sr & kStatusCpuOff) && !(sr & kStatusInterruptsEnabled)) return kErrSingleStep;
     const uint32_t pc = registers_[0];
     uint16_t words[2] = {};
     if (!protocol_->ReadWords(pc, 1, words)) return PodDetail(kErrSingleStep);
