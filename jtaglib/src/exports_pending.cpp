@@ -1,6 +1,6 @@
 // Exported target functions whose work (identification, memory, flash, EEM)
-// the library does not carry out yet: each checks its
-// handle and the arguments it can, then fails with error 34.
+// the library does not carry out yet: each checks its handle and the
+// arguments it can, then fails with error 34.
 #include "error_table.h"
 #include "exports_common.h"
 
