@@ -8,9 +8,22 @@ namespace nandrel {
 enum ErrorNumber : int32_t {
     kNoError = 0,
     kErrInitialize = 1,
+    kErrClose = 2,
     kErrParameter = 3,
+    kErrFindDevice = 4,
     kErrUnknownDevice = 5,
+    kErrVcc = 10,
+    kErrReset = 11,
+    kErrBreakpoint = 15,
+    kErrSingleStep = 16,
+    kErrRun = 17,
+    kErrState = 18,
+    kErrFuseBlow = 29,
+    kErrFuseBlown = 30,
+    kErrWriteRegister = 32,
     kErrNotSupported = 34,
+    kErrThreadWake = 42,
+    kErrThreadPause = 60,
     kErrInvalidNumber = 61,
 };
 

@@ -1,6 +1,6 @@
-// Exported target functions whose work (JTAG link, identification, memory,
-// flash, run control, EEM) the library does not carry out yet: each checks its
-// handle and the arguments it can, then fails with error 34.
+// Exported target functions whose work (identification, memory, flash, EEM)
+// the library does not carry out yet: each checks its handle and the
+// arguments it can, then fails with error 34.
 #include "error_table.h"
 #include "exports_common.h"
 
@@ -30,18 +30,6 @@ int32_t badParameter(NANDREL_HANDLE target) {
 
 extern "C" {
 
-int32_t Nandrel_OpenJTAG(NANDREL_HANDLE target) {
-    return NANDREL_NOT_AVAILABLE(Nandrel_OpenJTAG);
-}
-
-int32_t Nandrel_CloseJTAG(NANDREL_HANDLE target, int32_t) {
-    return NANDREL_NOT_AVAILABLE(Nandrel_CloseJTAG);
-}
-
-int32_t Nandrel_ResetJTAGTAP(NANDREL_HANDLE target) {
-    return NANDREL_NOT_AVAILABLE(Nandrel_ResetJTAGTAP);
-}
-
 int32_t Nandrel_Identify(NANDREL_HANDLE target, DeviceRecord* record, uint32_t recordSize,
                          int32_t) {
     if (!record || recordSize < sizeof(DeviceRecord)) return badParameter(target);
@@ -56,51 +44,8 @@ int32_t Nandrel_Device(NANDREL_HANDLE target, int32_t deviceIndex, DeviceRecord*
     return NANDREL_NOT_AVAILABLE(Nandrel_Device);
 }
 
-int32_t Nandrel_Configure(NANDREL_HANDLE target, int32_t, int32_t) {
-    return NANDREL_NOT_AVAILABLE(Nandrel_Configure);
-}
-
-int32_t Nandrel_VCC(NANDREL_HANDLE target, int32_t) {
-    return NANDREL_NOT_AVAILABLE(Nandrel_VCC);
-}
-
-int32_t Nandrel_Reset(NANDREL_HANDLE target, int32_t, int32_t, int32_t) {
-    return NANDREL_NOT_AVAILABLE(Nandrel_Reset);
-}
-
-int32_t Nandrel_ReadRegisters(NANDREL_HANDLE target, uint32_t* registers, int32_t mask) {
-    if (!registers || mask == 0) return badParameter(target);
-    return NANDREL_NOT_AVAILABLE(Nandrel_ReadRegisters);
-}
-
-int32_t Nandrel_WriteRegisters(NANDREL_HANDLE target, const uint32_t* registers, int32_t mask) {
-    if (!registers || mask == 0) return badParameter(target);
-    return NANDREL_NOT_AVAILABLE(Nandrel_WriteRegisters);
-}
-
-int32_t Nandrel_ReadRegister(NANDREL_HANDLE target, int32_t, uint32_t* value) {
-    if (!value) return badParameter(target);
-    return NANDREL_NOT_AVAILABLE(Nandrel_ReadRegister);
-}
-
-int32_t Nandrel_WriteRegister(NANDREL_HANDLE target, int32_t, uint32_t) {
-    return NANDREL_NOT_AVAILABLE(Nandrel_WriteRegister);
-}
-
 int32_t Nandrel_Breakpoint(NANDREL_HANDLE target, int32_t, uint32_t) {
     return NANDREL_NOT_AVAILABLE(Nandrel_Breakpoint);
-}
-
-int32_t Nandrel_Run(NANDREL_HANDLE target, int32_t, int32_t) {
-    return NANDREL_NOT_AVAILABLE(Nandrel_Run);
-}
-
-int32_t Nandrel_State(NANDREL_HANDLE target, int32_t*, int32_t, uint32_t*) {
-    return NANDREL_NOT_AVAILABLE(Nandrel_State);
-}
-
-int32_t Nandrel_Secure(NANDREL_HANDLE target) {
-    return NANDREL_NOT_AVAILABLE(Nandrel_Secure);
 }
 
 int32_t Nandrel_Erase(NANDREL_HANDLE target, int32_t, uint32_t, uint32_t) {

@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "error_table.h"
+#include "kelvane/platform/clock.h"
 #include "port_jtag.h"
 
 namespace nandrel {
@@ -64,6 +65,11 @@ int32_t CTargetJTAG::SetError(int32_t number) {
     return 0;
 }
 
+int32_t CTargetJTAG::PodError(int32_t number) {
+    if (protocol_) Fail(protocol_->errorText());
+    return SetError(number);
+}
+
 int32_t CTargetJTAG::ClearError() {
     errorNumber_ = 0;
     detailFresh_ = false;
@@ -80,6 +86,74 @@ void CTargetJTAG::RegisterWindow(void* window, uint32_t message, uint32_t userVa
     window_ = window;
     message_ = message;
     userValue_ = userValue;
+}
+
+std::unique_lock<kv::CriticalSection> CTargetJTAG::LockPort() {
+    if (!port_) return {};
+    return std::unique_lock<kv::CriticalSection>(port_->lock());
+}
+
+int32_t CTargetJTAG::OpenJTAG() {
+    auto lock = LockPort();
+    if (!protocol_) {
+        Fail("NULL interface");
+        return SetError(kErrInitialize);
+    }
+    keySPMASet_ = false;
+    errorNumber_ = 0;
+    lastInstruction_ = 0;
+    jtagMode_ = 0;
+    if (!protocol_->SetJtagMode(0) || !protocol_->EnableJTAG()) return Fail(protocol_->errorText());
+    return 1;
+}
+
+int32_t CTargetJTAG::CloseJTAG(int32_t mode) {
+    if (!StopPolling()) return 0;
+    auto lock = LockPort();
+    if (!protocol_) {
+        Fail("NULL interface");
+        return SetError(kErrInitialize);
+    }
+    keySPMASet_ = false;
+    if (mode == 1 && !VCC(0)) return 0;
+    if (!protocol_->StopJTAG()) return PodError(kErrClose);
+    jtagReleased_ = false;
+    return 1;
+}
+
+int32_t CTargetJTAG::ResetJTAGTAP() {
+    auto lock = LockPort();
+    if (!protocol_) {
+        Fail("NULL interface");
+        return SetError(kErrInitialize);
+    }
+    if (!protocol_->ResetTap()) return PodError(kErrInitialize);
+    return ClearError();
+}
+
+int32_t CTargetJTAG::SetJtagMode(uint32_t mode) {
+    if (mode > 2) return 0;
+    auto lock = LockPort();
+    jtagMode_ = mode;
+    if (!protocol_) {
+        Fail("NULL interface");
+        return SetError(kErrInitialize);
+    }
+    if (!protocol_->SetJtagMode(static_cast<uint8_t>(mode))) return Fail(protocol_->errorText());
+    return 1;
+}
+
+int32_t CTargetJTAG::VCC(int32_t millivolts) {
+    auto lock = LockPort();
+    if (millivolts < 0 || static_cast<uint32_t>(millivolts) > kMaxVccMillivolts)
+        return SetError(kErrParameter);
+    if (!protocol_) {
+        Fail("NULL interface");
+        return SetError(kErrInitialize);
+    }
+    if (!protocol_->SetVCC(static_cast<uint16_t>(millivolts))) return PodError(kErrVcc);
+    lastVcc_ = static_cast<uint32_t>(millivolts);
+    return ClearError();
 }
 
 void CTargetJTAG::SetKeySPMA(const uint16_t* key) {

@@ -1,19 +1,42 @@
 // The one target of a port: the chip at the end of the pod's cable. Owns the
-// protocol object through which every pod command goes, and keeps the error
-// number and text that the exported functions report.
+// protocol object through which every pod command goes, keeps the error
+// number and text that the exported functions report, the selected device,
+// the copy of the CPU registers, the run state and the target's settings.
+//
+// Operations return 1 on success and 0 on failure, the failure classified by
+// an error number (SetError) with the pod's detail behind the table text.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "handles.h"
+#include "kelvane/platform/sync.h"
+#include "target_class_values.h"
 #include "target_protocol_jtag.h"
 
 namespace nandrel {
 
 class CPortJTAG;
+
+// Run modes and the states State reports.
+enum RunMode : int32_t { kNotRunning = 0, kFreeRun = 1, kSingleStep = 2, kRunToBreakpoint = 3 };
+enum TargetState : int32_t { kStopped = 0, kRunning = 1, kStepDone = 2, kBreakpointHit = 3 };
+
+// Reset method bits.
+enum ResetMethod : int32_t {
+    kResetPuc = 1,
+    kResetPin = 2,
+    kResetSupply = 4,
+    kResetOnlyNamed = 8,
+};
+
+inline constexpr uint32_t kCyclesNotCounted = 0xFFFFFFFF;
+inline constexpr uint32_t kMaxVccMillivolts = 3600;
+inline constexpr uint32_t kPollingPauseMs = 5000;
 
 class CTargetJTAG {
   public:
@@ -37,6 +60,8 @@ class CTargetJTAG {
     bool Fail(std::string text);
     int32_t SetError(int32_t number);
     int32_t ClearError();
+    // The protocol object's text as the detail, then SetError(number).
+    int32_t PodError(int32_t number);
     // Starts an exported call: details of earlier calls are not chained again.
     void BeginCall() { detailFresh_ = false; }
     int32_t TakeErrorNumber();
@@ -51,8 +76,119 @@ class CTargetJTAG {
     void RegisterWindow(void* window, uint32_t message, uint32_t userValue);
     uint32_t lastVcc() const { return lastVcc_; }
     void SetKeySPMA(const uint16_t* key);
+    bool keySPMASet() const { return keySPMASet_; }
+
+    // --- The JTAG link and the supply.
+    int32_t OpenJTAG();
+    int32_t CloseJTAG(int32_t mode);
+    int32_t ResetJTAGTAP();
+    int32_t SetJtagMode(uint32_t mode);
+    int32_t VCC(int32_t millivolts);
+    int32_t Secure();
+
+    // --- Settings.
+    int32_t Configure(int32_t item, int32_t value);
+    // Makes a row of the device table the selected device with its class
+    // values, and sends the class settings to the pod.
+    bool SelectDevice(uint32_t index, uint32_t deviceClass, const TargetClassValues& values);
+    bool SendClassSettings();
+    // Forgets the run state and the chip-dependent settings before a device
+    // is identified: no run, no breakpoints programmed, Configure items 0 to 2
+    // and the saved EEM control cleared, cycles not counted.
+    void ClearDeviceState();
+    // Takes the newly selected device over: the CPU counts as running freely
+    // with the JTAG link held, and the JTAG sync must succeed. 0, or error 30
+    // (fuse blown) or 4.
+    int32_t ConnectSelectedDevice();
+
+    // --- Chip access used by reset, identification and the flash code.
+    // Each returns 0 on success, else the error number it stands for, with
+    // the pod's text as the detail.
+    int32_t Connect();
+    int32_t SyncJtag(bool cpuSync);
+    // 0 when the fuse is blown, else kErrFuseBlow.
+    int32_t CheckFuseBlown();
+    bool HoldWatchdog();
+    // Reads the CPU's registers into the copy and holds the watchdog.
+    bool SaveContext();
+    // Writes the copy, the watchdog and the clock registers back to the CPU.
+    bool RestoreContext();
+
+    // --- Reset, registers and run control.
+    int32_t Reset(int32_t method, bool execute, bool releaseJtag);
+    int32_t ReadRegister(int32_t number, uint32_t* value);
+    int32_t WriteRegister(int32_t number, uint32_t value);
+    int32_t ReadRegisters(uint32_t* registers, int32_t mask);
+    int32_t WriteRegisters(const uint32_t* registers, int32_t mask);
+    int32_t Run(int32_t mode, bool releaseJtag);
+    int32_t State(int32_t* state, bool stop, uint32_t* cycles);
+
+    // --- What the EEM polling thread and its notifications hook into.
+    bool PausePolling(uint32_t timeoutMs);
+    bool WakePolling(int32_t runMode, bool jtagReleased);
+    // Readies the EEM's breakpoints for a run; the error number on failure.
+    int32_t PrepareEemForRun();
+    int32_t StopPolling();
+    bool pollingActive() const { return pollingActive_; }
+    void NotifyWarning(uint32_t wParam);
+    void NotifyCpuStopped(uint32_t cycles);
+
+    // Observed state.
+    uint32_t selectedDevice() const { return selectedDevice_; }
+    uint32_t deviceClass() const { return deviceClass_; }
+    const TargetClassValues& classValues() const { return class_; }
+    int32_t runMode() const { return runMode_; }
+    bool jtagReleased() const { return jtagReleased_; }
+    uint32_t jtagMode() const { return jtagMode_; }
+    uint16_t jtagId() const { return jtagId_; }
+    uint32_t cycleCounter() const { return cycleCounter_; }
+    uint16_t savedWatchdog() const { return savedWatchdog_; }
+    uint32_t item1Value() const { return item1Value_; }
+    uint32_t flashOption() const { return flashOption_; }
+    uint32_t flashClockDivider() const { return flashClockDivider_; }
+    bool alternativeFlashTiming() const { return alternativeFlashTiming_; }
+    bool lockedSegmentAccess() const { return lockedSegmentAccess_; }
+    uint32_t ramPreserve() const { return ramPreserve_; }
+    uint16_t clockControl() const { return clockControl_; }
+    uint16_t mainClockControl() const { return mainClockControl_; }
+    uint16_t savedEemControl() const { return savedEemControl_; }
+    void setSavedEemControl(uint16_t value) { savedEemControl_ = value; }
 
   private:
+    std::unique_lock<kv::CriticalSection> LockPort();
+    bool HasEem() const { return class_.emulationLevel != 0; }
+    // Keeps the protocol object's text as the detail and returns `number`.
+    int32_t PodDetail(int32_t number) {
+        Fail(protocol_->errorText());
+        return number;
+    }
+    bool EntrySequence();
+    // TAP reset, fuse check, TAP reset and the bypass instruction.
+    bool SyncTap(uint8_t* id);
+    // The line pulse on the reset and TEST lines that a reset-pin reset starts with.
+    bool PulseResetLine();
+    // One power-up clear through the pod with the saved control values.
+    bool PowerUpClear();
+    // Reset steps; each returns true when the chip was reset.
+    bool ResetByPuc();
+    bool ResetByPin();
+    bool ResetBySupply();
+    bool SaveEemRegisters();
+    bool RestoreEemRegisters();
+    bool ReadEemRegister(uint16_t reg, uint32_t* value);
+    bool WriteEemRegister(uint16_t reg, uint32_t value);
+    bool SaveClockRegisters();
+    bool RestoreClockRegisters();
+    // Takes back a JTAG link released while the CPU ran.
+    bool RetakeJtag();
+    // Single step set-up and the instruction's cycles.
+    int32_t Step();
+    bool StepByClock();
+    void CountCycles(uint32_t cycles);
+    // Decides whether a running CPU has stopped; *state gets 2 or 3 when so.
+    bool PollStopped(bool stop, int32_t* state, bool* stopped);
+    bool ProgramBreakpoints();
+
     std::string errorText_ = "No error";
     bool detailFresh_ = false;
     std::string name_ = "Tgt0";
@@ -62,10 +198,51 @@ class CTargetJTAG {
     void* window_ = nullptr;
     uint32_t message_ = 0x400;
     uint32_t userValue_ = 0;
+    uint32_t jtagMode_ = 0;
     int32_t errorNumber_ = 0;
+
+    // Run state.
+    bool jtagReleased_ = false;
+    int32_t runMode_ = kNotRunning;
+    bool stepOver_ = false;
+    bool breakpointProgrammed_ = false;
+    uint32_t cycleCounter_ = kCyclesNotCounted;
+    uint16_t lastInstruction_ = 0;
+
+    // Selected device.
+    uint32_t selectedDevice_ = 0;
+    uint32_t deviceClass_ = 0;
+    TargetClassValues class_;
+    uint16_t jtagId_ = 0;
+
+    // Configuration values.
+    uint32_t flashOption_ = 0;
+    uint32_t item1Value_ = 0;
+    uint16_t clockControl_ = 0;
+    uint16_t mainClockControl_ = 0;
+    uint32_t flashTestValue_ = 0;
+    bool lockedSegmentAccess_ = false;
+    uint32_t flashClockDivider_ = 32;
+    bool alternativeFlashTiming_ = false;
+    uint16_t mdbValue_ = 0;
+    bool mdbPending_ = false;
+    uint32_t ramPreserve_ = 0;
+
+    // CPU context.
+    std::array<uint32_t, 16> registers_{};
+    uint16_t savedWatchdog_ = 0;
+    bool watchdogSaved_ = false;
+    bool clockSaved_ = false;
+    std::array<uint8_t, 5> savedClock_{};
+    uint16_t savedEemControl_ = 0;
+    std::array<uint32_t, 5> savedEem_{};
+
     uint32_t lastVcc_ = 0;
     std::array<uint8_t, 8> keySPMA_{};
     bool keySPMASet_ = false;
+
+    // EEM polling (the thread itself comes with the EEM).
+    bool pollingActive_ = false;
 };
 
 }  // namespace nandrel

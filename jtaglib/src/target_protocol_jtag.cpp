@@ -159,12 +159,21 @@ bool CTargetProtocolJTAG::ReadPort(uint8_t* buffer, uint32_t n, uint32_t* countR
     return pod_->ReadPort(buffer, n, countRead) || failFromPod();
 }
 
-bool CTargetProtocolJTAG::ExecuteDebug() {
-    BeginCommand(30);
-    if (!SendCommand() || !ReadResponse(31, 4)) return false;
-    uint16_t value = 0;
-    uint8_t rest[2];
-    return GetResponseWORDs(&value, 1) && GetResponseBYTEs(rest, 2);
+bool CTargetProtocolJTAG::Simple(uint8_t command) {
+    BeginCommand(command);
+    return SendCommand();
+}
+
+bool CTargetProtocolJTAG::Exchange(uint32_t n) {
+    return SendCommand() && ReadResponse(static_cast<uint8_t>(command_[0] + 1), n);
+}
+
+bool CTargetProtocolJTAG::CheckStatus(const char* name, bool keepStatus) {
+    uint8_t status = 0;
+    if (!GetResponseBYTEs(&status, 1)) return false;
+    if (status == 0) return true;
+    if (keepStatus) lastPodStatus_ = status;
+    return fail(format("%s failed (%d)", name, status));
 }
 
 }  // namespace nandrel

@@ -33,7 +33,7 @@ class TargetErrors : public SimPodTest {
 };
 
 TEST_F(TargetErrors, NumberIsClearedByReadingIt) {
-    EXPECT_EQ(Nandrel_OpenJTAG(target), 0);
+    EXPECT_EQ(Nandrel_Erase(target, 2, 0, 0), 0);
     EXPECT_EQ(Nandrel_GetLastTargetErrorNumber(target), 34);
     EXPECT_EQ(Nandrel_GetLastTargetErrorNumber(target), 0);
     EXPECT_EQ(Nandrel_SetLastTargetErrorNumber(target, 7), 1);

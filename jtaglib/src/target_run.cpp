@@ -1,0 +1,174 @@
+// Run control: free runs, single steps and runs to a breakpoint, and the
+// state query that sees the CPU stop and takes its context.
+#include "error_table.h"
+#include "instruction_cycles.h"
+#include "kelvane/platform/clock.h"
+#include "target_jtag.h"
+
+namespace nandrel {
+
+namespace {
+
+constexpr uint16_t kStatusCpuOff = 0x0010;
+constexpr uint16_t kStatusInterruptsEnabled = 0x0008;
+constexpr uint16_t kEemStopped = 0x0080;
+constexpr int kInstructionLoadPolls = 10;
+constexpr uint32_t kRetakeWaitMs = 20;
+
+}  // namespace
+
+void CTargetJTAG::CountCycles(uint32_t cycles) {
+    if (cycleCounter_ > kCyclesNotCounted - 1 - cycles)
+        cycleCounter_ = 0;
+    else
+        cycleCounter_ += cycles;
+}
+
+bool CTargetJTAG::ProgramBreakpoints() {
+    // EEM triggers are in the EEM already; simple breakpoints are armed with
+    // their addresses and need stopping at them enabled.
+    if (!HasEem() && !protocol_->Exchange74(1, nullptr)) return Fail(protocol_->errorText());
+    breakpointProgrammed_ = true;
+    return true;
+}
+
+bool CTargetJTAG::StepByClock() {
+    // A rising TCLK edge runs the held CPU through one instruction.
+    if (!protocol_->SetTCLK(0) || !protocol_->SetTCLK(1)) return Fail(protocol_->errorText());
+    for (int i = 0; i < kInstructionLoadPolls; ++i)
+        if (protocol_->IsAtInstructionLoad(nullptr)) return true;
+    return Fail(protocol_->errorText());
+}
+
+int32_t CTargetJTAG::Step() {
+    const uint32_t sr = registers_[2];
+    // A CPU that is off with interrupts disabled never takes another instruction.
+    if ((sr & kStatusCpuOff) && !(sr & kStatusInterruptsEnabled)) return kErrSingleStep;
+    const uint32_t pc = registers_[0];
+    uint16_t words[2] = {};
+    if (!protocol_->ReadWords(pc, 1, words)) return PodDetail(kErrSingleStep);
+    if (class_.msp430x && IsExtensionWord(words[0]) && !protocol_->ReadWords(pc + 2, 1, words + 1))
+        return PodDetail(kErrSingleStep);
+    lastInstruction_ = words[0];
+    if (HasEem()) {
+        // Trigger block 0 matches any fetch address and is the only one that breaks.
+        if (!SaveEemRegisters() || !WriteEemRegister(0, 0) || !WriteEemRegister(2, 0) ||
+            !WriteEemRegister(4, 0xFFFF) || !WriteEemRegister(6, 1) || !WriteEemRegister(128, 1))
+            return kErrBreakpoint;
+        if (!RestoreContext()) return kErrSingleStep;
+        if (!protocol_->ReleaseCPU()) return PodDetail(kErrSingleStep);
+    } else {
+        if (!RestoreContext() || !StepByClock()) return kErrSingleStep;
+    }
+    CountCycles(InstructionCycles(words[0], words[1], class_.msp430x));
+    return 0;
+}
+
+int32_t CTargetJTAG::Run(int32_t mode, bool releaseJtag) {
+    if (!PausePolling(kPollingPauseMs)) return SetError(kErrThreadPause);
+    if (const int32_t e = PrepareEemForRun()) return SetError(e);
+    {
+        auto lock = LockPort();
+        if (!protocol_) {
+            Fail("NULL interface");
+            return SetError(kErrInitialize);
+        }
+        if (selectedDevice_ == 0) return SetError(kErrUnknownDevice);
+        if (mode < kFreeRun || mode > kRunToBreakpoint) return SetError(kErrParameter);
+        if (mode == kSingleStep) {
+            if (const int32_t e = Step()) return SetError(e);
+        } else {
+            cycleCounter_ = kCyclesNotCounted;
+            if (!RestoreContext()) return SetError(kErrRun);
+            if (mode == kRunToBreakpoint && class_.breakpoints > 0 && !ProgramBreakpoints())
+                return SetError(kErrBreakpoint);
+            const bool fromBus = mdbPending_;
+            mdbPending_ = false;
+            if (fromBus ? !protocol_->SetMDB(mdbValue_) : !protocol_->ReleaseCPU())
+                return PodError(kErrRun);
+            if (releaseJtag) {
+                if (!protocol_->ReleaseJTAG()) return PodError(kErrRun);
+                jtagReleased_ = true;
+            }
+        }
+        runMode_ = mode;
+        ClearError();
+    }
+    if (mode != kFreeRun && !jtagReleased_ && !WakePolling(runMode_, jtagReleased_))
+        return SetError(kErrThreadWake);
+    return 1;
+}
+
+bool CTargetJTAG::RetakeJtag() {
+    CTargetProtocolJTAG& p = *protocol_;
+    if (!p.RestartJTAG()) return false;
+    kv::clock().sleep(kRetakeWaitMs);
+    return p.ResetTap() && p.CheckFuse() && p.ResetTap() && p.IrShift(0xFF, nullptr) && p.SyncCPU();
+}
+
+bool CTargetJTAG::PollStopped(bool stop, int32_t* state, bool* stopped) {
+    *stopped = false;
+    if (runMode_ == kSingleStep || (runMode_ == kRunToBreakpoint && breakpointProgrammed_)) {
+        const int32_t reached = runMode_ == kSingleStep ? kStepDone : kBreakpointHit;
+        if (HasEem()) {
+            uint16_t status = 0;
+            if (!protocol_->EEM_ReadControl(&status)) return Fail(protocol_->errorText());
+            *stopped = (status & kEemStopped) != 0;
+        } else if (runMode_ == kSingleStep) {
+            // Without an EEM the pod clocks the step through before Run returns.
+            *stopped = true;
+        } else {
+            uint8_t hits = 0;
+            if (!protocol_->Exchange72(0x0003, &hits)) return Fail(protocol_->errorText());
+            *stopped = (hits & 0x03) != 0;
+        }
+        if (*stopped) *state = reached;
+    }
+    // A stop request stops the CPU whatever it was asked to run to.
+    if (!*stopped && stop) *stopped = true;
+    return true;
+}
+
+int32_t CTargetJTAG::State(int32_t* state, bool stop, uint32_t* cycles) {
+    const bool wasPolling = pollingActive_;
+    if (!PausePolling(kPollingPauseMs)) return SetError(kErrThreadPause);
+    {
+        auto lock = LockPort();
+        if (!protocol_) {
+            Fail("NULL interface");
+            return SetError(kErrInitialize);
+        }
+        if (selectedDevice_ == 0) return SetError(kErrUnknownDevice);
+        if (!state) return SetError(kErrParameter);
+        if (cycles) *cycles = cycleCounter_;
+        if (runMode_ == kNotRunning) {
+            *state = kStopped;
+            return ClearError();
+        }
+        *state = kRunning;
+        if (jtagReleased_ && !RetakeJtag()) return PodError(kErrState);
+        bool stopped = false;
+        if (!PollStopped(stop, state, &stopped)) return SetError(kErrState);
+        if (stopped) {
+            if (runMode_ == kSingleStep && HasEem() && !RestoreEemRegisters())
+                return SetError(kErrSingleStep);
+            if (!protocol_->SyncCPU()) return PodError(kErrState);
+            if (!SaveContext()) return SetError(kErrState);
+            if (cycles) *cycles = cycleCounter_;
+            if (*state == kRunning) *state = kStopped;
+            runMode_ = kNotRunning;
+            stepOver_ = false;
+            jtagReleased_ = false;
+            breakpointProgrammed_ = false;
+        } else if (jtagReleased_ && !protocol_->ReleaseJTAG()) {
+            return PodError(kErrState);
+        }
+        ClearError();
+    }
+    if (wasPolling && !stop && !WakePolling(runMode_, jtagReleased_))
+        return SetError(kErrThreadWake);
+    if (stop) NotifyCpuStopped(cycleCounter_);
+    return 1;
+}
+
+}  // namespace nandrel
