@@ -3,7 +3,10 @@
 // and peripherals.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <utility>
 
 #include "kelvane/sim/bus.h"
 
@@ -23,7 +26,7 @@ enum : uint16_t {
 };
 
 class Cpu {
-public:
+  public:
     // `extended`: the MSP430X instruction set and 20-bit registers.
     Cpu(Bus& bus, bool extended);
 
@@ -53,12 +56,58 @@ public:
     // Instructions executed since construction.
     uint64_t instructions() const { return instructions_; }
 
-private:
+    // Runs instructions until at least `cycles` cycles have passed or CPUOFF
+    // stops the CPU; returns the cycles used (0 when it was already off).
+    uint64_t run(uint64_t cycles);
+
+    // Executes one instruction whose words come from `words` instead of memory
+    // (the JTAG instruction feed). The PC advances over every word taken, as
+    // with a fetch; words beyond `count` are fetched from memory. Runs whatever
+    // the low-power bits say. Returns its cycles; `used` receives the number of
+    // words taken from `words`.
+    int execute(const uint16_t* words, size_t count, size_t* used = nullptr);
+
+    // Forgets the direct pages the bus handed out (Bus::directPage), all of
+    // them or those overlapping [begin, end); the CPU asks again on next use.
+    void invalidateDirectPages();
+    void invalidateDirectPages(uint32_t begin, uint32_t end);
+
+    // Words that are no instruction of this CPU (the MSP430X words on a plain
+    // MSP430, reserved MSP430X encodings) execute as one-word no-operations of
+    // one cycle; the handler, when set, is told the address and word.
+    using IllegalHandler = std::function<void(uint32_t address, uint16_t word)>;
+    void setIllegalHandler(IllegalHandler handler) { illegal_ = std::move(handler); }
+    uint64_t illegalInstructions() const { return illegalCount_; }
+
+    // Cycles the family tables give for an instruction word on its own (no
+    // extension word, no repeat), as counted by step().
+    static int instructionCycles(uint16_t word, bool extended);
+
+  private:
+    template <bool X, bool Feed>
+    friend class CpuExecutor;
+
+    static constexpr uint32_t kPageCount = 1u << (20 - Bus::kDirectPageBits);
+
     Bus& bus_;
     bool extended_;
     uint32_t r_[16] = {};
     uint64_t cycles_ = 0;
     uint64_t instructions_ = 0;
+
+    // Direct page pointers (nullptr: go through the bus) and whether the bus
+    // was asked for the page yet (bit 0 read, bit 1 write).
+    uint8_t* readPages_[kPageCount] = {};
+    uint8_t* writePages_[kPageCount] = {};
+    uint8_t pageAsked_[kPageCount] = {};
+
+    // JTAG instruction feed of execute().
+    const uint16_t* feed_ = nullptr;
+    size_t feedCount_ = 0;
+    size_t feedUsed_ = 0;
+
+    IllegalHandler illegal_;
+    uint64_t illegalCount_ = 0;
 };
 
 }  // namespace kv::sim

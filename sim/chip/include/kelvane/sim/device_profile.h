@@ -1,0 +1,91 @@
+// What a simulated chip is: memory layout, flash controller flavour, clock
+// module, identification and debug features. Profiles are plain data so that
+// any row of the device table can be described by one.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kv::sim {
+
+enum class ClockKind : uint8_t {
+    BasicClock,      // 1xx basic clock module: DCOCTL, BCSCTL1 (RSEL 0..7), BCSCTL2
+    BasicClockPlus,  // 2xx basic clock module+: RSEL 0..15 and BCSCTL3
+    FllPlus,         // 4xx FLL+ module at 0x0050..0x0054
+    ClockModule140,  // the word-wide clock module at 0x0140..0x0147
+};
+
+// Flash timing generator cycles of each operation.
+struct FlashTiming {
+    uint32_t wordWrite = 35;
+    uint32_t blockFirst = 30;
+    uint32_t blockNext = 21;
+    uint32_t blockEnd = 6;
+    uint32_t segmentErase = 4819;
+    uint32_t massErase = 5297;
+};
+
+struct DeviceProfile {
+    std::string name;
+    uint16_t deviceClass = 0;
+
+    // Memory layout (inclusive ends; a zero start and end means "none").
+    uint32_t mainStart = 0;
+    uint32_t mainEnd = 0;  // above 0xFFFF on 20-bit parts
+    uint16_t infoStart = 0;
+    uint16_t infoEnd = 0;
+    uint16_t infoSegment = 0x80;  // 64 or 128 bytes
+    uint16_t ramStart = 0;
+    uint16_t ramEnd = 0;
+    uint16_t ram2Start = 0;
+    uint16_t ram2End = 0;
+    uint16_t bootStart = 0x0C00;  // boot ROM, holding the identification block at 0x0FF0
+    uint16_t bootEnd = 0x0FFF;
+    uint32_t mainSegment = 512;
+    uint32_t flashBankSize = 0;  // banked main flash (MERAS alone erases one bank); 0: one bank
+
+    // Flash controller flavour.
+    bool lockA = false;               // FCTL3.LOCKA protects segment A and the info memory
+    uint16_t segmentA = 0;            // start of the segment LOCKA protects
+    bool globalMassErase = false;     // FCTL1 bit 3 is GMERAS (20-bit parts)
+    bool eraseInterruptBits = false;  // FCTL1 bits 3..4 are EEI/EEIEX (2xx)
+    bool failFlag = false;            // FCTL3 bit 7 is FAIL
+    FlashTiming timing;
+    // Timing generator frequency range the flash is specified for (Hz).
+    double ftgMinHz = 257e3;
+    double ftgMaxHz = 476e3;
+
+    // CPU and clocks.
+    bool extended = false;  // MSP430X CPU, 20-bit addresses
+    ClockKind clock = ClockKind::BasicClock;
+    double dcoScale = 1.0;  // nominal spread of this part's DCO
+
+    // Supply range (mV) and the 2xx reset flags PORIFG and RSTIFG in IFG1.
+    uint16_t vccMinMillivolts = 1800;
+    uint16_t vccMaxMillivolts = 3600;
+    bool resetFlags = false;
+
+    // Identification and debug.
+    uint8_t jtagId = 0x89;
+    std::array<uint8_t, 16> idBlock{};  // bytes at 0x0FF0..0x0FFF
+    uint8_t fuses = 0;                  // configuration fuse byte read over JTAG
+    uint8_t eemLevel = 0;               // 0: no EEM
+    uint8_t breakpoints = 0;
+    uint16_t fuseBlowMillivolts = 0;  // 0: the security fuse cannot be blown
+
+    bool hasRam2() const { return ram2End != 0; }
+    // Segment holding `address` (info or main flash) and its size; false outside flash.
+    bool flashSegment(uint32_t address, uint32_t* start, uint32_t* size) const;
+    bool inInfo(uint32_t address) const { return address >= infoStart && address <= infoEnd; }
+    bool inMain(uint32_t address) const { return address >= mainStart && address <= mainEnd; }
+};
+
+// Named profiles of real parts: "MSP430F149", "MSP430F2274", "MSP430FG4619",
+// "MSP430F11x1-prototype" (no EEM) and "TMS430FCAS003" (no EEM, clock module at 0x0140).
+const DeviceProfile* findProfile(std::string_view name);
+std::vector<std::string> profileNames();
+
+}  // namespace kv::sim

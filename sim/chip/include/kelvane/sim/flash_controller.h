@@ -1,0 +1,130 @@
+// The flash memory controller (FCTL1 0x0128, FCTL2 0x012A, FCTL3 0x012C) and
+// the flash cells it programs and erases. Times are simulated seconds; the
+// chip asks for the next completion time and calls complete() when it comes.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "kelvane/sim/clock_system.h"
+#include "kelvane/sim/device_profile.h"
+
+namespace kv::sim {
+
+// FCTL1 bits.
+enum : uint8_t {
+    kFctl1Erase = 0x02,
+    kFctl1Meras = 0x04,
+    kFctl1Gmeras = 0x08,
+    kFctl1Wrt = 0x40,
+    kFctl1Blkwrt = 0x80,
+};
+// FCTL3 bits.
+enum : uint8_t {
+    kFctl3Busy = 0x01,
+    kFctl3Keyv = 0x02,
+    kFctl3Accvifg = 0x04,
+    kFctl3Wait = 0x08,
+    kFctl3Lock = 0x10,
+    kFctl3Emex = 0x20,
+    kFctl3LockA = 0x40,
+    kFctl3Fail = 0x80,
+};
+
+// A flash cell bit that no longer follows programming (stuck at 1) or erasing (stuck at 0).
+struct StuckBit {
+    uint32_t address = 0;
+    uint8_t bit = 0;
+    bool value = false;
+};
+
+class FlashController {
+  public:
+    enum class Operation { None, Write, BlockWord, BlockEnd, SegmentErase, MassErase };
+
+    FlashController(const DeviceProfile& profile, uint8_t* memory, const ClockSystem& clocks);
+
+    void powerOnReset();
+    void puc();
+
+    // Register access (word registers; the key byte is checked on writes).
+    uint16_t readRegister(uint32_t address) const;
+    // Returns false on a wrong key: KEYV is set and the caller raises a PUC.
+    bool writeRegister(uint32_t address, uint16_t value, double now);
+
+    // A write of the flash array by the CPU or a debugger; `size` is 1 or 2.
+    void writeCell(uint32_t address, uint16_t value, int size, double now);
+    // A data read of the flash array while BUSY: sets ACCVIFG.
+    void readWhileBusy() { fctl3_ |= kFctl3Accvifg; }
+
+    bool busy() const { return (fctl3_ & kFctl3Busy) != 0; }
+    // Simulated time of the next step of the running operation (infinity when none).
+    double nextEventTime() const { return op_ == Operation::None ? kNever : opEnd_; }
+    // Finishes the running step when its time has come.
+    void complete(double now);
+
+    // Inspection.
+    uint8_t fctl1() const { return fctl1_; }
+    uint8_t fctl2() const { return fctl2_; }
+    uint8_t fctl3() const { return fctl3_; }
+    bool accessViolation() const { return (fctl3_ & kFctl3Accvifg) != 0; }
+    Operation operation() const { return op_; }
+    // Timing generator frequency of the last started operation (Hz).
+    double lastTimingFrequency() const { return lastFtg_; }
+    double timingFrequency() const;
+    uint32_t eraseCount(uint32_t segmentStart) const;
+    const std::map<uint32_t, uint32_t>& eraseCounts() const { return eraseCounts_; }
+    uint64_t corruptedOperations() const { return corrupted_; }
+
+    // Strict mode: a timing generator frequency outside the part's range (257..476 kHz
+    // on most parts) corrupts the operation.
+    void setStrict(bool strict) { strict_ = strict; }
+    bool strict() const { return strict_; }
+    void addStuckBit(const StuckBit& bit);
+    void clearStuckBits() { stuck_.clear(); }
+    const std::vector<StuckBit>& stuckBits() const { return stuck_; }
+    // Applies the stuck bits to the cells (after loading an image).
+    void applyStuckBits();
+
+    // State transfer for saved chips.
+    void setRegisters(uint8_t fctl1, uint8_t fctl2, uint8_t fctl3);
+    void setEraseCounts(std::map<uint32_t, uint32_t> counts) { eraseCounts_ = std::move(counts); }
+
+    static constexpr double kNever = 1e300;
+
+  private:
+    bool protectedByLockA(uint32_t segmentStart) const;
+    void startOperation(Operation op, uint32_t cycles, double now);
+    void startErase(uint32_t address, double now);
+    void finishWrite();
+    void finishErase();
+    void eraseRange(uint32_t start, uint32_t end);
+    void applyStuck(uint32_t address);
+    void abort();
+
+    const DeviceProfile& profile_;
+    uint8_t* mem_;
+    const ClockSystem& clocks_;
+    uint8_t fctl1_ = 0;
+    uint8_t fctl2_ = 0x42;
+    uint8_t fctl3_ = kFctl3Lock | kFctl3Wait;
+    uint8_t fctl1Mask_;
+
+    Operation op_ = Operation::None;
+    double opEnd_ = kNever;
+    bool opCorrupt_ = false;
+    bool blockActive_ = false;
+    uint32_t opAddress_ = 0;
+    uint16_t opValue_ = 0;
+    int opSize_ = 0;
+    std::vector<std::pair<uint32_t, uint32_t>> eraseSegments_;  // start, size
+    double lastFtg_ = 0;
+
+    bool strict_ = false;
+    uint64_t corrupted_ = 0;
+    std::vector<StuckBit> stuck_;
+    std::map<uint32_t, uint32_t> eraseCounts_;
+};
+
+}  // namespace kv::sim

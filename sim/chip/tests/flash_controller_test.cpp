@@ -1,0 +1,308 @@
+#include <gtest/gtest.h>
+
+#include "chip_fixture.h"
+
+namespace kv::sim::test {
+namespace {
+
+TEST(FlashController, RegistersReadWithTheReadKey) {
+    auto chip = poweredChip("MSP430F149");
+    EXPECT_EQ(chip->read16(0x0128), 0x9600);
+    EXPECT_EQ(chip->read16(0x012A), 0x9642);
+    EXPECT_EQ(chip->read16(0x012C), 0x9618);                        // LOCK and WAIT
+    EXPECT_EQ(poweredChip("MSP430F2274")->read16(0x012C), 0x9658);  // and LOCKA
+}
+
+TEST(FlashController, EraseWriteVerify) {
+    auto chip = poweredChip("MSP430F149");
+    unlockFlash(*chip, 3);
+    double ftg = chip->flash().timingFrequency();
+    EXPECT_GT(ftg, chip->profile().ftgMinHz);
+    EXPECT_LT(ftg, chip->profile().ftgMaxHz);
+
+    chip->poke16(0xF000, 0x0000);
+    chip->poke16(0xF1FE, 0x0000);
+    chip->write16(0x0128, 0xA502);
+    double start = chip->seconds();
+    chip->write16(0xF000, 0);
+    EXPECT_TRUE(chip->flash().busy());
+    EXPECT_EQ(chip->flash().operation(), FlashController::Operation::SegmentErase);
+    chip->idleUntilFlashReady();
+    EXPECT_FALSE(chip->flash().busy());
+    EXPECT_NEAR(chip->seconds() - start, 4819 / ftg, 1e-5);
+    EXPECT_EQ(chip->peek16(0xF000), 0xFFFF);
+    EXPECT_EQ(chip->peek16(0xF1FE), 0xFFFF);
+    EXPECT_EQ(chip->flash().eraseCount(0xF000), 1u);
+    EXPECT_EQ(chip->flash().fctl1() & kFctl1Erase, 0);  // cleared when done
+
+    chip->write16(0x0128, 0xA540);
+    start = chip->seconds();
+    chip->write16(0xF000, 0x1234);
+    chip->idleUntilFlashReady();
+    EXPECT_NEAR(chip->seconds() - start, 35 / ftg, 1e-6);
+    chip->write8(0xF003, 0xA5);
+    chip->idleUntilFlashReady();
+    EXPECT_EQ(chip->read16(0xF000), 0x1234);
+    EXPECT_EQ(chip->read16(0xF002), 0xA5FF);
+    // Programming without an erase only clears bits.
+    chip->write16(0xF000, 0xFF0F);
+    chip->idleUntilFlashReady();
+    EXPECT_EQ(chip->read16(0xF000), 0x1204);
+    EXPECT_FALSE(chip->flash().accessViolation());
+}
+
+TEST(FlashController, WrongKeyCausesPucAndKeepsKeyv) {
+    auto chip = poweredChip("MSP430F149");
+    uint64_t pucs = chip->pucCount();
+    chip->write16(0x0128, 0x9602);
+    EXPECT_EQ(chip->pucCount(), pucs + 1);
+    EXPECT_EQ(chip->lastResetCause(), ResetCause::FlashKey);
+    EXPECT_TRUE(chip->flash().fctl3() & kFctl3Keyv);
+    EXPECT_EQ(chip->flash().fctl1(), 0);
+    // A byte write cannot carry the key either.
+    chip->write8(0x012C, 0x00);
+    EXPECT_EQ(chip->pucCount(), pucs + 2);
+    chip->write16(0x012C, 0xA510);  // software clears KEYV
+    EXPECT_FALSE(chip->flash().fctl3() & kFctl3Keyv);
+}
+
+TEST(FlashController, PlainWritesAndLockedWritesAreIgnored) {
+    auto chip = poweredChip("MSP430F149");
+    chip->write16(0xF000, 0x0000);  // locked
+    EXPECT_EQ(chip->peek16(0xF000), 0xFFFF);
+    EXPECT_TRUE(chip->flash().accessViolation());
+    chip->write16(0x012C, 0xA500);  // unlock, clear ACCVIFG
+    EXPECT_FALSE(chip->flash().accessViolation());
+    chip->write16(0xF000, 0x0000);  // no write or erase mode
+    EXPECT_EQ(chip->peek16(0xF000), 0xFFFF);
+    EXPECT_TRUE(chip->flash().accessViolation());
+    EXPECT_FALSE(chip->flash().busy());
+}
+
+TEST(FlashController, AccessDuringBusy) {
+    auto chip = poweredChip("MSP430F149");
+    chip->setDirectAccess(false);
+    unlockFlash(*chip, 3);
+    chip->poke16(0xF200, 0x1111);
+    chip->write16(0x0128, 0xA502);
+    chip->write16(0xF000, 0);
+    ASSERT_TRUE(chip->flash().busy());
+    // Instruction fetches see JMP $ and leave ACCVIFG alone.
+    EXPECT_EQ(chip->fetch16(0xF200), 0x3FFF);
+    EXPECT_FALSE(chip->flash().accessViolation());
+    EXPECT_EQ(chip->read16(0xF200), 0x3FFF);
+    EXPECT_TRUE(chip->flash().accessViolation());
+    chip->write16(0x012C, 0xA500);
+    chip->write16(0xF200, 0);  // write while busy: ignored
+    EXPECT_TRUE(chip->flash().accessViolation());
+    chip->write16(0x012C, 0xA500);
+    chip->write16(0x0128, 0xA540);  // FCTL1 cannot change while busy
+    EXPECT_TRUE(chip->flash().accessViolation());
+    EXPECT_EQ(chip->flash().fctl1(), kFctl1Erase);
+    chip->write16(0x012A, 0xA541);
+    EXPECT_EQ(chip->flash().fctl2(), 0x42);
+    chip->idleUntilFlashReady();
+    EXPECT_EQ(chip->read16(0xF200), 0x1111);
+    // The access violation raises the NMI when enabled.
+    chip->write8(0x0000, kAccvIe);
+    EXPECT_TRUE(chip->flash().accessViolation());
+}
+
+TEST(FlashController, EmergencyExitStopsTheOperation) {
+    auto chip = poweredChip("MSP430F149");
+    unlockFlash(*chip, 3);
+    chip->poke16(0xF000, 0x0000);
+    chip->write16(0x0128, 0xA502);
+    chip->write16(0xF000, 0);
+    chip->write16(0x012C, 0xA520);
+    EXPECT_FALSE(chip->flash().busy());
+    EXPECT_EQ(chip->peek16(0xF000), 0x0000);
+    EXPECT_EQ(chip->flash().eraseCount(0xF000), 0u);
+}
+
+TEST(FlashController, LockAToggles) {
+    auto chip = poweredChip("MSP430F2274");
+    EXPECT_TRUE(chip->flash().fctl3() & kFctl3LockA);
+    chip->write16(0x012C, 0xA540);
+    EXPECT_FALSE(chip->flash().fctl3() & kFctl3LockA);
+    chip->write16(0x012C, 0xA500);  // writing 0 leaves it
+    EXPECT_FALSE(chip->flash().fctl3() & kFctl3LockA);
+    chip->write16(0x012C, 0xA540);
+    EXPECT_TRUE(chip->flash().fctl3() & kFctl3LockA);
+    // A part without LOCKA ignores the bit.
+    auto f149 = poweredChip("MSP430F149");
+    f149->write16(0x012C, 0xA540);
+    EXPECT_FALSE(f149->flash().fctl3() & kFctl3LockA);
+}
+
+TEST(FlashController, SegmentAProtection) {
+    auto chip = poweredChip("MSP430F2274");
+    for (uint32_t a = 0x1000; a < 0x1100; a += 2)
+        chip->poke16(a, 0x0000);
+    chip->poke16(0x8000, 0x0000);
+    unlockFlash(*chip, 3);  // LOCKA stays set
+    eraseSegment(*chip, 0x10C0);
+    EXPECT_EQ(chip->peek16(0x10C0), 0x0000);
+    EXPECT_EQ(chip->flash().eraseCount(0x10C0), 0u);
+    eraseSegment(*chip, 0x1080);  // segment B is not protected
+    EXPECT_EQ(chip->peek16(0x1080), 0xFFFF);
+    EXPECT_EQ(chip->peek16(0x10BE), 0xFFFF);
+    EXPECT_EQ(chip->peek16(0x10C0), 0x0000);
+
+    // Erase all with LOCKA set leaves the information memory.
+    chip->write16(0x0128, 0xA506);
+    chip->write16(0x8000, 0);
+    chip->idleUntilFlashReady();
+    EXPECT_EQ(chip->peek16(0x8000), 0xFFFF);
+    EXPECT_EQ(chip->peek16(0x1000), 0x0000);
+    EXPECT_EQ(chip->peek16(0x10C0), 0x0000);
+    EXPECT_EQ(chip->flash().eraseCount(0x8000), 1u);
+    EXPECT_EQ(chip->flash().eraseCount(0xFE00), 1u);
+
+    writeWord(*chip, 0x8000, 0x1234);
+    EXPECT_EQ(chip->peek16(0x8000), 0x1234);
+    chip->write16(0x0128, 0xA540);
+    chip->write16(0x10FE, 0xFFFF);  // writes to segment A are ignored too
+
+    chip->write16(0x012C, 0xA540);  // unlock segment A
+    chip->write16(0x0128, 0xA506);
+    chip->write16(0x8000, 0);
+    chip->idleUntilFlashReady();
+    EXPECT_EQ(chip->peek16(0x1000), 0xFFFF);
+    EXPECT_EQ(chip->peek16(0x10C0), 0xFFFF);
+    EXPECT_EQ(chip->flash().eraseCount(0x10C0), 1u);
+    EXPECT_EQ(chip->flash().eraseCount(0x8000), 2u);
+}
+
+TEST(FlashController, MainEraseOnlyTouchesMainMemory) {
+    auto chip = poweredChip("MSP430F149");
+    chip->poke16(0x1000, 0x0000);
+    chip->poke16(0x1100, 0x0000);
+    chip->poke16(0xFFFE, 0x0000);
+    unlockFlash(*chip, 3);
+    chip->write16(0x0128, 0xA504);
+    double start = chip->seconds();
+    chip->write16(0xFFFE, 0);
+    EXPECT_EQ(chip->flash().operation(), FlashController::Operation::MassErase);
+    chip->idleUntilFlashReady();
+    EXPECT_NEAR(chip->seconds() - start, 5297 / chip->flash().lastTimingFrequency(), 1e-5);
+    EXPECT_EQ(chip->peek16(0x1100), 0xFFFF);
+    EXPECT_EQ(chip->peek16(0xFFFE), 0xFFFF);
+    EXPECT_EQ(chip->peek16(0x1000), 0x0000);
+    EXPECT_EQ(chip->flash().eraseCount(0x1100), 1u);
+    EXPECT_EQ(chip->flash().eraseCount(0x1000), 0u);
+    // Erase all includes the information memory on a part without LOCKA.
+    chip->write16(0x0128, 0xA506);
+    chip->write16(0x1000, 0);
+    chip->idleUntilFlashReady();
+    EXPECT_EQ(chip->peek16(0x1000), 0xFFFF);
+}
+
+TEST(FlashController, GlobalEraseReachesFlashAbove64K) {
+    auto chip = poweredChip("MSP430FG4619");
+    chip->poke16(0x2100, 0x0000);
+    chip->poke16(0x1FFFE, 0x0000);
+    unlockFlash(*chip, 3);
+    // MERAS alone erases the bank of the dummy write.
+    chip->write16(0x0128, 0xA504);
+    chip->write16(0x10000, 0);
+    chip->idleUntilFlashReady();
+    EXPECT_EQ(chip->peek16(0x1FFFE), 0xFFFF);
+    EXPECT_EQ(chip->peek16(0x2100), 0x0000);
+    chip->poke16(0x1FFFE, 0x0000);
+    chip->write16(0x0128, 0xA50C);
+    chip->write16(0x2100, 0);
+    chip->idleUntilFlashReady();
+    EXPECT_EQ(chip->peek16(0x2100), 0xFFFF);
+    EXPECT_EQ(chip->peek16(0x1FFFE), 0xFFFF);
+    writeWord(*chip, 0x1FFFE, 0x4400);
+    EXPECT_EQ(chip->read16(0x1FFFE), 0x4400);
+}
+
+TEST(FlashController, BlockWrite) {
+    auto chip = poweredChip("MSP430F2274");
+    unlockFlash(*chip, 3);
+    chip->write16(0x0128, 0xA5C0);  // BLKWRT | WRT
+    chip->write16(0x8000, 0x1111);
+    EXPECT_TRUE(chip->flash().busy());
+    EXPECT_FALSE(chip->flash().fctl3() & kFctl3Wait);
+    chip->write16(0x8002, 0x2222);  // too early: WAIT is low
+    EXPECT_TRUE(chip->flash().accessViolation());
+    chip->write16(0x012C, 0xA500);
+    chip->idleUntilFlashReady();
+    EXPECT_TRUE(chip->flash().busy());  // the block is still open
+    EXPECT_TRUE(chip->flash().fctl3() & kFctl3Wait);
+    chip->write16(0x8002, 0x2222);
+    chip->idleUntilFlashReady();
+    chip->write16(0x0128, 0xA500);  // end of block
+    EXPECT_EQ(chip->flash().operation(), FlashController::Operation::BlockEnd);
+    chip->idleUntilFlashReady();
+    EXPECT_FALSE(chip->flash().busy());
+    EXPECT_EQ(chip->read16(0x8000), 0x1111);
+    EXPECT_EQ(chip->read16(0x8002), 0x2222);
+}
+
+TEST(FlashController, StrictModeCorruptsBadlyTimedOperations) {
+    auto chip = poweredChip("MSP430F149");
+    chip->setStrictFlashTiming(true);
+    unlockFlash(*chip, 1);  // MCLK undivided: far above 476 kHz
+    EXPECT_GT(chip->flash().timingFrequency(), chip->profile().ftgMaxHz);
+    writeWord(*chip, 0xF000, 0x0000);
+    EXPECT_NE(chip->peek16(0xF000), 0x0000);
+    EXPECT_EQ(chip->flash().corruptedOperations(), 1u);
+    chip->poke16(0xF010, 0x0000);
+    chip->poke16(0xF014, 0x0000);
+    eraseSegment(*chip, 0xF000);
+    EXPECT_NE(chip->peek16(0xF014), 0xFFFF);
+
+    // In range, the same sequence works.
+    unlockFlash(*chip, 3);
+    eraseSegment(*chip, 0xF000);
+    writeWord(*chip, 0xF000, 0x0000);
+    EXPECT_EQ(chip->peek16(0xF000), 0x0000);
+    EXPECT_EQ(chip->peek16(0xF014), 0xFFFF);
+    EXPECT_EQ(chip->flash().corruptedOperations(), 2u);
+
+    // Without strict mode a bad frequency only changes the timing.
+    auto lax = poweredChip("MSP430F149");
+    unlockFlash(*lax, 1);
+    writeWord(*lax, 0xF000, 0x0000);
+    EXPECT_EQ(lax->peek16(0xF000), 0x0000);
+}
+
+TEST(FlashController, StuckBits) {
+    auto chip = poweredChip("MSP430F149");
+    chip->addStuckBit({0xF000, 3, false});
+    chip->addStuckBit({0xF001, 0, true});
+    unlockFlash(*chip, 3);
+    eraseSegment(*chip, 0xF000);
+    EXPECT_EQ(chip->peek16(0xF000), 0xFFF7);
+    writeWord(*chip, 0xF000, 0x0000);
+    EXPECT_EQ(chip->peek16(0xF000), 0x0100);
+}
+
+TEST(FlashController, NoTimingClockFailsTheOperation) {
+    auto chip = poweredChip("MSP430F2274");
+    chip->setCrystals(0, 0);
+    chip->write16(0x012A, 0xA502);  // ACLK, which has no crystal
+    chip->write16(0x012C, 0xA500);
+    chip->write16(0x0128, 0xA540);
+    chip->write16(0x8000, 0x0000);
+    EXPECT_FALSE(chip->flash().busy());
+    EXPECT_TRUE(chip->flash().fctl3() & kFctl3Fail);
+    EXPECT_EQ(chip->peek16(0x8000), 0xFFFF);
+}
+
+TEST(FlashController, PucAbortsAndLocks) {
+    auto chip = poweredChip("MSP430F149");
+    unlockFlash(*chip, 3);
+    chip->write16(0x0128, 0xA502);
+    chip->write16(0xF000, 0);
+    chip->puc();
+    EXPECT_FALSE(chip->flash().busy());
+    EXPECT_EQ(chip->read16(0x012C), 0x9618);
+    EXPECT_EQ(chip->read16(0x0128), 0x9600);
+}
+
+}  // namespace
+}  // namespace kv::sim::test
