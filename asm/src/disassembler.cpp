@@ -63,7 +63,7 @@ int32_t signExtend(uint32_t v, unsigned bits) {
 
 // Reads the instruction's words one by one; notes running out.
 class Reader {
-  public:
+public:
     Reader(std::span<const uint16_t> w, uint32_t address) : w_(w), address_(address) {}
     bool more() const { return pos_ < w_.size(); }
     uint16_t next() {
@@ -78,7 +78,7 @@ class Reader {
     size_t used() const { return pos_; }
     bool incomplete() const { return short_; }
 
-  private:
+private:
     std::span<const uint16_t> w_;
     uint32_t address_;
     size_t pos_ = 0;

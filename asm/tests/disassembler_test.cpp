@@ -55,6 +55,49 @@ TEST(Disassembler, Msp430XInstructions) {
     EXPECT_EQ(text({0x13B1, 0x2345}), "CALLA #0x12345");
     EXPECT_EQ(text({0x1310}), "RETA");
     EXPECT_EQ(text({0x1800, 0x1085}), "SWPBX.A R5");
+    EXPECT_EQ(text({0x1800, 0x1185}), "SXTX.A R5");
+    EXPECT_EQ(text({0x1801, 0x1252, 0x2345}), "PUSHX.A &0x12345");
+    EXPECT_EQ(text({0x1840, 0x1056, 0x0004}), "RRCX.B 4(R6)");
+    EXPECT_EQ(text({0x1941, 0x6405}), "RPTZ #2 ADDCX.W R4,R5");
+    EXPECT_EQ(text({0x190F, 0x1049}), "RPT #16 RRUX.A R9");
+    EXPECT_EQ(text({0x18C0, 0x4015, 0xFFFC}, 0x10000), "MOVX.W 0x30000,R5");
+    EXPECT_EQ(text({0x171E}), "POPM.W #2,R15");
+    EXPECT_EQ(text({0x0516}), "MOVA @R5+,R6");
+    EXPECT_EQ(text({0x0126, 0x2345}), "MOVA &0x12345,R6");
+    EXPECT_EQ(text({0x0536, 0x0004}), "MOVA 4(R5),R6");
+    EXPECT_EQ(text({0x0195, 0x0000}), "CMPA #0x10000,R5");
+    EXPECT_EQ(text({0x04E5}), "ADDA R4,R5");
+    EXPECT_EQ(text({0x0180, 0x0000}), "BRA #0x10000");
+    EXPECT_EQ(text({0x1355, 0x0002}), "CALLA 2(R5)");
+    EXPECT_EQ(text({0x1381, 0x2000}), "CALLA &0x12000");
+    EXPECT_EQ(text({0x1390, 0xFFFE}, 0x10000), "CALLA 0x20000");
+    EXPECT_EQ(text({0x3FFF}, 0x10000), "JMP 0x10000");
+    EXPECT_EQ(text({0x1254, 0x0002}), "PUSH.B 2(R4)");
+    EXPECT_EQ(text({0x4075, 0x0012}), "MOV.B #0x12,R5");
+}
+
+TEST(Disassembler, ReadsBackWhatTheEncoderWrote) {
+    Assembler a(0x8000);
+    a.mov(idx(0x1234, R5), absolute(0x0200));
+    a.bic_b(imm(0x0F), idx(-20, SP));
+    a.call(imm(0x8000));
+    a.jge(0x8000);
+    a.rpt(R12).subcx_a(reg(R13), reg(R14));
+    a.calla(postinc(R10));
+    const std::vector<std::string> want = {"MOV 0x1234(R5),&0x0200",
+                                           "BIC.B #0x0F,-0x0014(SP)",
+                                           "CALL #0x8000",
+                                           "JGE 0x8000",
+                                           "RPT R12 SUBCX.A R13,R14",
+                                           "CALLA @R10+"};
+    const std::vector<uint16_t> w = a.words();
+    size_t pos = 0;
+    for (const std::string& line : want) {
+        const Decoded d = decode(std::span<const uint16_t>(w).subspan(pos), 0x8000 + 2 * pos);
+        EXPECT_EQ(d.text, line);
+        pos += d.length;
+    }
+    EXPECT_EQ(pos, w.size());
 }
 
 TEST(Disassembler, NoInstruction) {

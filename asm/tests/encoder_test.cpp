@@ -131,6 +131,8 @@ TEST(Encoder, Faults) {
     EXPECT_THROW(a.jmp(0xF800), AsmError);
     EXPECT_THROW(a.jmp(0xF001), AsmError);
     EXPECT_THROW(a.rrc(imm(5)), AsmError);
+    EXPECT_THROW(a.mov(idx(2, SR), reg(R5)), AsmError);
+    EXPECT_THROW(a.mov(reg(R5), idx(2, CG)), AsmError);
     Assembler b(0xF000);
     const Label never = b.newLabel();
     b.jmp(never);

@@ -49,6 +49,15 @@ TEST(EncoderX, ExtendedFormatI) {
               (W{0x18C0, 0x4015, 0xFFFC}));
 }
 
+TEST(EncoderX, EmulatedForms) {
+    EXPECT_EQ(enc([](Assembler& a) { a.incx_a(reg(R5)); }), (W{0x1800, 0x5355}));
+    EXPECT_EQ(enc([](Assembler& a) { a.tstx_a(reg(R5)); }), (W{0x1800, 0x9345}));
+    EXPECT_EQ(enc([](Assembler& a) { a.rlax_a(reg(R5)); }), (W{0x1800, 0x5545}));
+    EXPECT_EQ(enc([](Assembler& a) { a.decx(absolute(0x12344)); }), (W{0x1841, 0x8392, 0x2344}));
+    EXPECT_EQ(enc([](Assembler& a) { a.clra(R12); }), (W{0x008C, 0x0000}));
+    EXPECT_EQ(enc([](Assembler& a) { a.decda(SP); }), (W{0x00B1, 0x0002}));
+}
+
 TEST(EncoderX, ExtendedFormatII) {
     EXPECT_EQ(enc([](Assembler& a) { a.pushx_a(reg(R5)); }), (W{0x1800, 0x1245}));
     EXPECT_EQ(enc([](Assembler& a) { a.pushx_a(absolute(0x12345)); }), (W{0x1801, 0x1252, 0x2345}));

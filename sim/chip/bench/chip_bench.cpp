@@ -78,5 +78,22 @@ int main() {
     limits.maxCycles = 200'000'000;
     report("flash write loop (RAM)", chip, limits);
     std::printf("segment 0xE000 erased %u times\n", chip.flash().eraseCount(0xE000));
+
+    // The same tight loop on a 20-bit part, in flash above 64 KiB.
+    Chip wide(*kv::sim::findProfile("MSP430FG4619"));
+    wide.powerOn();
+    Assembler far(0x10000);
+    far.mov(imm(0x5A80), absolute(0x0120));
+    far.clr(reg(R4));
+    far.clr(reg(R5));
+    Label farLoop = far.label();
+    far.inc(reg(R4));
+    far.addx_a(reg(R4), reg(R5));
+    far.movx(reg(R4), absolute(0x1100));
+    far.jmp(farLoop);
+    load(wide, far);
+    wide.setReg(0, 0x10000);
+    limits.maxCycles = 400'000'000;
+    report("tight loop (20-bit)", wide, limits);
     return 0;
 }

@@ -161,6 +161,10 @@ void Chip::slowWrite(uint32_t address, uint16_t value, int size) {
 // --- Peripheral space ----------------------------------------------------
 
 uint8_t Chip::peripheralRead8(uint32_t address) {
+    if (profile_.timerA && TimerA::owns(address)) {
+        uint16_t w = peripheralRead16(address & ~1u);
+        return static_cast<uint8_t>(address & 1 ? w >> 8 : w);
+    }
     if (address == 0x0000) return ie1_;
     if (address == 0x0002) return ifg1_;
     if (clocks_.owns(address)) return clocks_.read8(address);
@@ -176,12 +180,28 @@ uint8_t Chip::peripheralRead8(uint32_t address) {
 }
 
 uint16_t Chip::peripheralRead16(uint32_t address) {
+    if (profile_.timerA && TimerA::owns(address)) {
+        syncAll();
+        uint16_t value = timer_.read(address);
+        if (address == 0x012E) updateInterrupts();
+        return value;
+    }
     if (address == 0x0120) return watchdog_.read();
     if (address >= 0x0128 && address <= 0x012D) return flash_.readRegister(address);
     return static_cast<uint16_t>(peripheralRead8(address) | (peripheralRead8(address + 1) << 8));
 }
 
 void Chip::peripheralWrite8(uint32_t address, uint8_t value) {
+    if (profile_.timerA && TimerA::owns(address)) {
+        // A byte of a word register: the other byte keeps its value.
+        syncAll();
+        uint32_t word = address & ~1u;
+        uint16_t old = word == 0x012E ? 0 : timer_.read(word);
+        uint16_t merged = address & 1 ? static_cast<uint16_t>((old & 0x00FF) | (value << 8))
+                                      : static_cast<uint16_t>((old & 0xFF00) | value);
+        peripheralWrite16(word, merged);
+        return;
+    }
     if (address == 0x0000) {
         ie1_ = value;
         updateInterrupts();
@@ -206,6 +226,13 @@ void Chip::peripheralWrite8(uint32_t address, uint8_t value) {
 }
 
 void Chip::peripheralWrite16(uint32_t address, uint16_t value) {
+    if (profile_.timerA && TimerA::owns(address)) {
+        syncAll();
+        timer_.write(address, value, seconds());
+        updateInterrupts();
+        scheduleEvents();
+        return;
+    }
     if (address == 0x0120) {
         syncAll();
         if (!watchdog_.write(value, seconds())) {
@@ -381,6 +408,7 @@ void Chip::applyPuc(ResetCause cause) {
     syncTime();
     double now = seconds();
     watchdog_.puc(now);
+    timer_.reset(now);
     flash_.puc();
     clocks_.reset();
     mclk_ = clocks_.mclkHz() > 0 ? clocks_.mclkHz() : 1.0;
@@ -400,7 +428,8 @@ void Chip::updateInterrupts() {
     uint8_t fctl3 = flash_.fctl3();
     nmiPending_ = ((ifg1_ & kNmiIfg) && (ie1_ & kNmiIe)) || ((ifg1_ & kOfIfg) && (ie1_ & kOfIe)) ||
                   ((fctl3 & kFctl3Accvifg) && (ie1_ & kAccvIe));
-    maskablePending_ = (ifg1_ & kWdtIfg) && (ie1_ & kWdtIe) && watchdog_.intervalMode();
+    maskablePending_ = ((ifg1_ & kWdtIfg) && (ie1_ & kWdtIe) && watchdog_.intervalMode()) ||
+                       timer_.interruptCcr0() || timer_.interruptGroup();
 }
 
 bool Chip::serviceInterrupt() {
@@ -410,13 +439,17 @@ bool Chip::serviceInterrupt() {
         cycles_ += static_cast<uint64_t>(cpu_->interrupt(0xFFFC));
         return true;
     }
-    if (maskablePending_ && (cpu_->sr() & kSrGie)) {
-        ifg1_ &= static_cast<uint8_t>(~kWdtIfg);
-        updateInterrupts();
-        cycles_ += static_cast<uint64_t>(cpu_->interrupt(0xFFF4));
-        return true;
-    }
-    return false;
+    if (!maskablePending_ || !(cpu_->sr() & kSrGie)) return false;
+    // The pending source with the highest vector address goes first.
+    uint16_t vector = 0;
+    if ((ifg1_ & kWdtIfg) && (ie1_ & kWdtIe) && watchdog_.intervalMode()) vector = 0xFFF4;
+    if (timer_.interruptCcr0() && profile_.timerA0Vector > vector) vector = profile_.timerA0Vector;
+    if (timer_.interruptGroup() && profile_.timerA1Vector > vector) vector = profile_.timerA1Vector;
+    if (vector == 0xFFF4) ifg1_ &= static_cast<uint8_t>(~kWdtIfg);
+    if (vector == profile_.timerA0Vector) timer_.clearCcr0Flag();
+    updateInterrupts();
+    cycles_ += static_cast<uint64_t>(cpu_->interrupt(vector));
+    return true;
 }
 
 }  // namespace kv::sim

@@ -25,9 +25,22 @@ double Chip::watchdogSourceHz() const {
     return watchdog_.fromAclk() ? clocks_.aclkHz() : clocks_.smclkHz();
 }
 
+double Chip::timerSourceHz() const {
+    if (!profile_.timerA) return 0;
+    switch (timer_.source()) {
+        case 1:
+            return clocks_.aclkHz();
+        case 2:
+            return clocks_.smclkHz();
+        default:
+            return 0;
+    }
+}
+
 void Chip::syncAll() {
     syncTime();
     watchdog_.sync(syncSeconds_, watchdogSourceHz());
+    timer_.sync(syncSeconds_, timerSourceHz());
 }
 
 uint64_t Chip::cycleAt(double time) const {
@@ -47,6 +60,7 @@ void Chip::scheduleEvents() {
     if (powered_) {
         next = std::min(next, cycleAt(flash_.nextEventTime()));
         next = std::min(next, cycleAt(watchdog_.expiryTime(watchdogSourceHz())));
+        next = std::min(next, cycleAt(timer_.nextInterruptTime(timerSourceHz())));
         if (clocks_.hasFll()) next = std::min(next, cycleAt(nextHousekeeping_));
         next = std::min(next, watchdogFaultAt_);
     }

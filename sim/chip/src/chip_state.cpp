@@ -85,8 +85,22 @@ bool Chip::save(const std::string& path, std::string* error) const {
     w.value(flash_.fctl2());
     w.value(flash_.fctl3());
     w.bytes(clocks_.registers().data(), clocks_.registers().size());
-    w.value(watchdog_.control());
-    w.value(watchdog_.counter());
+    // What makes this part itself: DCO spread and faults, crystals, flash timing checks.
+    w.value(clocks_.scale());
+    w.value(clocks_.dcoMinHz());
+    w.value(clocks_.dcoMaxHz());
+    w.value(clocks_.lfxt1Hz());
+    w.value(clocks_.xt2Hz());
+    w.value(static_cast<uint8_t>(flash_.strict()));
+    // Counters as they stand now, not as of their last update.
+    Watchdog watchdog = watchdog_;
+    watchdog.sync(seconds(), watchdogSourceHz());
+    TimerA timer = timer_;
+    timer.sync(seconds(), timerSourceHz());
+    w.value(watchdog.control());
+    w.value(watchdog.counter());
+    for (uint16_t v : timer.state())
+        w.value(v);
     w.value(cycles_);
     w.value(instructions_);
     w.value(seconds());
@@ -175,8 +189,16 @@ bool Chip::load(const std::string& path, std::string* error) {
     uint32_t regs[16] = {};
     bool ok = r.value(&powered) && r.value(&supply) && r.value(&blown) && r.value(&fuses) &&
               r.value(&ie1) && r.value(&ifg1) && r.value(&f1) && r.value(&f2) && r.value(&f3) &&
-              r.bytes(clockRegs.data(), clockRegs.size()) && r.value(&wdt) && r.value(&wdtCount) &&
-              r.value(&cycles) && r.value(&instructions) && r.value(&secs);
+              r.bytes(clockRegs.data(), clockRegs.size());
+    double scale = 1, dcoMin = 0, dcoMax = 0, lfxt1 = 0, xt2 = 0;
+    uint8_t strict = 0;
+    ok = ok && r.value(&scale) && r.value(&dcoMin) && r.value(&dcoMax) && r.value(&lfxt1) &&
+         r.value(&xt2) && r.value(&strict) && scale > 0;
+    ok = ok && r.value(&wdt) && r.value(&wdtCount);
+    std::array<uint16_t, 8> timer{};
+    for (uint16_t& v : timer)
+        ok = ok && r.value(&v);
+    ok = ok && r.value(&cycles) && r.value(&instructions) && r.value(&secs);
     for (uint32_t& reg : regs)
         ok = ok && r.value(&reg);
     std::map<uint32_t, uint32_t> counts;
@@ -231,7 +253,11 @@ bool Chip::load(const std::string& path, std::string* error) {
     instructions_ = instructions;
     syncCycles_ = cycles;
     syncSeconds_ = secs;
+    clocks_.setScale(scale);
+    clocks_.setDcoLimits(dcoMin, dcoMax);
+    clocks_.setCrystals(lfxt1, xt2);
     clocks_.setRegisters(clockRegs);
+    flash_.setStrict(strict != 0);
     mclk_ = clocks_.mclkHz() > 0 ? clocks_.mclkHz() : 1.0;
     flash_.setRegisters(f1, f2, f3);
     flash_.setEraseCounts(std::move(counts));
@@ -239,6 +265,7 @@ bool Chip::load(const std::string& path, std::string* error) {
     for (const StuckBit& s : stuck)
         flash_.addStuckBit(s);
     watchdog_.restore(wdt, wdtCount, secs);
+    timer_.restore(timer, secs);
     for (int i = 0; i < 16; ++i)
         cpu_->setReg(i, regs[i]);
     pucPending_ = false;

@@ -79,6 +79,8 @@ std::vector<DeviceProfile> buildProfiles() {
     f2274.timing = timing2xx();
     f2274.clock = ClockKind::BasicClockPlus;
     f2274.resetFlags = true;
+    f2274.timerA0Vector = 0xFFF2;
+    f2274.timerA1Vector = 0xFFF0;
     f2274.idBlock = idBlock({{0, 0xF2}, {1, 0x27}, {2, 0x01}, {3, 0x40}, {10, 0x02}, {11, 0x00}});
     f2274.fuses = 0x00;
     f2274.eemLevel = 1;
@@ -140,6 +142,8 @@ std::vector<DeviceProfile> buildProfiles() {
     fcas.lockA = true;
     fcas.segmentA = 0x1000;
     fcas.failFlag = true;
+    fcas.fctl1TimingBits = true;
+    fcas.timerA = false;
     fcas.timing = timing2xx();
     // Its flash routines run the generator at MCLK / 14 of a 2.38 MHz clock.
     fcas.ftgMinHz = 150e3;

@@ -22,6 +22,7 @@ FlashController::FlashController(const DeviceProfile& profile, uint8_t* memory,
     fctl1Mask_ = kFctl1Blkwrt | kFctl1Wrt | kFctl1Meras | kFctl1Erase;
     if (profile.globalMassErase) fctl1Mask_ |= kFctl1Gmeras;
     if (profile.eraseInterruptBits) fctl1Mask_ |= 0x18;
+    if (profile.fctl1TimingBits) fctl1Mask_ |= 0x30;
     powerOnReset();
 }
 

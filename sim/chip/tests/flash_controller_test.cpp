@@ -13,6 +13,21 @@ TEST(FlashController, RegistersReadWithTheReadKey) {
     EXPECT_EQ(poweredChip("MSP430F2274")->read16(0x012C), 0x9658);  // and LOCKA
 }
 
+TEST(FlashController, Fctl1BitsFollowThePart) {
+    auto f149 = poweredChip("MSP430F149");
+    f149->write16(0x0128, 0xA5FE);
+    EXPECT_EQ(f149->read16(0x0128), 0x96C6);
+    auto f2274 = poweredChip("MSP430F2274");
+    f2274->write16(0x0128, 0xA5FE);
+    EXPECT_EQ(f2274->read16(0x0128), 0x96DE);  // with EEI and EEIEX
+    auto fg4619 = poweredChip("MSP430FG4619");
+    fg4619->write16(0x0128, 0xA5FE);
+    EXPECT_EQ(fg4619->read16(0x0128), 0x96CE);  // with GMERAS
+    auto fcas = poweredChip("TMS430FCAS003");
+    fcas->write16(0x0128, 0xA5F0);
+    EXPECT_EQ(fcas->read16(0x0128), 0x96F0);  // with the timing bits
+}
+
 TEST(FlashController, EraseWriteVerify) {
     auto chip = poweredChip("MSP430F149");
     unlockFlash(*chip, 3);

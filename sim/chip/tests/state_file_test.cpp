@@ -42,6 +42,10 @@ TEST(ChipStateFile, RoundTrip) {
     chip->setReg(0, 0x3100);
     chip->setConfigFuses(0x82);
     chip->addStuckBit({0x2100, 1, false});
+    chip->setDcoScale(1.25);
+    chip->setDcoLimits(0, 9e6);
+    chip->setCrystals(32768, 8e6);
+    chip->setStrictFlashTiming(true);
     chip->write16(0x012C, 0xA500);
     ASSERT_TRUE(chip->blowFuse());
     std::string path = tempPath("roundtrip.kvchip");
@@ -62,8 +66,13 @@ TEST(ChipStateFile, RoundTrip) {
     EXPECT_EQ(loaded.flash().stuckBits().size(), 1u);
     EXPECT_EQ(loaded.flash().fctl3() & kFctl3Lock, 0);
     EXPECT_EQ(loaded.read16(0x0120), chip->read16(0x0120));
+    EXPECT_DOUBLE_EQ(loaded.watchdog().counter(), 0.0);  // held since the start
     EXPECT_EQ(loaded.cycles(), chip->cycles());
     EXPECT_DOUBLE_EQ(loaded.clocks().mclkHz(), chip->clocks().mclkHz());
+    EXPECT_DOUBLE_EQ(loaded.clocks().scale(), 1.25);
+    EXPECT_DOUBLE_EQ(loaded.clocks().dcoMaxHz(), 9e6);
+    EXPECT_DOUBLE_EQ(loaded.clocks().xt2Hz(), 8e6);
+    EXPECT_TRUE(loaded.flash().strict());
     std::remove(path.c_str());
 }
 

@@ -13,7 +13,7 @@ namespace {
 using namespace kv::asm430;  // NOLINT
 
 class FlatBus : public kv::sim::Bus {
-  public:
+public:
     explicit FlatBus(bool direct) : direct_(direct), mem_(0x100000, 0) {}
     uint8_t read8(uint32_t a) override { return mem_[a & 0xFFFFF]; }
     uint16_t read16(uint32_t a) override {
@@ -30,7 +30,7 @@ class FlatBus : public kv::sim::Bus {
         std::memcpy(&mem_[a], w.data(), w.size() * 2);
     }
 
-  private:
+private:
     bool direct_;
     std::vector<uint8_t> mem_;
 };
@@ -68,7 +68,8 @@ std::vector<uint16_t> delayLoop() {
     return a.words();
 }
 
-void measure(const char* name, const std::vector<uint16_t>& program, bool extended, bool direct) {
+void measure(const char* name, const std::vector<uint16_t>& program, bool extended, bool direct,
+             bool stepwise = false) {
     FlatBus bus(direct);
     bus.load(0xF000, program);
     kv::sim::Cpu cpu(bus, extended);
@@ -79,14 +80,19 @@ void measure(const char* name, const std::vector<uint16_t>& program, bool extend
     const auto t0 = std::chrono::steady_clock::now();
     double seconds = 0;
     do {
-        cpu.run(20000000);
+        if (stepwise) {
+            for (int i = 0; i < 10000000; ++i)
+                cpu.step();
+        } else {
+            cpu.run(20000000);
+        }
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     } while (seconds < 1.0);
     const double instructions = static_cast<double>(cpu.instructions() - i0);
     const double cycles = static_cast<double>(cpu.cycles() - c0);
-    std::printf("%-32s %-8s %-6s %8.1f M instructions/s  %8.1f M cycles/s\n", name,
+    std::printf("%-32s %-8s %-6s %-5s %8.1f M instructions/s  %8.1f M cycles/s\n", name,
                 extended ? "MSP430X" : "MSP430", direct ? "direct" : "bus",
-                instructions / seconds / 1e6, cycles / seconds / 1e6);
+                stepwise ? "step" : "run", instructions / seconds / 1e6, cycles / seconds / 1e6);
 }
 
 }  // namespace
@@ -96,6 +102,7 @@ int main() {
     for (bool extended : {false, true}) {
         measure("delay loop (DEC/JNZ)", delayLoop(), extended, true);
         measure("copy and checksum loop", copyLoop(), extended, true);
+        measure("copy and checksum loop", copyLoop(), extended, true, true);
         measure("copy and checksum loop", copyLoop(), extended, false);
     }
     return 0;

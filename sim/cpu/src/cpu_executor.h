@@ -1,4 +1,4 @@
-// The instruction engine of Cpu, specialised at compile time for the CPU kind
+// The instruction engine of Cpu, instantiated at compile time for the CPU kind
 // (MSP430 or MSP430X) and for the instruction source (memory or the JTAG feed).
 #pragma once
 
@@ -20,7 +20,7 @@ inline constexpr uint32_t sizeMsb(OpSize s) {
 
 template <bool X, bool Feed>
 class CpuExecutor {
-  public:
+public:
     static constexpr uint32_t kAMask = X ? 0xFFFFF : 0xFFFF;
 
     explicit CpuExecutor(Cpu& cpu) : c_(cpu), r_(cpu.r_) {}
@@ -153,7 +153,7 @@ class CpuExecutor {
     uint64_t run(uint64_t budget);
     int interrupt(uint32_t vector);
 
-  private:
+private:
     // An operand: a register, a memory address or a constant.
     struct Loc {
         enum Kind : uint8_t { kReg, kMem, kConst } kind;

@@ -299,22 +299,32 @@ int CpuExecutor<X, Feed>::formatII(uint16_t op, uint16_t ext) {
         return cycles;
     }
 
-    const Loc l = operand(as, reg, size, high);
-    const uint32_t v = load(l, size);
-    if (opc == 4) {  // PUSH
-        if (X && size == OpSize::A) {
-            push20(v);
-            if (l.kind == Loc::kMem) ++cycles;
-            ++cycles;
-        } else {
-            r_[1] = (r_[1] - 2) & kAMask;
-            if (size == OpSize::B)
-                write8(r_[1], static_cast<uint8_t>(v));
-            else
-                write16(r_[1], static_cast<uint16_t>(v));
+    if (opc == 4) {  // PUSH; a repeated PUSHX pushes its register n times
+        unsigned n = 1;
+        if constexpr (E) {
+            if (as == 0) {
+                n = ((ext & 0x80) ? (r_[ext & 15] & 15) : (ext & 15)) + 1;
+                cycles += static_cast<int>(n) - 1;
+            }
         }
+        const Loc l = operand(as, reg, size, high);
+        for (unsigned i = 0; i < n; ++i) {
+            const uint32_t v = load(l, size);
+            if (X && size == OpSize::A) {
+                push20(v);
+            } else {
+                r_[1] = (r_[1] - 2) & kAMask;
+                if (size == OpSize::B)
+                    write8(r_[1], static_cast<uint8_t>(v));
+                else
+                    write16(r_[1], static_cast<uint16_t>(v));
+            }
+        }
+        if (X && size == OpSize::A) cycles += l.kind == Loc::kMem ? 2 : 1;
         return cycles;
     }
+    const Loc l = operand(as, reg, size, high);
+    const uint32_t v = load(l, size);
     store(l, single(opc, v, size, false, size == OpSize::A), size);
     if (E && size == OpSize::A && l.kind == Loc::kMem) cycles += 2;
     return cycles;

@@ -11,7 +11,7 @@ using asm430::Assembler;
 using namespace asm430;  // NOLINT
 
 class Addressing : public ::testing::TestWithParam<bool> {
-  protected:
+protected:
     test::Machine m{GetParam()};
 };
 

@@ -93,7 +93,7 @@ const OneCase kOne[] = {
 };
 
 class Alu : public ::testing::TestWithParam<std::tuple<bool, bool>> {
-  protected:
+protected:
     bool extended() const { return std::get<0>(GetParam()); }
     bool direct() const { return std::get<1>(GetParam()); }
 };

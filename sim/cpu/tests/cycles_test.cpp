@@ -115,6 +115,7 @@ const CycleCase kCases[] = {
     {"CMPX.A #imm,&abs20", [](Assembler& a) { a.cmpx_a(imm(0x12345), absolute(0x10000)); }, 0, 5},
     {"MOVX.A @Rn+,Rm", [](Assembler& a) { a.movx_a(postinc(R5), reg(R6)); }, 0, 3},
     {"PUSHX.A Rn", [](Assembler& a) { a.pushx_a(reg(R5)); }, 0, 4},
+    {"RPT #3 PUSHX.A Rn", [](Assembler& a) { a.rpt(3).pushx_a(reg(R5)); }, 0, 6},
     {"PUSHX.A &abs20", [](Assembler& a) { a.pushx_a(absolute(0x10000)); }, 0, 6},
     {"RRCX.A &abs20", [](Assembler& a) { a.rrcx_a(absolute(0x10000)); }, 0, 6},
     {"RRCX.W &abs20", [](Assembler& a) { a.rrcx(absolute(0x10000)); }, 0, 4},

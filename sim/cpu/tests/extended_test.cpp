@@ -11,7 +11,7 @@ using asm430::Assembler;
 using namespace asm430;  // NOLINT
 
 class Extended : public ::testing::TestWithParam<bool> {
-  protected:
+protected:
     test::Machine m{true, GetParam()};
     void steps(int n) {
         for (int i = 0; i < n; ++i)
@@ -218,6 +218,7 @@ TEST_P(Extended, RepeatAndZeroCarry) {
     a.rpt(3).rrux_a(reg(R9));
     a.rptz(1).addcx(reg(R10), reg(R11));
     a.rpt(2).addcx(reg(R10), reg(R11));
+    a.rpt(3).pushx(reg(R10));
     m.load(a);
     m.cpu.setReg(5, 0x8000);
     m.cpu.setReg(6, 0x01234);
@@ -243,6 +244,10 @@ TEST_P(Extended, RepeatAndZeroCarry) {
     m.cpu.setSr(kSrC);
     m.cpu.step();
     EXPECT_EQ(m.cpu.reg(11), 0x0005u);  // 2 + 1 + C, then 4 + 1 + 0
+    m.cpu.step();
+    EXPECT_EQ(m.cpu.reg(1), 0x0A00u - 6);
+    EXPECT_EQ(m.bus.word(0x09FA), 0x0001);
+    EXPECT_EQ(m.bus.word(0x09FE), 0x0001);
 }
 
 TEST_P(Extended, RegisterWidthRules) {

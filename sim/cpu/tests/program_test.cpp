@@ -14,7 +14,7 @@ using asm430::Assembler;
 using namespace asm430;  // NOLINT
 
 class Programs : public ::testing::TestWithParam<bool> {
-  protected:
+protected:
     test::Machine m{GetParam()};
 };
 

@@ -10,7 +10,7 @@
 namespace kv::sim::test {
 
 class FlatBus : public Bus {
-  public:
+public:
     explicit FlatBus(bool direct = false) : direct_(direct), mem_(0x100000, 0) {}
 
     uint8_t read8(uint32_t a) override {
@@ -60,7 +60,7 @@ class FlatBus : public Bus {
     uint64_t writes = 0;
     uint64_t pagesAsked = 0;
 
-  private:
+private:
     bool direct_;
     std::vector<uint8_t> mem_;
 };

@@ -27,7 +27,7 @@ namespace kv::asm430 {
 enum class Size : uint8_t { B, W, A };
 
 class Assembler {
-  public:
+public:
     constexpr explicit Assembler(uint32_t origin = 0) : origin_(origin) {
         if (origin & 1) throw AsmError("odd origin");
     }
@@ -455,6 +455,68 @@ class Assembler {
     constexpr Assembler& tst_b(const Operand& d) {
         return cmp_b(imm(0), d);
     }
+    // MSP430X forms of the emulated instructions (.W, and .A where it makes sense).
+    constexpr Assembler& popx(const Operand& d) {
+        return movx(postinc(SP), d);
+    }
+    constexpr Assembler& clrx(const Operand& d) {
+        return movx(imm(0), d);
+    }
+    constexpr Assembler& incx(const Operand& d) {
+        return addx(imm(1), d);
+    }
+    constexpr Assembler& incx_a(const Operand& d) {
+        return addx_a(imm(1), d);
+    }
+    constexpr Assembler& incdx_a(const Operand& d) {
+        return addx_a(imm(2), d);
+    }
+    constexpr Assembler& decx(const Operand& d) {
+        return subx(imm(1), d);
+    }
+    constexpr Assembler& decx_a(const Operand& d) {
+        return subx_a(imm(1), d);
+    }
+    constexpr Assembler& decdx_a(const Operand& d) {
+        return subx_a(imm(2), d);
+    }
+    constexpr Assembler& invx(const Operand& d) {
+        return xorx(imm(-1), d);
+    }
+    constexpr Assembler& invx_a(const Operand& d) {
+        return xorx_a(imm(-1), d);
+    }
+    constexpr Assembler& rlax(const Operand& d) {
+        return addx(d, d);
+    }
+    constexpr Assembler& rlax_a(const Operand& d) {
+        return addx_a(d, d);
+    }
+    constexpr Assembler& rlcx(const Operand& d) {
+        return addcx(d, d);
+    }
+    constexpr Assembler& rlcx_a(const Operand& d) {
+        return addcx_a(d, d);
+    }
+    constexpr Assembler& tstx(const Operand& d) {
+        return cmpx(imm(0), d);
+    }
+    constexpr Assembler& tstx_a(const Operand& d) {
+        return cmpx_a(imm(0), d);
+    }
+    constexpr Assembler& tsta(Reg r) {
+        return cmpa(imm(0), reg(r));
+    }
+    constexpr Assembler& clra(Reg r) {
+        return mova(imm(0), reg(r));
+    }
+    constexpr Assembler& incda(Reg r) {
+        return adda(imm(2), reg(r));
+    }
+    constexpr Assembler& decda(Reg r) {
+        return suba(imm(2), reg(r));
+    }
+
     constexpr Assembler& setc() {
         return bis(imm(1), reg(SR));
     }
@@ -480,7 +542,7 @@ class Assembler {
         return bic(imm(8), reg(SR));
     }
 
-  private:
+private:
     static constexpr size_t kNone = ~static_cast<size_t>(0);
 
     enum class Fix : uint8_t { Jump, Value, Relative };
@@ -511,6 +573,11 @@ class Assembler {
         const int64_t lo = wide ? -0x80000 : -0x8000;
         const int64_t hi = wide ? 0xFFFFF : 0xFFFF;
         if (v < lo || v > hi) throw AsmError(what);
+    }
+
+    // x(SR) would be absolute mode and x(R3) the constant 1.
+    static constexpr void checkIndexRegister(uint8_t r) {
+        if (r == 2 || r == 3) throw AsmError("x(SR) and x(R3) are no indexed modes");
     }
 
     static constexpr void checkAddress(int64_t v, bool wide) {
@@ -553,6 +620,7 @@ class Assembler {
                 f.mode = 0;
                 return f;
             case Mode::Indexed:
+                checkIndexRegister(s.reg);
                 f.mode = 1;
                 f.hasWord = true;
                 checkRange(s.value, x, "index out of range");
@@ -604,6 +672,7 @@ class Assembler {
             case Mode::Register:
                 return f;
             case Mode::Indexed:
+                checkIndexRegister(d.reg);
                 checkRange(d.value, x, "index out of range");
                 break;
             case Mode::Symbolic:

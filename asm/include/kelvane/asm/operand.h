@@ -9,7 +9,7 @@ namespace kv::asm430 {
 // A fault in the program being assembled (operand not allowed, jump out of
 // range, label not bound). At compile time it stops the compilation.
 class AsmError : public std::logic_error {
-  public:
+public:
     using std::logic_error::logic_error;
 };
 

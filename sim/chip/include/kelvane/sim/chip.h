@@ -20,6 +20,7 @@
 #include "kelvane/sim/cpu.h"
 #include "kelvane/sim/device_profile.h"
 #include "kelvane/sim/flash_controller.h"
+#include "kelvane/sim/timer_a.h"
 #include "kelvane/sim/watchdog.h"
 
 namespace kv::sim {
@@ -128,7 +129,8 @@ class Chip : public Bus {
     void poke16(uint32_t address, uint16_t value);
     bool mapped(uint32_t address) const;
 
-    // --- CPU registers as a debugger sees them.
+    // --- CPU registers as a debugger sees them. Execute through run(), step() and
+    // executeFed(), not on the CPU directly, so that time and peripherals follow.
     Cpu& cpu() { return *cpu_; }
     uint32_t reg(int n) const { return cpu_->reg(n); }
     void setReg(int n, uint32_t value) { cpu_->setReg(n, value); }
@@ -154,11 +156,14 @@ class Chip : public Bus {
     double seconds() const;
 
     // --- Peripherals.
-    FlashController& flash() { return flash_; }
+    // Read-only views: changes go through the bus and the calls of this class,
+    // which keep time and events in step.
     const FlashController& flash() const { return flash_; }
-    ClockSystem& clocks() { return clocks_; }
     const ClockSystem& clocks() const { return clocks_; }
+    // Counters of the watchdog and the timer are brought up to date on register
+    // access and at events; read TAR or save the chip for their current value.
     const Watchdog& watchdog() const { return watchdog_; }
+    const TimerA& timerA() const { return timer_; }
     uint8_t ie1() const { return ie1_; }
     uint8_t ifg1() const { return ifg1_; }
     const AccessCounts& accessCounts() const { return counts_; }
@@ -220,6 +225,7 @@ class Chip : public Bus {
     bool serviceInterrupt();
 
     double watchdogSourceHz() const;
+    double timerSourceHz() const;
     void syncTime();
     void syncAll();
     void handleEvents();
@@ -235,6 +241,7 @@ class Chip : public Bus {
     ClockSystem clocks_;
     FlashController flash_;
     Watchdog watchdog_;
+    TimerA timer_;
     std::unique_ptr<Cpu> cpu_;
 
     bool powered_ = false;

@@ -32,6 +32,8 @@ class ClockSystem {
     double scale() const { return scale_; }
     // Fault injection: the DCO never goes above `maxHz` (0: no limit) nor below `minHz`.
     void setDcoLimits(double minHz, double maxHz);
+    double dcoMinHz() const { return minHz_; }
+    double dcoMaxHz() const { return maxHz_; }
     // Crystal frequencies on LFXT1 and XT2 (0: no crystal fitted).
     void setCrystals(double lfxt1Hz, double xt2Hz);
     double lfxt1Hz() const { return lfxt1_; }

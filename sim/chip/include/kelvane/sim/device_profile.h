@@ -53,8 +53,9 @@ struct DeviceProfile {
     bool globalMassErase = false;     // FCTL1 bit 3 is GMERAS (20-bit parts)
     bool eraseInterruptBits = false;  // FCTL1 bits 3..4 are EEI/EEIEX (2xx)
     bool failFlag = false;            // FCTL3 bit 7 is FAIL
+    bool fctl1TimingBits = false;     // FCTL1 bits 4..5 hold the flash timing selection
     FlashTiming timing;
-    // Timing generator frequency range the flash is specified for (Hz).
+    // Timing generator frequency range the flash is rated for (Hz).
     double ftgMinHz = 257e3;
     double ftgMaxHz = 476e3;
 
@@ -62,6 +63,11 @@ struct DeviceProfile {
     bool extended = false;  // MSP430X CPU, 20-bit addresses
     ClockKind clock = ClockKind::BasicClock;
     double dcoScale = 1.0;  // nominal spread of this part's DCO
+
+    // Timer_A3 and its two interrupt vectors (TACCR0, and TAIV's shared one).
+    bool timerA = true;
+    uint16_t timerA0Vector = 0xFFEC;
+    uint16_t timerA1Vector = 0xFFEA;
 
     // Supply range (mV) and the 2xx reset flags PORIFG and RSTIFG in IFG1.
     uint16_t vccMinMillivolts = 1800;

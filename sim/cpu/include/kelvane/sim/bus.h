@@ -7,7 +7,7 @@
 namespace kv::sim {
 
 class Bus {
-  public:
+public:
     virtual ~Bus() = default;
     // Addresses are 20 bits; word accesses go to even addresses (the CPU clears bit 0).
     virtual uint8_t read8(uint32_t address) = 0;

@@ -1,6 +1,22 @@
 // The MSP430 CPU with the MSP430X extension (20-bit registers and addresses).
 // It executes instructions over a Bus; the chip model owns time, interrupts
 // and peripherals.
+//
+// Behaviour where the family documentation leaves a choice:
+// - A plain MSP430 (extended == false) has no MSP430X words: 0x0000-0x0FFF,
+//   0x1380-0x13FF and 0x1400-0x1FFF run as one-word no-operations of one
+//   cycle and are reported to the illegal-instruction handler; 0x1301-0x137F
+//   run as RETI. The reserved MSP430X words (0x1320-0x133F, 0x13A0-0x13AF,
+//   0x13C0-0x13FF) are handled the same way.
+// - An extension word in front of anything but a format I or II instruction
+//   (or in front of CALL) is ignored.
+// - A/L and B/W both clear (reserved except for SWPBX/SXTX) is a word operation.
+// - DADD sets V from the sign bits as a binary addition would; the rotates
+//   RRCM/RRAM/RLAM/RRUM clear V.
+// - Words written to R3 are dropped (it reads as 0); PC and SP keep bit 0 clear.
+// - Cycles follow the family tables (instructionCycles). On top of them an
+//   extension word adds n - 1 for a repeat count n (register mode), and with
+//   a 20-bit (.A) operation one cycle for each 20-bit memory access.
 #pragma once
 
 #include <cstddef>
@@ -26,7 +42,7 @@ enum : uint16_t {
 };
 
 class Cpu {
-  public:
+public:
     // `extended`: the MSP430X instruction set and 20-bit registers.
     Cpu(Bus& bus, bool extended);
 
@@ -83,7 +99,7 @@ class Cpu {
     // extension word, no repeat), as counted by step().
     static int instructionCycles(uint16_t word, bool extended);
 
-  private:
+private:
     template <bool X, bool Feed>
     friend class CpuExecutor;
 
