@@ -13,10 +13,19 @@ std::uint16_t High(std::uint32_t v) {
     return static_cast<std::uint16_t>(v >> 16);
 }
 
+// The routines write the command and the lock word's key to the flash
+// controller: a wrong key there resets the chip. The clock select goes to the
+// status register: any bit but SCG0 would stop the CPU or let interrupts in.
+bool Sound(std::uint16_t clockSelect, std::uint16_t command, std::uint16_t lock) {
+    return (clockSelect & ~kClockSelectLoopClock) == 0 && (command & 0xFF00) == kFlashKey &&
+           (lock & 0xFF00) == kFlashKey;
+}
+
 }  // namespace
 
 std::vector<std::uint16_t> MakeEraseRoutine(RoutineId id, const EraseRequest& request,
                                             std::uint16_t ramStart) {
+    if (!Sound(request.clockSelect, request.command, request.lock)) return {};
     std::vector<std::uint16_t> words;
     switch (id) {
         case RoutineId::Erase:
@@ -53,6 +62,7 @@ std::vector<std::uint16_t> MakeEraseRoutine(RoutineId id, const EraseRequest& re
 std::vector<std::uint16_t> MakeWriteRoutine(RoutineId id, const WriteRequest& request,
                                             std::uint16_t ramStart) {
     if (request.data.empty() || request.data.size() > 0xFFFF) return {};
+    if (!Sound(request.clockSelect, request.command, request.lock)) return {};
     std::vector<std::uint16_t> words;
     switch (id) {
         case RoutineId::Write:

@@ -108,6 +108,21 @@ TEST(Relocation, MadeRoutinesRefuseBadRequests) {
     EXPECT_TRUE(MakeEraseRoutine(RoutineId::EraseNewerFlash, erase, 0x0200).empty());
     EXPECT_FALSE(MakeEraseRoutine(RoutineId::EraseWide, erase, 0x0200).empty());
     EXPECT_TRUE(MakeEraseRoutine(RoutineId::Write, erase, 0x0200).empty());
+
+    // Words that would reset or stop the chip.
+    erase.address = 0xE000;
+    ASSERT_FALSE(MakeEraseRoutine(RoutineId::Erase, erase, 0x0200).empty());
+    erase.command = 0x9602;
+    EXPECT_TRUE(MakeEraseRoutine(RoutineId::Erase, erase, 0x0200).empty());
+    erase.command = 0xA502;
+    erase.lock = 0x0010;
+    EXPECT_TRUE(MakeEraseRoutine(RoutineId::Erase, erase, 0x0200).empty());
+    erase.lock = 0xA500;
+    erase.clockSelect = 0x0010;  // CPUOFF
+    EXPECT_TRUE(MakeEraseRoutine(RoutineId::Erase, erase, 0x0200).empty());
+    write.data = data;
+    write.command = 0x0040;
+    EXPECT_TRUE(MakeWriteRoutine(RoutineId::Write, write, 0x0200).empty());
 }
 
 }  // namespace

@@ -56,6 +56,7 @@ TEST_P(BlockWrite, WritesEveryWordAndLocks) {
     EXPECT_EQ(chip->flash().fctl3() & (kv::sim::kFctl3Lock | kv::sim::kFctl3LockA),
               kv::sim::kFctl3Lock | lockA);
     EXPECT_EQ(chip->flash().fctl1(), 0);
+    EXPECT_EQ(chip->flash().fctl2(), c.part.newerFlash ? 0x4D : 0x44);  // from word 16
     EXPECT_EQ(chip->flash().corruptedOperations(), 0u);
     EXPECT_EQ(chip->pucCount(), 1u);
 }
