@@ -109,6 +109,10 @@ TEST(RoutineCode, HandWrittenInstructionWords) {
     ExpectSequence(erase, {0x9D3F}, "CMP @R13+,R15");
     EXPECT_EQ(erase[8], 0x40B2) << Listing(erase);
 
+    const std::vector<std::uint16_t> newer = EraseNewerFlashRoutine();
+    ExpectSequence(newer, {0x4B38, 0x532B}, "MOV @R11+,R8 / ADD #2,R11 (past the second key)");
+    ExpectSequence(newer, {0x4882, 0x0128}, "MOV R8,&FCTL1");
+
     const std::vector<std::uint16_t> wide = EraseWideRoutine();
     ExpectSequence(wide, {0x1840, 0x438D, 0x0000}, "MOVX.W #0,0(R13)");
     ExpectSequence(wide, {0x0B1D, 0x0B1E}, "MOVA @R11+,R13 / MOVA @R11+,R14");
@@ -126,6 +130,9 @@ TEST(RoutineCode, HandWrittenInstructionWords) {
     const std::vector<std::uint16_t> loop = ClockMeasureLoopRoutine();
     ExpectSequence(loop, {0x5319, 0x630A, 0x3FFD}, "INC R9 / ADC R10 / JMP");
     ExpectSequence(loop, {0x4032, 0x0040}, "MOV #SCG0,SR");
+    ExpectSequence(loop, {0x4BF2, 0x0051}, "MOV.B @R11+,&SCFI1");
+    const std::vector<std::uint16_t> set = ClockSetNewerFlashRoutine();
+    ExpectSequence(set, {0x4BB2, 0x0140, 0x4BB2, 0x0142}, "MOV @R11+,&0x0140 / &0x0142");
 }
 
 // Padding sits after the exit only, never in the running code.
