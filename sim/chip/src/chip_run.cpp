@@ -184,7 +184,7 @@ int Chip::executeFed(const uint16_t* words, size_t count, size_t* used) {
 
 RunResult Chip::run(const RunLimits& limits) {
     RunResult result;
-    eem_.clearBreak();  // the CPU is released
+    eem_.cpuRunning();
     if (!powered_) {
         result.reason = StopReason::NoPower;
         return result;

@@ -42,7 +42,7 @@ void Eem::reset() {
         blocks_[static_cast<size_t>(i)].control =
             static_cast<uint16_t>(static_cast<uint16_t>(EemSource::Register) << kEemCtlSourceShift);
     breakMask_ = storageMask_ = 0;
-    generalClock_ = 0;
+    clockControl_ = 0;
     moduleClock_ = 0;
     control_ = 0;
     triggerFlags_ = 0;
@@ -68,12 +68,13 @@ bool Eem::writeRegister(uint16_t number, uint32_t value) {
         case kEemBreakReaction:
             breakMask_ = value & reactionBits;
             return true;
-        case kEemGeneralClock:
-            generalClock_ = static_cast<uint16_t>(value);
+        case kEemGeneralControl:
+            return writeControl(static_cast<uint16_t>(value));
+        case kEemClockControl:
+            clockControl_ = static_cast<uint16_t>(value);
             return true;
         case kEemModuleClock0:
         case kEemModuleClock1:
-            if (clockLevel_ < 2) return false;
             if (number == kEemModuleClock0)
                 moduleClock_ = (moduleClock_ & 0xFFFF0000u) | (value & 0xFFFF);
             else
@@ -120,9 +121,11 @@ bool Eem::readRegister(uint16_t number, uint32_t* value) {
         case kEemControl:
             *value = readControl();
             return true;
+        case kEemClockControl + 1:
+            *value = clockControl_;
+            return true;
         case kEemModuleClock0 + 1:
         case kEemModuleClock1 + 1:
-            if (clockLevel_ < 2) return false;
             *value =
                 number == kEemModuleClock0 + 1 ? (moduleClock_ & 0xFFFF) : (moduleClock_ >> 16);
             return true;
@@ -160,26 +163,39 @@ bool Eem::readRegister(uint16_t number, uint32_t* value) {
 
 bool Eem::writeControl(uint16_t value) {
     if (!present()) return false;
-    if (value & kEemStatusBreak) {
+    if (value & kEemControlClear) {
         breakHit_ = false;
         triggerFlags_ = 0;
     }
-    control_ = static_cast<uint16_t>(value & ~kEemStatusBreak);
+    control_ = value;
     return true;
 }
 
 uint16_t Eem::readControl() const {
-    return static_cast<uint16_t>(control_ | (breakHit_ ? kEemStatusBreak : 0));
+    return static_cast<uint16_t>((control_ & 0x7F) | (breakHit_ ? kEemStatusBreak : 0));
 }
 
-void Eem::clearBreak() {
+void Eem::release() {
     breakHit_ = false;
     breakPending_ = false;
+    triggerFlags_ = 0;
+}
+
+bool Eem::aclkStopped() const {
+    return clockLevel_ >= 1 && (clockControl_ & kEemClkAclkStop);
+}
+
+bool Eem::smclkStopped() const {
+    return clockLevel_ >= 1 && (clockControl_ & kEemClkSmclkStop);
+}
+
+bool Eem::mclkStopped() const {
+    return clockLevel_ >= 1 && (clockControl_ & kEemClkMclkStop);
 }
 
 bool Eem::moduleClockStopped(int bit) const {
     if (clockLevel_ < 2 || bit < 0 || bit > 31) return false;
-    return (generalClock_ & kEemClkModuleControl) && ((moduleClock_ >> bit) & 1u);
+    return (clockControl_ & kEemClkModuleControl) && ((moduleClock_ >> bit) & 1u);
 }
 
 void Eem::writeBlock(int block, int field, uint32_t value) {
@@ -207,10 +223,12 @@ void Eem::writeBlock(int block, int field, uint32_t value) {
                 uint32_t m = 0;
                 if ((value & 0x00FF) == 0x00FF) m |= 0x00FF;
                 if ((value & 0xFF00) == 0xFF00) m |= 0xFF00;
-                b.mask = m;
-            } else {
-                b.mask = value & 0xFFFFF;
+                value = m;
             }
+            // A 16-bit mask with bit 15 set also ignores address bits 16..19,
+            // so that a mask written for a 16-bit part means the same on a 20-bit one.
+            b.mask = value & widthMask_;
+            if (value <= 0xFFFF && (value & 0x8000)) b.mask |= widthMask_ & 0xF0000;
             break;
         default:
             b.combination = (value & ((1u << triggerBlocks()) - 1)) | (value & kEemCombineAny);

@@ -96,62 +96,108 @@ TEST(EemRegisters, BreakStatusBitSetByBreakAndCleared) {
     a.jmp(loop);
     loadProgram(*chip, a);
     Eem& eem = chip->eem();
-    EXPECT_EQ(readEem(eem, kEemControl) & kEemStatusBreak, 0u);
+    writeEem(eem, kEemGeneralControl, 0x0041);
+    EXPECT_EQ(readEem(eem, kEemControl), 0x0041u);  // bits 0..6 read back, not stopped
     breakOn(eem, 0, a.address(loop), triggerControl(EemAccess::Fetch));
 
     EXPECT_EQ(runFor(*chip).reason, StopReason::EemBreak);
-    EXPECT_EQ(readEem(eem, kEemControl) & kEemStatusBreak, kEemStatusBreak);
-    EXPECT_EQ(eem.readControl() & kEemStatusBreak, kEemStatusBreak);
+    EXPECT_EQ(readEem(eem, kEemControl), 0x0041u | kEemStatusBreak);
+    EXPECT_EQ(eem.readControl(), 0x0041u | kEemStatusBreak);
     EXPECT_EQ(readEem(eem, kEemTriggerFlags), 0x1u);
+    EXPECT_EQ(eem.readTriggerFlags(), 0x1u);
 
-    // Writing the bit clears it and the trigger flags.
-    ASSERT_TRUE(eem.writeControl(kEemStatusBreak));
+    // Writing the clear bit clears it and the trigger flags.
+    ASSERT_TRUE(eem.writeControl(kEemControlClear));
     EXPECT_EQ(readEem(eem, kEemControl) & kEemStatusBreak, 0u);
     EXPECT_EQ(readEem(eem, kEemTriggerFlags), 0u);
 
-    // So does releasing the CPU; it is set again at the next hit.
+    // So does a release by the debugger.
     EXPECT_EQ(runFor(*chip).reason, StopReason::EemBreak);
     EXPECT_TRUE(eem.breakHit());
+    eem.release();
+    EXPECT_FALSE(eem.breakHit());
+    EXPECT_EQ(eem.triggerFlags(), 0u);
+
+    // A run clears the status bit; the trigger flags stay until cleared.
+    EXPECT_EQ(runFor(*chip).reason, StopReason::EemBreak);
     writeEem(eem, kEemBreakReaction, 0);
     EXPECT_EQ(runFor(*chip, 10).reason, StopReason::Instructions);
     EXPECT_EQ(readEem(eem, kEemControl) & kEemStatusBreak, 0u);
+    EXPECT_EQ(eem.triggerFlags(), 0x1u);
 
     // Power loss resets the module.
     chip->powerOff();
     chip->powerOn();
     EXPECT_EQ(readEem(eem, 1), 0u);
     EXPECT_EQ(readEem(eem, 7), 0u);
+    EXPECT_EQ(readEem(eem, kEemControl), 0u);
     EXPECT_FALSE(eem.armed());
+}
+
+TEST(EemRegisters, MaskWithBit15IgnoresTheUpperAddressBits) {
+    auto chip = poweredChip("MSP430FG4619");
+    Eem& eem = chip->eem();
+    writeEem(eem, 4, 0xFFFF);
+    EXPECT_EQ(readEem(eem, 5), 0xFFFFFu);
+    writeEem(eem, 4, 0x7FFF);
+    EXPECT_EQ(readEem(eem, 5), 0x7FFFu);
+    writeEem(eem, 4, 0x1FFFF);
+    EXPECT_EQ(readEem(eem, 5), 0x1FFFFu);
+
+    // Any fetch, wherever it is: the single-step trigger.
+    Assembler a(0x10000);
+    a.inc(reg(R4));
+    a.inc(reg(R4));
+    loadProgram(*chip, a);
+    chip->setReg(4, 0);
+    breakOn(eem, 0, 0, triggerControl(EemAccess::Fetch), 0xFFFF);
+    RunResult r = runFor(*chip);
+    EXPECT_EQ(r.reason, StopReason::EemBreak);
+    EXPECT_EQ(r.instructions, 1u);
+    EXPECT_EQ(chip->reg(0), 0x10002u);
 }
 
 TEST(EemRegisters, ClockControlPerLevel) {
     auto chip = poweredChip("MSP430FG4619");
     Eem& eem = chip->eem();
     ASSERT_EQ(eem.clockControlLevel(), 2);
-    writeEem(eem, kEemGeneralClock, 0x002E);
+    writeEem(eem, kEemClockControl, 0x002E);
     writeEem(eem, kEemModuleClock0, 0x60D7);
     writeEem(eem, kEemModuleClock1, 0x0001);
-    EXPECT_EQ(eem.generalClockControl(), 0x002E);
+    EXPECT_EQ(eem.clockControl(), 0x002E);
     EXPECT_EQ(eem.moduleClockControl(), 0x000160D7u);
+    EXPECT_EQ(readEem(eem, kEemClockControl + 1), 0x002Eu);
     EXPECT_EQ(readEem(eem, kEemModuleClock0 + 1), 0x60D7u);
     EXPECT_EQ(readEem(eem, kEemModuleClock1 + 1), 0x0001u);
+    EXPECT_TRUE(eem.aclkStopped());
+    EXPECT_TRUE(eem.smclkStopped());
+    EXPECT_TRUE(eem.mclkStopped());
     EXPECT_TRUE(eem.moduleClockStopped(14));   // Timer_A
-    EXPECT_FALSE(eem.moduleClockStopped(15));  // watchdog runs on
+    EXPECT_FALSE(eem.moduleClockStopped(15));  // the watchdog runs on
     EXPECT_TRUE(eem.moduleClockStopped(16));
     // Without the module-control bit the per-module bits are not in force.
-    writeEem(eem, kEemGeneralClock, 0x0026);
+    writeEem(eem, kEemClockControl, 0x0026);
     EXPECT_FALSE(eem.moduleClockStopped(14));
+    EXPECT_TRUE(eem.smclkStopped());
 
+    // General clock control only.
     auto general = poweredChip("MSP430F2274");
-    EXPECT_EQ(general->eem().clockControlLevel(), 1);
-    writeEem(general->eem(), kEemGeneralClock, 0x002E);
-    EXPECT_EQ(general->eem().generalClockControl(), 0x002E);
-    EXPECT_FALSE(general->eem().writeRegister(kEemModuleClock0, 0x60D7));
-    EXPECT_FALSE(general->eem().moduleClockStopped(14));
+    Eem& eem1 = general->eem();
+    EXPECT_EQ(eem1.clockControlLevel(), 1);
+    writeEem(eem1, kEemClockControl, 0x002C);
+    writeEem(eem1, kEemModuleClock0, 0x60D7);  // kept, but not in force
+    EXPECT_EQ(readEem(eem1, kEemModuleClock0 + 1), 0x60D7u);
+    EXPECT_FALSE(eem1.aclkStopped());
+    EXPECT_TRUE(eem1.smclkStopped());
+    EXPECT_FALSE(eem1.moduleClockStopped(14));
 
+    // No clock control: the registers hold what a debugger writes, nothing stops.
     auto none = poweredChip("MSP430F149");
-    EXPECT_EQ(none->eem().clockControlLevel(), 0);
-    writeEem(none->eem(), kEemGeneralClock, 0);  // cleared by every debugger, clock control or not
+    Eem& eem0 = none->eem();
+    EXPECT_EQ(eem0.clockControlLevel(), 0);
+    writeEem(eem0, kEemClockControl, 0x002E);
+    EXPECT_EQ(readEem(eem0, kEemClockControl + 1), 0x002Eu);
+    EXPECT_FALSE(eem0.smclkStopped());
 }
 
 }  // namespace

@@ -66,8 +66,11 @@ struct RunLimits {
     std::optional<uint32_t> stopAddress;
     // Checked after every instruction when set.
     std::function<bool()> stopWhen;
-    // Emulation-module fetch breaks also apply to the first instruction (as the
-    // hardware does; a debugger then steps over the breakpoint itself).
+    // Emulation-module fetch breaks also apply to the first instruction. A CPU
+    // released by the debugger executes its first instruction whatever the
+    // triggers say (its fetch is evaluated, but cannot break), which is what
+    // makes a single step with an any-fetch trigger work; a run that continues
+    // an earlier slice of chip time without the CPU having been held sets this.
     bool eemBreakAtStart = false;
 };
 
@@ -156,7 +159,7 @@ class Chip : public Bus {
     void clearBreakpoints();
 
     // --- Enhanced emulation module (none on parts with EEM level 0). Its status
-    // bit "break hit" is cleared whenever the CPU is released by run() or step().
+    // bit "stopped by the EEM" is cleared whenever run() or step() starts.
     Eem& eem() { return eem_; }
     const Eem& eem() const { return eem_; }
 

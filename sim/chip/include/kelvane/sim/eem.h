@@ -52,10 +52,11 @@ enum class EemSource : uint8_t { AddressBus = 0, DataBus = 1, Register = 2 };
 enum : uint16_t {
     kEemBlockStride = 8,         // block b: b*8 value, +2 control, +4 mask, +6 combination
     kEemBreakReaction = 128,     // 129 reads it back
-    kEemGeneralClock = 130,      // write only: general clock control
-    kEemControl = 131,           // read: control and status
-    kEemModuleClock0 = 136,      // 137 reads it back
-    kEemModuleClock1 = 138,      // 139 reads it back
+    kEemGeneralControl = 130,    // write: general control; 131 reads control and status
+    kEemControl = 131,           // read: bits 0..6 of 130, bit 7 stopped by the EEM
+    kEemClockControl = 136,      // 137 reads it back: clock control
+    kEemModuleClock0 = 138,      // 139 reads it back: module clock control, modules 0..15
+    kEemModuleClock1 = 140,      // 141 reads it back: modules 16..31
     kEemTriggerFlags = 143,      // read: combination triggers fired since the last clear
     kEemStorageReaction = 152,   // 153 reads it back
     kEemStorageIndex = 154,      // write: slot to read; 155 read: write slot and count
@@ -82,12 +83,13 @@ constexpr uint32_t kEemCombineAny = 0x8000;
 // Reaction and trigger-flag bit of the sequencer's final state.
 constexpr uint32_t kEemSequencerTrigger = 0x8000;
 
-// Control register (131 read, EEM control write).
+// General control (register 130) and its read-back with the status (131).
 enum : uint16_t {
-    kEemStatusBreak = 0x0080,  // the CPU was stopped by a break reaction; write 1 to clear
+    kEemControlClear = 0x0002,  // written: clears the break status and the trigger flags
+    kEemStatusBreak = 0x0080,   // read: the CPU was stopped by a break reaction
 };
 
-// General clock control (register 130).
+// Clock control (register 136).
 enum : uint16_t {
     kEemClkAclkStop = 0x0002,       // ACLK stops while the CPU is halted
     kEemClkSmclkStop = 0x0004,      // SMCLK stops while the CPU is halted
@@ -114,7 +116,8 @@ class Eem {
     // false for a number this part does not have (or a part without EEM).
     bool writeRegister(uint16_t number, uint32_t value);
     bool readRegister(uint16_t number, uint32_t* value);
-    // The control register of the EEM control commands, and the trigger flags.
+    // General control (register 130) and its read-back with the status (131),
+    // as the EEM control commands reach them; and the trigger flags (143).
     bool writeControl(uint16_t value);
     uint16_t readControl() const;
     uint16_t readTriggerFlags() const { return static_cast<uint16_t>(triggerFlags_); }
@@ -124,7 +127,8 @@ class Eem {
 
     // --- Typed views for tests and the simulated pod.
     bool breakHit() const { return breakHit_; }
-    void clearBreak();
+    // The CPU is released: the break status and the trigger flags start afresh.
+    void release();
     uint32_t triggerFlags() const { return triggerFlags_; }
     uint32_t breakReaction() const { return breakMask_; }
     uint32_t storageReaction() const { return storageMask_; }
@@ -132,10 +136,14 @@ class Eem {
     std::vector<EemTraceEntry> trace() const { return storage_.entries(); }
     const EemSequencer& sequencer() const { return sequencer_; }
     int sequencerState() const { return sequencer_.state(); }
-    uint16_t generalClockControl() const { return generalClock_; }
+    uint16_t generalControl() const { return control_; }
+    uint16_t clockControl() const { return clockControl_; }
     uint32_t moduleClockControl() const { return moduleClock_; }
-    // Whether module `bit` (0..31 of the module clock control) has its clock
-    // stopped while the CPU is halted.
+    // Whether a clock, or module `bit` (0..31 of the module clock control),
+    // is stopped while the CPU is halted, as this part's clock control level allows.
+    bool aclkStopped() const;
+    bool smclkStopped() const;
+    bool mclkStopped() const;
     bool moduleClockStopped(int bit) const;
 
     // --- Called by the chip's run loop.
@@ -153,6 +161,12 @@ class Eem {
     bool breakPending() const { return breakPending_; }
     // The run stopped on a break reaction.
     void noteBreakStop();
+    // A run starts: the CPU is no longer stopped by the EEM (the trigger
+    // flags stay, as a run may be one of several slices of chip time).
+    void cpuRunning() {
+        breakHit_ = false;
+        breakPending_ = false;
+    }
 
   private:
     struct Block {
@@ -180,7 +194,7 @@ class Eem {
     std::vector<Block> blocks_;
     uint32_t breakMask_ = 0;
     uint32_t storageMask_ = 0;
-    uint16_t generalClock_ = 0;
+    uint16_t clockControl_ = 0;
     uint32_t moduleClock_ = 0;
     uint16_t control_ = 0;
     uint32_t triggerFlags_ = 0;
