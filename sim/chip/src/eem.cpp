@@ -1,6 +1,8 @@
 // Enhanced emulation module: registers, trigger blocks, combinations and reactions.
 #include "kelvane/sim/eem.h"
 
+#include <bit>
+
 #include "kelvane/sim/cpu.h"
 
 namespace kv::sim {
@@ -251,15 +253,25 @@ uint32_t Eem::readBlock(int block, int field) const {
 }
 
 void Eem::updateArmed() {
-    const uint32_t regBits = ((1u << triggerBlocks()) - 1) & ~((1u << busBlocks_) - 1);
-    bool any = false;
-    registerWatch_ = false;
+    const uint32_t busBits = (1u << busBlocks_) - 1;
+    liveBus_ = busCombos_ = regCombos_ = 0;
     for (int c = 0; c < triggerBlocks(); ++c) {
-        uint32_t members = blocks_[static_cast<size_t>(c)].combination & ~kEemCombineAny;
-        if (members) any = true;
-        if (members & regBits) registerWatch_ = true;
+        const uint32_t members = blocks_[static_cast<size_t>(c)].combination & ~kEemCombineAny;
+        if (!members) continue;
+        // Bus members fire at bus cycles; a combination of register blocks
+        // alone fires at the end of the instruction that changed a register.
+        if (members & busBits) {
+            busCombos_ |= 1u << c;
+            liveBus_ |= members & busBits;
+        } else {
+            regCombos_ |= 1u << c;
+        }
     }
-    armed_ = present() && (any || storage_.enabled());
+    const uint32_t regBits = ((1u << triggerBlocks()) - 1) & ~busBits;
+    registerWatch_ = false;
+    for (int c = 0; c < triggerBlocks(); ++c)
+        if (blocks_[static_cast<size_t>(c)].combination & regBits) registerWatch_ = true;
+    armed_ = present() && (busCombos_ || regCombos_ || storage_.enabled());
 }
 
 // --- Matching --------------------------------------------------------------
@@ -291,17 +303,13 @@ bool Eem::busMatch(const Block& b, uint32_t address, uint32_t data, uint16_t kin
 uint32_t Eem::combine(uint32_t hits, bool busEvent) const {
     const uint32_t busBits = (1u << busBlocks_) - 1;
     uint32_t fired = 0;
-    for (int c = 0; c < triggerBlocks(); ++c) {
+    for (uint32_t left = busEvent ? busCombos_ : regCombos_; left; left &= left - 1) {
+        const int c = std::countr_zero(left);
         const uint32_t word = blocks_[static_cast<size_t>(c)].combination;
         const uint32_t members = word & ~kEemCombineAny;
-        if (!members) continue;
-        const uint32_t busMembers = members & busBits;
-        // Bus members fire at bus cycles; a combination of register blocks
-        // alone fires at the end of the instruction that changed a register.
-        if (busEvent != (busMembers != 0)) continue;
         bool hit;
         if (word & kEemCombineAny)
-            hit = (hits & (busEvent ? busMembers : members)) != 0;
+            hit = (hits & (busEvent ? (members & busBits) : members)) != 0;
         else
             hit = (hits & members) == members;
         if (hit) fired |= 1u << c;
@@ -331,20 +339,28 @@ void Eem::beginRun(const Cpu& cpu) {
     }
 }
 
+uint32_t Eem::busHits(uint32_t address, uint32_t data, uint16_t kind) const {
+    uint32_t hits = 0;
+    for (uint32_t left = liveBus_; left; left &= left - 1) {
+        const int i = std::countr_zero(left);
+        if (busMatch(blocks_[static_cast<size_t>(i)], address, data, kind)) hits |= 1u << i;
+    }
+    return hits;
+}
+
 bool Eem::fetchCycle(uint32_t address, uint16_t word, bool allowBreak) {
-    uint32_t hits = registerLevels_;
-    for (int i = 0; i < busBlocks_; ++i)
-        if (busMatch(blocks_[static_cast<size_t>(i)], address, word, kEemCycleFetch))
-            hits |= 1u << i;
-    const bool brk = react(combine(hits, true), address, word, kEemCycleFetch, true);
+    const uint32_t hits = busHits(address, word, kEemCycleFetch);
+    if (!hits && !storage_.enabled()) return false;  // nothing can fire
+    const uint32_t fired = hits ? combine(hits | registerLevels_, true) : 0;
+    const bool brk = react(fired, address, word, kEemCycleFetch, true);
     return brk && allowBreak;
 }
 
 void Eem::busCycle(uint32_t address, uint32_t data, uint16_t kind) {
-    uint32_t hits = registerLevels_;
-    for (int i = 0; i < busBlocks_; ++i)
-        if (busMatch(blocks_[static_cast<size_t>(i)], address, data, kind)) hits |= 1u << i;
-    if (react(combine(hits, true), address, data, kind, true)) breakPending_ = true;
+    const uint32_t hits = busHits(address, data, kind);
+    if (!hits && !storage_.enabled()) return;
+    const uint32_t fired = hits ? combine(hits | registerLevels_, true) : 0;
+    if (react(fired, address, data, kind, true)) breakPending_ = true;
 }
 
 void Eem::instructionDone(const Cpu& cpu) {

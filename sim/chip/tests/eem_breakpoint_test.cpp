@@ -234,6 +234,28 @@ TEST(EemBreakpoints, RegisterTriggerStopsAfterTheChangingInstruction) {
     EXPECT_EQ(chip->reg(0), a.address(after));
 }
 
+TEST(EemBreakpoints, RegisterConditionCombinedWithAWrite) {
+    auto chip = poweredChip("MSP430FG4619");
+    Assembler a(0x2100);
+    a.clr(reg(R5));
+    Label loop = a.label();
+    a.inc(reg(R5));
+    a.mov(reg(R5), absolute(0x1200));
+    Label after = a.label();
+    a.jmp(loop);
+    loadProgram(*chip, a);
+    Eem& eem = chip->eem();
+    setTrigger(eem, 0, 0x1200, triggerControl(EemAccess::Write));
+    setTrigger(
+        eem, 9, 3,
+        triggerControl(EemAccess::DontCare, EemOperator::GreaterEqual, EemSource::Register, 5));
+    setCombination(eem, 0, (1u << 9) | 1u);
+    writeEem(eem, kEemBreakReaction, 0x1);
+    EXPECT_EQ(runFor(*chip).reason, StopReason::EemBreak);
+    EXPECT_EQ(chip->reg(0), a.address(after));
+    EXPECT_EQ(chip->peek16(0x1200), 3);
+}
+
 TEST(EemBreakpoints, WriteDuringInterruptEntryStopsBeforeTheHandler) {
     auto chip = poweredChip("MSP430F149");
     Assembler handler(0xD000);

@@ -117,6 +117,46 @@ TEST(EemStateStorage, StoreOnTriggerKeepsOnlyTriggeredCycles) {
     EXPECT_EQ(readEem(eem, kEemStorageControl + 1) & 0xFF00u, 0u);
 }
 
+TEST(EemStateStorage, StartOnTriggerStoresTheDataCyclesThatFollow) {
+    auto chip = poweredChip("MSP430FG4619");
+    Assembler a(0x2100);
+    a.mov(imm(1), absolute(0x1200));  // before the trigger
+    a.mov(imm(2), absolute(0x1204));  // the trigger
+    a.clr(reg(R4));
+    Label loop = a.label();
+    a.inc(reg(R4));
+    a.mov(reg(R4), absolute(0x1206));
+    a.jmp(loop);
+    loadProgram(*chip, a);
+    Eem& eem = chip->eem();
+    writeEem(eem, kEemStorageControl,
+             kStorEnable | kStorReset | (kStorModeStartOnTrigger << kStorModeShift));
+    setTrigger(eem, 0, 0x1204, triggerControl(EemAccess::Write));
+    setCombination(eem, 0, 0x1);
+    writeEem(eem, kEemStorageReaction, 0x1);
+    runFor(*chip, 100);
+    std::vector<Cycle> want = {{0x1204, 2, kEemCycleWrite}};
+    for (uint32_t i = 1; i <= 7; ++i)
+        want.push_back({0x1206, i, kEemCycleWrite});
+    expectTrace(eem.trace(), want);
+    EXPECT_EQ(readEem(eem, kEemStorageControl + 1) & 0xFF00u,
+              kStorStatusData | kStorStatusTriggered | kStorStatusStopped | kStorStatusFull);
+}
+
+TEST(EemStateStorage, ExtensionWordIsTheOpcodeFetch) {
+    auto chip = poweredChip("MSP430FG4619");
+    Assembler a(0x2100);
+    a.addx_a(reg(R4), reg(R5));
+    Label end = a.label();
+    a.jmp(end);
+    loadProgram(*chip, a);
+    Eem& eem = chip->eem();
+    writeEem(eem, kEemStorageControl, kHistoryAll);
+    runFor(*chip, 1);
+    expectTrace(eem.trace(), {{0x2100, chip->peek16(0x2100), kEemCycleFetch},
+                              {0x2102, chip->peek16(0x2102), kEemCycleRead | kEemCycleStream}});
+}
+
 // Sequencer words: next states in bits 0..15 and trigger fields (combination + 1) above.
 uint32_t transitions(int x0, int y0, int x1, int y1, int tx0, int ty0, int tx1, int ty1) {
     return static_cast<uint32_t>(x0 | (y0 << 4) | (x1 << 8) | (y1 << 12)) |

@@ -183,6 +183,8 @@ class Eem {
     bool valueMatch(const Block& b, uint32_t value, uint32_t width) const;
     // Combination triggers fired by the member hits of one event.
     uint32_t combine(uint32_t hits, bool busEvent) const;
+    // Bus blocks in use that match one cycle.
+    uint32_t busHits(uint32_t address, uint32_t data, uint16_t kind) const;
     // Applies the reactions; true when a break reaction fired.
     bool react(uint32_t fired, uint32_t address, uint32_t data, uint16_t kind, bool cycle);
 
@@ -202,6 +204,9 @@ class Eem {
     bool breakPending_ = false;
     bool armed_ = false;
     bool registerWatch_ = false;
+    uint32_t liveBus_ = 0;         // bus blocks that some combination uses
+    uint32_t busCombos_ = 0;       // combinations with bus members
+    uint32_t regCombos_ = 0;       // combinations of register blocks only
     uint32_t registerLevels_ = 0;  // register blocks whose condition holds now
     uint32_t regs_[16] = {};
     EemStateStorage storage_;
