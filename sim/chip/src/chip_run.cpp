@@ -185,6 +185,9 @@ int Chip::executeFed(const uint16_t* words, size_t count, size_t* used) {
 RunResult Chip::run(const RunLimits& limits) {
     RunResult result;
     eem_.cpuRunning();
+    // A run stopped by a fetch break has had that fetch: resuming at it does not fetch again.
+    eemResumeFetch_ = eemFetchTaken_ && !limits.eemBreakAtStart;
+    eemFetchTaken_ = false;
     if (!powered_) {
         result.reason = StopReason::NoPower;
         return result;
@@ -243,8 +246,12 @@ StopReason Chip::runLoop(const RunLimits& limits, uint64_t instructionEnd) {
             if (!(cpu.sr() & kSrCpuOff)) {
                 // The opcode fetch: a break here stops before the instruction runs.
                 uint32_t pc = cpu.pc() & kAddressMask;
-                if (eem_.fetchCycle(pc, peek16(pc), !first || limits.eemBreakAtStart))
+                if (!(first && eemResumeFetch_ && pc == eemFetchAt_) &&
+                    eem_.fetchCycle(pc, peek16(pc), !first || limits.eemBreakAtStart)) {
+                    eemFetchTaken_ = true;
+                    eemFetchAt_ = pc;
                     return StopReason::EemBreak;
+                }
                 eemSkipFetch_ = true;
             }
         }

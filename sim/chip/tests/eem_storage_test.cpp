@@ -66,6 +66,33 @@ TEST(EemStateStorage, TraceHoldsTheLastEightBusCycles) {
     EXPECT_EQ(readEem(eem, kEemStorageData), kEemCycleWrite);
 }
 
+TEST(EemStateStorage, FetchThatBrokeIsNotFetchedAgainOnResume) {
+    auto chip = poweredChip("MSP430FG4619");
+    Assembler a(0x2100);
+    a.clr(reg(R4));
+    Label target = a.label();
+    a.inc(reg(R4));
+    Label end = a.label();
+    a.jmp(end);
+    loadProgram(*chip, a);
+    Eem& eem = chip->eem();
+    writeEem(eem, kEemStorageControl, kHistoryAll);
+    breakOn(eem, 0, a.address(target), triggerControl(EemAccess::Fetch));
+    EXPECT_EQ(runFor(*chip).reason, StopReason::EemBreak);
+    ASSERT_TRUE(eem.writeControl(kEemControlClear));
+    runFor(*chip, 1);
+    expectTrace(eem.trace(), {{0x2100, chip->peek16(0x2100), kEemCycleFetch},
+                              {0x2102, chip->peek16(0x2102), kEemCycleFetch}});
+    EXPECT_EQ(eem.triggerFlags(), 0u);  // the resumed instruction did not trigger again
+    EXPECT_EQ(chip->reg(4), 1u);
+
+    // Moved back by the debugger, the instruction is fetched (and breaks) anew.
+    chip->setReg(0, a.address(target));
+    RunLimits limits;
+    limits.eemBreakAtStart = true;
+    EXPECT_EQ(chip->run(limits).reason, StopReason::EemBreak);
+}
+
 TEST(EemStateStorage, HistoryStopsOnStorageTrigger) {
     auto chip = poweredChip("MSP430FG4619");
     Assembler a(0x2100);

@@ -267,8 +267,11 @@ class Chip : public Bus {
     bool running_ = false;
     bool feeding_ = false;
     bool directAccess_ = true;
-    bool eemActive_ = false;     // a run is feeding the armed EEM its bus cycles
-    bool eemSkipFetch_ = false;  // the next fetch is the opcode the EEM saw already
+    bool eemActive_ = false;      // a run is feeding the armed EEM its bus cycles
+    bool eemSkipFetch_ = false;   // the next fetch is the opcode the EEM saw already
+    bool eemFetchTaken_ = false;  // the last run stopped on a fetch break at eemFetchAt_
+    bool eemResumeFetch_ = false;
+    uint32_t eemFetchAt_ = 0;
     bool flashWasBusy_ = false;
     bool fuseBlown_ = false;
     uint8_t configFuses_ = 0;
