@@ -9,17 +9,20 @@ void EemStateStorage::reset() {
     control_ = 0;
     slots_.fill(EemTraceEntry{});
     next_ = 0;
+    valid_ = 0;
     stored_ = 0;
     triggered_ = stopped_ = false;
     readSlot_ = readPhase_ = 0;
 }
 
 void EemStateStorage::writeControl(uint16_t value) {
+    // Every write arms the storage afresh; a restart also empties the slots.
+    stored_ = 0;
+    triggered_ = stopped_ = false;
     if (value & kStorReset) {
         slots_.fill(EemTraceEntry{});
         next_ = 0;
-        stored_ = 0;
-        triggered_ = stopped_ = false;
+        valid_ = 0;
         readSlot_ = readPhase_ = 0;
     }
     control_ = static_cast<uint16_t>(value & 0x7F & ~kStorReset);
@@ -68,6 +71,7 @@ void EemStateStorage::store(uint32_t address, uint32_t data, uint16_t kind) {
     slots_[static_cast<std::size_t>(next_)] = EemTraceEntry{address, data, kind};
     next_ = (next_ + 1) % kEntries;
     ++stored_;
+    if (valid_ < kEntries) ++valid_;
     if ((control_ & kStorStopWhenFull) && stored_ >= kEntries) stopped_ = true;
 }
 
@@ -100,10 +104,9 @@ void EemStateStorage::cycle(uint32_t address, uint32_t data, uint16_t kind, bool
 
 std::vector<EemTraceEntry> EemStateStorage::entries() const {
     std::vector<EemTraceEntry> out;
-    const uint32_t count = stored_ < kEntries ? stored_ : kEntries;
-    const int first = stored_ >= kEntries ? next_ : 0;
-    for (uint32_t i = 0; i < count; ++i)
-        out.push_back(slots_[static_cast<std::size_t>((first + static_cast<int>(i)) % kEntries)]);
+    const int first = valid_ == kEntries ? next_ : 0;
+    for (int i = 0; i < valid_; ++i)
+        out.push_back(slots_[static_cast<std::size_t>((first + i) % kEntries)]);
     return out;
 }
 

@@ -138,6 +138,14 @@ TEST(EemStateStorage, StoreOnTriggerKeepsOnlyTriggeredCycles) {
     expectTrace(eem.trace(), {{0x1202, 0x22, kEemCycleWrite}, {0x1202, 0x44, kEemCycleWrite}});
     EXPECT_EQ(readEem(eem, kEemStorageIndex + 1), 0x0202u);
 
+    // Armed again (as a variable watch does after reading): the flags and the
+    // count start afresh, the entries stay.
+    writeEem(eem, kEemStorageControl,
+             kStorEnable | (kStorModeOnTrigger << kStorModeShift) | kStorAllCycles);
+    EXPECT_EQ(readEem(eem, kEemStorageControl + 1) & 0xFF00u, 0u);
+    EXPECT_EQ(readEem(eem, kEemStorageIndex + 1), 0x0002u);
+    EXPECT_EQ(eem.trace().size(), 2u);
+
     // A restart empties the storage.
     writeEem(eem, kEemStorageControl, readEem(eem, kEemStorageControl + 1) | kStorReset);
     EXPECT_TRUE(eem.trace().empty());

@@ -35,12 +35,13 @@ enum : uint8_t {
     kStorModeHistory = 4,         // store every cycle; a storage trigger stops the storage
 };
 
-// Storage status register (read through EEM register 159): bits 0..6 echo the control.
+// Storage status register (read through EEM register 159): bits 0..6 echo the
+// control; the flags count from the last write of the control register.
 enum : uint16_t {
-    kStorStatusData = 0x0100,       // at least one entry stored since the restart
-    kStorStatusTriggered = 0x0200,  // a storage trigger fired since the restart
+    kStorStatusData = 0x0100,       // at least one entry stored
+    kStorStatusTriggered = 0x0200,  // a storage trigger fired
     kStorStatusStopped = 0x0400,    // the storage stopped (history trigger, or full)
-    kStorStatusFull = 0x0800,       // eight or more entries stored since the restart
+    kStorStatusFull = 0x0800,       // eight or more entries stored
 };
 
 struct EemTraceEntry {
@@ -59,7 +60,7 @@ class EemStateStorage {
     bool enabled() const { return (control_ & kStorEnable) != 0; }
     uint16_t status() const;
     // Register 155: bits 0..2 the slot the next cycle goes to, bits 8..15 the
-    // number of entries stored since the restart (modulo 256).
+    // number of entries stored since the control was last written (modulo 256).
     uint16_t indexRegister() const;
     // Register 154 selects the slot that register 157 reads next; each read of
     // 157 gives the slot's address, data and control in turn, then moves on.
@@ -82,7 +83,8 @@ class EemStateStorage {
     uint16_t control_ = 0;
     std::array<EemTraceEntry, kEntries> slots_{};
     int next_ = 0;
-    uint32_t stored_ = 0;
+    int valid_ = 0;        // slots holding an entry since the last restart
+    uint32_t stored_ = 0;  // entries stored since the storage was last armed
     bool triggered_ = false;
     bool stopped_ = false;
     int readSlot_ = 0;
