@@ -50,6 +50,19 @@ int main() {
     limits.maxCycles = 400'000'000;
     report("tight loop (flash)", chip, limits);
 
+    // The same with the emulation module watching every bus cycle for a write
+    // that never comes (a data breakpoint on an unused address).
+    kv::sim::Eem& eem = chip.eem();
+    eem.writeRegister(0, 0x09FE);
+    eem.writeRegister(2, static_cast<uint16_t>(kv::sim::EemAccess::Write));
+    eem.writeRegister(6, 1);
+    eem.writeRegister(kv::sim::kEemBreakReaction, 1);
+    chip.puc();
+    limits.maxCycles = 100'000'000;
+    report("tight loop, EEM armed", chip, limits);
+    eem.writeRegister(6, 0);
+    eem.writeRegister(kv::sim::kEemBreakReaction, 0);
+
     // Flash write loop in RAM: erase a segment and program it word by word, again and again.
     Assembler flash(0x0300);
     flash.mov(imm(0x5A80), absolute(0x0120));

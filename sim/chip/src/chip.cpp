@@ -15,6 +15,7 @@ Chip::Chip(const DeviceProfile& profile)
       clocks_(profile_),
       flash_(profile_, mem_, clocks_),
       cpu_(std::make_unique<Cpu>(*this, profile_.extended)),
+      eem_(profile_),
       configFuses_(profile_.fuses),
       breakpointBits_(kMemorySize / 8, 0) {
     buildMemoryMap();
@@ -60,29 +61,44 @@ uint16_t Chip::read16(uint32_t address) {
     address &= kAddressMask & ~1u;
     ++counts_.reads;
     uint8_t kind = kinds_[address >> kPageShift];
-    if (kind == kRam || kind == kRom || (kind == kFlash && !flash_.busy())) return load16(address);
-    return slowRead16(address, false);
+    uint16_t value = (kind == kRam || kind == kRom || (kind == kFlash && !flash_.busy()))
+                         ? load16(address)
+                         : slowRead16(address, false);
+    if (eemActive_) eemCycle(address, value, kEemCycleRead);
+    return value;
 }
 
 uint16_t Chip::fetch16(uint32_t address) {
     address &= kAddressMask & ~1u;
     ++counts_.fetches;
     uint8_t kind = kinds_[address >> kPageShift];
-    if (kind == kRam || kind == kRom || (kind == kFlash && !flash_.busy())) return load16(address);
-    return slowRead16(address, true);
+    uint16_t value = (kind == kRam || kind == kRom || (kind == kFlash && !flash_.busy()))
+                         ? load16(address)
+                         : slowRead16(address, true);
+    if (eemActive_) {
+        if (eemSkipFetch_)
+            eemSkipFetch_ = false;  // the opcode fetch, seen before the instruction ran
+        else
+            eemCycle(address, value, kEemCycleRead | kEemCycleStream);
+    }
+    return value;
 }
 
 uint8_t Chip::read8(uint32_t address) {
     address &= kAddressMask;
     ++counts_.reads;
     uint8_t kind = kinds_[address >> kPageShift];
-    if (kind == kRam || kind == kRom || (kind == kFlash && !flash_.busy())) return mem_[address];
-    return slowRead8(address);
+    uint8_t value = (kind == kRam || kind == kRom || (kind == kFlash && !flash_.busy()))
+                        ? mem_[address]
+                        : slowRead8(address);
+    if (eemActive_) eemCycle(address, value, kEemCycleRead | kEemCycleByte);
+    return value;
 }
 
 void Chip::write16(uint32_t address, uint16_t value) {
     address &= kAddressMask & ~1u;
     ++counts_.writes;
+    if (eemActive_) eemCycle(address, value, kEemCycleWrite);
     if (kinds_[address >> kPageShift] == kRam) {
         mem_[address] = static_cast<uint8_t>(value);
         mem_[address + 1] = static_cast<uint8_t>(value >> 8);
@@ -94,11 +110,16 @@ void Chip::write16(uint32_t address, uint16_t value) {
 void Chip::write8(uint32_t address, uint8_t value) {
     address &= kAddressMask;
     ++counts_.writes;
+    if (eemActive_) eemCycle(address, value, kEemCycleWrite | kEemCycleByte);
     if (kinds_[address >> kPageShift] == kRam) {
         mem_[address] = value;
         return;
     }
     slowWrite(address, value, 1);
+}
+
+void Chip::eemCycle(uint32_t address, uint32_t data, uint16_t kind) {
+    eem_.busCycle(address, data, kind);
 }
 
 uint16_t Chip::slowRead16(uint32_t address, bool fetch) {
@@ -370,6 +391,7 @@ void Chip::powerOff() {
     kinds_ = unpoweredPages_.data();
     flash_.powerOnReset();  // an operation under way is cut off
     loseVolatileContents();
+    eem_.reset();
     ie1_ = 0;
     ifg1_ = 0;
     pucPending_ = false;
@@ -457,7 +479,7 @@ bool Chip::serviceInterrupt() {
 namespace kv::sim {
 
 uint8_t* Chip::directPage(uint32_t pageAddress, bool write) {
-    if (!directAccess_ || !powered_) return nullptr;
+    if (!directAccess_ || !powered_ || eemActive_) return nullptr;
     pageAddress &= kAddressMask;
     uint32_t first = pageAddress >> kPageShift;
     uint32_t count = kDirectPageSize >> kPageShift;

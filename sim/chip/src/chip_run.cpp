@@ -184,6 +184,10 @@ int Chip::executeFed(const uint16_t* words, size_t count, size_t* used) {
 
 RunResult Chip::run(const RunLimits& limits) {
     RunResult result;
+    eem_.cpuRunning();
+    // A run stopped by a fetch break has had that fetch: resuming at it does not fetch again.
+    eemResumeFetch_ = eemFetchTaken_ && !limits.eemBreakAtStart;
+    eemFetchTaken_ = false;
     if (!powered_) {
         result.reason = StopReason::NoPower;
         return result;
@@ -193,61 +197,25 @@ RunResult Chip::run(const RunLimits& limits) {
     const uint64_t instructionEnd = limits.maxInstructions == UINT64_MAX
                                         ? UINT64_MAX
                                         : startInstructions + limits.maxInstructions;
-    const bool haveStop = limits.stopAddress.has_value();
-    const uint32_t stopAddress = haveStop ? (*limits.stopAddress & kAddressMask) : 0;
     budgetEnd_ = limits.maxCycles == UINT64_MAX ? kNoEvent : cycles_ + limits.maxCycles;
     running_ = true;
     scheduleEvents();
 
-    Cpu& cpu = *cpu_;
-    bool first = true;
-    StopReason reason = StopReason::CycleBudget;
-    for (;;) {
-        if (nmiPending_ || maskablePending_) serviceInterrupt();
-        if (!first) {
-            uint32_t pc = cpu.pc() & kAddressMask;
-            if (haveStop && pc == stopAddress) {
-                reason = StopReason::Address;
-                break;
-            }
-            if (breakpointCount_ && (breakpointBits_[pc >> 3] & (1u << (pc & 7)))) {
-                reason = StopReason::Breakpoint;
-                break;
-            }
-        }
-        first = false;
-        int used = cpu.step();
-        if (used > 0) {
-            cycles_ += static_cast<uint64_t>(used);
-            ++instructions_;
-        } else {
-            // CPU off: time runs on to whatever can wake it.
-            if (nextEvent_ == kNoEvent) {
-                reason = StopReason::Sleeping;
-                break;
-            }
-            cycles_ = std::max(cycles_, nextEvent_);
-        }
-        if (cycles_ >= nextEvent_) {
-            handleEvents();
-            if (!powered_) {
-                reason = StopReason::NoPower;
-                break;
-            }
-            if (cycles_ >= budgetEnd_) {
-                reason = StopReason::CycleBudget;
-                break;
-            }
-        }
-        if (instructions_ >= instructionEnd) {
-            reason = StopReason::Instructions;
-            break;
-        }
-        if (limits.stopWhen && limits.stopWhen()) {
-            reason = StopReason::Condition;
-            break;
-        }
+    StopReason reason;
+    if (eem_.armed()) {
+        // The EEM watches every bus cycle: no direct pages while it does.
+        eemActive_ = true;
+        cpu_->invalidateDirectPages();
+        eem_.beginRun(*cpu_);
+        reason = runLoop<true>(limits, instructionEnd);
+        eemActive_ = false;
+        eemSkipFetch_ = false;
+        cpu_->invalidateDirectPages();
+        if (reason == StopReason::EemBreak) eem_.noteBreakStop();
+    } else {
+        reason = runLoop<false>(limits, instructionEnd);
     }
+
     running_ = false;
     if (pucPending_) applyPuc(pucCause_);
     budgetEnd_ = kNoEvent;
@@ -256,6 +224,63 @@ RunResult Chip::run(const RunLimits& limits) {
     result.cycles = cycles_ - startCycles;
     result.instructions = instructions_ - startInstructions;
     return result;
+}
+
+template <bool kEem>
+StopReason Chip::runLoop(const RunLimits& limits, uint64_t instructionEnd) {
+    const bool haveStop = limits.stopAddress.has_value();
+    const uint32_t stopAddress = haveStop ? (*limits.stopAddress & kAddressMask) : 0;
+    Cpu& cpu = *cpu_;
+    bool first = true;
+    for (;;) {
+        if (nmiPending_ || maskablePending_) serviceInterrupt();
+        if (!first) {
+            uint32_t pc = cpu.pc() & kAddressMask;
+            if (haveStop && pc == stopAddress) return StopReason::Address;
+            if (breakpointCount_ && (breakpointBits_[pc >> 3] & (1u << (pc & 7))))
+                return StopReason::Breakpoint;
+        }
+        if constexpr (kEem) {
+            // A break fired by the interrupt entry's stack writes.
+            if (eem_.breakPending()) return StopReason::EemBreak;
+            if (!(cpu.sr() & kSrCpuOff)) {
+                // The opcode fetch: a break here stops before the instruction runs.
+                uint32_t pc = cpu.pc() & kAddressMask;
+                if (!(first && eemResumeFetch_ && pc == eemFetchAt_) &&
+                    eem_.fetchCycle(pc, peek16(pc), !first || limits.eemBreakAtStart)) {
+                    eemFetchTaken_ = true;
+                    eemFetchAt_ = pc;
+                    return StopReason::EemBreak;
+                }
+                eemSkipFetch_ = true;
+            }
+        }
+        first = false;
+        int used = cpu.step();
+        if (used > 0) {
+            cycles_ += static_cast<uint64_t>(used);
+            ++instructions_;
+            if constexpr (kEem) eem_.instructionDone(cpu);
+        } else {
+            // CPU off: time runs on to whatever can wake it.
+            if (nextEvent_ == kNoEvent) return StopReason::Sleeping;
+            cycles_ = std::max(cycles_, nextEvent_);
+        }
+        if (cycles_ >= nextEvent_) {
+            handleEvents();
+            if (!powered_) return StopReason::NoPower;
+            if constexpr (kEem) {
+                if (eem_.breakPending()) return StopReason::EemBreak;
+            }
+            if (cycles_ >= budgetEnd_) return StopReason::CycleBudget;
+        }
+        if constexpr (kEem) {
+            // Read, write and register breaks stop after the instruction.
+            if (eem_.breakPending()) return StopReason::EemBreak;
+        }
+        if (instructions_ >= instructionEnd) return StopReason::Instructions;
+        if (limits.stopWhen && limits.stopWhen()) return StopReason::Condition;
+    }
 }
 
 }  // namespace kv::sim

@@ -85,6 +85,7 @@ std::vector<DeviceProfile> buildProfiles() {
     f2274.fuses = 0x00;
     f2274.eemLevel = 1;
     f2274.breakpoints = 2;
+    f2274.clockControl = 1;
     f2274.fuseBlowMillivolts = 2500;
     list.push_back(f2274);
 
@@ -110,6 +111,7 @@ std::vector<DeviceProfile> buildProfiles() {
     fg4619.fuses = 0x00;
     fg4619.eemLevel = 3;
     fg4619.breakpoints = 8;
+    fg4619.clockControl = 2;
     fg4619.fuseBlowMillivolts = 2500;
     list.push_back(fg4619);
 

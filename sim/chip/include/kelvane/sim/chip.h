@@ -19,6 +19,7 @@
 #include "kelvane/sim/clock_system.h"
 #include "kelvane/sim/cpu.h"
 #include "kelvane/sim/device_profile.h"
+#include "kelvane/sim/eem.h"
 #include "kelvane/sim/flash_controller.h"
 #include "kelvane/sim/timer_a.h"
 #include "kelvane/sim/watchdog.h"
@@ -56,6 +57,7 @@ enum class StopReason {
     Condition,     // the stop condition returned true
     Sleeping,      // CPU off with nothing left that could wake it
     NoPower,       // the chip is not powered
+    EemBreak,      // a break reaction of the emulation module (see eem())
 };
 
 struct RunLimits {
@@ -64,6 +66,12 @@ struct RunLimits {
     std::optional<uint32_t> stopAddress;
     // Checked after every instruction when set.
     std::function<bool()> stopWhen;
+    // Emulation-module fetch breaks also apply to the first instruction. A CPU
+    // released by the debugger executes its first instruction whatever the
+    // triggers say (its fetch is evaluated, but cannot break), which is what
+    // makes a single step with an any-fetch trigger work; a run that continues
+    // an earlier slice of chip time without the CPU having been held sets this.
+    bool eemBreakAtStart = false;
 };
 
 struct RunResult {
@@ -150,6 +158,11 @@ class Chip : public Bus {
     void removeBreakpoint(uint32_t address);
     void clearBreakpoints();
 
+    // --- Enhanced emulation module (none on parts with EEM level 0). Its status
+    // bit "stopped by the EEM" is cleared whenever run() or step() starts.
+    Eem& eem() { return eem_; }
+    const Eem& eem() const { return eem_; }
+
     // --- Time.
     uint64_t cycles() const { return cycles_; }
     uint64_t instructions() const { return instructions_; }
@@ -217,6 +230,10 @@ class Chip : public Bus {
     void writeFlashCell(uint32_t address, uint16_t value, int size);
     void writeClockRegister(uint32_t address, uint8_t value);
 
+    template <bool kEem>
+    StopReason runLoop(const RunLimits& limits, uint64_t instructionEnd);
+    void eemCycle(uint32_t address, uint32_t data, uint16_t kind);
+
     void noteFlashState();
     void requestPuc(ResetCause cause);
     void applyPuc(ResetCause cause);
@@ -243,12 +260,18 @@ class Chip : public Bus {
     Watchdog watchdog_;
     TimerA timer_;
     std::unique_ptr<Cpu> cpu_;
+    Eem eem_;
 
     bool powered_ = false;
     uint32_t supply_ = 0;
     bool running_ = false;
     bool feeding_ = false;
     bool directAccess_ = true;
+    bool eemActive_ = false;      // a run is feeding the armed EEM its bus cycles
+    bool eemSkipFetch_ = false;   // the next fetch is the opcode the EEM saw already
+    bool eemFetchTaken_ = false;  // the last run stopped on a fetch break at eemFetchAt_
+    bool eemResumeFetch_ = false;
+    uint32_t eemFetchAt_ = 0;
     bool flashWasBusy_ = false;
     bool fuseBlown_ = false;
     uint8_t configFuses_ = 0;

@@ -80,6 +80,7 @@ struct DeviceProfile {
     uint8_t fuses = 0;                  // configuration fuse byte read over JTAG
     uint8_t eemLevel = 0;               // 0: no EEM
     uint8_t breakpoints = 0;
+    uint8_t clockControl = 0;         // EEM clock control: 0 none, 1 general, 2 per module
     uint16_t fuseBlowMillivolts = 0;  // 0: the security fuse cannot be blown
 
     bool hasRam2() const { return ram2End != 0; }
