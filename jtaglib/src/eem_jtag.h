@@ -81,6 +81,7 @@ class CEemJTAG {
     int32_t RefreshTraceBuffer();
     int32_t SetVariableWatch(bool enable);
     int32_t SetVariable(uint16_t* handle, const EemVariableSettings* settings);
+    // `entries` has one slot per address trigger block (the part's breakpoint count).
     int32_t GetVariableWatch(uint32_t* state, EemVariableEntry* entries);
     int32_t SetClockControl(const EemClockControl* settings);
     int32_t GetClockControl(EemClockControl* settings);
@@ -135,6 +136,8 @@ class CEemJTAG {
     void HandleTrace(int32_t state, std::vector<EemMessage>* out);
     void HandleWatch(std::vector<EemMessage>* out);
     uint16_t TraceControl() const;
+    int32_t SetVariableLocked(uint16_t* handle, const EemVariableSettings* settings);
+    int32_t GetVariableWatchLocked(uint32_t* state, EemVariableEntry* entries);
 
     void ThreadMain();
     void Sleep();
@@ -156,6 +159,7 @@ class CEemJTAG {
     std::atomic<bool> abandoned_{false};
     std::atomic<uint32_t> wakeCount_{0};
     bool breakpointReported_ = false;
+    int depth_ = 0;  // operations under way on the caller's thread
 
     std::array<EemBreakpoint, kEemTableSize> table_{};
     std::array<EemCombination, kEemMaxBlocks> combinations_{};

@@ -17,13 +17,21 @@ int32_t CEemJTAG::Operation(F&& body) {
         t_.Fail("NULL interface");
         return t_.SetError(kErrInitialize);
     }
-    if (!Pause(kPollingPauseMs)) return t_.SetError(kErrThreadPause);
+    // An operation made of others pauses and wakes the thread once.
+    const bool outermost = depth_ == 0;
+    if (outermost && !Pause(kPollingPauseMs)) return t_.SetError(kErrThreadPause);
     int32_t result;
-    {
+    ++depth_;
+    try {
         std::lock_guard lock(t_.port()->lock());
         result = body();
+    } catch (...) {
+        --depth_;
+        throw;
     }
-    if (!Wake(t_.runMode(), t_.jtagReleased()) && result) return t_.SetError(kErrThreadWake);
+    --depth_;
+    if (outermost && !Wake(t_.runMode(), t_.jtagReleased()) && result)
+        return t_.SetError(kErrThreadWake);
     return result;
 }
 

@@ -57,10 +57,13 @@ int32_t CEemJTAG::GetTrace(EemTraceSettings* settings) {
 }
 
 int32_t CEemJTAG::ReadTraceBuffer(EemTraceEntry* entries) {
-    if (!entries) return t_.SetError(kErrParameter);
-    for (size_t i = 0; i < traceBuffer_.size(); ++i)
-        entries[i] = traceBuffer_[i];
-    return t_.ClearError();
+    // The thread fills the copy: it is read while the thread is paused.
+    return Operation([&] {
+        if (!entries) return t_.SetError(kErrParameter);
+        for (size_t i = 0; i < traceBuffer_.size(); ++i)
+            entries[i] = traceBuffer_[i];
+        return t_.ClearError();
+    });
 }
 
 int32_t CEemJTAG::RefreshTraceBuffer() {
@@ -142,6 +145,10 @@ int32_t CEemJTAG::SetVariableWatch(bool enable) {
 }
 
 int32_t CEemJTAG::SetVariable(uint16_t* handle, const EemVariableSettings* settings) {
+    return Operation([&] { return SetVariableLocked(handle, settings); });
+}
+
+int32_t CEemJTAG::SetVariableLocked(uint16_t* handle, const EemVariableSettings* settings) {
     if (!handle || !settings) return t_.SetError(kErrParameter);
     if (storageUse_ != 2) return t_.SetError(kErrVariableWatchOff);
     if (settings->remove == 1) {
@@ -185,6 +192,10 @@ int32_t CEemJTAG::SetVariable(uint16_t* handle, const EemVariableSettings* setti
 }
 
 int32_t CEemJTAG::GetVariableWatch(uint32_t* state, EemVariableEntry* entries) {
+    return Operation([&] { return GetVariableWatchLocked(state, entries); });
+}
+
+int32_t CEemJTAG::GetVariableWatchLocked(uint32_t* state, EemVariableEntry* entries) {
     if (!state || !entries) return t_.SetError(kErrParameter);
     *state = storageUse_ == 2 ? 0 : 1;
     for (int i = 0; i < BusBlocks(); ++i) {
