@@ -167,6 +167,22 @@ TEST_F(EemThread, SequencerStateChangesAreReported) {
     EXPECT_EQ(back.words[6], s.words[6]);
 }
 
+TEST_F(EemThread, PollsLeaveTheClientsErrorAlone) {
+    startEem(kFG, 38, testclasses::fg4619());
+    loadProgram();
+    ASSERT_EQ(Nandrel_Run(target, 3, 0), 1);
+    uint32_t v = 0;
+    EXPECT_EQ(Nandrel_ReadRegister(target, 16, &v), 0);
+    // Each poll moves the clock on by 2 ms: wait for twenty of them.
+    const uint32_t start = manual.tickCount();
+    for (int i = 0; i < 1000000 && manual.tickCount() - start < 40; ++i)
+        std::this_thread::yield();
+    EXPECT_GE(manual.tickCount() - start, 40u);
+    EXPECT_EQ(std::string(Nandrel_GetLastTargetError(target)), "Invalid parameter(s)");
+    EXPECT_EQ(lastError(), kErrParameter);
+    EXPECT_EQ(state(true), kStopped);
+}
+
 TEST_F(EemThread, StartPauseWakeAndStop) {
     startEem(kFG, 38, testclasses::fg4619());
     CEemJTAG& eem = t->Eem();
