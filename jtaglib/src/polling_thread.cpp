@@ -20,7 +20,8 @@ namespace nandrel {
 
 namespace {
 
-thread_local bool t_pollingThread = false;
+// Set while the polling thread polls (not while it runs the client's callback).
+thread_local bool t_inPoll = false;
 constexpr uint32_t kPollMs = 2;
 constexpr uint32_t kStartWaitMs = 10;
 constexpr int kWakeYields = 100;
@@ -42,7 +43,7 @@ bool waitUntil(F&& done, uint32_t ms) {
 }  // namespace
 
 bool OnEemPollingThread() {
-    return t_pollingThread;
+    return t_inPoll;
 }
 
 CEemJTAG::~CEemJTAG() {
@@ -62,7 +63,6 @@ void CEemJTAG::Sleep() {
 }
 
 void CEemJTAG::ThreadMain() {
-    t_pollingThread = true;
     pollingId_ = std::this_thread::get_id();
     Sleep();
     std::vector<EemMessage> messages;
@@ -168,6 +168,10 @@ void CEemJTAG::Shutdown() {
 }
 
 bool CEemJTAG::Poll(std::vector<EemMessage>* out) {
+    struct InPoll {
+        InPoll() { t_inPoll = true; }
+        ~InPoll() { t_inPoll = false; }
+    } inPoll;
     CPortJTAG* port = t_.port();
     if (!port) return false;
     std::lock_guard lock(port->lock());

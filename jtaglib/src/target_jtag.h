@@ -23,8 +23,8 @@ namespace nandrel {
 class CPortJTAG;
 class CEemJTAG;
 
-// True on the EEM polling thread, whose polls leave the target's error
-// number and text to the client.
+// True while the EEM polling thread polls: its polls leave the target's
+// error number and text to the client.
 bool OnEemPollingThread();
 
 // Run modes and the states State reports.

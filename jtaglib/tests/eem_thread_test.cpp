@@ -183,6 +183,31 @@ TEST_F(EemThread, PollsLeaveTheClientsErrorAlone) {
     EXPECT_EQ(state(true), kStopped);
 }
 
+// A client that asks for the state from inside the breakpoint-hit callback.
+std::atomic<int32_t> stateInCallback{-1};
+NANDREL_HANDLE callbackTarget = nullptr;
+void askState(uint32_t message, uintptr_t, intptr_t, uint32_t) {
+    if (message != 2) return;
+    int32_t s = -1;
+    if (Nandrel_State(callbackTarget, &s, 0, nullptr)) stateInCallback = s;
+}
+
+TEST_F(EemThread, TheCallbackMayCallTheLibrary) {
+    startHeld(kFG, 38, testclasses::fg4619());
+    stateInCallback = -1;
+    callbackTarget = target;
+    EemMessageNumbers numbers{1, 2, 3, 4, 5, 6};
+    ASSERT_EQ(Nandrel_EEM_Init(target, &askState, 0, &numbers), 1);
+    loadProgram();
+    setBreakpoint(code(0x0204));
+    ASSERT_EQ(Nandrel_Run(target, 3, 0), 1);
+    for (int i = 0; i < 1000000 && stateInCallback < 0; ++i)
+        std::this_thread::yield();
+    EXPECT_EQ(stateInCallback, kBreakpointHit);
+    EXPECT_EQ(state(false), kStopped);
+    ASSERT_EQ(Nandrel_CloseEEM(target), 1) << Nandrel_GetLastTargetError(target);
+}
+
 TEST_F(EemThread, StartPauseWakeAndStop) {
     startEem(kFG, 38, testclasses::fg4619());
     CEemJTAG& eem = t->Eem();
