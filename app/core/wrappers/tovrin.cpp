@@ -412,7 +412,10 @@ int CTovrin::EraseCheck(uint32_t address, uint32_t wordCount, int* erased,
 int CTovrin::SetLockA(int lock) {
     uint8_t reg[2];
     if (!ReadMemory(reg, kFlashControl3, 2)) return 0;
-    if (lock)
+    // Writing 1 to LOCKA toggles it and writing 0 leaves it: write 1 only when
+    // the segment's state has to change.
+    const bool locked = (reg[0] & 0x40) != 0;
+    if (locked != (lock != 0))
         reg[0] = static_cast<uint8_t>(reg[0] | 0x40);
     else
         reg[0] = static_cast<uint8_t>(reg[0] & ~0x40);

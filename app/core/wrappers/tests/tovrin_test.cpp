@@ -363,21 +363,24 @@ class TovrinLockA : public TovrinTest {
 };
 
 // The register image comes from the target; the write carries the flash key in
-// its high byte and goes without a verify read. (The simulated loader checks
-// each written word by reading it back, which a flash control register never
-// passes, so the write itself is refused there.)
+// its high byte and goes without a verify read. LOCKA toggles when 1 is written,
+// so the bit is written only when the segment's state must change.
 TEST_F(TovrinLockA, LockAWritesTheControlRegisterWithTheKey) {
     Start();
     uint8_t reg[2] = {};
     ASSERT_EQ(adapter.ReadMemory(reg, 0x012C, 2), 1) << adapter.GetErrorText();
     ASSERT_EQ(reg[1], 0x96);
     ASSERT_EQ(reg[0], 0x58) << "LOCKA is set after a reset";
-    for (int lock : {0, 1}) {
-        SCOPED_TRACE(lock);
-        bench.ClearLogs();
+    struct Step {
+        int lock;
+        bool toggles;
+    };
+    // Locked: unlock (toggle), unlock again (no toggle), lock (toggle), lock again.
+    for (Step step : {Step{0, true}, Step{0, false}, Step{1, true}, Step{1, false}}) {
+        SCOPED_TRACE(step.lock);
         ASSERT_EQ(adapter.ReadMemory(reg, 0x012C, 2), 1);
         bench.ClearLogs();
-        adapter.SetLockA(lock);
+        ASSERT_EQ(adapter.SetLockA(step.lock), 1) << adapter.GetErrorText();
         auto reads = bench.Frames(kReadBlock);
         ASSERT_EQ(reads.size(), 1u) << "the register is written without a verify";
         EXPECT_EQ(reads[0].address, 0x012Cu);
@@ -385,9 +388,12 @@ TEST_F(TovrinLockA, LockAWritesTheControlRegisterWithTheKey) {
         auto writes = bench.Frames(kWriteBlock);
         ASSERT_EQ(writes.size(), 1u);
         EXPECT_EQ(writes[0].address, 0x012Cu);
-        const uint8_t low =
-            lock ? static_cast<uint8_t>(reg[0] | 0x40) : static_cast<uint8_t>(reg[0] & ~0x40);
+        const uint8_t low = step.toggles ? static_cast<uint8_t>(reg[0] | 0x40)
+                                         : static_cast<uint8_t>(reg[0] & ~0x40);
         EXPECT_EQ(writes[0].data, (std::vector<uint8_t>{low, 0xA5}));
+        uint8_t after[2] = {};
+        ASSERT_EQ(adapter.ReadMemory(after, 0x012C, 2), 1);
+        EXPECT_EQ((after[0] & 0x40) != 0, step.lock != 0) << "segment A lock as asked";
     }
 }
 
