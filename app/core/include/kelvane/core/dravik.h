@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "kelvane/core/emulation_pod.h"
 #include "kelvane/core/target_pod.h"
 #include "nandrel/nandrel.h"
 
@@ -87,7 +88,38 @@ class CDravik : public CTargetPod {
     NANDREL_HANDLE GetPortHandle() const { return port_; }
     NANDREL_HANDLE GetTargetHandle() const { return target_; }
 
+    // The EEM operations in the form the emulation module drives them.
+    CEmulationPod& EmulationPod() { return emulationPod_; }
+
   private:
+    class EmulationPodView final : public CEmulationPod {
+      public:
+        explicit EmulationPodView(CDravik& pod) : pod_(pod) {}
+        int InitEEM(NandrelEemCallback callback, std::uint32_t clientValue,
+                    const EemMessageNumbers* messages) override {
+            return pod_.InitEEM(callback, clientValue, messages);
+        }
+        int CloseEEM() override { return pod_.CloseEEM(); }
+        int SetBreakpoint(std::uint16_t* handle, const BreakpointRecord* definition) override {
+            return pod_.SetBreakpoint(handle, definition);
+        }
+        int Run(std::int32_t mode, std::int32_t releaseJTAG) override {
+            return pod_.Run(mode, releaseJTAG);
+        }
+        int State(std::int32_t* state, std::int32_t stop, std::uint32_t* cycles) override {
+            std::int32_t s = 0;
+            std::uint32_t c = 0;
+            const int ok = pod_.State(s, stop, c);
+            if (state) *state = s;
+            if (cycles) *cycles = c;
+            return ok;
+        }
+        std::string TakeLastError() override { return pod_.TakeLastError(); }
+
+      private:
+        CDravik& pod_;
+    };
+
     int QueryVoltageFeature(uint32_t feature, const char* name, int32_t& adjustable,
                             int32_t& minimum, int32_t& maximum, int32_t& step);
     // Records the target's error number and formats "<prefix> (%d)\n%s".
@@ -102,6 +134,7 @@ class CDravik : public CTargetPod {
     NANDREL_HANDLE port_ = nullptr;
     NANDREL_HANDLE target_ = nullptr;
     int32_t lastErrorNumber_ = 0;
+    EmulationPodView emulationPod_{*this};
 };
 
 }  // namespace kv
