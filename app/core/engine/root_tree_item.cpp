@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "kelvane/core/prg_operation.h"
+#include "kelvane/core/prg_processor.h"
 #include "kelvane/platform/message_box.h"
 
 namespace kv {
@@ -145,6 +146,10 @@ void CProcessorTreeItem::UpdateLabel() {
     if (project_ != nullptr) treeLabel_ = project_->GetTargetProcessorName();
     UpdateTreeText();
     UpdatePropertiesTitle();
+}
+
+void CProcessorTreeItem::SetProcessor(const CPrgProcessor* processor) {
+    if (processor != nullptr) SetProcessorName(processor->GetName());
 }
 
 void CProcessorTreeItem::SetProcessorName(const std::string& name) {

@@ -5,6 +5,7 @@
 #include "engine_test_support.h"
 #include "kelvane/core/array_project_tree_item.h"
 #include "kelvane/core/prg_operation.h"
+#include "kelvane/core/prg_processor.h"
 #include "kelvane/core/root_tree_item.h"
 #include "kelvane/platform/message_box.h"
 
@@ -129,7 +130,9 @@ TEST_F(TreeItemTest, RootItemLabelsFollowTheProject) {
     EXPECT_EQ(tree.Texts(kTreeRoot), std::vector<std::string>{"Default VCC = 2.5v"});
     name.SetProjectName("Widget");
     EXPECT_EQ(name.GetTreeLabel(), "Widget");
-    processor.SetProcessorName("MSP430F149");
+    CPrgProcessor record;
+    record.Name = "MSP430F149";
+    processor.SetProcessor(&record);
     EXPECT_EQ(processor.GetTreeLabel(), "MSP430F149");
     EXPECT_EQ(project.processor, "MSP430F149");
 
