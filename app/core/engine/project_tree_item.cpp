@@ -31,6 +31,10 @@ void Put(T** out, T* value) {
 
 }  // namespace
 
+CProjectTreeItem::~CProjectTreeItem() {
+    if (gPropertiesItem == this) gPropertiesItem = nullptr;
+}
+
 int CProjectTreeItem::Execute(CExecuteParams* params) {
     if (params == nullptr) return Fail("Unable to execute NULL parameters");
     if (printLabel_) params->Log(treeLabel_ + ": ", false);

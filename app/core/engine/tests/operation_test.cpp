@@ -302,6 +302,15 @@ TEST_F(OperationTest, DeleteSelectsTheNextThenThePreviousThenTheList) {
     EXPECT_EQ(operation.GetLastError(), "Cannot delete NULL child item");
 }
 
+TEST_F(OperationTest, ClearingTheListForgetsTheItemShownInTheProperties) {
+    TestCommand* a = Add("Comment");
+    ShowInTree();
+    SetPropertiesItem(a);
+    operation.ClearCommands();
+    EXPECT_EQ(GetPropertiesItem(), nullptr);
+    SetPropertiesItem(nullptr);
+}
+
 TEST_F(OperationTest, SetNameMarksModifiedOnlyWhenItChanges) {
     operation.SetName("Commands");
     EXPECT_EQ(modified, 0);

@@ -24,7 +24,8 @@ class CProjectTreeItem {
     CProjectTreeItem() = default;
     CProjectTreeItem(const CProjectTreeItem&) = delete;
     CProjectTreeItem& operator=(const CProjectTreeItem&) = delete;
-    virtual ~CProjectTreeItem() = default;
+    // An item shown in the properties pane leaves it empty.
+    virtual ~CProjectTreeItem();
 
     // Logs the label, runs OnExecute, logs "OK" or "failed", pumps messages.
     virtual int Execute(CExecuteParams* params);
