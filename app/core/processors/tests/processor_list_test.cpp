@@ -104,6 +104,15 @@ TEST_F(ProcessorListTest, ShippedListHoldsTheSimulatedChipsWithTheirLayouts) {
     EXPECT_TRUE(fg4619->IsInMainMemory(0x1FFFF));
     EXPECT_FALSE(fg4619->IsInMainMemory(0x20000));
 
+    // The simulated chips without an emulation module.
+    for (const char* name : {"Prototype_MSP430F11x1", "TMS430FCAS003"}) {
+        const CPrgProcessor* processor = FindProcessorByName(name);
+        ASSERT_NE(processor, nullptr) << name;
+        EXPECT_TRUE(processor->HasDeviceType(name));
+        EXPECT_EQ(processor->GetEmulationModule()->GetBreakpointCount(), 0);
+    }
+    EXPECT_TRUE(FindProcessorByName("Prototype_MSP430F11x1")->IsInInfoMemory(0xEF00));
+
     // The wizard's default processor is in the list.
     EXPECT_NE(FindProcessorByName("MSP430F169"), nullptr);
 
