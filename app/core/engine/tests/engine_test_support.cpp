@@ -162,6 +162,7 @@ int TestCommand::OnExecute(CExecuteParams* params) {
     params->SetStatusText("Running " + elementName_);
     params->AdvanceProgress(progressUnits_);
     Trace().push_back(elementName_ + "(" + std::to_string(value) + ")");
+    if (onRun) onRun(params);
     if (IsPodCommand(elementName_) && params->GetDravik() == nullptr)
         return Fail("NULL Dravik during CCommand" + elementName_ + "::OnExecute");
     if (IsAdapterCommand(elementName_) && params->GetTovrin() == nullptr)

@@ -3,6 +3,7 @@
 // recording outlets.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -105,6 +106,8 @@ class TestCommand : public CProjectTreeItem, public ReadToFileCommand, public Vc
     std::uint32_t length = 0;
     int readUnits = 5;
     int resets = 0;
+    // Runs inside OnExecute, after the progress advanced.
+    std::function<void(CExecuteParams*)> onRun;
 };
 
 // Registers a test class for each of the names.

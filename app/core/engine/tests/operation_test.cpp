@@ -2,6 +2,8 @@
 // commands, progress, the default list and the tree edits with their texts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "engine_test_support.h"
 #include "kelvane/core/prg_operation.h"
 #include "kelvane/platform/message_box.h"
@@ -309,6 +311,29 @@ TEST_F(OperationTest, ClearingTheListForgetsTheItemShownInTheProperties) {
     operation.ClearCommands();
     EXPECT_EQ(GetPropertiesItem(), nullptr);
     SetPropertiesItem(nullptr);
+}
+
+TEST_F(OperationTest, LibraryMessagesMoveTheProgressDuringARun) {
+    RecordingStatus status;
+    std::vector<int> seen;
+    Add("Comment")->onRun = [&](CExecuteParams* params) {
+        EXPECT_EQ(operation.OnLibraryMessage(2, 202, 40), 0);
+        EXPECT_EQ(operation.OnLibraryMessage(1, 0, 10), 0);
+        seen = {params->GetCurrentStep(), params->GetPerMille()};
+        EXPECT_EQ(operation.OnLibraryMessage(2, 203, 40), 0);
+        EXPECT_EQ(operation.OnLibraryMessage(4, 0, 0), 0);
+    };
+    CExecuteParams params;
+    ASSERT_EQ(
+        params.Open(FakeDevices::Processor(), 3300, nullptr, &status, nullptr, "Program", 2, 0, 0),
+        1);
+    EXPECT_EQ(operation.Execute(&params), 1);
+    EXPECT_EQ(seen, (std::vector<int>{1, 250}));
+    EXPECT_EQ(params.GetCurrentStep(), 2);
+    EXPECT_NE(std::find(status.texts.begin(), status.texts.end(), "Writing file (with verify)"),
+              status.texts.end());
+    EXPECT_EQ(status.texts.back(), "Verifying file");
+    EXPECT_EQ(operation.OnLibraryMessage(1, 0, 10), 0) << "ignored outside a run";
 }
 
 TEST_F(OperationTest, SetNameMarksModifiedOnlyWhenItChanges) {
