@@ -1,47 +1,15 @@
 #include "engine/wrapper_devices.h"
 
-#include <map>
 #include <memory>
 
 #include "kelvane/core/dravik.h"
 #include "kelvane/core/emulation_module.h"
-#include "kelvane/core/emulation_pod.h"
 #include "kelvane/core/prg_processor.h"
 #include "kelvane/core/tovrin.h"
 
 namespace kv {
 
 namespace {
-
-// The pod as the emulation module drives it.
-class DravikEmulationPod : public CEmulationPod {
-  public:
-    explicit DravikEmulationPod(CDravik* pod) : pod_(pod) {}
-
-    int InitEEM(NandrelEemCallback callback, std::uint32_t clientValue,
-                const EemMessageNumbers* messages) override {
-        return pod_->InitEEM(callback, clientValue, messages);
-    }
-    int CloseEEM() override { return pod_->CloseEEM(); }
-    int SetBreakpoint(std::uint16_t* handle, const BreakpointRecord* definition) override {
-        return pod_->SetBreakpoint(handle, definition);
-    }
-    int Run(std::int32_t mode, std::int32_t releaseJTAG) override {
-        return pod_->Run(mode, releaseJTAG);
-    }
-    int State(std::int32_t* state, std::int32_t stop, std::uint32_t* cycles) override {
-        std::int32_t stateValue = 0;
-        std::uint32_t cycleCount = 0;
-        int ok = pod_->State(stateValue, stop, cycleCount);
-        if (state != nullptr) *state = stateValue;
-        if (cycles != nullptr) *cycles = cycleCount;
-        return ok;
-    }
-    std::string TakeLastError() override { return pod_->TakeLastError(); }
-
-  private:
-    CDravik* pod_;
-};
 
 class Wrappers : public ExecuteDevices {
   public:
@@ -84,24 +52,14 @@ class Wrappers : public ExecuteDevices {
     }
 
     int OpenEmulationModule(CEmulationModule* module, CDravik* pod, std::string& error) override {
-        std::unique_ptr<DravikEmulationPod>& bound = pods_[module];
-        bound = pod != nullptr ? std::make_unique<DravikEmulationPod>(pod) : nullptr;
-        if (!module->Open(bound.get())) {
+        if (!module->Open(pod != nullptr ? &pod->EmulationPod() : nullptr)) {
             module->GetLastError(error);
-            pods_.erase(module);
             return 0;
         }
         return 1;
     }
 
-    void CloseEmulationModule(CEmulationModule* module) override {
-        module->Close();
-        pods_.erase(module);
-    }
-
-  private:
-    // The emulation modules are shared; each bound one drives its run's pod.
-    std::map<CEmulationModule*, std::unique_ptr<DravikEmulationPod>> pods_;
+    void CloseEmulationModule(CEmulationModule* module) override { module->Close(); }
 };
 
 }  // namespace
