@@ -1,4 +1,4 @@
-// Exported target functions whose work (identification, memory, flash, EEM)
+// Exported target functions whose work (identification, EEM)
 // the library does not carry out yet: each checks its handle and the
 // arguments it can, then fails with error 34.
 #include "error_table.h"
@@ -46,43 +46,6 @@ int32_t Nandrel_Device(NANDREL_HANDLE target, int32_t deviceIndex, DeviceRecord*
 
 int32_t Nandrel_Breakpoint(NANDREL_HANDLE target, int32_t, uint32_t) {
     return NANDREL_NOT_AVAILABLE(Nandrel_Breakpoint);
-}
-
-int32_t Nandrel_Erase(NANDREL_HANDLE target, int32_t, uint32_t, uint32_t) {
-    return NANDREL_NOT_AVAILABLE(Nandrel_Erase);
-}
-
-int32_t Nandrel_ReadMemory(NANDREL_HANDLE target, uint32_t, uint8_t*, uint32_t) {
-    return NANDREL_NOT_AVAILABLE(Nandrel_ReadMemory);
-}
-
-int32_t Nandrel_WriteMemory(NANDREL_HANDLE target, uint32_t, const uint8_t*, uint32_t) {
-    return NANDREL_NOT_AVAILABLE(Nandrel_WriteMemory);
-}
-
-int32_t Nandrel_VerifyMem(NANDREL_HANDLE target, uint32_t, uint32_t, const uint8_t*) {
-    return NANDREL_NOT_AVAILABLE(Nandrel_VerifyMem);
-}
-
-int32_t Nandrel_EraseCheck(NANDREL_HANDLE target, uint32_t, uint32_t) {
-    return NANDREL_NOT_AVAILABLE(Nandrel_EraseCheck);
-}
-
-int32_t Nandrel_ProgramFile(NANDREL_HANDLE target, const char*, int32_t, int32_t) {
-    return NANDREL_NOT_AVAILABLE(Nandrel_ProgramFile);
-}
-
-int32_t Nandrel_VerifyFile(NANDREL_HANDLE target, const char*) {
-    return NANDREL_NOT_AVAILABLE(Nandrel_VerifyFile);
-}
-
-int32_t Nandrel_ReadOutFile(NANDREL_HANDLE target, const char*, int32_t fileType, uint32_t,
-                            uint32_t) {
-    if (fileType != 1 && fileType != 2) {
-        targetOf(target);
-        return 0;
-    }
-    return NANDREL_NOT_AVAILABLE(Nandrel_ReadOutFile);
 }
 
 int32_t Nandrel_OpenEEM(NANDREL_HANDLE target) {

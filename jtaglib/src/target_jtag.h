@@ -16,6 +16,7 @@
 #include "handles.h"
 #include "kelvane/platform/sync.h"
 #include "target_class_values.h"
+#include "target_flash_state.h"
 #include "target_protocol_jtag.h"
 
 namespace nandrel {
@@ -123,6 +124,25 @@ class CTargetJTAG {
     int32_t Run(int32_t mode, bool releaseJtag);
     int32_t State(int32_t* state, bool stop, uint32_t* cycles);
 
+    // --- Memory, flash and image files (target_flash_*.cpp, target_memory_*.cpp).
+    int32_t Erase(int32_t type, uint32_t address, uint32_t length);
+    int32_t WriteMemory(uint32_t address, const uint8_t* data, uint32_t count);
+    int32_t ReadMemory(uint32_t address, uint8_t* buffer, uint32_t count);
+    // Verifies against `expected`, or checks the range reads erased when it is null.
+    int32_t VerifyMemory(uint32_t address, uint32_t count, const uint8_t* expected);
+    int32_t ProgramFile(const char* path, int32_t eraseType, bool verify);
+    int32_t VerifyFile(const char* path);
+    int32_t ReadOutFileText(const char* path, uint32_t address, uint32_t length);
+    int32_t ReadOutFileIntel(const char* path, uint32_t address, uint32_t length);
+    int32_t DetectFileType(const char* path, int* type);
+    int32_t ReadHexFile(const char* path, int type);
+    int32_t SetVCC(int32_t millivolts) { return VCC(millivolts); }
+    int32_t SetLockA(bool locked, bool* previous);
+    int32_t FlashTestSetting(uint32_t mode);
+    int32_t ExecuteCode(const uint16_t* words, uint32_t count, bool verify, bool stopAtExit,
+                        uint16_t waitTime);
+    const FlashState& flashState() const { return flash_; }
+
     // --- What the EEM polling thread and its notifications hook into.
     bool PausePolling(uint32_t timeoutMs);
     bool WakePolling(int32_t runMode, bool jtagReleased);
@@ -156,6 +176,20 @@ class CTargetJTAG {
 
   private:
     std::unique_lock<kv::CriticalSection> LockPort();
+    // Flash helpers; each returns 0 or the error number it stands for.
+    int32_t EnterFlashFrame();
+    int32_t LeaveFlashFrame();
+    int32_t SetFlashClock();
+    int32_t EraseRange(int32_t type, uint32_t address, uint32_t length);
+    int32_t RunErase(uint8_t routine, uint16_t bits, uint32_t address, uint32_t length);
+    int32_t WriteFlash(uint32_t address, const uint8_t* data, uint32_t count);
+    int32_t WriteRam(uint32_t address, const uint8_t* data, uint32_t count);
+    int32_t ReadChip(uint32_t address, uint8_t* buffer, uint32_t count);
+    int32_t VerifyChunk(uint32_t address, uint32_t count, const uint8_t* expected);
+    int32_t HoldWatchdogShadow();
+    int32_t ReadOut(const char* path, uint32_t address, uint32_t length, bool intel);
+    int32_t VerifySegments(bool flash);
+    void Notify(uint32_t wParam, uint32_t operation, uint32_t done, uint32_t total);
     bool HasEem() const { return class_.emulationLevel != 0; }
     // Keeps the protocol object's text as the detail and returns `number`.
     int32_t PodDetail(int32_t number) {
@@ -223,7 +257,7 @@ class CTargetJTAG {
     uint32_t flashTestValue_ = 0;
     bool lockedSegmentAccess_ = false;
     uint32_t flashClockDivider_ = 32;
-    bool alternativeFlashTiming_ = false;
+    bool alternativeFlashTiming_ = true;
     uint16_t mdbValue_ = 0;
     bool mdbPending_ = false;
     uint32_t ramPreserve_ = 0;
@@ -243,6 +277,9 @@ class CTargetJTAG {
 
     // EEM polling (the thread itself comes with the EEM).
     bool pollingActive_ = false;
+
+    // What the flash code keeps across its operations.
+    FlashState flash_;
 };
 
 }  // namespace nandrel

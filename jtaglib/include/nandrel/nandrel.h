@@ -106,6 +106,14 @@ typedef struct PodProgressRecord {
     NandrelHandleRecord* target;
 } PodProgressRecord;
 
+/* Progress notifications. The `window` given to Nandrel_RegisterHWND is a
+ * function of this type (cast to void*); the library calls it on the caller's
+ * thread with the registered message number, wParam 2 at the start and 4 at
+ * the end of a phase, and the record, which also carries the registered user
+ * value. A null window stops the notifications. */
+typedef void (*NandrelNotifyProc)(uint32_t message, uintptr_t wParam,
+                                  const PodProgressRecord* record);
+
 /* Message numbers given to Nandrel_EEM_Init. */
 typedef struct EemMessageNumbers {
     uint32_t singleStep;
