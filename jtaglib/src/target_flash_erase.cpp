@@ -19,10 +19,15 @@ enum EraseType : int32_t { kSegment = 0, kMain = 1, kAll = 2 };
 constexpr uint32_t kSmallInfoSegment = 0x40;
 constexpr uint32_t kInfoSegmentsBesideA[3] = {0x1000, 0x1040, 0x1080};
 
-uint32_t segmentStep(const FlashDevice& d, uint32_t address) {
-    if (address < 0x1100) return d.infoSegment;
-    if (address < 0x1200) return 256;
-    return 512;
+// The start of the segment after the one holding the address: information
+// segments below 0x1100, 256 bytes below 0x1200 and 512 above.
+uint64_t nextSegment(const FlashDevice& d, uint64_t address) {
+    if (address < 0x1100) {
+        const uint64_t base = address >= d.infoStart ? d.infoStart : 0;
+        return base + ((address - base) / d.infoSegment + 1) * d.infoSegment;
+    }
+    if (address < 0x1200) return 0x1200;
+    return (address | 0x1FF) + 1;
 }
 
 RoutineId eraseRoutine(const FlashDevice& d) {
@@ -78,10 +83,10 @@ int32_t CTargetJTAG::EraseRange(int32_t type, uint32_t address, uint32_t length)
         }
         const uint64_t end = static_cast<uint64_t>(address) + length;
         for (uint64_t a = address; result == 0 && a < end;) {
-            const uint32_t step = segmentStep(d, static_cast<uint32_t>(a));
-            const auto n = static_cast<uint32_t>(std::min<uint64_t>(step, end - a));
-            result = RunErase(routine, kEraseSegment, static_cast<uint32_t>(a), n);
-            a += step;
+            const uint64_t next = std::min(nextSegment(d, a), end);
+            result = RunErase(routine, kEraseSegment, static_cast<uint32_t>(a),
+                              static_cast<uint32_t>(next - a));
+            a = next;
         }
         if (result == 0) result = RunErase(routine, kEraseSegment, address, length);
     } else {
