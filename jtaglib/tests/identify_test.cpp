@@ -72,7 +72,7 @@ TEST_F(Identify, TheFuseByteChoosesAmongRowsOfOneIdentity) {
 
 TEST_F(Identify, ImpersonatedRowsIdentifyAsThemselves) {
     for (const char* chip : {"MSP430F133", "row:44", "row:25", "MSP430F2132", "MSP430F4794",
-                             "MSP430F2619", "MSP430FW42x/F41x"}) {
+                             "MSP430F2619", "MSP430FW42x/F41x", "MSP430F44x", "TMS430FCAS001"}) {
         SCOPED_TRACE(chip);
         const kv::sim::DeviceProfile* p = kv::sim::findProfile(chip);
         ASSERT_NE(p, nullptr);
