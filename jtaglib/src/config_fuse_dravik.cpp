@@ -65,11 +65,17 @@ bool CConfigFuseDravik::ConfigureFuses(uint32_t featureId, uint32_t) {
     return programmed;
 }
 
+bool CConfigFuseDravik::SwitchProgrammingSupplyOff() {
+    // A write that fails because the pod left bytes behind clears them, so
+    // a second try goes through: the supply must not stay on.
+    return protocol_->SetSupply2(0) || protocol_->SetSupply2(0);
+}
+
 bool CConfigFuseDravik::ProgramFuses(uint8_t fuseValue) {
     status_ = 0;
     if (!protocol_->SetSupply2(kProgrammingSupply)) {
         const std::string text = protocol_->errorText();
-        protocol_->SetSupply2(0);
+        SwitchProgrammingSupplyOff();
         return Fail(text);
     }
     uint8_t result = 0;
@@ -77,7 +83,7 @@ bool CConfigFuseDravik::ProgramFuses(uint8_t fuseValue) {
     const bool sent = protocol_->FuseCommand(fuseValue, &result, &fuseBits);
     const std::string podText = protocol_->errorText();
     // The programming supply goes off whatever the fuse command did.
-    protocol_->SetSupply2(0);
+    SwitchProgrammingSupplyOff();
     if (!sent) return Fail(podText);
     status_ = result;
 

@@ -32,6 +32,7 @@ class CConfigFuseDravik {
 
   private:
     bool ProgramFuses(uint8_t fuseValue);
+    bool SwitchProgrammingSupplyOff();
     bool Fail(std::string text);
     bool PodFailure();
 

@@ -119,6 +119,14 @@ TEST_F(ConfigFuses, SecondSupplyIsOffAfterAFailedFuseCommand) {
     EXPECT_EQ(errorNumber(), 9);
 }
 
+TEST_F(ConfigFuses, SecondSupplyIsOffWhenThePodLeftBytesBehind) {
+    // Stray bytes behind the fuse command's reply fail the next write once.
+    startWith(0x00, 2, kv::sim::PodFaultKind::StrayBytes);
+    query(0x4618);
+    EXPECT_EQ(pod->target().supply2(), 0u);
+    EXPECT_EQ(pod->chip()->configFuses(), 0x81);
+}
+
 TEST_F(ConfigFuses, UnknownFeatureNeverReachesThePod) {
     startWith(0x00);
     EXPECT_EQ(query(0x461A), 0);
