@@ -1,4 +1,4 @@
-// Exported target functions whose work (identification, EEM)
+// Exported target functions whose work (EEM)
 // the library does not carry out yet: each checks its handle and the
 // arguments it can, then fails with error 34.
 #include "error_table.h"
@@ -7,8 +7,6 @@
 using namespace nandrel;
 
 namespace {
-
-constexpr uint32_t kDeviceTableSize = 92;
 
 int32_t notAvailable(NANDREL_HANDLE target, const char* name) {
     return guarded(0, [&] {
@@ -30,20 +28,6 @@ int32_t badParameter(NANDREL_HANDLE target) {
 
 extern "C" {
 
-int32_t Nandrel_Identify(NANDREL_HANDLE target, DeviceRecord* record, uint32_t recordSize,
-                         int32_t) {
-    if (!record || recordSize < sizeof(DeviceRecord)) return badParameter(target);
-    return NANDREL_NOT_AVAILABLE(Nandrel_Identify);
-}
-
-int32_t Nandrel_Device(NANDREL_HANDLE target, int32_t deviceIndex, DeviceRecord* record,
-                       uint32_t recordSize) {
-    if (deviceIndex < 1 || static_cast<uint32_t>(deviceIndex) >= kDeviceTableSize || !record ||
-        recordSize < sizeof(DeviceRecord))
-        return badParameter(target);
-    return NANDREL_NOT_AVAILABLE(Nandrel_Device);
-}
-
 int32_t Nandrel_Breakpoint(NANDREL_HANDLE target, int32_t, uint32_t) {
     return NANDREL_NOT_AVAILABLE(Nandrel_Breakpoint);
 }
@@ -64,14 +48,6 @@ int32_t Nandrel_ReadRegisterEEM(NANDREL_HANDLE target, uint32_t, uint32_t* value
 
 int32_t Nandrel_WriteRegisterEEM(NANDREL_HANDLE target, uint32_t, uint32_t) {
     return NANDREL_NOT_AVAILABLE(Nandrel_WriteRegisterEEM);
-}
-
-int32_t Nandrel_GetClockControlModuleNames(NANDREL_HANDLE target, int32_t deviceIndex,
-                                           void** names) {
-    if (!names || !*names || deviceIndex < 0 ||
-        static_cast<uint32_t>(deviceIndex) >= kDeviceTableSize)
-        return badParameter(target);
-    return NANDREL_NOT_AVAILABLE(Nandrel_GetClockControlModuleNames);
 }
 
 int32_t Nandrel_EEM_Init(NANDREL_HANDLE target, NandrelEemCallback, uint32_t,

@@ -15,6 +15,7 @@
 
 #include "handles.h"
 #include "kelvane/platform/sync.h"
+#include "nandrel/device/device_record_layout.h"
 #include "target_class_values.h"
 #include "target_flash_state.h"
 #include "target_protocol_jtag.h"
@@ -89,6 +90,25 @@ class CTargetJTAG {
 
     // --- Settings.
     int32_t Configure(int32_t item, int32_t value);
+    // Ids 0x4616 to 0x4619 program the configuration fuses; any other id
+    // fails with its text alone (the error number is left as it is).
+    int32_t QueryTargetFeature(uint32_t featureId, uint32_t* length);
+
+    // --- The device database.
+    // Device index 0 identifies the chip from its identification block and
+    // configuration fuses; another index takes that row as the device. Either
+    // way the device is connected, selected and configured, and the record
+    // (at least a record's size) receives its description.
+    int32_t Identify(void* record, uint32_t size, int32_t index);
+    // Fills the record of row (index) from the tables alone: neither the chip
+    // nor the selected device changes.
+    int32_t Device(int32_t index, void* record, uint32_t size);
+    // Points *names at the 32 clock-control module names of the device's class.
+    int32_t GetClockControlModuleNames(int32_t index, void** names);
+    // Selects row (index) with the values of its class; with `connect` a
+    // device row is also taken over. 0, or the error number it stands for.
+    int32_t SelectDeviceRow(uint32_t index, bool connect);
+    const device::DeviceRecordLayout& deviceRecord() const { return deviceRecord_; }
     // Makes a row of the device table the selected device with its class
     // values, and sends the class settings to the pod.
     bool SelectDevice(uint32_t index, uint32_t deviceClass, const TargetClassValues& values);
@@ -222,6 +242,9 @@ class CTargetJTAG {
     // Decides whether a running CPU has stopped; *state gets 2 or 3 when so.
     bool PollStopped(bool stop, int32_t* state, bool* stopped);
     bool ProgramBreakpoints();
+    // Identification steps; 0 or the error number.
+    int32_t ReadDeviceRow(uint32_t* row);
+    int32_t ConfigureIdentified(bool automatic);
 
     std::string errorText_ = "No error";
     bool detailFresh_ = false;
@@ -248,6 +271,7 @@ class CTargetJTAG {
     uint32_t deviceClass_ = 0;
     TargetClassValues class_;
     uint16_t jtagId_ = 0;
+    device::DeviceRecordLayout deviceRecord_{};
 
     // Configuration values.
     uint32_t flashOption_ = 0;
