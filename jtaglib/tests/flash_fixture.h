@@ -130,7 +130,7 @@ class FlashTest : public SimTargetTest {
     size_t routineRuns() {
         size_t n = 0;
         for (const auto& r : requests(194))
-            if (r.size() >= 8 && (r[4] | r[5] | r[6] | r[7]) != 0) ++n;
+            if (r.size() >= 9 && (r[5] | r[6] | r[7] | r[8]) != 0) ++n;
         return n;
     }
 
