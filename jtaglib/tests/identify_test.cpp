@@ -1,6 +1,8 @@
 // Identification through the exported functions against simulated chips: the
 // automatic and the forced form, the device records, the clock-control names.
 #include <array>
+#include <ostream>
+#include <string>
 
 #include "kelvane/sim/device_profile.h"
 #include "sim_identify_fixture.h"
@@ -14,6 +16,10 @@ struct NamedChip {
     uint32_t row;
 };
 
+void PrintTo(const NamedChip& chip, std::ostream* out) {
+    *out << chip.profile;
+}
+
 class IdentifyNamedProfile : public SimIdentifyTest,
                              public ::testing::WithParamInterface<NamedChip> {};
 
@@ -24,23 +30,23 @@ TEST_P(IdentifyNamedProfile, AutomaticallyAsItsRowWithTheTablesRecord) {
 
     // The chip the simulator builds has the layout the tables describe.
     const kv::sim::DeviceProfile& p = pod->chip()->profile();
-    EXPECT_EQ(r.mainStart, p.mainStart);
-    EXPECT_EQ(r.mainEnd, p.mainEnd);
-    EXPECT_EQ(r.infoStart, p.infoStart);
-    EXPECT_EQ(r.infoEnd, p.infoEnd);
-    EXPECT_EQ(r.ramStart, p.ramStart);
-    EXPECT_EQ(r.ramEnd, p.ramEnd);
-    EXPECT_EQ(r.ram2Start, p.ram2Start);
-    EXPECT_EQ(r.ram2End, p.ram2End);
-    EXPECT_EQ(r.breakpoints, p.breakpoints);
-    EXPECT_EQ(r.emulationLevel, p.eemLevel);
+    EXPECT_EQ(Value(r.mainStart), p.mainStart);
+    EXPECT_EQ(Value(r.mainEnd), p.mainEnd);
+    EXPECT_EQ(Value(r.infoStart), p.infoStart);
+    EXPECT_EQ(Value(r.infoEnd), p.infoEnd);
+    EXPECT_EQ(Value(r.ramStart), p.ramStart);
+    EXPECT_EQ(Value(r.ramEnd), p.ramEnd);
+    EXPECT_EQ(Value(r.ram2Start), p.ram2Start);
+    EXPECT_EQ(Value(r.ram2End), p.ram2End);
+    EXPECT_EQ(Value(r.breakpoints), p.breakpoints);
+    EXPECT_EQ(Value(r.emulationLevel), p.eemLevel);
 
     // The pod holds the class settings of the device, and the CPU is stopped.
     const kv::sim::ClassSettings& s = pod->target().classSettings();
     EXPECT_EQ(s.deviceClass, nandrel::device::GetDeviceRow(GetParam().row)->deviceClass);
     EXPECT_EQ(s.flags1 & 0x20, 0) << "a device is selected";
-    EXPECT_EQ(s.ramStart, r.ramStart);
-    EXPECT_EQ(s.ramEnd, r.ramEnd);
+    EXPECT_EQ(s.ramStart, Value(r.ramStart));
+    EXPECT_EQ(s.ramEnd, Value(r.ramEnd));
     EXPECT_EQ(s.jtagId, p.jtagId);
     EXPECT_TRUE(pod->target().held());
     int32_t state = -1;
@@ -53,7 +59,10 @@ INSTANTIATE_TEST_SUITE_P(Profiles, IdentifyNamedProfile,
                          ::testing::Values(NamedChip{"MSP430F149", 7}, NamedChip{"MSP430F2274", 57},
                                            NamedChip{"MSP430FG4619", 46},
                                            NamedChip{"MSP430F11x1-prototype", 1},
-                                           NamedChip{"TMS430FCAS003", 49}));
+                                           NamedChip{"TMS430FCAS003", 49}),
+                         [](const ::testing::TestParamInfo<NamedChip>& param) {
+                             return "Row" + std::to_string(param.param.row);
+                         });
 
 TEST_F(Identify, TheFuseByteChoosesAmongRowsOfOneIdentity) {
     kv::sim::PodConfig config;
@@ -61,12 +70,12 @@ TEST_F(Identify, TheFuseByteChoosesAmongRowsOfOneIdentity) {
     config.configFuses = 0x05;
     start(config);
     DeviceRecord r = identify();
-    EXPECT_EQ(r.deviceIndex, 3);
+    EXPECT_EQ(Value(r.deviceIndex), 3);
     EXPECT_STREQ(r.name, "MSP430F133");
 
     pod->chip()->setConfigFuses(0x00);
     r = identify();
-    EXPECT_EQ(r.deviceIndex, 7);
+    EXPECT_EQ(Value(r.deviceIndex), 7);
     EXPECT_STREQ(r.name, "MSP430F149");
 }
 
@@ -80,7 +89,7 @@ TEST_F(Identify, ImpersonatedRowsIdentifyAsThemselves) {
         const DeviceRecord r = identify();
         ASSERT_STREQ(r.name, p->name.c_str());
         ExpectRecordOfRow(r, r.deviceIndex);
-        EXPECT_EQ(r.mainEnd, p->mainEnd);
+        EXPECT_EQ(Value(r.mainEnd), p->mainEnd);
         Nandrel_CloseModule();
         backend->unplug(kv::sim::kDravikDescription);
     }
@@ -108,7 +117,7 @@ TEST_F(Identify, AChipAnsweringZeroIsNoDevice) {
     DeviceRecord r{};
     EXPECT_EQ(Nandrel_Identify(target, &r, sizeof r, 0), 0);
     EXPECT_EQ(errorNumber(), 5);
-    EXPECT_EQ(r.mark, 0) << "the record is left alone";
+    EXPECT_EQ(Value(r.mark), 0) << "the record is left alone";
     int32_t state = -1;
     EXPECT_EQ(Nandrel_State(target, &state, 0, nullptr), 0) << "no device is selected";
     EXPECT_EQ(errorNumber(), 5);
@@ -177,7 +186,7 @@ TEST_F(Identify, ARecordBufferShorterThanARecordIsRefusedUntouched) {
 
     // An 80-byte buffer receives the 70 bytes of the record and nothing more.
     EXPECT_EQ(Nandrel_Identify(target, record, 80, 0), 1) << errorText();
-    EXPECT_EQ(record->deviceIndex, 7);
+    EXPECT_EQ(Value(record->deviceIndex), 7);
     for (size_t i = 70; i < buffer.size(); ++i)
         EXPECT_EQ(buffer[i], 0xCC);
 }
@@ -199,8 +208,8 @@ TEST_F(Identify, DeviceFillsRecordsWithoutTouchingTheTarget) {
     EXPECT_EQ(Nandrel_Device(target, 40, &r40, sizeof r40), 1);
     EXPECT_EQ(Nandrel_Device(target, 44, &r44, sizeof r44), 1);
     EXPECT_STREQ(r40.name, "MSP430F169");
-    EXPECT_EQ(r40.deviceIndex, 40);
-    EXPECT_EQ(r44.deviceIndex, 44);
+    EXPECT_EQ(Value(r40.deviceIndex), 40);
+    EXPECT_EQ(Value(r44.deviceIndex), 44);
     r44.deviceIndex = 40;
     EXPECT_EQ(std::memcmp(&r40, &r44, sizeof r40), 0);
 
@@ -209,7 +218,7 @@ TEST_F(Identify, DeviceFillsRecordsWithoutTouchingTheTarget) {
     EXPECT_EQ(pod->target().classSettings().deviceClass, 7);
     int32_t state = -1;
     EXPECT_EQ(Nandrel_State(target, &state, 0, nullptr), 1);
-    EXPECT_EQ(identified.deviceIndex, 7);
+    EXPECT_EQ(Value(identified.deviceIndex), 7);
 }
 
 TEST_F(Identify, ClockControlModuleNamesOfTheDevicesClass) {
