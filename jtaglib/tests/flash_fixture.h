@@ -77,10 +77,6 @@ class FlashTest : public SimTargetTest {
         layout = nandrel::device::GetMemoryLayout(cls);
         Nandrel_RegisterHWND(target, reinterpret_cast<void*>(&FlashTest::onNotify), 0x1234, 77);
         current = this;
-        dir = std::filesystem::temp_directory_path() /
-              ("nandrel_flash_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir);
     }
     void TearDown() override {
         current = nullptr;
@@ -109,7 +105,16 @@ class FlashTest : public SimTargetTest {
             if (chip().peek8(address + i) != 0xFF) return false;
         return true;
     }
-    std::string path(const std::string& name) { return (dir / name).string(); }
+    // A file in the test's own temporary folder.
+    std::string path(const std::string& name) {
+        if (dir.empty()) {
+            dir = std::filesystem::temp_directory_path() /
+                  ("nandrel_flash_" + std::to_string(::getpid()) + "_" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+            std::filesystem::create_directories(dir);
+        }
+        return (dir / name).string();
+    }
     void writeFile(const std::string& file, const std::string& text) {
         std::ofstream(file) << text;
     }
