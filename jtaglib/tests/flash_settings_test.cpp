@@ -49,6 +49,32 @@ TEST_F(FlashSettings, ConverterRegistersAndTheByteAt48AreShadowed) {
     EXPECT_EQ(back[0], 0x5C);
 }
 
+TEST_F(FlashSettings, WordWideI2cRegisterIsWrittenAsAWord) {
+    open(kF1xx, 17);  // a class with the I2C module
+    const std::vector<uint8_t> control = {0x25, 0x80};
+    ASSERT_EQ(Nandrel_WriteMemory(target, 0x0070, control.data(), 2), 1) << error();
+    const std::vector<uint8_t> data = {0x11, 0x22, 0x33, 0x44};
+    pod->clearLog();
+    ASSERT_EQ(Nandrel_WriteMemory(target, 0x0074, data.data(), 4), 1) << error();
+    const auto words = requests(106);
+    ASSERT_EQ(words.size(), 1u);
+    EXPECT_EQ(words[0], (std::vector<uint8_t>{106, 0x03, 0, 0, 0x76, 0, 1, 0x44, 0x33}));
+    std::vector<uint8_t> back(4);
+    pod->clearLog();
+    ASSERT_EQ(Nandrel_ReadMemory(target, 0x0074, back.data(), 4), 1) << error();
+    EXPECT_EQ(requests(102).size(), 1u);
+}
+
+TEST_F(FlashSettings, SecureBlowsTheFuseWhereThereIsOne) {
+    open(kF1xx);
+    ASSERT_EQ(Nandrel_Secure(target), 1) << error();
+    EXPECT_TRUE(chip().fuseBlown());
+    Nandrel_CloseModule();
+    open(kF1xx, 2);  // a class without a fuse
+    EXPECT_EQ(Nandrel_Secure(target), 0);
+    EXPECT_EQ(errorNumber(), 29);
+}
+
 TEST_F(FlashSettings, FlashTestSettingOnlyWhereAllowed) {
     open(kNewer);
     pod->clearLog();
