@@ -54,6 +54,7 @@ int32_t CTargetJTAG::ExecuteCode(const uint16_t* words, uint32_t count, bool ver
 
 int32_t CTargetJTAG::SetLockA(bool locked, bool* previous) {
     auto lock = LockPort();
+    if (!protocol_) return Fail("NULL interface");
     uint16_t value = 0;
     if (!protocol_->ReadWords(kFctl3, 1, &value)) return Fail(protocol_->errorText());
     const bool current = (value & kFctl3LockA) != 0;

@@ -75,6 +75,24 @@ TEST_F(FlashSettings, SecureBlowsTheFuseWhereThereIsOne) {
     EXPECT_EQ(errorNumber(), 29);
 }
 
+TEST_F(FlashSettings, NewerFlashReadsCarryTheTimingBitsUnlessTheChipKeepsThem) {
+    open(kNewer);
+    std::vector<uint8_t> back(4);
+    pod->clearLog();
+    ASSERT_EQ(Nandrel_ReadMemory(target, 0xC000, back.data(), 4), 1) << error();
+    EXPECT_TRUE(requests(106).empty());
+    ASSERT_EQ(Nandrel_Configure(target, 6, 1), 1);
+    const uint8_t before = static_cast<uint8_t>(chip().read16(0x0128));
+    pod->clearLog();
+    ASSERT_EQ(Nandrel_ReadMemory(target, 0xC000, back.data(), 4), 1) << error();
+    const auto writes = requests(106);
+    ASSERT_EQ(writes.size(), 2u);
+    EXPECT_EQ(writes[0][7], 0xA5);
+    EXPECT_EQ(writes[0][8], (before & 0xCF) | 0x10);
+    EXPECT_EQ(writes[1][8], before);
+    EXPECT_EQ(back, chipBytes(0xC000, 4));
+}
+
 TEST_F(FlashSettings, FlashTestSettingOnlyWhereAllowed) {
     open(kNewer);
     pod->clearLog();
