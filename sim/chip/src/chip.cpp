@@ -164,8 +164,8 @@ void Chip::slowWrite(uint32_t address, uint16_t value, int size) {
             } else if (address >= 0x100) {
                 peripheralWrite16(address, value);
             } else {
+                // A byte-wide module takes only the low byte of a word write.
                 peripheralWrite8(address, static_cast<uint8_t>(value));
-                peripheralWrite8(address + 1, static_cast<uint8_t>(value >> 8));
             }
             break;
         case kFlash:

@@ -11,7 +11,8 @@ double basicClockSearch(Chip& chip, int maxRange) {
     int range = 7;
     int tap = 3;
     for (int guard = 0; guard < 1000; ++guard) {
-        chip.write16(0x0056, static_cast<uint16_t>((range << 8) | (tap << 5)));
+        chip.write8(0x0056, static_cast<uint8_t>(tap << 5));
+        chip.write8(0x0057, static_cast<uint8_t>(range));
         double f = chip.clocks().mclkHz();
         if (f < 1410000) {
             if (++tap > 7) {
@@ -33,8 +34,10 @@ double basicClockSearch(Chip& chip, int maxRange) {
 // The FLL+ bisection over the DCO taps 0..27 for 2.14 MHz.
 double fllSearch(Chip& chip) {
     auto measure = [&](int setting) {
-        chip.write16(0x0050, static_cast<uint16_t>((setting * 8) << 8));
-        chip.write16(0x0052, 0x8080);
+        chip.write8(0x0050, 0);
+        chip.write8(0x0051, static_cast<uint8_t>(setting * 8));
+        chip.write8(0x0052, 0x80);
+        chip.write8(0x0053, 0x80);
         return chip.clocks().mclkHz();
     };
     int low = 0;

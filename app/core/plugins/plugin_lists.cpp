@@ -1,0 +1,105 @@
+#include "kelvane/core/plugin_lists.h"
+
+#include <memory>
+
+#include "kelvane/platform/message_box.h"
+
+namespace kv {
+
+namespace {
+
+std::string Format(const char* format, const std::string& first, const std::string& second) {
+    std::string text = format;
+    for (const std::string* value : {&first, &second}) {
+        const std::size_t at = text.find("%s");
+        if (at == std::string::npos) break;
+        text.replace(at, 2, *value);
+    }
+    return text;
+}
+
+void Show(const std::string& text) {
+    messageBox(text, "Kelvane", kMbOk);
+}
+
+// One side's pair of lists.
+template <class ModuleArray, class AlgorithmArray>
+struct PluginLists {
+    std::unique_ptr<ModuleArray> modules;
+    std::unique_ptr<AlgorithmArray> algorithms;
+
+    void Unload() {
+        algorithms.reset();
+        if (modules) modules->FreeAll();
+        modules.reset();
+    }
+
+    int Load(const PluginKind& kind, const std::string& path) {
+        Unload();
+        modules = std::make_unique<ModuleArray>();
+        if (!modules->LoadListFile(path) || !modules->OpenAll()) {
+            const std::string error = modules->TakeLastError();
+            Unload();
+            Show(Format(kind.loadModulesError, path, error));
+            return 0;
+        }
+        algorithms = std::make_unique<AlgorithmArray>();
+        for (std::size_t index = 0; index < modules->GetSize(); ++index) {
+            auto* module = modules->GetAt(index);
+            if (!algorithms->LoadFromModule(module)) {
+                const std::string error = algorithms->TakeLastError();
+                const std::string name = module->GetName();
+                Unload();
+                Show(Format(kind.loadAlgorithmsError, name, error));
+                return 0;
+            }
+        }
+        return 1;
+    }
+};
+
+PluginLists<CArraySerializerModule, CArraySerializerAlgorithm>& Serializers() {
+    static PluginLists<CArraySerializerModule, CArraySerializerAlgorithm> lists;
+    return lists;
+}
+
+PluginLists<CArrayOverlayModule, CArrayOverlayAlgorithm>& Overlays() {
+    static PluginLists<CArrayOverlayModule, CArrayOverlayAlgorithm> lists;
+    return lists;
+}
+
+}  // namespace
+
+int CSerializerPlugins::LoadSerializerModules(const std::string& path) {
+    return Serializers().Load(kSerializerKind, path);
+}
+
+void CSerializerPlugins::UnloadSerializerModules() {
+    Serializers().Unload();
+}
+
+CArraySerializerModule* CSerializerPlugins::GetSerializerModules() {
+    return Serializers().modules.get();
+}
+
+CArraySerializerAlgorithm* CSerializerPlugins::GetSerializerAlgorithms() {
+    return Serializers().algorithms.get();
+}
+
+int COverlayPlugins::LoadOverlayModules(const std::string& path) {
+    return Overlays().Load(kOverlayKind, path);
+}
+
+void COverlayPlugins::UnloadOverlayModules() {
+    Overlays().Unload();
+}
+
+CArrayOverlayModule* COverlayPlugins::GetOverlayModules() {
+    return Overlays().modules.get();
+}
+
+CArrayOverlayAlgorithm* COverlayPlugins::GetOverlayAlgorithms() {
+    return Overlays().algorithms.get();
+}
+
+}  // namespace kv

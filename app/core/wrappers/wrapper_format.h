@@ -1,0 +1,27 @@
+// printf-style formatting into a std::string for the wrappers' texts.
+#pragma once
+
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
+namespace kv::wrappers {
+
+__attribute__((format(printf, 1, 2))) inline std::string Format(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    const int size = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string text;
+    if (size > 0) {
+        text.resize(static_cast<std::size_t>(size) + 1);
+        std::vsnprintf(text.data(), text.size(), format, args);
+        text.resize(static_cast<std::size_t>(size));
+    }
+    va_end(args);
+    return text;
+}
+
+}  // namespace kv::wrappers
