@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <vector>
@@ -9,7 +10,7 @@ namespace kv::sim::test {
 namespace {
 
 std::string tempPath(const char* name) {
-    return ::testing::TempDir() + name;
+    return ::testing::TempDir() + std::to_string(getpid()) + "-" + name;
 }
 
 std::vector<char> readFile(const std::string& path) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -148,7 +149,7 @@ TEST(TimerA, SavedWithTheChip) {
     chip->write16(0x0160, 0x0214);
     chip->write16(0x0120, 0x5A08);  // watchdog running from a cleared counter
     chip->idle(123);
-    std::string path = ::testing::TempDir() + "timer.kvchip";
+    std::string path = ::testing::TempDir() + std::to_string(getpid()) + "-timer.kvchip";
     std::string error;
     ASSERT_TRUE(chip->save(path, &error)) << error;
     Chip loaded(*findProfile("MSP430F149"));

@@ -2,6 +2,7 @@
 // by element name, loading a command list from a project file, prototypes,
 // creation with parameters and the property pages.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <caprel/caprel.h>
 
@@ -29,7 +30,10 @@ class CommandFactoryTest : public ::testing::Test {
         UnregisterCommandClasses();
     }
 
-    std::string Path(const std::string& name) { return ::testing::TempDir() + name; }
+    std::string Path(const std::string& name) {
+        // ctest runs the cases as parallel processes: one name per process.
+        return ::testing::TempDir() + std::to_string(getpid()) + "-" + name;
+    }
 
     // The root element of a file with the given text.
     std::int32_t Load(const std::string& text) {
