@@ -1,7 +1,13 @@
 #include "kelvane/commands/register_commands.h"
 
 #include "kelvane/commands/command_class.h"
+#include "kelvane/commands/dravik_blow_fuse.h"
 #include "kelvane/commands/dravik_close.h"
+#include "kelvane/commands/dravik_config_fuse.h"
+#include "kelvane/commands/dravik_configure.h"
+#include "kelvane/commands/dravik_erase.h"
+#include "kelvane/commands/dravik_identify.h"
+#include "kelvane/commands/dravik_lock_a.h"
 #include "kelvane/commands/dravik_open.h"
 #include "kelvane/commands/dravik_vcc.h"
 
@@ -12,6 +18,12 @@ void RegisterCommandClasses() {
     RegisterCommandClass(MakeCommandClass<CCommandDravik_Open>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_Close>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_VCC>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_Identify>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_Configure>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_LockA>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_ConfigFuse>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_BlowFuse>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_Erase>());
 }
 
 }  // namespace kv
