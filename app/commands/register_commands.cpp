@@ -9,7 +9,11 @@
 #include "kelvane/commands/dravik_identify.h"
 #include "kelvane/commands/dravik_lock_a.h"
 #include "kelvane/commands/dravik_open.h"
+#include "kelvane/commands/dravik_program_file.h"
+#include "kelvane/commands/dravik_read_processor_to_file.h"
+#include "kelvane/commands/dravik_read_range_to_file.h"
 #include "kelvane/commands/dravik_vcc.h"
+#include "kelvane/commands/dravik_verify_file.h"
 
 namespace kv {
 
@@ -24,6 +28,10 @@ void RegisterCommandClasses() {
     RegisterCommandClass(MakeCommandClass<CCommandDravik_ConfigFuse>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_BlowFuse>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_Erase>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_ProgramFile>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_VerifyFile>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_ReadProcessorToFile>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_ReadRangeToFile>());
 }
 
 }  // namespace kv
