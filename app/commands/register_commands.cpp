@@ -2,7 +2,10 @@
 
 #include "kelvane/commands/command_class.h"
 #include "kelvane/commands/dravik_close.h"
+#include "kelvane/commands/dravik_memory_commands.h"
 #include "kelvane/commands/dravik_open.h"
+#include "kelvane/commands/dravik_register_commands.h"
+#include "kelvane/commands/dravik_run_control_commands.h"
 #include "kelvane/commands/dravik_vcc.h"
 
 namespace kv {
@@ -12,6 +15,19 @@ void RegisterCommandClasses() {
     RegisterCommandClass(MakeCommandClass<CCommandDravik_Open>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_Close>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_VCC>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_ReadMemory>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_WriteMemory>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_VerifyMemory>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_FillMemory>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_ReadRegister>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_WriteRegister>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_VerifyRegister>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_Reset>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_State>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_WaitForBreak>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_Run>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_SingleStep>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_Stop>());
 }
 
 }  // namespace kv
