@@ -1,6 +1,7 @@
 #include "kelvane/commands/register_commands.h"
 
 #include "kelvane/commands/command_class.h"
+#include "kelvane/commands/dravik_breakpoint_commands.h"
 #include "kelvane/commands/dravik_close.h"
 #include "kelvane/commands/dravik_memory_commands.h"
 #include "kelvane/commands/dravik_open.h"
@@ -28,6 +29,8 @@ void RegisterCommandClasses() {
     RegisterCommandClass(MakeCommandClass<CCommandDravik_Run>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_SingleStep>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_Stop>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_SetBreakpoint>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_ClearBreakpoint>());
 }
 
 }  // namespace kv
