@@ -7,7 +7,7 @@
 
 namespace kv {
 
-CCommandDravik_ClearBreakpoint::CCommandDravik_ClearBreakpoint() : CCommandDravik(Page()) {
+CCommandDravik_ClearBreakpoint::CCommandDravik_ClearBreakpoint() : CCommandDravik(&Page()) {
     elementName_ = kElementName;
     displayName_ = "Clear Breakpoint";
     description_ = "Clear breakpoint";

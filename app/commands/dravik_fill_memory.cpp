@@ -7,7 +7,7 @@
 
 namespace kv {
 
-CCommandDravik_FillMemory::CCommandDravik_FillMemory() : CCommandDravik_Buffer(Page()) {
+CCommandDravik_FillMemory::CCommandDravik_FillMemory() : CCommandDravik_Buffer(&Page()) {
     elementName_ = "Dravik_FillMemory";
     displayName_ = "Fill Memory";
     description_ = "Fill target memory";

@@ -89,7 +89,7 @@ int CCommandDravik_SetBreakpoint::InitEnumTable(std::string& /*error*/) {
     return 1;
 }
 
-CCommandDravik_SetBreakpoint::CCommandDravik_SetBreakpoint() : CCommandDravik(Page()) {
+CCommandDravik_SetBreakpoint::CCommandDravik_SetBreakpoint() : CCommandDravik(&Page()) {
     elementName_ = kElementName;
     displayName_ = "Set Breakpoint";
     description_ = "Set breakpoint";
