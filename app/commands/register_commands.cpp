@@ -1,9 +1,14 @@
 #include "kelvane/commands/register_commands.h"
 
 #include "kelvane/commands/command_class.h"
+#include "kelvane/commands/comment.h"
+#include "kelvane/commands/delay.h"
 #include "kelvane/commands/dravik_close.h"
 #include "kelvane/commands/dravik_open.h"
 #include "kelvane/commands/dravik_vcc.h"
+#include "kelvane/commands/tovrin_file_commands.h"
+#include "kelvane/commands/tovrin_set_password.h"
+#include "kelvane/commands/tovrin_simple_commands.h"
 
 namespace kv {
 
@@ -12,6 +17,21 @@ void RegisterCommandClasses() {
     RegisterCommandClass(MakeCommandClass<CCommandDravik_Open>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_Close>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_VCC>());
+    RegisterCommandClass(MakeCommandClass<CCommandComment>());
+    RegisterCommandClass(MakeCommandClass<CCommandDelay>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_SeizeTarget>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_MassErase>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_ResetTarget>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_PowerOff>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_LoadPC>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_LockA>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_EraseSegment>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_ResendPassword>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_SetPassword>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_WriteFile>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_VerifyFile>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_ReadProcessorToFile>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_ReadRangeToFile>());
 }
 
 }  // namespace kv
