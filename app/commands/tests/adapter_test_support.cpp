@@ -3,6 +3,7 @@
 #include <caprel/caprel.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -16,11 +17,25 @@ namespace kv::cmdtest {
 
 std::string TestPath(const std::string& name) {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string prefix = info != nullptr
-                             ? std::string(info->test_suite_name()) + "_" + info->name() + "_"
-                             : std::string();
-    return ::testing::TempDir() + prefix + name;
+    std::string folder = ::testing::TempDir() + "kelvane_commands/";
+    if (info != nullptr) folder += std::string(info->test_suite_name()) + "." + info->name() + "/";
+    std::string path = folder + name;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    return path;
 }
+
+namespace {
+
+// The command classes and their keyword maps, as start-up leaves them.
+class CommandClassesEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override { RegisterAll(); }
+};
+
+const ::testing::Environment* const gEnvironment =
+    ::testing::AddGlobalTestEnvironment(new CommandClassesEnvironment);
+
+}  // namespace
 
 CPrgProcessor F149Processor() {
     CPrgProcessor processor;
