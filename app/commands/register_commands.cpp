@@ -4,7 +4,10 @@
 #include "kelvane/commands/comment.h"
 #include "kelvane/commands/delay.h"
 #include "kelvane/commands/dravik_close.h"
+#include "kelvane/commands/dravik_memory_commands.h"
 #include "kelvane/commands/dravik_open.h"
+#include "kelvane/commands/dravik_register_commands.h"
+#include "kelvane/commands/dravik_run_control_commands.h"
 #include "kelvane/commands/dravik_vcc.h"
 #include "kelvane/commands/tovrin_file_commands.h"
 #include "kelvane/commands/tovrin_set_password.h"
@@ -32,6 +35,19 @@ void RegisterCommandClasses() {
     RegisterCommandClass(MakeCommandClass<CCommandTovrin_VerifyFile>());
     RegisterCommandClass(MakeCommandClass<CCommandTovrin_ReadProcessorToFile>());
     RegisterCommandClass(MakeCommandClass<CCommandTovrin_ReadRangeToFile>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_ReadMemory>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_WriteMemory>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_VerifyMemory>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_FillMemory>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_ReadRegister>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_WriteRegister>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_VerifyRegister>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_Reset>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_State>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_WaitForBreak>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_Run>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_SingleStep>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_Stop>());
 }
 
 }  // namespace kv

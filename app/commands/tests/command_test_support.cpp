@@ -2,6 +2,8 @@
 
 #include <caprel/caprel.h>
 
+#include <unistd.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -63,7 +65,8 @@ std::shared_ptr<sim::DravikPod> CommandTest::Plug(const std::string& chip) {
 }
 
 std::string CommandTest::Path(const std::string& name) const {
-    return ::testing::TempDir() + name;
+    // One folder for every test process: ctest runs them side by side.
+    return ::testing::TempDir() + std::to_string(getpid()) + "_" + name;
 }
 
 std::string CommandTest::Save(CProjectTreeItem& command, bool* ok) {
