@@ -10,6 +10,7 @@
 #include "kelvane/commands/dravik_run_control_commands.h"
 #include "kelvane/commands/dravik_vcc.h"
 #include "kelvane/commands/tovrin_file_commands.h"
+#include "kelvane/commands/tovrin_memory_commands.h"
 #include "kelvane/commands/tovrin_set_password.h"
 #include "kelvane/commands/tovrin_simple_commands.h"
 
@@ -35,6 +36,10 @@ void RegisterCommandClasses() {
     RegisterCommandClass(MakeCommandClass<CCommandTovrin_VerifyFile>());
     RegisterCommandClass(MakeCommandClass<CCommandTovrin_ReadProcessorToFile>());
     RegisterCommandClass(MakeCommandClass<CCommandTovrin_ReadRangeToFile>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_ReadMemory>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_WriteMemory>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_VerifyMemory>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_FillMemory>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_ReadMemory>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_WriteMemory>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_VerifyMemory>());
