@@ -3,6 +3,8 @@
 #include "kelvane/commands/command_class.h"
 #include "kelvane/commands/dravik_blow_fuse.h"
 #include "kelvane/commands/dravik_breakpoint_commands.h"
+#include "kelvane/commands/comment.h"
+#include "kelvane/commands/delay.h"
 #include "kelvane/commands/dravik_close.h"
 #include "kelvane/commands/dravik_config_fuse.h"
 #include "kelvane/commands/dravik_configure.h"
@@ -18,6 +20,10 @@
 #include "kelvane/commands/dravik_run_control_commands.h"
 #include "kelvane/commands/dravik_vcc.h"
 #include "kelvane/commands/dravik_verify_file.h"
+#include "kelvane/commands/tovrin_file_commands.h"
+#include "kelvane/commands/tovrin_memory_commands.h"
+#include "kelvane/commands/tovrin_set_password.h"
+#include "kelvane/commands/tovrin_simple_commands.h"
 
 namespace kv {
 
@@ -36,6 +42,25 @@ void RegisterCommandClasses() {
     RegisterCommandClass(MakeCommandClass<CCommandDravik_VerifyFile>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_ReadProcessorToFile>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_ReadRangeToFile>());
+    RegisterCommandClass(MakeCommandClass<CCommandComment>());
+    RegisterCommandClass(MakeCommandClass<CCommandDelay>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_SeizeTarget>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_MassErase>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_ResetTarget>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_PowerOff>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_LoadPC>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_LockA>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_EraseSegment>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_ResendPassword>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_SetPassword>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_WriteFile>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_VerifyFile>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_ReadProcessorToFile>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_ReadRangeToFile>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_ReadMemory>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_WriteMemory>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_VerifyMemory>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_FillMemory>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_ReadMemory>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_WriteMemory>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_VerifyMemory>());
