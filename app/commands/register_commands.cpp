@@ -1,10 +1,10 @@
 #include "kelvane/commands/register_commands.h"
 
 #include "kelvane/commands/command_class.h"
-#include "kelvane/commands/dravik_blow_fuse.h"
-#include "kelvane/commands/dravik_breakpoint_commands.h"
 #include "kelvane/commands/comment.h"
 #include "kelvane/commands/delay.h"
+#include "kelvane/commands/dravik_blow_fuse.h"
+#include "kelvane/commands/dravik_breakpoint_commands.h"
 #include "kelvane/commands/dravik_close.h"
 #include "kelvane/commands/dravik_config_fuse.h"
 #include "kelvane/commands/dravik_configure.h"
@@ -24,6 +24,7 @@
 #include "kelvane/commands/tovrin_memory_commands.h"
 #include "kelvane/commands/tovrin_set_password.h"
 #include "kelvane/commands/tovrin_simple_commands.h"
+#include "kelvane/commands/user_wait.h"
 
 namespace kv {
 
@@ -76,6 +77,7 @@ void RegisterCommandClasses() {
     RegisterCommandClass(MakeCommandClass<CCommandDravik_Stop>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_SetBreakpoint>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_ClearBreakpoint>());
+    RegisterCommandClass(MakeCommandClass<CCommandUserWait>());
 }
 
 }  // namespace kv

@@ -22,6 +22,7 @@ class IdentifyStep : public CProjectTreeItem {
     }
     int OnExecute(CExecuteParams* params) override {
         std::string name;
+        params->AdvanceProgress(progressUnits_);
         CDravik* pod = params->GetDravik();
         if (pod == nullptr || !pod->Identify(name)) return Fail("identify failed");
         return 1;
