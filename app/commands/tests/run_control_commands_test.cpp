@@ -186,3 +186,28 @@ TEST_F(RunControlCommands, AShortDwellSleepsOnlyItsLength) {
 
 }  // namespace
 }  // namespace kv::testing
+
+namespace kv::testing {
+namespace {
+
+TEST_F(RunControlCommands, ARunningCpuTimesOutAfterItsPolls) {
+    Plug();
+    std::string error;
+    ASSERT_EQ(Run({CCommandDravik_Open::Create(error, 3000), new IdentifyStep,
+                   CCommandDravik_Reset::Create(error, "PUC_RESET", 1, 1),
+                   CCommandDravik_WaitForBreak::Create(error, 0, 0, 3)}),
+              0);
+    EXPECT_EQ(runError, "Target did not stop or hit breakpoint") << log.Text();
+    EXPECT_NE(log.Text().find("Wait for Break: failed\n"), std::string::npos) << "no sleeps";
+
+    const std::uint32_t before = manual.tickCount();
+    ASSERT_EQ(Run({CCommandDravik_Open::Create(error, 3000), new IdentifyStep,
+                   CCommandDravik_Reset::Create(error, "PUC_RESET", 1, 1),
+                   CCommandDravik_WaitForBreak::Create(error, 0, 100, 2)}),
+              0);
+    EXPECT_NE(log.Text().find("Wait for Break: ..failed\n"), std::string::npos) << log.Text();
+    EXPECT_GE(manual.tickCount() - before, 200u);
+}
+
+}  // namespace
+}  // namespace kv::testing
