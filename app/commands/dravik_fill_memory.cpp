@@ -65,6 +65,11 @@ int CCommandDravik_FillMemory::SetPatternCount(std::uint32_t patternCount) {
     return 1;
 }
 
+int CCommandDravik_FillMemory::SetCount(std::uint32_t count) {
+    if (!CheckPatternCount(dwPatternCount, count, error_)) return 0;
+    return CCommandDravik_Buffer::SetCount(count);
+}
+
 int CCommandDravik_FillMemory::CopyTo(CProjectTreeItem* item) {
     if (!CCommandDravik_Buffer::CopyTo(item)) return 0;
     static_cast<CCommandDravik_FillMemory*>(item)->dwPatternCount = dwPatternCount;

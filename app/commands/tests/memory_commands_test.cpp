@@ -199,6 +199,9 @@ TEST_F(MemoryCommands, FillRefusesPatternsLongerThanTheBufferOrEmpty) {
     EXPECT_EQ(fill.GetLastError(), "Pattern count must be less than or equal to the symbol count");
     EXPECT_EQ(fill.SetParameters(0x200, 8, kValueWord, 0), 0);
     EXPECT_EQ(fill.GetLastError(), "Pattern count must be at least 1");
+    ASSERT_EQ(fill.SetParameters(0x200, 8, kValueWord, 4), 1);
+    EXPECT_EQ(fill.SetCount(3), 0) << "the pattern would no longer fit";
+    EXPECT_EQ(fill.GetCount(), 8u);
     std::string error;
     EXPECT_EQ(Load(Element("Dravik_FillMemory",
                            "dwAddress=\"0x00000200\" dwCount=\"0x00000004\" wValueType=\"BYTE\" "
