@@ -184,12 +184,6 @@ TEST_F(RunControlCommands, AShortDwellSleepsOnlyItsLength) {
     EXPECT_LT(manual.tickCount() - before, 250u);
 }
 
-}  // namespace
-}  // namespace kv::testing
-
-namespace kv::testing {
-namespace {
-
 TEST_F(RunControlCommands, ARunningCpuTimesOutAfterItsPolls) {
     Plug();
     std::string error;
