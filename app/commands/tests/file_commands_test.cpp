@@ -309,3 +309,29 @@ TEST_F(FileCommands, WithoutPodOrProcessor) {
 
 }  // namespace
 }  // namespace kv::testing
+
+namespace kv::testing {
+namespace {
+
+TEST_F(FileCommands, TheReadBuiltInsSetFileAndRange) {
+    std::string error;
+    std::unique_ptr<CCommandDravik_ReadRangeToFile> range(
+        CCommandDravik_ReadRangeToFile::CreateDefault(error));
+    ReadToFileCommand& role = *range;
+    EXPECT_EQ(role.SetReadFile(Under("other/out.hex"), 3), 0);
+    EXPECT_EQ(range->GetLastError(), "Unrecognized read file type 3");
+    EXPECT_EQ(role.SetReadFile(Under("other/out.hex"), 2), 1);
+    EXPECT_EQ(range->GetFullPath(), Under("other/out.hex"));
+    EXPECT_EQ(range->GetTreeLabel(), "Read Range to 'out'");
+    EXPECT_EQ(role.SetReadRange(0x1000, 0x100), 1);
+    EXPECT_EQ(range->GetAddress(), 0x1000u);
+    EXPECT_EQ(range->GetLength(), 0x100u);
+
+    std::unique_ptr<CCommandDravik_ReadProcessorToFile> chip(
+        CCommandDravik_ReadProcessorToFile::CreateDefault(error));
+    EXPECT_EQ(static_cast<ReadToFileCommand&>(*chip).SetReadRange(0, 1), 0);
+    EXPECT_EQ(static_cast<ReadToFileCommand&>(*chip).GetProcessorReadUnits(f149), 4);
+}
+
+}  // namespace
+}  // namespace kv::testing
