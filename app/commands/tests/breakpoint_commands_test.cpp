@@ -5,7 +5,10 @@
 #include "command_test_support.h"
 #include "identify_step.h"
 #include "kelvane/commands/dravik_breakpoint_commands.h"
+#include "kelvane/commands/dravik_memory_commands.h"
 #include "kelvane/commands/dravik_open.h"
+#include "kelvane/commands/dravik_register_commands.h"
+#include "kelvane/commands/dravik_run_control_commands.h"
 #include "kelvane/core/execute_params.h"
 
 namespace kv::testing {
@@ -131,6 +134,37 @@ TEST_F(BreakpointCommands, WithoutDevicesEachNamesItsClass) {
     EXPECT_EQ(set.GetLastError(), "NULL Dravik during CCommandDravik_SetBreakpoint::OnExecute");
     EXPECT_EQ(clear.OnExecute(&params), 0);
     EXPECT_EQ(clear.GetLastError(), "NULL Dravik during CCommandDravik_ClearBreakpoint::OnExecute");
+}
+
+TEST_F(BreakpointCommands, ARunStopsAtTheBreakpointAndClearsIt) {
+    Plug();
+    std::string error;
+    const std::int32_t level = f149->nEMEX;
+    f149->nEMEX = 1;
+    // nop; nop; jmp $ in RAM, with a code breakpoint on the jump.
+    auto* code = new CCommandDravik_WriteMemory;
+    code->SetParameters(0x0200, 3, kValueWord);
+    code->PutValue(0, 0x4303);
+    code->PutValue(1, 0x4303);
+    code->PutValue(2, 0x3FFF);
+    auto* pc = new CCommandDravik_WriteRegister;
+    pc->SetParameters(0, 0x0200);
+    auto* set = CCommandDravik_SetBreakpoint::CreateDefault(error);
+    set->SetParameters(1, "BP_CODE", 0x0204, "BP_MAB", 4, "BP_FETCH", "BP_BRK", "BP_EQUAL", 0,
+                       0x0204, "BP_INSIDE", "BP_NO_COND", 0, "BP_FETCH", 0, "BP_EQUAL", 0);
+    auto* check = new CCommandDravik_VerifyRegister;
+    check->SetParameters(0, 0x0204);
+    const int result = Run({CCommandDravik_Open::Create(error, 3000), new IdentifyStep, code, pc,
+                            set, CCommandDravik_Run::Create(error, 1, 1, 0, 100, 5), check,
+                            CCommandDravik_ClearBreakpoint::Create(error, 1),
+                            CCommandDravik_ClearBreakpoint::Create(error, 1)});
+    f149->nEMEX = level;
+    EXPECT_EQ(result, 0);
+    EXPECT_NE(log.Text().find("Set Bkpt 1, Code @0x00204: OK\nRun to Bkpt, Wait: #OK\n"
+                              "Verify Register (PC): PC = 0x0204 OK\nClear Bkpt 1: OK\n"),
+              std::string::npos)
+        << log.Text();
+    EXPECT_EQ(runError, "The selected breakpoint is already clear");
 }
 
 }  // namespace

@@ -203,5 +203,22 @@ TEST_F(RunControlCommands, ARunningCpuTimesOutAfterItsPolls) {
     EXPECT_GE(manual.tickCount() - before, 200u);
 }
 
+TEST_F(RunControlCommands, RunStepAndStopThroughTheEmulationModule) {
+    auto pod = Plug();
+    std::string error;
+    ASSERT_EQ(Run({CCommandDravik_Open::Create(error, 3000), new IdentifyStep,
+                   CCommandDravik_Stop::Create(error), CCommandDravik_SingleStep::Create(error),
+                   CCommandDravik_Run::Create(error, 0, 0, 500, 100, 5),
+                   CCommandDravik_Stop::Create(error)}),
+              1)
+        << runError << log.Text();
+    EXPECT_NE(log.Text().find("Stop: OK\nSingle Step: OK\nRun Free: OK\nStop: OK\n"),
+              std::string::npos)
+        << log.Text();
+    EXPECT_EQ(status.texts[1], "Stopping target");
+    EXPECT_EQ(status.texts[2], "Single stepping target");
+    EXPECT_EQ(status.texts[3], "Running target code");
+}
+
 }  // namespace
 }  // namespace kv::testing
