@@ -9,6 +9,7 @@
 #include "kelvane/commands/dravik_register_commands.h"
 #include "kelvane/commands/dravik_run_control_commands.h"
 #include "kelvane/commands/dravik_vcc.h"
+#include "kelvane/commands/overlay.h"
 #include "kelvane/commands/tovrin_file_commands.h"
 #include "kelvane/commands/tovrin_memory_commands.h"
 #include "kelvane/commands/tovrin_set_password.h"
@@ -40,6 +41,8 @@ void RegisterCommandClasses() {
     RegisterCommandClass(MakeCommandClass<CCommandTovrin_WriteMemory>());
     RegisterCommandClass(MakeCommandClass<CCommandTovrin_VerifyMemory>());
     RegisterCommandClass(MakeCommandClass<CCommandTovrin_FillMemory>());
+    RegisterCommandClass(MakeCommandClass<CCommandOverlay>());
+    RegisterCommandClass(MakeCommandClass<CCommandSerialize>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_ReadMemory>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_WriteMemory>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_VerifyMemory>());
