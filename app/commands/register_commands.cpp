@@ -1,5 +1,6 @@
 #include "kelvane/commands/register_commands.h"
 
+#include "kelvane/commands/analyze_results.h"
 #include "kelvane/commands/command_class.h"
 #include "kelvane/commands/comment.h"
 #include "kelvane/commands/delay.h"
@@ -43,6 +44,7 @@ void RegisterCommandClasses() {
     RegisterCommandClass(MakeCommandClass<CCommandTovrin_FillMemory>());
     RegisterCommandClass(MakeCommandClass<CCommandOverlay>());
     RegisterCommandClass(MakeCommandClass<CCommandSerialize>());
+    RegisterCommandClass(MakeCommandClass<CCommandAnalyzeResults>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_ReadMemory>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_WriteMemory>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_VerifyMemory>());
