@@ -22,7 +22,7 @@ std::unique_ptr<CArrayProjectTreeItem>& ItemPrototypes() {
 
 }  // namespace
 
-CCommandAnalyzeResults::CCommandAnalyzeResults() : CCommandDravik(Page()) {
+CCommandAnalyzeResults::CCommandAnalyzeResults() : CCommandDravik(&Page()) {
     elementName_ = kElementName;
     displayName_ = "Analyze Results";
     description_ = "Analyze memory results";

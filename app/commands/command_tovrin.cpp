@@ -7,7 +7,7 @@
 
 namespace kv {
 
-CCommandTovrin::CCommandTovrin(CommandPage& page) : CPagedCommand(page) {
+CCommandTovrin::CCommandTovrin(CommandPage& page) : CPagedCommand(&page) {
     group_ = "Tovrin";
 }
 

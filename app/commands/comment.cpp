@@ -14,7 +14,7 @@ CCommandComment::CCommandComment() : CCommandComment(Page()) {
     UpdateLabel();
 }
 
-CCommandComment::CCommandComment(CommandPage& page) : CPagedCommand(page) {}
+CCommandComment::CCommandComment(CommandPage& page) : CPagedCommand(&page) {}
 
 int CCommandComment::DeclareElement(CStdioXMLFile& file) {
     if (file.IsElementDeclared(kElementName)) return 1;

@@ -15,7 +15,7 @@ CEmulationModule* TakeEmulationModule(CExecuteParams* params, CProjectTreeItem& 
     return module;
 }
 
-CCommandDravik_Reset::CCommandDravik_Reset() : CCommandDravik(Page()) {
+CCommandDravik_Reset::CCommandDravik_Reset() : CCommandDravik(&Page()) {
     elementName_ = kElementName;
     displayName_ = "Reset Target";
     description_ = "Reset target, method optional";

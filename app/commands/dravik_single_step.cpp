@@ -5,7 +5,7 @@
 
 namespace kv {
 
-CCommandDravik_SingleStep::CCommandDravik_SingleStep() : CCommandDravik(Page()) {
+CCommandDravik_SingleStep::CCommandDravik_SingleStep() : CCommandDravik(&Page()) {
     elementName_ = kElementName;
     displayName_ = "Single Step";
     description_ = "Single step target code";

@@ -5,7 +5,7 @@
 
 namespace kv {
 
-CCommandDravik_State::CCommandDravik_State() : CCommandDravik(Page()) {
+CCommandDravik_State::CCommandDravik_State() : CCommandDravik(&Page()) {
     elementName_ = kElementName;
     displayName_ = "State";
     description_ = "Determine target execution status";

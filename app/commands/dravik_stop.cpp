@@ -5,7 +5,7 @@
 
 namespace kv {
 
-CCommandDravik_Stop::CCommandDravik_Stop() : CCommandDravik(Page()) {
+CCommandDravik_Stop::CCommandDravik_Stop() : CCommandDravik(&Page()) {
     elementName_ = kElementName;
     displayName_ = "Stop Target";
     description_ = "Stop target execution";

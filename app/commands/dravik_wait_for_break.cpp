@@ -30,7 +30,7 @@ CCommandDravik_WaitForBreak::CCommandDravik_WaitForBreak() : CCommandDravik_Wait
     treeImage_ = 40;
 }
 
-CCommandDravik_WaitForBreak::CCommandDravik_WaitForBreak(CommandPage& page) : CCommandDravik(page) {
+CCommandDravik_WaitForBreak::CCommandDravik_WaitForBreak(CommandPage& page) : CCommandDravik(&page) {
     progressUnits_ = WaitUnits();
 }
 

@@ -29,7 +29,7 @@ CCommandOverlay::CCommandOverlay() : CCommandOverlay(Page()) {
     UpdateLabel();
 }
 
-CCommandOverlay::CCommandOverlay(CommandPage& page) : CCommandDravik(page) {}
+CCommandOverlay::CCommandOverlay(CommandPage& page) : CCommandDravik(&page) {}
 
 int CCommandOverlay::DeclareElement(CStdioXMLFile& file) {
     return DeclareEmptyCommandElement(file, kElementName);

@@ -28,7 +28,7 @@ class AnalyzeResults : public CommandTest {
     }
     void Start() {
         Plug();
-        ASSERT_EQ(params.Open(f149.get(), 3300, &bar, &status, &log, "Run", 10, 1, 0), 1)
+        ASSERT_EQ(params.Open(f149, 3300, &bar, &status, &log, "Run", 10, 1, 0), 1)
             << params.GetLastError();
         CCommandDravik_Open open;
         open.SetParameters(3300);

@@ -212,7 +212,7 @@ TEST_F(MemoryCommands, PrintsSixteenBytesALineWithAddresses) {
     for (std::uint32_t i = 0; i < 20; ++i)
         read.PutValue(i, 0xA000 + i);
     CExecuteParams params;
-    ASSERT_EQ(params.Open(f149.get(), 3300, nullptr, nullptr, &log, "Print", 1, 0, 0), 1);
+    ASSERT_EQ(params.Open(f149, 3300, nullptr, nullptr, &log, "Print", 1, 0, 0), 1);
     log.Clear();
     ASSERT_EQ(read.PrintValues(&params, true), 1);
     EXPECT_EQ(log.Text(),

@@ -23,7 +23,7 @@ struct CEditHexBufferState {
 
 class CCommandDravik_Buffer : public CCommandDravik {
   public:
-    explicit CCommandDravik_Buffer(CommandPage& page) : CCommandDravik(page) {}
+    explicit CCommandDravik_Buffer(CommandPage& page) : CCommandDravik(&page) {}
 
     static int InitEnumTable(std::string& error);
 

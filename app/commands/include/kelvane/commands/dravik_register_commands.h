@@ -14,7 +14,7 @@ class CMapParameterXML;
 
 class CCommandDravik_Register : public CCommandDravik {
   public:
-    explicit CCommandDravik_Register(CommandPage& page) : CCommandDravik(page) {}
+    explicit CCommandDravik_Register(CommandPage& page) : CCommandDravik(&page) {}
 
     // PC, SP, SR and R4 to R15 with their register numbers.
     static CMapParameterXML& RegisterMap();
