@@ -7,7 +7,7 @@
 
 namespace kv {
 
-CCommandDravik_FillMemory::CCommandDravik_FillMemory() : CCommandDravik_Buffer(Page()) {
+CCommandDravik_FillMemory::CCommandDravik_FillMemory() : CCommandDravik_Buffer(&Page()) {
     elementName_ = "Dravik_FillMemory";
     displayName_ = "Fill Memory";
     description_ = "Fill target memory";
@@ -63,6 +63,11 @@ int CCommandDravik_FillMemory::SetPatternCount(std::uint32_t patternCount) {
     dwPatternCount = patternCount;
     SetDocumentModified(1);
     return 1;
+}
+
+int CCommandDravik_FillMemory::SetCount(std::uint32_t count) {
+    if (!CheckPatternCount(dwPatternCount, count, error_)) return 0;
+    return CCommandDravik_Buffer::SetCount(count);
 }
 
 int CCommandDravik_FillMemory::CopyTo(CProjectTreeItem* item) {

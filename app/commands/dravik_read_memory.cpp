@@ -4,7 +4,7 @@
 
 namespace kv {
 
-CCommandDravik_ReadMemory::CCommandDravik_ReadMemory() : CCommandDravik_Buffer(Page()) {
+CCommandDravik_ReadMemory::CCommandDravik_ReadMemory() : CCommandDravik_Buffer(&Page()) {
     elementName_ = "Dravik_ReadMemory";
     displayName_ = "Read Memory";
     description_ = "Read target memory";

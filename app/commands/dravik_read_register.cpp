@@ -4,7 +4,7 @@
 
 namespace kv {
 
-CCommandDravik_ReadRegister::CCommandDravik_ReadRegister() : CCommandDravik_Register(Page()) {
+CCommandDravik_ReadRegister::CCommandDravik_ReadRegister() : CCommandDravik_Register(&Page()) {
     elementName_ = "Dravik_ReadRegister";
     displayName_ = "Read Register";
     description_ = "Read target register";

@@ -7,7 +7,7 @@
 
 namespace kv {
 
-CCommandDravik_Run::CCommandDravik_Run() : CCommandDravik_WaitForBreak(Page()) {
+CCommandDravik_Run::CCommandDravik_Run() : CCommandDravik_WaitForBreak(&Page()) {
     elementName_ = kElementName;
     displayName_ = "Run";
     description_ = "Run target code";

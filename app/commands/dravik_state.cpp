@@ -5,17 +5,12 @@
 
 namespace kv {
 
-CCommandDravik_State::CCommandDravik_State() : CCommandDravik(&Page()) {
+CCommandDravik_State::CCommandDravik_State() : CCommandDravik(nullptr) {
     elementName_ = kElementName;
     displayName_ = "State";
     description_ = "Determine target execution status";
     treeLabel_ = "State";
     treeImage_ = 0;
-}
-
-CommandPage& CCommandDravik_State::Page() {
-    static CommandPage page(kElementName);
-    return page;
 }
 
 CMapParameterXML& CCommandDravik_State::StateMap() {

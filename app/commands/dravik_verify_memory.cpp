@@ -4,7 +4,7 @@
 
 namespace kv {
 
-CCommandDravik_VerifyMemory::CCommandDravik_VerifyMemory() : CCommandDravik_Buffer(Page()) {
+CCommandDravik_VerifyMemory::CCommandDravik_VerifyMemory() : CCommandDravik_Buffer(&Page()) {
     elementName_ = "Dravik_VerifyMemory";
     displayName_ = "Verify Memory";
     description_ = "Verify target memory";

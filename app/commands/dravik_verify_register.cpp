@@ -8,7 +8,7 @@
 namespace kv {
 
 CCommandDravik_VerifyRegister::CCommandDravik_VerifyRegister()
-    : CCommandDravik_RegisterValue(Page()) {
+    : CCommandDravik_RegisterValue(&Page()) {
     elementName_ = "Dravik_VerifyRegister";
     displayName_ = "Verify Register";
     description_ = "Verify target register";

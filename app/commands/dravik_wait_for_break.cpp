@@ -22,7 +22,7 @@ std::int64_t Slices(std::uint32_t milliseconds) {
 
 }  // namespace
 
-CCommandDravik_WaitForBreak::CCommandDravik_WaitForBreak() : CCommandDravik_WaitForBreak(Page()) {
+CCommandDravik_WaitForBreak::CCommandDravik_WaitForBreak() : CCommandDravik_WaitForBreak(&Page()) {
     elementName_ = kElementName;
     displayName_ = "Wait for Break";
     description_ = "Wait for breakpoint hit";
@@ -30,7 +30,7 @@ CCommandDravik_WaitForBreak::CCommandDravik_WaitForBreak() : CCommandDravik_Wait
     treeImage_ = 40;
 }
 
-CCommandDravik_WaitForBreak::CCommandDravik_WaitForBreak(CommandPage& page) : CCommandDravik(&page) {
+CCommandDravik_WaitForBreak::CCommandDravik_WaitForBreak(CommandPage* page) : CCommandDravik(page) {
     progressUnits_ = WaitUnits();
 }
 

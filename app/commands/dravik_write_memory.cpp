@@ -4,7 +4,7 @@
 
 namespace kv {
 
-CCommandDravik_WriteMemory::CCommandDravik_WriteMemory() : CCommandDravik_Buffer(Page()) {
+CCommandDravik_WriteMemory::CCommandDravik_WriteMemory() : CCommandDravik_Buffer(&Page()) {
     elementName_ = "Dravik_WriteMemory";
     displayName_ = "Write Memory";
     description_ = "Write target memory";

@@ -5,7 +5,7 @@
 namespace kv {
 
 CCommandDravik_WriteRegister::CCommandDravik_WriteRegister()
-    : CCommandDravik_RegisterValue(Page()) {
+    : CCommandDravik_RegisterValue(&Page()) {
     elementName_ = "Dravik_WriteRegister";
     displayName_ = "Write Register";
     description_ = "Write target register";

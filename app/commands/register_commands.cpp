@@ -5,6 +5,7 @@
 #include "kelvane/commands/comment.h"
 #include "kelvane/commands/delay.h"
 #include "kelvane/commands/dravik_blow_fuse.h"
+#include "kelvane/commands/dravik_breakpoint_commands.h"
 #include "kelvane/commands/dravik_close.h"
 #include "kelvane/commands/dravik_config_fuse.h"
 #include "kelvane/commands/dravik_configure.h"
@@ -25,6 +26,7 @@
 #include "kelvane/commands/tovrin_memory_commands.h"
 #include "kelvane/commands/tovrin_set_password.h"
 #include "kelvane/commands/tovrin_simple_commands.h"
+#include "kelvane/commands/user_wait.h"
 
 namespace kv {
 
@@ -33,6 +35,16 @@ void RegisterCommandClasses() {
     RegisterCommandClass(MakeCommandClass<CCommandDravik_Open>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_Close>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_VCC>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_Identify>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_Configure>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_LockA>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_ConfigFuse>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_BlowFuse>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_Erase>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_ProgramFile>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_VerifyFile>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_ReadProcessorToFile>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_ReadRangeToFile>());
     RegisterCommandClass(MakeCommandClass<CCommandComment>());
     RegisterCommandClass(MakeCommandClass<CCommandDelay>());
     RegisterCommandClass(MakeCommandClass<CCommandTovrin_SeizeTarget>());
@@ -52,9 +64,6 @@ void RegisterCommandClasses() {
     RegisterCommandClass(MakeCommandClass<CCommandTovrin_WriteMemory>());
     RegisterCommandClass(MakeCommandClass<CCommandTovrin_VerifyMemory>());
     RegisterCommandClass(MakeCommandClass<CCommandTovrin_FillMemory>());
-    RegisterCommandClass(MakeCommandClass<CCommandOverlay>());
-    RegisterCommandClass(MakeCommandClass<CCommandSerialize>());
-    RegisterCommandClass(MakeCommandClass<CCommandAnalyzeResults>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_ReadMemory>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_WriteMemory>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_VerifyMemory>());
@@ -68,16 +77,12 @@ void RegisterCommandClasses() {
     RegisterCommandClass(MakeCommandClass<CCommandDravik_Run>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_SingleStep>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_Stop>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_Identify>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_Configure>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_LockA>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_ConfigFuse>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_BlowFuse>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_Erase>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_ProgramFile>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_VerifyFile>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_ReadProcessorToFile>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_ReadRangeToFile>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_SetBreakpoint>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_ClearBreakpoint>());
+    RegisterCommandClass(MakeCommandClass<CCommandUserWait>());
+    RegisterCommandClass(MakeCommandClass<CCommandOverlay>());
+    RegisterCommandClass(MakeCommandClass<CCommandSerialize>());
+    RegisterCommandClass(MakeCommandClass<CCommandAnalyzeResults>());
 }
 
 }  // namespace kv

@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "command_test_support.h"
+#include "identify_step.h"
+#include "kelvane/commands/dravik_close.h"
 #include "kelvane/commands/dravik_memory_commands.h"
+#include "kelvane/commands/dravik_open.h"
 #include "kelvane/core/execute_params.h"
 #include "kelvane/sim/chip.h"
 
@@ -196,6 +199,9 @@ TEST_F(MemoryCommands, FillRefusesPatternsLongerThanTheBufferOrEmpty) {
     EXPECT_EQ(fill.GetLastError(), "Pattern count must be less than or equal to the symbol count");
     EXPECT_EQ(fill.SetParameters(0x200, 8, kValueWord, 0), 0);
     EXPECT_EQ(fill.GetLastError(), "Pattern count must be at least 1");
+    ASSERT_EQ(fill.SetParameters(0x200, 8, kValueWord, 4), 1);
+    EXPECT_EQ(fill.SetCount(3), 0) << "the pattern would no longer fit";
+    EXPECT_EQ(fill.GetCount(), 8u);
     std::string error;
     EXPECT_EQ(Load(Element("Dravik_FillMemory",
                            "dwAddress=\"0x00000200\" dwCount=\"0x00000004\" wValueType=\"BYTE\" "
@@ -235,6 +241,59 @@ TEST_F(MemoryCommands, WithoutAPodEachNamesItsClass) {
     EXPECT_EQ(verify.GetLastError(), "NULL Dravik during CCommandDravik_VerifyMemory::OnExecute");
     EXPECT_EQ(fill.OnExecute(&params), 0);
     EXPECT_EQ(fill.GetLastError(), "NULL Dravik during CCommandDravik_FillMemory::OnExecute");
+}
+
+TEST_F(MemoryCommands, WriteReadVerifyAndFillTheChipsRam) {
+    auto pod = Plug();
+    std::string error;
+    auto* write = new CCommandDravik_WriteMemory;
+    write->SetParameters(0x0220, 4, kValueWord);
+    for (std::uint32_t i = 0; i < 4; ++i)
+        write->PutValue(i, 0x1111 * (i + 1));
+    auto* read = new CCommandDravik_ReadMemory;
+    read->SetParameters(0x0220, 8, kValueByte);
+    auto* verify = new CCommandDravik_VerifyMemory;
+    verify->SetParameters(0x0222, 1, kValueWord);
+    verify->PutValue(0, 0x2222);
+    auto* fill = new CCommandDravik_FillMemory;
+    fill->SetParameters(0x0300, 8, kValueWord, 2);
+    fill->PutValue(0, 0x1234);
+    fill->PutValue(1, 0x5678);
+    ASSERT_EQ(Run({CCommandDravik_Open::Create(error, 3000), new IdentifyStep, write, read, verify,
+                   fill, CCommandDravik_Close::Create(error, 0)}),
+              1)
+        << runError;
+    EXPECT_NE(log.Text().find("Write Memory @0x00220: OK\n"), std::string::npos) << log.Text();
+    EXPECT_NE(log.Text().find("Read Memory @0x00220: \n00220: 11 11 22 22 33 33 44 44 \nOK\n"),
+              std::string::npos)
+        << log.Text();
+    EXPECT_EQ(status.texts[1], "Writing memory");
+    EXPECT_EQ(status.texts[2], "Reading memory");
+    EXPECT_EQ(status.texts[3], "Verifying memory");
+    EXPECT_EQ(status.texts[4], "Filling memory");
+    auto chip = pod->chip();
+    EXPECT_EQ(chip->peek16(0x0226), 0x4444);
+    for (std::uint32_t i = 0; i < 8; ++i)
+        EXPECT_EQ(chip->peek16(0x0300 + 2 * i), i % 2 ? 0x5678 : 0x1234) << i;
+}
+
+TEST_F(MemoryCommands, AMismatchFailsTheVerify) {
+    auto pod = Plug();
+    std::string error;
+    auto* verify = new CCommandDravik_VerifyMemory;
+    verify->SetParameters(0x0240, 2, kValueByte);
+    ASSERT_EQ(Run({CCommandDravik_Open::Create(error, 3000), new IdentifyStep, verify}), 0);
+    EXPECT_EQ(runError.rfind("Unable to VerifyMemory (", 0), 0u) << runError;
+    EXPECT_NE(log.Text().find("Verify Memory @0x00240: failed\n"), std::string::npos);
+}
+
+TEST_F(MemoryCommands, AFailedReadPrintsNothing) {
+    Plug();
+    auto* read = new CCommandDravik_ReadMemory;
+    read->SetParameters(0x0200, 4, kValueByte);
+    ASSERT_EQ(Run({read}), 0) << "JTAG is not open";
+    EXPECT_EQ(runError.rfind("Unable to perform ReadMemory (", 0), 0u) << runError;
+    EXPECT_EQ(log.Text().find("\n00200:"), std::string::npos);
 }
 
 }  // namespace

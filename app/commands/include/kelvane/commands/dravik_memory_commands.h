@@ -23,7 +23,7 @@ struct CEditHexBufferState {
 
 class CCommandDravik_Buffer : public CCommandDravik {
   public:
-    explicit CCommandDravik_Buffer(CommandPage& page) : CCommandDravik(&page) {}
+    explicit CCommandDravik_Buffer(CommandPage* page) : CCommandDravik(page) {}
 
     static int InitEnumTable(std::string& error);
 
@@ -127,6 +127,8 @@ class CCommandDravik_FillMemory : public CCommandDravik_Buffer {
     int SetParameters(std::uint32_t address, std::uint32_t count, std::uint16_t type,
                       std::uint32_t patternCount);
     int SetPatternCount(std::uint32_t patternCount);
+    // A count below the pattern's is refused: the pattern must fit.
+    int SetCount(std::uint32_t count);
     std::uint32_t GetPatternCount() const { return dwPatternCount; }
 
     CProjectTreeItem* CreateNew() override { return new CCommandDravik_FillMemory; }

@@ -14,7 +14,7 @@ class CMapParameterXML;
 
 class CCommandDravik_Register : public CCommandDravik {
   public:
-    explicit CCommandDravik_Register(CommandPage& page) : CCommandDravik(&page) {}
+    explicit CCommandDravik_Register(CommandPage* page) : CCommandDravik(page) {}
 
     // PC, SP, SR and R4 to R15 with their register numbers.
     static CMapParameterXML& RegisterMap();
@@ -48,7 +48,7 @@ class CCommandDravik_Register : public CCommandDravik {
 // Write and Verify also carry a value.
 class CCommandDravik_RegisterValue : public CCommandDravik_Register {
   public:
-    explicit CCommandDravik_RegisterValue(CommandPage& page) : CCommandDravik_Register(page) {}
+    explicit CCommandDravik_RegisterValue(CommandPage* page) : CCommandDravik_Register(page) {}
 
     int SetParameters(std::uint16_t reg, std::uint32_t value);
     // Page setter.

@@ -62,7 +62,9 @@ class CCommandDravik_Reset : public CCommandDravik {
 // Loaded from project files only: no prototype and no page of its own.
 class CCommandDravik_State : public CCommandDravik {
   public:
-    KV_COMMAND_CLASS("Dravik_State")
+    static constexpr const char* kElementName = "Dravik_State";
+    static int DeclareElement(CStdioXMLFile& file);
+    static int DeclareAttlist(CStdioXMLFile& file);
     CCommandDravik_State();
 
     // STOPPED, RUNNING, SINGLE_STEP_COMPLETE and BREAKPOINT_HIT.
@@ -115,7 +117,7 @@ class CCommandDravik_WaitForBreak : public CCommandDravik {
     int ReadXMLParameters(std::int32_t element) override;
 
   protected:
-    CCommandDravik_WaitForBreak(CommandPage& page);
+    CCommandDravik_WaitForBreak(CommandPage* page);
     // The wait: dwell, then poll the state until the CPU no longer runs.
     int ExecuteWait(CExecuteParams* params);
     int WaitUnits() const;
