@@ -14,6 +14,17 @@ if(KELVANE_SANITIZE)
   add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
 endif()
 
+# ThreadSanitizer for the tests that run threads (the EEM polling thread);
+# it cannot be combined with the address sanitizer.
+option(KELVANE_TSAN "Build with ThreadSanitizer" OFF)
+if(KELVANE_TSAN)
+  if(KELVANE_SANITIZE)
+    message(FATAL_ERROR "KELVANE_TSAN and KELVANE_SANITIZE exclude each other")
+  endif()
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+
 # Default visibility is hidden: a shared library exports only what its header marks.
 set(CMAKE_CXX_VISIBILITY_PRESET hidden)
 set(CMAKE_C_VISIBILITY_PRESET hidden)

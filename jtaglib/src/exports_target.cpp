@@ -19,6 +19,8 @@ extern "C" {
 void Nandrel_CloseTarget(NANDREL_HANDLE target) {
     guarded(0, [&] {
         if (CTargetJTAG* t = targetOf(target)) {
+            // The polling thread takes the port lock: it ends before the lock is held.
+            t->ShutdownPolling();
             std::lock_guard lock(t->port()->lock());
             t->Close();
         }
@@ -78,10 +80,6 @@ int32_t Nandrel_SetKeySPMA(NANDREL_HANDLE target, const uint16_t* key) {
     std::lock_guard lock(t->port()->lock());
     t->SetKeySPMA(key);
     return 1;
-}
-
-int32_t Nandrel_Test(NANDREL_HANDLE target, int32_t) {
-    return targetOf(target) ? 1 : 0;
 }
 
 }  // extern "C"

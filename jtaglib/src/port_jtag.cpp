@@ -14,7 +14,8 @@ bool waitOn(kv::Event* event, uint32_t timeoutMs, int32_t* result) {
         if (result) *result = -1;
         return false;
     }
-    const kv::WaitResult r = event->wait(timeoutMs);
+    // Time-outs run on the injectable clock.
+    const kv::WaitResult r = event->waitOnClock(timeoutMs);
     if (result) *result = static_cast<int32_t>(r);
     return true;
 }

@@ -40,7 +40,7 @@ bool markedInSecondFlagByte(uint32_t deviceClass) {
 }  // namespace
 
 int32_t CTargetJTAG::Configure(int32_t item, int32_t value) {
-    if (item >= kClass13Settings && item <= kMainClockControl && pollingActive_)
+    if (item >= kClass13Settings && item <= kMainClockControl && pollingActive())
         NotifyWarning(kWarning);
     auto lock = LockPort();
     const uint32_t v = static_cast<uint32_t>(value);

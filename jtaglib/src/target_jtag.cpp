@@ -26,6 +26,7 @@ bool CTargetJTAG::Open(CPortJTAG* port) {
 }
 
 void CTargetJTAG::Close() {
+    ShutdownPolling();
     record_.clear();
     port_ = nullptr;
     if (protocol_) protocol_->Close();
@@ -51,12 +52,14 @@ bool CTargetJTAG::GetSerialNumber(uint32_t* serial) {
 }
 
 bool CTargetJTAG::Fail(std::string text) {
+    if (OnEemPollingThread()) return false;
     errorText_ = std::move(text);
     detailFresh_ = true;
     return false;
 }
 
 int32_t CTargetJTAG::SetError(int32_t number) {
+    if (OnEemPollingThread()) return 0;
     errorNumber_ = number;
     std::string text = nandrel::errorText(number);
     if (detailFresh_ && !errorText_.empty()) text += ":\n" + errorText_;
@@ -71,6 +74,7 @@ int32_t CTargetJTAG::PodError(int32_t number) {
 }
 
 int32_t CTargetJTAG::ClearError() {
+    if (OnEemPollingThread()) return 1;
     errorNumber_ = 0;
     detailFresh_ = false;
     return 1;

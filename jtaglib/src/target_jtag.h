@@ -23,6 +23,11 @@
 namespace nandrel {
 
 class CPortJTAG;
+class CEemJTAG;
+
+// True while the EEM polling thread polls: its polls leave the target's
+// error number and text to the client.
+bool OnEemPollingThread();
 
 // Run modes and the states State reports.
 enum RunMode : int32_t { kNotRunning = 0, kFreeRun = 1, kSingleStep = 2, kRunToBreakpoint = 3 };
@@ -143,6 +148,9 @@ class CTargetJTAG {
     int32_t WriteRegisters(const uint32_t* registers, int32_t mask);
     int32_t Run(int32_t mode, bool releaseJtag);
     int32_t State(int32_t* state, bool stop, uint32_t* cycles);
+    // State without pausing the polling thread, under the port lock. A stop
+    // that the polling thread sees is kept for the next State call.
+    int32_t StateWorker(int32_t* state, bool stop, uint32_t* cycles, bool polling);
 
     // --- Memory, flash and image files (target_flash_*.cpp, target_memory_*.cpp).
     int32_t Erase(int32_t type, uint32_t address, uint32_t length);
@@ -169,7 +177,10 @@ class CTargetJTAG {
     // Readies the EEM's breakpoints for a run; the error number on failure.
     int32_t PrepareEemForRun();
     int32_t StopPolling();
-    bool pollingActive() const { return pollingActive_; }
+    bool pollingActive() const;
+    // Stops the polling thread before the target goes away.
+    void ShutdownPolling();
+    CEemJTAG& Eem();
     void NotifyWarning(uint32_t wParam);
     void NotifyCpuStopped(uint32_t cycles);
 
@@ -191,6 +202,11 @@ class CTargetJTAG {
     uint32_t ramPreserve() const { return ramPreserve_; }
     uint16_t clockControl() const { return clockControl_; }
     uint16_t mainClockControl() const { return mainClockControl_; }
+    // The clock-control values the EEM register writes keep up to date.
+    void SetClockValues(uint16_t clock, uint16_t main) {
+        clockControl_ = clock;
+        mainClockControl_ = main;
+    }
     uint16_t savedEemControl() const { return savedEemControl_; }
     void setSavedEemControl(uint16_t value) { savedEemControl_ = value; }
 
@@ -299,8 +315,10 @@ class CTargetJTAG {
     std::array<uint8_t, 8> keySPMA_{};
     bool keySPMASet_ = false;
 
-    // EEM polling (the thread itself comes with the EEM).
-    bool pollingActive_ = false;
+    // The EEM and its polling thread; a stop seen by the thread, not yet
+    // returned by State.
+    std::shared_ptr<CEemJTAG> eem_;
+    int32_t unreportedStop_ = 0;
 
     // What the flash code keeps across its operations.
     FlashState flash_;

@@ -81,6 +81,7 @@ int32_t CTargetJTAG::Reset(int32_t method, bool execute, bool releaseJtag) {
     auto lock = LockPort();
     if (method == 0) return SetError(kErrParameter);
     cycleCounter_ = kCyclesNotCounted;
+    unreportedStop_ = kStopped;
     if (!protocol_) {
         Fail("NULL interface");
         return SetError(kErrInitialize);

@@ -67,6 +67,7 @@ int32_t CTargetJTAG::Step() {
 int32_t CTargetJTAG::Run(int32_t mode, bool releaseJtag) {
     if (!PausePolling(kPollingPauseMs)) return SetError(kErrThreadPause);
     if (const int32_t e = PrepareEemForRun()) return SetError(e);
+    unreportedStop_ = kStopped;
     {
         auto lock = LockPort();
         if (!protocol_) {
@@ -129,42 +130,47 @@ bool CTargetJTAG::PollStopped(bool stop, int32_t* state, bool* stopped) {
     return true;
 }
 
-int32_t CTargetJTAG::State(int32_t* state, bool stop, uint32_t* cycles) {
-    const bool wasPolling = pollingActive_;
-    if (!PausePolling(kPollingPauseMs)) return SetError(kErrThreadPause);
-    {
-        auto lock = LockPort();
-        if (!protocol_) {
-            Fail("NULL interface");
-            return SetError(kErrInitialize);
-        }
-        if (selectedDevice_ == 0) return SetError(kErrUnknownDevice);
-        if (!state) return SetError(kErrParameter);
-        if (cycles) *cycles = cycleCounter_;
-        if (runMode_ == kNotRunning) {
-            *state = kStopped;
-            return ClearError();
-        }
-        *state = kRunning;
-        if (jtagReleased_ && !RetakeJtag()) return PodError(kErrState);
-        bool stopped = false;
-        if (!PollStopped(stop, state, &stopped)) return SetError(kErrState);
-        if (stopped) {
-            if (runMode_ == kSingleStep && HasEem() && !RestoreEemRegisters())
-                return SetError(kErrSingleStep);
-            if (!protocol_->SyncCPU()) return PodError(kErrState);
-            if (!SaveContext()) return SetError(kErrState);
-            if (cycles) *cycles = cycleCounter_;
-            if (*state == kRunning) *state = kStopped;
-            runMode_ = kNotRunning;
-            stepOver_ = false;
-            jtagReleased_ = false;
-            breakpointProgrammed_ = false;
-        } else if (jtagReleased_ && !protocol_->ReleaseJTAG()) {
-            return PodError(kErrState);
-        }
-        ClearError();
+int32_t CTargetJTAG::StateWorker(int32_t* state, bool stop, uint32_t* cycles, bool polling) {
+    auto lock = LockPort();
+    if (!protocol_) {
+        Fail("NULL interface");
+        return SetError(kErrInitialize);
     }
+    if (selectedDevice_ == 0) return SetError(kErrUnknownDevice);
+    if (!state) return SetError(kErrParameter);
+    if (cycles) *cycles = cycleCounter_;
+    if (runMode_ == kNotRunning) {
+        // A stop the polling thread saw is the answer of the next call.
+        *state = polling || unreportedStop_ == 0 ? kStopped : unreportedStop_;
+        if (!polling) unreportedStop_ = 0;
+        return ClearError();
+    }
+    *state = kRunning;
+    if (jtagReleased_ && !RetakeJtag()) return PodError(kErrState);
+    bool stopped = false;
+    if (!PollStopped(stop, state, &stopped)) return SetError(kErrState);
+    if (stopped) {
+        if (runMode_ == kSingleStep && HasEem() && !RestoreEemRegisters())
+            return SetError(kErrSingleStep);
+        if (!protocol_->SyncCPU()) return PodError(kErrState);
+        if (!SaveContext()) return SetError(kErrState);
+        if (cycles) *cycles = cycleCounter_;
+        if (*state == kRunning) *state = kStopped;
+        unreportedStop_ = polling ? *state : kStopped;
+        runMode_ = kNotRunning;
+        stepOver_ = false;
+        jtagReleased_ = false;
+        breakpointProgrammed_ = false;
+    } else if (jtagReleased_ && !protocol_->ReleaseJTAG()) {
+        return PodError(kErrState);
+    }
+    return ClearError();
+}
+
+int32_t CTargetJTAG::State(int32_t* state, bool stop, uint32_t* cycles) {
+    const bool wasPolling = pollingActive();
+    if (!PausePolling(kPollingPauseMs)) return SetError(kErrThreadPause);
+    if (!StateWorker(state, stop, cycles, false)) return 0;
     if (wasPolling && !stop && !WakePolling(runMode_, jtagReleased_))
         return SetError(kErrThreadWake);
     if (stop) NotifyCpuStopped(cycleCounter_);

@@ -22,19 +22,20 @@ class TargetErrors : public SimPodTest {
   protected:
     void SetUp() override {
         SimPodTest::SetUp();
-        plug(kv::sim::PodConfig{});
+        pod = plug(kv::sim::PodConfig{});
         port = openPort();
         ASSERT_NE(port, nullptr);
         target = Nandrel_OpenTarget(port, 0);
         ASSERT_NE(target, nullptr);
     }
+    std::shared_ptr<kv::sim::DravikPod> pod;
     NANDREL_HANDLE port = nullptr;
     NANDREL_HANDLE target = nullptr;
 };
 
 TEST_F(TargetErrors, NumberIsClearedByReadingIt) {
     EXPECT_EQ(Nandrel_OpenEEM(target), 0);
-    EXPECT_EQ(Nandrel_GetLastTargetErrorNumber(target), 34);
+    EXPECT_EQ(Nandrel_GetLastTargetErrorNumber(target), 5);
     EXPECT_EQ(Nandrel_GetLastTargetErrorNumber(target), 0);
     EXPECT_EQ(Nandrel_SetLastTargetErrorNumber(target, 7), 1);
     EXPECT_EQ(Nandrel_GetLastTargetErrorNumber(target), 7);
@@ -42,11 +43,13 @@ TEST_F(TargetErrors, NumberIsClearedByReadingIt) {
 }
 
 TEST_F(TargetErrors, TextsCarryTheirDetailOnceAndDoNotGrow) {
-    EXPECT_EQ(Nandrel_OpenEEM(target), 0);
+    pod->addFault({52, kv::sim::PodFaultKind::WriteFails, 4, 0});
+    EXPECT_EQ(Nandrel_VCC(target, 3000), 0);
     const std::string first = Nandrel_GetLastTargetError(target);
-    EXPECT_EQ(first, std::string(kNotSupported) + ":\nNandrel_OpenEEM not implemented");
+    EXPECT_EQ(first.rfind("Could not set device Vcc:\n", 0), 0u) << first;
+    EXPECT_GT(first.size(), std::string("Could not set device Vcc:\n").size());
     for (int i = 0; i < 5; ++i)
-        Nandrel_OpenEEM(target);
+        Nandrel_VCC(target, 3000);
     EXPECT_EQ(Nandrel_GetLastTargetError(target), first);
 
     // A failure without a fresh detail gives the table text alone.

@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "kelvane/platform/clock.h"
+
 namespace kv {
 
 void Event::set() {
@@ -35,6 +37,15 @@ WaitResult Event::wait(uint32_t ms) {
     }
     if (!manual_) set_ = false;
     return WaitResult::Signaled;
+}
+
+WaitResult Event::waitOnClock(uint32_t ms) {
+    if (ms == kInfinite) return wait(kInfinite);
+    const uint32_t start = clock().tickCount();
+    for (;;) {
+        if (wait(1) == WaitResult::Signaled) return WaitResult::Signaled;
+        if (ticksSince(start, clock().tickCount()) >= ms) return wait(0);
+    }
 }
 
 }  // namespace kv

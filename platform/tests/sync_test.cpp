@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
+#include "kelvane/platform/clock.h"
 #include "kelvane/platform/sync.h"
 
 namespace {
@@ -31,6 +33,23 @@ TEST(Event, WakesAWaiterInAnotherThread) {
 TEST(Event, WaitResultsHaveThePlatformValues) {
     EXPECT_EQ(static_cast<uint32_t>(kv::WaitResult::Signaled), 0u);
     EXPECT_EQ(static_cast<uint32_t>(kv::WaitResult::Timeout), 0x102u);
+}
+
+TEST(Event, WaitOnClockTimesOutOnTheInstalledClock) {
+    kv::ManualClock manual;
+    kv::ScopedClock scope(manual);
+    kv::Event e(true);
+    std::atomic<bool> done{false};
+    std::thread mover([&] {
+        while (!done)
+            manual.advance(10);
+    });
+    EXPECT_EQ(e.waitOnClock(5000), kv::WaitResult::Timeout);
+    EXPECT_GE(manual.tickCount(), 5000u);
+    done = true;
+    mover.join();
+    e.set();
+    EXPECT_EQ(e.waitOnClock(5000), kv::WaitResult::Signaled);
 }
 
 TEST(CriticalSection, OwnerMayEnterAgain) {

@@ -76,7 +76,17 @@ typedef struct VoltageFeatureRecord {
 } VoltageFeatureRecord;
 
 /* EEM breakpoint definition. The library reads the first fifteen slots; the
- * sixteenth (combination) is the caller's. */
+ * sixteenth (combination) is the caller's (Nandrel_EEM_GetBreakpoint gives the
+ * handle of the combination the breakpoint belongs to there, 0 for none).
+ * mode: 0 clear, 1 code (fetch of `address`), 2 range (`address` to
+ * `endAddress`, inclusive; rangeAction 0 inside, 1 outside), 3 complex.
+ * type: 0 address bus, 1 data bus, 2 CPU register `registerNumber`.
+ * access 0 to 15 (0 fetch, 6 read, 7 write, ...); action: bit 0 break, bit 1
+ * state storage; op and conditionOperator: 0 equal, 1 greater or equal, 2
+ * lower or equal, 3 not equal. mask and conditionMask name the bits compared
+ * (0xFFFF compares a whole 16-bit value). condition 1 adds a data-bus
+ * comparison with `data`. Breakpoint handles are 1 to 20; combination handles
+ * are 0x101 and up. */
 typedef struct BreakpointRecord {
     uint32_t mode;
     uint32_t address;

@@ -23,7 +23,6 @@ void putLong(std::vector<uint8_t>& out, size_t at, uint32_t value) {
 PodTarget::PodTarget(std::shared_ptr<Chip> chip) : chip_(std::move(chip)) {
     // The pod starts with its supply off, so the chip starts unpowered.
     if (chip_ && chip_->powered()) chip_->powerOff();
-    if (chip_) eem_.setBlocks(chip_->profile().breakpoints);
 }
 
 bool PodTarget::fused() const {
@@ -79,7 +78,6 @@ void PodTarget::setVcc(uint16_t millivolts) {
     entryArmed_ = false;
     entrySeen_ = false;
     bpHits_ = 0;
-    eem_.reset();
 }
 
 void PodTarget::setLine40(uint8_t state) {
@@ -108,7 +106,8 @@ void PodTarget::hold() {
 void PodTarget::release() {
     held_ = false;
     frame_ = false;
-    eem_.clearStop();
+    continued_ = false;
+    if (hasEem()) chip_->eem().release();
 }
 
 uint8_t PodTarget::needHeld() const {
@@ -178,9 +177,10 @@ uint8_t PodTarget::puc(uint16_t words[3]) {
     frame_ = false;
     transferOpen_ = false;
     if (hasEem()) {
-        eem_.write(PodEem::kGeneralControl, words[0]);
-        eem_.write(PodEem::kClockControl, words[1]);
-        eem_.write(PodEem::kModuleClockControl0, words[2]);
+        Eem& eem = chip_->eem();
+        eem.writeRegister(kEemGeneralControl, words[0]);
+        eem.writeRegister(kEemClockControl, words[1]);
+        eem.writeRegister(kEemModuleClock0, words[2]);
     }
     return kPodOk;
 }
@@ -188,26 +188,26 @@ uint8_t PodTarget::puc(uint16_t words[3]) {
 void PodTarget::runSlice(uint64_t cycles) {
     RunLimits limits;
     limits.maxCycles = cycles;
+    // The chip's emulation module stops the run itself; only the first slice
+    // after a release executes its first instruction whatever the triggers say.
+    limits.eemBreakAtStart = continued_;
+    continued_ = true;
     const bool simple = bpEnabled_ && bpArmed_ != 0;
-    const bool eem = hasEem() && eem_.armed();
     uint8_t simpleHits = 0;
-    uint16_t eemHits = 0;
-    if (simple || eem) {
+    if (simple) {
         limits.stopWhen = [&] {
             const uint32_t pc = chip_->reg(0);
-            if (simple) {
-                for (int n = 0; n < 2; ++n)
-                    if ((bpArmed_ & (1u << n)) && pc == bpAddress_[n])
-                        simpleHits = static_cast<uint8_t>(simpleHits | (1u << n));
-            }
-            if (eem) eemHits = eem_.match(pc);
-            return simpleHits != 0 || eemHits != 0;
+            for (int n = 0; n < 2; ++n)
+                if ((bpArmed_ & (1u << n)) && pc == bpAddress_[n])
+                    simpleHits = static_cast<uint8_t>(simpleHits | (1u << n));
+            return simpleHits != 0;
         };
     }
     const RunResult result = chip_->run(limits);
     if (result.reason == StopReason::Condition) {
         bpHits_ = static_cast<uint8_t>(bpHits_ | simpleHits);
-        if (eemHits) eem_.stopped(eemHits);
+        held_ = true;
+    } else if (result.reason == StopReason::EemBreak) {
         held_ = true;
     }
 }
@@ -223,6 +223,13 @@ uint8_t PodTarget::routine(uint32_t entry, uint32_t exit, uint16_t time) {
     if (const uint8_t status = needHeld()) return status;
     chip_->setReg(0, entry);
     release();
+    // Breakpoints do not stop a routine: the emulation module's break
+    // reaction is off while it runs.
+    uint32_t reaction = 0;
+    if (hasEem()) {
+        chip_->eem().readRegister(kEemBreakReaction + 1, &reaction);
+        chip_->eem().writeRegister(kEemBreakReaction, 0);
+    }
     RunLimits limits;
     uint8_t status = kPodOk;
     if (exit != 0) {
@@ -240,6 +247,7 @@ uint8_t PodTarget::routine(uint32_t entry, uint32_t exit, uint16_t time) {
         }
         chip_->run(limits);
     }
+    if (hasEem()) chip_->eem().writeRegister(kEemBreakReaction, reaction);
     hold();
     return status;
 }

@@ -183,35 +183,41 @@ void PodTarget::eemCommand(const uint8_t* rq, std::vector<uint8_t>& out) {
         out[1] = kPodNoLink;
         return;
     }
+    Eem& eem = chip_->eem();
     switch (rq[0]) {
         case 224:
-            putWord(out, 2, eem_.read(PodEem::kStatus));
+            putWord(out, 2, eem.readControl());
             break;
         case 226:
-            eem_.write(PodEem::kGeneralControl, wireWord(rq + 1));
+            eem.writeControl(wireWord(rq + 1));
             break;
         case 230: {
             const uint16_t reg = wireWord(rq + 1);
             const uint32_t value = static_cast<uint32_t>(wireWord(rq + 3)) << 16 | wireWord(rq + 5);
             uint16_t clock = wireWord(rq + 7);
             uint16_t module = wireWord(rq + 9);
-            eem_.write(reg, value);
-            if ((reg & 0xFE) == PodEem::kClockControl) clock = static_cast<uint16_t>(value);
-            if ((reg & 0xFE) == PodEem::kModuleClockControl0) module = static_cast<uint16_t>(value);
+            if (!eem.writeRegister(reg, value)) {
+                out[1] = kPodBadArgument;
+                break;
+            }
+            if (reg == kEemClockControl) clock = static_cast<uint16_t>(value);
+            if (reg == kEemModuleClock0) module = static_cast<uint16_t>(value);
             putWord(out, 2, clock);
             putWord(out, 4, module);
             break;
         }
         case 232:
-            putWord(out, 2, eem_.read(PodEem::kTriggers));
+            putWord(out, 2, eem.readTriggerFlags());
             break;
         case 234: {
             const uint16_t reg = wireWord(rq + 1);
             uint32_t value = static_cast<uint32_t>(wireWord(rq + 3)) << 16 | wireWord(rq + 5);
-            if (reg & 1)
-                value = eem_.read(reg);
-            else
-                eem_.write(reg, value);
+            const bool ok =
+                (reg & 1) ? eem.readRegister(reg, &value) : eem.writeRegister(reg, value);
+            if (!ok) {
+                out[1] = kPodBadArgument;
+                break;
+            }
             putWord(out, 2, value >> 16);
             putWord(out, 4, value);
             break;

@@ -126,6 +126,7 @@ TEST_F(PodCpuTest, EemSingleStepCompletesInsideReleaseCpu) {
     };
     eemWrite(0, 0);
     eemWrite(4, 0xFFFF);  // any address
+    eemWrite(6, 1);       // combination 0 is block 0
     eemWrite(128, 1);
     EXPECT_EQ(status({114}), 0);
     EXPECT_TRUE(pod_->target().held());
@@ -143,6 +144,7 @@ TEST_F(PodCpuTest, EemBreakpointStopsBeforeTheInstruction) {
     const SumProgram p = loadSum();
     exact(Bytes{230} + word(8) + dword(p.copy) + word(0) + word(0), 6);
     exact(Bytes{230} + word(12) + dword(0) + word(0) + word(0), 6);
+    exact(Bytes{230} + word(14) + dword(2) + word(0) + word(0), 6);
     exact(Bytes{230} + word(128) + dword(2) + word(0) + word(0), 6);
     status({114});
     EXPECT_TRUE(pod_->target().held());
@@ -176,7 +178,7 @@ TEST_F(PodCpuTest, PucHoldsTheCpuAtTheResetVector) {
     EXPECT_EQ(r, (Bytes{113, 0, 0x00, 0x0F, 0x00, 0x26, 0x60, 0xD7}));
     EXPECT_TRUE(pod_->target().held());
     EXPECT_EQ(readLong(), 0xF000u);
-    EXPECT_EQ(pod_->target().eem().written(136), 0x26u);
+    EXPECT_EQ(chip().eem().clockControl(), 0x26u);
     EXPECT_EQ(status(Bytes{76} + dword(0x100000)), kPodBadArgument);
 }
 

@@ -29,6 +29,10 @@ public:
     bool isSet();
     // Waits up to `ms` real milliseconds (kInfinite: without end).
     WaitResult wait(uint32_t ms);
+    // Waits up to `ms` milliseconds of kv::clock() (kInfinite: without end),
+    // looking at the event every real millisecond. On a ManualClock the time
+    // runs out only as far as someone moves the clock on.
+    WaitResult waitOnClock(uint32_t ms);
 
 private:
     std::mutex mutex_;

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "kelvane/sim/chip.h"
-#include "kelvane/sim/pod_eem.h"
 
 namespace kv::sim {
 
@@ -89,7 +88,6 @@ class PodTarget {
     bool entrySeen() const { return entrySeen_; }
     uint32_t fuseChecks() const { return fuseChecks_; }
     const ClassSettings& classSettings() const { return settings_; }
-    const PodEem& eem() const { return eem_; }
     uint32_t breakpointAddress(int n) const { return bpAddress_[n & 1]; }
 
   private:
@@ -163,7 +161,9 @@ class PodTarget {
     uint8_t bpArmed_ = 0;
     uint8_t bpHits_ = 0;
     bool bpEnabled_ = false;
-    PodEem eem_;
+    // The next slice of a free CPU continues an earlier one: fetch breaks of
+    // the emulation module apply to its first instruction too.
+    bool continued_ = false;
 
     bool transferOpen_ = false;
     uint8_t transferCommand_ = 0;
