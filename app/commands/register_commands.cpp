@@ -1,5 +1,6 @@
 #include "kelvane/commands/register_commands.h"
 
+#include "kelvane/commands/analyze_results.h"
 #include "kelvane/commands/command_class.h"
 #include "kelvane/commands/comment.h"
 #include "kelvane/commands/delay.h"
@@ -20,6 +21,7 @@
 #include "kelvane/commands/dravik_run_control_commands.h"
 #include "kelvane/commands/dravik_vcc.h"
 #include "kelvane/commands/dravik_verify_file.h"
+#include "kelvane/commands/overlay.h"
 #include "kelvane/commands/tovrin_file_commands.h"
 #include "kelvane/commands/tovrin_memory_commands.h"
 #include "kelvane/commands/tovrin_set_password.h"
@@ -78,6 +80,9 @@ void RegisterCommandClasses() {
     RegisterCommandClass(MakeCommandClass<CCommandDravik_SetBreakpoint>());
     RegisterCommandClass(MakeCommandClass<CCommandDravik_ClearBreakpoint>());
     RegisterCommandClass(MakeCommandClass<CCommandUserWait>());
+    RegisterCommandClass(MakeCommandClass<CCommandOverlay>());
+    RegisterCommandClass(MakeCommandClass<CCommandSerialize>());
+    RegisterCommandClass(MakeCommandClass<CCommandAnalyzeResults>());
 }
 
 }  // namespace kv

@@ -1,0 +1,234 @@
+#include "kelvane/commands/overlay.h"
+
+#include <vector>
+
+#include "kelvane/commands/command_text.h"
+#include "kelvane/core/dravik.h"
+#include "kelvane/core/execute_params.h"
+#include "kelvane/core/plugin_lists.h"
+#include "kelvane/core/stdio_xml_file.h"
+#include "kelvane/core/xml_reading.h"
+
+namespace kv {
+
+namespace {
+
+// The render buffer of the class, made once for the program's life.
+std::uint8_t* OverlayBuffer() {
+    static std::vector<std::uint8_t> buffer(CCommandOverlay::kRenderLimit);
+    return buffer.data();
+}
+
+}  // namespace
+
+CCommandOverlay::CCommandOverlay() : CCommandOverlay(Page()) {
+    elementName_ = kElementName;
+    displayName_ = "Overlay";
+    description_ = "Overlay user-defined data";
+    treeImage_ = 11;
+    UpdateLabel();
+}
+
+CCommandOverlay::CCommandOverlay(CommandPage& page) : CCommandDravik(&page) {}
+
+int CCommandOverlay::DeclareElement(CStdioXMLFile& file) {
+    return DeclareEmptyCommandElement(file, kElementName);
+}
+
+int CCommandOverlay::DeclareAttlist(CStdioXMLFile& file) {
+    return DeclareCommandAttlist(file, kElementName, [&] {
+        return file.DeclareCdataAttribute("strName", true) &&
+               file.DeclareCdataAttribute("dwAddress", true) &&
+               file.DeclareCdataAttribute("strAlgorithm", true) &&
+               file.DeclareCdataAttribute("strModule", true) &&
+               file.DeclareCdataAttribute("strNextValue", true);
+    });
+}
+
+CProjectTreeItem* CCommandOverlay::CreateFromArguments(std::string& error,
+                                                       const CommandArguments& args) {
+    std::string name, module, algorithm, next;
+    std::uint32_t address = 0;
+    const char* cls = "CCommandOverlay";
+    if (!CommandTextArgument(args, 0, cls, name, error) ||
+        !CommandTextArgument(args, 1, cls, module, error) ||
+        !CommandTextArgument(args, 2, cls, algorithm, error) ||
+        !CommandTextArgument(args, 3, cls, next, error) ||
+        !CommandNumberArgument(args, 4, cls, address, error))
+        return nullptr;
+    auto* command = new CCommandOverlay;
+    command->SetParameters(name, module, algorithm, next, address);
+    return command;
+}
+
+CProjectTreeItem* CCommandOverlay::CreateDefault(std::string& error) {
+    CArrayOverlayAlgorithm* list = COverlayPlugins::GetOverlayAlgorithms();
+    if (list == nullptr) {
+        error = "Cannot create default overlay with NULL algorithms";
+        return nullptr;
+    }
+    if (list->GetSize() == 0) {
+        error = "Cannot create default overlay with no available algorithms";
+        return nullptr;
+    }
+    COverlayAlgorithm* first = list->GetAt(0);
+    if (first == nullptr) {
+        error = "Cannot create default overlay with NULL algorithm";
+        return nullptr;
+    }
+    auto* command = new CCommandOverlay;
+    command->SetParameters("Default", first->GetModuleName(), first->GetName(),
+                           first->GetInitialValue(), 0x1000);
+    return command;
+}
+
+CommandPage& CCommandOverlay::Page() {
+    static CommandPage page(kElementName);
+    return page;
+}
+
+int CCommandOverlay::SetParameters(const std::string& name, const std::string& module,
+                                   const std::string& algorithm, const std::string& nextValue,
+                                   std::uint32_t address) {
+    strName = name;
+    strModule = module;
+    strAlgorithm = algorithm;
+    strNextValue = nextValue;
+    dwAddress = address;
+    UpdateLabel();
+    return 1;
+}
+
+void CCommandOverlay::SetNextValue(const std::string& value) {
+    if (value == strNextValue) return;
+    strNextValue = value;
+    SetDocumentModified(1);
+}
+
+void CCommandOverlay::SetModule(const std::string& module) {
+    if (module == strModule) return;
+    strModule = module;
+    SetDocumentModified(1);
+}
+
+void CCommandOverlay::SetAlgorithm(const std::string& algorithm) {
+    if (algorithm == strAlgorithm) return;
+    strAlgorithm = algorithm;
+    SetDocumentModified(1);
+}
+
+void CCommandOverlay::SetName(const std::string& name) {
+    if (name == strName) return;
+    strName = name;
+    UpdateLabel();
+    SetDocumentModified(1);
+}
+
+void CCommandOverlay::SetAddress(std::uint32_t address) {
+    if (address == dwAddress) return;
+    dwAddress = address;
+    SetDocumentModified(1);
+}
+
+void CCommandOverlay::UpdateLabel() {
+    treeLabel_ = "Overlay " + strName;
+    ShowLabel();
+}
+
+int CCommandOverlay::CopyTo(CProjectTreeItem* item) {
+    if (!CCommandDravik::CopyTo(item)) return 0;
+    auto* copy = static_cast<CCommandOverlay*>(item);
+    copy->dwAddress = dwAddress;
+    copy->strNextValue = strNextValue;
+    copy->strModule = strModule;
+    copy->strName = strName;
+    copy->strAlgorithm = strAlgorithm;
+    return 1;
+}
+
+CCommandOverlay::Texts CCommandOverlay::GetTexts() const {
+    return {"CCommandOverlay", "Overlay", "Overlay", "NULL Overlay array", 8, OverlayBuffer()};
+}
+
+CPluginAlgorithm* CCommandOverlay::FindAlgorithm(bool& haveList) {
+    CArrayOverlayAlgorithm* list = COverlayPlugins::GetOverlayAlgorithms();
+    haveList = list != nullptr;
+    return list != nullptr ? list->Find(strModule, strAlgorithm) : nullptr;
+}
+
+std::string CCommandOverlay::StatusText() const {
+    return "Writing overlay '" + strName + "'";
+}
+
+int CCommandOverlay::OnExecute(CExecuteParams* params) {
+    if (params == nullptr) return Fail("Unable to execute NULL parameters");
+    Texts texts = GetTexts();
+    params->SetStatusText(StatusText());
+    params->AdvanceProgress(progressUnits_);
+    if (!IsActive()) {
+        params->Log(" inactive", false);
+        return 1;
+    }
+    params->Log(
+        Format("%s to 0x%0*lX (%s::%s) ", strNextValue.c_str(), texts.addressDigits,
+               static_cast<unsigned long>(dwAddress), strModule.c_str(), strAlgorithm.c_str()),
+        false);
+    CDravik* pod = params->GetDravik();
+    if (pod == nullptr)
+        return Fail(std::string("Unable to execute ") + texts.className + " with NULL Dravik");
+    bool haveList = false;
+    CPluginAlgorithm* algorithm = FindAlgorithm(haveList);
+    if (!haveList)
+        return Fail(std::string("Unable to execute ") + texts.className + " with " +
+                    texts.nullArray);
+    if (algorithm == nullptr)
+        return Fail(Format("Could not find %s '%s:%s'", texts.lowerWhat, strModule.c_str(),
+                           strAlgorithm.c_str()));
+    if (!algorithm->Parse(strNextValue))
+        return Fail(std::string(texts.what) + " parse failed\n" + algorithm->TakeLastError());
+    std::uint32_t size = algorithm->GetOverlaySize();
+    if (size == 0)
+        return Fail(std::string(texts.what) + " overlay failed\n" + algorithm->TakeLastError());
+    if (size > kRenderLimit)
+        return Fail(
+            Format("%s overlay limited to %d bytes", texts.what, static_cast<int>(kRenderLimit)));
+    if (!algorithm->Render(texts.buffer, kRenderLimit))
+        return Fail(std::string(texts.what) + " overlay failed\n" + algorithm->TakeLastError());
+    if (!pod->WriteMemory(texts.buffer, dwAddress, size) ||
+        !pod->VerifyMemory(texts.buffer, dwAddress, size))
+        return FailFromPod(pod);
+    std::string next;
+    if (!algorithm->GetNextValue(next)) return Fail(algorithm->TakeLastError());
+    SetNextValue(next);
+    OnWritten(params);
+    return 1;
+}
+
+int CCommandOverlay::WriteXMLAttributes(CStdioXMLFile& file) {
+    if (!file.WriteAttribute("strName", strName, true) ||
+        !file.WriteDwordAttribute("dwAddress", dwAddress, true) ||
+        !file.WriteAttribute("strAlgorithm", strAlgorithm, true) ||
+        !file.WriteAttribute("strModule", strModule, true) ||
+        !file.WriteAttribute("strNextValue", strNextValue, true))
+        return Fail(file.TakeError());
+    return 1;
+}
+
+int CCommandOverlay::ReadOverlayAttributes(std::int32_t element, std::string& name,
+                                           std::string& module, std::string& algorithm,
+                                           std::string& nextValue, std::uint32_t& address) {
+    return GetXmlAttribute(element, "strName", name, error_) &&
+           ReadXmlDwordHex(element, "dwAddress", address, error_) &&
+           GetXmlAttribute(element, "strAlgorithm", algorithm, error_) &&
+           GetXmlAttribute(element, "strModule", module, error_) &&
+           GetXmlAttribute(element, "strNextValue", nextValue, error_);
+}
+
+int CCommandOverlay::ReadXMLParameters(std::int32_t element) {
+    std::string name, module, algorithm, next;
+    std::uint32_t address = 0;
+    if (!ReadOverlayAttributes(element, name, module, algorithm, next, address)) return 0;
+    return SetParameters(name, module, algorithm, next, address);
+}
+
+}  // namespace kv

@@ -1,0 +1,162 @@
+#include <vector>
+
+#include "kelvane/commands/command_text.h"
+#include "kelvane/commands/overlay.h"
+#include "kelvane/core/execute_params.h"
+#include "kelvane/core/map_parameter_xml.h"
+#include "kelvane/core/plugin_lists.h"
+#include "kelvane/core/stdio_xml_file.h"
+#include "kelvane/core/xml_reading.h"
+
+namespace kv {
+
+namespace {
+
+// The render buffer of the class, made once for the program's life.
+std::uint8_t* SerializeBuffer() {
+    static std::vector<std::uint8_t> buffer(CCommandOverlay::kRenderLimit);
+    return buffer.data();
+}
+
+}  // namespace
+
+CCommandSerialize::CCommandSerialize() : CCommandOverlay(Page()) {
+    elementName_ = kElementName;
+    displayName_ = "Serialize";
+    description_ = "Write serial number";
+    treeImage_ = 10;
+    UpdateLabel();
+}
+
+int CCommandSerialize::DeclareElement(CStdioXMLFile& file) {
+    return DeclareEmptyCommandElement(file, kElementName);
+}
+
+int CCommandSerialize::DeclareAttlist(CStdioXMLFile& file) {
+    return DeclareCommandAttlist(file, kElementName, [&] {
+        return file.DeclareCdataAttribute("strName", true) &&
+               file.DeclareCdataAttribute("dwAddress", true) &&
+               file.DeclareCdataAttribute("strAlgorithm", true) &&
+               file.DeclareCdataAttribute("strModule", true) &&
+               file.DeclareCdataAttribute("strNextValue", true) &&
+               file.DeclareCdataAttribute("nCount", true) &&
+               file.DeclareBoolAttribute("bCountUp", true);
+    });
+}
+
+CProjectTreeItem* CCommandSerialize::CreateFromArguments(std::string& error,
+                                                         const CommandArguments& args) {
+    std::string name, module, algorithm, next;
+    std::uint32_t address = 0, count = 0, countUp = 1;
+    const char* cls = "CCommandSerialize";
+    if (!CommandTextArgument(args, 0, cls, name, error) ||
+        !CommandTextArgument(args, 1, cls, module, error) ||
+        !CommandTextArgument(args, 2, cls, algorithm, error) ||
+        !CommandTextArgument(args, 3, cls, next, error) ||
+        !CommandNumberArgument(args, 4, cls, address, error) ||
+        !CommandNumberArgument(args, 5, cls, count, error) ||
+        !CommandNumberArgument(args, 6, cls, countUp, error))
+        return nullptr;
+    auto* command = new CCommandSerialize;
+    command->SetParameters(name, module, algorithm, next, address, static_cast<std::int32_t>(count),
+                           countUp != 0);
+    return command;
+}
+
+CProjectTreeItem* CCommandSerialize::CreateDefault(std::string& error) {
+    CArraySerializerAlgorithm* list = CSerializerPlugins::GetSerializerAlgorithms();
+    if (list == nullptr) {
+        error = "Cannot create default serializer with NULL algorithms";
+        return nullptr;
+    }
+    if (list->GetSize() == 0) {
+        error = "Cannot create default serializer with no available algorithms";
+        return nullptr;
+    }
+    CSerializerAlgorithm* first = list->GetAt(0);
+    if (first == nullptr) {
+        error = "Cannot create default serializer with NULL algorithm";
+        return nullptr;
+    }
+    auto* command = new CCommandSerialize;
+    command->SetParameters("Default", first->GetModuleName(), first->GetName(),
+                           first->GetInitialValue(), 0x1000, 0, 1);
+    return command;
+}
+
+CommandPage& CCommandSerialize::Page() {
+    static CommandPage page(kElementName);
+    return page;
+}
+
+int CCommandSerialize::SetParameters(const std::string& name, const std::string& module,
+                                     const std::string& algorithm, const std::string& nextValue,
+                                     std::uint32_t address, std::int32_t count, int countUp) {
+    nCount = count;
+    bCountUp = countUp != 0;
+    return CCommandOverlay::SetParameters(name, module, algorithm, nextValue, address);
+}
+
+void CCommandSerialize::SetCountUp(int countUp) {
+    if ((countUp != 0) == (bCountUp != 0)) return;
+    bCountUp = countUp != 0;
+    SetDocumentModified(1);
+}
+
+void CCommandSerialize::StepCount() {
+    nCount = bCountUp ? nCount + 1 : nCount - 1;
+    SetDocumentModified(1);
+}
+
+void CCommandSerialize::UpdateLabel() {
+    treeLabel_ = "Serialize " + strName;
+    ShowLabel();
+}
+
+int CCommandSerialize::CopyTo(CProjectTreeItem* item) {
+    if (!CCommandOverlay::CopyTo(item)) return 0;
+    auto* copy = static_cast<CCommandSerialize*>(item);
+    copy->nCount = nCount;
+    copy->bCountUp = bCountUp;
+    return 1;
+}
+
+CCommandOverlay::Texts CCommandSerialize::GetTexts() const {
+    return {"CCommandSerialize", "Serializer", "serializer", "NULL serializer array", 4,
+            SerializeBuffer()};
+}
+
+CPluginAlgorithm* CCommandSerialize::FindAlgorithm(bool& haveList) {
+    CArraySerializerAlgorithm* list = CSerializerPlugins::GetSerializerAlgorithms();
+    haveList = list != nullptr;
+    return list != nullptr ? list->Find(strModule, strAlgorithm) : nullptr;
+}
+
+void CCommandSerialize::OnWritten(CExecuteParams* params) {
+    StepCount();
+    params->SetModified(1);
+    RefreshPage();
+}
+
+int CCommandSerialize::WriteXMLAttributes(CStdioXMLFile& file) {
+    if (!CCommandOverlay::WriteXMLAttributes(file)) return 0;
+    if (!file.WriteLongAttribute("nCount", nCount, true) ||
+        !file.WriteBoolAttribute("bCountUp", bCountUp, true))
+        return Fail(file.TakeError());
+    return 1;
+}
+
+int CCommandSerialize::ReadXMLParameters(std::int32_t element) {
+    std::string name, module, algorithm, next;
+    std::uint32_t address = 0;
+    if (!ReadOverlayAttributes(element, name, module, algorithm, next, address)) return 0;
+    int count = 0;
+    if (!ReadXmlInt(element, "nCount", count, error_)) return 0;
+    int countUp = 0;
+    CMapParameterXML& booleans = GetBooleanMap();
+    if (!booleans.ReadAttributeBOOL(element, "bCountUp", &countUp))
+        return Fail(booleans.TakeError());
+    return SetParameters(name, module, algorithm, next, address, count, countUp);
+}
+
+}  // namespace kv
