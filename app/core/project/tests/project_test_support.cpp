@@ -45,6 +45,7 @@ bool FileExists(const std::string& path) {
 }
 
 int ArgsCommand::WriteXMLAttributes(CStdioXMLFile& file) {
+    if (args.find("unwritable") != std::string::npos) return Fail("Cannot write " + elementName_);
     if (file.WriteAttribute("strArgs", args, true)) return 1;
     return Fail(file.TakeError());
 }

@@ -28,7 +28,8 @@ bool FileExists(const std::string& path);
 
 // A command that keeps every creation argument, joined by "|", and stores
 // them as its one attribute "strArgs". A run with "modify" among the
-// arguments marks the run as having changed the project.
+// arguments marks the run as having changed the project; "unwritable" makes
+// it fail to be saved.
 class ArgsCommand : public TestCommand {
   public:
     explicit ArgsCommand(const std::string& element, std::string arguments = {})
