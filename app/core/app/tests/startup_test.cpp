@@ -12,6 +12,7 @@
 #include "kelvane/core/array_prg_processor.h"
 #include "kelvane/core/plugin_lists.h"
 #include "kelvane/core/tovrin.h"
+#include "kelvane/platform/message_box.h"
 #include "project_test_support.h"
 
 namespace kv::testing {
@@ -158,6 +159,74 @@ TEST_F(StartupTest, WithoutAPodDetectionKeepsItsDefaults) {
     EXPECT_EQ(g.adapterLibraryVersion, "Unknown");
     EXPECT_EQ(GetPodInUse(), 0);
     EXPECT_EQ(GetErasedFillValue(), 0xFFFFFFFFu);
+}
+
+}  // namespace
+}  // namespace kv::testing
+
+namespace kv::testing {
+namespace {
+
+// The window program's side, recorded.
+class RecordingWindow : public WindowModeHooks {
+  public:
+    void LoadRecentFileList(int entries) override {
+        events.push_back("recent " + std::to_string(entries));
+    }
+    void RegisterDocumentTemplate() override { events.push_back("template"); }
+    void RegisterShellFileType() override { events.push_back("shell"); }
+    void ParseCommandLine(const std::string& commandLine, bool& isSilent,
+                          std::string& file) override {
+        isSilent = commandLine == "/Silent";
+        file = isSilent ? "" : commandLine;
+    }
+    bool OpenDocumentFile(const std::string& file) override {
+        events.push_back("open " + file);
+        return true;
+    }
+    bool CreateNewDocument() override {
+        events.push_back("new document");
+        return true;
+    }
+    void FileOpen() override { events.push_back("file open"); }
+    void ShowMainWindow() override { events.push_back("show"); }
+    int Run() override { return 0; }
+    std::vector<std::string> events;
+};
+
+TEST_F(StartupTest, ASilentStartLoadsTheConfigurationAndEndsAtOnce) {
+    SetModuleDirectory(kBin);
+    RecordingWindow window;
+    CKelvaneApp app(&window);
+    ScriptedBoxes boxes;
+    ::testing::internal::CaptureStdout();
+    EXPECT_FALSE(app.InitInstance("/opt/kelvane/Kelvane", "/Silent"));
+    EXPECT_EQ(app.ExitInstance(), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    EXPECT_FALSE(IsConsoleModeSet());
+    EXPECT_EQ(window.events, (std::vector<std::string>{"recent 8", "template", "shell"}));
+    // The shutdown wrote the settings.
+    EXPECT_TRUE(FileExists(config.File("Orvanti/Kelvane.ini")));
+    EXPECT_TRUE(boxes.texts.empty());
+}
+
+TEST_F(StartupTest, ALastProjectThatDoesNotOpenOffersTheChoices) {
+    SetModuleDirectory(kBin);
+    GetAppProfile().WriteProfileString("LastDoc", "LastOpenedFile", program.File("gone.kvnset"));
+    std::string error;
+    ASSERT_TRUE(GetAppProfile().Save(error));
+    RecordingWindow window;
+    CKelvaneApp app(&window);
+    ScriptedBoxes boxes({kIdNo});
+    EXPECT_FALSE(app.InitInstance("/opt/kelvane/kelvane", ""));
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0].rfind("Unable to open project " + program.File("gone.kvnset"), 0), 0u);
+    EXPECT_TRUE(boxes.texts[0].ends_with(
+        "\n\nCreate a new project?\n\nYes will create a new project, "
+        "\nNo will allow you to select an existing project or \nCancel will exit the program."));
+    EXPECT_EQ(boxes.types[0] & 7u, static_cast<unsigned>(kMbYesNoCancel));
+    EXPECT_EQ(window.events.back(), "file open");
+    app.ExitInstance();
 }
 
 }  // namespace
