@@ -25,12 +25,12 @@ inline std::vector<std::uint16_t> blinkProgram() {
     a.mov(imm(0x5A80), absolute(kWdtCtl));  // MOV #WDTPW|WDTHOLD,&WDTCTL
     a.bis_b(imm(0x01), absolute(kP1Dir));   // BIS.B #BIT0,&P1DIR
     const Label loop = a.label();
-    a.xor_b(imm(0x01), absolute(kP1Out));   // XOR.B #BIT0,&P1OUT
-    a.mov(imm(50000), reg(R15));            // MOV #50000,R15
+    a.xor_b(imm(0x01), absolute(kP1Out));  // XOR.B #BIT0,&P1OUT
+    a.mov(imm(50000), reg(R15));           // MOV #50000,R15
     const Label wait = a.label();
-    a.dec(reg(R15));                        // DEC R15
-    a.jnz(wait);                            // JNZ wait
-    a.jmp(loop);                            // JMP loop
+    a.dec(reg(R15));  // DEC R15
+    a.jnz(wait);      // JNZ wait
+    a.jmp(loop);      // JMP loop
     return a.words();
 }
 

@@ -162,8 +162,9 @@ TEST_F(ConsoleTest, AChangedProjectThatCannotBeSavedGivesTwentySix) {
         Project("MSP430F149", "3000", Command("Comment", "modify unwritable"));
     const std::string path = Write(original);
     EXPECT_EQ(Run(path), 26);
-    EXPECT_TRUE(out.ends_with("Operation succeeded\nCannot write Comment\nOK? <Auto OK>\n"
-                              "Result = 26"))
+    EXPECT_TRUE(
+        out.ends_with("Operation succeeded\nCannot write Comment\nOK? <Auto OK>\n"
+                      "Result = 26"))
         << out;
     EXPECT_EQ(ReadText(path), original);
     Trace().clear();
@@ -174,8 +175,9 @@ TEST_F(ConsoleTest, AConfigurationThatDoesNotLoadIsAFailure) {
     SetModuleDirectory(empty.Path());
     const std::string path = Write(Project("MSP430F149", "3000", Command("Comment")));
     EXPECT_EQ(Run(path), 1);
-    EXPECT_TRUE(out.ends_with("Unable to load the processor list ProcessorList.xml\n"
-                              "OK? <Auto OK>\nResult = 1"))
+    EXPECT_TRUE(
+        out.ends_with("Unable to load the processor list ProcessorList.xml\n"
+                      "OK? <Auto OK>\nResult = 1"))
         << out;
     EXPECT_TRUE(Trace().empty());
 }
