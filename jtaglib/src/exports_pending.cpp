@@ -1,4 +1,4 @@
-// Exported target functions whose work (identification, memory, flash, EEM)
+// Exported target functions whose work (EEM)
 // the library does not carry out yet: each checks its handle and the
 // arguments it can, then fails with error 34.
 #include "error_table.h"
@@ -7,8 +7,6 @@
 using namespace nandrel;
 
 namespace {
-
-constexpr uint32_t kDeviceTableSize = 92;
 
 int32_t notAvailable(NANDREL_HANDLE target, const char* name) {
     return guarded(0, [&] {
@@ -30,59 +28,8 @@ int32_t badParameter(NANDREL_HANDLE target) {
 
 extern "C" {
 
-int32_t Nandrel_Identify(NANDREL_HANDLE target, DeviceRecord* record, uint32_t recordSize,
-                         int32_t) {
-    if (!record || recordSize < sizeof(DeviceRecord)) return badParameter(target);
-    return NANDREL_NOT_AVAILABLE(Nandrel_Identify);
-}
-
-int32_t Nandrel_Device(NANDREL_HANDLE target, int32_t deviceIndex, DeviceRecord* record,
-                       uint32_t recordSize) {
-    if (deviceIndex < 1 || static_cast<uint32_t>(deviceIndex) >= kDeviceTableSize || !record ||
-        recordSize < sizeof(DeviceRecord))
-        return badParameter(target);
-    return NANDREL_NOT_AVAILABLE(Nandrel_Device);
-}
-
 int32_t Nandrel_Breakpoint(NANDREL_HANDLE target, int32_t, uint32_t) {
     return NANDREL_NOT_AVAILABLE(Nandrel_Breakpoint);
-}
-
-int32_t Nandrel_Erase(NANDREL_HANDLE target, int32_t, uint32_t, uint32_t) {
-    return NANDREL_NOT_AVAILABLE(Nandrel_Erase);
-}
-
-int32_t Nandrel_ReadMemory(NANDREL_HANDLE target, uint32_t, uint8_t*, uint32_t) {
-    return NANDREL_NOT_AVAILABLE(Nandrel_ReadMemory);
-}
-
-int32_t Nandrel_WriteMemory(NANDREL_HANDLE target, uint32_t, const uint8_t*, uint32_t) {
-    return NANDREL_NOT_AVAILABLE(Nandrel_WriteMemory);
-}
-
-int32_t Nandrel_VerifyMem(NANDREL_HANDLE target, uint32_t, uint32_t, const uint8_t*) {
-    return NANDREL_NOT_AVAILABLE(Nandrel_VerifyMem);
-}
-
-int32_t Nandrel_EraseCheck(NANDREL_HANDLE target, uint32_t, uint32_t) {
-    return NANDREL_NOT_AVAILABLE(Nandrel_EraseCheck);
-}
-
-int32_t Nandrel_ProgramFile(NANDREL_HANDLE target, const char*, int32_t, int32_t) {
-    return NANDREL_NOT_AVAILABLE(Nandrel_ProgramFile);
-}
-
-int32_t Nandrel_VerifyFile(NANDREL_HANDLE target, const char*) {
-    return NANDREL_NOT_AVAILABLE(Nandrel_VerifyFile);
-}
-
-int32_t Nandrel_ReadOutFile(NANDREL_HANDLE target, const char*, int32_t fileType, uint32_t,
-                            uint32_t) {
-    if (fileType != 1 && fileType != 2) {
-        targetOf(target);
-        return 0;
-    }
-    return NANDREL_NOT_AVAILABLE(Nandrel_ReadOutFile);
 }
 
 int32_t Nandrel_OpenEEM(NANDREL_HANDLE target) {
@@ -101,14 +48,6 @@ int32_t Nandrel_ReadRegisterEEM(NANDREL_HANDLE target, uint32_t, uint32_t* value
 
 int32_t Nandrel_WriteRegisterEEM(NANDREL_HANDLE target, uint32_t, uint32_t) {
     return NANDREL_NOT_AVAILABLE(Nandrel_WriteRegisterEEM);
-}
-
-int32_t Nandrel_GetClockControlModuleNames(NANDREL_HANDLE target, int32_t deviceIndex,
-                                           void** names) {
-    if (!names || !*names || deviceIndex < 0 ||
-        static_cast<uint32_t>(deviceIndex) >= kDeviceTableSize)
-        return badParameter(target);
-    return NANDREL_NOT_AVAILABLE(Nandrel_GetClockControlModuleNames);
 }
 
 int32_t Nandrel_EEM_Init(NANDREL_HANDLE target, NandrelEemCallback, uint32_t,

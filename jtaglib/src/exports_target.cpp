@@ -10,8 +10,6 @@ using namespace nandrel;
 
 namespace {
 
-constexpr uint32_t kFuseFeatureFirst = 0x4616;
-constexpr uint32_t kFuseFeatureLast = 0x4619;
 constexpr int32_t kNoExternalSupply = 36;
 
 }  // namespace
@@ -47,22 +45,6 @@ int32_t Nandrel_SetLastTargetErrorNumber(NANDREL_HANDLE target, int32_t number) 
 
 const char* Nandrel_ErrorString(int32_t number) {
     return errorText(number);
-}
-
-int32_t Nandrel_QueryTargetFeature(NANDREL_HANDLE target, uint32_t featureId, void*, uint32_t,
-                                   uint32_t* length) {
-    if (length) *length = 0;
-    return guarded(0, [&] {
-        CTargetJTAG* t = targetOf(target);
-        if (!t) return 0;
-        if (featureId >= kFuseFeatureFirst && featureId <= kFuseFeatureLast) {
-            t->Fail("Nandrel_QueryTargetFeature not implemented");
-            return t->SetError(kErrNotSupported);
-        }
-        t->Fail(
-            format("Unrecognized target feature 0x%08lX", static_cast<unsigned long>(featureId)));
-        return 0;
-    });
 }
 
 int32_t Nandrel_RegisterHWND(NANDREL_HANDLE target, void* window, uint32_t message,

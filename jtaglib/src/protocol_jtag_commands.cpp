@@ -56,10 +56,15 @@ bool CTargetProtocolJTAG::ReleaseJTAG() {
 }
 
 uint32_t CTargetProtocolJTAG::SetLineMode(uint32_t mode) {
-    const uint32_t previous = lineMode_;
-    lineMode_ = mode;
-    Simple(mode == 1 ? kCmdLineMode1 : kCmdLineModeOther);
+    uint32_t previous = 0;
+    SetLineMode(mode, &previous);
     return previous;
+}
+
+bool CTargetProtocolJTAG::SetLineMode(uint32_t mode, uint32_t* previous) {
+    *previous = lineMode_;
+    lineMode_ = mode;
+    return Simple(mode == 1 ? kCmdLineMode1 : kCmdLineModeOther);
 }
 
 bool CTargetProtocolJTAG::SetLine36(bool on) {

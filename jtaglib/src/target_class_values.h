@@ -29,4 +29,9 @@ struct TargetClassValues {
     uint16_t ramEnd = 0x09FF;
 };
 
+// The values of a class from the device tables. A class without RAM (the
+// classes of "Device_unknown" and "End_of_devices") keeps the default memory
+// map.
+TargetClassValues TargetClassValuesOf(uint32_t deviceClass);
+
 }  // namespace nandrel

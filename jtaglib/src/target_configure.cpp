@@ -60,10 +60,9 @@ int32_t CTargetJTAG::Configure(int32_t item, int32_t value) {
             mainClockControl_ = static_cast<uint16_t>(v);
             break;
         case kFlashTest:
-            // The flash code applies it at its next test setting.
             if (!class_.flashTest) return SetError(kErrParameter);
             flashTestValue_ = v;
-            break;
+            return FlashTestSetting(v);
         case kLockedSegmentAccess:
             lockedSegmentAccess_ = v != 0;
             break;

@@ -15,7 +15,9 @@
 
 #include "handles.h"
 #include "kelvane/platform/sync.h"
+#include "nandrel/device/device_record_layout.h"
 #include "target_class_values.h"
+#include "target_flash_state.h"
 #include "target_protocol_jtag.h"
 
 namespace nandrel {
@@ -88,6 +90,25 @@ class CTargetJTAG {
 
     // --- Settings.
     int32_t Configure(int32_t item, int32_t value);
+    // Ids 0x4616 to 0x4619 program the configuration fuses; any other id
+    // fails with its text alone (the error number is left as it is).
+    int32_t QueryTargetFeature(uint32_t featureId, uint32_t* length);
+
+    // --- The device database.
+    // Device index 0 identifies the chip from its identification block and
+    // configuration fuses; another index takes that row as the device. Either
+    // way the device is connected, selected and configured, and the record
+    // (at least a record's size) receives its description.
+    int32_t Identify(void* record, uint32_t size, int32_t index);
+    // Fills the record of row (index) from the tables alone: neither the chip
+    // nor the selected device changes.
+    int32_t Device(int32_t index, void* record, uint32_t size);
+    // Points *names at the 32 clock-control module names of the device's class.
+    int32_t GetClockControlModuleNames(int32_t index, void** names);
+    // Selects row (index) with the values of its class; with `connect` a
+    // device row is also taken over. 0, or the error number it stands for.
+    int32_t SelectDeviceRow(uint32_t index, bool connect);
+    const device::DeviceRecordLayout& deviceRecord() const { return deviceRecord_; }
     // Makes a row of the device table the selected device with its class
     // values, and sends the class settings to the pod.
     bool SelectDevice(uint32_t index, uint32_t deviceClass, const TargetClassValues& values);
@@ -123,6 +144,25 @@ class CTargetJTAG {
     int32_t Run(int32_t mode, bool releaseJtag);
     int32_t State(int32_t* state, bool stop, uint32_t* cycles);
 
+    // --- Memory, flash and image files (target_flash_*.cpp, target_memory_*.cpp).
+    int32_t Erase(int32_t type, uint32_t address, uint32_t length);
+    int32_t WriteMemory(uint32_t address, const uint8_t* data, uint32_t count);
+    int32_t ReadMemory(uint32_t address, uint8_t* buffer, uint32_t count);
+    // Verifies against `expected`, or checks the range reads erased when it is null.
+    int32_t VerifyMemory(uint32_t address, uint32_t count, const uint8_t* expected);
+    int32_t ProgramFile(const char* path, int32_t eraseType, bool verify);
+    int32_t VerifyFile(const char* path);
+    int32_t ReadOutFileText(const char* path, uint32_t address, uint32_t length);
+    int32_t ReadOutFileIntel(const char* path, uint32_t address, uint32_t length);
+    int32_t DetectFileType(const char* path, int* type);
+    int32_t ReadHexFile(const char* path, int type);
+    int32_t SetVCC(int32_t millivolts) { return VCC(millivolts); }
+    int32_t SetLockA(bool locked, bool* previous);
+    int32_t FlashTestSetting(uint32_t mode);
+    int32_t ExecuteCode(const uint16_t* words, uint32_t count, bool verify, bool stopAtExit,
+                        uint16_t waitTime);
+    const FlashState& flashState() const { return flash_; }
+
     // --- What the EEM polling thread and its notifications hook into.
     bool PausePolling(uint32_t timeoutMs);
     bool WakePolling(int32_t runMode, bool jtagReleased);
@@ -156,6 +196,20 @@ class CTargetJTAG {
 
   private:
     std::unique_lock<kv::CriticalSection> LockPort();
+    // Flash helpers; each returns 0 or the error number it stands for.
+    int32_t EnterFlashFrame();
+    int32_t LeaveFlashFrame();
+    int32_t SetFlashClock();
+    int32_t EraseRange(int32_t type, uint32_t address, uint32_t length);
+    int32_t RunErase(uint8_t routine, uint16_t bits, uint32_t address, uint32_t length);
+    int32_t WriteFlash(uint32_t address, const uint8_t* data, uint32_t count);
+    int32_t WriteRam(uint32_t address, const uint8_t* data, uint32_t count);
+    int32_t ReadChip(uint32_t address, uint8_t* buffer, uint32_t count);
+    int32_t VerifyChunk(uint32_t address, uint32_t count, const uint8_t* expected);
+    int32_t HoldWatchdogShadow();
+    int32_t ReadOut(const char* path, uint32_t address, uint32_t length, bool intel);
+    int32_t VerifySegments(bool flash);
+    void Notify(uint32_t wParam, uint32_t operation, uint32_t done, uint32_t total);
     bool HasEem() const { return class_.emulationLevel != 0; }
     // Keeps the protocol object's text as the detail and returns `number`.
     int32_t PodDetail(int32_t number) {
@@ -188,6 +242,9 @@ class CTargetJTAG {
     // Decides whether a running CPU has stopped; *state gets 2 or 3 when so.
     bool PollStopped(bool stop, int32_t* state, bool* stopped);
     bool ProgramBreakpoints();
+    // Identification steps; 0 or the error number.
+    int32_t ReadDeviceRow(uint32_t* row);
+    int32_t ConfigureIdentified(bool automatic);
 
     std::string errorText_ = "No error";
     bool detailFresh_ = false;
@@ -214,6 +271,7 @@ class CTargetJTAG {
     uint32_t deviceClass_ = 0;
     TargetClassValues class_;
     uint16_t jtagId_ = 0;
+    device::DeviceRecordLayout deviceRecord_{};
 
     // Configuration values.
     uint32_t flashOption_ = 0;
@@ -223,7 +281,7 @@ class CTargetJTAG {
     uint32_t flashTestValue_ = 0;
     bool lockedSegmentAccess_ = false;
     uint32_t flashClockDivider_ = 32;
-    bool alternativeFlashTiming_ = false;
+    bool alternativeFlashTiming_ = true;
     uint16_t mdbValue_ = 0;
     bool mdbPending_ = false;
     uint32_t ramPreserve_ = 0;
@@ -243,6 +301,9 @@ class CTargetJTAG {
 
     // EEM polling (the thread itself comes with the EEM).
     bool pollingActive_ = false;
+
+    // What the flash code keeps across its operations.
+    FlashState flash_;
 };
 
 }  // namespace nandrel

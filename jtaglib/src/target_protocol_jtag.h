@@ -135,6 +135,8 @@ class CTargetProtocolJTAG {
     bool ReleaseJTAG();
     // Returns the previous mode.
     uint32_t SetLineMode(uint32_t mode);
+    // The same, telling whether the command reached the pod.
+    bool SetLineMode(uint32_t mode, uint32_t* previous);
     bool SetLine36(bool on);
     bool SetLine38(bool on);
     bool SetLine40(uint8_t state);

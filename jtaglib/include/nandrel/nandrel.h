@@ -106,6 +106,14 @@ typedef struct PodProgressRecord {
     NandrelHandleRecord* target;
 } PodProgressRecord;
 
+/* Progress notifications. The `window` given to Nandrel_RegisterHWND is a
+ * function of this type (cast to void*); the library calls it on the caller's
+ * thread with the registered message number, wParam 2 at the start and 4 at
+ * the end of a phase, and the record, which also carries the registered user
+ * value. A null window stops the notifications. */
+typedef void (*NandrelNotifyProc)(uint32_t message, uintptr_t wParam,
+                                  const PodProgressRecord* record);
+
 /* Message numbers given to Nandrel_EEM_Init. */
 typedef struct EemMessageNumbers {
     uint32_t singleStep;
@@ -192,6 +200,8 @@ NANDREL_API const char* Nandrel_GetLastTargetError(NANDREL_HANDLE target);
 NANDREL_API int32_t Nandrel_GetLastTargetErrorNumber(NANDREL_HANDLE target);
 NANDREL_API int32_t Nandrel_SetLastTargetErrorNumber(NANDREL_HANDLE target, int32_t number);
 NANDREL_API const char* Nandrel_ErrorString(int32_t number);
+/* Feature ids 0x4616 to 0x4619 program the chip's configuration fuses with the
+ * values 2, 3, 1 and 0; the buffer is not used. */
 NANDREL_API int32_t Nandrel_QueryTargetFeature(NANDREL_HANDLE target, uint32_t featureId,
                                                void* buffer, uint32_t bufferSize, uint32_t* length);
 NANDREL_API int32_t Nandrel_RegisterHWND(NANDREL_HANDLE target, void* window, uint32_t message,
@@ -201,8 +211,13 @@ NANDREL_API int32_t Nandrel_RegisterHWND(NANDREL_HANDLE target, void* window, ui
 NANDREL_API int32_t Nandrel_OpenJTAG(NANDREL_HANDLE target);
 NANDREL_API int32_t Nandrel_CloseJTAG(NANDREL_HANDLE target, int32_t mode);
 NANDREL_API int32_t Nandrel_ResetJTAGTAP(NANDREL_HANDLE target);
+/* Device index 0 identifies the chip; another index (1 to 91) takes that row
+ * of the device table as the device. Either way the device is connected and
+ * selected, and the record (recordSize of at least 70 bytes) is filled. */
 NANDREL_API int32_t Nandrel_Identify(NANDREL_HANDLE target, DeviceRecord* record,
                                      uint32_t recordSize, int32_t deviceIndex);
+/* Fills the record of a device table row (1 to 91) from the tables alone: the
+ * chip and the selected device are left as they are. */
 NANDREL_API int32_t Nandrel_Device(NANDREL_HANDLE target, int32_t deviceIndex, DeviceRecord* record,
                                    uint32_t recordSize);
 NANDREL_API int32_t Nandrel_Configure(NANDREL_HANDLE target, int32_t item, int32_t value);

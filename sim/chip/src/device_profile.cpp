@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "device_profile_rows.h"
+
 namespace kv::sim {
 
 bool DeviceProfile::flashSegment(uint32_t address, uint32_t* start, uint32_t* size) const {
@@ -172,7 +174,7 @@ const DeviceProfile* findProfile(std::string_view name) {
     for (const DeviceProfile& p : profiles()) {
         if (p.name == name) return &p;
     }
-    return nullptr;
+    return findDeviceRowProfile(name);
 }
 
 std::vector<std::string> profileNames() {

@@ -21,6 +21,8 @@ DravikPod::DravikPod(PodConfig config) : config_(std::move(config)) {
     if (config_.corruptFlash) flash_[podfw::kCheckAt] ^= 0x5A5A;
     if (const DeviceProfile* profile = findProfile(config_.chip)) {
         chip_ = std::make_shared<Chip>(*profile);
+        if (config_.configFuses >= 0)
+            chip_->setConfigFuses(static_cast<uint8_t>(config_.configFuses));
         if (!config_.statePath.empty()) {
             if (FILE* f = std::fopen(config_.statePath.c_str(), "rb")) {
                 std::fclose(f);
@@ -322,7 +324,8 @@ void DravikPod::execute(const std::vector<uint8_t>& command) {
                 answerIt = false;
                 break;
             case PodFaultKind::Status:
-                if (bytes.size() > 1 && findPodCommand(id)->status)
+                // The fuse command's result byte stands where a status would.
+                if (bytes.size() > 1 && (findPodCommand(id)->status || id == kPodFuseCommand))
                     bytes[1] = static_cast<uint8_t>(f.value);
                 break;
             case PodFaultKind::WriteFails:

@@ -230,8 +230,14 @@ uint8_t PodTarget::routine(uint32_t entry, uint32_t exit, uint16_t time) {
         limits.maxCycles = routineLimit_;
         if (chip_->run(limits).reason != StopReason::Address) status = kPodNotReached;
     } else {
-        const double mclk = chip_->clocks().mclkHz();
-        limits.maxCycles = time ? static_cast<uint64_t>(mclk * time / 1000.0) + 1 : budget_;
+        // `time` milliseconds of chip time, whatever the routine does to the
+        // clock meanwhile.
+        if (time != 0) {
+            const double end = chip_->seconds() + time / 1000.0;
+            limits.stopWhen = [this, end] { return chip_->seconds() >= end; };
+        } else {
+            limits.maxCycles = budget_;
+        }
         chip_->run(limits);
     }
     hold();

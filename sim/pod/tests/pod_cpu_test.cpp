@@ -216,6 +216,15 @@ TEST_F(PodCpuTest, ExecuteCodeRunsARoutineToItsExit) {
     EXPECT_EQ(readRegister(7), 15u);
 }
 
+TEST_F(PodCpuTest, ATimedRoutineRunsForChipTimeWhenItChangesTheClock) {
+    attach();
+    // MOV.B #0xE0,&DCOCTL; MOV.B #0x87,&BCSCTL1; JMP $
+    writeWords(0x0200, {0x40F2, 0x00E0, 0x0056, 0x40F2, 0x0087, 0x0057, 0x3FFF});
+    const double before = chip().seconds();
+    EXPECT_EQ(status(Bytes{194} + dword(0x0200) + dword(0) + word(20)), 0);
+    EXPECT_NEAR(chip().seconds() - before, 0.020, 0.0001);
+}
+
 TEST_F(PodCpuTest, RoutineThatNeverReachesItsExitEnds) {
     PodConfig config;
     config.routineLimit = 5000;

@@ -16,7 +16,10 @@
 //                        kind short, id, stray, write, noreply, stop or status
 //                        (see PodFaultKind)
 //   chip=<profile>|none  the chip at the end of the pod's cable: a named profile
-//                        of the chip model (default MSP430F149) or nothing
+//                        of the chip model (default MSP430F149), a name of the
+//                        device table (e.g. MSP430F133: its first row of that
+//                        name), row:<n> for row n of the device table, or nothing
+//   fuses=<byte>         the chip's configuration fuse byte at start
 //   state=<path>         the chip's state file: loaded at start when it exists,
 //                        saved after every host write that changed the chip and
 //                        when the pod is closed
@@ -127,6 +130,8 @@ bool configureSimBackend(const std::string& config, SimBackend& backend, std::st
             pod.faults.push_back(fault);
         } else if (key == "chip" && (value == "none" || findProfile(value))) {
             pod.chip = value == "none" ? "" : value;
+        } else if (key == "fuses" && parseNumber(value, &number) && number <= 0xFF) {
+            pod.configFuses = static_cast<int32_t>(number);
         } else if (key == "state" && !value.empty()) {
             pod.statePath = value;
         } else if (key == "budget" && parseNumber(value, &number)) {

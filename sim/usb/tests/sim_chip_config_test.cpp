@@ -82,6 +82,39 @@ TEST(SimChipConfig, ProfileBudgetAndChipFaults) {
     EXPECT_EQ(error, "unknown simulator setting \"chip=MSP430F999\"");
 }
 
+TEST(SimChipConfig, DeviceTableNamesRowsAndFuses) {
+    auto backend = std::make_shared<SimBackend>();
+    std::string error;
+    ASSERT_TRUE(
+        configureSimBackend("chip=MSP430F133,fuses=0x85,fault=status:26:5:1", *backend, &error))
+        << error;
+    auto pod = backend->findAs<DravikPod>(kDravikDescription);
+    ASSERT_TRUE(pod && pod->chip());
+    const DeviceProfile& p = pod->chip()->profile();
+    EXPECT_EQ(p.name, "MSP430F133");
+    EXPECT_EQ(p.deviceClass, 3);
+    EXPECT_EQ(p.mainStart, 0xE000u);
+    EXPECT_EQ(p.idBlock[0], 0xF1);
+    EXPECT_EQ(p.idBlock[1], 0x49);
+    EXPECT_EQ(pod->chip()->configFuses(), 0x85);
+
+    // The fuse command answers the injected result with the byte it read.
+    usb::Handle h = openAndHold(backend);
+    send(h, {54, 0x10, 0x04}, 0);
+    EXPECT_EQ(send(h, {26, 0x00, 0x80}, 3), (Bytes{27, 5, 0x85}));
+    EXPECT_EQ(send(h, {26, 0x00, 0x80}, 3), (Bytes{27, 3, 0x85})) << "already configured";
+    usb::close(h);
+    usb::setBackend(nullptr);
+
+    SimBackend rows;
+    ASSERT_TRUE(configureSimBackend("chip=row:44", rows, &error)) << error;
+    const DeviceProfile& r = rows.findAs<DravikPod>(kDravikDescription)->chip()->profile();
+    EXPECT_EQ(r.name, "MSP430F169");
+    EXPECT_EQ(r.idBlock[1], 0x6C);
+    EXPECT_FALSE(configureSimBackend("chip=row:92", rows, &error));
+    EXPECT_FALSE(configureSimBackend("fuses=256", rows, &error));
+}
+
 TEST(SimChipConfig, StateFileKeepsAProgrammedChip) {
     const std::string path =
         (std::filesystem::temp_directory_path() / "kelvane_sim_chip_state.kvchip").string();

@@ -91,8 +91,17 @@ struct DeviceProfile {
 };
 
 // Named profiles of real parts: "MSP430F149", "MSP430F2274", "MSP430FG4619",
-// "MSP430F11x1-prototype" (no EEM) and "TMS430FCAS003" (no EEM, clock module at 0x0140).
+// "MSP430F11x1-prototype" (no EEM) and "TMS430FCAS003" (no EEM, clock module at
+// 0x0140). Any other name of the JTAG library's device table gives the profile
+// of its first row with that name, and "row:<n>" the profile of row n.
 const DeviceProfile* findProfile(std::string_view name);
 std::vector<std::string> profileNames();
+
+// A chip that impersonates row (index) of the device table: its identification
+// block and configuration fuse byte identify as that row, its memory layout,
+// breakpoints, emulation level, supply range and fuse-blow voltage are its
+// class's. Rows 0 and 91, which stand for no device, answer 0x00 at 0x0FF0 and
+// keep the default memory map. Null for an index beyond the table.
+const DeviceProfile* deviceRowProfile(uint32_t index);
 
 }  // namespace kv::sim

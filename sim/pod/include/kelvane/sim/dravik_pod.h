@@ -36,6 +36,10 @@ enum PodCommand : uint8_t {
     kPodDebug = 30,
 };
 
+// The configuration fuse command: its reply carries a result byte (a status
+// of 0 to 5) and the fuse byte read.
+inline constexpr uint8_t kPodFuseCommand = 26;
+
 enum class PodFaultKind {
     ShortReply,     // the reply loses its last `value` bytes (at least one)
     WrongReplyId,   // the reply id is replaced by `value`
@@ -43,7 +47,8 @@ enum class PodFaultKind {
     WriteFails,     // the host write that starts the command fails with status `value`
     NoReply,        // the command is taken but not answered
     StopAnswering,  // from this command on the pod answers nothing
-    Status,         // the reply's status byte is `value` (commands with a status byte)
+    Status,         // the reply's status byte is `value` (commands with a status byte, and
+                    // the result byte of the fuse command)
 };
 
 struct PodFault {
@@ -74,6 +79,9 @@ struct PodConfig {
     // ("" or "none": nothing attached), its state file ("" none) and the cycles
     // a released CPU runs per command.
     std::string chip = "MSP430F149";
+    // The chip's configuration fuse byte at start (-1: the profile's); a state
+    // file that loads replaces it.
+    int32_t configFuses = -1;
     std::string statePath;
     uint64_t budget = 10000;
     uint64_t routineLimit = PodTarget::kRoutineCycleLimit;

@@ -1,0 +1,71 @@
+// What the flash and memory code of a target keeps: the shadows of the
+// registers the library never writes to the chip, and the chip state saved
+// while a flash operation runs. Also the selected device's memory layout and
+// the class flags the flash code decides by, taken from the device tables.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace nandrel {
+
+struct FlashState {
+    // Shadows: the watchdog control value the user wrote (password 0x5A in
+    // the high byte), the byte at 0x0048 and the bytes at 0x01B0-0x01B3.
+    uint16_t watchdogShadow = 0x5A00;
+    bool watchdogShadowSet = false;
+    uint8_t shadow48 = 0;
+    std::array<uint8_t, 4> converterShadow{};
+
+    // Saved while a flash operation runs.
+    std::array<uint8_t, 8> clock{};
+    uint32_t clockBytes = 0;
+    std::array<uint8_t, 4> low{};
+    std::array<uint16_t, 3> controller{};
+    bool lockAWasSet = false;
+    std::vector<uint8_t> ram;
+    // Timing bits ORed into the flash command and lock words.
+    uint16_t timingBits = 0x20;
+};
+
+// The device facts the flash code needs.
+struct FlashDevice {
+    uint32_t mainStart = 0;
+    uint32_t mainEnd = 0;
+    uint32_t infoStart = 0;
+    uint32_t infoEnd = 0;
+    uint32_t infoSegment = 0x80;
+    uint16_t ramStart = 0;
+    uint16_t ramEnd = 0;
+    uint32_t ram2Start = 0;
+    uint32_t ram2End = 0;
+    uint16_t flashKind = 0;  // 1 and 2: loop clocks, others the basic clock
+    uint16_t clockControl = 0;
+    bool hasEem = false;
+    bool newerFlash = false;
+    bool msp430x = false;
+    bool writeTwice = false;
+    bool converter = false;
+    bool i2c = false;
+    bool flashTest = false;
+    bool eraseAllFromMainStart = false;
+    std::array<uint8_t, 6> sfrMasks{};
+
+    bool loopClock() const { return flashKind == 1 || flashKind == 2; }
+    bool inInfo(uint32_t a) const { return a >= infoStart && a <= infoEnd; }
+    bool inMain(uint32_t a) const { return a >= mainStart && a <= mainEnd; }
+    bool inRam(uint32_t a) const { return a >= ramStart && a <= ramEnd; }
+    bool inRam2(uint32_t a) const { return ram2End != 0 && a >= ram2Start && a <= ram2End; }
+    // True when [first, last] lies in information memory, in main flash, or in
+    // both where information memory ends right before main flash.
+    bool flashRange(uint32_t first, uint32_t last) const;
+};
+
+FlashDevice FlashDeviceOf(uint32_t deviceClass);
+// The selected device's facts, or the default memory map while no device is
+// selected (RAM 0x0200-0x09FF, information memory 0x1000-0x10FF, main memory
+// 0x1100-0xFFFF).
+FlashDevice FlashDeviceFor(uint32_t selectedDevice, uint32_t deviceClass);
+
+}  // namespace nandrel

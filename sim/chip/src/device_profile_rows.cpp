@@ -1,0 +1,182 @@
+// Chips that impersonate the rows of the JTAG library's device table.
+#include "device_profile_rows.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <memory>
+#include <mutex>
+
+#include "nandrel/device/device_class.h"
+#include "nandrel/device/device_table.h"
+#include "nandrel/device/memory_layout.h"
+
+namespace kv::sim {
+
+namespace {
+
+namespace dev = nandrel::device;
+
+using IdBytes = std::array<uint8_t, dev::kIdBlockWithFuseSize>;
+
+bool identifiesAs(const IdBytes& bytes, uint32_t index) {
+    return dev::IdentifyDeviceById(bytes.data()) == index;
+}
+
+// Identification bytes and a fuse byte that the row search maps to row
+// (index): the row's own values, 0xFF (fuses 0) where it takes any, and where
+// an earlier row would win, the first single change that avoids it.
+IdBytes chooseIdentity(uint32_t index) {
+    const dev::DeviceRow& row = *dev::GetDeviceRow(index);
+    IdBytes bytes{};
+    bytes.fill(0xFF);
+    std::array<size_t, 8> free{};
+    size_t freeCount = 0;
+    for (size_t i = 0; i < dev::kIdByteOffsets.size(); ++i) {
+        const size_t at = dev::kIdByteOffsets[i];
+        if (row.id[i] == dev::kAny)
+            free[freeCount++] = at;
+        else
+            bytes[at] = static_cast<uint8_t>(row.id[i]);
+    }
+    bytes[dev::kIdBlockSize] =
+        row.fuseValue == dev::kAny ? 0 : static_cast<uint8_t>(row.fuseValue & row.fuseMask);
+    if (row.fuseValue == dev::kAny) free[freeCount++] = dev::kIdBlockSize;
+    if (index == dev::kUnknownDevice || index == dev::kEndOfDevices || identifiesAs(bytes, index))
+        return bytes;
+    for (size_t f = 0; f < freeCount; ++f) {
+        const uint8_t kept = bytes[free[f]];
+        for (unsigned v = 0; v < 256; ++v) {
+            bytes[free[f]] = static_cast<uint8_t>(v);
+            if (identifiesAs(bytes, index)) return bytes;
+        }
+        bytes[free[f]] = kept;
+    }
+    return bytes;  // a row that no chip can reach: it identifies as the row that shadows it
+}
+
+FlashTiming timing2xx() {
+    FlashTiming t;
+    t.wordWrite = 30;
+    t.blockFirst = 25;
+    t.blockNext = 18;
+    t.blockEnd = 6;
+    t.massErase = 10593;
+    return t;
+}
+
+DeviceProfile buildRowProfile(uint32_t index) {
+    const dev::DeviceRow& row = *dev::GetDeviceRow(index);
+    const dev::DeviceClass& c = dev::GetDeviceClass(row.deviceClass);
+    const dev::MemoryLayout& m = dev::GetMemoryLayout(row.deviceClass);
+    DeviceProfile p;
+    p.name = row.name;
+    p.deviceClass = row.deviceClass;
+
+    if (m.mainEnd != 0) {
+        p.mainStart = m.mainStart;
+        p.mainEnd = m.mainEnd;
+        p.infoStart = m.infoStart;
+        p.infoEnd = m.infoEnd;
+        p.infoSegment = m.infoSegmentSize;
+        p.ramStart = m.ramStart;
+        p.ramEnd = m.ramEnd;
+        p.ram2Start = m.ram2Start;
+        p.ram2End = m.ram2End;
+    } else {
+        // No device: the memory map a target assumes until one is selected.
+        p.mainStart = 0x1100;
+        p.mainEnd = 0xFFFF;
+        p.infoStart = 0x1000;
+        p.infoEnd = 0x10FF;
+        p.ramStart = 0x0200;
+        p.ramEnd = 0x09FF;
+    }
+
+    const IdBytes identity = chooseIdentity(index);
+    std::copy_n(identity.begin(), dev::kIdBlockSize, p.idBlock.begin());
+    p.fuses = identity[dev::kIdBlockSize];
+    if (index == dev::kUnknownDevice || index == dev::kEndOfDevices) {
+        p.idBlock.fill(0xFF);
+        p.idBlock[0] = 0x00;
+        p.fuses = 0;
+    }
+
+    switch (p.idBlock[0]) {
+        case 0xF2:  // 2xx: clock module+, 64-byte segments with segment A locked by LOCKA
+            p.clock = ClockKind::BasicClockPlus;
+            p.lockA = true;
+            p.segmentA = static_cast<uint16_t>(p.infoEnd - p.infoSegment + 1);
+            p.eraseInterruptBits = true;
+            p.failFlag = true;
+            p.timing = timing2xx();
+            p.resetFlags = true;
+            p.timerA0Vector = 0xFFF2;
+            p.timerA1Vector = 0xFFF0;
+            break;
+        case 0xF4:
+        case 0x42:
+            p.clock = ClockKind::FllPlus;
+            break;
+        case 0xAF:
+        case 0xA0:
+        case 0xAE:  // the TMS430 parts: word-wide clock module, no Timer_A
+            p.clock = ClockKind::ClockModule140;
+            p.lockA = true;
+            p.segmentA = p.infoStart;
+            p.failFlag = true;
+            p.fctl1TimingBits = true;
+            p.timerA = false;
+            p.timing = timing2xx();
+            p.ftgMinHz = 150e3;
+            break;
+        default:
+            p.clock = ClockKind::BasicClock;
+            break;
+    }
+    p.extended = c.msp430x;
+    if (p.mainEnd > 0xFFFF) {
+        p.flashBankSize = 0x10000;
+        p.globalMassErase = true;
+        p.timing = timing2xx();
+    }
+    p.jtagId = c.msp430x ? 0x8D : 0x89;
+    if (c.vccMax != 0) {
+        p.vccMinMillivolts = c.vccMin;
+        p.vccMaxMillivolts = c.vccMax;
+    }
+    p.eemLevel = static_cast<uint8_t>(c.emulationLevel);
+    p.breakpoints = static_cast<uint8_t>(c.breakpoints);
+    p.fuseBlowMillivolts = c.securityValue;
+    return p;
+}
+
+}  // namespace
+
+const DeviceProfile* deviceRowProfile(uint32_t index) {
+    static std::array<std::unique_ptr<DeviceProfile>, dev::kDeviceCount> rows;
+    static std::mutex mutex;
+    if (index >= dev::kDeviceCount) return nullptr;
+    std::lock_guard lock(mutex);
+    if (!rows[index]) rows[index] = std::make_unique<DeviceProfile>(buildRowProfile(index));
+    return rows[index].get();
+}
+
+const DeviceProfile* findDeviceRowProfile(std::string_view name) {
+    constexpr std::string_view kRowPrefix = "row:";
+    if (name.starts_with(kRowPrefix)) {
+        const std::string_view digits = name.substr(kRowPrefix.size());
+        uint32_t index = 0;
+        const auto [end, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), index);
+        if (error != std::errc() || end != digits.data() + digits.size() || digits.empty())
+            return nullptr;
+        return deviceRowProfile(index);
+    }
+    for (uint32_t index = 0; index < dev::kDeviceCount; ++index) {
+        if (name == dev::GetDeviceRow(index)->name) return deviceRowProfile(index);
+    }
+    return nullptr;
+}
+
+}  // namespace kv::sim
