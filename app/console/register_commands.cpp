@@ -9,7 +9,7 @@ namespace kv {
 
 void RegisterConsoleCommands() {
 #ifdef KELVANE_REGISTER_COMMANDS
-    RegisterAllCommandClasses();
+    RegisterCommandClasses();
 #endif
 }
 
