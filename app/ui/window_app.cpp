@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QProcess>
+#include <QTimer>
 
 #include "command_line_info.h"
 #include "doc_kelvane.h"
@@ -76,6 +77,15 @@ void CKelvaneWindow::FileOpen() {
 void CKelvaneWindow::ShowMainWindow() {
     frame_->RecalcLayout();
     frame_->show();
+    // KELVANE_GRAB=<file.png>: a picture of the window once it is shown, then
+    // the program ends (for checking the window without a display).
+    const QString grab = qEnvironmentVariable("KELVANE_GRAB");
+    if (!grab.isEmpty()) {
+        QTimer::singleShot(200, frame_.get(), [this, grab] {
+            frame_->grab().save(grab);
+            QApplication::quit();
+        });
+    }
 }
 
 int CKelvaneWindow::Run() {
