@@ -35,7 +35,8 @@ const std::vector<MenuInfo>& MainMenu() {
           {ID_IMMEDIATE_READ_DEVICE, "Read Entire &Device ...", "",
            "Read from all target processor flash spaces\nRead Device"},
           {ID_IMMEDIATE_READ_RANGE, "Read R&ange ...", "",
-           "Read from a specific target range\nRead Range"}}},
+           "Read from a spe"
+           "cific target range\nRead Range"}}},
         {"&Project",
          {{ID_PROJECT_DELETE_COMMAND, "&Delete Command", "Delete",
            "Delete the current command\nDelete Command"},
