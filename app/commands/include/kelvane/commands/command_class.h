@@ -1,0 +1,64 @@
+// Helpers every command class uses for its class-level functions: the record
+// the command factory registers, the arguments of Create and the DTD
+// declarations.
+#pragma once
+
+#include <concepts>
+#include <cstdint>
+#include <string>
+#include <utility>
+
+#include "kelvane/core/command_factory.h"
+#include "kelvane/core/stdio_xml_file.h"
+
+namespace kv {
+
+// Argument `index` of a Create call as a number; 0 with a text naming the
+// class when it is missing or a text.
+int CommandNumberArgument(const CommandArguments& args, std::size_t index, const char* className,
+                          std::uint32_t& out, std::string& error);
+// Argument `index` as a text; a number is taken as its decimal text.
+int CommandTextArgument(const CommandArguments& args, std::size_t index, const char* className,
+                        std::string& out, std::string& error);
+
+// "\t<!ELEMENT name EMPTY >" once per file.
+int DeclareEmptyCommandElement(CStdioXMLFile& file, const std::string& name);
+// "\t<!ATTLIST name" with the attribute lines the callable writes, then
+// "\t>", once per file.
+template <class Lines>
+int DeclareCommandAttlist(CStdioXMLFile& file, const std::string& name, Lines lines) {
+    if (file.IsAttlistDeclared(name)) return 1;
+    return file.BeginAttlist(name) && lines() && file.EndAttlist();
+}
+
+// The factory record of a command class T from its static functions:
+// kElementName, DeclareElement, DeclareAttlist, CreatePropertyPage,
+// DestroyPropertyPage, and where the class has them InitEnumTable,
+// CreateFromArguments and CreateDefault. createNew makes `new T`.
+template <class T>
+CommandClass MakeCommandClass() {
+    CommandClass record;
+    record.elementName = T::kElementName;
+    if constexpr (requires(std::string & e) { T::InitEnumTable(e); })
+        record.initEnumTable = [](std::string& error) { return T::InitEnumTable(error); };
+    record.declareElement = [](CStdioXMLFile& file) { return T::DeclareElement(file); };
+    record.declareAttlist = [](CStdioXMLFile& file) { return T::DeclareAttlist(file); };
+    if constexpr (requires(std::string & e, const CommandArguments& a) {
+                      T::CreateFromArguments(e, a);
+                  })
+        record.create = [](std::string& error, const CommandArguments& args) -> CProjectTreeItem* {
+            return T::CreateFromArguments(error, args);
+        };
+    if constexpr (requires(std::string & e) { T::CreateDefault(e); })
+        record.createDefault = [](std::string& error) -> CProjectTreeItem* {
+            return T::CreateDefault(error);
+        };
+    record.createNew = []() -> CProjectTreeItem* { return new T; };
+    record.createPropertyPage = [](UiWindow* parent, const UiRect& rect) {
+        return T::CreatePropertyPage(parent, rect);
+    };
+    record.destroyPropertyPage = [] { return T::DestroyPropertyPage(); };
+    return record;
+}
+
+}  // namespace kv
