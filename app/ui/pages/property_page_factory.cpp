@@ -1,0 +1,50 @@
+#include "kelvane/ui/property_page_factory.h"
+
+#include <functional>
+#include <map>
+
+#include "kelvane/commands/command_page.h"
+#include "kelvane/ui/dravik_connection_pages.h"
+#include "kelvane/ui/help_only_pages.h"
+
+namespace kv::ui {
+
+namespace {
+
+using Maker = std::function<std::unique_ptr<PropertyPage>()>;
+
+template <class Page>
+Maker Make() {
+    return [] { return std::make_unique<Page>(); };
+}
+
+const std::map<std::string, Maker>& Makers() {
+    static const std::map<std::string, Maker> makers = {
+        {"Dravik_Open", Make<CDlgCmdDravik_Open>()},
+        {"Dravik_Close", Make<CDlgCmdDravik_Close>()},
+        {"Dravik_VCC", Make<CDlgCmdDravik_VCC>()},
+        {CDlgCmdDravik_BlowFuse::ElementName(), Make<CDlgCmdDravik_BlowFuse>()},
+        {CDlgCmdDravik_SingleStep::ElementName(), Make<CDlgCmdDravik_SingleStep>()},
+        {CDlgCmdDravik_Stop::ElementName(), Make<CDlgCmdDravik_Stop>()},
+        {CDlgCmdTovrin_MassErase::ElementName(), Make<CDlgCmdTovrin_MassErase>()},
+        {CDlgCmdTovrin_PowerOff::ElementName(), Make<CDlgCmdTovrin_PowerOff>()},
+        {CDlgCmdTovrin_ResetTarget::ElementName(), Make<CDlgCmdTovrin_ResetTarget>()},
+        {CDlgCmdTovrin_SeizeTarget::ElementName(), Make<CDlgCmdTovrin_SeizeTarget>()},
+        {CDlgCmdTovrin_ResendPassword::ElementName(), Make<CDlgCmdTovrin_ResendPassword>()},
+    };
+    return makers;
+}
+
+}  // namespace
+
+std::unique_ptr<PropertyPage> CreatePropertyPageFor(const std::string& elementName) {
+    const auto found = Makers().find(elementName);
+    if (found == Makers().end()) return nullptr;
+    return found->second();
+}
+
+void InstallPropertyPageFactory() {
+    SetCommandPageFactory(&CreatePropertyPageFor);
+}
+
+}  // namespace kv::ui
