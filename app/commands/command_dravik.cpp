@@ -5,7 +5,7 @@
 
 namespace kv {
 
-CCommandDravik::CCommandDravik(CommandPage& page) : CPagedCommand(page) {
+CCommandDravik::CCommandDravik(CommandPage* page) : CPagedCommand(page) {
     group_ = "Dravik";
 }
 

@@ -7,7 +7,7 @@
 
 namespace kv {
 
-CCommandDravik_Close::CCommandDravik_Close() : CCommandDravik(Page()) {
+CCommandDravik_Close::CCommandDravik_Close() : CCommandDravik(&Page()) {
     elementName_ = kElementName;
     displayName_ = "Close JTAG";
     description_ = "Close JTAG interface";

@@ -7,7 +7,7 @@
 
 namespace kv {
 
-CCommandDravik_Open::CCommandDravik_Open() : CCommandDravik(Page()) {
+CCommandDravik_Open::CCommandDravik_Open() : CCommandDravik(&Page()) {
     elementName_ = kElementName;
     displayName_ = "Open JTAG";
     description_ = "Open JTAG interface";

@@ -7,7 +7,7 @@
 
 namespace kv {
 
-CCommandDravik_VCC::CCommandDravik_VCC() : CCommandDravik(Page()) {
+CCommandDravik_VCC::CCommandDravik_VCC() : CCommandDravik(&Page()) {
     elementName_ = kElementName;
     displayName_ = "Set/Clear VCC";
     description_ = "Set or clear target VCC";

@@ -3,30 +3,31 @@
 namespace kv {
 
 int CPagedCommand::AttachDialog(UiWindow* parent, const UiRect& rect) {
-    PropertyPage* page = page_.Get();
+    if (page_ == nullptr) return 1;
+    PropertyPage* page = GetPage();
     if (page == nullptr || !page->Attach(parent, rect))
         return Fail("Unable to set parent of NULL dialog");
     return 1;
 }
 
 void CPagedCommand::LoadDialog() {
-    if (PropertyPage* page = page_.Get()) page->SetItem(this);
+    if (PropertyPage* page = GetPage()) page->SetItem(this);
 }
 
 void CPagedCommand::ClearDialog() {
-    if (PropertyPage* page = page_.Get()) page->SetItem(nullptr);
+    if (PropertyPage* page = GetPage()) page->SetItem(nullptr);
 }
 
 void CPagedCommand::ShowDialog() {
-    if (PropertyPage* page = page_.Get()) page->Show(true);
+    if (PropertyPage* page = GetPage()) page->Show(true);
 }
 
 void CPagedCommand::HideDialog() {
-    if (PropertyPage* page = page_.Get()) page->Show(false);
+    if (PropertyPage* page = GetPage()) page->Show(false);
 }
 
 void CPagedCommand::RefreshPage() {
-    PropertyPage* page = page_.Get();
+    PropertyPage* page = GetPage();
     if (page != nullptr && page->GetItem() == this) page->Refresh();
 }
 

@@ -7,6 +7,7 @@
 
 #include "kelvane/commands/current_project.h"
 #include "kelvane/commands/register_commands.h"
+#include "kelvane/core/array_prg_processor.h"
 #include "kelvane/core/array_project_tree_item.h"
 #include "kelvane/core/command_factory.h"
 #include "kelvane/core/execute_params.h"
@@ -15,19 +16,6 @@
 #include "kelvane/platform/usb_backend.h"
 
 namespace kv::testing {
-
-std::unique_ptr<CPrgProcessor> MakeF149() {
-    auto processor = std::make_unique<CPrgProcessor>();
-    processor->Name = "MSP430F149";
-    processor->InfoStart = 0x1000;
-    processor->InfoSize = 0x100;
-    processor->InfoSeg = 0x80;
-    processor->MainStart = 0x1100;
-    processor->MainSize = 0xEF00;
-    processor->MainSeg = 0x200;
-    processor->nEMEX = 1;
-    return processor;
-}
 
 void CommandTest::SetUp() {
     usb::setBackend(backend);
@@ -42,12 +30,16 @@ void CommandTest::SetUp() {
     std::string error;
     ASSERT_EQ(InitCommandTypes(error), 1) << error;
     SetCommandProject(nullptr, "");
+    ASSERT_EQ(LoadProcessorTable(KELVANE_BIN_DIR "/ProcessorList.xml"), 1);
+    f149 = FindProcessorByName("MSP430F149");
+    ASSERT_NE(f149, nullptr);
 }
 
 void CommandTest::TearDown() {
     Close_Caprel();
     SetCommandProject(nullptr, "");
     UnregisterCommandClasses();
+    DestroyProcessorTable();
     usb::setBackend(nullptr);
     setMessageBoxHandler(previousBox);
     SetPodInUse(0);
@@ -66,10 +58,10 @@ std::string CommandTest::Path(const std::string& name) const {
     return ::testing::TempDir() + name;
 }
 
-std::string CommandTest::Save(CProjectTreeItem& command, bool* ok) {
+std::string CommandTest::Save(CProjectTreeItem& command, bool* ok, const std::string& named) {
     const CommandClass* commandClass = FindCommandClass(command.GetElementName());
     CStdioXMLFile file;
-    const std::string path = Path("command_test.kvnset");
+    const std::string path = named.empty() ? Path("command_test.kvnset") : named;
     EXPECT_EQ(file.Open(path), 1) << file.GetLastError();
     file.ClearDeclarations();
     file.WriteHeader(command.GetElementName());
@@ -146,7 +138,7 @@ int CommandTest::Run(std::vector<CProjectTreeItem*> commands, CPrgProcessor* pro
     int pod = 0, adapter = 0;
     operation.GetRequiredInterfaces(&pod, &adapter);
     CExecuteParams params;
-    if (processor == nullptr) processor = f149.get();
+    if (processor == nullptr) processor = f149;
     if (!params.Open(processor, 3300, &bar, &status, &log, "Run", operation.GetProgressAggregate(),
                      pod, adapter)) {
         runError = params.TakeError();

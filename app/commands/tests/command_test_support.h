@@ -59,9 +59,6 @@ class TestProject : public ProjectAccess {
     std::uint32_t vcc = 3300;
 };
 
-// The processor record of an F149 as the processor list describes it.
-std::unique_ptr<CPrgProcessor> MakeF149();
-
 class CommandTest : public ::testing::Test {
   protected:
     void SetUp() override;
@@ -70,9 +67,9 @@ class CommandTest : public ::testing::Test {
     // Plugs a pod with the chip profile ("" for none).
     std::shared_ptr<sim::DravikPod> Plug(const std::string& chip = "MSP430F149");
 
-    // The element of the command written alone into a file with its DTD
-    // declarations; the file's text.
-    std::string Save(CProjectTreeItem& command, bool* ok = nullptr);
+    // The element of the command written alone into a file (a temporary one
+    // unless named) with its DTD declarations; the file's text.
+    std::string Save(CProjectTreeItem& command, bool* ok = nullptr, const std::string& path = "");
     // The element text between "<Name" and "</Name >".
     std::string SavedElement(CProjectTreeItem& command);
     // The DTD lines the class declares.
@@ -100,7 +97,8 @@ class CommandTest : public ::testing::Test {
     RecordingBar bar;
     std::string runError;
     std::uint32_t runVcc = 0;
-    std::unique_ptr<CPrgProcessor> f149 = MakeF149();
+    // From the shipped processor list, loaded for every test.
+    CPrgProcessor* f149 = nullptr;
     TestProject project;
 };
 

@@ -147,7 +147,7 @@ TEST_F(ConnectionCommands, OpenAndCloseThePodsTarget) {
     std::string error;
     ASSERT_EQ(
         Run({CCommandDravik_Open::Create(error, 3000), CCommandDravik_Close::Create(error, 0)},
-            f149.get()),
+            f149),
         1)
         << runError;
     EXPECT_EQ(log.Text(), "\nOpen JTAG: 3.0v OK\nClose JTAG: OK\n");
@@ -156,7 +156,7 @@ TEST_F(ConnectionCommands, OpenAndCloseThePodsTarget) {
 
     ASSERT_EQ(
         Run({CCommandDravik_Open::Create(error, 3000), CCommandDravik_Close::Create(error, 1)},
-            f149.get()),
+            f149),
         1)
         << runError;
     EXPECT_EQ(runVcc, 0u);

@@ -50,6 +50,8 @@ QString CHexNumberEdit::Format(std::uint32_t value, int digits) {
 }
 
 bool CHexNumberEdit::Parse(const QString& text, int digits, std::uint32_t* value) {
+    std::uint32_t ignored = 0;
+    if (value == nullptr) value = &ignored;
     *value = 0;
     qsizetype i = 0;
     while (i < text.size() && text[i].isSpace())

@@ -6,7 +6,9 @@
 #include <utility>
 
 #include "kelvane/commands/current_project.h"
+#include "kelvane/app/kelvane_app.h"
 #include "kelvane/core/prg_processor.h"
+#include "ui_window.h"
 
 namespace kv::ui {
 
@@ -52,8 +54,8 @@ UiWindowResolver SetUiWindowResolver(UiWindowResolver resolver) {
 }
 
 QWidget* WidgetOfUiWindow(UiWindow* window) {
-    if (window == nullptr || !Resolver()) return nullptr;
-    return Resolver()(window);
+    if (window == nullptr) return nullptr;
+    return Resolver() ? Resolver()(window) : window->GetWidget();
 }
 
 PodVccProvider SetPodVccProvider(PodVccProvider provider) {
@@ -61,7 +63,9 @@ PodVccProvider SetPodVccProvider(PodVccProvider provider) {
 }
 
 PodVccCapability GetPodVccCapability() {
-    return VccProvider() ? VccProvider()() : PodVccCapability{};
+    if (VccProvider()) return VccProvider()();
+    const AppGlobals& globals = GetAppGlobals();
+    return PodVccCapability{globals.PodVccAdjustable, globals.PodFixedVcc};
 }
 
 int GetCurrentAddressDigits() {

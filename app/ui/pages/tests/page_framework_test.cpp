@@ -167,7 +167,8 @@ TEST_F(PageFramework, EnterAndEscapeDoNotCloseThePage) {
 
 TEST_F(PageFramework, AttachMovesThePageIntoTheWindow) {
     QWidget other;
-    ASSERT_TRUE(page.Attach(reinterpret_cast<UiWindow*>(&other), {10, 20, 110, 220}));
+    UiWindow otherWindow(&other);
+    ASSERT_TRUE(page.Attach(&otherWindow, {10, 20, 110, 220}));
     EXPECT_EQ(page.parentWidget(), &other);
     EXPECT_EQ(page.geometry(), QRect(10, 20, 100, 200));
     page.Attach(Window(), {0, 0, 300, 300});

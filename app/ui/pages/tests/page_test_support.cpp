@@ -18,13 +18,11 @@ void PageTest::SetUp() {
     ASSERT_TRUE(loaded);
     SetDocumentModifiedHandler([this](int modified) { modifiedCount += modified != 0 ? 1 : 0; });
     SetCommandProject(&project, "");
-    SetUiWindowResolver([](UiWindow* w) { return reinterpret_cast<QWidget*>(w); });
     SetPodVccProvider([this] { return pod; });
 }
 
 void PageTest::TearDown() {
     SetPodVccProvider(nullptr);
-    SetUiWindowResolver(nullptr);
     SetCommandProject(nullptr, "");
     SetDocumentModifiedHandler(nullptr);
     SetPropertiesItem(nullptr);

@@ -15,6 +15,7 @@
 #include "kelvane/core/project_tree_item.h"
 #include "kelvane/core/tree_ui.h"
 #include "kelvane/ui/page_environment.h"
+#include "ui_window.h"
 
 namespace kv::ui::testing {
 
@@ -66,11 +67,12 @@ class PageTest : public ::testing::Test {
     // Puts the item in the tree so its label can be read back.
     void InsertIntoTree(CProjectTreeItem* item);
     std::string TreeLabel(CProjectTreeItem* item) { return tree.labels[item->GetTreeHandle()]; }
-    UiWindow* Window() { return reinterpret_cast<UiWindow*>(&window); }
+    UiWindow* Window() { return &uiWindow; }
 
     LabelTree tree;
     PageProject project;
     QWidget window;
+    UiWindow uiWindow{&window};
     int modifiedCount = 0;
     PodVccCapability pod{true, 3600};
 };

@@ -31,10 +31,23 @@ int DeclareCommandAttlist(CStdioXMLFile& file, const std::string& name, Lines li
     return file.BeginAttlist(name) && lines() && file.EndAttlist();
 }
 
+// A new T with the parameters applied through its SetParameters; nullptr
+// with the command's error text when they do not apply.
+template <class T, class... Parameters>
+T* CreateCommand(std::string& error, const Parameters&... parameters) {
+    auto* command = new T;
+    if (!command->SetParameters(parameters...)) {
+        error = command->TakeError();
+        delete command;
+        return nullptr;
+    }
+    return command;
+}
+
 // The factory record of a command class T from its static functions:
-// kElementName, DeclareElement, DeclareAttlist, CreatePropertyPage,
-// DestroyPropertyPage, and where the class has them InitEnumTable,
-// CreateFromArguments and CreateDefault. createNew makes `new T`.
+// kElementName, DeclareElement, DeclareAttlist, and where the class has them
+// InitEnumTable, CreateFromArguments, CreateDefault, CreatePropertyPage and
+// DestroyPropertyPage. createNew makes `new T`.
 template <class T>
 CommandClass MakeCommandClass() {
     CommandClass record;
@@ -54,10 +67,12 @@ CommandClass MakeCommandClass() {
             return T::CreateDefault(error);
         };
     record.createNew = []() -> CProjectTreeItem* { return new T; };
-    record.createPropertyPage = [](UiWindow* parent, const UiRect& rect) {
-        return T::CreatePropertyPage(parent, rect);
-    };
-    record.destroyPropertyPage = [] { return T::DestroyPropertyPage(); };
+    if constexpr (requires(UiWindow * w, const UiRect& r) { T::CreatePropertyPage(w, r); }) {
+        record.createPropertyPage = [](UiWindow* parent, const UiRect& rect) {
+            return T::CreatePropertyPage(parent, rect);
+        };
+        record.destroyPropertyPage = [] { return T::DestroyPropertyPage(); };
+    }
     return record;
 }
 

@@ -13,7 +13,7 @@ class CExecuteParams;
 
 class CCommandDravik : public CPagedCommand {
   public:
-    explicit CCommandDravik(CommandPage& page);
+    explicit CCommandDravik(CommandPage* page);
 
     // Sets the pod flag; the adapter flag stays as it is.
     int GetRequiredInterfaces(int* podNeeded, int* adapterNeeded) override;

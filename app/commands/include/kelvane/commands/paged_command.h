@@ -9,11 +9,12 @@ namespace kv {
 
 class CPagedCommand : public CProjectTreeItem {
   public:
-    // The page slot belongs to the class and outlives every command.
-    explicit CPagedCommand(CommandPage& page) : page_(page) {}
+    // The page slot belongs to the class and outlives every command; nullptr
+    // for a class without a page.
+    explicit CPagedCommand(CommandPage* page) : page_(page) {}
 
     // Re-parents the class page; "Unable to set parent of NULL dialog" when
-    // the class has no page.
+    // the page does not exist. A class without a page succeeds.
     int AttachDialog(UiWindow* parent, const UiRect& rect) override;
     void LoadDialog() override;
     void ClearDialog() override;
@@ -29,7 +30,9 @@ class CPagedCommand : public CProjectTreeItem {
     void ShowLabel();
 
   private:
-    CommandPage& page_;
+    PropertyPage* GetPage() const { return page_ != nullptr ? page_->Get() : nullptr; }
+
+    CommandPage* page_;
 };
 
 }  // namespace kv

@@ -13,13 +13,14 @@ class QWidget;
 
 namespace kv::ui {
 
-// The widget behind a UiWindow; the window program installs the resolver.
-// Without one, or for nullptr, pages have no parent.
+// The widget behind a UiWindow (nullptr for none); a resolver may take its
+// place.
 using UiWindowResolver = std::function<QWidget*(UiWindow*)>;
 UiWindowResolver SetUiWindowResolver(UiWindowResolver resolver);
 QWidget* WidgetOfUiWindow(UiWindow* window);
 
-// The pod's supply as start-up detection found it: adjustable from 1500 to
+// The pod's supply as start-up detection found it (the provider, when one is
+// installed, takes its place): adjustable from 1500 to
 // 3600 mV, or only its fixed voltage (3300 mV when no pod was found).
 struct PodVccCapability {
     bool adjustable = false;

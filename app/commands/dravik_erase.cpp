@@ -1,0 +1,174 @@
+#include "kelvane/commands/dravik_erase.h"
+
+#include "kelvane/core/dravik.h"
+#include "kelvane/core/execute_params.h"
+#include "kelvane/core/map_parameter_xml.h"
+#include "kelvane/core/prg_processor.h"
+#include "kelvane/core/xml_reading.h"
+
+namespace kv {
+
+CCommandDravik_Erase::CCommandDravik_Erase() : CCommandDravik(&Page()) {
+    elementName_ = kElementName;
+    displayName_ = "Erase";
+    description_ = "Erase target flash";
+    treeLabel_ = "Erase";
+    treeImage_ = 9;
+}
+
+CommandPage& CCommandDravik_Erase::Page() {
+    static CommandPage page(kElementName);
+    return page;
+}
+
+CMapParameterXML& CCommandDravik_Erase::GetEraseTypeMap() {
+    static CMapParameterXML map;
+    return map;
+}
+
+int CCommandDravik_Erase::InitEnumTable(std::string& /*error*/) {
+    CMapParameterXML& map = GetEraseTypeMap();
+    map.RemoveAll();
+    map.AddDword("ERASE_ALL", "Mass Erase", kEraseAll);
+    map.AddDword("ERASE_MAIN", "Erase Main", kEraseMain);
+    map.AddDword("ERASE_SEGMENT", "Erase Segment", kEraseSegment);
+    return 1;
+}
+
+int CCommandDravik_Erase::DeclareElement(CStdioXMLFile& file) {
+    return DeclareEmptyCommandElement(file, kElementName);
+}
+
+int CCommandDravik_Erase::DeclareAttlist(CStdioXMLFile& file) {
+    return DeclareCommandAttlist(file, kElementName, [&] {
+        return file.DeclareMapAttribute("dwEraseType", GetEraseTypeMap(), true) &&
+               file.DeclareCdataAttribute("dwSegment", true) &&
+               file.DeclareCdataAttribute("dwLength", true);
+    });
+}
+
+CCommandDravik_Erase* CCommandDravik_Erase::Create(std::string& error, const std::string& typeText,
+                                                   std::uint32_t segment, std::uint32_t length) {
+    return CreateCommand<CCommandDravik_Erase>(error, typeText, segment, length);
+}
+
+CProjectTreeItem* CCommandDravik_Erase::CreateFromArguments(std::string& error,
+                                                            const CommandArguments& args) {
+    std::string type;
+    std::uint32_t segment = 0, length = 0;
+    if (!CommandTextArgument(args, 0, "CCommandDravik_Erase", type, error) ||
+        !CommandNumberArgument(args, 1, "CCommandDravik_Erase", segment, error) ||
+        !CommandNumberArgument(args, 2, "CCommandDravik_Erase", length, error))
+        return nullptr;
+    return Create(error, type, segment, length);
+}
+
+CCommandDravik_Erase* CCommandDravik_Erase::CreateDefault(std::string& error) {
+    return Create(error, "ERASE_ALL", 4096, 1);
+}
+
+int CCommandDravik_Erase::SetParameters(const std::string& typeText, std::uint32_t segment,
+                                        std::uint32_t length) {
+    CMapParameterXML& map = GetEraseTypeMap();
+    std::uint32_t type = 0;
+    if (!map.ParseDWORD(typeText, &type)) return Fail(map.TakeError());
+    dwEraseType = type;
+    typeSet_ = true;
+    UpdateLabel();
+    dwSegment = segment != 0 ? segment : 0x1000;
+    dwLength = length != 0 ? length : 1;
+    return 1;
+}
+
+void CCommandDravik_Erase::SetEraseType(std::uint32_t type) {
+    if (typeSet_ && type == dwEraseType) return;
+    dwEraseType = type;
+    typeSet_ = true;
+    UpdateLabel();
+    SetDocumentModified(1);
+}
+
+void CCommandDravik_Erase::SetSegment(std::uint32_t segment) {
+    if (segment == dwSegment) return;
+    dwSegment = segment;
+    SetDocumentModified(1);
+}
+
+void CCommandDravik_Erase::SetLength(std::uint32_t length) {
+    if (length == dwLength) return;
+    dwLength = length;
+    SetDocumentModified(1);
+}
+
+void CCommandDravik_Erase::UpdateLabel() {
+    if (!typeSet_) {
+        treeLabel_ = "Erase";
+    } else if (dwEraseType == kEraseSegment) {
+        treeLabel_ = "Erase Segment";
+    } else if (dwEraseType == kEraseMain) {
+        treeLabel_ = "Erase Main";
+    } else if (dwEraseType == kEraseAll) {
+        treeLabel_ = "Mass Erase";
+    } else {
+        treeLabel_ = "Erase";
+    }
+    ShowLabel();
+}
+
+int CCommandDravik_Erase::CopyTo(CProjectTreeItem* item) {
+    auto* copy = dynamic_cast<CCommandDravik_Erase*>(item);
+    if (copy == nullptr) return Fail("Unable to spawn NULL new item");
+    if (!CCommandDravik::CopyTo(item)) return 0;
+    copy->dwEraseType = dwEraseType;
+    copy->dwSegment = dwSegment;
+    copy->dwLength = dwLength;
+    copy->typeSet_ = typeSet_;
+    return 1;
+}
+
+int CCommandDravik_Erase::OnExecute(CExecuteParams* params) {
+    if (params == nullptr) return Fail("Unable to execute NULL parameters");
+    params->AdvanceProgress(progressUnits_);
+    CDravik* pod = nullptr;
+    int ok = 0;
+    if (dwEraseType == kEraseSegment) {
+        params->SetStatusText("Erasing segment(s)");
+        pod = TakePod(params, "CCommandDravik_Erase::EraseSegment");
+        if (pod == nullptr) return 0;
+        ok = pod->EraseSegment(dwSegment, dwLength);
+    } else if (dwEraseType == kEraseMain) {
+        params->SetStatusText("Erasing main flash");
+        pod = TakePod(params, "CCommandDravik_Erase::EraseMain");
+        if (pod == nullptr) return 0;
+        CPrgProcessor* processor = params->GetProcessor();
+        if (processor == nullptr) return Fail("NULL MSP during CCommandDravik_Erase::EraseMain");
+        ok = pod->EraseMain(processor->MainStart, processor->MainSize);
+    } else {
+        params->SetStatusText("Erasing all flash");
+        pod = TakePod(params, "CCommandDravik_Erase::EraseAll");
+        if (pod == nullptr) return 0;
+        ok = pod->EraseAll();
+    }
+    if (!ok) return FailFromPod(pod);
+    return 1;
+}
+
+int CCommandDravik_Erase::WriteXMLAttributes(CStdioXMLFile& file) {
+    if (!file.WriteDwordMapAttribute("dwEraseType", dwEraseType, GetEraseTypeMap(), true) ||
+        !file.WriteDwordAttribute("dwSegment", dwSegment, true) ||
+        !file.WriteDwordAttribute("dwLength", dwLength, true))
+        return Fail(file.TakeError());
+    return 1;
+}
+
+int CCommandDravik_Erase::ReadXMLParameters(std::int32_t element) {
+    std::string type;
+    std::uint32_t segment = 0, length = 0;
+    if (!GetXmlAttribute(element, "dwEraseType", type, error_) ||
+        !ReadXmlDwordHex(element, "dwSegment", segment, error_) ||
+        !ReadXmlDwordHex(element, "dwLength", length, error_))
+        return 0;
+    return SetParameters(type, segment, length);
+}
+
+}  // namespace kv

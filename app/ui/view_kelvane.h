@@ -1,0 +1,117 @@
+// The form view: the project tree, the properties pane, the execution log,
+// the status picture and the immediate-command buttons. It runs operations
+// through the execution context on the user-interface thread.
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "status_bitmaps.h"
+
+class QLabel;
+class QPushButton;
+
+namespace kv {
+class CPrgOperation;
+class CPrgProcessor;
+}  // namespace kv
+
+namespace kv::ui {
+
+class CDocKelvane;
+class CLogEdit;
+class CProjectTreeCtrl;
+class CPropertiesPane;
+class CStatusProgressBar;
+class DocumentProject;
+
+class CViewKelvane : public QWidget {
+    Q_OBJECT
+
+  public:
+    // Control identifiers of the form.
+    enum ControlId {
+        IDC_TREE = 1087,
+        IDC_PROPERTIES = 1069,
+        IDC_LOG = 1060,
+        IDC_EXECUTE = 1012,
+        IDC_STATUS_PICTURE = 1033,
+        IDC_MASS_ERASE = 1003,
+        IDC_RESET = 1017,
+        IDC_POWER_OFF = 1018,
+        IDC_READ_DEVICE = 1019,
+        IDC_READ_RANGE = 1020,
+    };
+
+    explicit CViewKelvane(CDocKelvane* document, QWidget* parent = nullptr);
+    ~CViewKelvane() override;
+
+    // Once per view the set-up; every time the tree refill and busy picture.
+    void OnInitialUpdate();
+    void PrintBanner();
+    void RefillTree();
+
+    int RunOperation(CPrgOperation* operation, const std::string& name);
+    void OnExecute();
+    void OnMassEraseNow();
+    void OnBlowFuseNow();
+    void OnResetNow();
+    void OnPowerOffNow();
+    void OnReadDevice();
+    void OnReadRange();
+    void OnClearLog();
+    void OnDeleteCommand();
+    void OnInsertCommand();
+    void OnAddCommand();
+    void OnCommandUp();
+    void OnCommandDown();
+    // A progress message of a device library: kind 1 progress, 2 status, 4 end.
+    int OnLibraryMessage(int kind, int code, int value);
+    void OnDestroy();
+
+    // Whether the menu or toolbar command may run now.
+    bool IsCommandEnabled(int commandId) const;
+    // Enables the buttons and tells the frame to refresh its commands.
+    void UpdateCommandUi();
+
+    void SetStatusBar(CStatusProgressBar* statusBar) { statusBar_ = statusBar; }
+    CStatusProgressBar* GetStatusBar() const { return statusBar_; }
+    StatusPicture GetStatusPicture() const { return picture_; }
+    CProjectTreeCtrl* GetTree() const { return tree_; }
+    CLogEdit* GetLog() const { return log_; }
+    CPropertiesPane* GetPane() const { return pane_; }
+    QPushButton* GetButton(int controlId) const;
+    CDocKelvane* GetDocument() const { return document_; }
+
+    // Opens a read-out file in the system's text editor; replaceable.
+    std::function<void(const std::string& path)> openInEditor;
+
+  signals:
+    void commandStateChanged();
+
+  private:
+    void SetStatusPicture(StatusPicture picture);
+    void SetBusy(bool busy);
+    DocumentProject* Project() const;
+    // The common part of Read Device and Read Range after the dialog.
+    void RunRead(CPrgProcessor* processor, bool range);
+    void RunImmediate(CPrgOperation* operation, const char* missing);
+    void Message(const std::string& text);
+
+    CDocKelvane* document_;
+    CStatusProgressBar* statusBar_ = nullptr;
+    CProjectTreeCtrl* tree_;
+    CPropertiesPane* pane_;
+    CLogEdit* log_;
+    QLabel* statusPicture_;
+    std::map<int, QPushButton*> buttons_;
+    std::map<StatusPicture, QPixmap> bitmaps_;
+    StatusPicture picture_ = StatusPicture::None;
+    bool firstUpdateDone_ = false;
+    bool pagesCreated_ = false;
+};
+
+}  // namespace kv::ui
