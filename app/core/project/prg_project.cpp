@@ -102,8 +102,12 @@ int CPrgProject::PropagateVccToPrototypes() {
     return 1;
 }
 
+void NotifyProjectPathChanged(CPrgProject* project);
+
 void CPrgProject::SetPath(const std::string& path, bool changeDirectory) {
+    const bool changed = path != path_;
     path_ = path;
+    if (changed) NotifyProjectPathChanged(this);
     if (path_.empty() || !changeDirectory) return;
     std::string error;
     SetCurrentDirectoryToFile(path_, error);

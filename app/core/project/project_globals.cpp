@@ -1,5 +1,7 @@
 // The current project, the pending new project, the document and the
 // "LastDoc" settings.
+#include <utility>
+
 #include "kelvane/app/profile_settings.h"
 #include "kelvane/core/command_factory.h"
 #include "kelvane/core/prg_processor.h"
@@ -17,6 +19,11 @@ ProjectDialogs* g_dialogs = nullptr;
 RootItemPages g_rootPages;
 bool g_rootPagesMade = false;
 
+CurrentProjectHandler& Handler() {
+    static CurrentProjectHandler handler;
+    return handler;
+}
+
 }  // namespace
 
 CPrgProject* GetCurrentProject() {
@@ -26,6 +33,15 @@ CPrgProject* GetCurrentProject() {
 void SetCurrentProject(CPrgProject* project) {
     g_currentProject = project;
     g_documentProject = project;
+    if (Handler()) Handler()(project);
+}
+
+CurrentProjectHandler SetCurrentProjectHandler(CurrentProjectHandler handler) {
+    return std::exchange(Handler(), std::move(handler));
+}
+
+void NotifyProjectPathChanged(CPrgProject* project) {
+    if (project == g_currentProject && Handler()) Handler()(project);
 }
 
 CPrgProject* GetDocumentProject() {

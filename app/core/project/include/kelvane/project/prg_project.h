@@ -107,6 +107,10 @@ class CPrgProject : public ProjectAccess {
 // The current project.
 CPrgProject* GetCurrentProject();
 void SetCurrentProject(CPrgProject* project);
+// Told whenever another project becomes current (nullptr: none) and when the
+// current project's file path changes; the command library installs one.
+using CurrentProjectHandler = std::function<void(CPrgProject* project)>;
+CurrentProjectHandler SetCurrentProjectHandler(CurrentProjectHandler handler);
 CPrgProject* GetDocumentProject();
 bool GetCurrentProjectPath(std::string& path);
 CPrgProcessor* GetCurrentProcessor(std::string& error);
