@@ -2,6 +2,9 @@
 
 #include <caprel/caprel.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -18,6 +21,9 @@
 namespace kv::testing {
 
 void CommandTest::SetUp() {
+    // Test cases run in parallel processes: each has a folder of its own.
+    directory_ = ::testing::TempDir() + "kelvane_commands_" + std::to_string(::getpid()) + "/";
+    std::filesystem::create_directories(directory_);
     usb::setBackend(backend);
     previousBox =
         setMessageBoxHandler([this](const std::string& text, const std::string&, unsigned) {
@@ -40,6 +46,8 @@ void CommandTest::TearDown() {
     SetCommandProject(nullptr, "");
     UnregisterCommandClasses();
     DestroyProcessorTable();
+    std::error_code ignored;
+    std::filesystem::remove_all(directory_, ignored);
     usb::setBackend(nullptr);
     setMessageBoxHandler(previousBox);
     SetPodInUse(0);
@@ -55,7 +63,7 @@ std::shared_ptr<sim::DravikPod> CommandTest::Plug(const std::string& chip) {
 }
 
 std::string CommandTest::Path(const std::string& name) const {
-    return ::testing::TempDir() + name;
+    return directory_ + name;
 }
 
 std::string CommandTest::Save(CProjectTreeItem& command, bool* ok, const std::string& named) {

@@ -100,6 +100,9 @@ class CommandTest : public ::testing::Test {
     // From the shipped processor list, loaded for every test.
     CPrgProcessor* f149 = nullptr;
     TestProject project;
+
+  private:
+    std::string directory_;
 };
 
 }  // namespace kv::testing

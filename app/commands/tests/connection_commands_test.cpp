@@ -4,7 +4,9 @@
 
 #include "command_test_support.h"
 #include "kelvane/commands/current_project.h"
+#include "kelvane/commands/dravik_blow_fuse.h"
 #include "kelvane/commands/dravik_close.h"
+#include "kelvane/commands/dravik_identify.h"
 #include "kelvane/commands/dravik_open.h"
 #include "kelvane/commands/dravik_vcc.h"
 #include "kelvane/core/command_factory.h"
@@ -169,6 +171,40 @@ TEST_F(ConnectionCommands, VccOffShowsRemoving) {
     EXPECT_EQ(log.Text(), "\nVCC Off: OK\n");
     EXPECT_EQ(status.texts, (std::vector<std::string>{"Removing VCC"}));
     EXPECT_EQ(runVcc, 0u);
+}
+
+}  // namespace
+}  // namespace kv::testing
+
+namespace kv::testing {
+namespace {
+
+TEST_F(ConnectionCommands, AFailedSupplyLeavesJtagClosedAndTheVccAsItWas) {
+    auto pod = Plug();
+    std::string error;
+    ASSERT_EQ(Run({CCommandDravik_Open::Create(error, 9000)}), 0);
+    EXPECT_EQ(runError.rfind("Unable to set device VCC to 9.0", 0), 0u) << runError;
+    EXPECT_EQ(runVcc, 3300u) << "the context's VCC is unchanged";
+    EXPECT_EQ(log.Text(), "\nOpen JTAG: 9.0v failed\n");
+}
+
+TEST_F(ConnectionCommands, BlowFuseNeedsAnIdentifiedChipAndLocksItOut) {
+    Plug();
+    std::string error;
+    EXPECT_EQ(
+        Run({CCommandDravik_Open::Create(error, 3000), CCommandDravik_BlowFuse::Create(error)}), 0);
+    EXPECT_EQ(status.texts.back(), "Blowing JTAG fuse");
+    EXPECT_EQ(runError, "Unable to perform BlowFuse (5)\nUnknown device");
+    EXPECT_EQ(
+        Run({CCommandDravik_Open::Create(error, 3000), CCommandDravik_Identify::Create(error, 0),
+             CCommandDravik_BlowFuse::Create(error)}),
+        1)
+        << runError;
+    EXPECT_EQ(
+        Run({CCommandDravik_Open::Create(error, 3000), CCommandDravik_Identify::Create(error, 0)}),
+        0)
+        << "JTAG is gone";
+    EXPECT_FALSE(runError.empty());
 }
 
 }  // namespace

@@ -216,3 +216,31 @@ TEST_F(IdentifyCommands, ConfigFuseAndBlowFuseReachThePod) {
 
 }  // namespace
 }  // namespace kv::testing
+
+namespace kv::testing {
+namespace {
+
+TEST_F(IdentifyCommands, AFailingConfigurationPairStopsBeforeIdentification) {
+    Plug();
+    CPrgProcessor processor;
+    processor.Name = "MSP430F149";
+    ASSERT_EQ(processor.AddConfigure(1, 1), 1);
+    ASSERT_EQ(processor.AddConfigure(99, 0), 1);
+    std::string error;
+    ASSERT_EQ(
+        Run({CCommandDravik_Open::Create(error, 3000), CCommandDravik_Identify::Create(error, 0)},
+            &processor),
+        0);
+    EXPECT_EQ(runError.rfind("Unable to configure target device (", 0), 0u) << runError;
+    EXPECT_EQ(log.Text(), "\nOpen JTAG: 3.0v OK\nIdentify Target: failed\n");
+
+    // The F2013's own pair (four-wire JTAG) is applied before identification.
+    ASSERT_EQ(
+        Run({CCommandDravik_Open::Create(error, 3000), CCommandDravik_Identify::Create(error, 0)},
+            FindProcessorByName("MSP430F2013")),
+        1)
+        << runError;
+}
+
+}  // namespace
+}  // namespace kv::testing
