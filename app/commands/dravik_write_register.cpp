@@ -1,0 +1,45 @@
+#include "kelvane/commands/dravik_register_commands.h"
+#include "kelvane/core/dravik.h"
+#include "kelvane/core/execute_params.h"
+
+namespace kv {
+
+CCommandDravik_WriteRegister::CCommandDravik_WriteRegister()
+    : CCommandDravik_RegisterValue(&Page()) {
+    elementName_ = "Dravik_WriteRegister";
+    displayName_ = "Write Register";
+    description_ = "Write target register";
+    treeImage_ = 16;
+}
+
+CommandPage& CCommandDravik_WriteRegister::Page() {
+    static CommandPage page("Dravik_WriteRegister");
+    return page;
+}
+
+int CCommandDravik_WriteRegister::DeclareElement(CStdioXMLFile& file) {
+    return DeclareTextElement(file, kElementName);
+}
+
+int CCommandDravik_WriteRegister::DeclareAttlist(CStdioXMLFile& file) {
+    return DeclareCommandAttlist(file, kElementName,
+                                 [&file] { return DeclareValueAttributes(file); });
+}
+
+CProjectTreeItem* CCommandDravik_WriteRegister::CreateDefault(std::string& /*error*/) {
+    auto* command = new CCommandDravik_WriteRegister;
+    command->UpdateLabel();
+    return command;
+}
+
+int CCommandDravik_WriteRegister::OnExecute(CExecuteParams* params) {
+    params->SetStatusText("Writing register");
+    params->AdvanceProgress(progressUnits_);
+    CDravik* pod = TakePod(params, "CCommandDravik_WriteRegister::OnExecute");
+    if (pod == nullptr) return 0;
+    if (!pod->WriteRegister(wRegister, dwValue)) return FailFromPod(pod);
+    params->Log(FormatRegisterValue(params, wRegister, dwValue), false);
+    return 1;
+}
+
+}  // namespace kv

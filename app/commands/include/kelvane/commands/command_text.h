@@ -1,0 +1,34 @@
+// Texts the command classes build: printf-style formatting, file titles and
+// file names relative to the project file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace kv {
+
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// The file name without folder and without everything from its last ".".
+std::string FileTitleNoExtension(const std::string& path);
+
+// A name relative to the reference file's folder resolved to a full path; a
+// full name, or one without a reference, stays as it is.
+std::string MakeAbsolutePath(const std::string& reference, const std::string& name);
+// The full path relative to the reference file's folder ("./" or "../"
+// steps); the path itself when no reference is given or it is not full.
+std::string MakeRelativePath(const std::string& fullPath, const std::string& reference);
+
+// A value token read as "0x%lX" reads it: "0x" and at least one hexadecimal
+// digit; further characters end the number; the value keeps its low 32 bits.
+bool ScanHexPrefixed(const std::string& token, std::uint32_t& value);
+
+}  // namespace kv
+
+namespace kv {
+
+// Why the current project has no processor record: "Unable to get NULL
+// current project", or "Unable to find processor '<name>'".
+std::string CommandProjectProcessorReason();
+
+}  // namespace kv

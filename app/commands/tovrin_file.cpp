@@ -1,0 +1,200 @@
+#include "kelvane/commands/tovrin_file.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "kelvane/commands/command_text.h"
+#include "kelvane/commands/current_project.h"
+#include "kelvane/core/execute_params.h"
+#include "kelvane/core/intel_hex_file.h"
+#include "kelvane/core/stdio_xml_file.h"
+#include "kelvane/core/text_hex_file.h"
+#include "kelvane/core/tovrin.h"
+#include "kelvane/core/xml_reading.h"
+
+namespace kv {
+
+CCommandTovrin_File::CCommandTovrin_File(CommandPage& page) : CCommandTovrin(page) {}
+
+CMapParameterXML& CCommandTovrin_File::GetFileTypeMap() {
+    static CMapParameterXML map;
+    return map;
+}
+
+int CCommandTovrin_File::InitEnumTable(std::string& /*error*/) {
+    CMapParameterXML& map = GetFileTypeMap();
+    map.RemoveAll();
+    map.Add("FILETYPE_TI_TXT", "TI Text Files (*.txt)", 1);
+    map.Add("FILETYPE_INTEL_HEX", "Intel Hex Files (*.hex)", 2);
+    return 1;
+}
+
+int CCommandTovrin_File::SetParameters(const std::string& fileName, const std::string& fileType) {
+    strRelativeName = fileName;
+    strFileName = MakeAbsolutePath(GetCommandProjectFile(), fileName);
+    CMapParameterXML& map = GetFileTypeMap();
+    std::int32_t type = 0;
+    if (!map.ParseLONG(fileType, &type)) return Fail(map.TakeError());
+    nFileType = type;
+    UpdateLabel();
+    return 1;
+}
+
+void CCommandTovrin_File::SetFileName(const std::string& fullPath) {
+    if (fullPath == strFileName) return;
+    strFileName = fullPath;
+    strRelativeName = MakeRelativePath(fullPath, GetCommandProjectFile());
+    UpdateLabel();
+    SetDocumentModified(1);
+}
+
+int CCommandTovrin_File::SetFileType(int fileType) {
+    if (fileType != 1 && fileType != 2)
+        return Fail(Format("Unrecognized read file type %d", fileType));
+    if (fileType != nFileType) {
+        nFileType = fileType;
+        SetDocumentModified(1);
+    }
+    return 1;
+}
+
+std::unique_ptr<CHexImageFile> CCommandTovrin_File::CreateHexFile(const std::string& path,
+                                                                  int fileType, bool read) {
+    std::unique_ptr<CHexImageFile> image;
+    if (fileType == 1)
+        image = std::make_unique<CTextHexFile>();
+    else if (fileType == 2)
+        image = std::make_unique<CIntelHexFile>();
+    else {
+        Fail(Format("Unrecognized file type %d", fileType));
+        return nullptr;
+    }
+    if (!image->Open(path, read ? CHexImageFile::kModeRead : CHexImageFile::kModeWrite)) {
+        Fail(image->GetLastError());
+        return nullptr;
+    }
+    return image;
+}
+
+int CCommandTovrin_File::CalculateFileIncrements(int* count) {
+    if (count == nullptr) return Fail("Unable to get file parameters with NULL info size pointer");
+    std::unique_ptr<CHexImageFile> image = CreateHexFile(strFileName, nFileType, true);
+    if (image == nullptr) return 0;
+    int total = 0;
+    for (std::size_t i = 0; i < image->GetBlockCount(); ++i) {
+        CHexBlock* block = image->GetBlock(i);
+        if (block == nullptr) {
+            image->Close();
+            return Fail("NULL hex block in CCommandTovrin_File::CalculateFileIncrements");
+        }
+        total += static_cast<int>(block->GetCount() / kPieceSize + 1);
+    }
+    image->Close();
+    *count = total;
+    return 1;
+}
+
+int CCommandTovrin_File::ResolveFilePath() {
+    strFileName = MakeAbsolutePath(GetCommandProjectFile(), strRelativeName);
+    RefreshPage();
+    return 1;
+}
+
+int CCommandTovrin_File::CopyTo(CProjectTreeItem* item) {
+    if (!CCommandTovrin::CopyTo(item)) return 0;
+    auto* copy = static_cast<CCommandTovrin_File*>(item);
+    copy->strFileName = strFileName;
+    copy->strRelativeName = strRelativeName;
+    copy->nFileType = nFileType;
+    copy->keepFullPath_ = keepFullPath_;
+    return 1;
+}
+
+int CCommandTovrin_File::DeclareFileAttributes(CStdioXMLFile& file) {
+    return file.DeclareCdataAttribute("strFileName", true) &&
+           file.DeclareMapAttribute("nFileType", GetFileTypeMap(), true);
+}
+
+int CCommandTovrin_File::WriteXMLAttributes(CStdioXMLFile& file) {
+    // The name is stored relative to the file being written, so the project
+    // can move with its images.
+    std::string name = strRelativeName;
+    if (!keepFullPath_ && std::filesystem::path(strFileName).is_absolute())
+        name = MakeRelativePath(strFileName, file.GetPath());
+    else if (keepFullPath_)
+        name = strFileName;
+    if (!file.WriteAttribute("strFileName", name, true)) return Fail(file.GetLastError());
+    if (!file.WriteLongMapAttribute("nFileType", nFileType, GetFileTypeMap(), true))
+        return Fail(file.GetLastError());
+    return 1;
+}
+
+int CCommandTovrin_File::ReadXMLParameters(std::int32_t element) {
+    std::string name;
+    std::string type;
+    if (!GetXmlAttribute(element, "strFileName", name, error_) ||
+        !GetXmlAttribute(element, "nFileType", type, error_))
+        return 0;
+    return SetParameters(name, type);
+}
+
+int CCommandTovrin_File::TransferFile(CExecuteParams* params, bool write, const char* className) {
+    if (params == nullptr) return Fail("Unable to execute NULL parameters");
+    params->SetStatusText(write ? "Writing file " : "Verifying file ");
+    params->AdvanceProgress(1);
+    CTovrin* adapter = TakeAdapter(params, std::string(className) + "::OnExecute");
+    if (adapter == nullptr) return 0;
+    params->Log(strFileName + " ", true);
+    std::unique_ptr<CHexImageFile> image = CreateHexFile(strFileName, nFileType, true);
+    if (image == nullptr) return 0;
+    params->AdvanceProgress(1);
+    PumpMessages(0);
+    std::uint8_t piece[kPieceSize];
+    for (std::size_t i = 0; i < image->GetBlockCount(); ++i) {
+        CHexBlock* block = image->GetBlock(i);
+        if (block == nullptr) {
+            image->Close();
+            return Fail("NULL hex block in " + std::string(className) + "::OnExecute");
+        }
+        std::uint32_t address = block->GetAddress();
+        for (std::uint32_t offset = 0; offset < block->GetCount();) {
+            PumpMessages(0);
+            std::uint32_t copied = 0;
+            std::uint32_t want = std::min(block->GetCount() - offset, kPieceSize);
+            if (!block->ReadFrom(offset, piece, want, &copied)) {
+                Fail(block->GetLastError());
+                image->Close();
+                return 0;
+            }
+            int ok = write ? adapter->WriteMemory(piece, address + offset, copied)
+                           : adapter->VerifyMemory(piece, address + offset, copied);
+            if (!ok) {
+                image->Close();
+                return FailFromAdapter(adapter);
+            }
+            if (copied == kPieceSize) {
+                params->Log(".", false);
+                params->AdvanceProgress(1);
+            }
+            if (copied == 0) break;
+            offset += copied;
+        }
+        params->Log(".", false);
+        params->AdvanceProgress(1);
+        PumpMessages(0);
+    }
+    image->Close();
+    return 1;
+}
+
+int CCommandTovrin_File::FileTransferUnits() {
+    int increments = 0;
+    if (!CalculateFileIncrements(&increments)) return 0;
+    return 2 + increments;
+}
+
+std::string CCommandTovrin_File::FileTitle() const {
+    return FileTitleNoExtension(strFileName);
+}
+
+}  // namespace kv
