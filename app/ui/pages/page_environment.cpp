@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <utility>
 
-#include "kelvane/commands/current_project.h"
 #include "kelvane/app/kelvane_app.h"
+#include "kelvane/commands/current_project.h"
 #include "kelvane/core/prg_processor.h"
 #include "ui_window.h"
 

@@ -5,6 +5,7 @@
 
 #include "kelvane/commands/command_page.h"
 #include "kelvane/ui/dravik_connection_pages.h"
+#include "kelvane/ui/file_pages.h"
 #include "kelvane/ui/help_only_pages.h"
 
 namespace kv::ui {
@@ -23,6 +24,14 @@ const std::map<std::string, Maker>& Makers() {
         {"Dravik_Open", Make<CDlgCmdDravik_Open>()},
         {"Dravik_Close", Make<CDlgCmdDravik_Close>()},
         {"Dravik_VCC", Make<CDlgCmdDravik_VCC>()},
+        {"Dravik_ProgramFile", Make<CDlgCmdDravik_ProgramFile>()},
+        {"Dravik_VerifyFile", Make<CDlgCmdDravik_VerifyFile>()},
+        {"Dravik_ReadProcessorToFile", Make<CDlgCmdDravik_ReadProcessorToFile>()},
+        {"Dravik_ReadRangeToFile", Make<CDlgCmdDravik_ReadRangeToFile>()},
+        {"Tovrin_WriteFile", Make<CDlgCmdTovrin_WriteFile>()},
+        {"Tovrin_VerifyFile", Make<CDlgCmdTovrin_VerifyFile>()},
+        {"Tovrin_ReadProcessorToFile", Make<CDlgCmdTovrin_ReadProcessorToFile>()},
+        {"Tovrin_ReadRangeToFile", Make<CDlgCmdTovrin_ReadRangeToFile>()},
         {CDlgCmdDravik_BlowFuse::ElementName(), Make<CDlgCmdDravik_BlowFuse>()},
         {CDlgCmdDravik_SingleStep::ElementName(), Make<CDlgCmdDravik_SingleStep>()},
         {CDlgCmdDravik_Stop::ElementName(), Make<CDlgCmdDravik_Stop>()},
