@@ -7,6 +7,7 @@
 #include "kelvane/ui/dravik_connection_pages.h"
 #include "kelvane/ui/file_pages.h"
 #include "kelvane/ui/help_only_pages.h"
+#include "kelvane/ui/parameter_pages.h"
 
 namespace kv::ui {
 
@@ -24,6 +25,15 @@ const std::map<std::string, Maker>& Makers() {
         {"Dravik_Open", Make<CDlgCmdDravik_Open>()},
         {"Dravik_Close", Make<CDlgCmdDravik_Close>()},
         {"Dravik_VCC", Make<CDlgCmdDravik_VCC>()},
+        {"Dravik_Identify", Make<CDlgCmdDravik_Identify>()},
+        {"Dravik_LockA", Make<CDlgCmdDravik_LockA>()},
+        {"Tovrin_LockA", Make<CDlgCmdTovrin_LockA>()},
+        {"Dravik_Erase", Make<CDlgCmdDravik_Erase>()},
+        {"Tovrin_EraseSegment", Make<CDlgCmdTovrin_EraseSegment>()},
+        {"Tovrin_LoadPC", Make<CDlgCmdTovrin_LoadPC>()},
+        {"Dravik_ReadRegister", Make<CDlgCmdDravik_ReadRegister>()},
+        {"Dravik_WriteRegister", Make<CDlgCmdDravik_WriteRegister>()},
+        {"Dravik_VerifyRegister", Make<CDlgCmdDravik_VerifyRegister>()},
         {"Dravik_ProgramFile", Make<CDlgCmdDravik_ProgramFile>()},
         {"Dravik_VerifyFile", Make<CDlgCmdDravik_VerifyFile>()},
         {"Dravik_ReadProcessorToFile", Make<CDlgCmdDravik_ReadProcessorToFile>()},

@@ -6,9 +6,9 @@
 #include <fstream>
 #include <memory>
 
+#include "kelvane/commands/current_project.h"
 #include "kelvane/commands/dravik_program_file.h"
 #include "kelvane/commands/dravik_read_range_to_file.h"
-#include "kelvane/commands/current_project.h"
 #include "kelvane/commands/file_dialog.h"
 #include "kelvane/commands/tovrin_file_commands.h"
 #include "kelvane/ui/file_pages.h"
