@@ -288,7 +288,8 @@ CDlgCmdTovrin_EraseSegment::CDlgCmdTovrin_EraseSegment(QWidget* parent)
                             "value will erase all segments in the span.") +
                 kHelpParagraph +
                 "For WORD alignment, both values are required to be even. To erase a single "
-                "value, specify a size of 2, etc. ");
+                "value, s"
+                "pecify a size of 2, etc. ");
 }
 
 bool CDlgCmdTovrin_EraseSegment::Accepts(CProjectTreeItem* item) const {

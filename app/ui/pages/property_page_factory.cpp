@@ -8,6 +8,7 @@
 #include "kelvane/ui/file_pages.h"
 #include "kelvane/ui/help_only_pages.h"
 #include "kelvane/ui/parameter_pages.h"
+#include "kelvane/ui/run_control_pages.h"
 
 namespace kv::ui {
 
@@ -34,6 +35,10 @@ const std::map<std::string, Maker>& Makers() {
         {"Dravik_ReadRegister", Make<CDlgCmdDravik_ReadRegister>()},
         {"Dravik_WriteRegister", Make<CDlgCmdDravik_WriteRegister>()},
         {"Dravik_VerifyRegister", Make<CDlgCmdDravik_VerifyRegister>()},
+        {"Dravik_Reset", Make<CDlgCmdDravik_Reset>()},
+        {"Dravik_Run", Make<CDlgCmdDravik_Run>()},
+        {"Dravik_WaitForBreak", Make<CDlgCmdDravik_WaitForBreak>()},
+        {"Dravik_ClearBreakpoint", Make<CDlgCmdDravik_ClearBreakpoint>()},
         {"Dravik_ProgramFile", Make<CDlgCmdDravik_ProgramFile>()},
         {"Dravik_VerifyFile", Make<CDlgCmdDravik_VerifyFile>()},
         {"Dravik_ReadProcessorToFile", Make<CDlgCmdDravik_ReadProcessorToFile>()},
