@@ -83,11 +83,6 @@ void CDlgCmdFilePage::EvaluateViewButton() {
     view_->setEnabled(GetItem() != nullptr && FileExists(FullPath()));
 }
 
-namespace {
-
-// The adapter's file commands choose their file here: the open-file dialog,
-// then the name, the type from the filter and the command's own check of the
-// file.
 bool BrowseTovrinFile(CCommandTovrin_File* command, QWidget* page, bool mustExist) {
     UiWindow self(page);
     OpenFileDialogRequest request;
@@ -111,8 +106,6 @@ bool BrowseTovrinFile(CCommandTovrin_File* command, QWidget* page, bool mustExis
     }
     return true;
 }
-
-}  // namespace
 
 #define KELVANE_DRAVIK_FILE_ACCESS(Name, Command)                    \
     bool Name::Accepts(CProjectTreeItem* item) const {               \

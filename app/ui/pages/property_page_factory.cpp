@@ -8,6 +8,7 @@
 #include "kelvane/ui/file_pages.h"
 #include "kelvane/ui/help_only_pages.h"
 #include "kelvane/ui/parameter_pages.h"
+#include "kelvane/ui/password_page.h"
 #include "kelvane/ui/run_control_pages.h"
 
 namespace kv::ui {
@@ -39,6 +40,7 @@ const std::map<std::string, Maker>& Makers() {
         {"Dravik_Run", Make<CDlgCmdDravik_Run>()},
         {"Dravik_WaitForBreak", Make<CDlgCmdDravik_WaitForBreak>()},
         {"Dravik_ClearBreakpoint", Make<CDlgCmdDravik_ClearBreakpoint>()},
+        {"Tovrin_SetPassword", Make<CDlgCmdTovrin_SetPassword>()},
         {"Dravik_ProgramFile", Make<CDlgCmdDravik_ProgramFile>()},
         {"Dravik_VerifyFile", Make<CDlgCmdDravik_VerifyFile>()},
         {"Dravik_ReadProcessorToFile", Make<CDlgCmdDravik_ReadProcessorToFile>()},

@@ -14,7 +14,17 @@ class QCheckBox;
 class QLineEdit;
 class QPushButton;
 
+namespace kv {
+class CCommandTovrin_File;
+}
+
 namespace kv::ui {
+
+// The adapter's file commands choose their file here: the open-file dialog,
+// then the name, the type from the filter and the command's own check of the
+// file (the password command loads its words). False when cancelled or
+// refused.
+bool BrowseTovrinFile(CCommandTovrin_File* command, QWidget* page, bool mustExist);
 
 class CDlgCmdFilePage : public CPropertyPageBase {
     Q_OBJECT
