@@ -31,7 +31,7 @@ class PasswordPage : public PageTest {
         std::ofstream out(passwordFile);
         out << "@FFE0\n";
         for (int i = 0; i < 16; ++i)
-            out << "00 " << std::hex << (i < 16 ? "0" : "") << 1 << " ";
+            out << "00 01 ";
         out << "\nq\n";
         CProjectTreeItem* item = CreateCommandByName("Tovrin_SetPassword");
         command.reset(dynamic_cast<CCommandTovrin_SetPassword*>(item));
