@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -25,8 +26,7 @@ class FilePages : public PageTest {
     void SetUp() override {
         PageTest::SetUp();
         folder = fs::temp_directory_path() /
-                 ("kelvane_file_pages_" +
-                  std::to_string(::testing::UnitTest::GetInstance()->current_test_info()->line()));
+                 ("kelvane_file_pages_" + std::to_string(QCoreApplication::applicationPid()));
         fs::create_directories(folder);
         projectFile = (folder / "board.kvnset").string();
         SetCommandProject(&project, projectFile);

@@ -1,4 +1,5 @@
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -23,7 +24,8 @@ class PasswordPage : public PageTest {
   protected:
     void SetUp() override {
         PageTest::SetUp();
-        folder = fs::temp_directory_path() / "kelvane_password_page";
+        folder = fs::temp_directory_path() /
+                 ("kelvane_password_page_" + std::to_string(QCoreApplication::applicationPid()));
         fs::create_directories(folder);
         SetCommandProject(&project, (folder / "board.kvnset").string());
         // A password file whose sixteen words are 0x0100.
