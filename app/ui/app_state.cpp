@@ -1,16 +1,15 @@
 #include "app_state.h"
 
+#include "kelvane/app/kelvane_app.h"
+#include "kelvane/core/execute_params.h"
+
 namespace kv::ui {
 
 namespace {
 
 int gBusy = 0;
 
-constexpr const char* kOptions = "Options";
-
 }  // namespace
-
-const char* const kProgramVersion = "02.03.03b";
 
 int IsBusy() {
     return gBusy;
@@ -20,30 +19,12 @@ void SetBusyFlag(int busy) {
     gBusy = busy;
 }
 
-DetectedDevices& GetDetectedDevices() {
-    static DetectedDevices devices;
-    return devices;
+int IsPodPresent() {
+    return GetPodInUse() != 0 ? 1 : 0;
 }
 
-ReadSettings& GetReadSettings() {
-    static ReadSettings settings;
-    return settings;
-}
-
-void LoadReadSettings(SettingsStore& store, ReadSettings& settings) {
-    settings.ReadFilePath = store.GetString(kOptions, "ReadFilePath", "MyFile.txt");
-    settings.ReadFileType = store.GetInt(kOptions, "ReadFileType", 1);
-    settings.ReadAddress = static_cast<std::uint32_t>(store.GetInt(kOptions, "ReadAddress", 61440));
-    settings.ReadSize = static_cast<std::uint32_t>(store.GetInt(kOptions, "ReadSize", 4096));
-    settings.OpenAfterRead = store.GetInt(kOptions, "OpenAfterRead", 1);
-}
-
-void SaveReadSettings(SettingsStore& store, const ReadSettings& settings) {
-    store.WriteString(kOptions, "ReadFilePath", settings.ReadFilePath);
-    store.WriteInt(kOptions, "ReadFileType", settings.ReadFileType);
-    store.WriteInt(kOptions, "ReadAddress", static_cast<int>(settings.ReadAddress));
-    store.WriteInt(kOptions, "ReadSize", static_cast<int>(settings.ReadSize));
-    store.WriteInt(kOptions, "OpenAfterRead", settings.OpenAfterRead);
+int IsProfessionalPod() {
+    return GetAppGlobals().podVppCapable != 0 ? 1 : 0;
 }
 
 }  // namespace kv::ui

@@ -6,10 +6,15 @@ namespace kv::ui {
 
 void CKelvaneCommandLineInfo::Parse(const std::vector<std::string>& arguments) {
     for (const std::string& argument : arguments) {
-        if (!argument.empty() && (argument[0] == '/' || argument[0] == '-')) {
-            if (strcasecmp(argument.c_str() + 1, "Silent") == 0) silent_ = true;
+        const bool silentSwitch = argument.size() > 1 &&
+                                  (argument[0] == '/' || argument[0] == '-') &&
+                                  strcasecmp(argument.c_str() + 1, "Silent") == 0;
+        if (silentSwitch) {
+            silent_ = true;
             continue;
         }
+        // "/" also starts every absolute path, so only "-" marks other switches.
+        if (!argument.empty() && argument[0] == '-') continue;
         if (fileName_.empty()) fileName_ = argument;
     }
 }

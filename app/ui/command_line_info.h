@@ -9,8 +9,9 @@ namespace kv::ui {
 
 class CKelvaneCommandLineInfo {
   public:
-    // The arguments after the program name. A switch starts with "/" or "-";
-    // the first other argument names the file.
+    // The arguments after the program name. "-Silent" or "/Silent" (any case)
+    // is the silent switch, other arguments starting with "-" are ignored
+    // switches, and the first remaining argument names the file.
     void Parse(const std::vector<std::string>& arguments);
 
     bool IsSilent() const { return silent_; }

@@ -1,32 +1,124 @@
 #include "doc_kelvane.h"
 
+#include "kelvane/app/app_message_box.h"
 #include "kelvane/core/tree_ui.h"
 #include "kelvane/platform/message_box.h"
 
 namespace kv::ui {
 
-namespace {
+std::string CCurrentProject::GetName() const {
+    CPrgProject* project = GetCurrentProject();
+    return project != nullptr ? project->GetName() : std::string();
+}
 
-CDocKelvane* gDocument = nullptr;
+void CCurrentProject::SetName(const std::string& name) {
+    if (CPrgProject* project = GetCurrentProject()) project->SetName(name);
+}
 
-}  // namespace
+std::string CCurrentProject::GetTargetProcessorName() const {
+    CPrgProject* project = GetCurrentProject();
+    return project != nullptr ? project->GetTargetProcessorName() : std::string();
+}
+
+void CCurrentProject::SetTargetProcessorName(const std::string& name) {
+    if (CPrgProject* project = GetCurrentProject()) project->SetTargetProcessorName(name);
+}
+
+std::uint32_t CCurrentProject::GetVcc() const {
+    CPrgProject* project = GetCurrentProject();
+    return project != nullptr ? project->GetVcc() : 0;
+}
+
+void CCurrentProject::SetVcc(std::uint32_t vcc) {
+    if (CPrgProject* project = GetCurrentProject()) project->SetVcc(vcc);
+}
+
+CPrgOperation* CCurrentProject::GetCommandList() {
+    CPrgProject* project = GetCurrentProject();
+    return project != nullptr ? project->GetCommandList() : nullptr;
+}
+
+int CCurrentProject::PopulateTree(TreeCtrl* tree, std::string& error) {
+    CPrgProject* project = GetCurrentProject();
+    if (project == nullptr) {
+        error = "Unable to get NULL current project";
+        return 0;
+    }
+    if (project->PopulateTree(tree)) return 1;
+    error = project->TakeError();
+    return 0;
+}
+
+CPrgProcessor* CCurrentProject::FindProcessor(std::string& error) {
+    return GetCurrentProcessor(error);
+}
 
 CDocKelvane::CDocKelvane() {
-    gDocument = this;
-    SetDocumentModifiedHandler([](int modified) {
-        if (gDocument != nullptr) gDocument->SetModifiedFlag(modified);
-    });
+    SetCurrentDocument(this);
 }
 
 CDocKelvane::~CDocKelvane() {
-    if (gDocument == this) {
-        gDocument = nullptr;
-        SetDocumentModifiedHandler(nullptr);
-    }
+    DeleteContents();
+    SetCurrentDocument(nullptr);
 }
 
-void CDocKelvane::SetProject(DocumentProject* project) {
-    project_ = project;
+DocumentProject* CDocKelvane::GetProject() {
+    if (project_ != nullptr) return project_;
+    return GetCurrentProject() != nullptr ? &current_ : nullptr;
+}
+
+bool CDocKelvane::OnNewDocument() {
+    CPrgProject* project = GetPendingNewProject();
+    if (project == nullptr) return false;
+    SetPendingNewProject(nullptr);
+    DeleteContents();
+    SetCurrentProject(project);
+    SetModifiedFlag(0);
+    GetLastDocSettings().lastOpenedFile = project->GetPath();
+    SetPathName(project->GetPath());
+    return true;
+}
+
+bool CDocKelvane::OnOpenDocument(const std::string& path) {
+    CPrgProject* previous = GetCurrentProject();
+    SetCurrentProject(nullptr);
+    std::string error;
+    CPrgProject* project = OpenProject(path, error);
+    if (project == nullptr) {
+        AppMessageBox(error, kMbOk | kMbIconError);
+        SetCurrentProject(previous);
+        return false;
+    }
+    SetModifiedFlag(0);
+    if (previous != nullptr) {
+        SetPropertiesItem(nullptr);
+        previous->Clear();
+        delete previous;
+    }
+    SetCurrentProject(project);
+    GetLastDocSettings().lastOpenedFile = path;
+    GetLastDocSettings().lastTargetProcessor = project->GetTargetProcessorName();
+    SetPathName(path);
+    return true;
+}
+
+bool CDocKelvane::OnSaveDocument(const std::string& path) {
+    CPrgProject* project = GetCurrentProject();
+    if (project == nullptr || !project->Save(path)) return false;
+    GetLastDocSettings().lastOpenedFile = path;
+    GetLastDocSettings().lastTargetProcessor = project->GetTargetProcessorName();
+    SetModifiedFlag(0);
+    SetPathName(path);
+    return true;
+}
+
+void CDocKelvane::DeleteContents() {
+    CPrgProject* project = GetCurrentProject();
+    if (project == nullptr) return;
+    SetCurrentProject(nullptr);
+    SetPropertiesItem(nullptr);
+    project->Clear();
+    delete project;
 }
 
 void CDocKelvane::SetModifiedFlag(int modified) {
@@ -42,7 +134,7 @@ void CDocKelvane::SetPathName(const std::string& path) {
     std::string title = slash == std::string::npos ? path : path.substr(slash + 1);
     std::size_t dot = title.rfind('.');
     if (dot != std::string::npos) title.erase(dot);
-    SetTitle(title);
+    SetTitle(title.empty() ? "Untitled" : title);
 }
 
 void CDocKelvane::SetTitle(const std::string& title) {
@@ -50,23 +142,14 @@ void CDocKelvane::SetTitle(const std::string& title) {
     if (onChanged) onChanged();
 }
 
-bool CDocKelvane::SaveModified() {
-    if (!modified_) return true;
+int CDocKelvane::SaveModified() {
+    if (!modified_) return 1;
     int answer =
         messageBox("Save changes to " + title_ + "?", kAppTitle, kMbYesNoCancel | kMbIconWarning);
-    if (answer == kIdNo) return true;
-    if (answer != kIdYes) return false;
-    if (onFileSave) return onFileSave();
-    messageBox("Unable to save the project", kAppTitle, kMbOk | kMbIconError);
-    return false;
-}
-
-CDocKelvane* CDocKelvane::GetCurrent() {
-    return gDocument;
-}
-
-int IsDocumentModified() {
-    return gDocument != nullptr ? gDocument->IsModified() : 0;
+    if (answer == kIdNo) return 1;
+    if (answer != kIdYes) return 0;
+    if (onFileSave) return onFileSave() ? 1 : 0;
+    return OnSaveDocument(path_) ? 1 : 0;
 }
 
 }  // namespace kv::ui

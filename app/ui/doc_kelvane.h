@@ -1,12 +1,14 @@
-// The document: a thin shell over the program's current project that keeps
-// the modified flag, the file path and the title, and asks before a modified
-// project is closed.
+// The document: a thin shell over the program's current project. It keeps
+// the modified flag, the file path and the title, takes new and opened
+// projects, saves them and asks before a modified project is closed.
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "kelvane/core/project_access.h"
+#include "kelvane/project/prg_project.h"
 
 namespace kv {
 class CPrgProcessor;
@@ -15,7 +17,7 @@ class TreeCtrl;
 
 namespace kv::ui {
 
-// What the window needs of the current project beyond ProjectAccess.
+// What the window needs of the project it shows beyond ProjectAccess.
 class DocumentProject : public ProjectAccess {
   public:
     // Clears the tree and shows the project in it; on failure the text.
@@ -24,7 +26,21 @@ class DocumentProject : public ProjectAccess {
     virtual CPrgProcessor* FindProcessor(std::string& error) = 0;
 };
 
-class CDocKelvane {
+// The program's current project as a DocumentProject.
+class CCurrentProject : public DocumentProject {
+  public:
+    std::string GetName() const override;
+    void SetName(const std::string& name) override;
+    std::string GetTargetProcessorName() const override;
+    void SetTargetProcessorName(const std::string& name) override;
+    std::uint32_t GetVcc() const override;
+    void SetVcc(std::uint32_t vcc) override;
+    CPrgOperation* GetCommandList() override;
+    int PopulateTree(TreeCtrl* tree, std::string& error) override;
+    CPrgProcessor* FindProcessor(std::string& error) override;
+};
+
+class CDocKelvane : public ProjectDocument {
   public:
     static constexpr const char* kDocTemplate =
         "Dravik Programmer\n\nKelvane\nKelvane Project Files (*.kvnset)\n.kvnset\n"
@@ -33,45 +49,48 @@ class CDocKelvane {
 
     // Becomes the current document and takes the project's modified marks.
     CDocKelvane();
-    ~CDocKelvane();
+    // Deletes the current project.
+    ~CDocKelvane() override;
     CDocKelvane(const CDocKelvane&) = delete;
     CDocKelvane& operator=(const CDocKelvane&) = delete;
 
-    // The project shown; not owned.
-    void SetProject(DocumentProject* project);
-    DocumentProject* GetProject() const { return project_; }
+    // The project shown: the one set here, else the current project.
+    void SetProject(DocumentProject* project) { project_ = project; }
+    DocumentProject* GetProject();
 
-    int IsModified() const { return modified_; }
-    void SetModifiedFlag(int modified);
+    // Takes the pending new project; false without one.
+    bool OnNewDocument();
+    // Loads the file; a file that does not load keeps the previous project.
+    bool OnOpenDocument(const std::string& path);
+    bool OnSaveDocument(const std::string& path);
+    void DeleteContents();
+
+    int IsModified() override { return modified_; }
+    void SetModifiedFlag(int modified) override;
+    // Asks "Save changes to %s?" when modified: 1 when the document may be
+    // closed (saved or discarded).
+    int SaveModified() override;
+
     // The path, and the title: the file title without its extension.
     void SetPathName(const std::string& path);
     const std::string& GetPathName() const { return path_; }
     const std::string& GetTitle() const { return title_; }
     void SetTitle(const std::string& title);
 
-    // Asks "Save changes to %s?" when modified: true when the document may
-    // be closed (saved or discarded).
-    bool SaveModified();
-
     // File commands, provided by the application.
     std::function<void()> onFileNew;
     std::function<void()> onFileOpen;
-    // Saving the current project: true when it was saved.
     std::function<bool()> onFileSave;
     std::function<bool()> onFileSaveAs;
     // Called when the title or the modified flag changes.
     std::function<void()> onChanged;
 
-    static CDocKelvane* GetCurrent();
-
   private:
     DocumentProject* project_ = nullptr;
+    CCurrentProject current_;
     int modified_ = 0;
     std::string path_;
     std::string title_ = "Untitled";
 };
-
-// The current document's modified flag; 0 without a document.
-int IsDocumentModified();
 
 }  // namespace kv::ui

@@ -1,71 +1,34 @@
-// Kelvane in window mode: the configuration, the main window and its
-// message loop.
+// Kelvane in window mode: the application object with the window program's
+// document, main window and message loop.
 #include <QApplication>
-#include <QCoreApplication>
-#include <QDir>
-#include <memory>
 #include <string>
-#include <vector>
 
-#include "command_line_info.h"
-#include "doc_kelvane.h"
-#include "kelvane/core/array_prg_processor.h"
-#include "kelvane/core/command_factory.h"
-#include "kelvane/core/project_tree_item.h"
+#include "kelvane/app/kelvane_app.h"
 #include "kelvane/core/tree_ui.h"
-#include "kelvane/platform/message_box.h"
-#include "main_frame.h"
 #include "message_box_handler.h"
-#include "simple_project.h"
-#include "view_kelvane.h"
-
-namespace {
-
-// Loads what both modes need from the program's folder.
-bool LoadConfiguration() {
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(QCoreApplication::applicationDirPath());
-    std::string error;
-    bool loaded = kv::CProjectTreeItem::InitBooleanMap() && kv::InitCommandTypes(error) &&
-                  kv::LoadProcessorTable("ProcessorList.xml") && kv::CreateCommandPrototypes(error);
-    if (!loaded) {
-        if (!error.empty()) kv::messageBox(error, "Kelvane", kv::kMbOk | kv::kMbIconError);
-        return false;
-    }
-    QDir::setCurrent(previous);
-    return true;
-}
-
-}  // namespace
+#include "register_commands.h"
+#include "window_app.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Kelvane"));
-    QApplication::setOrganizationName(QStringLiteral("Orvanti"));
     kv::ui::InstallMessageBoxHandler();
     kv::SetMessagePump(
         [](int /*maxMessages*/) { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+    kv::RegisterConsoleCommands();
 
-    std::vector<std::string> arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.emplace_back(argv[i]);
-    kv::ui::CKelvaneCommandLineInfo commandLine;
-    commandLine.Parse(arguments);
-
-    int result = 0;
-    if (LoadConfiguration() && !commandLine.IsSilent()) {
-        kv::ui::CDocKelvane document;
-        kv::ui::CMemoryProject project("Untitled", "MSP430F169", 3300);
-        document.SetProject(&project);
-        kv::ui::CMainFrame frame(&document);
-        frame.GetView()->OnInitialUpdate();
-        frame.RecalcLayout();
-        frame.show();
-        result = QApplication::exec();
-        frame.GetView()->OnDestroy();
+    std::string commandLine;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) commandLine += ' ';
+        std::string argument = argv[i];
+        commandLine += argument.find(' ') != std::string::npos ? "\"" + argument + "\"" : argument;
     }
-    kv::DestroyCommandPrototypes();
-    kv::DestroyProcessorTable();
+    int result = 0;
+    {
+        kv::ui::CKelvaneWindow window;
+        kv::CKelvaneApp app(&window);
+        window.SetApp(&app);
+        result = app.Main(argv[0], commandLine);
+    }
     kv::SetMessagePump(nullptr);
     kv::ui::RemoveMessageBoxHandler();
     return result;

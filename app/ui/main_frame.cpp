@@ -12,6 +12,7 @@
 #include "app_state.h"
 #include "command_ids.h"
 #include "doc_kelvane.h"
+#include "kelvane/app/kelvane_app.h"
 #include "status_bitmaps.h"
 #include "status_progress_bar.h"
 #include "view_kelvane.h"
@@ -202,9 +203,9 @@ void CMainFrame::ForwardEdit(int commandId) {
 }
 
 void CMainFrame::OnAbout() {
-    QMessageBox::about(
-        this, QStringLiteral("About Kelvane"),
-        QStringLiteral("Kelvane Version %1\nOrvanti").arg(QString::fromLatin1(kProgramVersion)));
+    QMessageBox::about(this, QStringLiteral("About Kelvane"),
+                       QStringLiteral("Kelvane Version %1\nOrvanti")
+                           .arg(QString::fromStdString(GetAppGlobals().programVersion)));
 }
 
 void CMainFrame::UpdateCommandUi() {

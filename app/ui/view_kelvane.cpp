@@ -12,6 +12,7 @@
 #include "dlg_new_command.h"
 #include "dlg_read_to_file.h"
 #include "doc_kelvane.h"
+#include "kelvane/app/kelvane_app.h"
 #include "kelvane/core/array_prg_processor.h"
 #include "kelvane/core/command_factory.h"
 #include "kelvane/core/execute_params.h"
@@ -19,6 +20,7 @@
 #include "kelvane/core/prg_processor.h"
 #include "kelvane/core/project_tree_item.h"
 #include "kelvane/platform/message_box.h"
+#include "kelvane/project/prg_project.h"
 #include "kelvane/ui/property_page_factory.h"
 #include "log_edit.h"
 #include "project_tree_ctrl.h"
@@ -129,7 +131,7 @@ void CViewKelvane::OnInitialUpdate() {
         CDlgNewCommand::SetPageHost(pane_->GetPageWindow(), pane_->GetPageRect());
         InstallPropertyPageFactory();
         std::string error;
-        if (CreateCommandPropertyPages(pane_->GetPageWindow(), pane_->GetPageRect(), error)) {
+        if (CreateItemDialogs(pane_->GetPageWindow(), pane_->GetPageRect(), error)) {
             pagesCreated_ = true;
         } else {
             Message(error);
@@ -141,11 +143,12 @@ void CViewKelvane::OnInitialUpdate() {
 }
 
 void CViewKelvane::PrintBanner() {
-    const DetectedDevices& found = GetDetectedDevices();
-    log_->Print(std::string("Kelvane.exe ") + kProgramVersion, 1);
+    const AppGlobals& found = GetAppGlobals();
+    const int podPresent = IsPodPresent();
+    log_->Print("Kelvane.exe " + found.programVersion, 1);
     log_->Print("MSP430 programmer and debugger for the Dravik pod and the Tovrin adapter", 1);
     log_->Print("Orvanti", 1);
-    if (found.podPresent) {
+    if (podPresent) {
         log_->Print("\nDravik firmware version " + found.podFirmwareVersion, 1);
         log_->Print("Dravik serial " + found.podSerialNumber, 1);
         log_->Print("Nandrel.DLL version " + found.podLibraryVersion, 1);
@@ -155,7 +158,7 @@ void CViewKelvane::PrintBanner() {
         log_->Print("Tovrin serial " + found.adapterSerialNumber, 1);
         log_->Print("Jorrick.DLL version " + found.adapterLibraryVersion, 1);
     }
-    if (!found.podPresent && !found.adapterPresent) {
+    if (!podPresent && !found.adapterPresent) {
         log_->Print("\nFound no JTAG or BSL adapter, opened for edit mode only", 1);
     }
 }
@@ -290,7 +293,7 @@ void CViewKelvane::OnMassEraseNow() {
 
 void CViewKelvane::OnBlowFuseNow() {
     if (IsBusy()) return;
-    if (!GetDetectedDevices().professionalPod) {
+    if (!IsProfessionalPod()) {
         Message("A Morrend is required to blow the JTAG fuse");
         return;
     }
@@ -363,8 +366,8 @@ void CViewKelvane::OnReadRange() {
     settings.OpenAfterRead = dialog.GetOpenAfterRead();
     settings.ReadFilePath = dialog.GetFilePath();
     settings.ReadFileType = dialog.GetFileType();
-    settings.ReadAddress = dialog.GetAddress();
-    settings.ReadSize = dialog.GetSize();
+    settings.ReadAddress = static_cast<int>(dialog.GetAddress());
+    settings.ReadSize = static_cast<int>(dialog.GetSize());
     RunRead(processor, true);
 }
 
@@ -482,7 +485,7 @@ void CViewKelvane::OnDestroy() {
     if (GetPropertiesWindow() == pane_) SetPropertiesWindow(nullptr);
     CDlgNewCommand::ClearPageHost();
     tree_->ClearTree();
-    if (pagesCreated_) DestroyCommandPropertyPages();
+    if (pagesCreated_) DestroyItemDialogs();
     pagesCreated_ = false;
     DestroyBuiltInOperations();
     SetStatusPicture(StatusPicture::None);
@@ -506,9 +509,9 @@ bool CViewKelvane::IsCommandEnabled(int commandId) const {
         case ID_IMMEDIATE_POWER_OFF:
             return !busy;
         case ID_IMMEDIATE_MASS_ERASE:
-            return !busy && GetDetectedDevices().podPresent != 0;
+            return !busy && IsPodPresent() != 0;
         case ID_IMMEDIATE_BLOW_FUSE:
-            return !busy && GetDetectedDevices().professionalPod != 0;
+            return !busy && IsProfessionalPod() != 0;
         case ID_PROJECT_DELETE_COMMAND:
             return !busy && item != nullptr && item->GetDeleteTarget(false, &parent, &other) &&
                    parent != nullptr;

@@ -107,8 +107,9 @@ TEST(CommandLineInfoTest, SilentSwitchAndFileName) {
     EXPECT_TRUE(info.IsSilent());
     EXPECT_EQ(info.GetFileName(), "board.kvnset");
     CKelvaneCommandLineInfo plain;
-    plain.Parse({"-silently"});
+    plain.Parse({"-silently", "/home/user/board.kvnset"});
     EXPECT_FALSE(plain.IsSilent());
+    EXPECT_EQ(plain.GetFileName(), "/home/user/board.kvnset");
 }
 
 }  // namespace

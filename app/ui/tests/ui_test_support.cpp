@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "app_state.h"
+#include "kelvane/app/kelvane_app.h"
 #include "kelvane/core/array_prg_processor.h"
 #include "kelvane/core/command_factory.h"
 #include "kelvane/core/prg_operation.h"
@@ -82,8 +83,9 @@ void UiTest::SetUp() {
     ASSERT_EQ(LoadProcessorTable(std::string(KELVANE_DATA_DIR) + "/ProcessorList.xml"), 1);
     ASSERT_EQ(CreateCommandPrototypes(error), 1) << error;
     SetBusyFlag(0);
-    GetDetectedDevices() = DetectedDevices{};
+    GetAppGlobals() = AppGlobals{};
     GetReadSettings() = ReadSettings{};
+    SetPodInUse(0);
 }
 
 void UiTest::TearDown() {

@@ -6,6 +6,7 @@
 #include "app_state.h"
 #include "command_ids.h"
 #include "dlg_read_to_file.h"
+#include "kelvane/app/kelvane_app.h"
 #include "kelvane/core/prg_operation.h"
 #include "log_edit.h"
 #include "main_frame.h"
@@ -55,8 +56,8 @@ TEST_F(ViewKelvaneTest, BannerWithoutDevicesAndAfterTheFirstUpdate) {
 }
 
 TEST_F(ViewKelvaneTest, BannerNamesTheDevicesFound) {
-    DetectedDevices& found = GetDetectedDevices();
-    found.podPresent = 1;
+    AppGlobals& found = GetAppGlobals();
+    SetPodInUse(1);
     found.podFirmwareVersion = "02.03.03";
     found.podSerialNumber = "42";
     found.podLibraryVersion = "1.0";
@@ -80,8 +81,8 @@ TEST_F(ViewKelvaneTest, ButtonsFollowTheBusyFlagAndThePod) {
     EXPECT_TRUE(Enabled(CViewKelvane::IDC_READ_DEVICE));
     EXPECT_FALSE(view->IsCommandEnabled(ID_IMMEDIATE_BLOW_FUSE));
 
-    GetDetectedDevices().podPresent = 1;
-    GetDetectedDevices().professionalPod = 1;
+    SetPodInUse(1);
+    GetAppGlobals().podVppCapable = 1;
     view->UpdateCommandUi();
     EXPECT_TRUE(Enabled(CViewKelvane::IDC_MASS_ERASE));
     EXPECT_TRUE(frame->GetAction(ID_IMMEDIATE_BLOW_FUSE)->isEnabled());
@@ -194,7 +195,7 @@ TEST_F(ViewKelvaneTest, BlowFuseNeedsTheProfessionalPodAndAYes) {
     view->OnBlowFuseNow();
     EXPECT_EQ(messages.texts,
               (std::vector<std::string>{"A Morrend is required to blow the JTAG fuse"}));
-    GetDetectedDevices().professionalPod = 1;
+    GetAppGlobals().podVppCapable = 1;
     messages.texts.clear();
     messages.answers.push_back(kIdNo);
     view->OnBlowFuseNow();
@@ -220,8 +221,8 @@ TEST_F(ViewKelvaneTest, ReadRangeStoresTheSettingsAndOpensTheFileWhenAsked) {
     const ReadSettings& settings = GetReadSettings();
     EXPECT_EQ(settings.ReadFilePath, "range.hex");
     EXPECT_EQ(settings.ReadFileType, 2);
-    EXPECT_EQ(settings.ReadAddress, 0xF000u);
-    EXPECT_EQ(settings.ReadSize, 0x1000u);
+    EXPECT_EQ(settings.ReadAddress, 0xF000);
+    EXPECT_EQ(settings.ReadSize, 0x1000);
     EXPECT_EQ(settings.OpenAfterRead, 0);
     EXPECT_TRUE(opened.empty());
     EXPECT_EQ(view->GetStatusPicture(), StatusPicture::Success);

@@ -1,0 +1,121 @@
+#include "window_app.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QProcess>
+#include <QTimer>
+
+#include "command_line_info.h"
+#include "doc_kelvane.h"
+#include "main_frame.h"
+#include "view_kelvane.h"
+
+namespace kv::ui {
+
+namespace {
+
+const QString kProjectFilter = QStringLiteral("Kelvane Project Files (*.kvnset)");
+
+}  // namespace
+
+CKelvaneWindow::CKelvaneWindow() {
+    SetProjectDialogs(this);
+}
+
+CKelvaneWindow::~CKelvaneWindow() {
+    if (GetProjectDialogs() == this) SetProjectDialogs(nullptr);
+    frame_.reset();
+    document_.reset();
+}
+
+void CKelvaneWindow::RegisterDocumentTemplate() {
+    document_ = std::make_unique<CDocKelvane>();
+    frame_ = std::make_unique<CMainFrame>(document_.get());
+    document_->onFileNew = [this] {
+        if (app_ != nullptr) app_->OnFileNew();
+    };
+    document_->onFileOpen = [this] { FileOpen(); };
+    document_->onFileSave = [this] {
+        if (document_->GetPathName().empty()) return SaveAs();
+        return document_->OnSaveDocument(document_->GetPathName());
+    };
+    document_->onFileSaveAs = [this] { return SaveAs(); };
+}
+
+void CKelvaneWindow::ParseCommandLine(const std::string& commandLine, bool& silent,
+                                      std::string& file) {
+    std::vector<std::string> arguments;
+    for (const QString& argument : QProcess::splitCommand(QString::fromStdString(commandLine)))
+        arguments.push_back(argument.toStdString());
+    CKelvaneCommandLineInfo info;
+    info.Parse(arguments);
+    silent = info.IsSilent();
+    file = info.GetFileName();
+}
+
+bool CKelvaneWindow::OpenDocumentFile(const std::string& file) {
+    if (document_ == nullptr || !document_->OnOpenDocument(file)) return false;
+    frame_->GetView()->OnInitialUpdate();
+    return true;
+}
+
+bool CKelvaneWindow::CreateNewDocument() {
+    if (document_ == nullptr || !document_->OnNewDocument()) return false;
+    frame_->GetView()->OnInitialUpdate();
+    return true;
+}
+
+void CKelvaneWindow::FileOpen() {
+    if (document_ != nullptr && GetCurrentProject() != nullptr && !document_->SaveModified())
+        return;
+    QString path =
+        QFileDialog::getOpenFileName(frame_.get(), QString(), QDir::currentPath(), kProjectFilter);
+    if (!path.isEmpty()) OpenDocumentFile(path.toStdString());
+}
+
+void CKelvaneWindow::ShowMainWindow() {
+    frame_->RecalcLayout();
+    frame_->show();
+    // KELVANE_GRAB=<file.png>: a picture of the window once it is shown, then
+    // the program ends (for checking the window without a display).
+    const QString grab = qEnvironmentVariable("KELVANE_GRAB");
+    if (!grab.isEmpty()) {
+        QTimer::singleShot(200, frame_.get(), [this, grab] {
+            frame_->grab().save(grab);
+            QApplication::quit();
+        });
+    }
+}
+
+int CKelvaneWindow::Run() {
+    int code = QApplication::exec();
+    frame_->GetView()->OnDestroy();
+    return code;
+}
+
+int CKelvaneWindow::RunNewProjectWizard(const std::string& /*title*/, NewProjectWizardData& data,
+                                        bool& openExisting) {
+    // Until the wizard exists: a project with the preset processor and VCC
+    // and the wizard's stored options.
+    openExisting = false;
+    if (data.name.empty()) data.name = "New Project";
+    return 1;
+}
+
+int CKelvaneWindow::AskSavePath(std::string& path) {
+    QString chosen = QFileDialog::getSaveFileName(
+        frame_.get(), QString(), QDir::current().filePath(QStringLiteral("Untitled.kvnset")),
+        kProjectFilter);
+    if (chosen.isEmpty()) return 0;
+    path = chosen.toStdString();
+    return 1;
+}
+
+bool CKelvaneWindow::SaveAs() {
+    std::string path;
+    if (!AskSavePath(path)) return false;
+    return document_->OnSaveDocument(path);
+}
+
+}  // namespace kv::ui
