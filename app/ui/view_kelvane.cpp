@@ -21,6 +21,7 @@
 #include "kelvane/core/project_tree_item.h"
 #include "kelvane/platform/message_box.h"
 #include "kelvane/project/prg_project.h"
+#include "kelvane/ui/property_page_factory.h"
 #include "log_edit.h"
 #include "project_tree_ctrl.h"
 #include "properties_pane.h"
@@ -128,6 +129,7 @@ void CViewKelvane::OnInitialUpdate() {
         if (bitmaps_[StatusPicture::Busy].isNull()) Message("Could not load bitmaps");
         SetPropertiesWindow(pane_);
         CDlgNewCommand::SetPageHost(pane_->GetPageWindow(), pane_->GetPageRect());
+        InstallPropertyPageFactory();
         std::string error;
         if (CreateItemDialogs(pane_->GetPageWindow(), pane_->GetPageRect(), error)) {
             pagesCreated_ = true;

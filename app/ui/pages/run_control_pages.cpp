@@ -1,0 +1,191 @@
+#include "kelvane/ui/run_control_pages.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+#include <cstdlib>
+
+#include "kelvane/commands/dravik_breakpoint_commands.h"
+#include "kelvane/commands/dravik_run_control_commands.h"
+#include "kelvane/core/map_parameter_xml.h"
+#include "kelvane/core/parameter_xml.h"
+#include "kelvane/ui/parameter_pages.h"
+
+namespace kv::ui {
+
+namespace {
+
+// The number at the start of the text, as "%ld" reads it.
+bool ParseDecimal(const QString& text, long* value) {
+    const QByteArray bytes = text.toLatin1();
+    char* end = nullptr;
+    const long parsed = std::strtol(bytes.constData(), &end, 10);
+    if (end == bytes.constData()) return false;
+    *value = parsed;
+    return true;
+}
+
+QLineEdit* AddDecimalField(QWidget* page, QFormLayout* form, const QString& label, const char* id) {
+    auto* edit = new QLineEdit(page);
+    edit->setObjectName(QString::fromLatin1(id));
+    edit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+    form->addRow(label, edit);
+    return edit;
+}
+
+}  // namespace
+
+CDlgCmdDravik_Reset::CDlgCmdDravik_Reset(QWidget* parent) : CPropertyPageBase(parent) {
+    type_ = new QComboBox(this);
+    type_->setObjectName(QStringLiteral("1032"));
+    QtComboBox adapter(type_);
+    CCommandDravik_Reset::MethodMap().FillComboBox(&adapter);
+    Form()->addRow(QStringLiteral("Reset Type:"), type_);
+    execute_ = new QCheckBox(QStringLiteral("Allow Execute"), this);
+    execute_->setObjectName(QStringLiteral("1031"));
+    Form()->addRow(execute_);
+    release_ = new QCheckBox(QStringLiteral("Release JTAG"), this);
+    release_->setObjectName(QStringLiteral("1033"));
+    Form()->addRow(release_);
+    connect(type_, &QComboBox::currentIndexChanged, this, [this](int) {
+        if (!CanWrite()) return;
+        QtComboBox combo(type_);
+        const CParameterXML* entry = GetComboSelection(&combo);
+        Object<CCommandDravik_Reset>()->SetMethod(entry != nullptr ? entry->GetValue() : 7);
+    });
+    connect(execute_, &QCheckBox::toggled, this, [this](bool on) {
+        if (CanWrite()) Object<CCommandDravik_Reset>()->SetExecute(on ? 1 : 0);
+    });
+    connect(release_, &QCheckBox::toggled, this, [this](bool on) {
+        if (CanWrite()) Object<CCommandDravik_Reset>()->SetReleaseJTAG(on ? 1 : 0);
+    });
+    SetHelpText(std::string("Checking Allow Execute allows the target to execute after the reset, "
+                            "even if the JTAG port is not released.  Checking Release JTAG "
+                            "releases the JTAG port connection after the reset.  ") +
+                kHelpParagraph +
+                "If later single stepping or running to breakpoints is to be used, choose RST "
+                "only and uncheck both options.");
+}
+
+bool CDlgCmdDravik_Reset::Accepts(CProjectTreeItem* item) const {
+    return dynamic_cast<CCommandDravik_Reset*>(item) != nullptr;
+}
+
+void CDlgCmdDravik_Reset::LoadControls() {
+    const CCommandDravik_Reset* reset = Object<CCommandDravik_Reset>();
+    QtComboBox combo(type_);
+    SelectComboByValue(&combo, reset->GetMethod());
+    execute_->setChecked(reset->GetExecute() != 0);
+    release_->setChecked(reset->GetReleaseJTAG() != 0);
+}
+
+CDlgCmdDravik_WaitForBreak::CDlgCmdDravik_WaitForBreak(QWidget* parent)
+    : CPropertyPageBase(parent) {
+    dwell_ = AddDecimalField(this, Form(), QStringLiteral("Dwell (msec)"), "1099");
+    repeat_ = AddDecimalField(this, Form(), QStringLiteral("Repeat (msec)"), "1100");
+    count_ = AddDecimalField(this, Form(), QStringLiteral("Repeat Count"), "1101");
+    connect(dwell_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        long value = 0;
+        if (CanWrite() && ParseDecimal(text, &value))
+            Object<CCommandDravik_WaitForBreak>()->SetDwell(static_cast<std::uint32_t>(value));
+    });
+    connect(repeat_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        long value = 0;
+        if (CanWrite() && ParseDecimal(text, &value))
+            Object<CCommandDravik_WaitForBreak>()->SetRepeat(static_cast<std::uint32_t>(value));
+    });
+    connect(count_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        long value = 0;
+        if (CanWrite() && ParseDecimal(text, &value))
+            Object<CCommandDravik_WaitForBreak>()->SetRepeatCount(
+                static_cast<std::uint16_t>(value));
+    });
+}
+
+bool CDlgCmdDravik_WaitForBreak::Accepts(CProjectTreeItem* item) const {
+    return dynamic_cast<CCommandDravik_WaitForBreak*>(item) != nullptr;
+}
+
+void CDlgCmdDravik_WaitForBreak::LoadControls() {
+    const CCommandDravik_WaitForBreak* wait = Object<CCommandDravik_WaitForBreak>();
+    dwell_->setText(QString::number(static_cast<long>(wait->GetDwell())));
+    repeat_->setText(QString::number(static_cast<long>(wait->GetRepeat())));
+    count_->setText(QString::number(wait->GetRepeatCount()));
+}
+
+void CDlgCmdDravik_WaitForBreak::SetTimingVisible(bool visible) {
+    for (QLineEdit* edit : {dwell_, repeat_, count_}) {
+        edit->setVisible(visible);
+        if (QWidget* label = Form()->labelForField(edit)) label->setVisible(visible);
+    }
+}
+
+CDlgCmdDravik_Run::CDlgCmdDravik_Run(QWidget* parent) : CDlgCmdDravik_WaitForBreak(parent) {
+    runTo_ = new QCheckBox(QStringLiteral("Run to Breakpoint"), this);
+    runTo_->setObjectName(QStringLiteral("1092"));
+    wait_ = new QCheckBox(QStringLiteral("Wait for Break"), this);
+    wait_->setObjectName(QStringLiteral("1093"));
+    Form()->insertRow(0, runTo_);
+    Form()->insertRow(1, wait_);
+    connect(runTo_, &QCheckBox::toggled, this, [this](bool on) {
+        if (CanWrite()) Object<CCommandDravik_Run>()->SetRunToBreakpoint(on ? 1 : 0);
+        ApplyVisibility();
+    });
+    connect(wait_, &QCheckBox::toggled, this, [this](bool on) {
+        if (CanWrite()) Object<CCommandDravik_Run>()->SetWaitForBreak(on ? 1 : 0);
+        ApplyVisibility();
+    });
+    SetHelpText(std::string("If Run To Breakpoint is checked, then the target will run until a "
+                            "breakpoint is hit, or a Stop command is isused. ") +
+                kHelpParagraph +
+                "If left unchecked, then the target will not halt on breakpoints.");
+    ApplyVisibility();
+}
+
+bool CDlgCmdDravik_Run::Accepts(CProjectTreeItem* item) const {
+    return dynamic_cast<CCommandDravik_Run*>(item) != nullptr;
+}
+
+void CDlgCmdDravik_Run::LoadControls() {
+    const CCommandDravik_Run* run = Object<CCommandDravik_Run>();
+    runTo_->setChecked(run->GetRunToBreakpoint() != 0);
+    wait_->setChecked(run->GetWaitForBreak() != 0);
+    CDlgCmdDravik_WaitForBreak::LoadControls();
+    ApplyVisibility();
+}
+
+void CDlgCmdDravik_Run::ApplyVisibility() {
+    const bool runTo = runTo_->isChecked();
+    wait_->setVisible(runTo);
+    SetTimingVisible(runTo && wait_->isChecked());
+}
+
+CDlgCmdDravik_ClearBreakpoint::CDlgCmdDravik_ClearBreakpoint(QWidget* parent)
+    : CPropertyPageBase(parent) {
+    number_ = new QComboBox(this);
+    number_->setObjectName(QStringLiteral("1095"));
+    for (int i = 0; i < 8; ++i)
+        number_->addItem(QStringLiteral("Bkpt %1").arg(i), i);
+    Form()->addRow(QStringLiteral("Breakpoint"), number_);
+    connect(number_, &QComboBox::currentIndexChanged, this, [this](int row) {
+        if (CanWrite() && row >= 0)
+            Object<CCommandDravik_ClearBreakpoint>()->SetBreakpoint(number_->itemData(row).toInt());
+    });
+    SetHelpText(
+        "Clears the indicated breakpoint.  The selected processor may not support all displayed "
+        "breakpoints.");
+}
+
+bool CDlgCmdDravik_ClearBreakpoint::Accepts(CProjectTreeItem* item) const {
+    return dynamic_cast<CCommandDravik_ClearBreakpoint*>(item) != nullptr;
+}
+
+void CDlgCmdDravik_ClearBreakpoint::LoadControls() {
+    const int found = number_->findData(Object<CCommandDravik_ClearBreakpoint>()->GetBreakpoint());
+    if (number_->count() > 0) number_->setCurrentIndex(found >= 0 ? found : 0);
+}
+
+}  // namespace kv::ui
