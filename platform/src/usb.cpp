@@ -5,6 +5,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <string>
 
 #include "kelvane/platform/clock.h"
 #include "kelvane/platform/usb.h"
@@ -15,7 +16,8 @@ namespace kv::usb {
 void Device::waitForData(size_t wanted, uint32_t timeoutMs) {
     Clock& c = clock();
     const uint32_t start = c.tickCount();
-    while (rxAvailable() < wanted && ticksSince(start, c.tickCount()) < timeoutMs) c.sleep(1);
+    while (rxAvailable() < wanted && ticksSince(start, c.tickCount()) < timeoutMs)
+        c.sleep(1);
 }
 
 Status Device::purge(uint32_t mask) {
@@ -27,10 +29,18 @@ Status Device::purge(uint32_t mask) {
     return kOk;
 }
 
-Status Device::setBaudRate(uint32_t) { return kOk; }
-Status Device::setDataCharacteristics(uint8_t, uint8_t, uint8_t) { return kOk; }
-Status Device::setRts(bool) { return kOk; }
-Status Device::setDtr(bool) { return kOk; }
+Status Device::setBaudRate(uint32_t) {
+    return kOk;
+}
+Status Device::setDataCharacteristics(uint8_t, uint8_t, uint8_t) {
+    return kOk;
+}
+Status Device::setRts(bool) {
+    return kOk;
+}
+Status Device::setDtr(bool) {
+    return kOk;
+}
 Status Device::modemStatus(uint32_t* status) {
     *status = 0;
     return kOk;
@@ -56,11 +66,24 @@ Registry& registry() {
     return r;
 }
 
+// The path of `name` in the folder this library was loaded from (the simulated
+// devices are built beside it), or `name` alone when that folder is unknown.
+std::string besideThisLibrary(const char* name) {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&besideThisLibrary), &info) == 0 || !info.dli_fname)
+        return name;
+    std::string path = info.dli_fname;
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return name;
+    return path.substr(0, slash + 1) + name;
+}
+
 std::shared_ptr<Backend> backendFromEnvironment() {
     const char* env = std::getenv("KELVANE_USB");
     if (env && std::strncmp(env, "sim", 3) == 0 && (env[3] == 0 || env[3] == ':')) {
         const char* config = env[3] == ':' ? env + 4 : "";
-        void* lib = dlopen(kSimBackendLibrary, RTLD_NOW | RTLD_GLOBAL);
+        void* lib = dlopen(besideThisLibrary(kSimBackendLibrary).c_str(), RTLD_NOW | RTLD_GLOBAL);
+        if (!lib) lib = dlopen(kSimBackendLibrary, RTLD_NOW | RTLD_GLOBAL);
         if (lib) {
             auto factory = reinterpret_cast<SimBackendFactory>(dlsym(lib, kSimBackendFactory));
             if (factory) {

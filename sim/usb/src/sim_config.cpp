@@ -28,12 +28,16 @@
 //   entry                the chip answers JTAG only after the entry sequence
 //   nojtag               the chip never answers JTAG
 //   fused                the chip's security fuse is blown
+//   adapter=<profile>    a Tovrin adapter with a chip of that profile (names as for
+//                        chip=) on its connector, reached through the chip's ROM
+//                        bootstrap loader
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
 #include "kelvane/sim/device_profile.h"
 #include "kelvane/sim/dravik_pod.h"
+#include "kelvane/sim/sim_adapter_target.h"
 #include "kelvane/sim/sim_backend.h"
 
 namespace kv::sim {
@@ -87,6 +91,7 @@ bool configureSimBackend(const std::string& config, SimBackend& backend, std::st
     PodConfig pod;
     bool withPod = true;
     std::string openFailure;
+    std::string adapterChip;
     auto fail = [&](const std::string& item) {
         if (error) *error = "unknown simulator setting \"" + item + "\"";
         return false;
@@ -144,6 +149,8 @@ bool configureSimBackend(const std::string& config, SimBackend& backend, std::st
             pod.target.mute = true;
         } else if (key == "fused" && value.empty()) {
             pod.target.fused = true;
+        } else if (key == "adapter" && findProfile(value)) {
+            adapterChip = value;
         } else {
             return fail(item);
         }
@@ -156,6 +163,10 @@ bool configureSimBackend(const std::string& config, SimBackend& backend, std::st
             return false;
         }
         backend.plug(device);
+    }
+    if (!adapterChip.empty()) {
+        const DeviceProfile profile = *findProfile(adapterChip);
+        backend.plug(std::make_shared<AdapterWithChip>(profile, ChipHasTestPin(profile)));
     }
     if (!openFailure.empty()) {
         backend.failOpen(kDravikDescription, kv::usb::kDeviceNotOpened);

@@ -1,0 +1,20 @@
+#include "kelvane/sim/sim_adapter_target.h"
+
+#include "nandrel/device/device_class.h"
+
+namespace kv::sim {
+
+AdapterWithChip::AdapterWithChip(const DeviceProfile& profile, bool testPin)
+    : chip_(profile), loader_(chip_, LoaderProfile::forChip(profile, testPin)) {
+    attachTarget(&loader_);
+}
+
+AdapterWithChip::~AdapterWithChip() {
+    attachTarget(nullptr);
+}
+
+bool ChipHasTestPin(const DeviceProfile& profile) {
+    return nandrel::device::GetDeviceClass(profile.deviceClass).testPin;
+}
+
+}  // namespace kv::sim

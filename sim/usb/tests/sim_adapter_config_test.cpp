@@ -1,0 +1,48 @@
+// The adapter item of the simulator configuration: a Tovrin adapter with a
+// chip behind it, reached by the adapter driver like a real one.
+#include <gtest/gtest.h>
+
+#include "kelvane/platform/clock.h"
+#include "kelvane/platform/usb_backend.h"
+#include "kelvane/sim/dravik_pod.h"
+#include "kelvane/sim/sim_adapter_target.h"
+#include "kelvane/sim/sim_backend.h"
+#include "tovrin/tovrin.h"
+
+namespace {
+
+using namespace kv::sim;
+
+TEST(SimAdapterConfig, PlugsAnAdapterWithTheNamedChip) {
+    auto backend = std::make_shared<SimBackend>();
+    std::string error;
+    ASSERT_TRUE(configureSimBackend("pod=none,adapter=MSP430F2274", *backend, &error)) << error;
+    auto adapter = backend->findAs<AdapterWithChip>(TovrinAdapter::kDescription);
+    ASSERT_NE(adapter, nullptr);
+    EXPECT_EQ(adapter->chip().profile().name, "MSP430F2274");
+    EXPECT_EQ(backend->findAs<kv::usb::Device>(kDravikDescription), nullptr);
+
+    kv::ManualClock manual(1000);
+    kv::ScopedClock scope(manual);
+    kv::usb::setBackend(backend);
+    ASSERT_EQ(Tovrin_Open(0), 1);
+    uint32_t version = 0;
+    EXPECT_EQ(Tovrin_GetVersion(&version), 1);
+    EXPECT_EQ(version, 0x0103u) << "the simulated adapter's version through the control channel";
+    Tovrin_Close();
+    kv::usb::setBackend(nullptr);
+}
+
+TEST(SimAdapterConfig, TestPinFollowsTheDeviceClass) {
+    EXPECT_FALSE(ChipHasTestPin(*findProfile("MSP430F149")));
+    EXPECT_TRUE(ChipHasTestPin(*findProfile("MSP430F2274")));
+}
+
+TEST(SimAdapterConfig, UnknownChipIsRefused) {
+    SimBackend backend;
+    std::string error;
+    EXPECT_FALSE(configureSimBackend("adapter=NoSuchChip", backend, &error));
+    EXPECT_EQ(error, "unknown simulator setting \"adapter=NoSuchChip\"");
+}
+
+}  // namespace
