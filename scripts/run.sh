@@ -7,7 +7,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELVANE_TESTS=OFF \
+  -DKELVANE_BENCHMARKS=OFF >/dev/null
 cmake --build build/release -j "${KELVANE_JOBS:-$(nproc)}"
 
 state="$PWD/build/release/blink-chip.state"
