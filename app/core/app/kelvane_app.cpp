@@ -72,7 +72,7 @@ int CKelvaneApp::ExitInstance(int frameworkExitCode) {
     ShutdownApplication();
     const int code = frameworkExitCode != 0 ? frameworkExitCode : GetAppGlobals().resultCode;
     if (IsConsoleModeSet()) {
-        std::printf("Result = %d", code);
+        std::printf("Result = %d\n", code);
         std::fflush(stdout);
     }
     return code;

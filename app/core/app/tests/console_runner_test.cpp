@@ -76,7 +76,7 @@ class ConsoleTest : public ::testing::Test {
 TEST_F(ConsoleTest, NoFileNamedPrintsTheUsage) {
     for (const char* line : {"", "  \"\"  \" \" "}) {
         EXPECT_EQ(Run(line), 3);
-        EXPECT_EQ(out, "Usage:  CmdLineKelvane.exe YourFile.kvnset\nOK? <Auto OK>\nResult = 3");
+        EXPECT_EQ(out, "Usage:  CmdLineKelvane.exe YourFile.kvnset\nOK? <Auto OK>\nResult = 3\n");
     }
 }
 
@@ -84,7 +84,7 @@ TEST_F(ConsoleTest, AProjectThatDoesNotOpenGivesThree) {
     const std::string path = folder.File("none.kvnset");
     EXPECT_EQ(Run(path), 3);
     EXPECT_EQ(out.rfind("Unable to open project " + path + "\n", 0), 0u) << out;
-    EXPECT_TRUE(out.ends_with("\nOK? <Auto OK>\nResult = 3")) << out;
+    EXPECT_TRUE(out.ends_with("\nOK? <Auto OK>\nResult = 3\n")) << out;
 }
 
 TEST_F(ConsoleTest, ASuccessfulRunLogsAndGivesZero) {
@@ -94,7 +94,7 @@ TEST_F(ConsoleTest, ASuccessfulRunLogsAndGivesZero) {
     EXPECT_EQ(Run("\" " + path + " \""), 0) << out;
     EXPECT_EQ(Trace(), (std::vector<std::string>{"Dravik_Open(0)", "Dravik_Close(0)"}));
     EXPECT_NE(out.find("Operation succeeded\n"), std::string::npos) << out;
-    EXPECT_TRUE(out.ends_with("Operation succeeded\nResult = 0")) << out;
+    EXPECT_TRUE(out.ends_with("Operation succeeded\nResult = 0\n")) << out;
     EXPECT_EQ(out.find("<Auto"), std::string::npos) << out;
     Trace().clear();
 }
@@ -108,12 +108,12 @@ TEST_F(ConsoleTest, AFailedPodRunGivesThePodsLastErrorNumber) {
     EXPECT_NE(out.find("Unable to complete operation.\nDravik_Close failed\nOK? <Auto OK>\n"),
               std::string::npos)
         << out;
-    EXPECT_TRUE(out.ends_with("Operation failed\nResult = 57")) << out;
+    EXPECT_TRUE(out.ends_with("Operation failed\nResult = 57\n")) << out;
 
     // A failure that no pod call caused is still a failure.
     devices.podErrorNumber = 0;
     EXPECT_EQ(Run(path), 1);
-    EXPECT_TRUE(out.ends_with("Result = 1")) << out;
+    EXPECT_TRUE(out.ends_with("Result = 1\n")) << out;
     Trace().clear();
 }
 
@@ -140,7 +140,7 @@ TEST_F(ConsoleTest, ProblemsBeforeTheRunGiveOne) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Run(Write(c.project)), 1);
-        EXPECT_EQ(out, c.text + "Result = 1");
+        EXPECT_EQ(out, c.text + "Result = 1\n");
     }
     devices.podFails = true;
     EXPECT_EQ(Run(Write(Project("MSP430F149", "3000", Command("Dravik_Open")))), 1);
@@ -164,7 +164,7 @@ TEST_F(ConsoleTest, AChangedProjectThatCannotBeSavedGivesTwentySix) {
     EXPECT_EQ(Run(path), 26);
     EXPECT_TRUE(
         out.ends_with("Operation succeeded\nCannot write Comment\nOK? <Auto OK>\n"
-                      "Result = 26"))
+                      "Result = 26\n"))
         << out;
     EXPECT_EQ(ReadText(path), original);
     Trace().clear();
@@ -177,7 +177,7 @@ TEST_F(ConsoleTest, AConfigurationThatDoesNotLoadIsAFailure) {
     EXPECT_EQ(Run(path), 1);
     EXPECT_TRUE(
         out.ends_with("Unable to load the processor list ProcessorList.xml\n"
-                      "OK? <Auto OK>\nResult = 1"))
+                      "OK? <Auto OK>\nResult = 1\n"))
         << out;
     EXPECT_TRUE(Trace().empty());
 }

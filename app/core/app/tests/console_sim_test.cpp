@@ -98,12 +98,12 @@ TEST_F(ConsoleSimTest, AFailedJtagOpenEndsWithTheLibrarysErrorNumber) {
     ASSERT_NE(OpenThroughPod::LastNumber(), 0) << out;
     EXPECT_EQ(code, OpenThroughPod::LastNumber()) << out;
     EXPECT_NE(out.find("Unable to complete operation.\nUnable to "), std::string::npos) << out;
-    EXPECT_TRUE(out.ends_with("Operation failed\nResult = " + std::to_string(code))) << out;
+    EXPECT_TRUE(out.ends_with("Operation failed\nResult = " + std::to_string(code) + "\n")) << out;
 }
 
 TEST_F(ConsoleSimTest, AGoodRunOnTheSimulatedChipEndsWithZero) {
     EXPECT_EQ(Run("chip=MSP430F149", ""), 0) << out;
-    EXPECT_TRUE(out.ends_with("Operation succeeded\nResult = 0")) << out;
+    EXPECT_TRUE(out.ends_with("Operation succeeded\nResult = 0\n")) << out;
 }
 
 }  // namespace
