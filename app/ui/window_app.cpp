@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "command_line_info.h"
+#include "dlg_new_project.h"
 #include "doc_kelvane.h"
 #include "main_frame.h"
 #include "view_kelvane.h"
@@ -96,10 +97,17 @@ int CKelvaneWindow::Run() {
 
 int CKelvaneWindow::RunNewProjectWizard(const std::string& /*title*/, NewProjectWizardData& data,
                                         bool& openExisting) {
-    // Until the wizard exists: a project with the preset processor and VCC
-    // and the wizard's stored options.
-    openExisting = false;
-    if (data.name.empty()) data.name = "New Project";
+    CDlgNewProject dialog(frame_.get());
+    if (!data.name.empty()) dialog.SetProjectName(data.name);
+    dialog.SetProcessorName(data.targetProcessor);
+    dialog.SetVcc(data.vcc);
+    const int result = dialog.DoModal();
+    openExisting = dialog.GetOpenExisting();
+    if (result != QDialog::Accepted) return 0;
+    data.name = dialog.GetProjectName();
+    data.targetProcessor = dialog.GetProcessorName();
+    data.vcc = dialog.GetVcc();
+    data.options = dialog.GetOptions();
     return 1;
 }
 
