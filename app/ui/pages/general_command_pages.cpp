@@ -2,10 +2,12 @@
 
 #include <QComboBox>
 #include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRegularExpressionValidator>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <typeinfo>
 
@@ -133,6 +135,138 @@ void CDlgCmdAnalyzeResults::LoadControls() {
     auto* command = Object<CCommandAnalyzeResults>();
     ShowHexField(header_, command->GetHeaderAddress());
     ShowHexField(result_, command->GetResultAddress());
+}
+
+}  // namespace kv::ui
+
+namespace kv::ui {
+
+namespace {
+
+// "%ld": leading blanks, a sign and digits; anything else gives 0.
+std::uint32_t ParseLong(const QString& text) {
+    long value = 0;
+    if (std::sscanf(text.toLatin1().constData(), "%ld", &value) != 1) return 0;
+    return static_cast<std::uint32_t>(value);
+}
+
+QString FormatLong(std::uint32_t value) {
+    return QString::number(static_cast<std::int32_t>(value));
+}
+
+}  // namespace
+
+CDlgAnalysisItem::CDlgAnalysisItem(QWidget* parent) : CDlgCmdCommentPageBase(parent) {
+    key_ = AddHexField(QStringLiteral("Key (h):"), {0u, false, 4}, [this](std::uint32_t v) {
+        Object<CAnalysisItem>()->SetKey(static_cast<std::uint16_t>(v));
+    });
+    key_->setObjectName(QStringLiteral("1120"));
+    type_ = new QComboBox(this);
+    type_->setObjectName(QStringLiteral("1122"));
+    QtComboBox adapter(type_);
+    CAnalysisItem::GetTypeMap().FillComboBox(&adapter);
+    Form()->addRow(QStringLiteral("Analysis Type:"), type_);
+    memoryMin_ =
+        AddHexField(QStringLiteral("Memory: Min"), {0u, false, 4}, [this](std::uint32_t v) {
+            Object<CAnalysisItem>()->SetMemoryMin(static_cast<std::uint16_t>(v));
+            RefreshSamples();
+        });
+    memoryMin_->setObjectName(QStringLiteral("1121"));
+    memoryMax_ = AddHexField(QStringLiteral("to Max (h)"), {0u, false, 4}, [this](std::uint32_t v) {
+        Object<CAnalysisItem>()->SetMemoryMax(static_cast<std::uint16_t>(v));
+        RefreshSamples();
+    });
+    memoryMax_->setObjectName(QStringLiteral("1123"));
+    rangeMin_ = new QLineEdit(this);
+    rangeMin_->setObjectName(QStringLiteral("1126"));
+    Form()->addRow(QStringLiteral("Range:"), rangeMin_);
+    rangeMax_ = new QLineEdit(this);
+    rangeMax_->setObjectName(QStringLiteral("1127"));
+    units_ = new QLabel(this);
+    units_->setObjectName(QStringLiteral("1128"));
+    Form()->addRow(QStringLiteral("to"), rangeMax_);
+    Form()->addRow(units_);
+    sampleMin_ = new QLabel(this);
+    sampleMin_->setObjectName(QStringLiteral("1125"));
+    sampleMax_ = new QLabel(this);
+    sampleMax_->setObjectName(QStringLiteral("1124"));
+    Form()->addRow(sampleMin_, sampleMax_);
+    AddCommentEdit();
+    Form()
+        ->labelForField(CommentEdit())
+        ->setProperty("text", QStringLiteral("User comment on match:"));
+    SetHelpText(
+        "If an analysis entry matches the key above, then these parameters determine the scaling "
+        "and format of the value.  Also, the user comment will be displayed in the execution log "
+        "to assist debugging.");
+    Quietly([this] {
+        ShowHexField(key_, 0);
+        ShowHexField(memoryMin_, 0);
+        ShowHexField(memoryMax_, 0);
+    });
+    connect(type_, &QComboBox::currentIndexChanged, this, [this] {
+        if (!CanWrite()) return;
+        QtComboBox combo(type_);
+        const CParameterXML* entry = GetComboSelection(&combo);
+        if (entry == nullptr) return;
+        Object<CAnalysisItem>()->SetType(static_cast<std::uint16_t>(entry->GetValue()));
+        ApplyTypeRule();
+        RefreshSamples();
+    });
+    connect(rangeMin_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (!CanWrite()) return;
+        Object<CAnalysisItem>()->SetScaleMin(ParseLong(text));
+        RefreshSamples();
+    });
+    connect(rangeMax_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (!CanWrite()) return;
+        Object<CAnalysisItem>()->SetScaleMax(ParseLong(text));
+        RefreshSamples();
+    });
+}
+
+bool CDlgAnalysisItem::Accepts(CProjectTreeItem* item) const {
+    return dynamic_cast<CAnalysisItem*>(item) != nullptr;
+}
+
+void CDlgAnalysisItem::LoadControls() {
+    auto* item = Object<CAnalysisItem>();
+    ShowHexField(key_, item->GetKey());
+    QtComboBox adapter(type_);
+    SelectComboByValue(&adapter, item->GetType());
+    ShowHexField(memoryMax_, item->GetMemoryMax());
+    ShowHexField(memoryMin_, item->GetMemoryMin());
+    rangeMax_->setText(FormatLong(item->GetScaleMax()));
+    rangeMin_->setText(FormatLong(item->GetScaleMin()));
+    ApplyTypeRule();
+    RefreshSamples();
+    CDlgCmdCommentPageBase::LoadControls();
+}
+
+void CDlgAnalysisItem::ApplyTypeRule() {
+    const std::uint16_t type = Object<CAnalysisItem>()->GetType();
+    // Counts, messages and comparisons show the raw value: no scaling.
+    const bool scaled = type < 12 || type > 16;
+    memoryMin_->setEnabled(scaled);
+    memoryMax_->setEnabled(scaled);
+    rangeMin_->setEnabled(scaled);
+    rangeMax_->setEnabled(scaled);
+    sampleMin_->setVisible(scaled);
+    sampleMax_->setVisible(scaled);
+}
+
+void CDlgAnalysisItem::RefreshSamples() {
+    auto* item = Object<CAnalysisItem>();
+    if (item == nullptr) return;
+    std::string unit;
+    item->GetUnitText(unit);
+    units_->setText(QString::fromStdString("(d) " + unit));
+    std::string text;
+    item->FormatValue(item->GetMemoryMax(), text);
+    sampleMax_->setText(QString::fromStdString(text));
+    text.clear();
+    item->FormatValue(item->GetMemoryMin(), text);
+    sampleMin_->setText(QString::fromStdString(text));
 }
 
 }  // namespace kv::ui

@@ -54,6 +54,7 @@ const std::map<std::string, Maker>& Makers() {
         {"Delay", Make<CDlgCmdDelay>()},
         {"UserWait", Make<CDlgCmdUserWait>()},
         {"AnalyzeResults", Make<CDlgCmdAnalyzeResults>()},
+        {"AnalysisItem", Make<CDlgAnalysisItem>()},
         {"Tovrin_SetPassword", Make<CDlgCmdTovrin_SetPassword>()},
         {"Dravik_ProgramFile", Make<CDlgCmdDravik_ProgramFile>()},
         {"Dravik_VerifyFile", Make<CDlgCmdDravik_VerifyFile>()},

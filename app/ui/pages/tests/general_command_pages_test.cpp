@@ -1,4 +1,5 @@
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -9,8 +10,10 @@
 #include "kelvane/commands/delay.h"
 #include "kelvane/commands/user_wait.h"
 #include "kelvane/core/command_factory.h"
+#include "kelvane/core/parameter_xml.h"
 #include "kelvane/ui/general_command_pages.h"
 #include "kelvane/ui/hex_number_edit.h"
+#include "kelvane/ui/parameter_pages.h"
 #include "page_test_support.h"
 
 namespace kv::ui::testing {
@@ -101,6 +104,49 @@ TEST_F(GeneralCommandPages, AnalyzeResultsAddressesFallBackTo200) {
     EXPECT_EQ(analyze->GetResultAddress(), 0x2400u);
     page.ResultEdit()->setText("");
     EXPECT_EQ(analyze->GetResultAddress(), 0x200u);
+}
+
+int RowOfValue(QComboBox* combo, std::uint32_t value) {
+    QtComboBox adapter(combo);
+    for (int row = 0; row < combo->count(); ++row)
+        if (adapter.GetItemData(row) != nullptr && adapter.GetItemData(row)->GetValue() == value)
+            return row;
+    return -1;
+}
+
+TEST_F(GeneralCommandPages, AnalysisItemTypeRuleAndSamples) {
+    CAnalysisItem item;
+    CDlgAnalysisItem page;
+    page.show();
+    page.SetItem(&item);
+    EXPECT_EQ(page.TypeList()->count(), 17);
+    EXPECT_EQ(page.RangeMaxEdit()->text(), "3300");
+    EXPECT_EQ(page.MemoryMaxEdit()->text(), "0FFF");
+    EXPECT_TRUE(page.UnitsLabel()->text().startsWith("(d) "));
+    EXPECT_TRUE(page.SampleMaxLabel()->isVisible());
+    modifiedCount = 0;
+    page.TypeList()->setCurrentIndex(RowOfValue(page.TypeList(), 14));
+    EXPECT_EQ(item.GetType(), 14);
+    EXPECT_GT(modifiedCount, 0);
+    EXPECT_FALSE(page.MemoryMinEdit()->isEnabled());
+    EXPECT_FALSE(page.RangeMaxEdit()->isEnabled());
+    EXPECT_FALSE(page.SampleMaxLabel()->isVisible());
+    page.TypeList()->setCurrentIndex(RowOfValue(page.TypeList(), 4));
+    EXPECT_TRUE(page.MemoryMinEdit()->isEnabled());
+    EXPECT_TRUE(page.SampleMinLabel()->isVisible());
+    EXPECT_EQ(page.RangeMaxEdit()->text(), "3300");
+    page.RangeMaxEdit()->setText("abc");
+    EXPECT_EQ(item.GetScaleMax(), 0u);
+    page.RangeMinEdit()->setText("-5");
+    EXPECT_EQ(item.GetScaleMin(), 0xFFFFFFFBu);
+    page.KeyEdit()->setText("zz");
+    EXPECT_EQ(item.GetKey(), 0);
+    page.KeyEdit()->setText("1A");
+    EXPECT_EQ(item.GetKey(), 0x1A);
+    page.MemoryMaxEdit()->setText("800");
+    EXPECT_EQ(item.GetMemoryMax(), 0x800);
+    page.CommentEdit()->setPlainText("Supply");
+    EXPECT_EQ(item.GetText(), "Supply");
 }
 
 }  // namespace

@@ -80,3 +80,44 @@ class CDlgCmdAnalyzeResults : public CPropertyPageBase {
 };
 
 }  // namespace kv::ui
+
+class QLabel;
+
+namespace kv::ui {
+
+// An analysis item: the key it matches, how its value is shown and the range
+// the memory limits are scaled to.
+class CDlgAnalysisItem : public CDlgCmdCommentPageBase {
+    Q_OBJECT
+  public:
+    explicit CDlgAnalysisItem(QWidget* parent = nullptr);
+    CHexNumberEdit* KeyEdit() const { return key_; }
+    QComboBox* TypeList() const { return type_; }
+    CHexNumberEdit* MemoryMinEdit() const { return memoryMin_; }
+    CHexNumberEdit* MemoryMaxEdit() const { return memoryMax_; }
+    QLineEdit* RangeMinEdit() const { return rangeMin_; }
+    QLineEdit* RangeMaxEdit() const { return rangeMax_; }
+    QLabel* UnitsLabel() const { return units_; }
+    QLabel* SampleMinLabel() const { return sampleMin_; }
+    QLabel* SampleMaxLabel() const { return sampleMax_; }
+
+  protected:
+    bool Accepts(CProjectTreeItem* item) const override;
+    void LoadControls() override;
+
+  private:
+    void ApplyTypeRule();
+    void RefreshSamples();
+
+    CHexNumberEdit* key_;
+    QComboBox* type_;
+    CHexNumberEdit* memoryMin_;
+    CHexNumberEdit* memoryMax_;
+    QLineEdit* rangeMin_;
+    QLineEdit* rangeMax_;
+    QLabel* units_;
+    QLabel* sampleMin_;
+    QLabel* sampleMax_;
+};
+
+}  // namespace kv::ui
