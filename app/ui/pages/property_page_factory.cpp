@@ -4,8 +4,10 @@
 #include <map>
 
 #include "kelvane/commands/command_page.h"
+#include "kelvane/ui/buffer_pages.h"
 #include "kelvane/ui/dravik_connection_pages.h"
 #include "kelvane/ui/file_pages.h"
+#include "kelvane/ui/general_command_pages.h"
 #include "kelvane/ui/help_only_pages.h"
 #include "kelvane/ui/parameter_pages.h"
 #include "kelvane/ui/password_page.h"
@@ -40,6 +42,19 @@ const std::map<std::string, Maker>& Makers() {
         {"Dravik_Run", Make<CDlgCmdDravik_Run>()},
         {"Dravik_WaitForBreak", Make<CDlgCmdDravik_WaitForBreak>()},
         {"Dravik_ClearBreakpoint", Make<CDlgCmdDravik_ClearBreakpoint>()},
+        {"Dravik_ReadMemory", Make<CDlgCmdDravik_ReadMemory>()},
+        {"Dravik_WriteMemory", Make<CDlgCmdDravik_WriteMemory>()},
+        {"Dravik_VerifyMemory", Make<CDlgCmdDravik_VerifyMemory>()},
+        {"Dravik_FillMemory", Make<CDlgCmdDravik_FillMemory>()},
+        {"Tovrin_ReadMemory", Make<CDlgCmdTovrin_ReadMemory>()},
+        {"Tovrin_WriteMemory", Make<CDlgCmdTovrin_WriteMemory>()},
+        {"Tovrin_VerifyMemory", Make<CDlgCmdTovrin_VerifyMemory>()},
+        {"Tovrin_FillMemory", Make<CDlgCmdTovrin_FillMemory>()},
+        {"Comment", Make<CDlgCmdComment>()},
+        {"Delay", Make<CDlgCmdDelay>()},
+        {"UserWait", Make<CDlgCmdUserWait>()},
+        {"AnalyzeResults", Make<CDlgCmdAnalyzeResults>()},
+        {"AnalysisItem", Make<CDlgAnalysisItem>()},
         {"Tovrin_SetPassword", Make<CDlgCmdTovrin_SetPassword>()},
         {"Dravik_ProgramFile", Make<CDlgCmdDravik_ProgramFile>()},
         {"Dravik_VerifyFile", Make<CDlgCmdDravik_VerifyFile>()},

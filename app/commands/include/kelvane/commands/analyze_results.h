@@ -53,6 +53,10 @@ class CAnalysisItem : public CCommandComment {
     void SetScaleMin(std::uint32_t value);
     std::uint16_t GetKey() const { return wKey; }
     std::uint16_t GetType() const { return wType; }
+    std::uint16_t GetMemoryMax() const { return wMemoryMax; }
+    std::uint16_t GetMemoryMin() const { return wMemoryMin; }
+    std::uint32_t GetScaleMax() const { return dwScaleMax; }
+    std::uint32_t GetScaleMin() const { return dwScaleMin; }
     // The unit the scale limits are given in; "unk" and 0 for an unknown type.
     int GetUnitText(std::string& out) const;
 
