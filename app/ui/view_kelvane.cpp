@@ -19,9 +19,11 @@
 #include "kelvane/core/prg_operation.h"
 #include "kelvane/core/prg_processor.h"
 #include "kelvane/core/project_tree_item.h"
+#include "kelvane/core/root_tree_item.h"
 #include "kelvane/platform/message_box.h"
 #include "kelvane/project/prg_project.h"
 #include "kelvane/ui/property_page_factory.h"
+#include "kelvane/ui/tree_item_pages.h"
 #include "log_edit.h"
 #include "project_tree_ctrl.h"
 #include "properties_pane.h"
@@ -130,6 +132,7 @@ void CViewKelvane::OnInitialUpdate() {
         SetPropertiesWindow(pane_);
         CDlgNewCommand::SetPageHost(pane_->GetPageWindow(), pane_->GetPageRect());
         InstallPropertyPageFactory();
+        CreateRootItemPages();
         std::string error;
         if (CreateItemDialogs(pane_->GetPageWindow(), pane_->GetPageRect(), error)) {
             pagesCreated_ = true;
@@ -487,6 +490,7 @@ void CViewKelvane::OnDestroy() {
     tree_->ClearTree();
     if (pagesCreated_) DestroyItemDialogs();
     pagesCreated_ = false;
+    DestroyRootItemPages();
     DestroyBuiltInOperations();
     SetStatusPicture(StatusPicture::None);
     SetBusyFlag(0);
@@ -543,6 +547,31 @@ void CViewKelvane::UpdateCommandUi() {
         if (QPushButton* button = GetButton(control)) button->setEnabled(IsCommandEnabled(command));
     }
     emit commandStateChanged();
+}
+
+void CViewKelvane::CreateRootItemPages() {
+    auto* processor = new CDlgProcessor;
+    auto* name = new CDlgProjectName;
+    auto* vcc = new CDlgProjectVcc;
+    for (CPropertyPageBase* page :
+         {static_cast<CPropertyPageBase*>(processor), static_cast<CPropertyPageBase*>(name),
+          static_cast<CPropertyPageBase*>(vcc)}) {
+        page->Attach(pane_->GetPageWindow(), pane_->GetPageRect());
+        page->Show(false);
+        rootPages_.push_back(page);
+    }
+    CProcessorTreeItem::SetPropertyPage(processor);
+    CProjectNameTreeItem::SetPropertyPage(name);
+    CProjectVccTreeItem::SetPropertyPage(vcc);
+}
+
+void CViewKelvane::DestroyRootItemPages() {
+    CProcessorTreeItem::SetPropertyPage(nullptr);
+    CProjectNameTreeItem::SetPropertyPage(nullptr);
+    CProjectVccTreeItem::SetPropertyPage(nullptr);
+    for (QWidget* page : rootPages_)
+        delete page;
+    rootPages_.clear();
 }
 
 }  // namespace kv::ui

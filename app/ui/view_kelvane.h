@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "status_bitmaps.h"
 
@@ -71,6 +72,9 @@ class CViewKelvane : public QWidget {
     // A progress message of a device library: kind 1 progress, 2 status, 4 end.
     int OnLibraryMessage(int kind, int code, int value);
     void OnDestroy();
+    // The processor, project name and project VCC pages of the root entries.
+    void CreateRootItemPages();
+    void DestroyRootItemPages();
 
     // Whether the menu or toolbar command may run now.
     bool IsCommandEnabled(int commandId) const;
@@ -112,6 +116,8 @@ class CViewKelvane : public QWidget {
     StatusPicture picture_ = StatusPicture::None;
     bool firstUpdateDone_ = false;
     bool pagesCreated_ = false;
+    // The pages of the processor, project name and project VCC entries.
+    std::vector<QWidget*> rootPages_;
 };
 
 }  // namespace kv::ui
