@@ -9,6 +9,7 @@
 
 #include "command_test_support.h"
 #include "kelvane/commands/command_page.h"
+#include "kelvane/commands/current_project.h"
 #include "kelvane/commands/dravik_erase.h"
 #include "kelvane/commands/dravik_open.h"
 #include "kelvane/commands/dravik_program_file.h"
@@ -167,11 +168,18 @@ TEST_F(CommandPattern, ACommandListRoundTripsThroughAProjectFile) {
     file.CloseElement("ProjectKelvane", true);
     ASSERT_EQ(file.Close(), 1) << file.GetLastError();
 
+    // As the program does, the file being read is the commands' project file:
+    // their file names are relative to it.
+    ProjectAccess* const previousProject = GetCommandProject();
+    const std::string previousFile = GetCommandProjectFile();
+    SetCommandProject(&project, path);
     ASSERT_EQ(Open_Caprel(path.c_str(), 0), 1);
     const std::int32_t root = GetRootElement_Caprel();
     const std::int32_t commandList = GetFirstChildElement_Caprel(root);
     CPrgOperation loaded(nullptr);
-    ASSERT_EQ(loaded.LoadCommandList(commandList), 1) << loaded.GetLastError();
+    const int loadedOk = loaded.LoadCommandList(commandList);
+    SetCommandProject(previousProject, previousFile);
+    ASSERT_EQ(loadedOk, 1) << loaded.GetLastError();
     ASSERT_EQ(loaded.GetCommands().GetSize(), list.GetSize());
     for (int i = 0; i < list.GetSize(); ++i) {
         EXPECT_EQ(loaded.GetCommands().GetAt(i)->GetTreeLabel(), list.GetAt(i)->GetTreeLabel());
