@@ -181,8 +181,8 @@ int32_t CTargetJTAG::ReadOut(const char* path, uint32_t address, uint32_t length
         Fail("Cannot create the file");
         return SetError(kErrFileIo);
     }
-    const int written = intel ? WriteIntelHexRecord(address, length / 2, buffer.data())
-                              : WriteTextHexRecord(address, length / 2, buffer.data());
+    const int written = intel ? WriteIntelHexBytes(address, length, buffer.data())
+                              : WriteTextHexBytes(address, length, buffer.data());
     const int ended = intel ? WriteIntelHexEnd() : WriteTextHexEnd();
     if (!written || !ended) return SetError(kErrFileIo);
     return ClearError();

@@ -146,12 +146,16 @@ TEST_F(FlashEdges, SupplyLimits) {
     EXPECT_FALSE(chip().powered());
 }
 
-TEST_F(FlashEdges, ReadOutOfAnOddLengthWritesWholeWords) {
+TEST_F(FlashEdges, ReadOutOfAnOddLengthWritesEveryByteAskedFor) {
     open(kF1xx);
     pokeBytes(0x1000, {0x10, 0x20, 0x30, 0x40, 0x50});
     const std::string out = path("odd.txt");
     ASSERT_EQ(Nandrel_ReadOutFile(target, out.c_str(), 1, 0x1000, 5), 1) << error();
-    EXPECT_EQ(readFile(out), "@1000\n10 20 30 40 \nq\n");
+    EXPECT_EQ(readFile(out), "@1000\n10 20 30 40 50 \nq\n");
+    ASSERT_EQ(Nandrel_ReadOutFile(target, out.c_str(), 2, 0x1000, 5), 1) << error();
+    EXPECT_EQ(readFile(out), ":051000001020304050FB\n:00000001FF\n");
+    ASSERT_EQ(Nandrel_ReadOutFile(target, out.c_str(), 1, 0x1001, 1), 1) << error();
+    EXPECT_EQ(readFile(out), "@1001\n20 \nq\n");
     EXPECT_EQ(Nandrel_ReadOutFile(target, out.c_str(), 3, 0x1000, 5), 0);
     EXPECT_EQ(Nandrel_ReadOutFile(target, nullptr, 1, 0x1000, 5), 0);
     EXPECT_EQ(errorNumber(), 3);

@@ -18,6 +18,7 @@ unsigned checksum(unsigned sum) {
 
 int CIntelHexFile::ReadFile() {
     base_ = 0;
+    segmentBase_ = false;
     return ReadSourceLines();
 }
 
@@ -69,13 +70,20 @@ int CIntelHexFile::ParseLine(const std::string& line, std::string* lineError) {
         return 0;
     }
     switch (type) {
-        case 0:
-            if (!StoreBytes(data.data(), count, base_ + address, lineError)) {
+        case 0: {
+            // Under a linear base the bytes run on past a 64 KiB boundary; under
+            // a segment base the offset wraps within 16 bits.
+            const std::uint32_t first =
+                segmentBase_ ? std::min<std::uint32_t>(count, 0x10000 - address) : count;
+            if (!StoreBytes(data.data(), first, base_ + address, lineError) ||
+                (first < count &&
+                 !StoreBytes(data.data() + first, count - first, base_, lineError))) {
                 *lineError = hex::Format("Unable to store %04Xh bytes at address %08Xh\n%s", count,
                                          base_ + address, source);
                 return 0;
             }
             return 1;
+        }
         case 2:
             // Extended segment address: the base is the paragraph number times 16.
             if (count != 2) {
@@ -83,6 +91,7 @@ int CIntelHexFile::ParseLine(const std::string& line, std::string* lineError) {
                 return 0;
             }
             base_ = ((static_cast<std::uint32_t>(data[0]) << 8) | data[1]) << 4;
+            segmentBase_ = true;
             return 1;
         case 4:
             if (count != 2) {
@@ -90,6 +99,7 @@ int CIntelHexFile::ParseLine(const std::string& line, std::string* lineError) {
                 return 0;
             }
             base_ = ((static_cast<std::uint32_t>(data[0]) << 8) | data[1]) << 16;
+            segmentBase_ = false;
             return 1;
         case 1:
         case 3:

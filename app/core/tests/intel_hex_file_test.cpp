@@ -66,6 +66,26 @@ TEST_F(IntelHexFile, ExtendedAddressRecords) {
               "Invalid extended linear address record, expected 2 bytes of data");
 }
 
+TEST_F(IntelHexFile, RecordsCrossing64KiBRunOnUnlessSegmentAddressed) {
+    // Linear (no extended record, or type 04): on past the boundary.
+    ASSERT_EQ(read(record(0, 0xFFF8, std::vector<std::uint8_t>(24, 1)) + ":00000001FF\n"), 1);
+    EXPECT_EQ(blocks(image_), (std::vector<BlockInfo>{{0xFFF8, 24}}));
+    ASSERT_EQ(read(record(4, 0, {0x00, 0x01}) + record(0, 0xFFF0, std::vector<std::uint8_t>(32, 2)) +
+                   ":00000001FF\n"),
+              1);
+    EXPECT_EQ(blocks(image_), (std::vector<BlockInfo>{{0x1FFF0, 32}}));
+    // Segment (type 02): the offset wraps within 16 bits of the segment base.
+    ASSERT_EQ(read(record(2, 0, {0x10, 0x00}) + record(0, 0xFFFC, {1, 2, 3, 4, 5, 6}) +
+                   ":00000001FF\n"),
+              1);
+    EXPECT_EQ(blocks(image_), (std::vector<BlockInfo>{{0x10000, 2}, {0x1FFFC, 4}}));
+    // A later type 04 record ends segment addressing.
+    ASSERT_EQ(read(record(2, 0, {0x10, 0x00}) + record(4, 0, {0x00, 0x00}) +
+                   record(0, 0xFFFE, {1, 2, 3, 4}) + ":00000001FF\n"),
+              1);
+    EXPECT_EQ(blocks(image_), (std::vector<BlockInfo>{{0xFFFE, 4}}));
+}
+
 TEST_F(IntelHexFile, ContiguousDataAreaBecomesFullBlocks) {
     std::vector<std::uint8_t> data(5000);
     std::iota(data.begin(), data.end(), 0);

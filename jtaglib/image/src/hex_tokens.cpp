@@ -34,7 +34,7 @@ std::string_view TrimHexToken(std::string_view line) {
 }
 
 bool ParseTextHexAddress(std::string_view line, std::uint32_t* address) {
-    if (line.size() < 2 || line.size() > 6 || line[0] != '@') return false;
+    if (line.size() < 2 || line.size() > 9 || line[0] != '@') return false;
     std::uint32_t value = 0;
     for (char c : line.substr(1)) {
         const int digit = hexDigit(c);

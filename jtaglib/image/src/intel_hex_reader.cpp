@@ -19,6 +19,10 @@ int ReadIntelHexFile(const char* path, const ImageMemoryLayout& layout) {
     }
     SegmentBuilder segment(layout, kSegmentWorkBufferSize);
     std::uint32_t base = 0;
+    // Under linear addressing (the default, and after a type 04 record) a
+    // record's bytes run on past a 64 KiB boundary; only under segment
+    // addressing (after a type 02 record) does the offset wrap within 16 bits.
+    bool linear = true;
     std::vector<std::uint8_t> record;
     std::string line;
     while (reader.next(&line)) {
@@ -36,9 +40,10 @@ int ReadIntelHexFile(const char* path, const ImageMemoryLayout& layout) {
         switch (type) {
             case 0:
                 for (std::uint32_t i = 0; i < count; ++i) {
-                    // The offset wraps within 16 bits; a wrapped byte lies at a
-                    // different address and so starts a segment of its own.
-                    const std::uint32_t address = base + ((offset + i) & 0xFFFF);
+                    // A wrapped byte lies at a different address and so starts a
+                    // segment of its own.
+                    const std::uint32_t address =
+                        linear ? base + offset + i : base + ((offset + i) & 0xFFFF);
                     if (address > kMaxImageAddress) {
                         SetHexReadErrorDetail(n, "data above %05X", kMaxImageAddress);
                         return -1;
@@ -62,6 +67,7 @@ int ReadIntelHexFile(const char* path, const ImageMemoryLayout& layout) {
                 }
                 const std::uint32_t value = (static_cast<std::uint32_t>(data[0]) << 8) | data[1];
                 base = type == 2 ? value << 4 : value << 16;
+                linear = type == 4;
                 if (base > kMaxImageAddress) {
                     SetHexReadErrorDetail(n, "base address above %05X", kMaxImageAddress);
                     return -1;

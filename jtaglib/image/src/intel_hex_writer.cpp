@@ -35,10 +35,14 @@ int WriteIntelHexOpen(const char* path) {
 }
 
 int WriteIntelHexRecord(std::uint32_t address, std::uint32_t wordCount, const void* data) {
+    return WriteIntelHexBytes(address, 2ULL * wordCount, data);
+}
+
+int WriteIntelHexBytes(std::uint32_t address, std::uint64_t byteCount, const void* data) {
     IntelWriter& w = writer();
-    if (!w.file.isOpen() || (data == nullptr && wordCount > 0)) return 0;
+    if (!w.file.isOpen() || (data == nullptr && byteCount > 0)) return 0;
     const auto* bytes = static_cast<const std::uint8_t*>(data);
-    std::uint64_t remaining = 2ULL * wordCount;
+    std::uint64_t remaining = byteCount;
     while (remaining > 0) {
         // A record never crosses a 64 KiB boundary: its bytes must read back at
         // the addresses they came from.

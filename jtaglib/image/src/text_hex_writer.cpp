@@ -29,15 +29,18 @@ int WriteTextHexOpen(const char* path) {
 }
 
 int WriteTextHexRecord(std::uint32_t address, std::uint32_t wordCount, const void* data) {
+    return WriteTextHexBytes(address, 2ULL * wordCount, data);
+}
+
+int WriteTextHexBytes(std::uint32_t address, std::uint64_t count, const void* data) {
     TextWriter& w = writer();
-    if (!w.file.isOpen() || (data == nullptr && wordCount > 0)) return 0;
+    if (!w.file.isOpen() || (data == nullptr && count > 0)) return 0;
     if (!w.haveAddress || address != w.nextAddress) {
         if (w.lineBytes > 0) w.file.print("\n");
         w.file.print("@%04X\n", static_cast<unsigned>(address));
         w.lineBytes = 0;
     }
     const auto* bytes = static_cast<const std::uint8_t*>(data);
-    const std::uint64_t count = 2ULL * wordCount;
     for (std::uint64_t i = 0; i < count; ++i) {
         ++w.lineBytes;
         const bool lineFull = w.lineBytes == 16;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "nandrel/image/hex_readers.h"
@@ -30,6 +31,14 @@ std::string record(int type, unsigned address, const std::vector<std::uint8_t>& 
 }
 
 const std::string kEnd = ":00000001FF\n";
+
+// Every segment read, flash list first.
+test::SegmentSummary bothLists() {
+    test::SegmentSummary all = summary(FlashSegments());
+    const test::SegmentSummary other = summary(OtherSegments());
+    all.insert(all.end(), other.begin(), other.end());
+    return all;
+}
 
 class IntelReader : public ::testing::Test {
   protected:
@@ -77,11 +86,27 @@ TEST_F(IntelReader, LongestSegmentFitsTheWorkBuffer) {
     EXPECT_EQ(summary(OtherSegments()), (test::SegmentSummary{{0, kMaxImageAddress + 1}}));
 }
 
-TEST_F(IntelReader, RecordWrappingWithin64KiBSplitsTheSegment) {
+TEST_F(IntelReader, LinearRecordsRunOnPast64KiB) {
+    // No extended record yet: linear addressing from base 0.
     ASSERT_EQ(read(record(0, 0xFFFE, {1, 2, 3, 4}) + kEnd), 0);
-    EXPECT_EQ(summary(FlashSegments()), (test::SegmentSummary{{0xFFFE, 2}}));
-    EXPECT_EQ(summary(OtherSegments()), (test::SegmentSummary{{0x0000, 2}}));
-    EXPECT_EQ(OtherSegments().head()->data, (std::vector<std::uint8_t>{3, 4}));
+    EXPECT_EQ(summary(FlashSegments()), (test::SegmentSummary{{0xFFFE, 4}}));
+    EXPECT_EQ(OtherSegments().head(), nullptr);
+    EXPECT_EQ(FlashSegments().head()->data, (std::vector<std::uint8_t>{1, 2, 3, 4}));
+
+    // After a type 04 record a record crossing 0x1FFFF goes on to 0x20000,
+    // never back to 0x10000.
+    ASSERT_EQ(read(record(4, 0, {0x00, 0x01}) + record(0, 0xFFF0, std::vector<std::uint8_t>(24, 7)) +
+                   kEnd),
+              0);
+    EXPECT_EQ(bothLists(), (test::SegmentSummary{{0x1FFF0, 24}}));
+}
+
+TEST_F(IntelReader, SegmentAddressedRecordsWrapWithin64KiB) {
+    ASSERT_EQ(read(record(2, 0, {0x10, 0x00}) + record(0, 0xFFFE, {1, 2, 3, 4}) + kEnd), 0);
+    // Base 0x10000: 0x1FFFE and 0x1FFFF, then the offset wraps to 0x10000.
+    auto all = bothLists();
+    std::sort(all.begin(), all.end());
+    EXPECT_EQ(all, (test::SegmentSummary{{0x10000, 2}, {0x1FFFE, 2}}));
 }
 
 TEST_F(IntelReader, EndRecordEndsTheRead) {

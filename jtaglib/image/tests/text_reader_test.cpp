@@ -59,7 +59,7 @@ TEST_F(TextReader, MalformedFilesFail) {
     EXPECT_EQ(read("@F000\n00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10\nq\n"), -1);
     EXPECT_EQ(read("01 02\n@F000\nq\n"), -1);  // data before any address
     EXPECT_EQ(read("@40001\n01\nq\n"), -1);
-    EXPECT_EQ(read("@040000\n01\nq\n"), -1);
+    EXPECT_EQ(read("@040001\n01\nq\n"), -1);
     EXPECT_EQ(read("@F000\n01 XY\nq\n"), -1);
     EXPECT_EQ(read("@F000\n01" + std::string(1100, ' ') + "02\nq\n"), -1);  // line too long
     EXPECT_EQ(ReadTextHexFile(dir_.path("missing.txt").c_str(), kLayout), kErrFileOpen);

@@ -12,7 +12,7 @@ TEST(TrimHexToken, CutsLeadingBlanksAndTrailingLineEnds) {
     EXPECT_EQ(TrimHexToken(" \r\n"), "");
 }
 
-TEST(ParseTextHexAddress, AcceptsUpToFiveDigitsAndTheLimit) {
+TEST(ParseTextHexAddress, AcceptsUpToEightDigitsAndTheLimit) {
     std::uint32_t address = 0;
     ASSERT_TRUE(ParseTextHexAddress("@1100", &address));
     EXPECT_EQ(address, 0x1100u);
@@ -21,7 +21,12 @@ TEST(ParseTextHexAddress, AcceptsUpToFiveDigitsAndTheLimit) {
     ASSERT_TRUE(ParseTextHexAddress("@ffe0", &address));
     EXPECT_EQ(address, 0xFFE0u);
     EXPECT_FALSE(ParseTextHexAddress("@40001", &address));
-    EXPECT_FALSE(ParseTextHexAddress("@040000", &address));  // 7 characters
+    ASSERT_TRUE(ParseTextHexAddress("@012345", &address));  // six digits, as other tools write
+    EXPECT_EQ(address, 0x12345u);
+    ASSERT_TRUE(ParseTextHexAddress("@00040000", &address));
+    EXPECT_EQ(address, 0x40000u);
+    EXPECT_FALSE(ParseTextHexAddress("@000040000", &address));  // nine digits
+    EXPECT_FALSE(ParseTextHexAddress("@FFFFFFFF", &address));
     EXPECT_FALSE(ParseTextHexAddress("@", &address));
     EXPECT_FALSE(ParseTextHexAddress("@11G0", &address));
     EXPECT_FALSE(ParseTextHexAddress("@1100 x", &address));

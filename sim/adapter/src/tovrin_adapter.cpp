@@ -43,7 +43,7 @@ uint64_t TovrinAdapter::nowUs() {
     }
     elapsedMs_ += kv::ticksSince(lastTick_, tick);
     lastTick_ = tick;
-    return elapsedMs_ * 1000;
+    return elapsedMs_ * 1000 + skippedUs_;
 }
 
 void TovrinAdapter::advance() {
@@ -54,6 +54,17 @@ void TovrinAdapter::advance() {
         const Event e = it->second;
         events_.erase(it);
         deliver(at, e);
+    }
+}
+
+void TovrinAdapter::runUntilSilent() {
+    if (!config_.modelledTime) return;
+    advance();
+    while (!events_.empty()) {
+        const uint64_t next = events_.begin()->first;
+        const uint64_t now = nowUs();
+        if (next > now) skippedUs_ += next - now;
+        advance();
     }
 }
 
@@ -98,6 +109,7 @@ void TovrinAdapter::transmit(uint8_t value, uint64_t atUs) {
 }
 
 size_t TovrinAdapter::rxAvailable() {
+    runUntilSilent();
     advance();
     return hostQueue_.size();
 }
@@ -115,6 +127,7 @@ size_t TovrinAdapter::read(uint8_t* buffer, size_t count) {
 // Lets simulated time pass up to the next character on the line, so a wait
 // costs a few clock steps rather than one per millisecond.
 void TovrinAdapter::waitForData(size_t wanted, uint32_t timeoutMs) {
+    runUntilSilent();
     kv::Clock& c = kv::clock();
     const uint32_t start = c.tickCount();
     while (rxAvailable() < wanted) {

@@ -9,12 +9,13 @@ kv::usb::Status SingleDeviceBackend::open(const std::string& description,
     return kv::usb::kOk;
 }
 
-BslBench::BslBench(LoaderProfile profile, FlashTestBus::Layout layout, uint32_t startTick)
+BslBench::BslBench(LoaderProfile profile, FlashTestBus::Layout layout, uint32_t startTick,
+                   TovrinAdapter::Config adapterConfig)
     : clock(startTick),
       clockScope(clock),
       bus(layout),
       loader(bus, std::move(profile)),
-      adapter(std::make_shared<TovrinAdapter>()) {
+      adapter(std::make_shared<TovrinAdapter>(adapterConfig)) {
     adapter->attachTarget(&loader);
     kv::usb::setBackend(std::make_shared<SingleDeviceBackend>(adapter));
     previousHandler_ = kv::setMessageBoxHandler(

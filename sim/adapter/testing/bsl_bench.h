@@ -38,7 +38,7 @@ class BslBench {
   public:
     explicit BslBench(LoaderProfile profile = LoaderProfile::f149(),
                       FlashTestBus::Layout layout = FlashTestBus::layout1xx(),
-                      uint32_t startTick = 1000);
+                      uint32_t startTick = 1000, TovrinAdapter::Config adapterConfig = {});
     ~BslBench();
     BslBench(const BslBench&) = delete;
     BslBench& operator=(const BslBench&) = delete;

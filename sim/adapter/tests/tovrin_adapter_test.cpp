@@ -132,6 +132,40 @@ TEST(TovrinAdapter, EntrySequenceThenSyncTakesCharacterTimes) {
     EXPECT_EQ(log[1].timeUs - log[0].timeUs, 200u + 1146u);
 }
 
+TEST(TovrinAdapter, OnModelledTimeAWaitingHostGetsTheAnswerAtOnce) {
+    kv::sim::TovrinAdapter::Config config;
+    config.modelledTime = true;
+    BslBench bench(kv::sim::LoaderProfile::f413(), kv::sim::testing::FlashTestBus::layout1xx(), 1000,
+                   config);
+    Host host;
+    host.enterLoader();
+    const uint64_t before = bench.adapter->nowUs();
+    std::vector<uint8_t> syncs(20, 0x80);
+    uint32_t n = 0;
+    usb::write(host.h, &syncs[0], 1, &n);
+    // Looking at the queue lets the line run on: the answer is there with
+    // no clock time passed, and the line's time has moved by the exchange.
+    uint32_t queued = 0;
+    usb::getQueueStatus(host.h, &queued);
+    EXPECT_EQ(queued, 1u);
+    EXPECT_EQ(host.read(1), std::vector<uint8_t>{0x90});
+    EXPECT_EQ(bench.clock.tickCount(), 1000u + 0u) << "nobody slept";
+    EXPECT_GE(bench.adapter->nowUs() - before, 1146u + 200u + 1146u);
+    EXPECT_EQ(bench.adapter->skippedUs(), bench.adapter->nowUs() - before);
+    // The wire log keeps the line's timing.
+    const auto& log = bench.adapter->wireLog();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[1].timeUs - log[0].timeUs, 200u + 1146u);
+
+    // A read with a time-out waits in modelled time too, and a dropped byte
+    // still ends in the time-out with nothing read.
+    bench.adapter->dropToTarget(2);
+    usb::write(host.h, &syncs[0], 1, &n);
+    EXPECT_TRUE(host.read(1).empty());
+    usb::write(host.h, &syncs[0], 1, &n);
+    EXPECT_EQ(host.read(1), std::vector<uint8_t>{0x90});
+}
+
 TEST(TovrinAdapter, WrongBaudRateGarblesAndLoaderStaysSilent) {
     BslBench bench(kv::sim::LoaderProfile::f413());
     Host host;

@@ -4,8 +4,9 @@
 
 namespace kv::sim {
 
-AdapterWithChip::AdapterWithChip(const DeviceProfile& profile, bool testPin)
-    : chip_(profile), loader_(chip_, LoaderProfile::forChip(profile, testPin)) {
+AdapterWithChip::AdapterWithChip(const DeviceProfile& profile, bool testPin, Config config)
+    : TovrinAdapter(config),
+      chip_(profile), loader_(chip_, LoaderProfile::forChip(profile, testPin)) {
     attachTarget(&loader_);
 }
 

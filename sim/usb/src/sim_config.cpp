@@ -31,6 +31,9 @@
 //   adapter=<profile>    a Tovrin adapter with a chip of that profile (names as for
 //                        chip=) on its connector, reached through the chip's ROM
 //                        bootstrap loader
+//   time=modelled|real   the adapter's serial line on modelled time (default: a
+//                        host waiting for bytes lets the line run on at once) or
+//                        paced on the wall clock
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -92,6 +95,8 @@ bool configureSimBackend(const std::string& config, SimBackend& backend, std::st
     bool withPod = true;
     std::string openFailure;
     std::string adapterChip;
+    TovrinAdapter::Config adapterConfig;
+    adapterConfig.modelledTime = true;
     auto fail = [&](const std::string& item) {
         if (error) *error = "unknown simulator setting \"" + item + "\"";
         return false;
@@ -151,6 +156,8 @@ bool configureSimBackend(const std::string& config, SimBackend& backend, std::st
             pod.target.fused = true;
         } else if (key == "adapter" && findProfile(value)) {
             adapterChip = value;
+        } else if (key == "time" && (value == "modelled" || value == "real")) {
+            adapterConfig.modelledTime = value == "modelled";
         } else {
             return fail(item);
         }
@@ -166,7 +173,8 @@ bool configureSimBackend(const std::string& config, SimBackend& backend, std::st
     }
     if (!adapterChip.empty()) {
         const DeviceProfile profile = *findProfile(adapterChip);
-        backend.plug(std::make_shared<AdapterWithChip>(profile, ChipHasTestPin(profile)));
+        backend.plug(
+            std::make_shared<AdapterWithChip>(profile, ChipHasTestPin(profile), adapterConfig));
     }
     if (!openFailure.empty()) {
         backend.failOpen(kDravikDescription, kv::usb::kDeviceNotOpened);

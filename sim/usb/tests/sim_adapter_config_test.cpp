@@ -33,6 +33,40 @@ TEST(SimAdapterConfig, PlugsAnAdapterWithTheNamedChip) {
     kv::usb::setBackend(nullptr);
 }
 
+TEST(SimAdapterConfig, TheLineRunsOnModelledTimeUnlessRealIsAsked) {
+    for (const auto& [config, modelled] :
+         {std::pair{"pod=none,adapter=MSP430F2274", true},
+          std::pair{"pod=none,adapter=MSP430F2274,time=modelled", true},
+          std::pair{"pod=none,adapter=MSP430F2274,time=real", false}}) {
+        auto backend = std::make_shared<SimBackend>();
+        std::string error;
+        ASSERT_TRUE(configureSimBackend(config, *backend, &error)) << error;
+        auto adapter = backend->findAs<AdapterWithChip>(TovrinAdapter::kDescription);
+        ASSERT_NE(adapter, nullptr);
+        kv::ManualClock manual(1000);
+        kv::ScopedClock scope(manual);
+        kv::usb::setBackend(backend);
+        // A character on the line, then a look at the receive queue without
+        // letting the clock move.
+        const uint8_t sync = 0x80;
+        uint32_t written = 0;
+        kv::usb::Handle h = 0;
+        ASSERT_EQ(kv::usb::open(TovrinAdapter::kDescription, kv::usb::kOpenByDescription, &h),
+                  kv::usb::kOk);
+        kv::usb::write(h, &sync, 1, &written);
+        uint32_t queued = 0;
+        kv::usb::getQueueStatus(h, &queued);
+        EXPECT_EQ(adapter->skippedUs() > 0, modelled) << config;
+        EXPECT_EQ(manual.tickCount(), 1000u) << config;
+        kv::usb::close(h);
+        kv::usb::setBackend(nullptr);
+    }
+    SimBackend backend;
+    std::string error;
+    EXPECT_FALSE(configureSimBackend("adapter=MSP430F2274,time=fast", backend, &error));
+    EXPECT_EQ(error, "unknown simulator setting \"time=fast\"");
+}
+
 TEST(SimAdapterConfig, TestPinFollowsTheDeviceClass) {
     EXPECT_FALSE(ChipHasTestPin(*findProfile("MSP430F149")));
     EXPECT_TRUE(ChipHasTestPin(*findProfile("MSP430F2274")));

@@ -24,6 +24,7 @@ class CIntelHexFile : public CHexImageFile {
 
   private:
     std::uint32_t base_ = 0;          // extended address base of the reader
+    bool segmentBase_ = false;        // the base came from a segment address record
     std::uint32_t writtenUpper_ = 0;  // upper 16 address bits the writer last announced
 };
 

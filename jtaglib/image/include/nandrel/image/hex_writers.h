@@ -16,6 +16,10 @@ int WriteIntelHexOpen(const char* path);
 int WriteTextHexRecord(std::uint32_t address, std::uint32_t wordCount, const void* data);
 int WriteIntelHexRecord(std::uint32_t address, std::uint32_t wordCount, const void* data);
 
+// The same for any number of bytes, so a read-out of odd length keeps its last byte.
+int WriteTextHexBytes(std::uint32_t address, std::uint64_t byteCount, const void* data);
+int WriteIntelHexBytes(std::uint32_t address, std::uint64_t byteCount, const void* data);
+
 // Write the end mark and close the file; 0 when no file is open or any write
 // of the file failed.
 int WriteTextHexEnd();

@@ -22,9 +22,13 @@
 // DSR is clear (the driver's BLSIG = 1) while BSL is enabled and the target
 // reports its bootloader signal; otherwise set.
 //
-// Serial data take simulated time on kv::clock(): each character occupies its
-// line for its bit times at the sender's baud rate and framing; a receiver
-// set up differently samples the sender's waveform and gets garbled bytes.
+// Serial data take simulated time: each character occupies its line for its
+// bit times at the sender's baud rate and framing; a receiver set up
+// differently samples the sender's waveform and gets garbled bytes. The line's
+// time follows kv::clock(). On modelled time, in addition, a host that looks
+// for received bytes or waits for them lets the line run on at once until it
+// falls silent (the target's answers included), so a transfer costs no wall
+// time beyond the host's own; the time skipped counts as elapsed.
 #pragma once
 
 #include <cstdint>
@@ -47,6 +51,7 @@ class TovrinAdapter : public kv::usb::Device, private SerialSink {
     struct Config {
         uint16_t version = 0x0103;
         uint32_t serialNumber = 0x00A1B2C3;
+        bool modelledTime = false;  // see above
     };
 
     enum class Direction { ToTarget, ToHost };
@@ -97,6 +102,8 @@ class TovrinAdapter : public kv::usb::Device, private SerialSink {
     void clearLogs();
     // Simulated time on the adapter's line, in microseconds.
     uint64_t nowUs();
+    // Of that, the time skipped on modelled time.
+    uint64_t skippedUs() const { return skippedUs_; }
 
     // Fault injection: lose the n-th character (counted from 1 since the
     // adapter was made) written by the host, or sent by the target.
@@ -117,6 +124,8 @@ class TovrinAdapter : public kv::usb::Device, private SerialSink {
     void transmit(uint8_t value, uint64_t atUs) override;
     // Runs the line up to the present time of kv::clock().
     void advance();
+    // On modelled time: runs the line on until nothing more is on it.
+    void runUntilSilent();
     void deliver(uint64_t atUs, const Event& e);
     void edge(bool rts);
     void commandComplete(uint8_t command);
@@ -130,6 +139,7 @@ class TovrinAdapter : public kv::usb::Device, private SerialSink {
     bool clockStarted_ = false;
     uint32_t lastTick_ = 0;
     uint64_t elapsedMs_ = 0;
+    uint64_t skippedUs_ = 0;
 
     // Serial side.
     SerialFormat host_{9600, kv::usb::kBits8, kv::usb::kStopBits1, kv::usb::kParityNone};

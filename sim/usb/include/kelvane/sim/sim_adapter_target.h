@@ -14,7 +14,7 @@ namespace kv::sim {
 class AdapterWithChip final : public TovrinAdapter {
   public:
     // `testPin`: the chip's loader is entered on TEST (otherwise on TCK).
-    AdapterWithChip(const DeviceProfile& profile, bool testPin);
+    AdapterWithChip(const DeviceProfile& profile, bool testPin, Config config = {});
     ~AdapterWithChip() override;
 
     Chip& chip() { return chip_; }
