@@ -174,9 +174,7 @@ void CViewKelvane::RefillTree() {
     }
     KeepModified keep(document_);
     tree_->ClearTree();
-    DestroyBuiltInOperations();
     std::string error;
-    CreateBuiltInOperations(project, error);
     if (!project->PopulateTree(tree_, error)) Message(error);
     QTreeWidgetItem* first = tree_->topLevelItem(0);
     tree_->SelectTreeItem(first != nullptr ? tree_->GetTreeItem(tree_->HandleOf(first)) : nullptr);
@@ -491,7 +489,6 @@ void CViewKelvane::OnDestroy() {
     if (pagesCreated_) DestroyItemDialogs();
     pagesCreated_ = false;
     DestroyRootItemPages();
-    DestroyBuiltInOperations();
     SetStatusPicture(StatusPicture::None);
     SetBusyFlag(0);
     bitmaps_.clear();

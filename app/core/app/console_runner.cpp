@@ -1,8 +1,11 @@
 #include "kelvane/app/console_runner.h"
 
+#include <cstdio>
+
 #include "kelvane/app/app_message_box.h"
 #include "kelvane/app/kelvane_app.h"
 #include "kelvane/app/path_functions.h"
+#include "kelvane/app/project_file_lock.h"
 #include "kelvane/core/execute_params.h"
 #include "kelvane/core/prg_processor.h"
 #include "kelvane/platform/message_box.h"
@@ -24,6 +27,11 @@ int Report(const std::string& text, int result) {
     return result;
 }
 
+void PrintWaiting(const std::string& path) {
+    std::printf("Waiting for %s: another run is using it\n", path.c_str());
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int RunCommandLine(const std::string& commandLine) {
@@ -37,16 +45,20 @@ int RunCommandLine(const std::string& commandLine) {
     } else {
         std::string path;
         GetFullPath(path, name);
+        // Held from before the file is read until after the run's changes
+        // are saved: another run of the file waits and then reads it afresh.
+        CProjectFileLock lock;
         std::string error;
-        CPrgProject* project = OpenProject(path, error);
-        if (project == nullptr) {
+        CPrgProject* project = nullptr;
+        if (!lock.Acquire(path, [&] { PrintWaiting(path); }))
+            result =
+                Report("Unable to open project " + path + "\n" + lock.GetError(), kResultNoProject);
+        else if ((project = OpenProject(path, error)) == nullptr)
             result = Report(error, kResultNoProject);
-        } else {
+        if (project != nullptr) {
             SetCurrentProject(project);
             int modified = 0;
             result = ExecuteProjectConsole(modified);
-            if (modified && result == kResultSuccess && !project->Save(project->GetPath()))
-                result = Report(project->TakeError(), kResultSaveFailed);
             SetCurrentProject(nullptr);
             project->Clear();
             delete project;
@@ -86,9 +98,17 @@ int ExecuteProjectConsole(int& modified) {
     }
     int result = kResultSuccess;
     if (list->Execute(&params)) {
-        params.SetStatusText("Operation succeeded");
-        params.Log("Operation succeeded", true);
         modified = params.GetModified();
+        // A changed project (a serial number advanced) is on disk before
+        // success is reported, so a success line always means it is saved.
+        if (modified && !project->Save(project->GetPath())) {
+            result = Report(project->TakeError(), kResultSaveFailed);
+            params.SetStatusText("Operation failed");
+            params.Log("Operation failed", true);
+        } else {
+            params.SetStatusText("Operation succeeded");
+            params.Log("Operation succeeded", true);
+        }
     } else {
         AppMessageBox("Unable to complete operation.\n" + list->TakeError(), kMbOk);
         params.SetStatusText("Operation failed");

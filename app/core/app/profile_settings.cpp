@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 #include "kelvane/app/path_functions.h"
@@ -56,14 +55,40 @@ std::string CProfileSettings::GetFilePath() const {
     return base + maker_ + "/Kelvane.ini";
 }
 
-bool CProfileSettings::Load() {
+bool CProfileSettings::Load(std::string* error) {
     sections_.clear();
-    std::ifstream in(GetFilePath(), std::ios::binary);
-    if (!in) return errno == ENOENT;
-    std::ostringstream text;
-    text << in.rdbuf();
-    Parse(text.str());
+    const std::string path = GetFilePath();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        const int code = errno;
+        if (code == ENOENT) return true;
+        if (error != nullptr) FormatSystemError(*error, code);
+        return false;
+    }
+    std::string text;
+    char buffer[4096];
+    int code = 0;
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) code = errno;
+        if (n <= 0) break;
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    if (code != 0) {
+        if (error != nullptr) FormatSystemError(*error, code);
+        return false;
+    }
+    Parse(text);
     return true;
+}
+
+bool CProfileSettings::IsReadOnly() const {
+    const std::string path = GetFilePath();
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return false;
+    return (info.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
 void CProfileSettings::Parse(const std::string& text) {

@@ -1,4 +1,6 @@
 // Configuration loaded at start-up, settings, and the shutdown.
+#include <cstdio>
+
 #include "kelvane/app/app_message_box.h"
 #include "kelvane/app/kelvane_app.h"
 #include "kelvane/app/path_functions.h"
@@ -18,6 +20,19 @@ namespace {
 AnalysisPrototypeHooks& AnalysisHooks() {
     static AnalysisPrototypeHooks hooks;
     return hooks;
+}
+
+// Whether this run read the settings file: only then are the settings written
+// back, so a start-up that failed, or a file that could not be read, never
+// has defaults written over what the user had.
+bool& SettingsRead() {
+    static bool read = false;
+    return read;
+}
+
+void SettingsNotice(const std::string& text) {
+    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fflush(stderr);
 }
 
 void LoadReadSettings() {
@@ -139,7 +154,11 @@ int LoadStartupFiles(std::string& error) {
 
 void LoadRegistrySettings() {
     CProfileSettings& profile = GetAppProfile();
-    profile.Load();
+    std::string readError;
+    SettingsRead() = profile.Load(&readError);
+    if (!SettingsRead())
+        SettingsNotice("Settings file " + profile.GetFilePath() + " cannot be read (" + readError +
+                       "); it is left as it is and this run's settings are not saved");
     LoadReadSettings();
     std::string current;
     GetCurrentDirectoryString(current);
@@ -151,7 +170,14 @@ void LoadRegistrySettings() {
 }
 
 void SaveRegistrySettings() {
+    if (!SettingsRead()) return;
+    SettingsRead() = false;
     CProfileSettings& profile = GetAppProfile();
+    if (profile.IsReadOnly()) {
+        SettingsNotice("Settings file " + profile.GetFilePath() +
+                       " is read-only; it is left as it is and this run's settings are not saved");
+        return;
+    }
     SaveNewProjectSettings();
     SaveLastDocSettings();
     SaveReadSettings();
@@ -159,7 +185,9 @@ void SaveRegistrySettings() {
     GetCurrentDirectoryString(current);
     profile.WriteProfileString("Options", "CWD", current);
     std::string error;
-    profile.Save(error);
+    if (!profile.Save(error))
+        SettingsNotice("Settings file " + profile.GetFilePath() + " could not be saved (" + error +
+                       ")");
 }
 
 void ShutdownApplication() {

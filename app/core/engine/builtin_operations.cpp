@@ -157,12 +157,20 @@ int CreateReadRangeNowOperations(ProjectAccess* project, std::string& error) {
 }
 
 int CreateBuiltInOperations(ProjectAccess* project, std::string& error) {
-    return CreateMassEraseNowOperation(project, error) &&
-           CreateResetNowOperations(project, error) &&
-           CreatePowerOffNowOperations(project, error) &&
-           CreateBlowFuseNowOperation(project, error) &&
-           CreateReadProcessorNowOperations(project, error) &&
-           CreateReadRangeNowOperations(project, error);
+    // Each is built on its own: one that cannot be built never takes the
+    // others, least of all the power-off that follows a failed run, with it.
+    using Creator = int (*)(ProjectAccess*, std::string&);
+    const Creator creators[] = {CreatePowerOffNowOperations,      CreateMassEraseNowOperation,
+                                CreateResetNowOperations,         CreateBlowFuseNowOperation,
+                                CreateReadProcessorNowOperations, CreateReadRangeNowOperations};
+    int all = 1;
+    for (Creator create : creators) {
+        std::string failure;
+        if (create(project, failure)) continue;
+        if (all) error = failure;
+        all = 0;
+    }
+    return all;
 }
 
 void DestroyMassEraseNowOperation() {

@@ -4,6 +4,7 @@
 
 #include "kelvane/app/profile_settings.h"
 #include "kelvane/core/command_factory.h"
+#include "kelvane/core/prg_operation.h"
 #include "kelvane/core/prg_processor.h"
 #include "kelvane/project/prg_project.h"
 
@@ -34,6 +35,13 @@ void SetCurrentProject(CPrgProject* project) {
     g_currentProject = project;
     g_documentProject = project;
     if (Handler()) Handler()(project);
+    // The built-in operations belong to the current project, in the console
+    // as in the window: a failed run powers the target off through them.
+    DestroyBuiltInOperations();
+    if (project != nullptr) {
+        std::string error;
+        CreateBuiltInOperations(project, error);
+    }
 }
 
 CurrentProjectHandler SetCurrentProjectHandler(CurrentProjectHandler handler) {

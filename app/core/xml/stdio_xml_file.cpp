@@ -1,6 +1,7 @@
 #include "kelvane/core/stdio_xml_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -54,6 +55,51 @@ bool WriteAll(int fd, const std::string& text) {
     return true;
 }
 
+// Makes a rename in the folder durable.
+bool SyncFolder(const std::string& file, int& error) {
+    std::string folder = std::filesystem::path(file).parent_path().string();
+    if (folder.empty()) folder = ".";
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+        return false;
+    }
+    const bool ok = ::fsync(fd) == 0;
+    if (!ok) error = errno;
+    ::close(fd);
+    return ok;
+}
+
+// The process id in a temporary file's "<pid>.<n>" ending; 0 for any other.
+pid_t TempOwner(const std::string& ending) {
+    const std::size_t dot = ending.find('.');
+    if (dot == 0 || dot > 9 || dot == std::string::npos || dot + 1 == ending.size() ||
+        ending.find_first_not_of("0123456789") != dot ||
+        ending.find_first_not_of("0123456789", dot + 1) != std::string::npos)
+        return 0;
+    return static_cast<pid_t>(std::stol(ending.substr(0, dot)));
+}
+
+// Removes the temporary files "<name>.~<pid>.<n>" of the destination that a
+// program killed while saving left behind. A temporary file of a program
+// still running is its save in progress and stays.
+void RemoveStaleTemps(const std::string& destination) {
+    const std::filesystem::path target(destination);
+    const std::string prefix = target.filename().string() + ".~";
+    std::filesystem::path folder = target.parent_path();
+    if (folder.empty()) folder = ".";
+    std::error_code error;
+    std::filesystem::directory_iterator it(folder, error);
+    for (const std::filesystem::directory_iterator end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.compare(0, prefix.size(), prefix) != 0) continue;
+        const pid_t pid = TempOwner(name.substr(prefix.size()));
+        if (pid <= 0 || pid == ::getpid()) continue;
+        if (::kill(pid, 0) == 0 || errno != ESRCH) continue;
+        ::unlink(it->path().c_str());
+    }
+}
+
 }  // namespace
 
 CStdioXMLFile::~CStdioXMLFile() {
@@ -72,6 +118,7 @@ int CStdioXMLFile::Open(const std::string& path) {
         error_ = "Unable to create " + path + ": " + SystemText(errno);
         return 0;
     }
+    RemoveStaleTemps(destination);
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string temp =
@@ -106,12 +153,17 @@ int CStdioXMLFile::Close() {
         ok = false;
         error = errno;
     }
-    if (ok && std::rename(tempPath_.c_str(), Destination(path_).c_str()) != 0) {
+    const std::string destination = Destination(path_);
+    if (ok && std::rename(tempPath_.c_str(), destination.c_str()) != 0) {
         ok = false;
         error = errno;
     }
+    // Until the folder is on disk the rename may be lost, and with it the
+    // new contents: the save counts only when that succeeded too.
+    const bool renamed = ok;
+    if (ok) ok = SyncFolder(destination, error);
     if (!ok) {
-        ::unlink(tempPath_.c_str());
+        if (!renamed) ::unlink(tempPath_.c_str());
         error_ = "Unable to write " + path_ + ": " + SystemText(error);
     }
     tempPath_.clear();

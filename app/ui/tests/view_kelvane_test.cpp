@@ -26,6 +26,11 @@ class ViewKelvaneTest : public UiTest {
         project.AddCommand("Dravik_Erase", "Erase")->SetUnits(3);
         project.AddCommand("Dravik_Close", "Close");
         document.SetProject(&project);
+        // The core builds the built-in operations for the current project;
+        // the stand-in project here is not one, so they are built for it.
+        std::string error;
+        ASSERT_EQ(CreateBuiltInOperations(static_cast<DocumentProject*>(&project), error), 1)
+            << error;
         frame = std::make_unique<CMainFrame>(&document);
         view = frame->GetView();
         view->OnInitialUpdate();

@@ -30,8 +30,22 @@ bool NumberAlgorithm::parse(const char* text, ErrorText& error) {
         return false;
     }
     uint32_t value = 0;
-    const Radix radix = style_ == NumberStyle::kSerial ? Radix::kDecimal : Radix::kHex;
-    if (scanLong(text, radix, value) == ScanResult::kNoInput) {
+    if (style_ == NumberStyle::kSerial) {
+        switch (scanSerial(text, value)) {
+            case SerialScan::kNoInput:
+                error.format("Unable to convert '%s' to the desired format", text);
+                return false;
+            case SerialScan::kNotANumber:
+                error.format("Value '%s' is not a decimal number for %s algorithm", text,
+                             widthName());
+                return false;
+            case SerialScan::kOutOfRange:
+                error.format("Value '%s' out of range for %s algorithm", text, widthName());
+                return false;
+            case SerialScan::kNumber:
+                break;
+        }
+    } else if (scanLong(text, Radix::kHex, value) == ScanResult::kNoInput) {
         error.format("Unable to convert '%s' to the desired format", text);
         return false;
     }
@@ -40,7 +54,11 @@ bool NumberAlgorithm::parse(const char* text, ErrorText& error) {
         return false;
     }
     value_ = value;
-    if (style_ == NumberStyle::kSerial) {
+    if (style_ == NumberStyle::kSerial && value_ == 0xFFFFFFFFu) {
+        // The last 32-bit number: the next one is past the range, so the next
+        // run is refused instead of starting again at 0.
+        std::snprintf(next_, sizeof next_, "%s", "4294967296");
+    } else if (style_ == NumberStyle::kSerial) {
         std::snprintf(next_, sizeof next_, "%d", static_cast<int32_t>(value_ + 1u));
     } else {
         std::snprintf(next_, sizeof next_, "%X", static_cast<unsigned>(value_));

@@ -46,4 +46,34 @@ ScanResult scanLong(const char* text, Radix radix, uint32_t& value) {
     return ScanResult::kNumber;
 }
 
+SerialScan scanSerial(const char* text, uint32_t& value) {
+    value = 0;
+    const char* p = text;
+    while (isBlank(*p))
+        ++p;
+    if (*p == '\0') return SerialScan::kNoInput;
+    bool negative = false;
+    if (*p == '+' || *p == '-') {
+        negative = *p == '-';
+        ++p;
+    }
+    const uint64_t limit = negative ? uint64_t{0x80000000} : uint64_t{0xFFFFFFFF};
+    uint64_t number = 0;
+    bool sawDigit = false;
+    bool tooLarge = false;
+    for (int digit = digitValue(*p, Radix::kDecimal); digit >= 0;
+         digit = digitValue(*++p, Radix::kDecimal)) {
+        sawDigit = true;
+        if (!tooLarge) number = number * 10 + static_cast<uint64_t>(digit);
+        tooLarge = tooLarge || number > limit;
+    }
+    while (isBlank(*p))
+        ++p;
+    if (!sawDigit || *p != '\0') return SerialScan::kNotANumber;
+    if (tooLarge) return SerialScan::kOutOfRange;
+    const uint32_t low = static_cast<uint32_t>(number);
+    value = negative ? 0u - low : low;
+    return SerialScan::kNumber;
+}
+
 }  // namespace kv::plugin

@@ -105,7 +105,7 @@ TEST_F(VossilTest, WritesEachSizeLittleEndianAndCountsUp) {
     EXPECT_EQ(error(), "");
 }
 
-TEST_F(VossilTest, ReadsValuesLikeAThirtyTwoBitLongScan) {
+TEST_F(VossilTest, ReadsWholeDecimalNumbersOfThirtyTwoBits) {
     struct Case {
         const char* text;
         Bytes bytes;
@@ -114,18 +114,11 @@ TEST_F(VossilTest, ReadsValuesLikeAThirtyTwoBitLongScan) {
     const Case cases[] = {
         {"2147483647", {0xFF, 0xFF, 0xFF, 0x7F}, "-2147483648"},
         {"-2147483648", {0x00, 0x00, 0x00, 0x80}, "-2147483647"},
-        {"-1", {0xFF, 0xFF, 0xFF, 0xFF}, "0"},
-        {"4294967295", {0xFF, 0xFF, 0xFF, 0xFF}, "0"},
-        {"4294967296", {0x00, 0x00, 0x00, 0x00}, "1"},
-        {"4294967297", {0x01, 0x00, 0x00, 0x00}, "2"},
-        {"-2147483649", {0xFF, 0xFF, 0xFF, 0x7F}, "-2147483648"},
-        {"18446744073709551617", {0x01, 0x00, 0x00, 0x00}, "2"},
-        {"abc", {0x00, 0x00, 0x00, 0x00}, "1"},
+        {"-2", {0xFE, 0xFF, 0xFF, 0xFF}, "-1"},
+        {"4294967294", {0xFE, 0xFF, 0xFF, 0xFF}, "-1"},
         {"  \t42", {0x2A, 0x00, 0x00, 0x00}, "43"},
+        {"42 \r\n", {0x2A, 0x00, 0x00, 0x00}, "43"},
         {"+5", {0x05, 0x00, 0x00, 0x00}, "6"},
-        {"-", {0x00, 0x00, 0x00, 0x00}, "1"},
-        {"12.7", {0x0C, 0x00, 0x00, 0x00}, "13"},
-        {"0x10", {0x00, 0x00, 0x00, 0x00}, "1"},
         {"007", {0x07, 0x00, 0x00, 0x00}, "8"},
     };
     for (const Case& c : cases) {
@@ -134,6 +127,35 @@ TEST_F(VossilTest, ReadsValuesLikeAThirtyTwoBitLongScan) {
         EXPECT_EQ(next(kDword), c.next);
     }
     EXPECT_EQ(error(), "");
+}
+
+TEST_F(VossilTest, RefusesTextsThatAreNotOneDecimalNumber) {
+    ASSERT_EQ(api().parse(kDword, "77"), 1);
+    for (const char* text : {"abc", "42xyz", "-", "12.7", "0x10", "4 2", "+-3"}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(api().parse(kDword, text), 0);
+        EXPECT_EQ(error(),
+                  std::string("Value '") + text + "' is not a decimal number for DWORD algorithm");
+        // Nothing of the text is written.
+        uint8_t bytes[4] = {0xEE, 0xEE, 0xEE, 0xEE};
+        EXPECT_EQ(api().overlay(kDword, bytes, 4), 1);
+        EXPECT_EQ(Bytes(bytes, bytes + 4), (Bytes{0, 0, 0, 0}));
+    }
+    EXPECT_EQ(api().parse(kWord, "12ab"), 0);
+    EXPECT_EQ(error(), "Value '12ab' is not a decimal number for WORD algorithm");
+}
+
+TEST_F(VossilTest, TheLastDwordNumberIsWrittenOnceAndNeverWrapsToZero) {
+    for (const char* last : {"4294967295", "-1"}) {
+        SCOPED_TRACE(last);
+        EXPECT_EQ(plugin.render(kDword, last), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
+        EXPECT_EQ(next(kDword), "4294967296");
+    }
+    for (const char* beyond : {"4294967296", "4294967297", "18446744073709551617", "-2147483649"}) {
+        SCOPED_TRACE(beyond);
+        EXPECT_EQ(api().parse(kDword, beyond), 0);
+        EXPECT_EQ(error(), std::string("Value '") + beyond + "' out of range for DWORD algorithm");
+    }
 }
 
 TEST_F(VossilTest, EmptyOrBlankTextFailsAndLeavesValueZero) {
@@ -162,7 +184,9 @@ TEST_F(VossilTest, RefusesValuesThatDoNotFitByteOrWord) {
     // A negative serial number would meet its own bytes again while counting up.
     EXPECT_EQ(api().parse(kByte, "-1"), 0);
     EXPECT_EQ(error(), "Value '-1' out of range for BYTE algorithm");
-    EXPECT_EQ(api().parse(kByte, "4294967551"), 1);  // 255 once cut to 32 bits
+    // Never cut to 32 bits: this would be 255 again.
+    EXPECT_EQ(api().parse(kByte, "4294967551"), 0);
+    EXPECT_EQ(error(), "Value '4294967551' out of range for BYTE algorithm");
 
     EXPECT_EQ(plugin.render(kWord, "65535"), (Bytes{0xFF, 0xFF}));
     EXPECT_EQ(next(kWord), "65536");

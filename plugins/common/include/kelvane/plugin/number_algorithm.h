@@ -3,6 +3,10 @@
 // -2147483648); a hexadecimal overlay value is read as hexadecimal and its next value is the
 // same value in upper-case hexadecimal without leading zeros.
 //
+// A serial text must be one whole decimal number ("abc" and "42xyz" are refused, never written
+// as 0 or 42) between -2147483648 and 4294967295. The DWORD number 0xFFFFFFFF is written once;
+// its next value, 4294967296, is refused, so a DWORD serial never wraps to 0 either.
+//
 // A serial BYTE or WORD value that does not fit its bytes is refused when parsed, so a serial
 // number never wraps silently into one already written: the 32-bit value must lie between 0 and
 // the largest unsigned value of the size (255 for BYTE, 65535 for WORD); a negative value, being

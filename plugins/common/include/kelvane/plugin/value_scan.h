@@ -21,6 +21,19 @@ enum class Radix { kDecimal = 10, kHex = 16 };
 // Stores the value read (0 unless a number was read) in value.
 ScanResult scanLong(const char* text, Radix radix, uint32_t& value);
 
+enum class SerialScan {
+    kNoInput,     // the text is empty or white space only
+    kNotANumber,  // anything but blanks, an optional sign, decimal digits and blanks
+    kOutOfRange,  // below -2147483648 or above 4294967295
+    kNumber,
+};
+
+// Reads a serial number: the whole text must be one decimal number, between
+// -2147483648 and 4294967295, and is stored as its 32-bit pattern in value
+// (0 unless a number was read). A serial number is never guessed from part of
+// a text or cut to 32 bits, since either would write a number already issued.
+SerialScan scanSerial(const char* text, uint32_t& value);
+
 }  // namespace kv::plugin
 
 #endif

@@ -1,6 +1,7 @@
 // Console mode: runs the project named on the command line once, prints the
 // log and every message box with an automatic answer, saves the project when
-// the run changed it and returns the result code.
+// the run changed it and returns the result code. The project file is locked
+// against other console runs for the whole run.
 #pragma once
 
 #include <string>
@@ -18,7 +19,8 @@ enum ConsoleResult : int {
 // Runs the project the command line names; stores the result in the result
 // code global and returns it.
 int RunCommandLine(const std::string& commandLine);
-// Runs the current project once; modified tells whether the run changed it.
+// Runs the current project once and, when the run changed it, saves it
+// before reporting success; modified tells whether the run changed it.
 int ExecuteProjectConsole(int& modified);
 
 }  // namespace kv

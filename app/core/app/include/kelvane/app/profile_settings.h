@@ -21,8 +21,11 @@ class CProfileSettings {
     void SetFilePath(const std::string& path) { pathOverride_ = path; }
 
     // Reads the file; a missing file is an empty one. False only when the
-    // file exists and cannot be read.
-    bool Load();
+    // file exists and cannot be read, with the system's text in the error.
+    bool Load(std::string* error = nullptr);
+    // Whether the file exists and is not to be written: no write permission
+    // for anyone, or none for this user.
+    bool IsReadOnly() const;
     // Writes every section; false with the system text in the error.
     bool Save(std::string& error) const;
     void Clear() { sections_.clear(); }

@@ -1,0 +1,88 @@
+// The console programmer with the real command library against the simulated
+// pod and adapter: a run that fails switches the target off before the result
+// is given, and says so in its transcript.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "console_test_support.h"
+#include "kelvane/sim/dravik_pod.h"
+#include "kelvane/sim/sim_adapter_target.h"
+
+namespace kv::testing {
+namespace {
+
+class ConsoleFailureTest : public ConsoleProgramTest {};
+
+TEST_F(ConsoleFailureTest, AFailedPodRunSwitchesTheTargetOffBeforeTheResult) {
+    const std::string path =
+        WriteProject("MSP430F149",
+                     "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n"
+                     "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n"
+                     "<Dravik_Close bVccOff=\"TRUE\"></Dravik_Close>\n");
+    // No chip: Identify fails.
+    const int code = RunOnce("chip=none", path);
+    EXPECT_EQ(code, 4) << out;
+    // Off when the run returned, before the shutdown's own switch-off.
+    EXPECT_EQ(vccAfterRun, 0) << out;
+    EXPECT_NE(out.find("Open JTAG: 3.0v OK\nIdentify Target: failed\n\nVCC Off: OK\n"
+                       "Unable to complete operation.\nUnable to identify device (4)\n"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(out.find("Close JTAG"), std::string::npos) << out;
+    EXPECT_TRUE(out.ends_with("Operation failed\nResult = 4\n")) << out;
+}
+
+TEST_F(ConsoleFailureTest, APodThatStopsAnsweringIsStillSwitchedOff) {
+    const std::string path =
+        WriteProject("MSP430F149",
+                     "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n"
+                     "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n");
+    // The pod answers nothing from the third instruction shift on; the
+    // supply commands need no answer.
+    const int code = RunOnce("fault=stop:56:0:3", path);
+    EXPECT_EQ(code, 8) << out;
+    EXPECT_EQ(vccAfterRun, 0) << out;
+    EXPECT_NE(out.find("Identify Target: failed\n\nVCC Off: OK\nUnable to complete operation.\n"
+                       "Unable to identify device (8)\n"),
+              std::string::npos)
+        << out;
+}
+
+TEST_F(ConsoleFailureTest, AFailedAdapterRunSwitchesTheTargetOffBeforeTheResult) {
+    const std::string path =
+        WriteProject("MSP430F2274",
+                     "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n"
+                     "<Tovrin_SetPassword strFileName=\"NoFile.txt\" nFileType=\"FILETYPE_TI_TXT\" "
+                     "bPasswordSourceIsFile=\"FALSE\">\n0x1234 0x5678 0xFFFF 0xFFFF\n"
+                     "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
+                     "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n</Tovrin_SetPassword>\n"
+                     "<Tovrin_PowerOff></Tovrin_PowerOff>\n");
+    const int code = RunOnce("pod=none,adapter=MSP430F2274", path);
+    auto adapter = backend->findAs<sim::AdapterWithChip>(sim::TovrinAdapter::kDescription);
+    ASSERT_NE(adapter, nullptr);
+    EXPECT_EQ(code, 1) << out;
+    EXPECT_TRUE(adapterSuppliedDuringRun) << out;
+    EXPECT_FALSE(adapterSupplyAfterRun) << out;
+    EXPECT_NE(out.find("Seize Target (BSL): OK\nSet Password (BSL): failed\n\n"
+                       "Power Off (BSL): OK\nUnable to complete operation.\nPassword failed:"),
+              std::string::npos)
+        << out;
+    EXPECT_TRUE(out.ends_with("Operation failed\nResult = 1\n")) << out;
+}
+
+TEST_F(ConsoleFailureTest, AGoodRunRunsNoPowerOffOfItsOwn) {
+    const std::string path =
+        WriteProject("MSP430F149",
+                     "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n"
+                     "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n"
+                     "<Dravik_Close bVccOff=\"FALSE\"></Dravik_Close>\n");
+    EXPECT_EQ(RunOnce("chip=MSP430F149", path), 0) << out;
+    EXPECT_EQ(out.find("VCC Off"), std::string::npos) << out;
+    EXPECT_EQ(vccAfterRun, 3000) << out;
+    EXPECT_TRUE(out.ends_with("Operation succeeded\nResult = 0\n")) << out;
+}
+
+}  // namespace
+}  // namespace kv::testing

@@ -1,0 +1,211 @@
+// The console programmer as separate processes on one Serialize project, as
+// two stations of a production line run it: each serial number is issued
+// once, and a success line always means the advance is on disk.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "project_test_support.h"
+
+extern char** environ;
+
+namespace kv::testing {
+namespace {
+
+// One run of the console program with its standard output on a pipe.
+class ConsoleProcess {
+  public:
+    ConsoleProcess(const std::string& project, const std::string& configHome) {
+        int pipeFds[2];
+        if (::pipe(pipeFds) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
+        posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+        posix_spawn_file_actions_addclose(&actions, pipeFds[1]);
+        std::vector<std::string> env = {"KELVANE_USB=sim:chip=MSP430F149",
+                                        "XDG_CONFIG_HOME=" + configHome};
+        for (char** e = environ; *e != nullptr; ++e) {
+            const std::string entry = *e;
+            if (entry.rfind("KELVANE_USB=", 0) != 0 && entry.rfind("XDG_CONFIG_HOME=", 0) != 0)
+                env.push_back(entry);
+        }
+        std::vector<char*> envp;
+        for (std::string& entry : env)
+            envp.push_back(entry.data());
+        envp.push_back(nullptr);
+        std::string program = KELVANE_CONSOLE_PROGRAM;
+        std::string file = project;
+        char* argv[] = {program.data(), file.data(), nullptr};
+        if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, envp.data()) != 0)
+            pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(pipeFds[1]);
+        out_ = pipeFds[0];
+    }
+    ~ConsoleProcess() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            Wait();
+        }
+        if (out_ >= 0) ::close(out_);
+    }
+    ConsoleProcess(const ConsoleProcess&) = delete;
+    ConsoleProcess& operator=(const ConsoleProcess&) = delete;
+
+    bool Started() const { return pid_ > 0; }
+    // Reads until the output holds the text (true) or ends (false).
+    bool ReadUntil(const std::string& text) {
+        while (text_.find(text) == std::string::npos) {
+            if (!ReadSome()) return false;
+        }
+        return true;
+    }
+    // The whole output, and the exit code.
+    int Finish() {
+        while (ReadSome()) {
+        }
+        return Wait();
+    }
+    void Kill() {
+        ::kill(pid_, SIGKILL);
+        Wait();
+    }
+    const std::string& Text() const { return text_; }
+
+  private:
+    bool ReadSome() {
+        char buffer[4096];
+        ssize_t n = 0;
+        do {
+            n = ::read(out_, buffer, sizeof buffer);
+        } while (n < 0 && errno == EINTR);
+        if (n <= 0) return false;
+        text_.append(buffer, static_cast<std::size_t>(n));
+        return true;
+    }
+    int Wait() {
+        int status = 0;
+        if (pid_ <= 0 || ::waitpid(pid_, &status, 0) != pid_) return -1;
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+
+    pid_t pid_ = -1;
+    int out_ = -1;
+    std::string text_;
+};
+
+class ConsoleProcessTest : public ::testing::Test {
+  protected:
+    std::string WriteSerialProject(const std::string& next) {
+        const std::string path = folder.File("line.kvnset");
+        WriteText(path,
+                  "<?xml version=\"1.0\" standalone=\"yes\" ?>\n"
+                  "<ProjectKelvane nFileVersion=\"2\" nFileSubVersion=\"0\" strName=\"Line\" "
+                  "strTargetProcessor=\"MSP430F149\" dwVCC=\"3000\">\n<CommandList>\n"
+                  "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n"
+                  "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n"
+                  "<Serialize strName=\"Unit\" dwAddress=\"0x00000200\" strAlgorithm=\"DWORD\" "
+                  "strModule=\"libvossil.so\" strNextValue=\"" +
+                      next +
+                      "\" nCount=\"0\" bCountUp=\"TRUE\"></Serialize>\n"
+                      "<Dravik_Close bVccOff=\"TRUE\"></Dravik_Close>\n"
+                      "</CommandList>\n</ProjectKelvane>\n");
+        return path;
+    }
+    static std::string Attribute(const std::string& text, const std::string& name) {
+        const std::string key = name + "=\"";
+        const std::size_t at = text.find(key);
+        if (at == std::string::npos) return "(none)";
+        const std::size_t end = text.find('"', at + key.size());
+        return text.substr(at + key.size(), end - at - key.size());
+    }
+    TempFolder folder;
+    TempFolder config;
+};
+
+TEST_F(ConsoleProcessTest, TwoStationsRunningOneProjectWriteTwoNumbers) {
+    const std::string path = WriteSerialProject("1000");
+    // A third holder keeps the file until both runs are waiting for it.
+    const int holder = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    ConsoleProcess first(path, config.Path());
+    ConsoleProcess second(path, config.Path());
+    ASSERT_TRUE(first.Started() && second.Started());
+    const std::string waiting = "Waiting for " + path + ": another run is using it\n";
+    EXPECT_TRUE(first.ReadUntil(waiting)) << first.Text();
+    EXPECT_TRUE(second.ReadUntil(waiting)) << second.Text();
+    ::close(holder);
+
+    EXPECT_EQ(first.Finish(), 0) << first.Text();
+    EXPECT_EQ(second.Finish(), 0) << second.Text();
+    const std::string both = first.Text() + second.Text();
+    EXPECT_NE(both.find("Serialize Unit: 1000 to 0x0200 (libvossil.so::DWORD) OK\n"),
+              std::string::npos)
+        << both;
+    EXPECT_NE(both.find("Serialize Unit: 1001 to 0x0200 (libvossil.so::DWORD) OK\n"),
+              std::string::npos)
+        << both;
+    // The line is printed once per run.
+    EXPECT_EQ(first.Text().find(waiting), first.Text().rfind(waiting));
+    const std::string saved = ReadText(path);
+    EXPECT_EQ(Attribute(saved, "strNextValue"), "1002");
+    EXPECT_EQ(Attribute(saved, "nCount"), "2");
+}
+
+TEST_F(ConsoleProcessTest, AKillAfterTheSuccessLineKeepsTheAdvance) {
+    for (int run = 0; run < 3; ++run) {
+        const std::string path = WriteSerialProject("500");
+        ConsoleProcess station(path, config.Path());
+        ASSERT_TRUE(station.Started());
+        ASSERT_TRUE(station.ReadUntil("Operation succeeded\n")) << station.Text();
+        station.Kill();
+        EXPECT_EQ(Attribute(ReadText(path), "strNextValue"), "501") << station.Text();
+    }
+}
+
+TEST_F(ConsoleProcessTest, TemporaryFilesOfKilledSavesAreRemovedAtTheNextSave) {
+    const std::string path = WriteSerialProject("7");
+    // A process that has ended, and one that is still running (this test).
+    const pid_t ended = ::fork();
+    if (ended == 0) ::_exit(0);
+    ASSERT_GT(ended, 0);
+    ASSERT_EQ(::waitpid(ended, nullptr, 0), ended);
+    const std::string stale = path + ".~" + std::to_string(ended) + ".4";
+    const std::string live = path + ".~" + std::to_string(::getpid()) + ".1";
+    const std::string other = folder.File("other.kvnset.~") + std::to_string(ended) + ".2";
+    for (const std::string& file : {stale, live, other})
+        WriteText(file, "<ProjectKelvane");
+    ConsoleProcess station(path, config.Path());
+    EXPECT_EQ(station.Finish(), 0) << station.Text();
+    EXPECT_FALSE(FileExists(stale));
+    EXPECT_TRUE(FileExists(live));
+    EXPECT_TRUE(FileExists(other));
+    EXPECT_EQ(Attribute(ReadText(path), "strNextValue"), "8");
+}
+
+TEST_F(ConsoleProcessTest, ANumberThatIsNotOneIsRefusedAndNothingAdvances) {
+    const std::string path = WriteSerialProject("42xyz");
+    const std::string before = ReadText(path);
+    ConsoleProcess station(path, config.Path());
+    const int code = station.Finish();
+    EXPECT_NE(code, 0) << station.Text();
+    EXPECT_NE(station.Text().find("Unable to complete operation.\nSerializer parse failed\n"
+                                  "Value '42xyz' is not a decimal number for DWORD algorithm\n"),
+              std::string::npos)
+        << station.Text();
+    EXPECT_EQ(ReadText(path), before);
+}
+
+}  // namespace
+}  // namespace kv::testing

@@ -1,0 +1,69 @@
+#include "kelvane/app/project_file_lock.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace kv {
+
+namespace {
+
+int LockFd(int fd, int operation) {
+    int result = 0;
+    do {
+        result = ::flock(fd, operation);
+    } while (result != 0 && errno == EINTR);
+    return result;
+}
+
+// Whether the descriptor still names the file at the path: a save replaces
+// the file, and the lock of the replaced one guards nothing.
+bool StillThere(int fd, const std::string& path) {
+    struct stat held {};
+    struct stat named {};
+    return ::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
+}  // namespace
+
+bool CProjectFileLock::Acquire(const std::string& path, const std::function<void()>& waiting) {
+    Release();
+    error_.clear();
+    bool told = false;
+    for (;;) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return true;
+        if (LockFd(fd, LOCK_EX | LOCK_NB) != 0) {
+            if (errno != EWOULDBLOCK) {
+                error_ = "Unable to lock " + path + ": " + std::strerror(errno);
+                ::close(fd);
+                return false;
+            }
+            if (!told && waiting) waiting();
+            told = true;
+            if (LockFd(fd, LOCK_EX) != 0) {
+                error_ = "Unable to lock " + path + ": " + std::strerror(errno);
+                ::close(fd);
+                return false;
+            }
+        }
+        if (StillThere(fd, path)) {
+            fd_ = fd;
+            return true;
+        }
+        ::close(fd);
+    }
+}
+
+void CProjectFileLock::Release() {
+    if (fd_ < 0) return;
+    ::close(fd_);
+    fd_ = -1;
+}
+
+}  // namespace kv
