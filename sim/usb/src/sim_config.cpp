@@ -24,11 +24,12 @@
 //                        saved after every host write that changed the chip and
 //                        when the pod is closed
 //   budget=<cycles>      cycles a released CPU runs per pod command (default 10000)
-//   lenient              the chip's flash lets its documented rules pass (timing
+//   lenient              the chips' flash lets its documented rules pass (timing
 //                        generator range, cumulative program time, mass erase
 //                        time, block rows); by default each break is counted and
 //                        leaves cells that verify finds
-//   dco=<factor>         the chip's oscillators run at 0.4 to 6 times nominal
+//   dco=<factor>         the chips' oscillators run at 0.4 to 6 times nominal (both
+//                        items apply to the pod's chip and the adapter's)
 //   jtagafter=<n>        the chip answers JTAG only from the n-th JTAG enable on
 //   entry                the chip answers JTAG only after the entry sequence
 //   nojtag               the chip never answers JTAG
@@ -187,7 +188,10 @@ bool configureSimBackend(const std::string& config, SimBackend& backend, std::st
     }
     if (!adapterChip.empty()) {
         const DeviceProfile profile = *findProfile(adapterChip);
-        backend.plug(std::make_shared<AdapterWithChip>(profile, ChipHasTestPin(profile)));
+        auto adapter = std::make_shared<AdapterWithChip>(profile, ChipHasTestPin(profile));
+        adapter->chip().setStrictFlashTiming(!pod.lenient);
+        if (pod.dcoScale > 0) adapter->chip().setDcoScale(pod.dcoScale);
+        backend.plug(adapter);
     }
     if (!openFailure.empty()) {
         backend.failOpen(kDravikDescription, kv::usb::kDeviceNotOpened);

@@ -8,6 +8,7 @@
 
 #include "kelvane/platform/usb.h"
 #include "kelvane/sim/dravik_pod.h"
+#include "kelvane/sim/sim_adapter_target.h"
 #include "kelvane/sim/sim_backend.h"
 
 namespace {
@@ -128,6 +129,15 @@ TEST(SimChipConfig, FlashRulesAndOscillatorScale) {
     const auto& slow = *lenient.findAs<DravikPod>(kDravikDescription)->chip();
     EXPECT_FALSE(slow.flash().strict());
     EXPECT_EQ(slow.clocks().scale(), 0.4);
+
+    SimBackend behindAdapter;
+    ASSERT_TRUE(
+        configureSimBackend("pod=none,adapter=MSP430F2274,lenient,dco=2.5", behindAdapter, &error))
+        << error;
+    auto adapter = behindAdapter.findAs<AdapterWithChip>(TovrinAdapter::kDescription);
+    ASSERT_TRUE(adapter);
+    EXPECT_FALSE(adapter->chip().flash().strict());
+    EXPECT_EQ(adapter->chip().clocks().scale(), 2.5);
 
     SimBackend fast;
     ASSERT_TRUE(configureSimBackend("dco=6", fast, &error)) << error;
