@@ -1,5 +1,11 @@
 // The flash clock set-up: the chip's clock is brought into the range the flash
 // timing generator needs by measuring it with downloaded routines.
+//
+// The generator runs at MCLK / 5 (MCLK / 14 on newer-flash devices) and the
+// flash is rated for 257 to 476 kHz. Every search accepts only a clock that
+// puts the generator at 282 to 428 kHz, a tenth inside either end, so that
+// the error of a 20 ms count never carries it out of the rated range. When no
+// setting gets there the set-up fails rather than flash out of range.
 #include <array>
 #include <vector>
 
@@ -15,69 +21,96 @@ namespace {
 
 using namespace routines;
 
-constexpr uint16_t kMeasureTimeMs = 20;
-constexpr double kLoopFactor = 3.7 * 50;
-constexpr double kBasicFactor = 3.3 * 50;
+// Counts per second of a 20 ms measurement.
+constexpr double kCountsPerSecond = 50;
+constexpr double kLoopFactor = kLoopClockCyclesPerCount * kCountsPerSecond;
+constexpr double kBasicFactor = kBasicClockCyclesPerCount * kCountsPerSecond;
+constexpr double kModuleFactor = kModuleClockCyclesPerCount * kCountsPerSecond;
+// MCLK window for the generator at MCLK / 5.
 constexpr double kTooSlow = 1410000;
 constexpr double kTooFast = 2140001;
-constexpr double kLoopMin = 1285000;
-constexpr double kLoopMax = 2380000;
-constexpr double kNewerFlashFrequency = 2380000;
+constexpr double kStandardDivider = 5;
+constexpr double kNewerFlashDivider = 14;
 constexpr unsigned kLoopSettings = 27;
+constexpr unsigned kModuleRanges = 15;
 constexpr int kClockAttempts = 3;
 
-}  // namespace
-
-namespace {
-
-// Runs a measurement routine and gives the count it reached.
-class ClockMeter {
-  public:
-    ClockMeter(CTargetJTAG& target, uint16_t ramStart, bool verify)
-        : target_(target), ramStart_(ramStart), verify_(verify) {}
-
-    bool Measure(std::vector<uint16_t> words, RoutineId id, double factor, double* frequency) {
-        if (!RelocateRoutine(words, id, ramStart_))
-            return target_.Fail("Clock routine does not fit");
-        if (!target_.ExecuteCode(words.data(), static_cast<uint32_t>(words.size()), verify_, false,
-                                 kMeasureTimeMs))
-            return false;
-        uint32_t high = 0;
-        uint32_t low = 0;
-        CTargetProtocolJTAG& p = *target_.protocol();
-        if (!p.ReadRegister(10, &high) || !p.ReadRegister(9, &low))
-            return target_.Fail(p.errorText());
-        *frequency = static_cast<double>((high & 0xFFFF) * 65536u + (low & 0xFFFF)) * factor;
-        return true;
-    }
-
-  private:
-    CTargetJTAG& target_;
-    uint16_t ramStart_;
-    bool verify_;
+// The MCLK window for a generator dividing by `divider`.
+struct ClockWindow {
+    double low;
+    double high;  // exclusive
+    bool holds(double f) const { return f >= low && f < high; }
 };
+
+constexpr ClockWindow WindowFor(double divider) {
+    return {kTooSlow * divider / kStandardDivider, kTooFast * divider / kStandardDivider};
+}
 
 }  // namespace
 
 int32_t CTargetJTAG::SetFlashClock() {
     const FlashDevice d = FlashDeviceFor(selectedDevice_, deviceClass_);
-    const bool verify = flashOption_ != 0;
-    ClockMeter meter(*this, d.ramStart, verify);
+    // Runs a measurement routine and gives the MCLK frequency it counted.
+    auto measure = [&](std::vector<uint16_t> words, RoutineId id, double factor, double* f) {
+        if (!RelocateRoutine(words, id, d.ramStart)) return Fail("Clock routine does not fit");
+        uint32_t count = 0;
+        if (!RunRoutine(id, words, &count)) return false;
+        *f = static_cast<double>(count) * factor;
+        return true;
+    };
     for (int attempt = 0; attempt < kClockAttempts; ++attempt) {
         if (d.newerFlash) {
+            // Walk the clock module's range at the routine's tap until the
+            // clock lies in the window, then set it there.
+            const ClockWindow window = WindowFor(kNewerFlashDivider);
+            const uint16_t standard = kNewerFlashClockSettings[0];
+            const unsigned tap = standard & 0xFF;
+            unsigned range = standard >> 8;
+            std::array<bool, kModuleRanges + 1> seen{};
+            bool ok = true;
+            bool found = false;
+            while (ok && !found) {
+                if (seen[range]) {
+                    ok = Fail("Flash clock search does not settle");
+                    break;
+                }
+                seen[range] = true;
+                std::vector<uint16_t> words = ClockMeasureModuleRoutine();
+                words[ClockMeasureModuleWords::kRegisters] = ModuleClockSetting(range, tap);
+                double f = 0;
+                ok = measure(std::move(words), RoutineId::ClockMeasureModule, kModuleFactor, &f);
+                if (!ok) break;
+                if (window.holds(f)) {
+                    found = true;
+                } else if (f < window.low) {
+                    if (range < kModuleRanges)
+                        ++range;
+                    else
+                        ok = Fail(
+                            format("Flash clock too slow at the highest setting (%.0f Hz)", f));
+                } else if (range > 0) {
+                    --range;
+                } else {
+                    ok = Fail(format("Flash clock too fast at the lowest setting (%.0f Hz)", f));
+                }
+            }
+            if (!found) continue;
             std::vector<uint16_t> words = ClockSetNewerFlashRoutine();
+            words[ClockSetNewerFlashWords::kRegisters] = ModuleClockSetting(range, tap);
             if (RelocateRoutine(words, RoutineId::ClockSetNewerFlash, d.ramStart) &&
-                ExecuteCode(words.data(), static_cast<uint32_t>(words.size()), verify, false, 0))
+                RunRoutine(RoutineId::ClockSetNewerFlash, words, nullptr))
                 return 0;
             continue;
         }
+        const ClockWindow window = WindowFor(kStandardDivider);
         if (d.loopClock()) {
-            auto measure = [&](unsigned setting, double* f) {
+            // Bisection for the fastest setting below the window's top.
+            auto measureLoop = [&](unsigned setting, double* f) {
                 std::vector<uint16_t> words = ClockMeasureLoopRoutine();
                 words[ClockMeasureLoopWords::kSetting] = LoopClockSetting(setting);
                 words[ClockMeasureLoopWords::kControl] = kLoopClockControl;
                 words[ClockMeasureLoopWords::kCountStart] = 0;
-                return meter.Measure(std::move(words), RoutineId::ClockMeasureLoop, kLoopFactor, f);
+                return measure(std::move(words), RoutineId::ClockMeasureLoop, kLoopFactor, f);
             };
             unsigned low = 0;
             unsigned high = kLoopSettings;
@@ -86,12 +119,12 @@ int32_t CTargetJTAG::SetFlashClock() {
             bool ok = true;
             while (ok && high - low > 1) {
                 const unsigned middle = (low + high) / 2;
-                ok = measure(middle, &f);
-                movedHigh = f >= kTooFast;
+                ok = measureLoop(middle, &f);
+                movedHigh = f >= window.high;
                 (movedHigh ? high : low) = middle;
             }
-            if (ok && movedHigh) ok = measure(low, &f);
-            if (ok && f >= kLoopMin && f <= kLoopMax) return 0;
+            if (ok && movedHigh) ok = measureLoop(low, &f);
+            if (ok && window.holds(f)) return 0;
             if (ok) Fail(format("Flash clock %.0f Hz out of range", f));
             continue;
         }
@@ -111,12 +144,12 @@ int32_t CTargetJTAG::SetFlashClock() {
             double f = 0;
             std::vector<uint16_t> words = ClockMeasureBasicRoutine();
             words[ClockMeasureBasicWords::kSetting] = BasicClockSetting(range, tap);
-            if (!meter.Measure(std::move(words), RoutineId::ClockMeasureBasic, kBasicFactor, &f)) {
+            if (!measure(std::move(words), RoutineId::ClockMeasureBasic, kBasicFactor, &f)) {
                 ok = false;
                 break;
             }
-            if (f >= kTooSlow && f < kTooFast) return 0;
-            if (f < kTooSlow) {
+            if (window.holds(f)) return 0;
+            if (f < window.low) {
                 if (tap < 7) {
                     ++tap;
                 } else if (range < maxRange) {

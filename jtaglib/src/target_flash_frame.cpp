@@ -20,6 +20,7 @@ constexpr uint16_t kEemGeneralControl = 130;
 constexpr uint16_t kEemClockControl = 136;
 constexpr uint16_t kEemModuleClockControl = 138;
 constexpr uint8_t kLowBytesDuringFlash[4] = {0, 0, 2, 0};
+constexpr uint16_t kMeasureTimeMs = 20;
 
 struct ClockRegisters {
     uint32_t address;
@@ -50,6 +51,40 @@ int32_t CTargetJTAG::ExecuteCode(const uint16_t* words, uint32_t count, bool ver
     if (!p.ExecuteCode_Release(words[1], stopAtExit ? words[2] : 0, waitTime))
         return Fail(p.errorText());
     return 1;
+}
+
+bool CTargetJTAG::RunRoutine(routines::RoutineId id, std::span<const uint16_t> words,
+                             uint32_t* result) {
+    const routines::RoutineLayout& layout = routines::GetRoutineLayout(id);
+    const bool measures = layout.resultHighRegister >= 0;
+    const bool runsToExit = layout.resultRegister >= 0 && !measures;
+    if (!ExecuteCode(words.data(), static_cast<uint32_t>(words.size()), flashOption_ != 0,
+                     runsToExit, measures ? kMeasureTimeMs : 0))
+        return false;
+    uint32_t low = 0;
+    uint32_t high = 0;
+    CTargetProtocolJTAG& p = *protocol_;
+    if (measures && !p.ReadRegister(static_cast<uint8_t>(layout.resultHighRegister), &high))
+        return Fail(p.errorText());
+    if (layout.resultRegister >= 0 &&
+        !p.ReadRegister(static_cast<uint8_t>(layout.resultRegister), &low))
+        return Fail(p.errorText());
+    if (result) *result = measures ? ((high & 0xFFFF) << 16) | (low & 0xFFFF) : low;
+    return true;
+}
+
+CTargetJTAG::FlashFrame::FlashFrame(CTargetJTAG& target)
+    : target_(target), error_(target.EnterFlashFrame()), open_(error_ == 0) {}
+
+CTargetJTAG::FlashFrame::~FlashFrame() {
+    if (open_) target_.LeaveFlashFrame();
+}
+
+int32_t CTargetJTAG::FlashFrame::Close(int32_t result) {
+    if (!open_) return result != 0 ? result : error_;
+    open_ = false;
+    const int32_t restored = target_.LeaveFlashFrame();
+    return result != 0 ? result : restored;
 }
 
 int32_t CTargetJTAG::SetLockA(bool locked, bool* previous) {

@@ -11,11 +11,13 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 
 #include "handles.h"
 #include "kelvane/platform/sync.h"
 #include "nandrel/device/device_record_layout.h"
+#include "nandrel/routines/routine_layout.h"
 #include "target_class_values.h"
 #include "target_flash_state.h"
 #include "target_protocol_jtag.h"
@@ -212,12 +214,37 @@ class CTargetJTAG {
 
   private:
     std::unique_lock<kv::CriticalSection> LockPort();
+    // The chip state a flash erase or write disturbs, saved on construction and
+    // put back by Close() or, on paths that leave early, by the destructor.
+    class FlashFrame {
+      public:
+        explicit FlashFrame(CTargetJTAG& target);
+        ~FlashFrame();
+        FlashFrame(const FlashFrame&) = delete;
+        FlashFrame& operator=(const FlashFrame&) = delete;
+        // 0, or the error number of a save that failed.
+        int32_t error() const { return error_; }
+        // Restores the chip; the operation's own error stands before the restore's.
+        int32_t Close(int32_t result);
+
+      private:
+        CTargetJTAG& target_;
+        int32_t error_;
+        bool open_;
+    };
+
     // Flash helpers; each returns 0 or the error number it stands for.
     int32_t EnterFlashFrame();
     int32_t LeaveFlashFrame();
     int32_t SetFlashClock();
+    // Downloads and runs a routine as its kind runs (erase and write routines
+    // to their exit, measurements for the measuring time, the clock setting
+    // untimed) and gives its result register(s) from the routine's layout.
+    bool RunRoutine(routines::RoutineId id, std::span<const uint16_t> words, uint32_t* result);
     int32_t EraseRange(int32_t type, uint32_t address, uint32_t length);
-    int32_t RunErase(uint8_t routine, uint16_t bits, uint32_t address, uint32_t length);
+    // `notErased` tells that the routine ran and its check found a cell that did not erase.
+    int32_t RunErase(uint8_t routine, uint16_t bits, uint32_t address, uint32_t length,
+                     bool* notErased = nullptr);
     int32_t WriteFlash(uint32_t address, const uint8_t* data, uint32_t count);
     int32_t WriteRam(uint32_t address, const uint8_t* data, uint32_t count);
     int32_t ReadChip(uint32_t address, uint8_t* buffer, uint32_t count);

@@ -126,7 +126,8 @@ int32_t CTargetJTAG::WriteRam(uint32_t address, const uint8_t* data, uint32_t co
 int32_t CTargetJTAG::WriteFlash(uint32_t address, const uint8_t* data, uint32_t count) {
     const FlashDevice d = FlashDeviceFor(selectedDevice_, deviceClass_);
     CTargetProtocolJTAG& p = *protocol_;
-    if (const int32_t e = EnterFlashFrame()) return e;
+    FlashFrame frame(*this);
+    if (frame.error()) return frame.error();
     int32_t result = SetFlashClock();
     if (result == 0) {
         // A word-aligned copy: odd edges take their partner bytes from the chip.
@@ -156,28 +157,29 @@ int32_t CTargetJTAG::WriteFlash(uint32_t address, const uint8_t* data, uint32_t 
         request.newerFlash = d.newerFlash;
         for (size_t at = 0; result == 0 && at < words.size(); at += block) {
             const size_t n = std::min(block, words.size() - at);
-            request.address = first + 2 * static_cast<uint32_t>(at);
-            request.data = std::span<const uint16_t>(words.data() + at, n);
-            const std::vector<uint16_t> routine = MakeWriteRoutine(id, request, d.ramStart);
-            if (routine.empty()) {
-                Fail(format("Write routine cannot take address %08lX",
-                            static_cast<unsigned long>(request.address)));
-                result = kErrWriteMemory;
-                break;
-            }
+            // A wide write that reports a word which did not take is run again
+            // from that word on: the words before it are not programmed a
+            // second time, so that the retries add one word's program time to
+            // its row and stay inside the row's cumulative program time.
+            size_t from = at;
             uint32_t r8 = 1;
             const int tries = id == RoutineId::WriteWide ? kWideWriteTries : 1;
             for (int t = 0; t < tries && r8 != 0; ++t) {
-                if (!ExecuteCode(routine.data(), static_cast<uint32_t>(routine.size()),
-                                 flashOption_ != 0, true, 0)) {
+                request.address = first + 2 * static_cast<uint32_t>(from);
+                request.data = std::span<const uint16_t>(words.data() + from, at + n - from);
+                const std::vector<uint16_t> routine = MakeWriteRoutine(id, request, d.ramStart);
+                if (routine.empty()) {
+                    Fail(format("Write routine cannot take address %08lX",
+                                static_cast<unsigned long>(request.address)));
                     result = kErrWriteMemory;
                     break;
                 }
-                if (!p.ReadRegister(8, &r8)) {
-                    Fail(p.errorText());
+                if (!RunRoutine(id, routine, &r8)) {
                     result = kErrWriteMemory;
                     break;
                 }
+                if (r8 >= request.address && r8 < request.address + 2 * request.data.size())
+                    from = (r8 - first) / 2;
             }
             if (result == 0 && r8 != 0) {
                 Fail(format("Flash write failed at %08lX", static_cast<unsigned long>(r8)));
@@ -185,8 +187,7 @@ int32_t CTargetJTAG::WriteFlash(uint32_t address, const uint8_t* data, uint32_t 
             }
         }
     }
-    const int32_t restored = LeaveFlashFrame();
-    return result != 0 ? result : restored;
+    return frame.Close(result);
 }
 
 int32_t CTargetJTAG::WriteMemory(uint32_t address, const uint8_t* data, uint32_t count) {

@@ -2,6 +2,8 @@
 // state every flash operation must leave behind.
 #include <gmock/gmock.h>
 
+#include <cmath>
+
 #include "flash_fixture.h"
 
 namespace {
@@ -253,6 +255,47 @@ TEST_F(FlashEdges, WriteTwiceDevicesTryEachSegmentTwice) {
     EXPECT_EQ(Nandrel_ProgramFile(target, a.c_str(), 0, 1), 0);
     EXPECT_EQ(errorNumber(), 7);
     EXPECT_EQ(routineRuns(), 2u);
+}
+
+TEST_F(FlashEdges, WideWriteRetriesStayInsideTheRowsProgramTime) {
+    open(kWide);
+    // A cell that never programs: each of the 7 runs stops at its word.
+    chip().addStuckBit({0x3046, 2, true});
+    const std::vector<uint8_t> data(0x80, 0x00);
+    pod->clearLog();
+    EXPECT_EQ(Nandrel_WriteMemory(target, 0x3000, data.data(), 0x80), 0);
+    EXPECT_EQ(errorNumber(), 7);
+    EXPECT_THAT(error(), ::testing::HasSubstr("Flash write failed at 00003046"));
+    EXPECT_EQ(routineRuns(), 7u);
+    // The retries start at the word that failed: the words before it are
+    // programmed once, that word seven times.
+    const double perWord = 30 / chip().flash().lastTimingFrequency();
+    EXPECT_NEAR(chip().flash().rowProgramSeconds(0x3000), 32 * perWord, perWord / 10);
+    EXPECT_NEAR(chip().flash().rowProgramSeconds(0x3040), (3 + 7) * perWord, perWord / 10);
+    EXPECT_LT(chip().flash().rowProgramSeconds(0x3040), chip().profile().cumulativeProgramSeconds);
+    EXPECT_EQ(chip().flash().ruleBreaks().programTime, 0u);
+    EXPECT_EQ(chipBytes(0x3000, 0x46), std::vector<uint8_t>(0x46, 0x00));
+}
+
+TEST_F(FlashEdges, OlderFlashMassEraseRunsUntilItsCellsAreErased) {
+    open(kF1xx);
+    pokeBytes(0x1100, pattern(0x1100, 0x400));
+    pod->clearLog();
+    ASSERT_EQ(Nandrel_Erase(target, 1, 0x1100, 0xEF00), 1) << error();
+    EXPECT_TRUE(allErased(0x1100, 0xEF00));
+    // One run erases about 15 ms; the cells need 200 ms of mass erase in all.
+    const double each = 5297 / chip().flash().lastTimingFrequency();
+    EXPECT_EQ(routineRuns(), static_cast<size_t>(std::ceil(0.2 / each - 1e-9)));
+    EXPECT_EQ(chip().flash().ruleBreaks().massErase, 0u);
+}
+
+TEST_F(FlashEdges, NewerFlashMassEraseRunsOnce) {
+    open(kF2xx);
+    pokeBytes(0x8000, pattern(0x8000, 0x400));
+    pod->clearLog();
+    ASSERT_EQ(Nandrel_Erase(target, 1, 0x8000, 0x8000), 1) << error();
+    EXPECT_TRUE(allErased(0x8000, 0x8000));
+    EXPECT_EQ(routineRuns(), 1u);
 }
 
 TEST_F(FlashEdges, IdentifiedEndToEnd) {

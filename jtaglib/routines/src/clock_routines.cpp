@@ -103,9 +103,35 @@ constexpr std::array<std::uint16_t, ClockSetNewerFlashWords::kSize> BuildSetNewe
     return a.array<ClockSetNewerFlashWords::kSize>();
 }
 
+// The clock module set as the clock setting sets it, then a count of 3 cycles
+// a pass as in the basic clock's measurement.
+constexpr std::array<std::uint16_t, ClockMeasureModuleWords::kSize> BuildMeasureModule() {
+    Assembler a(kNewerFlashClockLoad);
+    const Header h = EmitHeader(a);
+    for (std::uint16_t v : kNewerFlashClockSettings)
+        a.word(v);  // 3 to 6
+    a.bind(h.entry);
+    HoldWatchdog(a);
+    a.clr(reg(SR));
+    PointAtWord(a, R11, ClockMeasureModuleWords::kRegisters);
+    for (std::uint16_t i = 0; i < ClockMeasureModuleWords::kRegisterCount; ++i)
+        a.mov(postinc(R11), absolute(kClockModule + 2u * i));
+    Settle(a);
+    a.clr(reg(R9));
+    a.clr(reg(R10));
+    a.bind(h.exit);
+    a.inc(reg(R9));
+    a.jnz(h.exit);
+    a.inc(reg(R10));
+    a.jmp(h.exit);
+    PadTo(a, ClockMeasureModuleWords::kSize);
+    return a.array<ClockMeasureModuleWords::kSize>();
+}
+
 constexpr auto kMeasureLoop = BuildMeasureLoop();
 constexpr auto kMeasureBasic = BuildMeasureBasic();
 constexpr auto kSetNewerFlash = BuildSetNewerFlash();
+constexpr auto kMeasureModule = BuildMeasureModule();
 
 }  // namespace
 
@@ -119,6 +145,10 @@ std::vector<std::uint16_t> ClockMeasureBasicRoutine() {
 
 std::vector<std::uint16_t> ClockSetNewerFlashRoutine() {
     return {kSetNewerFlash.begin(), kSetNewerFlash.end()};
+}
+
+std::vector<std::uint16_t> ClockMeasureModuleRoutine() {
+    return {kMeasureModule.begin(), kMeasureModule.end()};
 }
 
 }  // namespace nandrel::routines

@@ -157,15 +157,37 @@ TEST(ClockSearch, LoopClockBisectionEndsInTheFlashRange) {
 
 TEST(ClockSetNewerFlash, SetsTheClockModule) {
     auto chip = HeldChip("TMS430FCAS003");
-    const std::vector<std::uint16_t> words = ClockSetNewerFlashRoutine();
+    std::vector<std::uint16_t> words = ClockSetNewerFlashRoutine();
     ASSERT_EQ(words[kLoadAddressWord], chip->profile().ramStart);
     ASSERT_EQ(RunToExit(*chip, words).reason, StopReason::Address) << Listing(words);
     for (std::uint32_t i = 0; i < 4; ++i)
         EXPECT_EQ(chip->read16(0x0140 + 2 * i), kNewerFlashClockSettings[i]) << i;
+    // The template's range gives 2.38 MHz: MCLK / 14 (FCTL2 0xA54D) is 170 kHz,
+    // below the flash's rated range, so the library chooses the range.
     EXPECT_NEAR(chip->clocks().mclkHz(), 2.38e6, 0.01e6);
-    const double ftg = chip->clocks().mclkHz() / 14;  // FCTL2 0xA54D
+    EXPECT_LT(chip->clocks().mclkHz() / 14, chip->profile().ftgMinHz);
+    words[ClockSetNewerFlashWords::kRegisters] = ModuleClockSetting(12, 0x82);
+    ASSERT_EQ(RunToExit(*chip, words).reason, StopReason::Address) << Listing(words);
+    const double ftg = chip->clocks().mclkHz() / 14;
     EXPECT_GE(ftg, chip->profile().ftgMinHz);
     EXPECT_LE(ftg, chip->profile().ftgMaxHz);
+}
+
+TEST(ClockMeasureModule, CountsThreeCyclesAPassAtEveryRange) {
+    auto chip = HeldChip("TMS430FCAS003");
+    std::uint32_t previous = 0;
+    for (unsigned range = 0; range < 16; ++range) {
+        std::vector<std::uint16_t> words = ClockMeasureModuleRoutine();
+        ASSERT_EQ(words[kLoadAddressWord], chip->profile().ramStart);
+        words[ClockMeasureModuleWords::kRegisters] = ModuleClockSetting(range, 0x82);
+        const std::uint32_t count = Measure(*chip, words);
+        EXPECT_GT(count, previous) << "range " << range;
+        previous = count;
+        const double expected =
+            chip->clocks().mclkHz() * kMeasureSeconds / kModuleClockCyclesPerCount;
+        EXPECT_NEAR(count, expected, expected * 0.01 + 2) << "range " << range;
+        EXPECT_EQ(chip->read16(0x0140), ModuleClockSetting(range, 0x82));
+    }
 }
 
 // A word written to a byte-wide peripheral register changes the low byte only

@@ -59,14 +59,25 @@ INSTANTIATE_TEST_SUITE_P(
                       SegmentCase{kFG4619, 0x10000, 0x200}, SegmentCase{kFG4619, 0x1F000, 0x200},
                       SegmentCase{kFcas003, 0xE000, 0x200}));
 
+// Runs a mass or main erase until its check passes, as the library does: the
+// older flash needs 200 ms of mass erase in all, one run about 15 ms of it.
+int RunsUntilErased(kv::sim::Chip& chip, const std::vector<std::uint16_t>& words) {
+    for (int run = 1; run <= 19; ++run) {
+        EXPECT_EQ(RunToExit(chip, words).reason, StopReason::Address);
+        if (chip.reg(10) == 0) return run;
+    }
+    return 0;
+}
+
 TEST(Erase, MainEraseLeavesInformationMemory) {
     auto chip = FlashReadyChip(kF149);
     Fill(*chip, 0x1000, 0x100);
     Fill(*chip, 0x1100, 0x200);
     Fill(*chip, 0xFE00, 0x200);
     const auto words = Erase(kF149, 0x0200, kEraseMain, 0x1100, (0xFFFF - 0x1100 + 1) / 2);
-    ASSERT_EQ(RunToExit(*chip, words).reason, StopReason::Address);
-    EXPECT_EQ(chip->reg(10), 0u);
+    const int runs = RunsUntilErased(*chip, words);
+    EXPECT_GT(runs, 1);
+    EXPECT_LE(runs, 19);
     EXPECT_TRUE(AllErased(*chip, 0x1100, 0xEF00));
     ExpectFilled(*chip, 0x1000, 0x100);
     EXPECT_NE(chip->flash().fctl3() & kv::sim::kFctl3Lock, 0);
@@ -77,8 +88,7 @@ TEST(Erase, MassEraseTakesInformationMemoryToo) {
     Fill(*chip, 0x1000, 0x100);
     Fill(*chip, 0xFE00, 0x200);
     const auto words = Erase(kF149, 0x0200, kEraseMass, 0x1000, (0xFFFF - 0x1000 + 1) / 2);
-    ASSERT_EQ(RunToExit(*chip, words).reason, StopReason::Address);
-    EXPECT_EQ(chip->reg(10), 0u);
+    EXPECT_GT(RunsUntilErased(*chip, words), 1);
     EXPECT_TRUE(AllErased(*chip, 0x1000, 0xF000));
 }
 

@@ -1,6 +1,7 @@
 #include "kelvane/sim/rom_bootloader.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "kelvane/sim/chip.h"
 #include "kelvane/sim/loader_patch.h"
@@ -12,7 +13,7 @@ namespace {
 constexpr uint32_t kFctl1 = 0x0128, kFctl2 = 0x012A, kFctl3 = 0x012C;
 constexpr uint32_t kPeripheralEnd = 0x0200;
 constexpr uint16_t kFwKey = 0xA500;
-constexpr uint16_t kWrt = 0x0040, kLock = 0x0010, kFsselMclk = 0x0040;
+constexpr uint16_t kWrt = 0x0040, kLock = 0x0010, kFsselMclk = 0x0040, kMeras = 0x0004;
 constexpr uint32_t kRomStart = 0x0C00, kIdentification = 0x0FF0, kRomEnd = 0x1000;
 constexpr uint8_t kAck = 0x90, kNak = 0xA0;
 constexpr uint32_t kWdtctl = 0x0120;
@@ -256,9 +257,19 @@ bool RomBootLoader::writeBlock(uint32_t address, const std::vector<uint8_t>& dat
 void RomBootLoader::erase(uint32_t address, uint16_t control) {
     bus_.write16(kFctl2, kFwKey | kFsselMclk | 0x02);
     bus_.write16(kFctl3, kFwKey);
-    bus_.write16(kFctl1, control);
-    bus_.write8(address, 0);
-    settleFlash();
+    // A mass or main erase is repeated until the erase time adds up to what
+    // the part's flash needs (200 ms on the older flash, one run on the newer).
+    int runs = 1;
+    if (chip_ && (control & kMeras) && chip_->flash().timingFrequency() > 0) {
+        const double each = chip_->profile().timing.massErase / chip_->flash().timingFrequency();
+        runs = std::max(1, static_cast<int>(std::ceil(
+                               chip_->profile().cumulativeMassEraseSeconds / each - 1e-9)));
+    }
+    for (int run = 0; run < runs; ++run) {
+        bus_.write16(kFctl1, control);
+        bus_.write8(address, 0);
+        settleFlash();
+    }
     bus_.write16(kFctl1, kFwKey);
     bus_.write16(kFctl3, kFwKey | kLock);
 }

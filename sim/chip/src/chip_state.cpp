@@ -134,6 +134,13 @@ bool Chip::save(const std::string& path, std::string* error) const {
         w.value(size);
         w.bytes(mem_ + start, size);
     }
+    // The program time of the rows since their erase (a trailing section that
+    // older files do not have).
+    w.value(static_cast<uint32_t>(flash_.rowProgramTimes().size()));
+    for (auto [row, time] : flash_.rowProgramTimes()) {
+        w.value(row);
+        w.value(time);
+    }
     w.value(byteSum(w.out, w.out.size()));
 
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
@@ -237,6 +244,16 @@ bool Chip::load(const std::string& path, std::string* error) {
             ok = pages_[a >> kPageShift] != kUnmapped;
         runs.push_back(std::move(run));
     }
+    std::map<uint32_t, double> rowTimes;
+    if (ok && !r.atEnd()) {
+        ok = r.value(&n);
+        for (uint32_t i = 0; ok && i < n; ++i) {
+            uint32_t row = 0;
+            double time = 0;
+            ok = r.value(&row) && r.value(&time);
+            rowTimes[row] = time;
+        }
+    }
     if (!ok || !r.atEnd()) return fail("Chip file is damaged: " + path);
 
     for (const Run& run : runs)
@@ -261,6 +278,7 @@ bool Chip::load(const std::string& path, std::string* error) {
     mclk_ = clocks_.mclkHz() > 0 ? clocks_.mclkHz() : 1.0;
     flash_.setRegisters(f1, f2, f3);
     flash_.setEraseCounts(std::move(counts));
+    flash_.setRowProgramTimes(std::move(rowTimes));
     flash_.clearStuckBits();
     for (const StuckBit& s : stuck)
         flash_.addStuckBit(s);

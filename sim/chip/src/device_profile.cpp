@@ -35,6 +35,14 @@ FlashTiming timing2xx() {
     return t;
 }
 
+// The 2xx flash, also on the newer 4xx parts: its timing, 10 ms of program
+// time a row and one mass erase of 10593 cycles enough.
+void use2xxFlash(DeviceProfile& p) {
+    p.timing = timing2xx();
+    p.cumulativeProgramSeconds = 10e-3;
+    p.cumulativeMassEraseSeconds = 20e-3;
+}
+
 std::array<uint8_t, 16> idBlock(std::initializer_list<std::pair<int, uint8_t>> bytes) {
     std::array<uint8_t, 16> block{};
     block.fill(0xFF);
@@ -78,7 +86,7 @@ std::vector<DeviceProfile> buildProfiles() {
     f2274.segmentA = 0x10C0;
     f2274.eraseInterruptBits = true;
     f2274.failFlag = true;
-    f2274.timing = timing2xx();
+    use2xxFlash(f2274);
     f2274.clock = ClockKind::BasicClockPlus;
     f2274.resetFlags = true;
     f2274.timerA0Vector = 0xFFF2;
@@ -105,7 +113,7 @@ std::vector<DeviceProfile> buildProfiles() {
     fg4619.ram2End = 0x20FF;
     fg4619.flashBankSize = 0x10000;
     fg4619.globalMassErase = true;
-    fg4619.timing = timing2xx();
+    use2xxFlash(fg4619);
     fg4619.extended = true;
     fg4619.clock = ClockKind::FllPlus;
     fg4619.jtagId = 0x8D;
@@ -148,9 +156,7 @@ std::vector<DeviceProfile> buildProfiles() {
     fcas.failFlag = true;
     fcas.fctl1TimingBits = true;
     fcas.timerA = false;
-    fcas.timing = timing2xx();
-    // Its flash routines run the generator at MCLK / 14 of a 2.38 MHz clock.
-    fcas.ftgMinHz = 150e3;
+    use2xxFlash(fcas);
     fcas.clock = ClockKind::ClockModule140;
     fcas.vccMinMillivolts = 3135;
     fcas.vccMaxMillivolts = 5250;

@@ -65,6 +65,13 @@ FlashTiming timing2xx() {
     return t;
 }
 
+// The 2xx flash: its timing, 10 ms of program time a row, one mass erase enough.
+void use2xxFlash(DeviceProfile& p) {
+    p.timing = timing2xx();
+    p.cumulativeProgramSeconds = 10e-3;
+    p.cumulativeMassEraseSeconds = 20e-3;
+}
+
 DeviceProfile buildRowProfile(uint32_t index) {
     const dev::DeviceRow& row = *dev::GetDeviceRow(index);
     const dev::DeviceClass& c = dev::GetDeviceClass(row.deviceClass);
@@ -109,7 +116,7 @@ DeviceProfile buildRowProfile(uint32_t index) {
             p.segmentA = static_cast<uint16_t>(p.infoEnd - p.infoSegment + 1);
             p.eraseInterruptBits = true;
             p.failFlag = true;
-            p.timing = timing2xx();
+            use2xxFlash(p);
             p.resetFlags = true;
             p.timerA0Vector = 0xFFF2;
             p.timerA1Vector = 0xFFF0;
@@ -127,8 +134,7 @@ DeviceProfile buildRowProfile(uint32_t index) {
             p.failFlag = true;
             p.fctl1TimingBits = true;
             p.timerA = false;
-            p.timing = timing2xx();
-            p.ftgMinHz = 150e3;
+            use2xxFlash(p);
             break;
         default:
             p.clock = ClockKind::BasicClock;
@@ -138,7 +144,7 @@ DeviceProfile buildRowProfile(uint32_t index) {
     if (p.mainEnd > 0xFFFF) {
         p.flashBankSize = 0x10000;
         p.globalMassErase = true;
-        p.timing = timing2xx();
+        use2xxFlash(p);
     }
     p.jtagId = c.msp430x ? 0x8D : 0x89;
     if (c.vccMax != 0) {

@@ -9,9 +9,20 @@ namespace {
 constexpr uint8_t kWriteKey = 0xA5;
 constexpr uint8_t kReadKey = 0x96;
 
+constexpr uint32_t kRowSize = 64;
+
 // Bits that a badly timed program pulse leaves at 1 (deterministic per cell).
 uint8_t weakBits(uint32_t address) {
     return static_cast<uint8_t>(0x11u << (address % 4));
+}
+
+uint32_t rowOf(uint32_t address) {
+    return address & ~(kRowSize - 1);
+}
+
+// Cells an incomplete erase leaves as they were.
+bool keptByShortErase(uint32_t address) {
+    return address % 16 == 5;
 }
 
 }  // namespace
@@ -128,6 +139,11 @@ bool FlashController::protectedByLockA(uint32_t segmentStart) const {
     return profile_.lockA && (fctl3_ & kFctl3LockA) && segmentStart == profile_.segmentA;
 }
 
+void FlashController::noteFrequency(double ftg) {
+    if (lowestFtg_ == 0 || ftg < lowestFtg_) lowestFtg_ = ftg;
+    if (ftg > highestFtg_) highestFtg_ = ftg;
+}
+
 void FlashController::startOperation(Operation op, uint32_t cycles, double now) {
     double ftg = timingFrequency();
     lastFtg_ = ftg;
@@ -137,14 +153,36 @@ void FlashController::startOperation(Operation op, uint32_t cycles, double now) 
         abort();
         return;
     }
+    opSeconds_ = cycles / ftg;
     if (op != Operation::BlockEnd) {
-        opCorrupt_ = strict_ && (ftg < profile_.ftgMinHz || ftg > profile_.ftgMaxHz);
+        noteFrequency(ftg);
+        const bool outOfRange = ftg < profile_.ftgMinHz || ftg > profile_.ftgMaxHz;
+        opCorrupt_ = strict_ && outOfRange;
+        if (opCorrupt_) ++breaks_.clock;
+        if (op == Operation::Write || op == Operation::BlockWord) {
+            double& programmed = rowProgram_[rowOf(opAddress_)];
+            programmed += opSeconds_;
+            if (strict_ && programmed > profile_.cumulativeProgramSeconds) {
+                ++breaks_.programTime;
+                opCorrupt_ = true;
+            }
+            uint32_t segment = 0;
+            uint32_t size = 0;
+            if (strict_ && profile_.flashSegment(opAddress_, &segment, &size) &&
+                massEraseTime_.count(segment) != 0)
+                ++breaks_.massErase;
+        }
         if (opCorrupt_) ++corrupted_;
     }
     op_ = op;
-    opEnd_ = now + cycles / ftg;
+    opEnd_ = now + opSeconds_;
     fctl3_ |= kFctl3Busy;
     if (op == Operation::BlockWord) fctl3_ &= ~kFctl3Wait;
+}
+
+double FlashController::rowProgramSeconds(uint32_t address) const {
+    auto it = rowProgram_.find(rowOf(address));
+    return it == rowProgram_.end() ? 0 : it->second;
 }
 
 void FlashController::writeCell(uint32_t address, uint16_t value, int size, double now) {
@@ -176,8 +214,17 @@ void FlashController::writeCell(uint32_t address, uint16_t value, int size, doub
     opSize_ = size;
     if (block) {
         const FlashTiming& t = profile_.timing;
+        const bool leavesRow = blockActive_ && rowOf(address) != blockRow_;
+        if (!blockActive_) blockRow_ = rowOf(address);
         startOperation(Operation::BlockWord, blockActive_ ? t.blockNext : t.blockFirst, now);
-        if (op_ != Operation::None) blockActive_ = true;
+        if (op_ != Operation::None) {
+            blockActive_ = true;
+            if (leavesRow && strict_) {
+                ++breaks_.blockRow;
+                if (!opCorrupt_) ++corrupted_;
+                opCorrupt_ = true;
+            }
+        }
     } else {
         startOperation(Operation::Write, profile_.timing.wordWrite, now);
     }
@@ -243,7 +290,7 @@ void FlashController::complete(double now) {
             break;
         case Operation::SegmentErase:
         case Operation::MassErase:
-            finishErase();
+            finishErase(op == Operation::MassErase);
             fctl1_ &= ~(kFctl1Erase | kFctl1Meras | kFctl1Gmeras);
             fctl3_ = static_cast<uint8_t>((fctl3_ & ~kFctl3Busy) | kFctl3Wait);
             break;
@@ -262,9 +309,25 @@ void FlashController::finishWrite() {
     }
 }
 
-void FlashController::finishErase() {
+void FlashController::finishErase(bool mass) {
+    // A mass or main-memory erase adds its time to what earlier ones left
+    // short; the cells count as erased only once the total reaches tCMErase.
     for (auto [start, size] : eraseSegments_) {
-        eraseRange(start, start + size - 1);
+        bool complete = true;
+        if (mass && strict_) {
+            double& erased = massEraseTime_[start];
+            erased += opSeconds_;
+            complete = erased >= profile_.cumulativeMassEraseSeconds * (1 - 1e-9);
+        }
+        if (complete) {
+            massEraseTime_.erase(start);
+            eraseRange(start, start + size - 1);
+        } else {
+            for (uint32_t a = start; a < start + size; ++a) {
+                if (!keptByShortErase(a)) mem_[a] = 0xFF;
+                applyStuck(a);
+            }
+        }
         ++eraseCounts_[start];
     }
     eraseSegments_.clear();
@@ -273,9 +336,12 @@ void FlashController::finishErase() {
 void FlashController::eraseRange(uint32_t start, uint32_t end) {
     for (uint32_t a = start; a <= end; ++a) {
         // A badly timed erase pulse leaves some cells as they were.
-        if (!(opCorrupt_ && (a % 16) == 5)) mem_[a] = 0xFF;
+        if (!(opCorrupt_ && keptByShortErase(a))) mem_[a] = 0xFF;
         applyStuck(a);
     }
+    if (opCorrupt_) return;
+    for (uint32_t row = rowOf(start); row <= end; row += kRowSize)
+        rowProgram_.erase(row);
 }
 
 void FlashController::addStuckBit(const StuckBit& bit) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <cmath>
 
 #include "chip_fixture.h"
 
@@ -278,8 +279,9 @@ TEST(FlashController, StrictModeCorruptsBadlyTimedOperations) {
     EXPECT_EQ(chip->peek16(0xF014), 0xFFFF);
     EXPECT_EQ(chip->flash().corruptedOperations(), 2u);
 
-    // Without strict mode a bad frequency only changes the timing.
+    // Lenient, a bad frequency only changes the timing.
     auto lax = poweredChip("MSP430F149");
+    lax->setStrictFlashTiming(false);
     unlockFlash(*lax, 1);
     writeWord(*lax, 0xF000, 0x0000);
     EXPECT_EQ(lax->peek16(0xF000), 0x0000);
@@ -317,6 +319,96 @@ TEST(FlashController, PucAbortsAndLocks) {
     EXPECT_FALSE(chip->flash().busy());
     EXPECT_EQ(chip->read16(0x012C), 0x9618);
     EXPECT_EQ(chip->read16(0x0128), 0x9600);
+}
+
+// The flash's documented rules, enforced by default.
+TEST(FlashRules, RowProgramTimeBeyondTcptLeavesWeakBits) {
+    for (const char* name : {"MSP430F149", "MSP430F2274"}) {
+        auto chip = poweredChip(name);
+        unlockFlash(*chip, 3);
+        const double ftg = chip->flash().timingFrequency();
+        const double perWord = chip->profile().timing.wordWrite / ftg;
+        const double limit = chip->profile().cumulativeProgramSeconds;
+        // The whole 64-byte row once fits; writing its words again goes past tCPT.
+        const int words = static_cast<int>(limit / perWord);
+        EXPECT_GE(words, 32) << name;
+        int written = 0;
+        for (; written < words; ++written)
+            writeWord(*chip, 0xF000 + 2 * static_cast<uint32_t>(written % 32), 0xFFFF);
+        EXPECT_EQ(chip->flash().ruleBreaks().programTime, 0u) << name;
+        EXPECT_NEAR(chip->flash().rowProgramSeconds(0xF03E), written * perWord, 1e-9) << name;
+        EXPECT_EQ(chip->flash().rowProgramSeconds(0xF040), 0) << name;  // the next row
+        writeWord(*chip, 0xF000, 0x0000);
+        EXPECT_EQ(chip->flash().ruleBreaks().programTime, 1u) << name;
+        EXPECT_NE(chip->peek16(0xF000), 0x0000) << name;
+        // An erase of the segment starts the row's time again.
+        eraseSegment(*chip, 0xF000);
+        EXPECT_EQ(chip->flash().rowProgramSeconds(0xF000), 0) << name;
+        writeWord(*chip, 0xF000, 0x1234);
+        EXPECT_EQ(chip->peek16(0xF000), 0x1234) << name;
+        EXPECT_EQ(chip->flash().ruleBreaks().programTime, 1u) << name;
+    }
+}
+
+TEST(FlashRules, OlderFlashErasesAfter200MsOfMassErase) {
+    auto chip = poweredChip("MSP430F149");
+    chip->poke16(0xE004, 0x0000);  // a cell a short erase leaves
+    chip->poke16(0xE000, 0x0000);
+    unlockFlash(*chip, 3);
+    const double each = 5297 / chip->flash().timingFrequency();
+    const int needed = static_cast<int>(std::ceil(0.2 / each));
+    for (int run = 1; run <= needed; ++run) {
+        chip->write16(0x0128, 0xA504);
+        chip->write16(0xFFFE, 0);
+        chip->idleUntilFlashReady();
+        EXPECT_EQ(chip->peek16(0xE000), 0xFFFF);
+        if (run < needed) {
+            EXPECT_EQ(chip->peek16(0xE004), 0x00FF) << run;  // 0xE005 kept its 0x00
+            // Writing into cells whose erase fell short breaks the rule.
+            const uint64_t before = chip->flash().ruleBreaks().massErase;
+            if (run == 1) {
+                writeWord(*chip, 0xE100, 0x1234);
+                EXPECT_EQ(chip->flash().ruleBreaks().massErase, before + 1);
+            }
+        } else {
+            EXPECT_EQ(chip->peek16(0xE004), 0xFFFF);
+        }
+    }
+    // The newer flash needs one run of 10593 cycles.
+    auto f2274 = poweredChip("MSP430F2274");
+    f2274->poke16(0x8004, 0x0000);
+    unlockFlash(*f2274, 3);
+    f2274->write16(0x0128, 0xA504);
+    f2274->write16(0xFFFE, 0);
+    f2274->idleUntilFlashReady();
+    EXPECT_EQ(f2274->peek16(0x8004), 0xFFFF);
+}
+
+TEST(FlashRules, BlockWriteStaysInItsRow) {
+    auto chip = poweredChip("MSP430F2274");
+    unlockFlash(*chip, 3);
+    chip->write16(0x0128, 0xA5C0);  // BLKWRT | WRT
+    const uint32_t start = 0x803C;  // two words before a row boundary
+    for (uint32_t i = 0; i < 4; ++i) {
+        chip->write16(start + 2 * i, 0x0000);
+        chip->idleUntilFlashReady();
+    }
+    chip->write16(0x0128, 0xA500);
+    chip->idleUntilFlashReady();
+    EXPECT_EQ(chip->peek16(0x803C), 0x0000);
+    EXPECT_EQ(chip->peek16(0x803E), 0x0000);
+    EXPECT_NE(chip->peek16(0x8040), 0x0000);
+    EXPECT_NE(chip->peek16(0x8042), 0x0000);
+    EXPECT_EQ(chip->flash().ruleBreaks().blockRow, 2u);
+}
+
+TEST(FlashRules, EveryProfileIsRatedForTheSameGeneratorRange) {
+    for (const std::string& name : profileNames()) {
+        const DeviceProfile* p = findProfile(name);
+        EXPECT_EQ(p->ftgMinHz, 257e3) << name;
+        EXPECT_EQ(p->ftgMaxHz, 476e3) << name;
+    }
+    EXPECT_TRUE(poweredChip("TMS430FCAS003")->flash().strict());
 }
 
 }  // namespace

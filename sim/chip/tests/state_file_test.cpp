@@ -74,6 +74,10 @@ TEST(ChipStateFile, RoundTrip) {
     EXPECT_DOUBLE_EQ(loaded.clocks().dcoMaxHz(), 9e6);
     EXPECT_DOUBLE_EQ(loaded.clocks().xt2Hz(), 8e6);
     EXPECT_TRUE(loaded.flash().strict());
+    // The row's program time since its erase goes on counting in the next run.
+    EXPECT_GT(chip->flash().rowProgramSeconds(0x1FE00), 0);
+    EXPECT_DOUBLE_EQ(loaded.flash().rowProgramSeconds(0x1FE3E),
+                     chip->flash().rowProgramSeconds(0x1FE00));
     std::remove(path.c_str());
 }
 

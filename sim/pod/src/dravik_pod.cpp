@@ -30,6 +30,9 @@ DravikPod::DravikPod(PodConfig config) : config_(std::move(config)) {
                     stateError_ = "Cannot load chip file " + config_.statePath;
             }
         }
+        // What this run asks for stands before what the state file holds.
+        chip_->setStrictFlashTiming(!config_.lenient);
+        if (config_.dcoScale > 0) chip_->setDcoScale(config_.dcoScale);
     }
     target_ = std::make_unique<PodTarget>(chip_);
     target_->setFaults(config_.target);

@@ -24,6 +24,12 @@
 //                        saved after every host write that changed the chip and
 //                        when the pod is closed
 //   budget=<cycles>      cycles a released CPU runs per pod command (default 10000)
+//   lenient              the chips' flash lets its documented rules pass (timing
+//                        generator range, cumulative program time, mass erase
+//                        time, block rows); by default each break is counted and
+//                        leaves cells that verify finds
+//   dco=<factor>         the chips' oscillators run at 0.4 to 6 times nominal (both
+//                        items apply to the pod's chip and the adapter's)
 //   jtagafter=<n>        the chip answers JTAG only from the n-th JTAG enable on
 //   entry                the chip answers JTAG only after the entry sequence
 //   nojtag               the chip never answers JTAG
@@ -46,6 +52,18 @@
 namespace kv::sim {
 
 namespace {
+
+constexpr double kDcoScaleMin = 0.4;
+constexpr double kDcoScaleMax = 6.0;
+
+bool parseFactor(const std::string& text, double* out) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (*end != 0 || !(v >= kDcoScaleMin && v <= kDcoScaleMax)) return false;
+    *out = v;
+    return true;
+}
 
 bool parseNumber(const std::string& text, uint32_t* out) {
     if (text.empty()) return false;
@@ -146,6 +164,10 @@ bool configureSimBackend(const std::string& config, SimBackend& backend, std::st
             pod.statePath = value;
         } else if (key == "budget" && parseNumber(value, &number)) {
             pod.budget = number;
+        } else if (key == "lenient" && eq == std::string::npos) {
+            pod.lenient = true;
+        } else if (key == "dco") {
+            if (!parseFactor(value, &pod.dcoScale)) return fail(item);
         } else if (key == "jtagafter" && parseNumber(value, &number)) {
             pod.target.jtagAfter = number;
         } else if (key == "entry" && value.empty()) {
@@ -173,8 +195,11 @@ bool configureSimBackend(const std::string& config, SimBackend& backend, std::st
     }
     if (!adapterChip.empty()) {
         const DeviceProfile profile = *findProfile(adapterChip);
-        backend.plug(
-            std::make_shared<AdapterWithChip>(profile, ChipHasTestPin(profile), adapterConfig));
+        auto adapter =
+            std::make_shared<AdapterWithChip>(profile, ChipHasTestPin(profile), adapterConfig);
+        adapter->chip().setStrictFlashTiming(!pod.lenient);
+        if (pod.dcoScale > 0) adapter->chip().setDcoScale(pod.dcoScale);
+        backend.plug(adapter);
     }
     if (!openFailure.empty()) {
         backend.failOpen(kDravikDescription, kv::usb::kDeviceNotOpened);

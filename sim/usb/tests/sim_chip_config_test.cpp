@@ -8,6 +8,7 @@
 
 #include "kelvane/platform/usb.h"
 #include "kelvane/sim/dravik_pod.h"
+#include "kelvane/sim/sim_adapter_target.h"
 #include "kelvane/sim/sim_backend.h"
 
 namespace {
@@ -113,6 +114,40 @@ TEST(SimChipConfig, DeviceTableNamesRowsAndFuses) {
     EXPECT_EQ(r.idBlock[1], 0x6C);
     EXPECT_FALSE(configureSimBackend("chip=row:92", rows, &error));
     EXPECT_FALSE(configureSimBackend("fuses=256", rows, &error));
+}
+
+TEST(SimChipConfig, FlashRulesAndOscillatorScale) {
+    std::string error;
+    SimBackend strict;
+    ASSERT_TRUE(configureSimBackend("chip=MSP430F2274", strict, &error)) << error;
+    const auto& chip = *strict.findAs<DravikPod>(kDravikDescription)->chip();
+    EXPECT_TRUE(chip.flash().strict());
+    EXPECT_EQ(chip.clocks().scale(), 1.0);
+
+    SimBackend lenient;
+    ASSERT_TRUE(configureSimBackend("chip=MSP430FG4619,lenient,dco=0.4", lenient, &error)) << error;
+    const auto& slow = *lenient.findAs<DravikPod>(kDravikDescription)->chip();
+    EXPECT_FALSE(slow.flash().strict());
+    EXPECT_EQ(slow.clocks().scale(), 0.4);
+
+    SimBackend behindAdapter;
+    ASSERT_TRUE(
+        configureSimBackend("pod=none,adapter=MSP430F2274,lenient,dco=2.5", behindAdapter, &error))
+        << error;
+    auto adapter = behindAdapter.findAs<AdapterWithChip>(TovrinAdapter::kDescription);
+    ASSERT_TRUE(adapter);
+    EXPECT_FALSE(adapter->chip().flash().strict());
+    EXPECT_EQ(adapter->chip().clocks().scale(), 2.5);
+
+    SimBackend fast;
+    ASSERT_TRUE(configureSimBackend("dco=6", fast, &error)) << error;
+    EXPECT_EQ(fast.findAs<DravikPod>(kDravikDescription)->chip()->clocks().scale(), 6.0);
+
+    SimBackend bad;
+    for (const char* item : {"dco=0.39", "dco=6.5", "dco=", "dco=fast", "lenient=1"}) {
+        EXPECT_FALSE(configureSimBackend(item, bad, &error)) << item;
+        EXPECT_EQ(error, std::string("unknown simulator setting \"") + item + "\"");
+    }
 }
 
 TEST(SimChipConfig, StateFileKeepsAProgrammedChip) {

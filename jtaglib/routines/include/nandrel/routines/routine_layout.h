@@ -21,10 +21,11 @@ enum class RoutineId : std::uint8_t {
     WriteWide,           // the same with a 20-bit address (53 words + data)
     ClockMeasureLoop,    // DCO count of a frequency-locked-loop clock (35 words)
     ClockMeasureBasic,   // DCO count of a basic clock (24 words)
-    ClockSetNewerFlash,  // fixed clock setting of newer-flash devices (33 words)
+    ClockSetNewerFlash,  // clock setting of newer-flash devices (33 words)
+    ClockMeasureModule,  // DCO count of the clock module of newer-flash devices (33 words)
 };
 
-inline constexpr std::size_t kRoutineCount = 8;
+inline constexpr std::size_t kRoutineCount = 9;
 
 // Header words.
 inline constexpr std::size_t kLoadAddressWord = 0;
@@ -99,6 +100,11 @@ struct ClockSetNewerFlashWords {
     static constexpr std::size_t kSize = 33;
     static constexpr std::size_t kRegisters =
         3;  // words 3 to 6 go to 0x0140, 0x0142, 0x0144, 0x0146
+    static constexpr std::size_t kRegisterCount = 4;
+};
+struct ClockMeasureModuleWords {
+    static constexpr std::size_t kSize = 33;
+    static constexpr std::size_t kRegisters = 3;  // as the clock setting's words 3 to 6
     static constexpr std::size_t kRegisterCount = 4;
 };
 

@@ -58,6 +58,12 @@ struct DeviceProfile {
     // Timing generator frequency range the flash is rated for (Hz).
     double ftgMinHz = 257e3;
     double ftgMaxHz = 476e3;
+    // Cumulative program time a 64-byte row may take between two erases
+    // (tCPT), and the erase time a mass or main-memory erase must add up to
+    // before the cells count as erased (tCMErase: 200 ms on parts whose mass
+    // erase runs 5297 generator cycles, 20 ms where it runs 10593).
+    double cumulativeProgramSeconds = 4e-3;
+    double cumulativeMassEraseSeconds = 200e-3;
 
     // CPU and clocks.
     bool extended = false;  // MSP430X CPU, 20-bit addresses

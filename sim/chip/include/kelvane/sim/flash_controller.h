@@ -32,6 +32,14 @@ enum : uint8_t {
     kFctl3Fail = 0x80,
 };
 
+// How often each of the flash's rules was broken.
+struct FlashRuleBreaks {
+    uint64_t clock = 0;        // timing generator outside the rated range
+    uint64_t programTime = 0;  // a row programmed longer than tCPT since its erase
+    uint64_t massErase = 0;    // a write into cells whose mass erase fell short of tCMErase
+    uint64_t blockRow = 0;     // a block write that left its 64-byte row
+};
+
 // A flash cell bit that no longer follows programming (stuck at 1) or erasing (stuck at 0).
 struct StuckBit {
     uint32_t address = 0;
@@ -76,9 +84,25 @@ class FlashController {
     uint32_t eraseCount(uint32_t segmentStart) const;
     const std::map<uint32_t, uint32_t>& eraseCounts() const { return eraseCounts_; }
     uint64_t corruptedOperations() const { return corrupted_; }
+    const FlashRuleBreaks& ruleBreaks() const { return breaks_; }
+    // Program time of the 64-byte row holding `address` since its last erase (s).
+    double rowProgramSeconds(uint32_t address) const;
+    const std::map<uint32_t, double>& rowProgramTimes() const { return rowProgram_; }
+    void setRowProgramTimes(std::map<uint32_t, double> times) { rowProgram_ = std::move(times); }
+    // Timing generator frequencies seen: lowest and highest of any operation (0 before one).
+    double lowestTimingFrequency() const { return lowestFtg_; }
+    double highestTimingFrequency() const { return highestFtg_; }
 
-    // Strict mode: a timing generator frequency outside the part's range (257..476 kHz
-    // on most parts) corrupts the operation.
+    // Strict mode (the default) enforces the flash's documented rules, each
+    // break counted in ruleBreaks() and leaving cells that verify tells apart:
+    // - the timing generator inside the part's rated range on every erase and
+    //   write, else the write leaves weak bits and the erase leaves cells;
+    // - at most tCPT of program time on a 64-byte row between erases, else
+    //   that write leaves weak bits;
+    // - a mass or main-memory erase completes only once erases of that kind
+    //   add up to tCMErase, else some cells keep their old value;
+    // - a block write stays inside its 64-byte row, else the word leaves weak bits.
+    // Lenient mode keeps only the timing.
     void setStrict(bool strict) { strict_ = strict; }
     bool strict() const { return strict_; }
     void addStuckBit(const StuckBit& bit);
@@ -98,10 +122,11 @@ class FlashController {
     void startOperation(Operation op, uint32_t cycles, double now);
     void startErase(uint32_t address, double now);
     void finishWrite();
-    void finishErase();
+    void finishErase(bool mass);
     void eraseRange(uint32_t start, uint32_t end);
     void applyStuck(uint32_t address);
     void abort();
+    void noteFrequency(double ftg);
 
     const DeviceProfile& profile_;
     uint8_t* mem_;
@@ -121,8 +146,15 @@ class FlashController {
     std::vector<std::pair<uint32_t, uint32_t>> eraseSegments_;  // start, size
     double lastFtg_ = 0;
 
-    bool strict_ = false;
+    bool strict_ = true;
     uint64_t corrupted_ = 0;
+    FlashRuleBreaks breaks_;
+    std::map<uint32_t, double> rowProgram_;     // row start, program seconds since erase
+    std::map<uint32_t, double> massEraseTime_;  // segment start, erase seconds short of complete
+    uint32_t blockRow_ = 0;
+    double opSeconds_ = 0;
+    double lowestFtg_ = 0;
+    double highestFtg_ = 0;
     std::vector<StuckBit> stuck_;
     std::map<uint32_t, uint32_t> eraseCounts_;
 };

@@ -84,6 +84,10 @@ struct PodConfig {
     int32_t configFuses = -1;
     std::string statePath;
     uint64_t budget = 10000;
+    // The flash rules are enforced unless `lenient`; `dcoScale` (0: as the
+    // chip or its state file has it) scales the chip's oscillators.
+    bool lenient = false;
+    double dcoScale = 0;
     uint64_t routineLimit = PodTarget::kRoutineCycleLimit;
     TargetFaults target;
 
