@@ -301,7 +301,10 @@ bool CHesmarkBootloadPort::VerifyBlock(uint32_t address, const uint8_t* data, si
         ok = RxDataBlock(address, readBack.data(), count);
     }
     if (!ok) {
-        Fail("Unable to verify data");
+        // The read's own text (a NAK, a time-out, a lost adapter) follows.
+        const std::string cause = m_strError;
+        Fail(cause.empty() ? std::string("Unable to verify data")
+                           : "Unable to verify data\n" + cause);
         Log(m_strError, true);
         return false;
     }

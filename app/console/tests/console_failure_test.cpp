@@ -72,6 +72,63 @@ TEST_F(ConsoleFailureTest, AFailedAdapterRunSwitchesTheTargetOffBeforeTheResult)
     EXPECT_TRUE(out.ends_with("Operation failed\nResult = 1\n")) << out;
 }
 
+TEST_F(ConsoleFailureTest, AFailedPodOperationCarriesTheLibrarysCause) {
+    const std::string path =
+        WriteProject("MSP430F149",
+                     "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n"
+                     "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n"
+                     "<Dravik_Erase dwEraseType=\"ERASE_ALL\" dwSegment=\"0x00001000\" "
+                     "dwLength=\"0x00000001\"></Dravik_Erase>\n");
+    // Three stray bytes follow the second byte read: the erase's save step.
+    EXPECT_EQ(RunOnce("fault=stray:96:3:2", path), 12) << out;
+    EXPECT_NE(out.find("Mass Erase: failed\n\nVCC Off: OK\nUnable to complete operation.\n"
+                       "Unable to perform EraseAll (12)\n"
+                       "Could not preserve/restore device memory\n"
+                       "Debug_CheckPendingReads failed, 3 bytes pending read\nOK? <Auto OK>\n"),
+              std::string::npos)
+        << out;
+}
+
+TEST_F(ConsoleFailureTest, AFailedAdapterVerificationSaysWhyTheReadFailed) {
+    WriteText(folder.File("image.txt"), "@0200\n01 02 03 04\nq\n");
+    const std::string unlock =
+        "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n"
+        "<Tovrin_SetPassword strFileName=\"NoFile.txt\" nFileType=\"FILETYPE_TI_TXT\" "
+        "bPasswordSourceIsFile=\"FALSE\">\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
+        "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
+        "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n</Tovrin_SetPassword>\n";
+    ASSERT_EQ(RunOnce("pod=none,adapter=MSP430F2274", WriteProject("MSP430F2274", unlock)), 0)
+        << out;
+    // What the target has sent once the chip is unlocked.
+    const std::uint64_t unlocked =
+        backend->findAs<sim::AdapterWithChip>(sim::TovrinAdapter::kDescription)->toHostCount();
+    const std::string path = WriteProject(
+        "MSP430F2274", unlock + "<Tovrin_WriteFile strFileName=\"" + folder.File("image.txt") +
+                           "\" nFileType=\"FILETYPE_TI_TXT\" bVerifyMem=\"TRUE\">"
+                           "</Tovrin_WriteFile>\n");
+    // From ever later points on, everything the target sends is lost: the
+    // write, or its read-back, fails for want of an answer.
+    int verifyFailures = 0;
+    for (std::uint64_t from = 1; from < 20; ++from) {
+        prepare = [&](sim::SimBackend& devices) {
+            auto adapter = devices.findAs<sim::AdapterWithChip>(sim::TovrinAdapter::kDescription);
+            for (std::uint64_t lost = unlocked + from; lost < unlocked + 400; ++lost)
+                adapter->dropToHost(lost);
+        };
+        if (RunOnce("pod=none,adapter=MSP430F2274", path) == 0) continue;
+        if (out.find("Unable to verify data\n") == std::string::npos) continue;
+        ++verifyFailures;
+        // Never the bare text: the read's own failure follows it.
+        EXPECT_EQ(out.find("Unable to verify data\nOK?"), std::string::npos) << out;
+        const bool timedOut =
+            out.find("Unable to verify data\nComm receive timed-out, ") != std::string::npos;
+        const bool noAck =
+            out.find("Unable to verify data\nUnable to read ack") != std::string::npos;
+        EXPECT_TRUE(timedOut || noAck) << out;
+    }
+    EXPECT_GT(verifyFailures, 0);
+}
+
 TEST_F(ConsoleFailureTest, AGoodRunRunsNoPowerOffOfItsOwn) {
     const std::string path =
         WriteProject("MSP430F149",

@@ -57,6 +57,7 @@ int ConsoleProgramTest::RunOnce(const std::string& simConfig, const std::string&
     backend = std::make_shared<sim::SimBackend>();
     std::string error;
     EXPECT_TRUE(sim::configureSimBackend(simConfig, *backend, &error)) << error;
+    if (prepare) prepare(*backend);
     usb::setBackend(backend);
     ::testing::internal::CaptureStdout();
     int code = 0;

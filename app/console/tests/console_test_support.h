@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -26,6 +27,8 @@ class ConsoleProgramTest : public ::testing::Test {
     // between run and shutdown is kept below.
     int RunOnce(const std::string& simConfig, const std::string& path);
 
+    // Called with the simulated devices before the run, for faults.
+    std::function<void(sim::SimBackend&)> prepare;
     ManualClock manual{1000};
     std::unique_ptr<ScopedClock> scope;
     std::shared_ptr<sim::SimBackend> backend;

@@ -93,9 +93,22 @@ int CDravik::NoTarget(const char* text) {
 }
 
 int CDravik::FailTarget(const std::string& prefix) {
+    // The text first: reading the number clears the target's error.
+    const std::string library = TextOrEmpty(Nandrel_GetLastTargetError(target_));
     lastErrorNumber_ = Nandrel_GetLastTargetErrorNumber(target_);
-    SetError(Format("%s (%d)\n%s", prefix.c_str(), lastErrorNumber_,
-                    TextOrEmpty(Nandrel_ErrorString(lastErrorNumber_)).c_str()));
+    const std::string table = TextOrEmpty(Nandrel_ErrorString(lastErrorNumber_));
+    std::string text = Format("%s (%d)\n%s", prefix.c_str(), lastErrorNumber_, table.c_str());
+    // The library's text is the table text and the failing step's detail;
+    // the detail says what went wrong and follows.
+    std::string detail = library;
+    if (detail.compare(0, table.size(), table) == 0) {
+        detail.erase(0, table.size());
+        if (detail.compare(0, 1, ":") == 0) detail.erase(0, 1);
+        while (!detail.empty() && (detail[0] == '\n' || detail[0] == ' '))
+            detail.erase(0, 1);
+    }
+    if (!detail.empty() && detail != "No error") text += "\n" + detail;
+    SetError(text);
     return 0;
 }
 

@@ -212,21 +212,32 @@ TEST_F(DravikTest, FailingTargetCallsReportTheLibraryNumberAndText) {
     plug();
     ASSERT_EQ(pod.Reopen(), 1) << pod.GetErrorText();
     int failures = 0;
+    int withCause = 0;
     for (const TargetCall& c : NumberedCalls()) {
         SCOPED_TRACE(c.prefix);
         if (c.call(pod) != 0) continue;  // an operation that works without a chip
         ++failures;
         const int32_t number = pod.GetLastErrorNumber();
         EXPECT_NE(number, 0);
-        EXPECT_EQ(pod.GetErrorText(), std::string(c.prefix) + " (" + std::to_string(number) +
-                                          ")\n" + Nandrel_ErrorString(number));
+        // The library's text is its table text, then ":\n" and what failed
+        // when it knows; that cause follows the table text.
+        const std::string table = Nandrel_ErrorString(number);
         const std::string detail = Nandrel_GetLastTargetError(pod.GetTargetHandle());
+        ASSERT_EQ(detail.rfind(table, 0), 0u) << detail;
+        const std::string cause = detail == table ? "" : detail.substr(table.size() + 2);
+        if (!cause.empty()) {
+            EXPECT_EQ(detail.substr(table.size(), 2), ":\n");
+            ++withCause;
+        }
+        EXPECT_EQ(pod.GetErrorText(), std::string(c.prefix) + " (" + std::to_string(number) +
+                                          ")\n" + table + (cause.empty() ? "" : "\n" + cause));
         if (detail.find("not implemented") != std::string::npos) {
             EXPECT_EQ(number, 34);
             EXPECT_EQ(pod.GetErrorText(),
                       std::string(c.prefix) +
                           " (34)\nNot supported by selected Interface or Interface is not "
-                          "initialized");
+                          "initialized\n" +
+                          cause);
         }
     }
     EXPECT_GT(failures, 0);
