@@ -3,6 +3,8 @@
 // and the break (128) and storage (152) reactions over all of them.
 #include <algorithm>
 #include <bit>
+#include <cstddef>
+#include <cstring>
 
 #include "eem_operation.h"
 
@@ -253,8 +255,9 @@ int32_t CEemJTAG::GetBreakpoint(uint16_t handle, BreakpointRecord* record) {
     if (!record) return t_.SetError(kErrParameter);
     const EemBreakpoint* bp = Find(handle);
     if (!bp) return t_.SetError(kErrParameter);
-    *record = bp->record;
-    record->combination = bp->combinedIn;
+    // The fifteen slots the library reads; a caller's record may end there.
+    static_assert(offsetof(BreakpointRecord, combination) == 15 * sizeof(uint32_t));
+    std::memcpy(record, &bp->record, offsetof(BreakpointRecord, combination));
     return t_.ClearError();
 }
 

@@ -1,6 +1,7 @@
 // EEM start-up and register access: initialisation, the EEM registers, the
 // simple breakpoints, the diagnostic, clock control and the sequencer.
 #include "eem_operation.h"
+#include "text_format.h"
 
 namespace nandrel {
 
@@ -25,7 +26,10 @@ constexpr uint8_t kFuseCheckInstruction = 20;
 }  // namespace
 
 bool CEemJTAG::WriteReg(uint16_t reg, uint32_t value) {
-    return t_.protocol()->EEM_DataExchange(reg, &value) || t_.Fail(t_.protocol()->errorText());
+    const uint32_t written = value;
+    if (!t_.protocol()->EEM_DataExchange(reg, &value)) return t_.Fail(t_.protocol()->errorText());
+    NoteWrite(reg, written);
+    return true;
 }
 
 bool CEemJTAG::ReadReg(uint16_t reg, uint32_t* value) {
@@ -136,6 +140,7 @@ int32_t CEemJTAG::WriteRegister(uint32_t number, uint32_t value) {
         uint16_t main = t_.mainClockControl();
         if (!t_.protocol()->EEM_WriteRegister(static_cast<uint16_t>(number), value, &clock, &main))
             return t_.PodError(kErrWriteEemRegister);
+        NoteWrite(static_cast<uint16_t>(number), value);
         t_.SetClockValues(clock, main);
         return t_.ClearError();
     });
@@ -150,6 +155,13 @@ int32_t CEemJTAG::SimpleBreakpoint(int32_t number, uint32_t address) {
         CTargetProtocolJTAG& p = *t_.protocol();
         const uint32_t bit = 1u << number;
         if (t_.classValues().emulationLevel != 0) {
+            // A block that a breakpoint of the table holds stays that breakpoint's.
+            for (const EemBreakpoint& bp : table_)
+                if (bp.used && (bp.blocks & bit)) {
+                    t_.Fail(format("Trigger block %d is in use by breakpoint %d", number,
+                                   static_cast<int>(&bp - table_.data()) + 1));
+                    return t_.SetError(kErrResources);
+                }
             const auto b = static_cast<uint16_t>(number * 8);
             uint32_t previous = 0;
             if (!WriteReg(b, address) || !WriteReg(b + 2, 0) || !WriteReg(b + 4, 0) ||
@@ -161,6 +173,8 @@ int32_t CEemJTAG::SimpleBreakpoint(int32_t number, uint32_t address) {
         } else if (!p.IrDrShift16(9, 0, nullptr) ||
                    !p.IrDrShift16(number == 0 ? 11 : 13, static_cast<uint16_t>(address), nullptr)) {
             return t_.PodError(kErrBreakpoint);
+        } else {
+            NoteSimpleBreakpoint(number, address);
         }
         return t_.ClearError();
     });

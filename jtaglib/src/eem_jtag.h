@@ -9,6 +9,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -48,6 +49,15 @@ struct EemVariable {
     uint32_t reported = 0;
 };
 
+// A trigger block as the library last wrote it: compare value, control word,
+// mask and its combination register.
+struct EemBlockShadow {
+    uint32_t value = 0;
+    uint32_t control = 0;
+    uint32_t mask = 0;
+    uint32_t combine = 0;
+};
+
 // One message for the client, sent outside the port lock.
 struct EemMessage {
     uint32_t message;
@@ -55,7 +65,7 @@ struct EemMessage {
     intptr_t lParam;
 };
 
-class CEemJTAG {
+class CEemJTAG : public std::enable_shared_from_this<CEemJTAG> {
   public:
     explicit CEemJTAG(CTargetJTAG& target) : t_(target) {}
     ~CEemJTAG();
@@ -94,7 +104,8 @@ class CEemJTAG {
     int32_t StartPolling();
     // Pauses, stops and ends it; 1, or 0 with error 60 or 42.
     int32_t StopPolling();
-    // Ends the thread whatever it takes: the target is going away.
+    // Ends the thread whatever it takes: the target is closing or going away.
+    // Called from the client's callback it only asks the thread to leave.
     void Shutdown();
     bool Pause(uint32_t timeoutMs);
     bool Wake(int32_t runMode, bool jtagReleased);
@@ -102,6 +113,9 @@ class CEemJTAG {
     bool threadRunning() const { return thread_.joinable() && !ended_; }
     // Called before a run: the stop of the new run is not reported yet.
     void PrepareRun() { breakpointReported_ = false; }
+    // Whether an opcode fetch at `address` would stop the CPU: a trigger with
+    // a break reaction, or an armed simple breakpoint on a part without EEM.
+    bool BreaksAtFetch(uint32_t address, uint16_t opcode) const;
 
     // --- Notifications (nothing without a callback).
     void Notify(const EemMessage& m) const;
@@ -114,6 +128,10 @@ class CEemJTAG {
     template <typename F>
     int32_t Operation(F&& body);
     bool WriteReg(uint16_t reg, uint32_t value);
+    // Keeps what a register write armed (trigger blocks and the break reaction).
+    void NoteWrite(uint16_t reg, uint32_t value);
+    bool FetchMatches(int block, uint32_t address, uint16_t opcode) const;
+    void NoteSimpleBreakpoint(int number, uint32_t address);
     bool ReadReg(uint16_t reg, uint32_t* value);
     int32_t InitEem();
     uint32_t AllBlocks() const;
@@ -166,6 +184,10 @@ class CEemJTAG {
     uint32_t breakMask_ = 0;
     uint32_t storageMask_ = 0;
     uint32_t simpleBreaks_ = 0;  // blocks armed by the simple breakpoints
+    std::array<EemBlockShadow, kEemMaxBlocks> shadow_{};
+    // Simple breakpoints of a part without EEM: their addresses, and which are armed.
+    std::array<uint32_t, 2> simpleAddress_{};
+    uint32_t simpleArmed_ = 0;
 
     std::array<uint16_t, 4> sequencerTriggers_{};
     uint16_t resetTrigger_ = 0;

@@ -11,6 +11,7 @@ constexpr uint16_t kStorageData = 157;
 constexpr uint16_t kStorageControl = 158;
 constexpr uint32_t kStatusData = 0x0100;
 constexpr uint32_t kStatusTriggered = 0x0200;
+constexpr uint32_t kStatusStopped = 0x0400;
 constexpr uint16_t kWatchControl = 73;  // store on trigger, every cycle, on
 constexpr uint32_t kWarningWatch = 5;
 constexpr uint32_t kCpuOff = 0x0010;
@@ -101,7 +102,10 @@ bool CEemJTAG::ReadTrace() {
 
 void CEemJTAG::HandleTrace(int32_t state, std::vector<EemMessage>* out) {
     uint32_t status = 0;
-    if (!ReadReg(kStorageControl + 1, &status) || !(status & kStatusTriggered)) return;
+    // Something to report once a storage trigger fired, or once the storage
+    // stopped by itself (eight entries stored with "stop after eight").
+    if (!ReadReg(kStorageControl + 1, &status) || !(status & (kStatusTriggered | kStatusStopped)))
+        return;
     bool report = false;
     uint32_t index = 0;
     if (trace_.store == 0) {
@@ -112,8 +116,7 @@ void CEemJTAG::HandleTrace(int32_t state, std::vector<EemMessage>* out) {
         // Settled: three polls without a new entry, or a CPU that stopped.
         const bool settled = sameIndexPolls_ >= 3 || state != kRunning;
         if (settled) sameIndexPolls_ = 0;
-        uint32_t sr = 0;
-        t_.ReadRegister(2, &sr);
+        const uint32_t sr = t_.registerCopy(2);
         report = settled && !traceReported_ && !(sr & kCpuOff);
     } else if (trace_.store <= 2) {
         report = !traceReported_;

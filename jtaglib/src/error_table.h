@@ -24,6 +24,7 @@ enum ErrorNumber : int32_t {
     kErrFuseBlow = 29,
     kErrFuseBlown = 30,
     kErrWriteRegister = 32,
+    kErrReadRegister = 33,
     kErrNotSupported = 34,
     kErrOpenEem = 19,
     kErrReadEemRegister = 20,

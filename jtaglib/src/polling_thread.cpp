@@ -5,7 +5,13 @@
 //
 // Handshake: the thread signals asleep and waits for wakeup; an operation asks
 // it to pause and waits for asleep; a wake signals wakeup and waits for the
-// thread to count the wake-up. Every time-out runs on kv::clock().
+// thread to count the wake-up, which it does only once asleep is reset, so a
+// pause right after a wake waits for the thread's next sleep. Every time-out
+// runs on kv::clock().
+//
+// The client's callback may close the target, the port or the whole module:
+// the thread then leaves as soon as the callback returns, touching neither the
+// port nor the target again, and keeps this object alive until it has left.
 #include <chrono>
 #include <mutex>
 #include <system_error>
@@ -47,7 +53,12 @@ bool OnEemPollingThread() {
 }
 
 CEemJTAG::~CEemJTAG() {
-    Shutdown();
+    // The last owner may be the thread itself, leaving after its client closed
+    // everything from the callback: it cannot wait for itself.
+    if (thread_.joinable() && OnPollingThread())
+        thread_.detach();
+    else
+        Shutdown();
 }
 
 bool CEemJTAG::OnPollingThread() const {
@@ -56,10 +67,15 @@ bool CEemJTAG::OnPollingThread() const {
 
 void CEemJTAG::Sleep() {
     CPortJTAG* port = t_.port();
+    if (!port) {
+        stopRequest_ = true;
+        return;
+    }
     port->SetAsleepEvent();
     port->WaitWakeupEvent(kv::kInfinite, nullptr);
-    ++wakeCount_;
+    // Awake before the waker learns of it: a pause that follows finds asleep reset.
     port->ResetAsleepEvent();
+    ++wakeCount_;
 }
 
 void CEemJTAG::ThreadMain() {
@@ -70,8 +86,11 @@ void CEemJTAG::ThreadMain() {
         if (stopRequest_) break;
         messages.clear();
         const bool watching = Poll(&messages);
-        for (const EemMessage& m : messages)
+        for (const EemMessage& m : messages) {
+            // A callback that closed the target has had its last message.
+            if (stopRequest_) break;
             Notify(m);
+        }
         if (stopRequest_) break;
         if (!watching || pauseRequest_)
             Sleep();
@@ -95,7 +114,7 @@ int32_t CEemJTAG::StartPolling() {
         abandoned_ = false;
         polling_ = true;
         try {
-            thread_ = std::thread([this] { ThreadMain(); });
+            thread_ = std::thread([self = shared_from_this()] { self->ThreadMain(); });
         } catch (const std::system_error&) {
             polling_ = false;
             return t_.SetError(kErrThreadWake);
@@ -159,8 +178,10 @@ int32_t CEemJTAG::StopPolling() {
 }
 
 void CEemJTAG::Shutdown() {
-    if (!thread_.joinable() || OnPollingThread()) return;
+    if (!thread_.joinable()) return;
     stopRequest_ = true;
+    // From the client's callback: the thread leaves when the callback returns.
+    if (OnPollingThread()) return;
     CPortJTAG* port = t_.port();
     if (port) port->SetWakeupEvent();
     thread_.join();

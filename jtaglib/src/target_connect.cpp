@@ -49,6 +49,13 @@ int32_t CTargetJTAG::Connect() {
     return kErrUnknownDevice;
 }
 
+int32_t CTargetJTAG::ConnectOrFuseBlown() {
+    if (Connect() == 0) return 0;
+    // A chip with a blown fuse answers no JTAG id at all: the fuse test does
+    // not need one, and a production line is told the real cause.
+    return CheckFuseBlown() == 0 ? kErrFuseBlown : kErrFindDevice;
+}
+
 bool CTargetJTAG::SyncTap(uint8_t* id) {
     CTargetProtocolJTAG& p = *protocol_;
     return p.ResetTap() && p.CheckFuse() && p.ResetTap() && p.IrShift(kBypass, id);

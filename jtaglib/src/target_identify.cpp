@@ -125,7 +125,7 @@ int32_t CTargetJTAG::Identify(void* record, uint32_t size, int32_t index) {
         ClearDeviceState();
         if (const int32_t e = SelectDeviceRow(0, false)) return SetError(e);
         cycleCounter_ = kCyclesNotCounted;
-        if (Connect() != 0) return SetError(kErrFindDevice);
+        if (const int32_t e = ConnectOrFuseBlown()) return SetError(e);
         if (!SendClassSettings()) return SetError(kErrInitialize);
 
         uint32_t row = static_cast<uint32_t>(index);

@@ -133,6 +133,9 @@ class CTargetJTAG {
     // Each returns 0 on success, else the error number it stands for, with
     // the pod's text as the detail.
     int32_t Connect();
+    // Connect; when no chip answers, the fuse test tells a blown fuse (error
+    // 30) from no chip (error 4).
+    int32_t ConnectOrFuseBlown();
     int32_t SyncJtag(bool cpuSync);
     // 0 when the fuse is blown, else kErrFuseBlow.
     int32_t CheckFuseBlown();
@@ -195,6 +198,8 @@ class CTargetJTAG {
     uint32_t jtagMode() const { return jtagMode_; }
     uint16_t jtagId() const { return jtagId_; }
     uint32_t cycleCounter() const { return cycleCounter_; }
+    // The register as the copy last took it from the CPU (or was written).
+    uint32_t registerCopy(int n) const { return registers_[static_cast<size_t>(n) & 15]; }
     uint16_t savedWatchdog() const { return savedWatchdog_; }
     uint32_t item1Value() const { return item1Value_; }
     uint32_t flashOption() const { return flashOption_; }
@@ -280,6 +285,16 @@ class CTargetJTAG {
     bool RetakeJtag();
     // Single step set-up and the instruction's cycles.
     int32_t Step();
+    // Arms the any-fetch step trigger and releases the CPU with `firstWord`.
+    int32_t StartEemStep(uint16_t firstWord);
+    // Whether the run to a breakpoint starts at one it would stop at at once.
+    bool StartsAtBreakpoint();
+    // Steps off the breakpoint at the PC and runs on; on EEM parts the run
+    // goes on when State sees the step's stop (CompleteStepOver).
+    int32_t StartRunOffBreakpoint();
+    int32_t CompleteStepOver();
+    // Waits for the step off the breakpoint to end, then completes it.
+    int32_t FinishStepOverNow();
     bool StepByClock();
     void CountCycles(uint32_t cycles);
     // Decides whether a running CPU has stopped; *state gets 2 or 3 when so.

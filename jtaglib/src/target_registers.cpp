@@ -1,6 +1,8 @@
 // The register copy: reads come from the copy; writes go into it and, except
 // for PC, SR and the constant generator (applied when the CPU next runs),
-// to the CPU at once.
+// to the CPU at once. The copy is the CPU's only while the CPU is held: while
+// it runs (a run, or a reset that let it execute) reads and writes fail, since
+// the copy is taken afresh when State sees the CPU stop.
 #include "error_table.h"
 #include "target_jtag.h"
 
@@ -20,12 +22,18 @@ bool appliedAtRun(uint32_t n) {
     return n == 0 || n == 2 || n == 3;
 }
 
+constexpr const char* kCpuRunning = "CPU is running";
+
 }  // namespace
 
 int32_t CTargetJTAG::ReadRegister(int32_t number, uint32_t* value) {
     auto lock = LockPort();
     const uint32_t n = registerIndex(number);
     if (!value || n == kRegisterCount) return SetError(kErrParameter);
+    if (runMode_ != kNotRunning) {
+        Fail(kCpuRunning);
+        return SetError(kErrReadRegister);
+    }
     *value = registers_[n];
     return ClearError();
 }
@@ -34,6 +42,10 @@ int32_t CTargetJTAG::WriteRegister(int32_t number, uint32_t value) {
     auto lock = LockPort();
     const uint32_t n = registerIndex(number);
     if (n == kRegisterCount) return SetError(kErrParameter);
+    if (runMode_ != kNotRunning) {
+        Fail(kCpuRunning);
+        return SetError(kErrWriteRegister);
+    }
     registers_[n] = value;
     if (appliedAtRun(n)) return ClearError();
     if (!protocol_) {
@@ -49,6 +61,10 @@ int32_t CTargetJTAG::ReadRegisters(uint32_t* registers, int32_t mask) {
     auto lock = LockPort();
     const uint32_t bits = static_cast<uint32_t>(mask);
     if (!registers || bits == 0 || bits >> kRegisterCount) return SetError(kErrParameter);
+    if (runMode_ != kNotRunning) {
+        Fail(kCpuRunning);
+        return SetError(kErrReadRegister);
+    }
     for (uint32_t n = 0; n < kRegisterCount; ++n)
         if (bits & (1u << n)) registers[n] = registers_[n];
     return ClearError();

@@ -17,6 +17,7 @@ constexpr uint16_t kControlPuc = 0x2401;
 constexpr uint16_t kEemGeneralClockControl = 130;
 constexpr uint16_t kSupplyCycleMillivolts = 3000;
 constexpr uint32_t kSupplyOffMs = 5000;
+constexpr uint32_t kSupplyOnMs = 10;
 
 }  // namespace
 
@@ -65,8 +66,11 @@ bool CTargetJTAG::ResetByPin() {
 bool CTargetJTAG::ResetBySupply() {
     CTargetProtocolJTAG& p = *protocol_;
     if (!p.SetVCC(0)) return Fail(p.errorText());
+    lastVcc_ = 0;
     kv::clock().sleep(kSupplyOffMs);
     if (!p.SetVCC(kSupplyCycleMillivolts)) return Fail(p.errorText());
+    lastVcc_ = kSupplyCycleMillivolts;
+    kv::clock().sleep(kSupplyOnMs);
     if (!PulseResetLine() || Connect() != 0) return false;
     for (int attempt = 0; attempt < kPinTries; ++attempt) {
         if (attempt > 0 && HasEem() && !WriteEemRegister(kEemGeneralClockControl, 0)) continue;
@@ -96,7 +100,7 @@ int32_t CTargetJTAG::Reset(int32_t method, bool execute, bool releaseJtag) {
     if (!done && (method & kResetPin)) done = ResetByPin();
     if (!done && (method & kResetSupply)) done = ResetBySupply();
     if (!done) {
-        if (Connect() != 0) return SetError(kErrFindDevice);
+        if (const int32_t e = ConnectOrFuseBlown()) return SetError(e);
         if (CheckFuseBlown() == 0) return SetError(kErrFuseBlown);
         if (!PowerUpClear()) return SetError(kErrFindDevice);
         return SetError((method & kResetSupply) ? kErrFindDevice : kErrReset);

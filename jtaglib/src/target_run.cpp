@@ -1,5 +1,6 @@
 // Run control: free runs, single steps and runs to a breakpoint, and the
 // state query that sees the CPU stop and takes its context.
+#include "eem_jtag.h"
 #include "error_table.h"
 #include "instruction_cycles.h"
 #include "kelvane/platform/clock.h"
@@ -18,8 +19,10 @@ constexpr uint32_t kRetakeWaitMs = 20;
 }  // namespace
 
 void CTargetJTAG::CountCycles(uint32_t cycles) {
-    if (cycleCounter_ > kCyclesNotCounted - 1 - cycles)
-        cycleCounter_ = 0;
+    // The first counted step, and a count that would reach the not-counted
+    // mark, start afresh with the stepped instruction's own cycles.
+    if (cycleCounter_ == kCyclesNotCounted || cycleCounter_ > kCyclesNotCounted - 1 - cycles)
+        cycleCounter_ = cycles;
     else
         cycleCounter_ += cycles;
 }
@@ -51,17 +54,73 @@ int32_t CTargetJTAG::Step() {
         return PodDetail(kErrSingleStep);
     lastInstruction_ = words[0];
     if (HasEem()) {
-        // Trigger block 0 matches any fetch address and is the only one that breaks.
-        if (!SaveEemRegisters() || !WriteEemRegister(0, 0) || !WriteEemRegister(2, 0) ||
-            !WriteEemRegister(4, 0xFFFF) || !WriteEemRegister(6, 1) || !WriteEemRegister(128, 1))
-            return kErrBreakpoint;
-        if (!RestoreContext()) return kErrSingleStep;
-        if (!protocol_->ReleaseCPU()) return PodDetail(kErrSingleStep);
+        if (const int32_t e = StartEemStep(words[0])) return e;
     } else {
         if (!RestoreContext() || !StepByClock()) return kErrSingleStep;
     }
     CountCycles(InstructionCycles(words[0], words[1], class_.msp430x));
     return 0;
+}
+
+int32_t CTargetJTAG::StartEemStep(uint16_t firstWord) {
+    // Trigger block 0 matches any fetch address and is the only one that
+    // breaks. The CPU gets the instruction at the PC over the data bus, which
+    // is no fetch: the trigger stops it at the fetch of the next instruction.
+    if (!SaveEemRegisters() || !WriteEemRegister(0, 0) || !WriteEemRegister(2, 0) ||
+        !WriteEemRegister(4, 0xFFFF) || !WriteEemRegister(6, 1) || !WriteEemRegister(128, 1))
+        return kErrBreakpoint;
+    if (!RestoreContext()) return kErrSingleStep;
+    // A CPU that is off fetches nothing until an interrupt wakes it: released
+    // as it is, it stops at the first fetch of the interrupt's handler.
+    const bool cpuOff = (registers_[2] & kStatusCpuOff) != 0;
+    if (cpuOff ? !protocol_->ReleaseCPU() : !protocol_->SetMDB(firstWord))
+        return PodDetail(kErrSingleStep);
+    return 0;
+}
+
+int32_t CTargetJTAG::StartRunOffBreakpoint() {
+    // A fetch breakpoint fires whenever its address is fetched, so a run that
+    // starts at one would stop there at once: the CPU steps off it first.
+    uint16_t word = 0;
+    if (!protocol_->ReadWords(registers_[0], 1, &word)) return PodDetail(kErrRun);
+    if (HasEem()) {
+        // The stop of the step releases the CPU again with the breakpoints back (State).
+        if (const int32_t e = StartEemStep(word)) return e == kErrSingleStep ? kErrRun : e;
+        stepOver_ = true;
+        breakpointProgrammed_ = true;
+        return 0;
+    }
+    if (!RestoreContext() || !StepByClock()) return kErrSingleStep;
+    if (!ProgramBreakpoints()) return kErrBreakpoint;
+    if (!protocol_->ReleaseCPU()) return PodDetail(kErrRun);
+    return 0;
+}
+
+int32_t CTargetJTAG::CompleteStepOver() {
+    // Off the breakpoint: the breakpoints go back and the CPU runs on.
+    if (!RestoreEemRegisters()) return kErrSingleStep;
+    if (!protocol_->ReleaseCPU()) return PodDetail(kErrSingleStep);
+    stepOver_ = false;
+    return 0;
+}
+
+int32_t CTargetJTAG::FinishStepOverNow() {
+    for (int i = 0; i < kInstructionLoadPolls; ++i) {
+        uint16_t status = 0;
+        if (!protocol_->EEM_ReadControl(&status)) return PodDetail(kErrSingleStep);
+        if (status & kEemStopped) return CompleteStepOver();
+    }
+    Fail("The step off the breakpoint did not end");
+    return kErrSingleStep;
+}
+
+bool CTargetJTAG::StartsAtBreakpoint() {
+    // A value pending for the data bus, or a CPU that is off, fetches nothing at the PC.
+    if (class_.breakpoints == 0 || mdbPending_ || !eem_ || (registers_[2] & kStatusCpuOff))
+        return false;
+    uint16_t word = 0;
+    if (!protocol_->ReadWords(registers_[0], 1, &word)) return false;
+    return eem_->BreaksAtFetch(registers_[0], word);
 }
 
 int32_t CTargetJTAG::Run(int32_t mode, bool releaseJtag) {
@@ -78,6 +137,17 @@ int32_t CTargetJTAG::Run(int32_t mode, bool releaseJtag) {
         if (mode < kFreeRun || mode > kRunToBreakpoint) return SetError(kErrParameter);
         if (mode == kSingleStep) {
             if (const int32_t e = Step()) return SetError(e);
+        } else if (mode == kRunToBreakpoint && StartsAtBreakpoint()) {
+            cycleCounter_ = kCyclesNotCounted;
+            if (const int32_t e = StartRunOffBreakpoint()) return SetError(e);
+            // A link handed to the chip leaves nobody to see the step end: wait for it here.
+            if (releaseJtag && stepOver_) {
+                if (const int32_t e = FinishStepOverNow()) return SetError(e);
+            }
+            if (releaseJtag) {
+                if (!protocol_->ReleaseJTAG()) return PodError(kErrRun);
+                jtagReleased_ = true;
+            }
         } else {
             cycleCounter_ = kCyclesNotCounted;
             if (!RestoreContext()) return SetError(kErrRun);
@@ -149,8 +219,14 @@ int32_t CTargetJTAG::StateWorker(int32_t* state, bool stop, uint32_t* cycles, bo
     if (jtagReleased_ && !RetakeJtag()) return PodError(kErrState);
     bool stopped = false;
     if (!PollStopped(stop, state, &stopped)) return SetError(kErrState);
+    if (stopped && stepOver_ && !stop) {
+        // The step off a breakpoint is done: the run to the next one goes on.
+        if (const int32_t e = CompleteStepOver()) return SetError(e);
+        stopped = false;
+        *state = kRunning;
+    }
     if (stopped) {
-        if (runMode_ == kSingleStep && HasEem() && !RestoreEemRegisters())
+        if ((runMode_ == kSingleStep || stepOver_) && HasEem() && !RestoreEemRegisters())
             return SetError(kErrSingleStep);
         if (!protocol_->SyncCPU()) return PodError(kErrState);
         if (!SaveContext()) return SetError(kErrState);

@@ -75,9 +75,9 @@ typedef struct VoltageFeatureRecord {
     int32_t step;
 } VoltageFeatureRecord;
 
-/* EEM breakpoint definition. The library reads the first fifteen slots; the
- * sixteenth (combination) is the caller's (Nandrel_EEM_GetBreakpoint gives the
- * handle of the combination the breakpoint belongs to there, 0 for none).
+/* EEM breakpoint definition. The library reads and writes the first fifteen
+ * slots; the sixteenth (combination) is the caller's and never touched
+ * (Nandrel_EEM_GetCombineBreakpoint tells the members of a combination).
  * mode: 0 clear, 1 code (fetch of `address`), 2 range (`address` to
  * `endAddress`, inclusive; rangeAction 0 inside, 1 outside), 3 complex.
  * type: 0 address bus, 1 data bus, 2 CPU register `registerNumber`.

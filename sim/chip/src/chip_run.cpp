@@ -185,9 +185,6 @@ int Chip::executeFed(const uint16_t* words, size_t count, size_t* used) {
 RunResult Chip::run(const RunLimits& limits) {
     RunResult result;
     eem_.cpuRunning();
-    // A run stopped by a fetch break has had that fetch: resuming at it does not fetch again.
-    eemResumeFetch_ = eemFetchTaken_ && !limits.eemBreakAtStart;
-    eemFetchTaken_ = false;
     if (!powered_) {
         result.reason = StopReason::NoPower;
         return result;
@@ -234,10 +231,13 @@ StopReason Chip::runLoop(const RunLimits& limits, uint64_t instructionEnd) {
     bool first = true;
     for (;;) {
         if (nmiPending_ || maskablePending_) serviceInterrupt();
-        if (!first) {
+        {
             uint32_t pc = cpu.pc() & kAddressMask;
-            if (haveStop && pc == stopAddress) return StopReason::Address;
-            if (breakpointCount_ && (breakpointBits_[pc >> 3] & (1u << (pc & 7))))
+            // A run to an address leaves its start; a breakpoint fires on every
+            // fetch of its address, the first of a run included.
+            if (!first && haveStop && pc == stopAddress) return StopReason::Address;
+            if (breakpointCount_ && (breakpointBits_[pc >> 3] & (1u << (pc & 7))) &&
+                !(cpu.sr() & kSrCpuOff))
                 return StopReason::Breakpoint;
         }
         if constexpr (kEem) {
@@ -246,12 +246,7 @@ StopReason Chip::runLoop(const RunLimits& limits, uint64_t instructionEnd) {
             if (!(cpu.sr() & kSrCpuOff)) {
                 // The opcode fetch: a break here stops before the instruction runs.
                 uint32_t pc = cpu.pc() & kAddressMask;
-                if (!(first && eemResumeFetch_ && pc == eemFetchAt_) &&
-                    eem_.fetchCycle(pc, peek16(pc), !first || limits.eemBreakAtStart)) {
-                    eemFetchTaken_ = true;
-                    eemFetchAt_ = pc;
-                    return StopReason::EemBreak;
-                }
+                if (eem_.fetchCycle(pc, peek16(pc))) return StopReason::EemBreak;
                 eemSkipFetch_ = true;
             }
         }

@@ -348,12 +348,12 @@ uint32_t Eem::busHits(uint32_t address, uint32_t data, uint16_t kind) const {
     return hits;
 }
 
-bool Eem::fetchCycle(uint32_t address, uint16_t word, bool allowBreak) {
+bool Eem::fetchCycle(uint32_t address, uint16_t word) {
     const uint32_t hits = busHits(address, word, kEemCycleFetch);
     if (!hits && !storage_.enabled()) return false;  // nothing can fire
     const uint32_t fired = hits ? combine(hits | registerLevels_, true) : 0;
     const bool brk = react(fired, address, word, kEemCycleFetch, true);
-    return brk && allowBreak;
+    return brk;
 }
 
 void Eem::busCycle(uint32_t address, uint32_t data, uint16_t kind) {

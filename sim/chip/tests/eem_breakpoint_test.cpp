@@ -30,20 +30,22 @@ TEST(EemBreakpoints, CodeBreakpointStopsBeforeTheInstruction) {
     EXPECT_EQ(chip->reg(5), 0u);  // not executed yet
     EXPECT_TRUE(chip->eem().breakHit());
 
-    // Released again, the CPU leaves the breakpoint; it runs on to the loop.
+    // Run again at the breakpoint, the CPU fetches its address again: it stops at once.
     r = runFor(*chip, 3);
+    EXPECT_EQ(r.reason, StopReason::EemBreak);
+    EXPECT_EQ(r.instructions, 0u);
+    EXPECT_EQ(chip->reg(0), a.address(target));
+    EXPECT_EQ(chip->reg(5), 0u);
+    EXPECT_TRUE(chip->eem().breakHit());
+
+    // Handed its instruction over the data bus (no fetch), it leaves the breakpoint.
+    const uint16_t word = chip->peek16(a.address(target));
+    chip->cpu().execute(&word, 1);
+    r = runFor(*chip, 2);
     EXPECT_EQ(r.reason, StopReason::Instructions);
     EXPECT_EQ(chip->reg(5), 2u);
     EXPECT_EQ(chip->reg(6), 3u);
     EXPECT_FALSE(chip->eem().breakHit());
-
-    // With the break also on the first fetch, a run at the breakpoint stops at once.
-    chip->setReg(0, a.address(target));
-    RunLimits limits;
-    limits.eemBreakAtStart = true;
-    r = chip->run(limits);
-    EXPECT_EQ(r.reason, StopReason::EemBreak);
-    EXPECT_EQ(r.instructions, 0u);
 }
 
 TEST(EemBreakpoints, FetchHoldAlsoStopsBeforeTheInstruction) {

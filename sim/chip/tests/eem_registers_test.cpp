@@ -153,8 +153,15 @@ TEST(EemRegisters, MaskWithBit15IgnoresTheUpperAddressBits) {
     breakOn(eem, 0, 0, triggerControl(EemAccess::Fetch), 0xFFFF);
     RunResult r = runFor(*chip);
     EXPECT_EQ(r.reason, StopReason::EemBreak);
-    EXPECT_EQ(r.instructions, 1u);
+    EXPECT_EQ(r.instructions, 0u);
+    EXPECT_EQ(chip->reg(0), 0x10000u);
+    // Given its first instruction over the data bus, the CPU stops at the next fetch.
+    const uint16_t word = chip->peek16(0x10000);
+    chip->cpu().execute(&word, 1);
+    r = runFor(*chip);
+    EXPECT_EQ(r.reason, StopReason::EemBreak);
     EXPECT_EQ(chip->reg(0), 0x10002u);
+    EXPECT_EQ(chip->reg(4), 1u);
 }
 
 TEST(EemRegisters, ClockControlPerLevel) {

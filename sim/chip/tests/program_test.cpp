@@ -255,14 +255,22 @@ TEST(ChipPrograms, BreakpointsStepsAndConditions) {
     EXPECT_EQ(r.reason, StopReason::Breakpoint);
     EXPECT_EQ(chip->reg(0), a.address(second));
     EXPECT_EQ(chip->reg(4), 1u);
-    r = chip->run(RunLimits{});  // leaves the breakpoint and comes back to it
+    r = chip->run(RunLimits{});  // fetches the breakpoint's address again: stops at once
     EXPECT_EQ(r.reason, StopReason::Breakpoint);
-    EXPECT_EQ(r.instructions, 3u);
+    EXPECT_EQ(r.instructions, 0u);
     chip->clearBreakpoints();
 
     r = chip->step();
     EXPECT_EQ(r.reason, StopReason::Instructions);
     EXPECT_EQ(r.instructions, 1u);
+    EXPECT_EQ(chip->reg(5), 1u);
+    chip->addBreakpoint(a.address(second));
+    r = chip->run(RunLimits{});  // stepped off, it comes back to the breakpoint
+    EXPECT_EQ(r.reason, StopReason::Breakpoint);
+    EXPECT_EQ(r.instructions, 2u);
+    EXPECT_EQ(chip->reg(4), 2u);
+    chip->clearBreakpoints();
+    r = chip->step();
     EXPECT_EQ(chip->reg(5), 2u);
 
     RunLimits limits;

@@ -106,7 +106,6 @@ void PodTarget::hold() {
 void PodTarget::release() {
     held_ = false;
     frame_ = false;
-    continued_ = false;
     if (hasEem()) chip_->eem().release();
 }
 
@@ -188,20 +187,26 @@ uint8_t PodTarget::puc(uint16_t words[3]) {
 void PodTarget::runSlice(uint64_t cycles) {
     RunLimits limits;
     limits.maxCycles = cycles;
-    // The chip's emulation module stops the run itself; only the first slice
-    // after a release executes its first instruction whatever the triggers say.
-    limits.eemBreakAtStart = continued_;
-    continued_ = true;
+    // The chip's emulation module stops the run itself. A simple breakpoint
+    // fires on every fetch of its address: at the first instruction of a slice
+    // (the CPU released at it, or armed while the CPU ran) and after each one.
     const bool simple = bpEnabled_ && bpArmed_ != 0;
     uint8_t simpleHits = 0;
+    auto atSimpleBreakpoint = [&] {
+        if (chip_->reg(2) & kSrCpuOff) return false;  // no fetch while the CPU is off
+        const uint32_t pc = chip_->reg(0);
+        for (int n = 0; n < 2; ++n)
+            if ((bpArmed_ & (1u << n)) && pc == bpAddress_[n])
+                simpleHits = static_cast<uint8_t>(simpleHits | (1u << n));
+        return simpleHits != 0;
+    };
     if (simple) {
-        limits.stopWhen = [&] {
-            const uint32_t pc = chip_->reg(0);
-            for (int n = 0; n < 2; ++n)
-                if ((bpArmed_ & (1u << n)) && pc == bpAddress_[n])
-                    simpleHits = static_cast<uint8_t>(simpleHits | (1u << n));
-            return simpleHits != 0;
-        };
+        if (atSimpleBreakpoint()) {
+            bpHits_ = static_cast<uint8_t>(bpHits_ | simpleHits);
+            held_ = true;
+            return;
+        }
+        limits.stopWhen = atSimpleBreakpoint;
     }
     const RunResult result = chip_->run(limits);
     if (result.reason == StopReason::Condition) {

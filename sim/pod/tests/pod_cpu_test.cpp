@@ -117,7 +117,7 @@ TEST_F(PodCpuTest, TclkSingleStepCountsTheFamilyCycles) {
     EXPECT_EQ(readRegister(6), 5u);  // after the first ADD
 }
 
-TEST_F(PodCpuTest, EemSingleStepCompletesInsideReleaseCpu) {
+TEST_F(PodCpuTest, EemSingleStepCompletesInsideSetMdb) {
     attach();
     loadSum();
     auto eemWrite = [&](uint16_t reg, uint32_t value) {
@@ -128,7 +128,13 @@ TEST_F(PodCpuTest, EemSingleStepCompletesInsideReleaseCpu) {
     eemWrite(4, 0xFFFF);  // any address
     eemWrite(6, 1);       // combination 0 is block 0
     eemWrite(128, 1);
+    // Released normally, the CPU fetches at the PC: the trigger stops it at once.
     EXPECT_EQ(status({114}), 0);
+    EXPECT_TRUE(pod_->target().held());
+    EXPECT_EQ(readLong(), 0x0200u);
+    EXPECT_EQ(wordAt(exact({224}, 4), 2) & 0x80, 0x80);
+    // Released with the instruction word on the data bus: one instruction.
+    EXPECT_EQ(status(Bytes{118} + word(chip().peek16(0x0200))), 0);
     EXPECT_TRUE(pod_->target().held());
     EXPECT_EQ(readLong(), 0x0206u);  // behind MOV #0x5A80,&0x0120
     EXPECT_EQ(wordAt(exact({224}, 4), 2) & 0x80, 0x80);

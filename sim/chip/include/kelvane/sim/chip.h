@@ -66,12 +66,6 @@ struct RunLimits {
     std::optional<uint32_t> stopAddress;
     // Checked after every instruction when set.
     std::function<bool()> stopWhen;
-    // Emulation-module fetch breaks also apply to the first instruction. A CPU
-    // released by the debugger executes its first instruction whatever the
-    // triggers say (its fetch is evaluated, but cannot break), which is what
-    // makes a single step with an any-fetch trigger work; a run that continues
-    // an earlier slice of chip time without the CPU having been held sets this.
-    bool eemBreakAtStart = false;
 };
 
 struct RunResult {
@@ -269,9 +263,6 @@ class Chip : public Bus {
     bool directAccess_ = true;
     bool eemActive_ = false;      // a run is feeding the armed EEM its bus cycles
     bool eemSkipFetch_ = false;   // the next fetch is the opcode the EEM saw already
-    bool eemFetchTaken_ = false;  // the last run stopped on a fetch break at eemFetchAt_
-    bool eemResumeFetch_ = false;
-    uint32_t eemFetchAt_ = 0;
     bool flashWasBusy_ = false;
     bool fuseBlown_ = false;
     uint8_t configFuses_ = 0;

@@ -151,8 +151,8 @@ class Eem {
     bool armed() const { return armed_; }
     void beginRun(const Cpu& cpu);
     // The opcode fetch of the instruction at `address`; true to stop before it
-    // executes (only when `allowBreak`).
-    bool fetchCycle(uint32_t address, uint16_t word, bool allowBreak);
+    // executes. Every fetch counts, the first of a run included.
+    bool fetchCycle(uint32_t address, uint16_t word);
     // A further bus cycle of the running instruction (kEemCycle* kind).
     void busCycle(uint32_t address, uint32_t data, uint16_t kind);
     // The instruction finished: register triggers look at what it changed.

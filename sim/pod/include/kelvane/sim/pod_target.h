@@ -161,9 +161,6 @@ class PodTarget {
     uint8_t bpArmed_ = 0;
     uint8_t bpHits_ = 0;
     bool bpEnabled_ = false;
-    // The next slice of a free CPU continues an earlier one: fetch breaks of
-    // the emulation module apply to its first instruction too.
-    bool continued_ = false;
 
     bool transferOpen_ = false;
     uint8_t transferCommand_ = 0;
