@@ -1,5 +1,7 @@
 #include "kelvane/commands/dravik_erase.h"
 
+#include <cstdio>
+
 #include "kelvane/core/dravik.h"
 #include "kelvane/core/execute_params.h"
 #include "kelvane/core/map_parameter_xml.h"
@@ -126,6 +128,25 @@ int CCommandDravik_Erase::CopyTo(CProjectTreeItem* item) {
     return 1;
 }
 
+// Only flash can be erased: an address in RAM, the peripherals or the boot
+// ROM would be reported as erased while nothing happened.
+int CCommandDravik_Erase::CheckSegmentRange(CPrgProcessor* processor) {
+    if (processor == nullptr) return Fail("NULL MSP during CCommandDravik_Erase::EraseSegment");
+    const std::uint64_t last = std::uint64_t{dwSegment} + (dwLength != 0 ? dwLength - 1 : 0);
+    auto inFlash = [processor](std::uint64_t address) {
+        return address <= 0xFFFFFFFFu &&
+               (processor->IsInInfoMemory(static_cast<std::uint32_t>(address)) ||
+                processor->IsInMainMemory(static_cast<std::uint32_t>(address)));
+    };
+    if (inFlash(dwSegment) && inFlash(last)) return 1;
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "Unable to erase 0x%lX bytes at 0x%05lX: outside the flash memory of %s",
+                  static_cast<unsigned long>(dwLength), static_cast<unsigned long>(dwSegment),
+                  processor->Name.c_str());
+    return Fail(text);
+}
+
 int CCommandDravik_Erase::OnExecute(CExecuteParams* params) {
     if (params == nullptr) return Fail("Unable to execute NULL parameters");
     params->AdvanceProgress(progressUnits_);
@@ -135,6 +156,7 @@ int CCommandDravik_Erase::OnExecute(CExecuteParams* params) {
         params->SetStatusText("Erasing segment(s)");
         pod = TakePod(params, "CCommandDravik_Erase::EraseSegment");
         if (pod == nullptr) return 0;
+        if (!CheckSegmentRange(params->GetProcessor())) return 0;
         ok = pod->EraseSegment(dwSegment, dwLength);
     } else if (dwEraseType == kEraseMain) {
         params->SetStatusText("Erasing main flash");

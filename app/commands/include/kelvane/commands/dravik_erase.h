@@ -11,6 +11,7 @@
 namespace kv {
 
 class CMapParameterXML;
+class CPrgProcessor;
 
 class CCommandDravik_Erase : public CCommandDravik {
   public:
@@ -55,6 +56,9 @@ class CCommandDravik_Erase : public CCommandDravik {
     int ReadXMLParameters(std::int32_t element) override;
 
   private:
+    // The segment erase's range lies in the processor's flash.
+    int CheckSegmentRange(CPrgProcessor* processor);
+
     std::uint32_t dwEraseType = 0;
     std::uint32_t dwSegment = 0;
     std::uint32_t dwLength = 0;
