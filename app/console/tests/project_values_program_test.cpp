@@ -86,6 +86,26 @@ TEST_F(ProjectValues, RegisterValuesWiderThanTheCpuAreRefused) {
     EXPECT_NE(out.find("Read Register (R6): R6 = 0x2345 OK\n"), std::string::npos) << out;
 }
 
+TEST_F(ProjectValues, ExtendedCpusTakeTwentyBitRegisterValues) {
+    Plug("chip=MSP430FG4619");
+    const std::string path =
+        Write("reg.kvnset",
+              Project("3000",
+                      kOpenIdentify + WriteRegister("R5", "0x00012345") +
+                          "<Dravik_ReadRegister wRegister=\"R5\"></Dravik_ReadRegister>\n" + kClose,
+                      "MSP430FG4619"));
+    ASSERT_EQ(Run(path), 0) << out;
+    EXPECT_NE(out.find("Write Register (R5): R5 = 0x12345 OK\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Read Register (R5): R5 = 0x12345 OK\n"), std::string::npos) << out;
+
+    Write("reg.kvnset", Project("3000", kOpenIdentify + WriteRegister("R5", "0x00123456") + kClose,
+                                "MSP430FG4619"));
+    EXPECT_EQ(Run(path), 1) << out;
+    EXPECT_NE(out.find("Value 0x123456 does not fit in the 20-bit register R5\n"),
+              std::string::npos)
+        << out;
+}
+
 TEST_F(ProjectValues, MemoryValuesThatDoNotFitTheirTypeStopTheProjectFromOpening) {
     Plug();
     struct Case {
