@@ -7,6 +7,7 @@
 #include "kelvane/commands/command_text.h"
 #include "kelvane/core/dravik.h"
 #include "kelvane/core/execute_params.h"
+#include "kelvane/core/prg_processor.h"
 #include "kelvane/core/stdio_xml_file.h"
 #include "kelvane/core/xml_reading.h"
 #include "kelvane/platform/message_box.h"
@@ -147,6 +148,18 @@ int CCommandAnalyzeResults::OnExecute(CExecuteParams* params) {
     }
     const std::uint32_t records = std::min(count, kMaxRecords);
     const std::uint32_t words = 4 + extra;
+    // The table must lie in the target's address space: a header the test
+    // firmware never wrote would otherwise ask for megabytes.
+    CPrgProcessor* processor = params->GetProcessor();
+    const std::uint64_t space = processor != nullptr && processor->bIsMSP430X ? 0x100000 : 0x10000;
+    const std::uint64_t tableEnd =
+        std::uint64_t{dwResultAddress} + std::uint64_t{records} * words * 2;
+    if (tableEnd > space)
+        return Fail(
+            Format("Results header at 0x%05lX is not valid: %lu records of %lu words "
+                   "from 0x%05lX run past the end of the target's memory",
+                   static_cast<unsigned long>(dwHeaderAddress), static_cast<unsigned long>(count),
+                   static_cast<unsigned long>(words), static_cast<unsigned long>(dwResultAddress)));
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(records) * words * 2);
     if (!pod->ReadMemory(bytes.data(), dwResultAddress, static_cast<std::uint32_t>(bytes.size())))
         return Fail(Format("Unable to read results record(s) from 0x%05lX\n",
@@ -199,6 +212,8 @@ int CCommandAnalyzeResults::ReadXMLParameters(std::int32_t element) {
         }
         items_->Add(item.release());
     }
+    // Without an item no record could be read as anything but unrecognised.
+    if (items_->GetSize() == 0) return Fail("AnalyzeResults needs at least one AnalysisItem");
     return 1;
 }
 

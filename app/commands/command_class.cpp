@@ -26,11 +26,11 @@ int CommandNumberArgument(const CommandArguments& args, std::size_t index, const
 int CommandTextArgument(const CommandArguments& args, std::size_t index, const char* className,
                         std::string& out, std::string& error) {
     if (index >= args.size()) return WrongArgument(index, className, error);
-    if (const auto* number = std::get_if<std::uint32_t>(&args[index])) {
-        out = std::to_string(*number);
-        return 1;
-    }
-    out = std::get<std::string>(args[index]);
+    // A number where a text belongs means the caller's arguments are out of
+    // step with the class's parameters.
+    const auto* text = std::get_if<std::string>(&args[index]);
+    if (text == nullptr) return WrongArgument(index, className, error);
+    out = *text;
     return 1;
 }
 

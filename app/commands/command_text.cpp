@@ -2,7 +2,6 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <filesystem>
 #include <vector>
 
 namespace kv {
@@ -52,24 +51,6 @@ bool ScanHexPrefixed(const std::string& token, std::uint32_t& value) {
     if (digits == 0) return false;
     value = result;
     return true;
-}
-
-std::string MakeAbsolutePath(const std::string& reference, const std::string& name) {
-    namespace fs = std::filesystem;
-    if (name.empty() || reference.empty() || fs::path(name).is_absolute()) return name;
-    fs::path folder = fs::path(reference).parent_path();
-    return (folder / fs::path(name)).lexically_normal().string();
-}
-
-std::string MakeRelativePath(const std::string& fullPath, const std::string& reference) {
-    namespace fs = std::filesystem;
-    if (fullPath.empty() || reference.empty() || !fs::path(fullPath).is_absolute()) return fullPath;
-    fs::path folder = fs::path(reference).parent_path();
-    fs::path relative = fs::path(fullPath).lexically_relative(folder);
-    if (relative.empty()) return fullPath;
-    std::string text = relative.string();
-    if (text.rfind("..", 0) != 0) text = "./" + text;
-    return text;
 }
 
 }  // namespace kv

@@ -1,5 +1,8 @@
 #include "kelvane/commands/dravik_erase.h"
 
+#include <array>
+#include <cstdio>
+
 #include "kelvane/core/dravik.h"
 #include "kelvane/core/execute_params.h"
 #include "kelvane/core/map_parameter_xml.h"
@@ -7,6 +10,12 @@
 #include "kelvane/core/xml_reading.h"
 
 namespace kv {
+
+constexpr std::array<CCommandDravik_Erase::Attribute, 3> CCommandDravik_Erase::kAttributes = {{
+    {.name = "dwEraseType", .member = &CCommandDravik_Erase::dwEraseType, .keyword = true},
+    {.name = "dwSegment", .member = &CCommandDravik_Erase::dwSegment, .keyword = false},
+    {.name = "dwLength", .member = &CCommandDravik_Erase::dwLength, .keyword = false},
+}};
 
 CCommandDravik_Erase::CCommandDravik_Erase() : CCommandDravik(&Page()) {
     elementName_ = kElementName;
@@ -41,9 +50,14 @@ int CCommandDravik_Erase::DeclareElement(CStdioXMLFile& file) {
 
 int CCommandDravik_Erase::DeclareAttlist(CStdioXMLFile& file) {
     return DeclareCommandAttlist(file, kElementName, [&] {
-        return file.DeclareMapAttribute("dwEraseType", GetEraseTypeMap(), true) &&
-               file.DeclareCdataAttribute("dwSegment", true) &&
-               file.DeclareCdataAttribute("dwLength", true);
+        for (const Attribute& attribute : kAttributes) {
+            const int declared =
+                attribute.keyword
+                    ? file.DeclareMapAttribute(attribute.name, GetEraseTypeMap(), true)
+                    : file.DeclareCdataAttribute(attribute.name, true);
+            if (!declared) return 0;
+        }
+        return 1;
     });
 }
 
@@ -73,11 +87,17 @@ int CCommandDravik_Erase::SetParameters(const std::string& typeText, std::uint32
     std::uint32_t type = 0;
     if (!map.ParseDWORD(typeText, &type)) return Fail(map.TakeError());
     dwEraseType = type;
+    dwSegment = segment;
+    dwLength = length;
+    ApplyDefaults();
+    return 1;
+}
+
+void CCommandDravik_Erase::ApplyDefaults() {
     typeSet_ = true;
     UpdateLabel();
-    dwSegment = segment != 0 ? segment : 0x1000;
-    dwLength = length != 0 ? length : 1;
-    return 1;
+    if (dwSegment == 0) dwSegment = 0x1000;
+    if (dwLength == 0) dwLength = 1;
 }
 
 void CCommandDravik_Erase::SetEraseType(std::uint32_t type) {
@@ -119,11 +139,29 @@ int CCommandDravik_Erase::CopyTo(CProjectTreeItem* item) {
     auto* copy = dynamic_cast<CCommandDravik_Erase*>(item);
     if (copy == nullptr) return Fail("Unable to spawn NULL new item");
     if (!CCommandDravik::CopyTo(item)) return 0;
-    copy->dwEraseType = dwEraseType;
-    copy->dwSegment = dwSegment;
-    copy->dwLength = dwLength;
+    for (const Attribute& attribute : kAttributes)
+        copy->*attribute.member = this->*attribute.member;
     copy->typeSet_ = typeSet_;
     return 1;
+}
+
+// Only flash can be erased: an address in RAM, the peripherals or the boot
+// ROM would be reported as erased while nothing happened.
+int CCommandDravik_Erase::CheckSegmentRange(CPrgProcessor* processor) {
+    if (processor == nullptr) return Fail("NULL MSP during CCommandDravik_Erase::EraseSegment");
+    const std::uint64_t last = std::uint64_t{dwSegment} + (dwLength != 0 ? dwLength - 1 : 0);
+    auto inFlash = [processor](std::uint64_t address) {
+        return address <= 0xFFFFFFFFu &&
+               (processor->IsInInfoMemory(static_cast<std::uint32_t>(address)) ||
+                processor->IsInMainMemory(static_cast<std::uint32_t>(address)));
+    };
+    if (inFlash(dwSegment) && inFlash(last)) return 1;
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "Unable to erase 0x%lX bytes at 0x%05lX: outside the flash memory of %s",
+                  static_cast<unsigned long>(dwLength), static_cast<unsigned long>(dwSegment),
+                  processor->Name.c_str());
+    return Fail(text);
 }
 
 int CCommandDravik_Erase::OnExecute(CExecuteParams* params) {
@@ -135,6 +173,7 @@ int CCommandDravik_Erase::OnExecute(CExecuteParams* params) {
         params->SetStatusText("Erasing segment(s)");
         pod = TakePod(params, "CCommandDravik_Erase::EraseSegment");
         if (pod == nullptr) return 0;
+        if (!CheckSegmentRange(params->GetProcessor())) return 0;
         ok = pod->EraseSegment(dwSegment, dwLength);
     } else if (dwEraseType == kEraseMain) {
         params->SetStatusText("Erasing main flash");
@@ -154,21 +193,36 @@ int CCommandDravik_Erase::OnExecute(CExecuteParams* params) {
 }
 
 int CCommandDravik_Erase::WriteXMLAttributes(CStdioXMLFile& file) {
-    if (!file.WriteDwordMapAttribute("dwEraseType", dwEraseType, GetEraseTypeMap(), true) ||
-        !file.WriteDwordAttribute("dwSegment", dwSegment, true) ||
-        !file.WriteDwordAttribute("dwLength", dwLength, true))
-        return Fail(file.TakeError());
+    for (const Attribute& attribute : kAttributes) {
+        const std::uint32_t value = this->*attribute.member;
+        const int written =
+            attribute.keyword
+                ? file.WriteDwordMapAttribute(attribute.name, value, GetEraseTypeMap(), true)
+                : file.WriteDwordAttribute(attribute.name, value, true);
+        if (!written) return Fail(file.TakeError());
+    }
     return 1;
 }
 
 int CCommandDravik_Erase::ReadXMLParameters(std::int32_t element) {
-    std::string type;
-    std::uint32_t segment = 0, length = 0;
-    if (!GetXmlAttribute(element, "dwEraseType", type, error_) ||
-        !ReadXmlDwordHex(element, "dwSegment", segment, error_) ||
-        !ReadXmlDwordHex(element, "dwLength", length, error_))
-        return 0;
-    return SetParameters(type, segment, length);
+    // Every value is read before any is stored, so a bad file leaves the
+    // command as it was.
+    std::array<std::uint32_t, kAttributes.size()> values{};
+    for (std::size_t i = 0; i < kAttributes.size(); ++i) {
+        const Attribute& attribute = kAttributes[i];
+        if (!attribute.keyword) {
+            if (!ReadXmlDwordHex(element, attribute.name, values[i], error_)) return 0;
+            continue;
+        }
+        std::string text;
+        if (!GetXmlAttribute(element, attribute.name, text, error_)) return 0;
+        CMapParameterXML& map = GetEraseTypeMap();
+        if (!map.ParseDWORD(text, &values[i])) return Fail(map.TakeError());
+    }
+    for (std::size_t i = 0; i < kAttributes.size(); ++i)
+        this->*kAttributes[i].member = values[i];
+    ApplyDefaults();
+    return 1;
 }
 
 }  // namespace kv

@@ -51,12 +51,14 @@ CCommandDravik_Open* CCommandDravik_Open::CreateDefault(std::string& error) {
 }
 
 int CCommandDravik_Open::SetParameters(std::uint32_t vcc) {
-    if (vcc == 0) {
-        ProjectAccess* project = GetCommandProject();
-        vcc = project != nullptr ? project->GetVcc() : 3300;
-    }
     dwVCC = vcc;
     return 1;
+}
+
+std::uint32_t CCommandDravik_Open::GetRunVCC() const {
+    if (dwVCC != 0) return dwVCC;
+    ProjectAccess* project = GetCommandProject();
+    return project != nullptr && project->GetVcc() != 0 ? project->GetVcc() : 3300;
 }
 
 void CCommandDravik_Open::SetVCC(std::uint32_t vcc) {
@@ -66,7 +68,8 @@ void CCommandDravik_Open::SetVCC(std::uint32_t vcc) {
 }
 
 int CCommandDravik_Open::PropagateVCC(std::uint32_t vcc) {
-    if (vcc != 0 && vcc != dwVCC) {
+    // An Open that follows the project's default keeps following it.
+    if (dwVCC != 0 && vcc != 0 && vcc != dwVCC) {
         dwVCC = vcc;
         SetDocumentModified(1);
     }
@@ -88,9 +91,10 @@ int CCommandDravik_Open::OnExecute(CExecuteParams* params) {
     params->AdvanceProgress(progressUnits_);
     CDravik* pod = TakePod(params, "CCommandDravik_Open::OnExecute");
     if (pod == nullptr) return 0;
-    params->Log(FormatVcc(dwVCC) + " ", false);
-    if (!pod->SetVCC(dwVCC)) return FailFromPod(pod);
-    params->SetVcc(dwVCC);
+    const std::uint32_t vcc = GetRunVCC();
+    params->Log(FormatVcc(vcc) + " ", false);
+    if (!pod->SetVCC(vcc)) return FailFromPod(pod);
+    params->SetVcc(vcc);
     if (!pod->OpenJTAG()) return FailFromPod(pod);
     return 1;
 }

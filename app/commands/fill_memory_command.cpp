@@ -15,11 +15,8 @@ int CFillMemoryCommand<Buffer>::CheckPatternCount(std::uint32_t patternCount, st
         error = "Pattern count must be less than or equal to the symbol count";
         return 0;
     }
-    // An empty pattern has nothing to repeat.
-    if (patternCount == 0) {
-        error = "Pattern count must be at least 1";
-        return 0;
-    }
+    // An empty pattern still loads and saves; the run refuses it, since it
+    // has nothing to repeat.
     return 1;
 }
 
@@ -54,8 +51,9 @@ int CFillMemoryCommand<Buffer>::RepeatPattern() {
     if (!buffer.HasBuffer()) return this->Fail("Unable to fill memory from NULL buffer");
     const std::uint32_t length = buffer.GetLength();
     const std::uint32_t pattern = buffer.GetValueSize() * dwPatternCount;
-    if (pattern == 0 || pattern > length)
-        return this->Fail("Pattern count must be at least 1 and at most the symbol count");
+    if (pattern == 0) return this->Fail("Unable to fill memory with an empty pattern");
+    if (pattern > length)
+        return this->Fail("Pattern count must be less than or equal to the symbol count");
     std::uint8_t* bytes = buffer.Data();
     for (std::uint32_t i = pattern; i < length; ++i)
         bytes[i] = bytes[i % pattern];

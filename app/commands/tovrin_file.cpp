@@ -1,10 +1,10 @@
 #include "kelvane/commands/tovrin_file.h"
 
 #include <algorithm>
-#include <filesystem>
 
 #include "kelvane/commands/command_text.h"
 #include "kelvane/commands/current_project.h"
+#include "kelvane/commands/file_paths.h"
 #include "kelvane/core/execute_params.h"
 #include "kelvane/core/intel_hex_file.h"
 #include "kelvane/core/stdio_xml_file.h"
@@ -31,7 +31,7 @@ int CCommandTovrin_File::InitEnumTable(std::string& /*error*/) {
 
 int CCommandTovrin_File::SetParameters(const std::string& fileName, const std::string& fileType) {
     strRelativeName = fileName;
-    strFileName = MakeAbsolutePath(GetCommandProjectFile(), fileName);
+    ResolveFilePath();
     CMapParameterXML& map = GetFileTypeMap();
     std::int32_t type = 0;
     if (!map.ParseLONG(fileType, &type)) return Fail(map.TakeError());
@@ -43,7 +43,8 @@ int CCommandTovrin_File::SetParameters(const std::string& fileName, const std::s
 void CCommandTovrin_File::SetFileName(const std::string& fullPath) {
     if (fullPath == strFileName) return;
     strFileName = fullPath;
-    strRelativeName = MakeRelativePath(fullPath, GetCommandProjectFile());
+    strRelativeName =
+        keepFullPath_ ? fullPath : MakeRelativeFilePath(fullPath, GetCommandProjectFile());
     UpdateLabel();
     SetDocumentModified(1);
 }
@@ -95,7 +96,11 @@ int CCommandTovrin_File::CalculateFileIncrements(int* count) {
 }
 
 int CCommandTovrin_File::ResolveFilePath() {
-    strFileName = MakeAbsolutePath(GetCommandProjectFile(), strRelativeName);
+    // The pod's file commands' rule: relative to the project file (or the
+    // current folder while there is none), backslashes taken as separators.
+    strFileName = strRelativeName.empty()
+                      ? std::string()
+                      : MakeAbsoluteFilePath(GetCommandProjectFile(), strRelativeName);
     RefreshPage();
     return 1;
 }
@@ -118,14 +123,12 @@ int CCommandTovrin_File::DeclareFileAttributes(CStdioXMLFile& file) {
 int CCommandTovrin_File::WriteXMLAttributes(CStdioXMLFile& file) {
     // The name is stored relative to the file being written, so the project
     // can move with its images.
-    std::string name = strRelativeName;
-    if (!keepFullPath_ && std::filesystem::path(strFileName).is_absolute())
-        name = MakeRelativePath(strFileName, file.GetPath());
-    else if (keepFullPath_)
-        name = strFileName;
-    if (!file.WriteAttribute("strFileName", name, true)) return Fail(file.GetLastError());
+    if (!strFileName.empty()) strRelativeName = MakeRelativeFilePath(strFileName, file.GetPath());
+    if (!file.WriteAttribute("strFileName", strRelativeName, true))
+        return Fail(file.GetLastError());
     if (!file.WriteLongMapAttribute("nFileType", nFileType, GetFileTypeMap(), true))
         return Fail(file.GetLastError());
+    keepFullPath_ = false;
     return 1;
 }
 

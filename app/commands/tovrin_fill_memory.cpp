@@ -36,6 +36,7 @@ CProjectTreeItem* CCommandTovrin_FillMemory::CreateDefault(std::string& /*error*
 }
 
 int CCommandTovrin_FillMemory::OnExecute(CExecuteParams* params) {
+    if (params == nullptr) return Fail("Unable to execute NULL parameters");
     params->SetStatusText("Filling memory");
     params->AdvanceProgress(progressUnits_);
     CTovrin* adapter = TakeAdapter(params, "CCommandTovrin_FillMemory::OnExecute");

@@ -32,6 +32,7 @@ CProjectTreeItem* CCommandTovrin_ReadMemory::CreateDefault(std::string& /*error*
 }
 
 int CCommandTovrin_ReadMemory::OnExecute(CExecuteParams* params) {
+    if (params == nullptr) return Fail("Unable to execute NULL parameters");
     params->SetStatusText("Reading memory");
     params->AdvanceProgress(progressUnits_);
     CTovrin* adapter = TakeAdapter(params, "CCommandTovrin_ReadMemory::OnExecute");

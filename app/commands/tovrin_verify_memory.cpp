@@ -32,6 +32,7 @@ CProjectTreeItem* CCommandTovrin_VerifyMemory::CreateDefault(std::string& /*erro
 }
 
 int CCommandTovrin_VerifyMemory::OnExecute(CExecuteParams* params) {
+    if (params == nullptr) return Fail("Unable to execute NULL parameters");
     params->SetStatusText("Verifying memory");
     params->AdvanceProgress(progressUnits_);
     CTovrin* adapter = TakeAdapter(params, "CCommandTovrin_VerifyMemory::OnExecute");

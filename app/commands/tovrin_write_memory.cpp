@@ -32,6 +32,7 @@ CProjectTreeItem* CCommandTovrin_WriteMemory::CreateDefault(std::string& /*error
 }
 
 int CCommandTovrin_WriteMemory::OnExecute(CExecuteParams* params) {
+    if (params == nullptr) return Fail("Unable to execute NULL parameters");
     params->SetStatusText("Writing memory");
     params->AdvanceProgress(progressUnits_);
     CTovrin* adapter = TakeAdapter(params, "CCommandTovrin_WriteMemory::OnExecute");

@@ -169,15 +169,19 @@ int CValueBuffer::ParseValue(const std::string& text, bool prefix, std::uint32_t
     if (i + 2 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X') &&
         HexDigit(text[i + 2]) >= 0)
         i += 2;
-    std::uint32_t result = 0;
+    std::uint64_t result = 0;
     std::size_t digits = 0;
-    for (; i < text.size() && HexDigit(text[i]) >= 0; ++i, ++digits)
+    for (; i < text.size() && HexDigit(text[i]) >= 0; ++i, ++digits) {
         result = (result << 4) | static_cast<std::uint32_t>(HexDigit(text[i]));
-    if (digits == 0) {
+        if (result > 0xFFFFFFFFu) break;
+    }
+    // A project file's value is one whole number: "0x12zz" is no value, and
+    // neither is one of more than 32 bits.
+    if (digits == 0 || result > 0xFFFFFFFFu || (prefix && i != text.size())) {
         error = "Unable to parse '" + text + "' for value";
         return 0;
     }
-    value = result;
+    value = static_cast<std::uint32_t>(result);
     return 1;
 }
 
@@ -252,7 +256,14 @@ int CValueBuffer::ParseText(std::int32_t element, std::uint32_t count, const std
             while (stop < line.size() && !IsBlank(line[stop]))
                 ++stop;
             std::uint32_t value = 0;
-            if (!ParseValue(line.substr(pos, stop - pos), true, value, error)) return 0;
+            const std::string token = line.substr(pos, stop - pos);
+            if (!ParseValue(token, true, value, error)) return 0;
+            const std::uint32_t size = GetValueSize();
+            if (size < 4 && (value >> (8 * size)) != 0) {
+                error = "Unable to parse '" + token + "' for value: it does not fit in a " +
+                        TypeDescription(type_) + " value";
+                return 0;
+            }
             if (!PutValue(stored, value, error)) return 0;
             ++stored;
             pos = stop;

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "kelvane/commands/current_project.h"
 #include "kelvane/commands/register_commands.h"
 #include "kelvane/core/array_project_tree_item.h"
 #include "kelvane/core/command_factory.h"
@@ -22,6 +23,14 @@ std::string TestPath(const std::string& name) {
     std::string path = folder + name;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     return path;
+}
+
+ProjectFileScope::ProjectFileScope(ProjectAccess* project, const std::string& file) {
+    SetCommandProject(project, file);
+}
+
+ProjectFileScope::~ProjectFileScope() {
+    SetCommandProject(nullptr, "");
 }
 
 namespace {

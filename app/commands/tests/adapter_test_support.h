@@ -58,6 +58,15 @@ class Project : public ProjectAccess {
     std::string processor = "MSP430F149";
 };
 
+// Makes the project and its file the commands' own while it lives.
+class ProjectFileScope {
+  public:
+    ProjectFileScope(ProjectAccess* project, const std::string& file);
+    ~ProjectFileScope();
+    ProjectFileScope(const ProjectFileScope&) = delete;
+    ProjectFileScope& operator=(const ProjectFileScope&) = delete;
+};
+
 // Registers every command class and fills the keyword maps once.
 void RegisterAll();
 

@@ -63,20 +63,26 @@ TEST_F(ConnectionCommands, PrototypesAndNames) {
     EXPECT_EQ(adapter, 0);
 }
 
-TEST_F(ConnectionCommands, OpenTakesTheProjectVccForZero) {
+TEST_F(ConnectionCommands, OpenWithZeroKeepsZeroAndRunsAtTheProjectVcc) {
     std::string error;
     std::unique_ptr<CCommandDravik_Open> open(CCommandDravik_Open::Create(error, 0));
-    EXPECT_EQ(open->GetVCC(), 3300u) << "no project";
-    project.vcc = 2700;
-    SetCommandProject(&project, "");
+    EXPECT_EQ(open->GetVCC(), 0u);
+    EXPECT_EQ(open->GetRunVCC(), 3300u) << "no project";
     auto loaded = Load(
         "<?xml version=\"1.0\" standalone=\"yes\" ?>\n<!DOCTYPE Dravik_Open\n[\n"
         "\t<!ELEMENT Dravik_Open EMPTY >\n\t<!ATTLIST Dravik_Open\n\t\tdwVCC CDATA "
         "#REQUIRED\n\t>\n]>\n<Dravik_Open \n\tdwVCC=\"0\"\n></Dravik_Open >\n",
         error);
     ASSERT_NE(loaded, nullptr) << error;
-    EXPECT_EQ(static_cast<CCommandDravik_Open*>(loaded.get())->GetVCC(), 2700u);
-    EXPECT_EQ(SavedElement(*loaded), "<Dravik_Open \n\tdwVCC=\"2700\"\n></Dravik_Open >\n");
+    auto* read = static_cast<CCommandDravik_Open*>(loaded.get());
+    EXPECT_EQ(read->GetVCC(), 0u);
+    project.vcc = 2700;
+    SetCommandProject(&project, "");
+    EXPECT_EQ(read->GetRunVCC(), 2700u);
+    // Following the project, it does not take a changed default as its own.
+    EXPECT_EQ(read->PropagateVCC(2500), 1);
+    EXPECT_EQ(read->GetVCC(), 0u);
+    EXPECT_EQ(SavedElement(*loaded), "<Dravik_Open \n\tdwVCC=\"0\"\n></Dravik_Open >\n");
 }
 
 TEST_F(ConnectionCommands, RoundTripsWithTheirAttributeForms) {

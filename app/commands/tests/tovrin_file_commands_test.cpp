@@ -43,15 +43,19 @@ std::vector<uint8_t> Pattern(std::size_t size, uint8_t seed) {
 
 TEST(TovrinFileCommands, WriteFileDefaultsAndProjectFileForm) {
     std::string error;
+    // The default name lies beside the project it is saved with.
+    Project project;
+    ProjectFileScope scope(&project, TestPath("write.kvnset"));
     std::unique_ptr<CProjectTreeItem> item(CCommandTovrin_WriteFile::CreateDefault(error));
     auto* command = static_cast<CCommandTovrin_WriteFile*>(item.get());
     EXPECT_EQ(command->GetTreeLabel(), "Write File 'NoFile' (BSL)");
     EXPECT_EQ(command->GetVerifyMem(), 1);
     std::string path = TestPath("write.kvnset");
     std::string text = SaveText(*command, path);
-    EXPECT_EQ(ElementText(text, "Tovrin_WriteFile"),
-              "<Tovrin_WriteFile \n\tstrFileName=\"NoFile.txt\"\n\tnFileType=\"FILETYPE_TI_TXT\"\n"
-              "\tbVerifyMem=\"TRUE\"\n></Tovrin_WriteFile >");
+    EXPECT_EQ(
+        ElementText(text, "Tovrin_WriteFile"),
+        "<Tovrin_WriteFile \n\tstrFileName=\"./NoFile.txt\"\n\tnFileType=\"FILETYPE_TI_TXT\"\n"
+        "\tbVerifyMem=\"TRUE\"\n></Tovrin_WriteFile >");
     EXPECT_EQ(Declarations(text, "Tovrin_WriteFile"),
               "\t<!ELEMENT Tovrin_WriteFile EMPTY >\n\t<!ATTLIST Tovrin_WriteFile\n"
               "\t\tstrFileName CDATA #REQUIRED\n"
@@ -70,13 +74,16 @@ TEST(TovrinFileCommands, WriteFileDefaultsAndProjectFileForm) {
 
 TEST(TovrinFileCommands, ReadRangeIsDecimalAndTheDefaultsReadTheVectors) {
     std::string error;
+    // The default name lies beside the project it is saved with.
+    Project project;
+    ProjectFileScope scope(&project, TestPath("range.kvnset"));
     std::unique_ptr<CProjectTreeItem> item(CCommandTovrin_ReadRangeToFile::CreateDefault(error));
     auto* range = static_cast<CCommandTovrin_ReadRangeToFile*>(item.get());
     EXPECT_EQ(range->GetTreeLabel(), "Read Range to 'NoReadFile' (BSL)");
     EXPECT_EQ(range->GetProgressAggregate(), 2);
     std::string text = SaveText(*range, TestPath("range.kvnset"));
     EXPECT_EQ(ElementText(text, "Tovrin_ReadRangeToFile"),
-              "<Tovrin_ReadRangeToFile \n\tstrFileName=\"NoReadFile.txt\"\n"
+              "<Tovrin_ReadRangeToFile \n\tstrFileName=\"./NoReadFile.txt\"\n"
               "\tnFileType=\"FILETYPE_TI_TXT\"\n\tdwAddress=\"65504\"\n\tdwLength=\"32\"\n"
               "></Tovrin_ReadRangeToFile >");
     auto hex = LoadElement(

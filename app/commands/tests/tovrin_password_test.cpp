@@ -27,6 +27,9 @@ std::unique_ptr<CCommandTovrin_SetPassword> FromFile(const std::string& content,
 
 TEST(TovrinPassword, DefaultsLabelsAndProjectFileForm) {
     std::string error;
+    // The default name lies beside the project it is saved with.
+    Project project;
+    ProjectFileScope scope(&project, TestPath("password.kvnset"));
     std::unique_ptr<CCommandTovrin_SetPassword> command(
         CCommandTovrin_SetPassword::CreateDefault(error));
     ASSERT_NE(command, nullptr) << error;
@@ -38,7 +41,7 @@ TEST(TovrinPassword, DefaultsLabelsAndProjectFileForm) {
     std::string text = SaveText(*command, path);
     EXPECT_EQ(
         ElementText(text, "Tovrin_SetPassword"),
-        "<Tovrin_SetPassword \n\tstrFileName=\"NoFile.txt\"\n\tnFileType=\"FILETYPE_TI_TXT\"\n"
+        "<Tovrin_SetPassword \n\tstrFileName=\"./NoFile.txt\"\n\tnFileType=\"FILETYPE_TI_TXT\"\n"
         "\tbPasswordSourceIsFile=\"FALSE\"\n>\n0x1234 0xFFFF 0xFFFF 0xFFFF\n"
         "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
         "0xFFFF 0xFFFF 0xFFFF 0xABCD\n</Tovrin_SetPassword >");

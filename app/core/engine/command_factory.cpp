@@ -362,9 +362,14 @@ int AppendSerializeCommand(std::string& error, CArrayProjectTreeItem* array,
                            const std::string& module, const std::string& algorithm,
                            const std::string& nextValue, std::uint32_t address, std::uint32_t count,
                            int countUp, int eraseSegment) {
-    return AppendCommand(
-        error, array, "Serialize",
-        {module, algorithm, nextValue, address, count, Flag(countUp), Flag(eraseSegment)});
+    // The serial number's segment is erased first: a word at an odd address
+    // needs one byte of it, any other two.
+    if (eraseSegment &&
+        !AppendEraseCommand(error, array, "ERASE_SEGMENT", address, (address & 1) ? 1 : 2))
+        return 0;
+    // The command is named after its algorithm.
+    return AppendCommand(error, array, "Serialize",
+                         {algorithm, module, algorithm, nextValue, address, count, Flag(countUp)});
 }
 
 int AppendBlowFuseCommand(std::string& error, CArrayProjectTreeItem* array) {

@@ -299,9 +299,6 @@ int CPrgProject::LoadLegacyOperation(std::int32_t operation, std::string& name,
             !ReadXmlBool(serializer, "CountUp", countUp, error) ||
             !ReadXmlBool(serializer, "EraseSegment", eraseSegment, error))
             return readFailed();
-        if (eraseSegment &&
-            !AppendEraseCommand(error, commands, "ERASE_SEGMENT", address, (address & 1) ? 1 : 2))
-            return createFailed();
         if (!AppendSerializeCommand(error, commands, module, algorithm, nextValue, address,
                                     static_cast<std::uint32_t>(count), countUp, eraseSegment))
             return createFailed();

@@ -268,8 +268,12 @@ TEST_F(XmlNumberForms, HexadecimalNeedsItsPrefix) {
     EXPECT_EQ(error, "Unable to convert dwUpper value 0XF800 to DWORD");
     EXPECT_EQ(ReadXmlDwordHex(root, "dwTail", dword, error), 1);
     EXPECT_EQ(dword, 0x1Fu);
-    EXPECT_EQ(ReadXmlDwordHex(root, "dwBig", dword, error), 1);
-    EXPECT_EQ(dword, 0x23456789u);
+    // More than 32 bits is refused, not cut to its low bits.
+    EXPECT_EQ(ReadXmlDwordHex(root, "dwBig", dword, error), 0);
+    EXPECT_EQ(error,
+              "Unable to convert dwBig value 0x123456789 to DWORD: the number does not fit in "
+              "32 bits (element Numbers)");
+    EXPECT_EQ(dword, 0x1Fu);
     std::uint16_t word = 0;
     EXPECT_EQ(ReadXmlWordHex(root, "wHex", word, error), 1);
     EXPECT_EQ(word, 0x2345);

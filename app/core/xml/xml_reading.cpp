@@ -50,6 +50,16 @@ bool ReadLine(std::int32_t element, std::int32_t index, std::string& out) {
         out);
 }
 
+}  // namespace
+
+std::string NumberTooWide(std::int32_t element) {
+    std::string elementName;
+    if (!ReadName(element, elementName)) elementName = "?";
+    return ": the number does not fit in 32 bits (element " + elementName + ")";
+}
+
+namespace {
+
 std::string ConvertError(const std::string& name, const std::string& value, const char* type) {
     return "Unable to convert " + name + " value " + value + " to " + type;
 }
@@ -60,8 +70,10 @@ int ReadNumber(std::int32_t element, const std::string& name, std::uint32_t& val
                const char* type, Scan scan, std::string& error) {
     std::string text;
     if (!GetXmlAttribute(element, name, text, error)) return 0;
-    if (!scan(text, &value)) {
+    bool tooWide = false;
+    if (!scan(text, &value, &tooWide)) {
         error = ConvertError(name, text, type);
+        if (tooWide) error += NumberTooWide(element);
         return 0;
     }
     return 1;
@@ -174,8 +186,10 @@ int ReadXmlBool(std::int32_t element, const std::string& name, int& out, std::st
         return 1;
     }
     std::uint32_t value = 0;
-    if (!scan::Decimal(text, &value)) {
+    bool tooWide = false;
+    if (!scan::Decimal(text, &value, &tooWide)) {
         error = ConvertError(name, text, "WORD");
+        if (tooWide) error += NumberTooWide(element);
         return 0;
     }
     out = value != 0 ? 1 : 0;

@@ -147,7 +147,8 @@ TEST_F(Version1Test, MainEraseStartsAtTheProcessorsMainFlashAndSerialErasesFitTh
             (std::vector<std::string>{
                 "Dravik_Open(0xBB8)", "Dravik_Identify(0x1)", "Dravik_Erase(ERASE_MAIN|0x1100|0x1)",
                 "Dravik_Erase(ERASE_SEGMENT|" + hex + "|" + length + ")",
-                "Serialize(Vossil|SERIAL_WORD|7|" + hex + "|0x2|0x1|0x1)", "Dravik_Close(0x0)"}));
+                "Serialize(SERIAL_WORD|Vossil|SERIAL_WORD|7|" + hex + "|0x2|0x1)",
+                "Dravik_Close(0x0)"}));
     }
 }
 

@@ -12,13 +12,6 @@ std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2))
 // The file name without folder and without everything from its last ".".
 std::string FileTitleNoExtension(const std::string& path);
 
-// A name relative to the reference file's folder resolved to a full path; a
-// full name, or one without a reference, stays as it is.
-std::string MakeAbsolutePath(const std::string& reference, const std::string& name);
-// The full path relative to the reference file's folder ("./" or "../"
-// steps); the path itself when no reference is given or it is not full.
-std::string MakeRelativePath(const std::string& fullPath, const std::string& reference);
-
 // A value token read as "0x%lX" reads it: "0x" and at least one hexadecimal
 // digit; further characters end the number; the value keeps its low 32 bits.
 bool ScanHexPrefixed(const std::string& token, std::uint32_t& value);

@@ -2,6 +2,7 @@
 // processor, or a range of segments.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -11,6 +12,7 @@
 namespace kv {
 
 class CMapParameterXML;
+class CPrgProcessor;
 
 class CCommandDravik_Erase : public CCommandDravik {
   public:
@@ -55,6 +57,22 @@ class CCommandDravik_Erase : public CCommandDravik {
     int ReadXMLParameters(std::int32_t element) override;
 
   private:
+    // One attribute of the element: its name, the parameter it holds and its
+    // form, the erase type's keyword or "0x%08lX". Declaring, writing,
+    // reading and copying walk the list in file order.
+    struct Attribute {
+        const char* name;
+        std::uint32_t CCommandDravik_Erase::*member;
+        bool keyword;
+    };
+    static const std::array<Attribute, 3> kAttributes;
+
+    // Marks the type as set, relabels, and takes 0x1000 for a segment of 0
+    // and 1 for a length of 0.
+    void ApplyDefaults();
+    // The segment erase's range lies in the processor's flash.
+    int CheckSegmentRange(CPrgProcessor* processor);
+
     std::uint32_t dwEraseType = 0;
     std::uint32_t dwSegment = 0;
     std::uint32_t dwLength = 0;

@@ -27,9 +27,12 @@ class CCommandDravik_Open : public CCommandDravik, public VccCommand {
     }
     static int DestroyPropertyPage() { return Page().Destroy(); }
 
-    // 0 takes the current project's default VCC (3300 without a project).
+    // 0 stands for the project's default VCC, looked up when the command runs.
     int SetParameters(std::uint32_t vcc);
     std::uint32_t GetVCC() const { return dwVCC; }
+    // The supply a run switches on: the stored value, or for 0 the default
+    // VCC of the project being run (3300 without a project).
+    std::uint32_t GetRunVCC() const;
     // The page's setter: a changed value is stored and the document marked.
     void SetVCC(std::uint32_t vcc);
     int SetVccParameter(std::uint32_t vcc) override { return SetParameters(vcc); }

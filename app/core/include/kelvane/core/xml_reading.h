@@ -43,5 +43,8 @@ int ReadXmlBool(std::int32_t element, const std::string& name, int& out, std::st
 
 // The library's last error text.
 void GetXmlLastError(std::string& out);
+// The addition to a conversion text for a number that does not fit in 32
+// bits: ": the number does not fit in 32 bits (element <name>)".
+std::string NumberTooWide(std::int32_t element);
 
 }  // namespace kv

@@ -1,0 +1,56 @@
+// The console programmer as a user runs it: a project file written by hand,
+// the real command library and start-up configuration, and the simulated
+// pod (or adapter) with its chip on the USB stand-in.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "kelvane/platform/clock.h"
+#include "kelvane/sim/chip.h"
+#include "kelvane/sim/sim_backend.h"
+
+namespace kv::testing {
+
+class ProgramTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Plugs the simulated devices named as KELVANE_USB=sim:<config> would.
+    void Plug(const std::string& simConfig = "chip=MSP430F149");
+    // The chip behind the pod, or behind the adapter.
+    sim::Chip& PodChip();
+    sim::Chip& AdapterChip();
+
+    // Runs CmdLineKelvane on the command line; returns its exit code and
+    // keeps what it printed in `out`.
+    int Run(const std::string& commandLine);
+
+    // A version-2 project file with the given processor, VCC and commands.
+    static std::string Project(const std::string& vcc, const std::string& commands,
+                               const std::string& processor = "MSP430F149");
+    std::string Write(const std::string& name, const std::string& text) const;
+    static std::string Read(const std::string& path);
+    std::string Path(const std::string& name) const { return folder_ + "/" + name; }
+    const std::string& Folder() const { return folder_; }
+
+    // The element of the file text from "<name" to its end tag.
+    static std::string Element(const std::string& text, const std::string& name);
+    // The 16-bit word of chip memory at the address.
+    static unsigned Word(sim::Chip& chip, std::uint32_t address);
+
+    ManualClock manual{1000};
+    ScopedClock scope{manual};
+    std::shared_ptr<sim::SimBackend> backend = std::make_shared<sim::SimBackend>();
+    std::string out;
+
+  private:
+    std::string folder_;
+    std::string config_;
+    std::string startDir_;
+};
+
+}  // namespace kv::testing
