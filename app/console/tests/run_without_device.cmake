@@ -1,6 +1,7 @@
 # Runs a program with the real USB backend and no pod or adapter attached:
 #   cmake -DPROGRAM=<path> -DPROJECT=<file> -DUSB=<unset|value> -DCONFIG=<dir>
-#         [-DEXPECTED=<text>] -DCODE=<exit code> [-DGRAB=<png>] -P run_without_device.cmake
+#         [-DEXPECTED=<text>] -DCODE=<exit code> [-DGRAB=<png>]
+#         [-DLSAN_SUPPRESSIONS=<file>] -P run_without_device.cmake
 # The run must end by itself (ctest's time-out catches a hang) with the exit
 # code and, when given, exactly the expected standard output.
 set(environment XDG_CONFIG_HOME=${CONFIG})
@@ -12,6 +13,9 @@ endif()
 if(GRAB)
   file(REMOVE ${GRAB})
   list(APPEND environment KELVANE_GRAB=${GRAB} QT_QPA_PLATFORM=offscreen)
+endif()
+if(LSAN_SUPPRESSIONS)
+  list(APPEND environment LSAN_OPTIONS=suppressions=${LSAN_SUPPRESSIONS})
 endif()
 file(MAKE_DIRECTORY ${CONFIG})
 execute_process(
