@@ -52,7 +52,10 @@ function(kelvane_add_test name)
   add_executable(${name} ${ARG_SOURCES})
   kelvane_warnings(${name})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+  # Tests reach USB devices only through the backends they choose: by default
+  # no real bus is scanned.
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+                       PROPERTIES TIMEOUT 300 ENVIRONMENT KELVANE_USB=none)
 endfunction()
 
 # kelvane_add_benchmark(name SOURCES a.cpp ... LIBS lib ...): a program that prints figures.

@@ -258,6 +258,7 @@ int SetPatchFile_Hesmark(const char* fileName) {
     CHesmarkBootloadPort* port = Port("SetPatchFile_Hesmark");
     if (!port) return 0;
     port->DropPatchImage();
+    port->SetPatchFileName(fileName ? fileName : "");
     kv::CTextHexFile image(kv::kBootloaderHexBuild);
     if (fileName == nullptr || !image.Open(fileName, kv::CHexImageFile::kModeRead))
         return SetError(Format("Unable to open patch file %s", fileName ? fileName : "(null)"));

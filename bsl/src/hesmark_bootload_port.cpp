@@ -91,6 +91,7 @@ void CHesmarkBootloadPort::ClearLoaderInfo() {
     m_byMinor = 0;
     m_strProcessorType.clear();
     m_bPatchActive = false;
+    m_bPatchMissing = false;
 }
 
 bool CHesmarkBootloadPort::FlushComm() {
@@ -237,6 +238,14 @@ bool CHesmarkBootloadPort::SetMemoryOffset(uint32_t offset) {
 
 // With the patch active, the patch code in RAM runs the next data-block command.
 bool CHesmarkBootloadPort::PatchEntry() {
+    if (m_bPatchMissing) {
+        const std::string loader = Format("%X.%02X", m_byMajor, m_byMinor);
+        if (m_strPatchFile.empty())
+            return Fail("Bootstrap loader " + loader +
+                        " needs the loader patch, and no patch file was given");
+        return Fail("Bootstrap loader " + loader +
+                    " needs the loader patch: supply the patch file " + m_strPatchFile);
+    }
     if (!m_bPatchActive) return true;
     if (m_patch.empty()) return Fail("No patch file available");
     QuietScope quiet(*this);
@@ -358,12 +367,20 @@ bool CHesmarkBootloadPort::ApplyPatch(const uint8_t* password) {
     return true;
 }
 
+bool CHesmarkBootloadPort::PatchAfterPassword(const uint8_t* password, bool autoPatch) {
+    if (!autoPatch || !IsPatchRequired()) return true;
+    // Without its patch an old loader's data blocks cannot be trusted: they are
+    // refused, with a text that asks for the patch file.
+    m_bPatchMissing = !HasPatchImage();
+    return m_bPatchMissing || ApplyPatch(password);
+}
+
 bool CHesmarkBootloadPort::Unlock(const uint8_t* password, bool autoPatch, bool* frameSent) {
     m_bPatchActive = false;
+    m_bPatchMissing = false;
     if (!SendPassword(password, frameSent)) return false;
     if (!ReadProcessorInfo()) return false;
-    // The patch is applied when a patch image is loaded.
-    if (autoPatch && HasPatchImage() && IsPatchRequired() && !ApplyPatch(password)) return false;
+    if (!PatchAfterPassword(password, autoPatch)) return false;
     std::copy(password, password + kPasswordSize, m_password.begin());
     return true;
 }
@@ -400,6 +417,7 @@ bool CHesmarkBootloadPort::SelectAddress(uint32_t address) {
 bool CHesmarkBootloadPort::SetPassword(const uint8_t* password, bool autoPatch) {
     if (!AdapterOpen()) return Fail("Tovrin not open");
     m_bPatchActive = false;
+    m_bPatchMissing = false;
     Log("Setting password");
     bool frameSent = false;
     if (!SendPassword(password, &frameSent)) {
@@ -409,8 +427,7 @@ bool CHesmarkBootloadPort::SetPassword(const uint8_t* password, bool autoPatch) 
     }
     Log("Reading processor information");
     if (!ReadProcessorInfo()) return false;
-    // The patch is applied when a patch image is loaded.
-    if (autoPatch && HasPatchImage() && IsPatchRequired() && !ApplyPatch(password)) return false;
+    if (!PatchAfterPassword(password, autoPatch)) return false;
     StorePassword(password);
     Log("Set password successful", true);
     return true;

@@ -162,6 +162,12 @@ class CHesmarkBootloadPort {
 
     // The patch image (blocks in address order); none at creation.
     void SetPatchImage(std::vector<CodeBlock> blocks);
+    // The patch file last asked for, read or not: the text that asks for a
+    // missing patch names it.
+    void SetPatchFileName(std::string name) { m_strPatchFile = std::move(name); }
+    // A loader that needs the patch was unlocked while none was loaded: its
+    // data-block commands are refused.
+    bool PatchMissing() const { return m_bPatchMissing; }
     void DropPatchImage() { m_patch.clear(); }
     bool HasPatchImage() const { return !m_patch.empty(); }
     bool PatchActive() const { return m_bPatchActive; }
@@ -202,6 +208,8 @@ class CHesmarkBootloadPort {
 
     bool WaitForReceive(size_t count, uint32_t timeoutMs);
     bool PatchEntry();
+    // Unlocking: applies the patch the loader needs, or notes that it is missing.
+    bool PatchAfterPassword(const uint8_t* password, bool autoPatch);
     bool Command(uint8_t command, uint32_t address, uint16_t length, const uint8_t* data,
                  size_t count, uint32_t extraMs, bool* frameSent);
 
@@ -214,6 +222,8 @@ class CHesmarkBootloadPort {
     uint8_t m_byMinor = 0;
     std::string m_strProcessorType = "Unknown";
     bool m_bPatchActive = false;
+    bool m_bPatchMissing = false;
+    std::string m_strPatchFile;
     bool m_bQuiet = false;
     std::array<uint8_t, kPasswordSize> m_password{};
     NotifyTarget m_notify;

@@ -123,6 +123,7 @@ bool CHesmarkBootloadPort::InitializeTarget() {
     Log("Initializing target");
     OnProgress(HESMARK_PROGRESS_INIT_TARGET, 0);
     m_bPatchActive = false;
+    m_bPatchMissing = false;
     m_dwOffset = 0;
     ResetPassword();
     OnProgress(HESMARK_PROGRESS_INIT_TARGET, 10);

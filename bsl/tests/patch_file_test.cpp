@@ -1,5 +1,7 @@
-// The loader patch: the shipped PATCH.TXT is the encoder's patch code, it is
-// applied on the old loader and not on the new one, and blocks go through it.
+// The loader patch: the simulator's PATCH.TXT is the encoder's patch code, it
+// is applied on the old loader and not on the new one, blocks go through it,
+// and without it the old loader's blocks are refused with a text that asks
+// for the file.
 #include <unistd.h>
 
 #include <filesystem>
@@ -20,7 +22,7 @@ std::filesystem::path ProgramDirectory() {
 
 class PatchFile : public ::testing::Test {};
 
-TEST_F(PatchFile, ShippedFileIsTheEncodedPatch) {
+TEST_F(PatchFile, SimulatorPatchIsTheEncodedPatch) {
     std::ifstream in(KELVANE_PATCH_FILE, std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(text, kv::sim::loaderPatchText());
@@ -34,8 +36,12 @@ TEST_F(PatchFile, ShippedFileIsTheEncodedPatch) {
                                  static_cast<uint32_t>(flat.size())),
               1);
     EXPECT_EQ(flat, code);
-    // The build places it beside the binaries.
-    EXPECT_TRUE(std::filesystem::exists(ProgramDirectory() / "PATCH.TXT"));
+    // The build keeps its copy with the simulator, not beside the programs.
+    std::ifstream copy(KELVANE_SIM_PATCH_COPY, std::ios::binary);
+    const std::string copied((std::istreambuf_iterator<char>(copy)),
+                             std::istreambuf_iterator<char>());
+    EXPECT_EQ(copied, text);
+    EXPECT_NE(std::filesystem::path(KELVANE_SIM_PATCH_COPY).parent_path(), ProgramDirectory());
 }
 
 class OldLoader : public HesmarkTest {
@@ -86,13 +92,35 @@ TEST_F(OldLoader, WithoutPatchBlocksAreRefused) {
     EXPECT_EQ(LastError(), "Ack failed, returned A0");
 }
 
-TEST_F(OldLoader, WithoutPatchFileThePasswordStillWorks) {
+TEST_F(OldLoader, WithoutPatchFileBlocksAreRefusedWithATextNamingTheFile) {
     Start();
     ASSERT_EQ(SetPasswordData_Hesmark(blank.data()), 1) << LastError();
     EXPECT_EQ(IsPatchRequired_Hesmark(), 1);
     EXPECT_TRUE(Frames(0x1A).empty());
-    EXPECT_EQ(SetPatchFile_Hesmark(TempPath("none.txt").c_str()), 0);
-    EXPECT_EQ(LastError(), "Unable to open patch file " + TempPath("none.txt"));
+    ClearLogs();
+    const uint8_t data[2] = {1, 2};
+    uint8_t buffer[2] = {};
+    uint32_t got = 0;
+    EXPECT_EQ(TxData_Hesmark(0xE000, data, 2, 0), 0);
+    EXPECT_EQ(LastError(), "Bootstrap loader 1.10 needs the loader patch, and no patch file was given");
+    EXPECT_EQ(RxData_Hesmark(0xE000, buffer, 2, &got), 0);
+    EXPECT_TRUE(Frames().empty()) << "nothing reaches the loader";
+    EXPECT_EQ(MassErase_Hesmark(), 1) << "commands without data blocks still run";
+
+    // The patch file named but not there: the text names it.
+    const std::string missing = TempPath("PATCH.TXT");
+    EXPECT_EQ(SetPatchFile_Hesmark(missing.c_str()), 0);
+    EXPECT_EQ(LastError(), "Unable to open patch file " + missing);
+    ASSERT_EQ(SetPasswordData_Hesmark(blank.data()), 1) << LastError();
+    EXPECT_EQ(TxData_Hesmark(0xE000, data, 2, 1), 0);
+    EXPECT_EQ(LastError(),
+              "Bootstrap loader 1.10 needs the loader patch: supply the patch file " + missing);
+
+    // Supplied, and the password sent again: the blocks go through the patch.
+    ASSERT_EQ(SetPatchFile_Hesmark(KELVANE_PATCH_FILE), 1) << LastError();
+    ASSERT_EQ(SetPasswordData_Hesmark(blank.data()), 1) << LastError();
+    ASSERT_EQ(TxData_Hesmark(0xE000, data, 2, 1), 1) << LastError();
+    EXPECT_EQ(Peek(0xE000, 2), (std::vector<uint8_t>{1, 2}));
 }
 
 TEST_F(OldLoader, PatchDroppedWhileActive) {

@@ -199,7 +199,7 @@ TEST_F(OpenChain, SimulatorChosenThroughTheEnvironment) {
     kv::usb::setBackend(nullptr);
     setenv("KELVANE_USB", "sim:pod=current,hw=S,serial=42", 1);
     NANDREL_HANDLE port = openPort();
-    unsetenv("KELVANE_USB");
+    setenv("KELVANE_USB", "none", 1);
     ASSERT_NE(port, nullptr) << interfaceError();
     EXPECT_STREQ(Nandrel_GetPortHardwareVersion(port), "DRV-1S-A02.03.03");
     EXPECT_STREQ(Nandrel_GetPortSerialNumber(port), "42");

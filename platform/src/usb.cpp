@@ -1,6 +1,7 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -45,6 +46,9 @@ Status Device::modemStatus(uint32_t* status) {
     *status = 0;
     return kOk;
 }
+Status Device::setTimeouts(uint32_t, uint32_t) {
+    return kOk;
+}
 
 namespace {
 
@@ -78,20 +82,36 @@ std::string besideThisLibrary(const char* name) {
     return path.substr(0, slash + 1) + name;
 }
 
+// Loads a backend module from beside this library (or from the library path)
+// and creates its backend; nullptr when the module or its factory is missing.
+std::shared_ptr<Backend> loadBackend(const char* library, const char* factoryName,
+                                     const char* config) {
+    void* lib = dlopen(besideThisLibrary(library).c_str(), RTLD_NOW | RTLD_GLOBAL);
+    if (!lib) lib = dlopen(library, RTLD_NOW | RTLD_GLOBAL);
+    if (!lib) return nullptr;
+    auto factory = reinterpret_cast<SimBackendFactory>(dlsym(lib, factoryName));
+    if (!factory) return nullptr;
+    Backend* b = factory(config);
+    return b ? std::shared_ptr<Backend>(b) : nullptr;
+}
+
 std::shared_ptr<Backend> backendFromEnvironment() {
     const char* env = std::getenv("KELVANE_USB");
-    if (env && std::strncmp(env, "sim", 3) == 0 && (env[3] == 0 || env[3] == ':')) {
-        const char* config = env[3] == ':' ? env + 4 : "";
-        void* lib = dlopen(besideThisLibrary(kSimBackendLibrary).c_str(), RTLD_NOW | RTLD_GLOBAL);
-        if (!lib) lib = dlopen(kSimBackendLibrary, RTLD_NOW | RTLD_GLOBAL);
-        if (lib) {
-            auto factory = reinterpret_cast<SimBackendFactory>(dlsym(lib, kSimBackendFactory));
-            if (factory) {
-                if (Backend* b = factory(config)) return std::shared_ptr<Backend>(b);
-            }
-        }
+    const std::string choice = env ? env : "";
+    std::shared_ptr<Backend> chosen;
+    if (choice == "sim" || choice.rfind("sim:", 0) == 0) {
+        const char* config = choice.size() > 3 ? env + 4 : "";
+        chosen = loadBackend(kSimBackendLibrary, kSimBackendFactory, config);
+    } else if (choice.empty() || choice == "ftdi") {
+        chosen = loadBackend(kFtdiBackendLibrary, kFtdiBackendFactory, "");
+        if (!chosen && !choice.empty())
+            std::fprintf(stderr, "KELVANE_USB: %s is missing (built without libftdi1); "
+                                 "no USB devices\n", kFtdiBackendLibrary);
+    } else if (choice != "none") {
+        std::fprintf(stderr, "KELVANE_USB: unknown setting \"%s\"; no USB devices\n",
+                     choice.c_str());
     }
-    return std::make_shared<NullBackend>();
+    return chosen ? chosen : std::make_shared<NullBackend>();
 }
 
 // Finds an open handle; fills `out` with a copy so the call runs without the registry lock.
@@ -176,15 +196,17 @@ Status read(Handle h, void* buffer, uint32_t count, uint32_t* countRead) {
         uint32_t got = 0;
         Clock& c = clock();
         const uint32_t start = c.tickCount();
+        Status status = kOk;
         while (got < count) {
             got += static_cast<uint32_t>(d.device->read(out + got, count - got));
             if (got == count) break;
+            if ((status = d.device->linkStatus()) != kOk) break;
             const uint32_t elapsed = ticksSince(start, c.tickCount());
             if (elapsed >= d.readTimeoutMs) break;
             d.device->waitForData(count - got, d.readTimeoutMs - elapsed);
         }
         if (countRead) *countRead = got;
-        return kOk;
+        return status;
     });
 }
 
@@ -203,8 +225,10 @@ Status resetDevice(Handle h) {
     return withDevice(h, [](OpenDevice& d) { return d.device->reset(); });
 }
 
-Status setTimeouts(Handle h, uint32_t readMs, uint32_t) {
-    return withDevice(h, [&](OpenDevice& d) {
+Status setTimeouts(Handle h, uint32_t readMs, uint32_t writeMs) {
+    return withDevice(h, [&](OpenDevice& d) -> Status {
+        const Status s = d.device->setTimeouts(readMs, writeMs);
+        if (s != kOk) return s;
         d.readTimeoutMs = readMs;
         updateState(h, d);
         return kOk;
@@ -219,7 +243,9 @@ Status getQueueStatus(Handle h, uint32_t* rxBytes) {
     if (!rxBytes) return kInvalidParameter;
     return withDevice(h, [&](OpenDevice& d) {
         *rxBytes = static_cast<uint32_t>(d.device->rxAvailable());
-        return kOk;
+        const Status s = d.device->linkStatus();
+        if (s != kOk) *rxBytes = 0;
+        return s;
     });
 }
 

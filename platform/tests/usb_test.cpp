@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "kelvane/platform/clock.h"
@@ -159,12 +161,54 @@ TEST_F(UsbStandIn, ClosedHandleFails) {
     EXPECT_EQ(resetDevice(42), kInvalidHandle);
 }
 
-TEST(UsbBackendChoice, NoEnvironmentMeansNoDevices) {
+// Chooses the backend again from `setting` (nullptr: unset); returns it with
+// what the choice printed on standard error.
+std::shared_ptr<Backend> ChooseFrom(const char* setting, std::string* printed) {
+    if (setting) {
+        setenv("KELVANE_USB", setting, 1);
+    } else {
+        unsetenv("KELVANE_USB");
+    }
     setBackend(nullptr);
-    unsetenv("KELVANE_USB");
+    ::testing::internal::CaptureStderr();
+    std::shared_ptr<Backend> chosen = backend();
+    *printed = ::testing::internal::GetCapturedStderr();
+    setenv("KELVANE_USB", "none", 1);
+    setBackend(nullptr);
+    return chosen;
+}
+
+TEST(UsbBackendChoice, NoneMeansNoDevices) {
+    std::string printed;
+    auto chosen = ChooseFrom("none", &printed);
+    EXPECT_NE(std::dynamic_pointer_cast<NullBackend>(chosen), nullptr);
+    EXPECT_EQ(printed, "");
+    setBackend(nullptr);
     Handle h = 0;
     EXPECT_EQ(open("Dravik", kOpenByDescription, &h), kDeviceNotFound);
-    setBackend(nullptr);
+}
+
+TEST(UsbBackendChoice, UnsetOrFtdiMeansTheRealDevices) {
+    // Only the choice is checked here: no bus is scanned.
+    for (const char* setting : {static_cast<const char*>(nullptr), "", "ftdi"}) {
+        SCOPED_TRACE(setting ? setting : "(unset)");
+        std::string printed;
+        auto chosen = ChooseFrom(setting, &printed);
+        ASSERT_NE(chosen, nullptr);
+#ifdef KELVANE_HAVE_FTDI_BACKEND
+        EXPECT_EQ(std::dynamic_pointer_cast<NullBackend>(chosen), nullptr);
+        EXPECT_EQ(printed, "");
+#else
+        EXPECT_NE(std::dynamic_pointer_cast<NullBackend>(chosen), nullptr);
+#endif
+    }
+}
+
+TEST(UsbBackendChoice, UnknownSettingIsNamedAndGivesNoDevices) {
+    std::string printed;
+    auto chosen = ChooseFrom("smi:pod=old", &printed);
+    EXPECT_NE(std::dynamic_pointer_cast<NullBackend>(chosen), nullptr);
+    EXPECT_EQ(printed, "KELVANE_USB: unknown setting \"smi:pod=old\"; no USB devices\n");
 }
 
 }  // namespace

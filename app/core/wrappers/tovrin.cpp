@@ -123,7 +123,12 @@ int CTovrin::Open() {
     RestoreAdapterRegisters();
     if (!Open_Hesmark(0, kBaudRate)) return TakeLibraryError();
     const std::string& patch = Process().patchFile;
-    bool ok = patch.empty() || SetPatchFile_Hesmark(patch.c_str());
+    // The library keeps the name either way. A patch file that is not there
+    // fails nothing until a loader that needs it is unlocked; then the
+    // library's text asks for it by name.
+    std::error_code missing;
+    bool ok = patch.empty() || SetPatchFile_Hesmark(patch.c_str()) ||
+              !std::filesystem::exists(patch, missing);
     ok = ok && InitializeAdapter_Hesmark();
     uint16_t version = 0;
     uint32_t serial = 0;

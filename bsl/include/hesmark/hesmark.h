@@ -81,6 +81,9 @@ HESMARK_API int PowerOff_Hesmark(void);
 HESMARK_API int SetPasswordData_Hesmark(const uint8_t* password);
 HESMARK_API int GetPasswordData_Hesmark(uint8_t* buffer, uint32_t capacity, uint32_t* count);
 HESMARK_API int SetPasswordFile_Hesmark(const char* fileName, int32_t fileType);
+// Reads the loader patch (TI-TXT). The name is kept even when the file does
+// not read: a loader that needs the patch, unlocked without one, refuses data
+// blocks with a text that asks for that file.
 HESMARK_API int SetPatchFile_Hesmark(const char* fileName);
 // 1 when the loader version read last needs the patch, else 0.
 HESMARK_API int IsPatchRequired_Hesmark(void);

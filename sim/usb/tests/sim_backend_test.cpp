@@ -74,7 +74,7 @@ TEST(SimBackend, TheStandInLoadsItFromTheEnvironment) {
     usb::read(h, reply, 17, &n);
     EXPECT_EQ(std::string(reply + 9, 8), "01.05.00");
     usb::close(h);
-    unsetenv("KELVANE_USB");
+    setenv("KELVANE_USB", "none", 1);
     usb::setBackend(nullptr);
 }
 

@@ -34,7 +34,7 @@ std::string Command(const std::string& element, const std::string& args = "") {
 class ConsoleTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ::unsetenv("KELVANE_USB");
+        ::setenv("KELVANE_USB", "none", 1);
         GetCurrentDirectoryString(startDir_);
         ::setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
         GetAppProfile().Clear();

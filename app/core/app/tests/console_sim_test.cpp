@@ -46,7 +46,7 @@ class OpenThroughPod : public ArgsCommand {
 class ConsoleSimTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ::unsetenv("KELVANE_USB");
+        ::setenv("KELVANE_USB", "none", 1);
         GetCurrentDirectoryString(startDir_);
         ::setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
         GetAppProfile().Clear();

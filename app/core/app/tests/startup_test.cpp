@@ -23,7 +23,7 @@ const std::string kBin = KELVANE_BIN_DIR;
 class StartupTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ::unsetenv("KELVANE_USB");
+        ::setenv("KELVANE_USB", "none", 1);
         GetCurrentDirectoryString(startDir_);
         ::setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
         GetAppProfile().Clear();

@@ -433,6 +433,45 @@ TEST(TovrinLoaderVersions, MemoryOffsetFromLoader2Point18On) {
     }
 }
 
+class TovrinOldLoader : public TovrinTest {
+  protected:
+    TovrinOldLoader() : TovrinTest(ChipWithLoader("MSP430F149", 0x01, 0x10)) {}
+    void TearDown() override {
+        TovrinTest::TearDown();
+        kv::CTovrin::ResetProcessState();
+        std::filesystem::remove_all(dir);
+    }
+    std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                ("kelvane_oldloader_" + std::to_string(::getpid()));
+};
+
+TEST_F(TovrinOldLoader, MissingPatchFileIsAskedForByNameWhenTheLoaderNeedsIt) {
+    std::filesystem::create_directories(dir);
+    const std::string patch = (dir / "PATCH.TXT").string();
+    kv::CTovrin::SetPatchFileName(patch.c_str(), 1);
+    ASSERT_EQ(adapter.Reopen(), 1) << "a missing patch file fails no open: "
+                                   << adapter.GetErrorText();
+    ASSERT_EQ(adapter.InitializeTarget(), 1) << adapter.GetErrorText();
+    ASSERT_EQ(adapter.ResendPassword(), 1) << adapter.GetErrorText();
+    bench.ClearLogs();
+    const uint8_t data[2] = {0x34, 0x12};
+    EXPECT_EQ(adapter.WriteMemory(data, 0x1100, 2), 0);
+    EXPECT_EQ(adapter.GetErrorText(),
+              "Bootstrap loader 1.10 needs the loader patch: supply the patch file " + patch);
+    EXPECT_TRUE(bench.Frames().empty());
+
+    // The simulator's patch supplied under that name: the next run works.
+    std::filesystem::copy_file(KELVANE_SIM_PATCH_FILE, patch);
+    ASSERT_EQ(adapter.Reopen(), 1) << adapter.GetErrorText();
+    ASSERT_EQ(adapter.InitializeTarget(), 1) << adapter.GetErrorText();
+    ASSERT_EQ(adapter.ResendPassword(), 1) << adapter.GetErrorText();
+    ASSERT_EQ(adapter.WriteMemory(data, 0x1100, 2), 1) << adapter.GetErrorText();
+    uint8_t back[2] = {};
+    ASSERT_EQ(adapter.ReadMemory(back, 0x1100, 2), 1) << adapter.GetErrorText();
+    EXPECT_EQ(back[0], 0x34);
+    EXPECT_EQ(back[1], 0x12);
+}
+
 TEST(TovrinPatchFile, NameIsMadeFullUnlessKeptAsIs) {
     kv::CTovrin::SetPatchFileName("PATCH.TXT", 0);
     EXPECT_EQ(kv::CTovrin::GetPatchFileName(),

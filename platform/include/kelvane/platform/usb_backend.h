@@ -1,6 +1,6 @@
 // The seam behind the USB stand-in: a backend opens devices by description,
 // and a device moves bytes and modem lines. The simulated devices of sim/ and
-// a real-hardware backend both plug in here.
+// the FTDI backend over libftdi1 (platform/ftdi) both plug in here.
 #pragma once
 
 #include <cstddef>
@@ -40,6 +40,12 @@ public:
     virtual Status setRts(bool level);
     virtual Status setDtr(bool level);
     virtual Status modemStatus(uint32_t* status);
+    // The host's read and write time-outs. Reads are timed by the stand-in;
+    // a device over a real bus also bounds its transfers with them.
+    virtual Status setTimeouts(uint32_t readMs, uint32_t writeMs);
+    // kOk while the link works; once a transfer failed (the device was
+    // unplugged), the status that reads and queue queries end with.
+    virtual Status linkStatus() const { return kOk; }
 };
 
 class Backend {
@@ -56,9 +62,11 @@ public:
 };
 
 // The backend in force. Unless one is installed, the first use picks it from
-// the environment variable KELVANE_USB: "sim:<config>" loads the simulated
-// devices from libkelvane_simusb.so; anything else, or nothing, gives a
-// backend without devices.
+// the environment variable KELVANE_USB: unset, empty or "ftdi" loads the real
+// devices' backend from libkelvane_ftdiusb.so (built when libftdi1 is found;
+// without it no devices are found); "sim:<config>" loads the simulated
+// devices from libkelvane_simusb.so; "none" gives a backend without devices.
+// Any other value gives no devices and a note on standard error.
 std::shared_ptr<Backend> backend();
 // Installs a backend (nullptr: choose again from the environment). Handles of
 // the previous backend stay valid until closed.
@@ -70,5 +78,11 @@ void setBackend(std::shared_ptr<Backend> b);
 inline constexpr const char* kSimBackendLibrary = "libkelvane_simusb.so";
 inline constexpr const char* kSimBackendFactory = "kelvane_simusb_create";
 using SimBackendFactory = Backend* (*)(const char* config);
+
+// The factory that libkelvane_ftdiusb.so exports, same shape (the config is
+// empty):
+//   extern "C" kv::usb::Backend* kelvane_ftdiusb_create(const char* config);
+inline constexpr const char* kFtdiBackendLibrary = "libkelvane_ftdiusb.so";
+inline constexpr const char* kFtdiBackendFactory = "kelvane_ftdiusb_create";
 
 }  // namespace kv::usb

@@ -1,8 +1,10 @@
-// The RAM patch of the old (1.10) ROM loaders, as code. Loaded into RAM and
-// entered by a load PC before each data-block command, it arms the loader's
-// block handler for addresses above the boot ROM and returns into the
-// loader's command loop. The simulated loader recognises it by these bytes;
-// data/PATCH.TXT holds them as a TI-TXT image.
+// The RAM patch of the simulated old (1.10) ROM loader, as code. Loaded into
+// RAM and entered by a load PC before each data-block command, it arms the
+// simulated loader's block handler for addresses above the boot ROM and
+// returns into the loader's command loop. It mends the simulator's own flaw
+// and nothing on a real chip. The simulated loader recognises it by these
+// bytes; sim/adapter/data/PATCH.TXT holds them as a TI-TXT image, which the
+// build puts at <build>/sim/PATCH.TXT (never beside the programs).
 #pragma once
 
 #include <cstdint>

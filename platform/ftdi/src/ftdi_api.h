@@ -1,0 +1,66 @@
+// The libftdi1 calls the FTDI backend makes, as a table of functions, so that
+// tests can put a scripted double where libftdi1 sits. Every call answers as
+// libftdi1 does: 0 or a count for success, a negative code for a failure.
+#pragma once
+
+#include <vector>
+
+namespace kv::usb {
+
+// One libftdi1 context: a bus scan, or one open device.
+struct FtdiContext;
+// A device found on the bus, valid while the context that found it lives.
+struct FtdiUsbDevice;
+
+// libusb's codes that the backend tells apart in read results: a transfer
+// that timed out brought nothing; any other failure means the link is gone.
+inline constexpr int kFtdiTimedOut = -7;
+inline constexpr int kFtdiNoDevice = -4;
+
+// libftdi1's line settings.
+enum class FtdiStopBits { One, OneAndHalf, Two };
+enum class FtdiParity { None, Odd, Even, Mark, Space };
+
+struct FtdiApi {
+    // Handed to `create`, so a double knows which of its scripts answers.
+    void* user = nullptr;
+    // ftdi_new: nullptr when libusb cannot reach any bus.
+    FtdiContext* (*create)(void* user) = nullptr;
+    // ftdi_free, after closing an open device and freeing a device list.
+    void (*destroy)(FtdiContext* ctx) = nullptr;
+    // ftdi_usb_find_all over the FTDI vendor id and its product ids: the
+    // count found, or a negative code.
+    int (*findAll)(FtdiContext* ctx, std::vector<FtdiUsbDevice*>* devices) = nullptr;
+    // ftdi_usb_get_strings: the product description only.
+    int (*getDescription)(FtdiContext* ctx, FtdiUsbDevice* device, char* text, int size) = nullptr;
+    // ftdi_usb_open_dev, ftdi_usb_close.
+    int (*openDevice)(FtdiContext* ctx, FtdiUsbDevice* device) = nullptr;
+    int (*closeDevice)(FtdiContext* ctx) = nullptr;
+    // ftdi_usb_reset: resets the chip's serial engine.
+    int (*reset)(FtdiContext* ctx) = nullptr;
+    // ftdi_set_latency_timer: how long the chip holds back a part-filled packet.
+    int (*setLatencyTimer)(FtdiContext* ctx, unsigned char ms) = nullptr;
+    // The context's USB read and write time-outs (milliseconds).
+    void (*setUsbTimeouts)(FtdiContext* ctx, int readMs, int writeMs) = nullptr;
+    // ftdi_read_data: bytes read (0: none came), or a negative code.
+    int (*readData)(FtdiContext* ctx, unsigned char* buffer, int size) = nullptr;
+    // ftdi_write_data: bytes written, or a negative code.
+    int (*writeData)(FtdiContext* ctx, const unsigned char* data, int size) = nullptr;
+    // ftdi_tciflush (bytes received, not yet read) and ftdi_tcoflush (bytes
+    // written, not yet sent).
+    int (*flushReceived)(FtdiContext* ctx) = nullptr;
+    int (*flushTransmit)(FtdiContext* ctx) = nullptr;
+    // ftdi_set_baudrate: -1 when the chip cannot make the rate.
+    int (*setBaudRate)(FtdiContext* ctx, int baud) = nullptr;
+    // ftdi_set_line_property: 7 or 8 data bits.
+    int (*setLineProperty)(FtdiContext* ctx, int bits, FtdiStopBits stopBits,
+                           FtdiParity parity) = nullptr;
+    // ftdi_setrts, ftdi_setdtr: 1 raises the line.
+    int (*setRts)(FtdiContext* ctx, int level) = nullptr;
+    int (*setDtr)(FtdiContext* ctx, int level) = nullptr;
+    // ftdi_poll_modem_status: modem byte (CTS 0x10, DSR 0x20, RI 0x40, DCD
+    // 0x80) low, line status byte high.
+    int (*pollModemStatus)(FtdiContext* ctx, unsigned short* status) = nullptr;
+};
+
+}  // namespace kv::usb

@@ -1,0 +1,191 @@
+#include "ftdi_device.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+#include "kelvane/platform/clock.h"
+
+namespace kv::usb {
+
+FtdiDevice::FtdiDevice(const FtdiApi& api, std::string description)
+    : api_(api), description_(std::move(description)) {}
+
+FtdiDevice::~FtdiDevice() {
+    close();
+}
+
+Status FtdiDevice::attach(FtdiUsbDevice* found) {
+    ctx_ = api_.create(api_.user);
+    if (!ctx_) return kInsufficientResources;
+    if (api_.openDevice(ctx_, found) < 0) {
+        api_.destroy(ctx_);
+        ctx_ = nullptr;
+        return kDeviceNotOpened;
+    }
+    open_ = true;
+    api_.setUsbTimeouts(ctx_, kUsbReadTimeoutMs, kUnlimitedWriteMs);
+    // A chip that refuses the setting still works, with slower answers; the
+    // drivers' next call (the reset) reports a chip that does not listen.
+    api_.setLatencyTimer(ctx_, kLatencyMs);
+    return kOk;
+}
+
+void FtdiDevice::close() {
+    if (!ctx_) return;
+    if (open_) api_.closeDevice(ctx_);
+    api_.destroy(ctx_);
+    ctx_ = nullptr;
+    open_ = false;
+    rx_.clear();
+    rxHead_ = 0;
+}
+
+Status FtdiDevice::controlResult(int result) const {
+    if (lost_ != kOk) return lost_;
+    return result < 0 ? kIoError : kOk;
+}
+
+Status FtdiDevice::reset() {
+    if (lost_ != kOk) return lost_;
+    rx_.clear();
+    rxHead_ = 0;
+    return controlResult(api_.reset(ctx_));
+}
+
+Status FtdiDevice::write(const uint8_t* data, size_t count, size_t* written) {
+    *written = 0;
+    if (lost_ != kOk) return lost_;
+    while (*written < count) {
+        const int piece = static_cast<int>(std::min<size_t>(count - *written, INT_MAX));
+        const int r = api_.writeData(ctx_, data + *written, piece);
+        if (r < 0) {
+            lost_ = kIoError;
+            return lost_;
+        }
+        // The device took nothing within the write time-out: a short write.
+        if (r == 0) break;
+        *written += static_cast<size_t>(std::min(r, piece));
+    }
+    return kOk;
+}
+
+void FtdiDevice::pull() {
+    if (lost_ != kOk) return;
+    if (rxHead_ == rx_.size()) {
+        rx_.clear();
+        rxHead_ = 0;
+    }
+    unsigned char chunk[4096];
+    const int r = api_.readData(ctx_, chunk, sizeof chunk);
+    if (r > 0) {
+        rx_.insert(rx_.end(), chunk, chunk + std::min<size_t>(static_cast<size_t>(r), sizeof chunk));
+    } else if (r < 0 && r != kFtdiTimedOut) {
+        lost_ = kIoError;
+    }
+}
+
+size_t FtdiDevice::rxAvailable() {
+    pull();
+    return buffered();
+}
+
+size_t FtdiDevice::read(uint8_t* buffer, size_t count) {
+    if (buffered() < count) pull();
+    const size_t n = std::min(count, buffered());
+    std::memcpy(buffer, rx_.data() + rxHead_, n);
+    rxHead_ += n;
+    return n;
+}
+
+void FtdiDevice::waitForData(size_t wanted, uint32_t timeoutMs) {
+    Clock& c = clock();
+    const uint32_t start = c.tickCount();
+    while (buffered() < wanted && lost_ == kOk) {
+        const uint32_t before = c.tickCount();
+        const size_t had = buffered();
+        pull();
+        if (buffered() >= wanted || lost_ != kOk) break;
+        if (ticksSince(start, c.tickCount()) >= timeoutMs) break;
+        // A read that came back at once with nothing: let a millisecond pass.
+        if (buffered() == had && c.tickCount() == before) c.sleep(1);
+    }
+}
+
+Status FtdiDevice::purge(uint32_t mask) {
+    if (lost_ != kOk) return lost_;
+    if (mask & kPurgeRx) {
+        rx_.clear();
+        rxHead_ = 0;
+        if (api_.flushReceived(ctx_) < 0) return kIoError;
+    }
+    if ((mask & kPurgeTx) && api_.flushTransmit(ctx_) < 0) return kIoError;
+    return kOk;
+}
+
+Status FtdiDevice::setBaudRate(uint32_t baud) {
+    if (lost_ != kOk) return lost_;
+    if (baud == 0 || baud > INT_MAX) return kInvalidBaudRate;
+    const int r = api_.setBaudRate(ctx_, static_cast<int>(baud));
+    if (r == -1) return kInvalidBaudRate;
+    return controlResult(r);
+}
+
+Status FtdiDevice::setDataCharacteristics(uint8_t wordLength, uint8_t stopBits, uint8_t parity) {
+    if (lost_ != kOk) return lost_;
+    if (wordLength != kBits7 && wordLength != kBits8) return kInvalidParameter;
+    FtdiStopBits stop = FtdiStopBits::One;
+    if (stopBits == kStopBits2) {
+        stop = FtdiStopBits::Two;
+    } else if (stopBits != kStopBits1) {
+        return kInvalidParameter;
+    }
+    FtdiParity p = FtdiParity::None;
+    switch (parity) {
+        case kParityNone: p = FtdiParity::None; break;
+        case kParityOdd: p = FtdiParity::Odd; break;
+        case kParityEven: p = FtdiParity::Even; break;
+        case kParityMark: p = FtdiParity::Mark; break;
+        case kParitySpace: p = FtdiParity::Space; break;
+        default: return kInvalidParameter;
+    }
+    return controlResult(api_.setLineProperty(ctx_, wordLength, stop, p));
+}
+
+Status FtdiDevice::setRts(bool level) {
+    if (lost_ != kOk) return lost_;
+    return controlResult(api_.setRts(ctx_, level ? 1 : 0));
+}
+
+Status FtdiDevice::setDtr(bool level) {
+    if (lost_ != kOk) return lost_;
+    return controlResult(api_.setDtr(ctx_, level ? 1 : 0));
+}
+
+Status FtdiDevice::modemStatus(uint32_t* status) {
+    *status = 0;
+    if (lost_ != kOk) return lost_;
+    unsigned short chip = 0;
+    const int r = api_.pollModemStatus(ctx_, &chip);
+    if (r < 0) return kIoError;
+    uint32_t lines = 0;
+    if (chip & 0x10) lines |= kModemCts;
+    if (chip & 0x20) lines |= kModemDsr;
+    if (chip & 0x40) lines |= kModemRi;
+    if (chip & 0x80) lines |= kModemDcd;
+    // The line status byte (overrun, parity, framing, break ...) as the chip
+    // reports it, above the modem bits.
+    *status = lines | (chip & 0xFF00u);
+    return kOk;
+}
+
+Status FtdiDevice::setTimeouts(uint32_t, uint32_t writeMs) {
+    if (lost_ != kOk) return lost_;
+    // Reads are timed by the stand-in, a USB read at a time.
+    const int write = writeMs == 0 || writeMs > INT_MAX ? kUnlimitedWriteMs
+                                                         : static_cast<int>(writeMs);
+    api_.setUsbTimeouts(ctx_, kUsbReadTimeoutMs, write);
+    return kOk;
+}
+
+}  // namespace kv::usb

@@ -1,0 +1,72 @@
+// One FTDI device opened through libftdi1, with the meaning the pod and
+// adapter drivers expect of each call: reads served from the backend's own
+// read-ahead buffer (libftdi1 has no queue status), both buffers purged on
+// request, time-outs bounding every transfer, line settings, RTS and DTR, and
+// the modem status in the layout of kv::usb.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ftdi_api.h"
+#include "kelvane/platform/usb_backend.h"
+
+namespace kv::usb {
+
+class FtdiDevice final : public Device {
+public:
+    // The latency timer: short enough that a reply, or one modem-line answer of
+    // the adapter's control channel, waits at most this long in the chip.
+    static constexpr unsigned char kLatencyMs = 2;
+    // How long one USB read may wait for the chip, which answers every latency
+    // period even with nothing to send; a longer wait means the chip is gone.
+    static constexpr int kUsbReadTimeoutMs = 500;
+    // The transfer limit of a write when the host sets none (write time-out 0):
+    // room for a full 4 KiB transfer at 9600 baud.
+    static constexpr int kUnlimitedWriteMs = 10000;
+
+    FtdiDevice(const FtdiApi& api, std::string description);
+    ~FtdiDevice() override;
+    FtdiDevice(const FtdiDevice&) = delete;
+    FtdiDevice& operator=(const FtdiDevice&) = delete;
+
+    // Opens the device found by a bus scan. kDeviceNotOpened when it cannot be
+    // opened (no access, in use), kInsufficientResources without a context.
+    Status attach(FtdiUsbDevice* found);
+
+    std::string description() const override { return description_; }
+    void close() override;
+    Status reset() override;
+    Status write(const uint8_t* data, size_t count, size_t* written) override;
+    size_t rxAvailable() override;
+    size_t read(uint8_t* buffer, size_t count) override;
+    void waitForData(size_t wanted, uint32_t timeoutMs) override;
+    Status purge(uint32_t mask) override;
+    Status setBaudRate(uint32_t baud) override;
+    Status setDataCharacteristics(uint8_t wordLength, uint8_t stopBits, uint8_t parity) override;
+    Status setRts(bool level) override;
+    Status setDtr(bool level) override;
+    Status modemStatus(uint32_t* status) override;
+    Status setTimeouts(uint32_t readMs, uint32_t writeMs) override;
+    Status linkStatus() const override { return lost_; }
+
+private:
+    // One USB read into the read-ahead buffer.
+    void pull();
+    // The status of a control call: kOk, or kIoError (the link's own failure
+    // first, when it is gone).
+    Status controlResult(int result) const;
+    size_t buffered() const { return rx_.size() - rxHead_; }
+
+    FtdiApi api_;
+    std::string description_;
+    FtdiContext* ctx_ = nullptr;
+    bool open_ = false;
+    Status lost_ = kOk;
+    std::vector<uint8_t> rx_;
+    size_t rxHead_ = 0;
+};
+
+}  // namespace kv::usb

@@ -1,0 +1,155 @@
+// The backend module over the real libftdi1: the function table filled with
+// libftdi1's calls, and the factory the USB stand-in loads.
+#include <ftdi.h>
+
+#include "ftdi_backend.h"
+
+namespace kv::usb {
+
+// A libftdi1 context and the device list of its last scan.
+struct FtdiContext {
+    ftdi_context* ftdi = nullptr;
+    ftdi_device_list* list = nullptr;
+};
+
+namespace {
+
+ftdi_stopbits_type StopBitsOf(FtdiStopBits s) {
+    switch (s) {
+        case FtdiStopBits::OneAndHalf: return STOP_BIT_15;
+        case FtdiStopBits::Two: return STOP_BIT_2;
+        case FtdiStopBits::One: break;
+    }
+    return STOP_BIT_1;
+}
+
+ftdi_parity_type ParityOf(FtdiParity p) {
+    switch (p) {
+        case FtdiParity::Odd: return ODD;
+        case FtdiParity::Even: return EVEN;
+        case FtdiParity::Mark: return MARK;
+        case FtdiParity::Space: return SPACE;
+        case FtdiParity::None: break;
+    }
+    return NONE;
+}
+
+FtdiContext* Create(void*) {
+    ftdi_context* ftdi = ftdi_new();
+    if (!ftdi) return nullptr;
+    return new FtdiContext{ftdi, nullptr};
+}
+
+void Destroy(FtdiContext* ctx) {
+    if (ctx->list) ftdi_list_free(&ctx->list);
+    ftdi_free(ctx->ftdi);
+    delete ctx;
+}
+
+int FindAll(FtdiContext* ctx, std::vector<FtdiUsbDevice*>* devices) {
+    devices->clear();
+    if (ctx->list) ftdi_list_free(&ctx->list);
+    // Vendor and product 0: the FTDI vendor id with each of its product ids.
+    const int n = ftdi_usb_find_all(ctx->ftdi, &ctx->list, 0, 0);
+    if (n < 0) return n;
+    for (ftdi_device_list* d = ctx->list; d; d = d->next)
+        devices->push_back(reinterpret_cast<FtdiUsbDevice*>(d->dev));
+    return n;
+}
+
+int GetDescription(FtdiContext* ctx, FtdiUsbDevice* device, char* text, int size) {
+    return ftdi_usb_get_strings(ctx->ftdi, reinterpret_cast<libusb_device*>(device), nullptr, 0,
+                                text, size, nullptr, 0);
+}
+
+int OpenDevice(FtdiContext* ctx, FtdiUsbDevice* device) {
+    return ftdi_usb_open_dev(ctx->ftdi, reinterpret_cast<libusb_device*>(device));
+}
+
+int CloseDevice(FtdiContext* ctx) {
+    return ftdi_usb_close(ctx->ftdi);
+}
+
+int Reset(FtdiContext* ctx) {
+    return ftdi_usb_reset(ctx->ftdi);
+}
+
+int SetLatencyTimer(FtdiContext* ctx, unsigned char ms) {
+    return ftdi_set_latency_timer(ctx->ftdi, ms);
+}
+
+void SetUsbTimeouts(FtdiContext* ctx, int readMs, int writeMs) {
+    ctx->ftdi->usb_read_timeout = readMs;
+    ctx->ftdi->usb_write_timeout = writeMs;
+}
+
+int ReadData(FtdiContext* ctx, unsigned char* buffer, int size) {
+    return ftdi_read_data(ctx->ftdi, buffer, size);
+}
+
+int WriteData(FtdiContext* ctx, const unsigned char* data, int size) {
+    return ftdi_write_data(ctx->ftdi, data, size);
+}
+
+int FlushReceived(FtdiContext* ctx) {
+    return ftdi_tciflush(ctx->ftdi);
+}
+
+int FlushTransmit(FtdiContext* ctx) {
+    return ftdi_tcoflush(ctx->ftdi);
+}
+
+int SetBaudRate(FtdiContext* ctx, int baud) {
+    return ftdi_set_baudrate(ctx->ftdi, baud);
+}
+
+int SetLineProperty(FtdiContext* ctx, int bits, FtdiStopBits stopBits, FtdiParity parity) {
+    return ftdi_set_line_property(ctx->ftdi, bits == 7 ? BITS_7 : BITS_8, StopBitsOf(stopBits),
+                                  ParityOf(parity));
+}
+
+int SetRts(FtdiContext* ctx, int level) {
+    return ftdi_setrts(ctx->ftdi, level);
+}
+
+int SetDtr(FtdiContext* ctx, int level) {
+    return ftdi_setdtr(ctx->ftdi, level);
+}
+
+int PollModemStatus(FtdiContext* ctx, unsigned short* status) {
+    return ftdi_poll_modem_status(ctx->ftdi, status);
+}
+
+}  // namespace
+
+const FtdiApi& libftdiApi() {
+    static const FtdiApi api{
+        .user = nullptr,
+        .create = Create,
+        .destroy = Destroy,
+        .findAll = FindAll,
+        .getDescription = GetDescription,
+        .openDevice = OpenDevice,
+        .closeDevice = CloseDevice,
+        .reset = Reset,
+        .setLatencyTimer = SetLatencyTimer,
+        .setUsbTimeouts = SetUsbTimeouts,
+        .readData = ReadData,
+        .writeData = WriteData,
+        .flushReceived = FlushReceived,
+        .flushTransmit = FlushTransmit,
+        .setBaudRate = SetBaudRate,
+        .setLineProperty = SetLineProperty,
+        .setRts = SetRts,
+        .setDtr = SetDtr,
+        .pollModemStatus = PollModemStatus,
+    };
+    return api;
+}
+
+}  // namespace kv::usb
+
+extern "C" __attribute__((visibility("default"))) kv::usb::Backend* kelvane_ftdiusb_create(
+    const char*) {
+    return new kv::usb::FtdiBackend(kv::usb::libftdiApi());
+}
