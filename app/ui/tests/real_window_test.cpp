@@ -41,6 +41,7 @@
 #include "kelvane/core/project_tree_item.h"
 #include "kelvane/core/root_tree_item.h"
 #include "kelvane/platform/message_box.h"
+#include "kelvane/platform/usb_backend.h"
 #include "kelvane/ui/hex_number_edit.h"
 #include "kelvane/ui/property_page_base.h"
 #include "main_frame.h"
@@ -225,6 +226,7 @@ class RealWindow : public ::testing::Test {
 
     void SetUp() override {
         ::unsetenv("KELVANE_USB");
+        usb::setBackend(nullptr);
         GetCurrentDirectoryString(startDir_);
         folder_ = fs::temp_directory_path() /
                   ("kelvane_real_window_" + std::to_string(QCoreApplication::applicationPid()) +
@@ -255,6 +257,8 @@ class RealWindow : public ::testing::Test {
         UnregisterCommandClasses();
         SetCurrentProjectHandler(nullptr);
         SetModuleDirectory("");
+        ::unsetenv("KELVANE_USB");
+        usb::setBackend(nullptr);
         SetMessagePump(nullptr);
         setMessageBoxHandler(std::move(previous_));
         std::string error;
@@ -533,11 +537,52 @@ TEST_F(RealWindow, PluginAndBreakpointPagesFromAProjectFile) {
     EXPECT_EQ(page->findChild<QComboBox*>(QStringLiteral("1039"))->currentText(), "BYTE (SS)");
     EXPECT_EQ(page->findChild<QLineEdit*>(QStringLiteral("1042"))->text(), "100");
     EXPECT_EQ(page->findChild<QLineEdit*>(QStringLiteral("1044"))->text(), "3");
+    EXPECT_TRUE(Frame()->grab().save(
+        QStringLiteral(KELVANE_SCREENSHOT_DIR "/kelvane_serialize_page.png")));
 
     // Choosing a method in the list stores it.
     page->findChild<QComboBox*>(QStringLiteral("1039"))->setCurrentIndex(1);
     EXPECT_EQ(serialize->GetAlgorithm(), "WORD");
     EXPECT_EQ(messages.size(), 1u);
+}
+
+TEST_F(RealWindow, ASerializeRunShowsTheNextNumberOnItsPage) {
+    // The simulated pod with an F149 behind it.
+    ::setenv("KELVANE_USB", ("sim:chip=MSP430F149,state=" + (folder_ / "chip.state").string()).c_str(),
+             1);
+    usb::setBackend(nullptr);
+    const std::string path = (folder_ / "serial.kvnset").string();
+    std::ofstream(path) << R"(<?xml version="1.0" standalone="yes" ?>
+<ProjectKelvane nFileVersion="2" nFileSubVersion="0" strName="Serial" strTargetProcessor="MSP430F149" dwVCC="3000">
+<CommandList>
+<Dravik_Open dwVCC="3000"></Dravik_Open>
+<Dravik_Identify bForceMatch="FALSE"></Dravik_Identify>
+<Serialize strName="Lot" dwAddress="0x00000200" strAlgorithm="WORD" strModule="libvossil.so" strNextValue="100" nCount="3" bCountUp="TRUE"></Serialize>
+<Dravik_Close bVccOff="TRUE"></Dravik_Close>
+</CommandList>
+</ProjectKelvane>
+)";
+    ASSERT_TRUE(Start(path));
+    auto* serialize = dynamic_cast<CCommandSerialize*>(Commands().GetAt(2));
+    ASSERT_NE(serialize, nullptr);
+    Pick(serialize);
+    CPropertyPageBase* page = ShownPage(View()->GetPane());
+    ASSERT_NE(page, nullptr);
+    auto* value = page->findChild<QLineEdit*>(QStringLiteral("1042"));
+    auto* count = page->findChild<QLineEdit*>(QStringLiteral("1044"));
+    ASSERT_NE(value, nullptr);
+    ASSERT_NE(count, nullptr);
+    EXPECT_EQ(value->text(), "100");
+    EXPECT_EQ(count->text(), "3");
+
+    View()->GetButton(CViewKelvane::IDC_EXECUTE)->click();
+    EXPECT_TRUE(messages.empty()) << messages.front();
+    EXPECT_EQ(View()->GetStatusPicture(), StatusPicture::Success);
+    EXPECT_EQ(serialize->GetNextValue(), "101");
+    EXPECT_EQ(serialize->GetCount(), 4);
+    EXPECT_EQ(value->text(), "101");
+    EXPECT_EQ(count->text(), "4");
+    EXPECT_EQ(View()->GetDocument()->IsModified(), 1);
 }
 
 }  // namespace
