@@ -66,10 +66,9 @@ CDlgCmdPluginPage::CDlgCmdPluginPage(const Texts& texts, QWidget* parent)
     method_->setObjectName(QString::fromLatin1(texts_.methodId));
     Form()->addRow(QString::fromLatin1(texts_.methodLabel), method_);
     value_ = AddTextField(this, Form(), texts_.valueLabel, texts_.valueId);
-    address_ = AddHexField(QStringLiteral("Addr (h)"), HexFieldRule{0u, false, 0},
-                           [this](std::uint32_t value) {
-                               Object<CCommandOverlay>()->SetAddress(value);
-                           });
+    address_ =
+        AddHexField(QStringLiteral("Addr (h)"), HexFieldRule{0u, false, 0},
+                    [this](std::uint32_t value) { Object<CCommandOverlay>()->SetAddress(value); });
     address_->setObjectName(QString::fromLatin1(texts_.addressId));
     FillMethodList();
     connect(name_, &QLineEdit::textChanged, this, [this](const QString& text) {
@@ -115,7 +114,8 @@ void CDlgCmdPluginPage::LoadControls() {
 void CDlgCmdPluginPage::SelectMethod(CCommandOverlay* command) {
     for (int row = 0; row < method_->count(); ++row) {
         const CPluginAlgorithm* algorithm = AlgorithmOfRow(row);
-        if (algorithm != nullptr && SameIgnoringCase(algorithm->GetModuleName(), command->GetModule()) &&
+        if (algorithm != nullptr &&
+            SameIgnoringCase(algorithm->GetModuleName(), command->GetModule()) &&
             algorithm->GetName() == command->GetAlgorithm()) {
             method_->setCurrentIndex(row);
             return;
@@ -149,8 +149,8 @@ void CDlgCmdPluginPage::OnMethodChanged(int row) {
 CDlgCmdSerialize::CDlgCmdSerialize(QWidget* parent)
     : CDlgCmdPluginPage(
           Texts{"serializer",
-                "Missing serializer in CDlgCmdSerialize::OnSelChangeListSerializerMethod()",
-                "1073", "Serialization Method:", "1039", "Next Serial Number", "1042", "1043",
+                "Missing serializer in CDlgCmdSerialize::OnSelChangeListSerializerMethod()", "1073",
+                "Serialization Method:", "1039", "Next Serial Number", "1042", "1043",
                 &SerializerAlgorithms},
           parent) {
     count_ = AddTextField(this, Form(), "Count", "1044");
@@ -186,11 +186,11 @@ void CDlgCmdSerialize::RefreshSerialNumber() {
 }
 
 CDlgCmdOverlay::CDlgCmdOverlay(QWidget* parent)
-    : CDlgCmdPluginPage(Texts{"overlay",
-                              "Missing Overlay in CDlgCmdOverlay::OnSelChangeListOverlayMethod()",
-                              "1049", "Overlay Method:", "1046", "Overlay Value", "1047", "1048",
-                              &OverlayAlgorithms},
-                        parent) {}
+    : CDlgCmdPluginPage(
+          Texts{"overlay", "Missing Overlay in CDlgCmdOverlay::OnSelChangeListOverlayMethod()",
+                "1049", "Overlay Method:", "1046", "Overlay Value", "1047", "1048",
+                &OverlayAlgorithms},
+          parent) {}
 
 bool CDlgCmdOverlay::Accepts(CProjectTreeItem* item) const {
     // A Serialize command is an overlay too, but has its own page.

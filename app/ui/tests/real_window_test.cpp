@@ -213,11 +213,11 @@ class RealWindow : public ::testing::Test {
         // The offscreen platform says at every fixed-size window that it
         // cannot pass size hints on; nothing else is dropped.
         static QtMessageHandler standard = qInstallMessageHandler(nullptr);
-        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context,
-                                  const QString& text) {
-            if (text.contains(QStringLiteral("propagateSizeHints"))) return;
-            standard(type, context, text);
-        });
+        qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+                if (text.contains(QStringLiteral("propagateSizeHints"))) return;
+                standard(type, context, text);
+            });
         static int argc = 1;
         static char name[] = "kelvane";
         static char* argv[] = {name, nullptr};
@@ -309,6 +309,15 @@ class RealWindow : public ::testing::Test {
         Tree()->setCurrentItem(entry);
         ASSERT_EQ(GetPropertiesItem(), item);
     }
+    // A key press as the window system delivers it, through the main
+    // window's shortcuts, to the focused widget.
+    void PressOnWindow(QWidget* focus, Qt::Key key) {
+        Frame()->activateWindow();
+        focus->setFocus();
+        QCoreApplication::processEvents();
+        ASSERT_EQ(QApplication::focusWidget(), focus);
+        QTest::keyClick(Frame()->windowHandle(), key);
+    }
     // Runs a Project menu command through its menu entry.
     void Menu(int id) {
         Frame()->UpdateCommandUi();
@@ -365,13 +374,12 @@ TEST_F(RealWindow, AddsAndInsertsEveryCommandClassThroughAddNewCommand) {
         SCOPED_TRACE("add " + prototype->GetElementName());
         Pick(Commands().GetAt(Commands().GetSize() - 1));
         View()->GetDocument()->SetModifiedFlag(0);
-        const bool opened = WithNewCommandDialog([&] { Menu(ID_PROJECT_ADD_COMMAND); },
-                                                 [&](CDlgNewCommand& dialog) {
-                                                     EXPECT_EQ(dialog.GetList()->GetRowCount(),
-                                                               prototypes->GetSize());
-                                                     return PickPrototype(dialog, "Add New Command",
-                                                                          prototype);
-                                                 });
+        const bool opened = WithNewCommandDialog(
+            [&] { Menu(ID_PROJECT_ADD_COMMAND); },
+            [&](CDlgNewCommand& dialog) {
+                EXPECT_EQ(dialog.GetList()->GetRowCount(), prototypes->GetSize());
+                return PickPrototype(dialog, "Add New Command", prototype);
+            });
         ASSERT_TRUE(opened);
         ASSERT_TRUE(messages.empty()) << messages.front();
         expected.push_back(prototype->GetElementName());
@@ -395,8 +403,7 @@ TEST_F(RealWindow, AddsAndInsertsEveryCommandClassThroughAddNewCommand) {
         const bool opened = WithNewCommandDialog(
             [&] {
                 if (byKey) {
-                    Tree()->setFocus();
-                    QTest::keyClick(Tree(), Qt::Key_Insert);
+                    PressOnWindow(Tree(), Qt::Key_Insert);
                 } else {
                     Menu(ID_PROJECT_INSERT_COMMAND);
                 }
@@ -424,17 +431,14 @@ TEST_F(RealWindow, CancellingAddNewCommandChangesNothing) {
     const std::vector<std::string> before = CommandNames();
     CProjectTreeItem* anchor = Commands().GetAt(2);
     Pick(anchor);
-    ASSERT_TRUE(WithNewCommandDialog([&] { Menu(ID_PROJECT_ADD_COMMAND); },
-                                     [](CDlgNewCommand& dialog) {
-                                         // The F149 has no lockable segment A.
-                                         for (int row = 0; row < dialog.GetList()->GetRowCount();
-                                              ++row)
-                                             EXPECT_NE(dialog.GetList()
-                                                           ->GetRowItem(row)
-                                                           ->GetElementName(),
-                                                       "Dravik_LockA");
-                                         return false;
-                                     }));
+    ASSERT_TRUE(WithNewCommandDialog(
+        [&] { Menu(ID_PROJECT_ADD_COMMAND); },
+        [](CDlgNewCommand& dialog) {
+            // The F149 has no lockable segment A.
+            for (int row = 0; row < dialog.GetList()->GetRowCount(); ++row)
+                EXPECT_NE(dialog.GetList()->GetRowItem(row)->GetElementName(), "Dravik_LockA");
+            return false;
+        }));
     EXPECT_EQ(CommandNames(), before);
     EXPECT_EQ(GetPropertiesItem(), anchor);
     EXPECT_EQ(View()->GetDocument()->IsModified(), 0);
@@ -495,7 +499,8 @@ TEST_F(RealWindow, PluginAndBreakpointPagesFromAProjectFile) {
 )";
     ASSERT_TRUE(Start(path));
     ASSERT_TRUE(messages.empty()) << messages.front();
-    ASSERT_EQ(CommandNames(), (std::vector<std::string>{"Dravik_SetBreakpoint", "Serialize", "Overlay"}));
+    ASSERT_EQ(CommandNames(),
+              (std::vector<std::string>{"Dravik_SetBreakpoint", "Serialize", "Overlay"}));
     auto* breakpoint = dynamic_cast<CCommandDravik_SetBreakpoint*>(Commands().GetAt(0));
     auto* serialize = dynamic_cast<CCommandSerialize*>(Commands().GetAt(1));
     auto* overlay = dynamic_cast<CCommandOverlay*>(Commands().GetAt(2));
@@ -518,8 +523,7 @@ TEST_F(RealWindow, PluginAndBreakpointPagesFromAProjectFile) {
     EXPECT_TRUE(messages.empty());
     page = ShownPage(View()->GetPane());
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(page->findChild<QComboBox*>(QStringLiteral("1046"))->currentText(),
-              "Hex WORD (SO)");
+    EXPECT_EQ(page->findChild<QComboBox*>(QStringLiteral("1046"))->currentText(), "Hex WORD (SO)");
     EXPECT_EQ(View()->GetDocument()->IsModified(), 0);
 
     // A serializer that is not loaded is switched to the first one, and the
@@ -537,8 +541,8 @@ TEST_F(RealWindow, PluginAndBreakpointPagesFromAProjectFile) {
     EXPECT_EQ(page->findChild<QComboBox*>(QStringLiteral("1039"))->currentText(), "BYTE (SS)");
     EXPECT_EQ(page->findChild<QLineEdit*>(QStringLiteral("1042"))->text(), "100");
     EXPECT_EQ(page->findChild<QLineEdit*>(QStringLiteral("1044"))->text(), "3");
-    EXPECT_TRUE(Frame()->grab().save(
-        QStringLiteral(KELVANE_SCREENSHOT_DIR "/kelvane_serialize_page.png")));
+    EXPECT_TRUE(
+        Frame()->grab().save(QStringLiteral(KELVANE_SCREENSHOT_DIR "/kelvane_serialize_page.png")));
 
     // Choosing a method in the list stores it.
     page->findChild<QComboBox*>(QStringLiteral("1039"))->setCurrentIndex(1);
@@ -548,8 +552,8 @@ TEST_F(RealWindow, PluginAndBreakpointPagesFromAProjectFile) {
 
 TEST_F(RealWindow, ASerializeRunShowsTheNextNumberOnItsPage) {
     // The simulated pod with an F149 behind it.
-    ::setenv("KELVANE_USB", ("sim:chip=MSP430F149,state=" + (folder_ / "chip.state").string()).c_str(),
-             1);
+    ::setenv("KELVANE_USB",
+             ("sim:chip=MSP430F149,state=" + (folder_ / "chip.state").string()).c_str(), 1);
     usb::setBackend(nullptr);
     const std::string path = (folder_ / "serial.kvnset").string();
     std::ofstream(path) << R"(<?xml version="1.0" standalone="yes" ?>

@@ -32,11 +32,11 @@ class PluginPages : public PageTest {
   protected:
     void SetUp() override {
         PageTest::SetUp();
-        previous = setMessageBoxHandler([this](const std::string& text, const std::string&,
-                                               unsigned type) {
-            messages.push_back(text);
-            return defaultAnswer(type);
-        });
+        previous = setMessageBoxHandler(
+            [this](const std::string& text, const std::string&, unsigned type) {
+                messages.push_back(text);
+                return defaultAnswer(type);
+            });
         ASSERT_EQ(CSerializerPlugins::LoadSerializerModules(kBin + "/Serializers.xml"), 1);
         ASSERT_EQ(COverlayPlugins::LoadOverlayModules(kBin + "/Overlays.xml"), 1);
     }
@@ -66,10 +66,9 @@ TEST_F(PluginPages, MethodListsHoldEveryLoadedAlgorithm) {
     EXPECT_EQ(serialize.AddressEdit()->text(), "0000");
     EXPECT_EQ(serialize.GetHelpText(), "");
     CDlgCmdOverlay overlay;
-    EXPECT_EQ(Rows(overlay.MethodList()), (std::vector<std::string>{"Hex BYTE (SO)",
-                                                                     "Hex WORD (SO)",
-                                                                     "Hex DWORD (SO)",
-                                                                     "String (SO)"}));
+    EXPECT_EQ(Rows(overlay.MethodList()),
+              (std::vector<std::string>{"Hex BYTE (SO)", "Hex WORD (SO)", "Hex DWORD (SO)",
+                                        "String (SO)"}));
     EXPECT_EQ(overlay.GetHelpText(), "");
 }
 

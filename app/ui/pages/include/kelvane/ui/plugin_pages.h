@@ -35,8 +35,8 @@ class CDlgCmdPluginPage : public CPropertyPageBase {
   protected:
     // The words that differ between the two pages.
     struct Texts {
-        const char* kind;            // "serializer" or "overlay"
-        const char* missingMethod;   // shown when a method is chosen without an algorithm
+        const char* kind;           // "serializer" or "overlay"
+        const char* missingMethod;  // shown when a method is chosen without an algorithm
         const char* nameId;
         const char* methodLabel;
         const char* methodId;
