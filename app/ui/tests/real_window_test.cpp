@@ -591,3 +591,9 @@ TEST_F(RealWindow, ASerializeRunShowsTheNextNumberOnItsPage) {
 
 }  // namespace
 }  // namespace kv::ui::testing
+
+// The system's font library keeps a cache for the life of the process; it is
+// not a leak of the program.
+extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
