@@ -226,6 +226,13 @@ void CCommandDravik_SetBreakpoint::SetMode(std::uint16_t mode) {
     SetDocumentModified(1);
 }
 
+void CCommandDravik_SetBreakpoint::SetAddress(std::uint32_t address) {
+    if (address == dwAddress) return;
+    dwAddress = address;
+    UpdateLabel();
+    SetDocumentModified(1);
+}
+
 BreakpointRecord CCommandDravik_SetBreakpoint::GetRecord() const {
     BreakpointRecord record{};
     record.mode = wMode;

@@ -103,6 +103,12 @@ void CCommandSerialize::SetCountUp(int countUp) {
     SetDocumentModified(1);
 }
 
+void CCommandSerialize::SetCount(std::int32_t count) {
+    if (count == nCount) return;
+    nCount = count;
+    SetDocumentModified(1);
+}
+
 void CCommandSerialize::StepCount() {
     nCount = bCountUp ? nCount + 1 : nCount - 1;
     SetDocumentModified(1);

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "kelvane/commands/command_page.h"
+#include "kelvane/ui/breakpoint_pages.h"
 #include "kelvane/ui/buffer_pages.h"
 #include "kelvane/ui/dravik_connection_pages.h"
 #include "kelvane/ui/file_pages.h"
@@ -11,6 +12,7 @@
 #include "kelvane/ui/help_only_pages.h"
 #include "kelvane/ui/parameter_pages.h"
 #include "kelvane/ui/password_page.h"
+#include "kelvane/ui/plugin_pages.h"
 #include "kelvane/ui/run_control_pages.h"
 
 namespace kv::ui {
@@ -41,6 +43,7 @@ const std::map<std::string, Maker>& Makers() {
         {"Dravik_Reset", Make<CDlgCmdDravik_Reset>()},
         {"Dravik_Run", Make<CDlgCmdDravik_Run>()},
         {"Dravik_WaitForBreak", Make<CDlgCmdDravik_WaitForBreak>()},
+        {"Dravik_SetBreakpoint", Make<CDlgCmdDravik_SetBreakpoint>()},
         {"Dravik_ClearBreakpoint", Make<CDlgCmdDravik_ClearBreakpoint>()},
         {"Dravik_ReadMemory", Make<CDlgCmdDravik_ReadMemory>()},
         {"Dravik_WriteMemory", Make<CDlgCmdDravik_WriteMemory>()},
@@ -55,6 +58,8 @@ const std::map<std::string, Maker>& Makers() {
         {"UserWait", Make<CDlgCmdUserWait>()},
         {"AnalyzeResults", Make<CDlgCmdAnalyzeResults>()},
         {"AnalysisItem", Make<CDlgAnalysisItem>()},
+        {"Serialize", Make<CDlgCmdSerialize>()},
+        {"Overlay", Make<CDlgCmdOverlay>()},
         {"Tovrin_SetPassword", Make<CDlgCmdTovrin_SetPassword>()},
         {"Dravik_ProgramFile", Make<CDlgCmdDravik_ProgramFile>()},
         {"Dravik_VerifyFile", Make<CDlgCmdDravik_VerifyFile>()},

@@ -7,7 +7,6 @@
 #include <QRegularExpressionValidator>
 #include <cstdlib>
 
-#include "kelvane/commands/dravik_breakpoint_commands.h"
 #include "kelvane/commands/dravik_run_control_commands.h"
 #include "kelvane/core/map_parameter_xml.h"
 #include "kelvane/core/parameter_xml.h"
@@ -161,31 +160,6 @@ void CDlgCmdDravik_Run::ApplyVisibility() {
     const bool runTo = runTo_->isChecked();
     wait_->setVisible(runTo);
     SetTimingVisible(runTo && wait_->isChecked());
-}
-
-CDlgCmdDravik_ClearBreakpoint::CDlgCmdDravik_ClearBreakpoint(QWidget* parent)
-    : CPropertyPageBase(parent) {
-    number_ = new QComboBox(this);
-    number_->setObjectName(QStringLiteral("1095"));
-    for (int i = 0; i < 8; ++i)
-        number_->addItem(QStringLiteral("Bkpt %1").arg(i), i);
-    Form()->addRow(QStringLiteral("Breakpoint"), number_);
-    connect(number_, &QComboBox::currentIndexChanged, this, [this](int row) {
-        if (CanWrite() && row >= 0)
-            Object<CCommandDravik_ClearBreakpoint>()->SetBreakpoint(number_->itemData(row).toInt());
-    });
-    SetHelpText(
-        "Clears the indicated breakpoint.  The selected processor may not support all displayed "
-        "breakpoints.");
-}
-
-bool CDlgCmdDravik_ClearBreakpoint::Accepts(CProjectTreeItem* item) const {
-    return dynamic_cast<CCommandDravik_ClearBreakpoint*>(item) != nullptr;
-}
-
-void CDlgCmdDravik_ClearBreakpoint::LoadControls() {
-    const int found = number_->findData(Object<CCommandDravik_ClearBreakpoint>()->GetBreakpoint());
-    if (number_->count() > 0) number_->setCurrentIndex(found >= 0 ? found : 0);
 }
 
 }  // namespace kv::ui

@@ -7,6 +7,7 @@
 #include "kelvane/commands/dravik_breakpoint_commands.h"
 #include "kelvane/commands/dravik_run_control_commands.h"
 #include "kelvane/core/command_factory.h"
+#include "kelvane/ui/breakpoint_pages.h"
 #include "kelvane/ui/run_control_pages.h"
 #include "page_test_support.h"
 

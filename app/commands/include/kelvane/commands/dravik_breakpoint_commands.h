@@ -56,8 +56,12 @@ class CCommandDravik_SetBreakpoint : public CCommandDravik {
     void SetBreakpointIndex(int breakpoint);
     // BP_CODE also resets the fields a code breakpoint does not use.
     void SetMode(std::uint16_t mode);
+    // Relabels: a code breakpoint's label shows its address.
+    void SetAddress(std::uint32_t address);
 
     int GetBreakpointIndex() const { return nBreakpointIndex; }
+    std::uint16_t GetMode() const { return static_cast<std::uint16_t>(wMode); }
+    std::uint32_t GetAddress() const { return dwAddress; }
     // The sixteen fields as the library takes them.
     BreakpointRecord GetRecord() const;
 

@@ -106,6 +106,8 @@ class CCommandSerialize : public CCommandOverlay {
     std::int32_t GetCount() const { return nCount; }
     int GetCountUp() const { return bCountUp; }
     void SetCountUp(int countUp);
+    // Stores a changed count as given (negative counts too).
+    void SetCount(std::int32_t count);
     // One more (or one fewer) device written; marks the document modified.
     void StepCount();
 

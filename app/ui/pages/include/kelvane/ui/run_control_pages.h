@@ -1,4 +1,4 @@
-// Pages of the pod's Reset, Run, WaitForBreak and ClearBreakpoint commands.
+// Pages of the pod's Reset, Run and WaitForBreak commands.
 #pragma once
 
 #include "kelvane/ui/property_page_base.h"
@@ -64,20 +64,6 @@ class CDlgCmdDravik_Run : public CDlgCmdDravik_WaitForBreak {
 
     QCheckBox* runTo_;
     QCheckBox* wait_;
-};
-
-class CDlgCmdDravik_ClearBreakpoint : public CPropertyPageBase {
-    Q_OBJECT
-  public:
-    explicit CDlgCmdDravik_ClearBreakpoint(QWidget* parent = nullptr);
-    QComboBox* BreakpointList() const { return number_; }
-
-  protected:
-    bool Accepts(CProjectTreeItem* item) const override;
-    void LoadControls() override;
-
-  private:
-    QComboBox* number_;
 };
 
 }  // namespace kv::ui

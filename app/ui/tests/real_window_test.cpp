@@ -1,0 +1,599 @@
+// The window program as it starts: the application object in window mode
+// with the real command library, page factory, prototype list, plug-ins and
+// configuration files from the program's folder, driven through its menu, its
+// keys and the modal Add New Command dialog.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSet>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "command_ids.h"
+#include "dlg_new_command.h"
+#include "doc_kelvane.h"
+#include "kelvane/app/kelvane_app.h"
+#include "kelvane/app/path_functions.h"
+#include "kelvane/app/profile_settings.h"
+#include "kelvane/commands/current_project.h"
+#include "kelvane/commands/dravik_breakpoint_commands.h"
+#include "kelvane/commands/overlay.h"
+#include "kelvane/core/array_project_tree_item.h"
+#include "kelvane/core/command_factory.h"
+#include "kelvane/core/prg_operation.h"
+#include "kelvane/core/project_tree_item.h"
+#include "kelvane/core/root_tree_item.h"
+#include "kelvane/platform/message_box.h"
+#include "kelvane/platform/usb_backend.h"
+#include "kelvane/ui/hex_number_edit.h"
+#include "kelvane/ui/property_page_base.h"
+#include "main_frame.h"
+#include "new_item_list_ctrl.h"
+#include "project_tree_ctrl.h"
+#include "properties_pane.h"
+#include "register_commands.h"
+#include "view_kelvane.h"
+#include "window_app.h"
+
+namespace kv::ui::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kBin = KELVANE_BIN_DIR;
+const std::string kExamples = KELVANE_EXAMPLES_DIR;
+
+// The controls each page must show, by the element name of its class; an
+// empty list is a page that only explains its command.
+const std::map<std::string, std::vector<const char*>>& ExpectedControls() {
+    static const std::map<std::string, std::vector<const char*>> controls = {
+        {"Dravik_Open", {"1002"}},
+        {"Dravik_Close", {"1022"}},
+        {"Dravik_VCC", {"1002"}},
+        {"Dravik_Identify", {"1074"}},
+        {"Dravik_LockA", {"1085"}},
+        {"Dravik_BlowFuse", {}},
+        {"Dravik_Erase", {"1029", "1030", "1071"}},
+        {"Dravik_ProgramFile", {"1013", "1014", "1070", "1084"}},
+        {"Dravik_VerifyFile", {"1013", "1014", "1084"}},
+        {"Dravik_ReadProcessorToFile", {"1013", "1014", "1084"}},
+        {"Dravik_ReadRangeToFile", {"1013", "1014", "1063", "1086", "1084"}},
+        {"Dravik_ReadMemory", {"1116", "1115", "1111"}},
+        {"Dravik_WriteMemory", {"1116", "1115", "1111"}},
+        {"Dravik_VerifyMemory", {"1116", "1115", "1111"}},
+        {"Dravik_FillMemory", {"1116", "1115", "1111"}},
+        {"Dravik_ReadRegister", {"1106"}},
+        {"Dravik_WriteRegister", {"1106", "1107"}},
+        {"Dravik_VerifyRegister", {"1106", "1107"}},
+        {"Dravik_Reset", {"1032", "1031", "1033"}},
+        {"Dravik_Run", {"1092"}},
+        {"Dravik_WaitForBreak", {"1099", "1100", "1101"}},
+        {"Dravik_SetBreakpoint", {"1095", "1096", "1097"}},
+        {"Dravik_ClearBreakpoint", {"1095"}},
+        {"Dravik_SingleStep", {}},
+        {"Dravik_Stop", {}},
+        {"Tovrin_EraseSegment", {"1030", "1071"}},
+        {"Tovrin_MassErase", {}},
+        {"Tovrin_LockA", {"1085"}},
+        {"Tovrin_LoadPC", {"1107"}},
+        {"Tovrin_PowerOff", {}},
+        {"Tovrin_ResetTarget", {}},
+        {"Tovrin_SeizeTarget", {}},
+        {"Tovrin_ResendPassword", {}},
+        {"Tovrin_SetPassword", {"1129", "1144", "1145", "1013", "1014", "1084"}},
+        {"Tovrin_WriteFile", {"1013", "1014", "1070", "1084"}},
+        {"Tovrin_VerifyFile", {"1013", "1014", "1084"}},
+        {"Tovrin_ReadProcessorToFile", {"1013", "1014", "1084"}},
+        {"Tovrin_ReadRangeToFile", {"1013", "1014", "1063", "1086", "1084"}},
+        {"Tovrin_ReadMemory", {"1116", "1115", "1111"}},
+        {"Tovrin_WriteMemory", {"1116", "1115", "1111"}},
+        {"Tovrin_VerifyMemory", {"1116", "1115", "1111"}},
+        {"Tovrin_FillMemory", {"1116", "1115", "1111"}},
+        {"Serialize", {"1073", "1039", "1042", "1043", "1044", "1045"}},
+        {"Overlay", {"1049", "1046", "1047", "1048"}},
+        {"Comment", {"1091"}},
+        {"Delay", {"1090", "1091"}},
+        {"UserWait", {"1105", "1091"}},
+        {"AnalyzeResults", {"1118", "1119"}},
+        {"AnalysisItem", {"1120", "1122", "1121", "1123", "1126", "1127", "1091"}},
+        {"Processor", {"1001"}},
+        {"ProjectName", {"1011"}},
+        {"ProjectVcc", {"1002", "1088"}},
+    };
+    return controls;
+}
+
+// The pod commands that have no page.
+const std::set<std::string>& WithoutPage() {
+    static const std::set<std::string> names = {"Dravik_Configure", "Dravik_ConfigFuse",
+                                                "Dravik_State", "CommandList"};
+    return names;
+}
+
+// The one page the pane shows; nullptr when it shows none or several.
+CPropertyPageBase* ShownPage(const CPropertiesPane* pane) {
+    CPropertyPageBase* shown = nullptr;
+    for (CPropertyPageBase* page :
+         pane->GetPageArea()->findChildren<CPropertyPageBase*>(Qt::FindDirectChildrenOnly)) {
+        if (!page->isVisible()) continue;
+        if (shown != nullptr) return nullptr;
+        shown = page;
+    }
+    return shown;
+}
+
+// The pane shows the page of the class with its controls drawn inside it,
+// not an empty pane.
+void ExpectShowsControls(const CPropertiesPane* pane, const std::string& element) {
+    SCOPED_TRACE(element);
+    const auto expected = ExpectedControls().find(element);
+    ASSERT_NE(expected, ExpectedControls().end()) << "no expectation for " << element;
+    ASSERT_TRUE(pane->isVisible());
+    CPropertyPageBase* page = ShownPage(pane);
+    ASSERT_NE(page, nullptr) << "the pane shows no page";
+    EXPECT_GT(page->width(), 100);
+    EXPECT_GT(page->height(), 100);
+    for (const char* id : expected->second) {
+        auto* control = page->findChild<QWidget*>(QString::fromLatin1(id));
+        ASSERT_NE(control, nullptr) << "control " << id;
+        EXPECT_TRUE(control->isVisible()) << "control " << id;
+        const QPoint at = control->mapTo(page, QPoint(0, 0));
+        EXPECT_TRUE(page->rect().contains(at)) << "control " << id << " lies outside the page";
+        EXPECT_GT(control->width(), 0) << "control " << id;
+    }
+    if (expected->second.empty()) {
+        EXPECT_TRUE(page->HelpEdit()->isVisible());
+        EXPECT_FALSE(page->GetHelpText().isEmpty()) << "a help-only page explains its command";
+    }
+    // Something is drawn: a blank page would be one colour.
+    const QImage picture = page->grab().toImage();
+    QSet<QRgb> colours;
+    for (int y = 0; y < picture.height() && colours.size() < 3; y += 2)
+        for (int x = 0; x < picture.width() && colours.size() < 3; x += 2)
+            colours.insert(picture.pixel(x, y));
+    EXPECT_GE(colours.size(), 3) << "the page draws nothing";
+}
+
+// Drives the modal Add New Command dialog that start() opens: body sees it
+// once it runs and returns whether to press OK (else Cancel). False when no
+// dialog opened.
+bool WithNewCommandDialog(const std::function<void()>& start,
+                          const std::function<bool(CDlgNewCommand&)>& body) {
+    bool seen = false;
+    QTimer timer;
+    timer.setInterval(0);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<CDlgNewCommand*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) return;
+        timer.stop();
+        seen = true;
+        const bool ok = body(*dialog);
+        auto* buttons = dialog->findChild<QDialogButtonBox*>();
+        if (buttons == nullptr) {
+            ADD_FAILURE() << "the dialog has no OK and Cancel";
+            dialog->reject();
+            return;
+        }
+        buttons->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
+    });
+    timer.start();
+    start();
+    timer.stop();
+    return seen;
+}
+
+int RowOf(CNewItemListCtrl* list, CProjectTreeItem* prototype) {
+    for (int row = 0; row < list->GetRowCount(); ++row)
+        if (list->GetRowItem(row) == prototype) return row;
+    return -1;
+}
+
+class RealWindow : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        if (QApplication::instance() != nullptr) return;
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        // The offscreen platform says at every fixed-size window that it
+        // cannot pass size hints on; nothing else is dropped.
+        static QtMessageHandler standard = qInstallMessageHandler(nullptr);
+        qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+                if (text.contains(QStringLiteral("propagateSizeHints"))) return;
+                standard(type, context, text);
+            });
+        static int argc = 1;
+        static char name[] = "kelvane";
+        static char* argv[] = {name, nullptr};
+        new QApplication(argc, argv);
+    }
+
+    void SetUp() override {
+        ::unsetenv("KELVANE_USB");
+        usb::setBackend(nullptr);
+        GetCurrentDirectoryString(startDir_);
+        folder_ = fs::temp_directory_path() /
+                  ("kelvane_real_window_" + std::to_string(QCoreApplication::applicationPid()) +
+                   "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_ / "config");
+        ::setenv("XDG_CONFIG_HOME", (folder_ / "config").c_str(), 1);
+        GetAppProfile().Clear();
+        previous_ = setMessageBoxHandler(
+            [this](const std::string& text, const std::string& /*caption*/, unsigned type) {
+                messages.push_back(text);
+                return defaultAnswer(type);
+            });
+        SetMessagePump(
+            [](int /*maxMessages*/) { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+        RegisterConsoleCommands();
+        SetModuleDirectory(kBin);
+    }
+
+    void TearDown() override {
+        // As the program ends: the view goes, then the application, then the
+        // document and the window.
+        if (window_ != nullptr && window_->GetFrame() != nullptr)
+            window_->GetFrame()->GetView()->OnDestroy();
+        if (app_ != nullptr) app_->ExitInstance();
+        window_.reset();
+        app_.reset();
+        UnregisterCommandClasses();
+        SetCurrentProjectHandler(nullptr);
+        SetModuleDirectory("");
+        ::unsetenv("KELVANE_USB");
+        usb::setBackend(nullptr);
+        SetMessagePump(nullptr);
+        setMessageBoxHandler(std::move(previous_));
+        std::string error;
+        SetCurrentDirectoryChecked(startDir_, error);
+        fs::remove_all(folder_);
+    }
+
+    // Starts the program on the project file as "kelvane <file>" does.
+    bool Start(const std::string& project) {
+        window_ = std::make_unique<CKelvaneWindow>();
+        app_ = std::make_unique<CKelvaneApp>(window_.get());
+        window_->SetApp(app_.get());
+        return app_->InitInstance(kBin + "/kelvane", project);
+    }
+
+    // The sample project, for another processor when one is named.
+    std::string CopyBlink(const std::string& processor = "") {
+        std::ifstream in(kExamples + "/blink.kvnset");
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (!processor.empty()) {
+            const std::string from = "strTargetProcessor=\"MSP430F149\"";
+            const std::size_t at = text.find(from);
+            EXPECT_NE(at, std::string::npos);
+            if (at != std::string::npos)
+                text.replace(at, from.size(), "strTargetProcessor=\"" + processor + "\"");
+        }
+        std::ofstream(folder_ / "blink.kvnset") << text;
+        fs::copy_file(kExamples + "/blink.txt", folder_ / "blink.txt");
+        return (folder_ / "blink.kvnset").string();
+    }
+
+    CMainFrame* Frame() const { return window_->GetFrame(); }
+    CViewKelvane* View() const { return Frame()->GetView(); }
+    CProjectTreeCtrl* Tree() const { return View()->GetTree(); }
+    CArrayProjectTreeItem& Commands() const {
+        return View()->GetDocument()->GetProject()->GetCommandList()->GetCommands();
+    }
+    std::vector<std::string> CommandNames() const {
+        std::vector<std::string> names;
+        for (int i = 0; i < Commands().GetSize(); ++i)
+            names.push_back(Commands().GetAt(i)->GetElementName());
+        return names;
+    }
+    // Picks the tree entry as the user does, moving the tree's current item.
+    void Pick(CProjectTreeItem* item) {
+        QTreeWidgetItem* entry = Tree()->EntryOf(item->GetTreeHandle());
+        ASSERT_NE(entry, nullptr);
+        Tree()->setCurrentItem(entry);
+        ASSERT_EQ(GetPropertiesItem(), item);
+    }
+    // A key press as the window system delivers it, through the main
+    // window's shortcuts, to the focused widget.
+    void PressOnWindow(QWidget* focus, Qt::Key key) {
+        Frame()->activateWindow();
+        focus->setFocus();
+        QCoreApplication::processEvents();
+        ASSERT_EQ(QApplication::focusWidget(), focus);
+        QTest::keyClick(Frame()->windowHandle(), key);
+    }
+    // Runs a Project menu command through its menu entry.
+    void Menu(int id) {
+        Frame()->UpdateCommandUi();
+        QAction* action = Frame()->GetAction(id);
+        ASSERT_NE(action, nullptr);
+        ASSERT_TRUE(action->isEnabled()) << id;
+        action->trigger();
+    }
+    // In the open dialog: picks the prototype's row and checks that its page
+    // shows in the dialog.
+    static bool PickPrototype(CDlgNewCommand& dialog, const std::string& title,
+                              CProjectTreeItem* prototype) {
+        EXPECT_EQ(dialog.windowTitle().toStdString(), title);
+        const int row = RowOf(dialog.GetList(), prototype);
+        EXPECT_GE(row, 0) << prototype->GetElementName() << " is not listed";
+        if (row < 0) return false;
+        dialog.GetList()->SelectRow(row);
+        EXPECT_EQ(dialog.GetSelectedPrototype(), prototype);
+        EXPECT_EQ(GetPropertiesItem(), prototype);
+        const std::string element = prototype->GetElementName();
+        if (WithoutPage().count(element) == 0) ExpectShowsControls(dialog.GetPane(), element);
+        return true;
+    }
+
+    std::vector<std::string> messages;
+    std::unique_ptr<CKelvaneWindow> window_;
+    std::unique_ptr<CKelvaneApp> app_;
+    fs::path folder_;
+
+  private:
+    MessageBoxHandler previous_;
+    std::string startDir_;
+};
+
+TEST_F(RealWindow, AddsAndInsertsEveryCommandClassThroughAddNewCommand) {
+    // A processor with a lockable segment A, so Lock A is offered too.
+    ASSERT_TRUE(Start(CopyBlink("MSP430F2274")));
+    ASSERT_TRUE(Frame()->isVisible());
+    ASSERT_TRUE(messages.empty()) << messages.front();
+    CArrayProjectTreeItem* prototypes = GetCommandPrototypes();
+    ASSERT_NE(prototypes, nullptr);
+    // Every command class of the library is offered, the plug-in ones too.
+    std::set<std::string> offered;
+    for (int i = 0; i < prototypes->GetSize(); ++i)
+        offered.insert(prototypes->GetAt(i)->GetElementName());
+    for (const char* name : {"Serialize", "Overlay", "Dravik_SetBreakpoint", "AnalyzeResults",
+                             "Tovrin_SetPassword", "Comment"})
+        EXPECT_EQ(offered.count(name), 1u) << name;
+    std::vector<std::string> expected = CommandNames();
+
+    // Project > Add Command after the last command, one of every class.
+    for (int i = 0; i < prototypes->GetSize(); ++i) {
+        CProjectTreeItem* prototype = prototypes->GetAt(i);
+        SCOPED_TRACE("add " + prototype->GetElementName());
+        Pick(Commands().GetAt(Commands().GetSize() - 1));
+        View()->GetDocument()->SetModifiedFlag(0);
+        const bool opened = WithNewCommandDialog(
+            [&] { Menu(ID_PROJECT_ADD_COMMAND); },
+            [&](CDlgNewCommand& dialog) {
+                EXPECT_EQ(dialog.GetList()->GetRowCount(), prototypes->GetSize());
+                return PickPrototype(dialog, "Add New Command", prototype);
+            });
+        ASSERT_TRUE(opened);
+        ASSERT_TRUE(messages.empty()) << messages.front();
+        expected.push_back(prototype->GetElementName());
+        ASSERT_EQ(CommandNames(), expected);
+        CProjectTreeItem* added = Commands().GetAt(Commands().GetSize() - 1);
+        EXPECT_NE(added, prototype);
+        EXPECT_EQ(GetPropertiesItem(), added) << "the new command is selected";
+        EXPECT_EQ(GetPropertiesWindow(), View()->GetPane());
+        EXPECT_EQ(View()->GetDocument()->IsModified(), 1);
+        if (WithoutPage().count(added->GetElementName()) == 0)
+            ExpectShowsControls(View()->GetPane(), added->GetElementName());
+    }
+
+    // Insert before the first command: the Insert key and Project > Insert
+    // Command in turn.
+    for (int i = 0; i < prototypes->GetSize(); ++i) {
+        CProjectTreeItem* prototype = prototypes->GetAt(i);
+        SCOPED_TRACE("insert " + prototype->GetElementName());
+        Pick(Commands().GetAt(0));
+        const bool byKey = i % 2 == 0;
+        const bool opened = WithNewCommandDialog(
+            [&] {
+                if (byKey) {
+                    PressOnWindow(Tree(), Qt::Key_Insert);
+                } else {
+                    Menu(ID_PROJECT_INSERT_COMMAND);
+                }
+            },
+            [&](CDlgNewCommand& dialog) {
+                return PickPrototype(dialog, "Insert New Command", prototype);
+            });
+        ASSERT_TRUE(opened);
+        ASSERT_TRUE(messages.empty()) << messages.front();
+        expected.insert(expected.begin(), prototype->GetElementName());
+        ASSERT_EQ(CommandNames(), expected);
+        EXPECT_EQ(GetPropertiesItem(), Commands().GetAt(0));
+    }
+
+    // The project with all of them saves and opens again as it was.
+    const std::string saved = (folder_ / "every.kvnset").string();
+    ASSERT_TRUE(View()->GetDocument()->OnSaveDocument(saved));
+    ASSERT_TRUE(window_->OpenDocumentFile(saved));
+    EXPECT_EQ(CommandNames(), expected);
+    EXPECT_TRUE(messages.empty()) << messages.front();
+}
+
+TEST_F(RealWindow, CancellingAddNewCommandChangesNothing) {
+    ASSERT_TRUE(Start(CopyBlink()));
+    const std::vector<std::string> before = CommandNames();
+    CProjectTreeItem* anchor = Commands().GetAt(2);
+    Pick(anchor);
+    ASSERT_TRUE(WithNewCommandDialog(
+        [&] { Menu(ID_PROJECT_ADD_COMMAND); },
+        [](CDlgNewCommand& dialog) {
+            // The F149 has no lockable segment A.
+            for (int row = 0; row < dialog.GetList()->GetRowCount(); ++row)
+                EXPECT_NE(dialog.GetList()->GetRowItem(row)->GetElementName(), "Dravik_LockA");
+            return false;
+        }));
+    EXPECT_EQ(CommandNames(), before);
+    EXPECT_EQ(GetPropertiesItem(), anchor);
+    EXPECT_EQ(View()->GetDocument()->IsModified(), 0);
+    EXPECT_TRUE(messages.empty());
+    ExpectShowsControls(View()->GetPane(), anchor->GetElementName());
+}
+
+TEST_F(RealWindow, EveryTreeItemShowsItsPage) {
+    ASSERT_TRUE(Start(CopyBlink("MSP430F2274")));
+    // A command of every class first, so every page is reached from the tree.
+    CArrayProjectTreeItem* prototypes = GetCommandPrototypes();
+    for (int i = 0; i < prototypes->GetSize(); ++i) {
+        Pick(Commands().GetAt(Commands().GetSize() - 1));
+        ASSERT_TRUE(WithNewCommandDialog([&] { Menu(ID_PROJECT_ADD_COMMAND); },
+                                         [&](CDlgNewCommand& dialog) {
+                                             dialog.GetList()->SelectRow(
+                                                 RowOf(dialog.GetList(), prototypes->GetAt(i)));
+                                             return true;
+                                         }));
+    }
+    ASSERT_TRUE(messages.empty()) << messages.front();
+
+    // Every entry of the tree, the root items and the analysis items included.
+    std::set<std::string> shown;
+    std::vector<QTreeWidgetItem*> entries;
+    for (QTreeWidgetItemIterator it(Tree()); *it != nullptr; ++it)
+        entries.push_back(*it);
+    ASSERT_GT(entries.size(), static_cast<std::size_t>(prototypes->GetSize()));
+    for (QTreeWidgetItem* entry : entries) {
+        CProjectTreeItem* item = Tree()->GetTreeItem(Tree()->HandleOf(entry));
+        ASSERT_NE(item, nullptr);
+        Tree()->setCurrentItem(entry);
+        ASSERT_EQ(GetPropertiesItem(), item);
+        std::string kind = item->GetElementName();
+        if (dynamic_cast<CPrgOperation*>(item) != nullptr) kind = "CommandList";
+        if (dynamic_cast<CProcessorTreeItem*>(item) != nullptr) kind = "Processor";
+        if (dynamic_cast<CProjectNameTreeItem*>(item) != nullptr) kind = "ProjectName";
+        if (dynamic_cast<CProjectVccTreeItem*>(item) != nullptr) kind = "ProjectVcc";
+        if (WithoutPage().count(kind) != 0) continue;
+        ExpectShowsControls(View()->GetPane(), kind);
+        shown.insert(kind);
+    }
+    for (const auto& [kind, controls] : ExpectedControls())
+        EXPECT_EQ(shown.count(kind), 1u) << kind << " was never shown";
+    EXPECT_TRUE(messages.empty()) << messages.front();
+}
+
+TEST_F(RealWindow, PluginAndBreakpointPagesFromAProjectFile) {
+    const std::string path = (folder_ / "serial.kvnset").string();
+    std::ofstream(path) << R"(<?xml version="1.0" standalone="yes" ?>
+<ProjectKelvane nFileVersion="2" nFileSubVersion="0" strName="Serial" strTargetProcessor="MSP430F149" dwVCC="3000">
+<CommandList>
+<Dravik_SetBreakpoint nBreakpointIndex="2" wMode="BP_CODE" dwAddress="0x0001FF00" wType="BP_MAB" dwRegister="0x00000004" wAccess="BP_FETCH" wAction="BP_BRK" wOperator="BP_EQUAL" dwMask="0x00000000" dwEndAddress="0x0000FC02" wRangeAction="BP_INSIDE" wCondition="BP_NO_COND" dwData="0x00001000" wConditionAccess="BP_FETCH" dwConditionMask="0x00000000" wConditionOperator="BP_EQUAL" wExtCombine="0"></Dravik_SetBreakpoint>
+<Serialize strName="Lot" dwAddress="0x00001040" strAlgorithm="WORD" strModule="libserial.so" strNextValue="100" nCount="3" bCountUp="TRUE"></Serialize>
+<Overlay strName="Cal" dwAddress="0x00001080" strAlgorithm="Hex WORD" strModule="LIBGANTREL.SO" strNextValue="1A2B"></Overlay>
+</CommandList>
+</ProjectKelvane>
+)";
+    ASSERT_TRUE(Start(path));
+    ASSERT_TRUE(messages.empty()) << messages.front();
+    ASSERT_EQ(CommandNames(),
+              (std::vector<std::string>{"Dravik_SetBreakpoint", "Serialize", "Overlay"}));
+    auto* breakpoint = dynamic_cast<CCommandDravik_SetBreakpoint*>(Commands().GetAt(0));
+    auto* serialize = dynamic_cast<CCommandSerialize*>(Commands().GetAt(1));
+    auto* overlay = dynamic_cast<CCommandOverlay*>(Commands().GetAt(2));
+    ASSERT_NE(breakpoint, nullptr);
+    ASSERT_NE(serialize, nullptr);
+    ASSERT_NE(overlay, nullptr);
+
+    // A 5-digit address on a 4-digit processor is shown whole and kept.
+    Pick(breakpoint);
+    ExpectShowsControls(View()->GetPane(), "Dravik_SetBreakpoint");
+    CPropertyPageBase* page = ShownPage(View()->GetPane());
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->findChild<CHexNumberEdit*>(QStringLiteral("1097"))->text(), "1FF00");
+    EXPECT_EQ(page->findChild<QComboBox*>(QStringLiteral("1095"))->currentText(), "Bkpt 2");
+    EXPECT_EQ(breakpoint->GetAddress(), 0x1FF00u);
+    EXPECT_EQ(View()->GetDocument()->IsModified(), 0);
+
+    // The overlay's module matches in another letter case.
+    Pick(overlay);
+    EXPECT_TRUE(messages.empty());
+    page = ShownPage(View()->GetPane());
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->findChild<QComboBox*>(QStringLiteral("1046"))->currentText(), "Hex WORD (SO)");
+    EXPECT_EQ(View()->GetDocument()->IsModified(), 0);
+
+    // A serializer that is not loaded is switched to the first one, and the
+    // project becomes modified.
+    Pick(serialize);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0],
+              "Could not find serializer module 'libserial.so' with algorithm 'WORD'\n"
+              "Setting selection to first available option");
+    EXPECT_EQ(serialize->GetModule(), "libvossil.so");
+    EXPECT_EQ(serialize->GetAlgorithm(), "BYTE");
+    EXPECT_EQ(View()->GetDocument()->IsModified(), 1);
+    page = ShownPage(View()->GetPane());
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->findChild<QComboBox*>(QStringLiteral("1039"))->currentText(), "BYTE (SS)");
+    EXPECT_EQ(page->findChild<QLineEdit*>(QStringLiteral("1042"))->text(), "100");
+    EXPECT_EQ(page->findChild<QLineEdit*>(QStringLiteral("1044"))->text(), "3");
+    EXPECT_TRUE(
+        Frame()->grab().save(QStringLiteral(KELVANE_SCREENSHOT_DIR "/kelvane_serialize_page.png")));
+
+    // Choosing a method in the list stores it.
+    page->findChild<QComboBox*>(QStringLiteral("1039"))->setCurrentIndex(1);
+    EXPECT_EQ(serialize->GetAlgorithm(), "WORD");
+    EXPECT_EQ(messages.size(), 1u);
+}
+
+TEST_F(RealWindow, ASerializeRunShowsTheNextNumberOnItsPage) {
+    // The simulated pod with an F149 behind it.
+    ::setenv("KELVANE_USB",
+             ("sim:chip=MSP430F149,state=" + (folder_ / "chip.state").string()).c_str(), 1);
+    usb::setBackend(nullptr);
+    const std::string path = (folder_ / "serial.kvnset").string();
+    std::ofstream(path) << R"(<?xml version="1.0" standalone="yes" ?>
+<ProjectKelvane nFileVersion="2" nFileSubVersion="0" strName="Serial" strTargetProcessor="MSP430F149" dwVCC="3000">
+<CommandList>
+<Dravik_Open dwVCC="3000"></Dravik_Open>
+<Dravik_Identify bForceMatch="FALSE"></Dravik_Identify>
+<Serialize strName="Lot" dwAddress="0x00000200" strAlgorithm="WORD" strModule="libvossil.so" strNextValue="100" nCount="3" bCountUp="TRUE"></Serialize>
+<Dravik_Close bVccOff="TRUE"></Dravik_Close>
+</CommandList>
+</ProjectKelvane>
+)";
+    ASSERT_TRUE(Start(path));
+    auto* serialize = dynamic_cast<CCommandSerialize*>(Commands().GetAt(2));
+    ASSERT_NE(serialize, nullptr);
+    Pick(serialize);
+    CPropertyPageBase* page = ShownPage(View()->GetPane());
+    ASSERT_NE(page, nullptr);
+    auto* value = page->findChild<QLineEdit*>(QStringLiteral("1042"));
+    auto* count = page->findChild<QLineEdit*>(QStringLiteral("1044"));
+    ASSERT_NE(value, nullptr);
+    ASSERT_NE(count, nullptr);
+    EXPECT_EQ(value->text(), "100");
+    EXPECT_EQ(count->text(), "3");
+
+    View()->GetButton(CViewKelvane::IDC_EXECUTE)->click();
+    EXPECT_TRUE(messages.empty()) << messages.front();
+    EXPECT_EQ(View()->GetStatusPicture(), StatusPicture::Success);
+    EXPECT_EQ(serialize->GetNextValue(), "101");
+    EXPECT_EQ(serialize->GetCount(), 4);
+    EXPECT_EQ(value->text(), "101");
+    EXPECT_EQ(count->text(), "4");
+    EXPECT_EQ(View()->GetDocument()->IsModified(), 1);
+}
+
+}  // namespace
+}  // namespace kv::ui::testing
+
+// The system's font library keeps a cache for the life of the process; it is
+// not a leak of the program.
+extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
