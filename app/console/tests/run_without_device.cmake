@@ -18,8 +18,12 @@ if(LSAN_SUPPRESSIONS)
   list(APPEND environment LSAN_OPTIONS=suppressions=${LSAN_SUPPRESSIONS})
 endif()
 file(MAKE_DIRECTORY ${CONFIG})
+# A copy of the project of its own, so that other runs of the same project
+# (which hold its lock while they run) never make this one wait.
+get_filename_component(project_name ${PROJECT} NAME)
+file(COPY ${PROJECT} DESTINATION ${CONFIG}/project)
 execute_process(
-  COMMAND ${CMAKE_COMMAND} -E env ${environment} ${PROGRAM} ${PROJECT}
+  COMMAND ${CMAKE_COMMAND} -E env ${environment} ${PROGRAM} ${CONFIG}/project/${project_name}
   OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE code TIMEOUT 20)
 message(STATUS "exit ${code}\n${out}${err}")
 if(NOT code STREQUAL CODE)
