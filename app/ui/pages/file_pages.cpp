@@ -118,6 +118,8 @@ bool BrowseTovrinFile(CCommandTovrin_File* command, QWidget* page, bool mustExis
                        "Kelvane", kMbYesNo) != kIdYes)
             return false;
         command->SetFileName(proposal);
+        // The page shows the proposal even when no file is chosen after it.
+        if (auto* shown = dynamic_cast<CPropertyPageBase*>(page)) shown->Refresh();
     }
     UiWindow self(page);
     OpenFileDialogRequest request;

@@ -186,6 +186,8 @@ TEST_F(WindowFileDialogTest, AnAdapterFileInAFolderThatIsGoneIsOfferedInTheCurre
     browse->click();
     EXPECT_EQ(shownName.toStdString(), current + "/image.txt");
     EXPECT_EQ(write->GetFileName(), current + "/image.txt");
+    EXPECT_EQ(ShownPage()->findChild<QLineEdit*>(QStringLiteral("1013"))->text().toStdString(),
+              "./image.txt");
 }
 
 using WindowClipboardTest = WindowProgramTest;
