@@ -226,6 +226,8 @@ TEST_F(WindowClipboardTest, TheWindowsKeysAndEditMenuReachTheHexEditor) {
 
     // Edit > Cut takes the selection out; the rest moves down.
     QApplication::clipboard()->clear();
+    Frame()->UpdateCommandUi();  // as the menu does when it opens
+    ASSERT_TRUE(Frame()->GetAction(ID_EDIT_CUT)->isEnabled());
     Frame()->GetAction(ID_EDIT_CUT)->trigger();
     EXPECT_TRUE(QApplication::clipboard()->mimeData()->hasFormat(QStringLiteral("HexEdit")));
     EXPECT_EQ(bytes[0], last == 0 ? 0x22 : 0x33);
