@@ -75,6 +75,21 @@ std::string TooltipText(const CommandInfo& info) {
     return at == std::string::npos ? std::string() : text.substr(at + 1);
 }
 
+std::vector<const char*> AlternateShortcuts(int id) {
+    switch (id) {
+        case ID_EDIT_UNDO:
+            return {"Alt+Backspace"};
+        case ID_EDIT_CUT:
+            return {"Shift+Del"};
+        case ID_EDIT_COPY:
+            return {"Ctrl+Ins"};
+        case ID_EDIT_PASTE:
+            return {"Shift+Ins"};
+        default:
+            return {};
+    }
+}
+
 const std::vector<int>& ToolbarCommands() {
     static const std::vector<int> commands = {ID_FILE_NEW,
                                               ID_FILE_OPEN,

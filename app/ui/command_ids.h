@@ -55,6 +55,8 @@ const CommandInfo* FindCommand(int id);
 // The status prompt (before "\n") and the tooltip (after it).
 std::string PromptText(const CommandInfo& info);
 std::string TooltipText(const CommandInfo& info);
+// The editing keys that do the same as a command's shortcut.
+std::vector<const char*> AlternateShortcuts(int id);
 // The toolbar: command identifiers, 0 for a separator.
 const std::vector<int>& ToolbarCommands();
 

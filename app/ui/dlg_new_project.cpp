@@ -64,23 +64,32 @@ CDlgNewProject::CDlgNewProject(QWidget* parent)
     pathEdit_->setMinimumWidth(260);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     auto* grid = new QGridLayout(this);
-    grid->addWidget(nameEdit_, 0, 0, 1, 3);
-    grid->addWidget(openButton_, 0, 3);
-    grid->addWidget(processorList_, 1, 0, 1, 2);
-    grid->addWidget(vccList_, 1, 2);
-    grid->addWidget(note_, 2, 0, 1, 4);
-    grid->addWidget(unlockBox_, 3, 0, 1, 2);
-    grid->addWidget(eraseBox_, 4, 0, 1, 2);
+    // Each field is named by a label that takes its mnemonic to it.
+    auto label = [this](const QString& text, QWidget* field) {
+        auto* shown = new QLabel(text, this);
+        shown->setBuddy(field);
+        return shown;
+    };
+    grid->addWidget(label(QStringLiteral("Project &Name:"), nameEdit_), 0, 0);
+    grid->addWidget(nameEdit_, 0, 1, 1, 3);
+    grid->addWidget(openButton_, 0, 4);
+    grid->addWidget(label(QStringLiteral("Target &Processor:"), processorList_), 1, 0);
+    grid->addWidget(processorList_, 1, 1, 1, 2);
+    grid->addWidget(label(QStringLiteral("&VCC:"), vccList_), 1, 3, Qt::AlignRight);
+    grid->addWidget(vccList_, 1, 4);
+    grid->addWidget(note_, 2, 0, 1, 5);
+    grid->addWidget(unlockBox_, 3, 0, 1, 3);
+    grid->addWidget(eraseBox_, 4, 0, 1, 3);
     grid->addWidget(writeBox_, 5, 0);
-    grid->addWidget(verifyBox_, 5, 1);
-    grid->addWidget(pathEdit_, 6, 0, 1, 2);
-    grid->addWidget(browseButton_, 6, 2);
-    grid->addWidget(previewButton_, 6, 3);
-    grid->addWidget(resetBox_, 7, 0, 1, 2);
-    grid->addWidget(blowBox_, 8, 0, 1, 4);
-    grid->addWidget(vccOffBox_, 9, 0, 1, 2);
-    grid->addWidget(releaseBox_, 10, 0, 1, 2);
-    grid->addWidget(buttons, 11, 0, 1, 4);
+    grid->addWidget(verifyBox_, 5, 1, 1, 2);
+    grid->addWidget(pathEdit_, 6, 0, 1, 3);
+    grid->addWidget(browseButton_, 6, 3);
+    grid->addWidget(previewButton_, 6, 4);
+    grid->addWidget(resetBox_, 7, 0, 1, 3);
+    grid->addWidget(blowBox_, 8, 0, 1, 5);
+    grid->addWidget(vccOffBox_, 9, 0, 1, 3);
+    grid->addWidget(releaseBox_, 10, 0, 1, 3);
+    grid->addWidget(buttons, 11, 0, 1, 5);
     connect(buttons, &QDialogButtonBox::accepted, this, &CDlgNewProject::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(processorList_, qOverload<int>(&QComboBox::activated), this,

@@ -132,6 +132,8 @@ void CDlgReadToFile::Initialise() {
     sizeEdit_->SetDigits(addressDigits_);
     addressEdit_->SetValue(address_);
     sizeEdit_->SetValue(size_);
+    shownAddress_ = addressEdit_->text();
+    shownSize_ = sizeEdit_->text();
 }
 
 void CDlgReadToFile::OnBrowse() {
@@ -170,10 +172,14 @@ void CDlgReadToFile::accept() {
 }
 
 void CDlgReadToFile::done(int result) {
+    // A field the user did not type into keeps the value it was shown with,
+    // so a 20-bit address shown in a narrower field is not cut to its first
+    // digits.
     std::uint32_t value = 0;
-    address_ = addressEdit_->GetValue(&value) ? value : 0;
+    if (addressEdit_->text() != shownAddress_)
+        address_ = addressEdit_->GetValue(&value) ? value : 0;
     value = 0;
-    size_ = sizeEdit_->GetValue(&value) ? value : 0;
+    if (sizeEdit_->text() != shownSize_) size_ = sizeEdit_->GetValue(&value) ? value : 0;
     QDialog::done(result);
 }
 

@@ -74,6 +74,9 @@ class CDlgReadToFile : public QDialog {
     std::uint32_t size_ = 0;
     int openAfterRead_ = 1;
     int addressDigits_ = 4;
+    // The field texts as the dialog showed them; unchanged fields keep their values.
+    QString shownAddress_;
+    QString shownSize_;
 
     QLineEdit* pathEdit_;
     QComboBox* processorList_;

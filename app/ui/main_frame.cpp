@@ -10,9 +10,12 @@
 #include <QToolBar>
 
 #include "app_state.h"
+#include "command_icons.h"
 #include "command_ids.h"
 #include "doc_kelvane.h"
 #include "kelvane/app/kelvane_app.h"
+#include "kelvane/ui/hex_edit_ctrl.h"
+#include "recent_file_list.h"
 #include "status_bitmaps.h"
 #include "status_progress_bar.h"
 #include "view_kelvane.h"
@@ -55,6 +58,7 @@ CMainFrame::~CMainFrame() {
 void CMainFrame::BuildMenus() {
     for (const MenuInfo& menuInfo : MainMenu()) {
         QMenu* menu = menuBar()->addMenu(QString::fromLatin1(menuInfo.title));
+        if (fileMenu_ == nullptr) fileMenu_ = menu;
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUi);
         for (const CommandInfo& info : menuInfo.commands) {
             if (info.id == 0) {
@@ -66,7 +70,10 @@ void CMainFrame::BuildMenus() {
             if (ShortcutIsTree(info.id)) {
                 text += QStringLiteral("\t") + QString::fromLatin1(info.shortcut);
             } else if (info.shortcut[0] != '\0') {
-                action->setShortcut(QKeySequence(QString::fromLatin1(info.shortcut)));
+                QList<QKeySequence> keys{QKeySequence(QString::fromLatin1(info.shortcut))};
+                for (const char* other : AlternateShortcuts(info.id))
+                    keys << QKeySequence(QString::fromLatin1(other));
+                action->setShortcuts(keys);
             }
             action->setText(text);
             action->setStatusTip(QString::fromStdString(PromptText(info)));
@@ -82,6 +89,13 @@ void CMainFrame::BuildMenus() {
             actions_[id] = action;
         }
     }
+    // F6 and Shift+F6 move the focus between the tree, the page and the log.
+    for (bool previous : {false, true}) {
+        auto* pane = new QAction(this);
+        pane->setShortcut(QKeySequence(previous ? Qt::SHIFT | Qt::Key_F6 : Qt::Key_F6));
+        connect(pane, &QAction::triggered, this, [this, previous] { view_->FocusNextPane(previous); });
+        addAction(pane);
+    }
 }
 
 void CMainFrame::BuildToolBar() {
@@ -89,7 +103,6 @@ void CMainFrame::BuildToolBar() {
     toolBar_->setMovable(true);
     toolBar_->setFloatable(true);
     toolBar_->setIconSize(QSize(16, 16));
-    int image = 0;
     for (int id : ToolbarCommands()) {
         if (id == 0) {
             toolBar_->addSeparator();
@@ -97,9 +110,38 @@ void CMainFrame::BuildToolBar() {
         }
         QAction* action = GetAction(id);
         if (action == nullptr) continue;
-        action->setIcon(ItemImage(image++));
+        action->setIcon(CommandIcon(id));
         toolBar_->addAction(action);
     }
+}
+
+void CMainFrame::SetRecentFiles(const std::vector<std::string>& files) {
+    for (QAction* action : recentActions_)
+        delete action;
+    recentActions_.clear();
+    QAction* exit = GetAction(ID_APP_EXIT);
+    if (fileMenu_ == nullptr || exit == nullptr) return;
+    // Like the framework: a disabled "Recent File" stands in for an empty list.
+    if (files.empty()) {
+        auto* none = new QAction(QStringLiteral("Recent File"), this);
+        none->setEnabled(false);
+        recentActions_.push_back(none);
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        auto* action =
+            new QAction(QString::fromStdString(CRecentFileList::MenuText(i, files[i])), this);
+        action->setStatusTip(QStringLiteral("Open this document"));
+        action->setData(QString::fromStdString(files[i]));
+        const std::string path = files[i];
+        connect(action, &QAction::triggered, this, [this, path] {
+            if (onOpenRecentFile) onOpenRecentFile(path);
+        });
+        recentActions_.push_back(action);
+    }
+    recentActions_.push_back(new QAction(this));
+    recentActions_.back()->setSeparator(true);
+    for (QAction* action : recentActions_)
+        fileMenu_->insertAction(exit, action);
 }
 
 QAction* CMainFrame::GetAction(int commandId) const {
@@ -189,7 +231,12 @@ void CMainFrame::OnCommand(int commandId) {
 
 void CMainFrame::ForwardEdit(int commandId) {
     QWidget* focus = QApplication::focusWidget();
-    if (auto* line = qobject_cast<QLineEdit*>(focus)) {
+    if (auto* hex = qobject_cast<CHexEditCtrl*>(focus)) {
+        // Undo does nothing in the hex editor.
+        if (commandId == ID_EDIT_CUT && hex->Cell().HasSelection()) hex->Cut();
+        if (commandId == ID_EDIT_COPY && hex->Cell().HasSelection()) hex->Copy();
+        if (commandId == ID_EDIT_PASTE) hex->Paste();
+    } else if (auto* line = qobject_cast<QLineEdit*>(focus)) {
         if (commandId == ID_EDIT_UNDO) line->undo();
         if (commandId == ID_EDIT_CUT) line->cut();
         if (commandId == ID_EDIT_COPY) line->copy();

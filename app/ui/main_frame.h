@@ -3,10 +3,13 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 class QAction;
+class QMenu;
 class QToolBar;
 
 namespace kv::ui {
@@ -27,6 +30,12 @@ class CMainFrame : public QMainWindow {
     QToolBar* GetToolBar() const { return toolBar_; }
     QAction* GetAction(int commandId) const;
     const std::string& GetLastError() const { return error_; }
+
+    // The File menu's recent files, newest first, above Exit.
+    void SetRecentFiles(const std::vector<std::string>& files);
+    const std::vector<QAction*>& GetRecentFileActions() const { return recentActions_; }
+    // Opens a file chosen from the recent files.
+    std::function<void(const std::string& path)> onOpenRecentFile;
 
     // Runs a menu or toolbar command as if it was chosen.
     void OnCommand(int commandId);
@@ -49,6 +58,8 @@ class CMainFrame : public QMainWindow {
     CViewKelvane* view_;
     CStatusProgressBar* statusBar_;
     QToolBar* toolBar_ = nullptr;
+    QMenu* fileMenu_ = nullptr;
+    std::vector<QAction*> recentActions_;
     std::map<int, QAction*> actions_;
     std::string error_ = "No error";
 };

@@ -49,6 +49,10 @@ int Show(const std::string& text, const std::string& caption, unsigned type) {
             box.setStandardButtons(QMessageBox::Ok);
             break;
     }
+    if ((type & kMbDefButton2) != 0) {
+        const bool yesNo = (type & 0x0Fu) == kMbYesNo || (type & 0x0Fu) == kMbYesNoCancel;
+        box.setDefaultButton(yesNo ? QMessageBox::No : QMessageBox::Cancel);
+    }
     switch (box.exec()) {
         case QMessageBox::Yes:
             return kIdYes;

@@ -13,7 +13,19 @@ CPropertiesPane::CPropertiesPane(const QString& title, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(pageArea_);
     none_->hide();
-    pageArea_->setMinimumSize(270, 280);
+    pageArea_->setMinimumSize(PageSizeInPixels(pageArea_->fontMetrics()));
+}
+
+QSize CPropertiesPane::PageSizeInPixels(const QFontMetrics& metrics) {
+    // A dialog unit is a quarter of the font's average character width across
+    // and an eighth of its height down, so the page holds the same text in
+    // whatever font the desktop gives.
+    static const QString alphabet =
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    const double across = metrics.horizontalAdvance(alphabet) / 52.0 / 4.0;
+    const double down = metrics.height() / 8.0;
+    return QSize(static_cast<int>(kPageWidthUnits * across + 0.5),
+                 static_cast<int>(kPageHeightUnits * down + 0.5));
 }
 
 void CPropertiesPane::SetTitle(const std::string& title) {
@@ -26,8 +38,8 @@ void CPropertiesPane::Show(bool show) {
 }
 
 UiRect CPropertiesPane::GetPageRect() const {
-    QRect area = pageArea_->rect();
-    return UiRect{area.left(), area.top(), area.right(), area.bottom()};
+    const QRect area = pageArea_->rect();
+    return UiRect{area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
 }
 
 }  // namespace kv::ui

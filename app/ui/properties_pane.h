@@ -2,7 +2,9 @@
 // hidden "None" placeholder. The pages are children of its page area.
 #pragma once
 
+#include <QFontMetrics>
 #include <QGroupBox>
+#include <QSize>
 #include <string>
 
 #include "kelvane/core/tree_ui.h"
@@ -20,6 +22,11 @@ class CPropertiesPane : public QGroupBox, public PropertiesPane {
 
     void SetTitle(const std::string& title) override;
     void Show(bool show) override;
+
+    // Every page is 180 x 173 dialog units of the window's font.
+    static constexpr int kPageWidthUnits = 180;
+    static constexpr int kPageHeightUnits = 173;
+    static QSize PageSizeInPixels(const QFontMetrics& metrics);
 
     bool IsShown() const { return shown_; }
     // Where pages live, and their rectangle in it.

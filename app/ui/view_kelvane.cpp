@@ -1,10 +1,9 @@
 #include "view_kelvane.h"
 
-#include <QDesktopServices>
+#include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include "app_state.h"
@@ -13,6 +12,7 @@
 #include "dlg_read_to_file.h"
 #include "doc_kelvane.h"
 #include "kelvane/app/kelvane_app.h"
+#include "kelvane/commands/file_paths.h"
 #include "kelvane/core/array_prg_processor.h"
 #include "kelvane/core/command_factory.h"
 #include "kelvane/core/execute_params.h"
@@ -22,6 +22,7 @@
 #include "kelvane/core/root_tree_item.h"
 #include "kelvane/platform/message_box.h"
 #include "kelvane/project/prg_project.h"
+#include "kelvane/ui/page_environment.h"
 #include "kelvane/ui/property_page_factory.h"
 #include "kelvane/ui/tree_item_pages.h"
 #include "log_edit.h"
@@ -60,9 +61,8 @@ CViewKelvane::CViewKelvane(CDocKelvane* document, QWidget* parent)
       pane_(new CPropertiesPane(QString(), this)),
       log_(new CLogEdit(this)),
       statusPicture_(new QLabel(this)) {
-    openInEditor = [](const std::string& path) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
-    };
+    // The same editor as the pages' Preview and View buttons.
+    openInEditor = [](const std::string& path) { ViewFile(path); };
     struct Button {
         int id;
         const char* text;
@@ -299,7 +299,7 @@ void CViewKelvane::OnBlowFuseNow() {
         return;
     }
     if (messageBox("Do you really want to blow the JTAG fuse?", kCaption,
-                   kMbYesNo | kMbIconQuestion) != kIdYes) {
+                   kMbYesNo | kMbIconQuestion | kMbDefButton2) != kIdYes) {
         return;
     }
     RunImmediate(GetBlowFuseNowOperation(), "Unable to execute NULL blow fuse operation");
@@ -414,6 +414,9 @@ void CViewKelvane::RunRead(CPrgProcessor* processor, bool range) {
         return;
     }
     const ReadSettings& settings = GetReadSettings();
+    // The read commands resolve a relative name against the current folder
+    // (the project's); the editor gets the file they write.
+    const std::string writtenPath = MakeAbsoluteFilePath("", settings.ReadFilePath);
     std::string error;
     int result = 0;
     {
@@ -433,7 +436,7 @@ void CViewKelvane::RunRead(CPrgProcessor* processor, bool range) {
         SetStatusPicture(StatusPicture::Failure);
     }
     params.Close();
-    if (result && settings.OpenAfterRead == 1 && openInEditor) openInEditor(settings.ReadFilePath);
+    if (result && settings.OpenAfterRead == 1 && openInEditor) openInEditor(writtenPath);
 }
 
 void CViewKelvane::OnClearLog() {
@@ -492,6 +495,28 @@ void CViewKelvane::OnDestroy() {
     SetStatusPicture(StatusPicture::None);
     SetBusyFlag(0);
     bitmaps_.clear();
+}
+
+void CViewKelvane::FocusNextPane(bool previous) {
+    // The page's first control that takes the focus stands for the page.
+    QWidget* page = nullptr;
+    for (QWidget* child : pane_->findChildren<QWidget*>()) {
+        if (child->isVisible() && child->isEnabled() && (child->focusPolicy() & Qt::TabFocus)) {
+            page = child;
+            break;
+        }
+    }
+    std::vector<QWidget*> panes{tree_};
+    if (page != nullptr) panes.push_back(page);
+    panes.push_back(log_);
+    QWidget* focus = QApplication::focusWidget();
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < panes.size(); ++i) {
+        QWidget* pane = panes[i] == page ? pane_ : panes[i];
+        if (focus != nullptr && (focus == pane || pane->isAncestorOf(focus))) at = i;
+    }
+    const std::size_t next = previous ? (at + panes.size() - 1) % panes.size() : (at + 1) % panes.size();
+    panes[next]->setFocus(Qt::ShortcutFocusReason);
 }
 
 bool CViewKelvane::IsCommandEnabled(int commandId) const {

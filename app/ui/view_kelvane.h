@@ -76,6 +76,8 @@ class CViewKelvane : public QWidget {
     void CreateRootItemPages();
     void DestroyRootItemPages();
 
+    // Moves the focus to the next (or previous) of tree, page and log.
+    void FocusNextPane(bool previous);
     // Whether the menu or toolbar command may run now.
     bool IsCommandEnabled(int commandId) const;
     // Enables the buttons and tells the frame to refresh its commands.

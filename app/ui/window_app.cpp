@@ -6,8 +6,10 @@
 #include <QProcess>
 #include <QTimer>
 
+#include "app_state.h"
 #include "command_line_info.h"
 #include "dlg_new_project.h"
+#include "kelvane/app/profile_settings.h"
 #include "doc_kelvane.h"
 #include "main_frame.h"
 #include "view_kelvane.h"
@@ -30,16 +32,50 @@ CKelvaneWindow::~CKelvaneWindow() {
     document_.reset();
 }
 
+void CKelvaneWindow::LoadRecentFileList(int entries) {
+    // The settings are read again with the rest of the configuration; the
+    // list is wanted before that.
+    GetAppProfile().Load();
+    recent_.SetCapacity(static_cast<std::size_t>(entries < 0 ? 0 : entries));
+    recent_.ReadFrom(GetAppProfile());
+    ShowRecentFiles();
+}
+
+void CKelvaneWindow::ShowRecentFiles() {
+    if (frame_ != nullptr) frame_->SetRecentFiles(recent_.GetFiles());
+}
+
+void CKelvaneWindow::AddToRecentFiles() {
+    if (document_ == nullptr || document_->GetPathName().empty()) return;
+    recent_.Add(document_->GetPathName());
+    recent_.WriteTo(GetAppProfile());
+    ShowRecentFiles();
+}
+
+bool CKelvaneWindow::OpenRecentFile(const std::string& path) {
+    // Like the other File commands, nothing opens while a run lasts.
+    if (IsBusy()) return false;
+    if (document_ != nullptr && GetCurrentProject() != nullptr && !document_->SaveModified())
+        return false;
+    if (OpenDocumentFile(path)) return true;
+    recent_.Remove(path);
+    recent_.WriteTo(GetAppProfile());
+    ShowRecentFiles();
+    return false;
+}
+
 void CKelvaneWindow::RegisterDocumentTemplate() {
     document_ = std::make_unique<CDocKelvane>();
     frame_ = std::make_unique<CMainFrame>(document_.get());
+    frame_->onOpenRecentFile = [this](const std::string& path) { OpenRecentFile(path); };
+    ShowRecentFiles();
     document_->onFileNew = [this] {
         if (app_ != nullptr) app_->OnFileNew();
     };
     document_->onFileOpen = [this] { FileOpen(); };
     document_->onFileSave = [this] {
         if (document_->GetPathName().empty()) return SaveAs();
-        return document_->OnSaveDocument(document_->GetPathName());
+        return Save(document_->GetPathName());
     };
     document_->onFileSaveAs = [this] { return SaveAs(); };
 }
@@ -58,12 +94,14 @@ void CKelvaneWindow::ParseCommandLine(const std::string& commandLine, bool& sile
 bool CKelvaneWindow::OpenDocumentFile(const std::string& file) {
     if (document_ == nullptr || !document_->OnOpenDocument(file)) return false;
     frame_->GetView()->OnInitialUpdate();
+    AddToRecentFiles();
     return true;
 }
 
 bool CKelvaneWindow::CreateNewDocument() {
     if (document_ == nullptr || !document_->OnNewDocument()) return false;
     frame_->GetView()->OnInitialUpdate();
+    AddToRecentFiles();
     return true;
 }
 
@@ -123,7 +161,13 @@ int CKelvaneWindow::AskSavePath(std::string& path) {
 bool CKelvaneWindow::SaveAs() {
     std::string path;
     if (!AskSavePath(path)) return false;
-    return document_->OnSaveDocument(path);
+    return Save(path);
+}
+
+bool CKelvaneWindow::Save(const std::string& path) {
+    if (!document_->OnSaveDocument(path)) return false;
+    AddToRecentFiles();
+    return true;
 }
 
 }  // namespace kv::ui

@@ -8,6 +8,8 @@
 
 #include "kelvane/app/kelvane_app.h"
 #include "kelvane/project/prg_project.h"
+#include "qt_file_dialog.h"
+#include "recent_file_list.h"
 
 namespace kv::ui {
 
@@ -21,8 +23,10 @@ class CKelvaneWindow : public WindowModeHooks, public ProjectDialogs {
 
     void SetApp(CKelvaneApp* app) { app_ = app; }
 
-    void LoadRecentFileList(int entries) override { recentEntries_ = entries; }
+    void LoadRecentFileList(int entries) override;
     void RegisterDocumentTemplate() override;
+    // The desktop entry and the "kvnset" file type are installed with the
+    // program (cmake --install); nothing is registered at run time.
     void RegisterShellFileType() override {}
     void ParseCommandLine(const std::string& commandLine, bool& silent, std::string& file) override;
     bool OpenDocumentFile(const std::string& file) override;
@@ -36,12 +40,20 @@ class CKelvaneWindow : public WindowModeHooks, public ProjectDialogs {
     int AskSavePath(std::string& path) override;
 
     CMainFrame* GetFrame() const { return frame_.get(); }
+    const CRecentFileList& GetRecentFiles() const { return recent_; }
+    // Opens a file of the recent list; one that does not open leaves it.
+    bool OpenRecentFile(const std::string& path);
 
   private:
     bool SaveAs();
+    bool Save(const std::string& path);
+    // The document's file goes to the top of the recent files.
+    void AddToRecentFiles();
+    void ShowRecentFiles();
 
     CKelvaneApp* app_ = nullptr;
-    int recentEntries_ = 0;
+    CQtFileDialogInstaller fileDialogs_;
+    CRecentFileList recent_{0};
     std::unique_ptr<CDocKelvane> document_;
     std::unique_ptr<CMainFrame> frame_;
 };

@@ -11,6 +11,17 @@ MessageBoxHandler handler;
 }  // namespace
 
 int defaultAnswer(unsigned type) {
+    if ((type & kMbDefButton2) != 0) {
+        switch (type & 0x0F) {
+            case kMbYesNo:
+            case kMbYesNoCancel:
+                return kIdNo;
+            case kMbOkCancel:
+                return kIdCancel;
+            default:
+                break;
+        }
+    }
     switch (type & 0x0F) {
         case kMbYesNo:
         case kMbYesNoCancel:

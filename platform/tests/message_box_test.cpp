@@ -23,4 +23,11 @@ TEST(MessageBox, DefaultAnswersOkOrYes) {
     EXPECT_EQ(kv::defaultAnswer(kv::kMbOkCancel), kv::kIdOk);
 }
 
+TEST(MessageBox, SecondButtonAsDefaultAnswersNoOrCancel) {
+    EXPECT_EQ(kv::defaultAnswer(kv::kMbYesNo | kv::kMbDefButton2), kv::kIdNo);
+    EXPECT_EQ(kv::defaultAnswer(kv::kMbYesNoCancel | kv::kMbDefButton2), kv::kIdNo);
+    EXPECT_EQ(kv::defaultAnswer(kv::kMbOkCancel | kv::kMbDefButton2), kv::kIdCancel);
+    EXPECT_EQ(kv::defaultAnswer(kv::kMbOk | kv::kMbDefButton2), kv::kIdOk);
+}
+
 }  // namespace

@@ -119,6 +119,10 @@ CDlgCmdBufferPage::CDlgCmdBufferPage(Kind kind, bool tovrin, QWidget* parent)
     summary_->setReadOnly(true);
     edit_ = new QPushButton(QStringLiteral("..."), this);
     edit_->setObjectName(QStringLiteral("1115"));
+    // The button is only as wide as its text, so the summary shows whole.
+    edit_->setFixedWidth(edit_->fontMetrics().horizontalAdvance(QStringLiteral("...")) +
+                         2 * edit_->fontMetrics().averageCharWidth());
+    row->setSpacing(2);
     row->addWidget(summary_, 1);
     row->addWidget(edit_);
     Form()->addRow(row);

@@ -5,12 +5,15 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <filesystem>
+#include <system_error>
 
 #include "kelvane/commands/dravik_program_file.h"
 #include "kelvane/commands/dravik_read_processor_to_file.h"
 #include "kelvane/commands/dravik_read_range_to_file.h"
 #include "kelvane/commands/dravik_verify_file.h"
 #include "kelvane/commands/file_dialog.h"
+#include "kelvane/commands/file_paths.h"
 #include "kelvane/commands/tovrin_file_commands.h"
 #include "kelvane/platform/message_box.h"
 #include "kelvane/ui/hex_number_edit.h"
@@ -83,7 +86,41 @@ void CDlgCmdFilePage::EvaluateViewButton() {
     view_->setEnabled(GetItem() != nullptr && FileExists(FullPath()));
 }
 
+namespace {
+
+// Whether the folder can be made the current directory (it is restored).
+bool CanEnterFolder(const std::filesystem::path& folder) {
+    std::error_code error;
+    const std::filesystem::path current = std::filesystem::current_path(error);
+    std::filesystem::current_path(folder, error);
+    if (error) return false;
+    std::filesystem::current_path(current, error);
+    return true;
+}
+
+}  // namespace
+
 bool BrowseTovrinFile(CCommandTovrin_File* command, QWidget* page, bool mustExist) {
+    const std::string previousName = command->GetFileName();
+    const int previousType = command->GetFileType();
+    std::error_code error;
+    const std::filesystem::path remembered = std::filesystem::current_path(error);
+    if (!previousName.empty() &&
+        !CanEnterFolder(std::filesystem::path(previousName).parent_path().empty()
+                            ? remembered
+                            : std::filesystem::path(previousName).parent_path())) {
+        std::string folder = remembered.string();
+        if (folder.empty() || folder.back() != '/') folder += '/';
+        const std::string proposal = folder + GetFileTitleNoExtension(previousName) + "." +
+                                     (previousType == 2 ? "hex" : "txt");
+        if (messageBox("Invalid path for file:\n\n" + previousName + "\n\nOK to use:\n\n" +
+                           proposal + "\n\n?",
+                       "Kelvane", kMbYesNo) != kIdYes)
+            return false;
+        command->SetFileName(proposal);
+        // The page shows the proposal even when no file is chosen after it.
+        if (auto* shown = dynamic_cast<CPropertyPageBase*>(page)) shown->Refresh();
+    }
     UiWindow self(page);
     OpenFileDialogRequest request;
     request.parent = &self;
@@ -102,6 +139,9 @@ bool BrowseTovrinFile(CCommandTovrin_File* command, QWidget* page, bool mustExis
     command->SetFileType(result.filterIndex);
     if (!command->ValidateFile()) {
         messageBox(command->TakeError(), "Kelvane", kMbOk);
+        // The file that was there before browsing comes back.
+        command->SetFileName(previousName);
+        command->SetFileType(previousType);
         return false;
     }
     return true;

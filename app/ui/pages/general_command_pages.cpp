@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QRegularExpressionValidator>
 #include <cstdint>
 #include <cstdio>
@@ -29,6 +30,11 @@ void CDlgCmdCommentPageBase::AddCommentEdit() {
     comment_->setObjectName(QStringLiteral("1091"));
     comment_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     comment_->setTabChangesFocus(true);
+    // At least two lines show, however many rows the page has above it.
+    comment_->setMinimumHeight(2 * comment_->fontMetrics().lineSpacing() +
+                               2 * (comment_->frameWidth() +
+                                    static_cast<int>(comment_->document()->documentMargin())) +
+                               2);
     Form()->addRow(QStringLiteral("Execution comment:"), comment_);
     connect(comment_, &QPlainTextEdit::textChanged, this, [this] {
         if (!CanWrite()) return;

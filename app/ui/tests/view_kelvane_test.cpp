@@ -2,6 +2,7 @@
 // log, the progress and status outlets and the read commands.
 #include <QProgressBar>
 #include <QPushButton>
+#include <filesystem>
 
 #include "app_state.h"
 #include "command_ids.h"
@@ -261,7 +262,9 @@ TEST_F(ViewKelvaneTest, ReadDeviceOpensTheFileAfterASuccess) {
         return d.result();
     });
     view->OnReadDevice();
-    EXPECT_EQ(opened, (std::vector<std::string>{"MyFile.txt"}));
+    // The editor gets the file where it was written, not the bare setting.
+    EXPECT_EQ(opened,
+              (std::vector<std::string>{(std::filesystem::current_path() / "MyFile.txt").string()}));
     EXPECT_TRUE(messages.texts.empty());
 }
 

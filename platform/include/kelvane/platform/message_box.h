@@ -17,6 +17,8 @@ enum MessageBoxType : unsigned {
     kMbIconQuestion = 0x0020,
     kMbIconWarning = 0x0030,
     kMbIconInformation = 0x0040,
+    // The second button is the default one (Enter answers No, or Cancel).
+    kMbDefButton2 = 0x0100,
 };
 
 // Button identifiers a message box answers with.
@@ -37,7 +39,8 @@ int messageBox(const std::string& text, const std::string& caption, unsigned typ
 // Installs a handler (an empty one restores the default); returns the previous.
 MessageBoxHandler setMessageBoxHandler(MessageBoxHandler handler);
 
-// The answer the default handler gives for a button set: OK, or Yes.
+// The answer the default handler gives for a button set: OK, or Yes; the
+// second button when kMbDefButton2 is set.
 int defaultAnswer(unsigned type);
 
 }  // namespace kv
