@@ -136,6 +136,10 @@ int32_t CTargetJTAG::Erase(int32_t type, uint32_t address, uint32_t length) {
     if (type < kSegment || type > kAll ||
         static_cast<uint64_t>(address) + length > static_cast<uint64_t>(d.mainEnd) + 1)
         return SetError(kErrParameter);
+    // A segment is erased by a write into it: outside the flash (boot ROM,
+    // RAM, peripherals) there is no segment to erase.
+    if (type == kSegment && !d.inInfo(address) && !d.inMain(address))
+        return SetError(kErrParameter);
     if (type == kAll && d.eraseAllFromMainStart) {
         const uint64_t end = static_cast<uint64_t>(address) + length;
         address = d.mainStart;

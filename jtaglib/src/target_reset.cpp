@@ -117,7 +117,8 @@ int32_t CTargetJTAG::Reset(int32_t method, bool execute, bool releaseJtag) {
     if (selectedDevice_ != 0) {
         if (!SaveContext()) return SetError(kErrReset);
     } else if (!HoldWatchdog()) {
-        return 0;
+        // The pod's own text was kept by HoldWatchdog.
+        return SetError(kErrReset);
     }
     runMode_ = kNotRunning;
     return ClearError();

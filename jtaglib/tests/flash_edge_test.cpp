@@ -29,6 +29,17 @@ TEST_F(FlashEdges, EraseOfAnUnknownTypeFailsBeforeAnyPodTraffic) {
     EXPECT_EQ(errorNumber(), 3);
 }
 
+TEST_F(FlashEdges, SegmentEraseOutsideTheFlashFailsBeforeAnyPodTraffic) {
+    open(kF1xx);
+    pod->clearLog();
+    for (uint32_t address : {0x0C00u, 0x0E80u, 0x0200u, 0x0000u}) {
+        EXPECT_EQ(Nandrel_Erase(target, 0, address, 2), 0) << std::hex << address;
+        EXPECT_EQ(errorNumber(), 3);
+    }
+    EXPECT_TRUE(pod->records().empty());
+    EXPECT_EQ(Nandrel_Erase(target, 0, 0x1000, 0x80), 1) << error();
+}
+
 TEST_F(FlashEdges, SegmentEraseOfNoBytesRestoresTheChipAndFails) {
     open(kF1xx);
     const std::vector<uint8_t> low = {0x12, 0x34, 0x56, 0x78};
