@@ -105,10 +105,11 @@ int CXML_Document::Read(const std::string& content, intptr_t callerValue) {
 std::string CXML_Document::UnfinishedConstruct() const {
     switch (state_) {
         case kNotStarted:  // an empty file: an empty document
-        case 103:          // after the header
-        case 108:          // after the DOCTYPE
         case 113:          // after the root element
             return {};
+        case 103:  // after the header
+        case 108:  // after the DOCTYPE
+            return "End of file before the root element";
         case 112: {
             const std::string& name = root_->GetOpenElementName();
             if (name.empty()) return "End of file inside the start tag of the root element";

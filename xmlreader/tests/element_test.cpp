@@ -74,6 +74,9 @@ TEST_F(Element, FileEndingBeforeTheRootIsClosedFails) {
     EXPECT_EQ(OpenText("<!DOCTYPE a [\n<!ELEMENT a ANY>"), 0);
     EXPECT_EQ(LastError(),
               "Error parsing line 2\n<!ELEMENT a ANY>\nEnd of file inside the DOCTYPE");
+    EXPECT_EQ(OpenText("<?xml version=\"1.0\" ?>\n"), 0);
+    EXPECT_EQ(LastError(),
+              "Error parsing line 1\n<?xml version=\"1.0\" ?>\nEnd of file before the root element");
     // A closed root may be followed by blanks, and an empty file is an empty document.
     EXPECT_EQ(OpenText("<a>\n<b/>\n</a>\n\n  \n"), 1);
     EXPECT_EQ(ChildNames(Root()), (Texts{"b"}));

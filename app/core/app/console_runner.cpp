@@ -1,5 +1,7 @@
 #include "kelvane/app/console_runner.h"
 
+#include <new>
+
 #include "kelvane/app/app_message_box.h"
 #include "kelvane/app/kelvane_app.h"
 #include "kelvane/app/path_functions.h"
@@ -38,7 +40,13 @@ int RunCommandLine(const std::string& commandLine) {
         std::string path;
         GetFullPath(path, name);
         std::string error;
-        CPrgProject* project = OpenProject(path, error);
+        CPrgProject* project = nullptr;
+        try {
+            project = OpenProject(path, error);
+        } catch (const std::bad_alloc&) {
+            // Whatever the project built so far is freed again on the way here.
+            error = "Unable to open project " + path + "\nNot enough memory";
+        }
         if (project == nullptr) {
             result = Report(error, kResultNoProject);
         } else {
