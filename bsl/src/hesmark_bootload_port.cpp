@@ -355,23 +355,15 @@ bool CHesmarkBootloadPort::ApplyPatch(const uint8_t* password) {
     return true;
 }
 
-bool CHesmarkBootloadPort::Unlock(const uint8_t* password, bool autoPatch, bool* frameSent) {
-    m_bPatchActive = false;
-    if (!SendPassword(password, frameSent)) return false;
-    if (!ReadProcessorInfo()) return false;
-    // The patch is applied when a patch image is loaded.
-    if (autoPatch && HasPatchImage() && IsPatchRequired() && !ApplyPatch(password)) return false;
-    std::copy(password, password + kPasswordSize, m_password.begin());
-    return true;
-}
-
 bool CHesmarkBootloadPort::SupportsMemoryOffset() const {
     return m_byMajor >= 3 || (m_byMajor == 2 && m_byMinor > 0x11);
 }
 
 bool CHesmarkBootloadPort::SelectAddress(uint32_t address) {
     const uint32_t high = address >> 16;
-    if (high == m_dwOffset) return true;
+    // A full address above 64K ends the caller's choice of offset.
+    if (high != 0) m_bOffsetKept = false;
+    if (high == m_dwOffset || (high == 0 && m_bOffsetKept)) return true;
     // A loader known to lack the command is not asked: the frame's 16-bit
     // address would land in low memory.
     const bool known = m_byMajor != 0 || m_byMinor != 0;
