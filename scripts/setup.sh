@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the build needs on a Debian machine (run as root or with sudo).
 set -euo pipefail
-packages=(build-essential cmake ninja-build g++ libgtest-dev libgmock-dev googletest qt6-base-dev qt6-qpa-plugins libgl-dev)
+packages=(build-essential cmake ninja-build g++ libgtest-dev libgmock-dev googletest qt6-base-dev qt6-qpa-plugins libgl-dev
+          clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
