@@ -107,6 +107,7 @@ TEST(HexImageFile, WriteToAnUnwritablePlaceFails) {
 #endif
 #endif
 
+#ifndef KELVANE_NO_ADDRESS_LIMIT
 // The address space the process uses now, in bytes.
 rlim_t CurrentAddressSpace() {
     std::ifstream statm("/proc/self/statm");
@@ -114,6 +115,7 @@ rlim_t CurrentAddressSpace() {
     statm >> pages;
     return static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE));
 }
+#endif
 
 TEST(HexImageFile, ReadingWithoutEnoughMemoryFailsWithAText) {
 #ifdef KELVANE_NO_ADDRESS_LIMIT
