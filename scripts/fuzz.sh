@@ -12,7 +12,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-600}
 shift || true
-build=build/fuzz
+build=$PWD/build/fuzz
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   targets=(caprel nandrel_image hex_image project plugin_values loader_replies)
@@ -31,7 +31,7 @@ for t in "${targets[@]}"; do
   mkdir -p "$build/corpus/$t"
   # The program runs from its folder: the project target reads no data files,
   # the others none at all, so the folder only matters for relative paths.
-  "$build/bin/fuzz_$t" "$build/corpus/$t" "fuzz/corpus/$t" \
+  "$build/bin/fuzz_$t" "$build/corpus/$t" "$PWD/fuzz/corpus/$t" \
     -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 -max_len=16384 \
     -print_final_stats=1 -artifact_prefix="$build/findings/$t-" \
     >"$build/logs/$t.log" 2>&1 &
@@ -41,7 +41,7 @@ failed=0
 for i in "${!targets[@]}"; do
   t=${targets[$i]}
   if wait "${pids[$i]}"; then status=ok; else status=FINDING; failed=1; fi
-  execs=$(grep -o 'stat::number_of_executed_units: [0-9]*' "$build/logs/$t.log" | awk '{print $2}')
+  execs=$(grep -o 'stat::number_of_executed_units: [0-9]*' "$build/logs/$t.log" | awk '{print $2}' || true)
   printf '%-16s %-8s %s execs\n' "$t" "$status" "${execs:-?}"
   if [ "$status" != ok ]; then tail -n 60 "$build/logs/$t.log"; fi
 done

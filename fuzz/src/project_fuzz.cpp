@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "input_file.h"
@@ -49,7 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     g_answer = (data[0] & 1) != 0 ? kv::kIdYes : kv::kIdNo;
     const kv::fuzz::InputFolder& folder = kv::fuzz::Folder();
     const std::string path = folder.Write("input.kvnset", data + 1, size - 1);
-    // Opening changes to the project's folder; every run starts from the same place.
+    // Opening changes to the project's folder; every run starts from the same place and
+    // leaves the fuzzer where it was, whose corpus paths may be relative.
+    static const std::string start = std::filesystem::current_path().string();
     Check(::chdir(folder.Path().c_str()) == 0);
     {
         kv::CPrgProject project;
@@ -67,5 +70,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         project.Clear();
     }
     folder.Empty();
+    Check(::chdir(start.c_str()) == 0);
     return 0;
 }
