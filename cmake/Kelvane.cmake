@@ -5,13 +5,35 @@ set(KELVANE_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast
 if(KELVANE_WERROR)
   # g++ 12 reports false out-of-bounds and overlap warnings from inlined standard
   # library code at -O2; they stay warnings. The sanitizer build checks bounds for real.
-  list(APPEND KELVANE_WARNINGS -Werror -Wno-error=array-bounds -Wno-error=stringop-overflow
-                               -Wno-error=stringop-overread -Wno-error=restrict)
+  list(APPEND KELVANE_WARNINGS -Werror)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    list(APPEND KELVANE_WARNINGS -Wno-error=array-bounds -Wno-error=stringop-overflow
+                                 -Wno-error=stringop-overread -Wno-error=restrict)
+  endif()
 endif()
 
 if(KELVANE_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
+endif()
+
+# Fuzz targets (fuzz/): the whole build is instrumented for libFuzzer with
+# AddressSanitizer and UndefinedBehaviorSanitizer; needs clang. The sanitizer
+# and fuzzer runtimes live in the fuzz programs, so shared libraries link with
+# undefined symbols allowed (KELVANE_NO_UNDEFINED is empty).
+option(KELVANE_FUZZ "Build the libFuzzer targets in fuzz/ (clang)" OFF)
+set(KELVANE_NO_UNDEFINED -Wl,--no-undefined)
+if(KELVANE_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "KELVANE_FUZZ needs clang (-DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang)")
+  endif()
+  if(KELVANE_SANITIZE OR KELVANE_TSAN)
+    message(FATAL_ERROR "KELVANE_FUZZ brings its own sanitizers")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
+  set(KELVANE_NO_UNDEFINED "")
 endif()
 
 # ThreadSanitizer for the tests that run threads (the EEM polling thread);

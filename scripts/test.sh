@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Kelvane twice (plain, and with AddressSanitizer + UndefinedBehaviorSanitizer)
-# with warnings as errors, and runs every test in both builds; then builds the
+# with warnings as errors, and runs every test in both builds; runs every fuzz
+# target for a minute (clang, ASan + UBSan; any finding fails); then builds the
 # tests that run threads with ThreadSanitizer and runs them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,6 +23,8 @@ echo "=== sanitizer build (ASan + UBSan) ==="
 export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 run_build build/ci-sanitize -DKELVANE_SANITIZE=ON -DKELVANE_BENCHMARKS=OFF
+echo "=== fuzz targets (libFuzzer, ASan + UBSan), 60 s each ==="
+scripts/fuzz.sh 60
 echo "=== thread sanitizer build (threaded tests only) ==="
 tsan=build/ci-tsan
 cmake -S . -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVANE_WERROR=ON \

@@ -110,6 +110,8 @@ bool CPortTovrin::GetModemStatus(uint32_t* status) {
 // is broken by an extra DTR edge. The reply comes in on CTS (inverted), least
 // significant bit first, one bit sampled before each bit edge.
 bool CPortTovrin::SendCommand(uint8_t command, uint8_t* reply) {
+    // After a failed open there is no port to drive lines on.
+    if (!DeviceOpen()) return ClosedFailure("SendCommand");
     int level = 1;
     uint8_t received = 0;
     if (!ToggleDtr()) return false;
@@ -167,6 +169,12 @@ bool CPortTovrin::WritePort(const uint8_t* data, uint32_t count) {
     const usb::Status s = usb::write(m_hDevice, data, count, &written);
     if (s != usb::kOk) {
         m_strError = Format("WritePort failed, error %d", int(s));
+        return false;
+    }
+    if (written != count) {
+        // The bytes left over would be missing from the loader's frame.
+        m_strError = Format("WritePort wrote %u of %u bytes", static_cast<unsigned>(written),
+                            static_cast<unsigned>(count));
         return false;
     }
     return true;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "bsl_bench.h"
@@ -117,8 +118,36 @@ TEST_F(TovrinApi, MissingAdapterFailsWithBoxAndStaysOpenUntilClosed) {
     int32_t flag = 0;
     EXPECT_EQ(Tovrin_GetBLSIG(&flag), 0);
     EXPECT_EQ(LastError(), "Called CPortTovrin::GetModemStatus() with driver port closed");
+    // The control channel has no port either: no line is driven, no further box.
+    EXPECT_EQ(Tovrin_SetVTGT(), 1);
+    EXPECT_EQ(Tovrin_UpdateData(), 0);
+    EXPECT_EQ(LastError(), "Called CPortTovrin::SendCommand() with driver port closed");
+    uint32_t version = 0;
+    EXPECT_EQ(Tovrin_GetVersion(&version), 0);
+    EXPECT_EQ(LastError(), "Called CPortTovrin::SendCommand() with driver port closed");
+    EXPECT_EQ(bench.boxes.size(), 1u);
     Tovrin_Close();
     EXPECT_EQ(Tovrin_IsOpen(), 0);
+}
+
+// An adapter whose USB layer takes only part of a write.
+class ShortWriteAdapter : public kv::sim::TovrinAdapter {
+  public:
+    kv::usb::Status write(const uint8_t* data, size_t count, size_t* written) override {
+        const kv::usb::Status s = TovrinAdapter::write(data, count > 1 ? count - 1 : count, written);
+        return s;
+    }
+};
+
+TEST_F(TovrinApi, AShortWriteIsReportedWithTheCounts) {
+    auto adapter = std::make_shared<ShortWriteAdapter>();
+    kv::usb::setBackend(std::make_shared<kv::sim::testing::SingleDeviceBackend>(adapter));
+    ASSERT_EQ(Tovrin_Open(0), 1) << LastError();
+    const uint8_t bytes[4] = {0x80, 0x10, 0x24, 0x24};
+    EXPECT_EQ(Tovrin_WritePort(bytes, 4), 0);
+    EXPECT_EQ(LastError(), "WritePort wrote 3 of 4 bytes");
+    EXPECT_EQ(Tovrin_WritePort(bytes, 1), 1) << LastError();
+    Tovrin_Close();
 }
 
 TEST_F(TovrinApi, MessageBoxesCanBeSwitchedOff) {

@@ -16,7 +16,7 @@ int main() {
     port.SetAdapterOpen(true);
     bsltest::EnterLoader();
     const std::vector<uint8_t> blank(32, 0xFF);
-    if (!port.Unlock(blank.data(), false)) return 1;
+    if (!port.SetPassword(blank.data(), false)) return 1;
 
     constexpr size_t kSize = 8192, kPiece = 128;
     std::vector<uint8_t> data(kSize);

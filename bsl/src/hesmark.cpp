@@ -340,6 +340,7 @@ int SetMemoryOffset_Hesmark(uint32_t offset) {
     if (!port) return SetError("Cannot set memory offset with NULL Hesmark Port");
     port->LogStart(Format("Setting memory offset to %04X", static_cast<unsigned>(offset)));
     if (!port->SetMemoryOffset(offset)) return Result(port, false);
+    port->KeepMemoryOffset();
     port->LogLine(Format("Memory offset set to %04X", static_cast<unsigned>(offset)));
     return 1;
 }

@@ -375,23 +375,15 @@ bool CHesmarkBootloadPort::PatchAfterPassword(const uint8_t* password, bool auto
     return m_bPatchMissing || ApplyPatch(password);
 }
 
-bool CHesmarkBootloadPort::Unlock(const uint8_t* password, bool autoPatch, bool* frameSent) {
-    m_bPatchActive = false;
-    m_bPatchMissing = false;
-    if (!SendPassword(password, frameSent)) return false;
-    if (!ReadProcessorInfo()) return false;
-    if (!PatchAfterPassword(password, autoPatch)) return false;
-    std::copy(password, password + kPasswordSize, m_password.begin());
-    return true;
-}
-
 bool CHesmarkBootloadPort::SupportsMemoryOffset() const {
     return m_byMajor >= 3 || (m_byMajor == 2 && m_byMinor > 0x11);
 }
 
 bool CHesmarkBootloadPort::SelectAddress(uint32_t address) {
     const uint32_t high = address >> 16;
-    if (high == m_dwOffset) return true;
+    // A full address above 64K ends the caller's choice of offset.
+    if (high != 0) m_bOffsetKept = false;
+    if (high == m_dwOffset || (high == 0 && m_bOffsetKept)) return true;
     // A loader known to lack the command is not asked: the frame's 16-bit
     // address would land in low memory.
     const bool known = m_byMajor != 0 || m_byMinor != 0;

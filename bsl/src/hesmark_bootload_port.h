@@ -129,6 +129,9 @@ class CHesmarkBootloadPort {
     // The high address half the loader works in (0 after its start).
     uint32_t MemoryOffset() const { return m_dwOffset; }
     void ForgetMemoryOffset() { m_dwOffset = 0; }
+    // The caller set the offset: addresses below 64K stay in its 64K until a
+    // call names an address above 64K.
+    void KeepMemoryOffset() { m_bOffsetKept = true; }
     // Loaders from 2.12 on know the memory-offset command.
     bool SupportsMemoryOffset() const;
 
@@ -149,11 +152,8 @@ class CHesmarkBootloadPort {
     bool RxDataBlock(uint32_t address, uint8_t* buffer, size_t count);
     bool VerifyBlock(uint32_t address, const uint8_t* data, size_t count,
                      size_t compare = SIZE_MAX);
-
-    // Password, then processor information and, when asked and needed, the patch;
-    // the password is kept on success.
-    bool Unlock(const uint8_t* password, bool autoPatch, bool* frameSent = nullptr);
-    // Unlock with its log lines.
+    // Password, then processor information and, when asked and needed, the patch,
+    // with log lines; the password is kept on success.
     bool SetPassword(const uint8_t* password, bool autoPatch);
     void StorePassword(const uint8_t* password);
     bool ReadProcessorInfo();
@@ -234,6 +234,7 @@ class CHesmarkBootloadPort {
     bool m_bWriting = true;
     bool m_bAdapterOpen = false;
     uint32_t m_dwOffset = 0;
+    bool m_bOffsetKept = false;
 };
 
 // Sets the connection quiet for one scope and restores what it found.

@@ -53,6 +53,27 @@ TEST_F(BigMemory, HighBlocksUseTheMemoryOffset) {
     EXPECT_EQ(Peek(0x13000, 2), (std::vector<uint8_t>{0xFF, 0xFF}));
 }
 
+TEST_F(BigMemory, AnOffsetTheCallerSetsHoldsForAddressesBelow64K) {
+    StartUnlocked();
+    ASSERT_EQ(SetMemoryOffset_Hesmark(1), 1) << LastError();
+    EXPECT_EQ(bench.loader.memoryOffset(), 1u);
+    const uint8_t data[2] = {0x5A, 0xA5};
+    ASSERT_EQ(TxData_Hesmark(0x3000, data, 2, 1), 1) << LastError();
+    EXPECT_EQ(bench.loader.memoryOffset(), 1u);
+    EXPECT_EQ(Peek(0x13000, 2), (std::vector<uint8_t>{0x5A, 0xA5}));
+    EXPECT_EQ(Peek(0x3000, 2), (std::vector<uint8_t>{0xFF, 0xFF}));
+    uint8_t back[2] = {};
+    uint32_t got = 0;
+    ASSERT_EQ(RxData_Hesmark(0x3000, back, 2, &got), 1) << LastError();
+    EXPECT_EQ(back[0], 0x5A);
+    EXPECT_TRUE(Frames(0x21).size() == 1u);  // set once, by the caller
+    // An address above 64K chooses its own offset; from then on low addresses are low again.
+    ASSERT_EQ(RxData_Hesmark(0x12000, back, 2, &got), 1) << LastError();
+    ASSERT_EQ(TxData_Hesmark(0x3100, data, 2, 1), 1) << LastError();
+    EXPECT_EQ(bench.loader.memoryOffset(), 0u);
+    EXPECT_EQ(Peek(0x3100, 2), (std::vector<uint8_t>{0x5A, 0xA5}));
+}
+
 TEST_F(HesmarkTest, HighBlocksRefusedByLoaderWithoutOffset) {
     StartUnlocked();
     const std::vector<uint8_t> low0 = Peek(0x0000, 0x400);

@@ -50,7 +50,7 @@ TEST_F(LoaderSession, PasswordRightAndWrong) {
         password[i] = static_cast<uint8_t>(0xC0 + i);
     bench.bus.poke(0xFFE0, password);
     Start();
-    EXPECT_FALSE(port.Unlock(blank.data(), true));
+    EXPECT_FALSE(port.SetPassword(blank.data(), true));
     EXPECT_EQ(port.ErrorText(), "Ack failed, returned A0");
     EXPECT_TRUE(bench.loader.locked());
     EXPECT_EQ(port.Password(), (std::array<uint8_t, 32>{[] {
@@ -58,14 +58,14 @@ TEST_F(LoaderSession, PasswordRightAndWrong) {
                   a.fill(0xFF);
                   return a;
               }()}));
-    ASSERT_TRUE(port.Unlock(password.data(), true)) << port.ErrorText();
+    ASSERT_TRUE(port.SetPassword(password.data(), true)) << port.ErrorText();
     EXPECT_FALSE(bench.loader.locked());
     EXPECT_TRUE(std::equal(password.begin(), password.end(), port.Password().begin()));
 }
 
 TEST_F(LoaderSession, WriteThenReadBack) {
     Start();
-    ASSERT_TRUE(port.Unlock(blank.data(), true));
+    ASSERT_TRUE(port.SetPassword(blank.data(), true));
     std::vector<uint8_t> data(250);
     for (size_t i = 0; i < data.size(); ++i)
         data[i] = static_cast<uint8_t>(i * 7);
@@ -79,7 +79,8 @@ TEST_F(LoaderSession, WriteThenReadBack) {
 
 TEST_F(LoaderSession, VerifyNamesFirstDifferingAddress) {
     Start();
-    ASSERT_TRUE(port.Unlock(blank.data(), true));
+    ASSERT_TRUE(port.SetPassword(blank.data(), true));
+    port.logs.clear();
     bench.bus.poke(0xE000, {1, 2, 3, 4});
     const uint8_t expected[4] = {1, 2, 9, 4};
     EXPECT_FALSE(port.VerifyBlock(0xE000, expected, 4));
@@ -94,7 +95,7 @@ TEST_F(LoaderSession, VerifyNamesFirstDifferingAddress) {
 
 TEST_F(LoaderSession, SegmentEraseThenBlank) {
     Start();
-    ASSERT_TRUE(port.Unlock(blank.data(), true));
+    ASSERT_TRUE(port.SetPassword(blank.data(), true));
     const uint8_t data[2] = {0x12, 0x34};
     ASSERT_TRUE(port.TxDataBlock(0xE010, data, 2, true));
     ASSERT_TRUE(port.TxDataBlock(0xE200, data, 2, true));
@@ -112,8 +113,8 @@ TEST_F(LoaderSession, MassEraseWhileLockedLeavesBlankPassword) {
     Start();
     const std::vector<uint8_t> old(32, 0x42);
     ASSERT_TRUE(port.MassErase()) << port.ErrorText();
-    EXPECT_FALSE(port.Unlock(old.data(), true));
-    ASSERT_TRUE(port.Unlock(blank.data(), true)) << port.ErrorText();
+    EXPECT_FALSE(port.SetPassword(old.data(), true));
+    ASSERT_TRUE(port.SetPassword(blank.data(), true)) << port.ErrorText();
     uint8_t back[2];
     ASSERT_TRUE(port.RxDataBlock(0x8000, back, 2));
     EXPECT_EQ(back[0], 0xFF);
@@ -121,7 +122,7 @@ TEST_F(LoaderSession, MassEraseWhileLockedLeavesBlankPassword) {
 
 TEST_F(LoaderSession, RefusedFrameReportedWithItsText) {
     Start();
-    ASSERT_TRUE(port.Unlock(blank.data(), true));
+    ASSERT_TRUE(port.SetPassword(blank.data(), true));
     bench.loader.faults().refuseFrame = bench.loader.frames() + 1;
     const uint8_t data[2] = {1, 2};
     EXPECT_FALSE(port.TxDataBlock(0xE000, data, 2, false));
@@ -131,7 +132,7 @@ TEST_F(LoaderSession, RefusedFrameReportedWithItsText) {
 
 TEST_F(LoaderSession, ProcessorInformationOfLoaderWithoutPatch) {
     Start();
-    ASSERT_TRUE(port.Unlock(blank.data(), true));
+    ASSERT_TRUE(port.SetPassword(blank.data(), true));
     EXPECT_EQ(port.ProcessorType(), "F413");
     EXPECT_EQ(port.LoaderMajor(), 1);
     EXPECT_EQ(port.LoaderMinor(), 0x60);
@@ -141,7 +142,7 @@ TEST_F(LoaderSession, ProcessorInformationOfLoaderWithoutPatch) {
 
 TEST_F(LoaderSession, LoadPCRunsUserProgram) {
     Start();
-    ASSERT_TRUE(port.Unlock(blank.data(), true));
+    ASSERT_TRUE(port.SetPassword(blank.data(), true));
     ASSERT_TRUE(port.LoadPC(0xF000)) << port.ErrorText();
     EXPECT_EQ(bench.loader.state(), RomBootLoader::State::UserProgram);
     EXPECT_EQ(bench.loader.programCounter(), 0xF000u);
@@ -150,7 +151,7 @@ TEST_F(LoaderSession, LoadPCRunsUserProgram) {
 
 TEST_F(LoaderSession, MemoryOffsetUnknownToThisLoader) {
     Start();
-    ASSERT_TRUE(port.Unlock(blank.data(), true));
+    ASSERT_TRUE(port.SetPassword(blank.data(), true));
     EXPECT_FALSE(port.SetMemoryOffset(1));
     EXPECT_EQ(port.ErrorText(), "Ack failed, returned A0");
 }
@@ -176,7 +177,7 @@ TEST_F(LoaderSession, AbsentTargetTimesOut) {
 
 TEST_F(LoaderSession, LoadPCPausesAndPurgesBothBuffers) {
     Start();
-    ASSERT_TRUE(port.Unlock(blank.data(), true));
+    ASSERT_TRUE(port.SetPassword(blank.data(), true));
     const uint32_t start = Now();
     ASSERT_TRUE(port.LoadPC(0x0C22)) << port.ErrorText();  // loader restart: stays in the loader
     EXPECT_GE(Now() - start, 100u);
@@ -227,7 +228,7 @@ class OffsetSession : public Session {
 
 TEST_F(OffsetSession, MemoryOffsetMovesBlocksAbove64K) {
     Start();
-    ASSERT_TRUE(port.Unlock(blank.data(), true));
+    ASSERT_TRUE(port.SetPassword(blank.data(), true));
     EXPECT_EQ(port.ProcessorType(), "2619");
     ASSERT_TRUE(port.SetMemoryOffset(1)) << port.ErrorText();
     const uint8_t data[4] = {0xA1, 0xA2, 0xA3, 0xA4};
@@ -255,7 +256,7 @@ class PatchSession : public Session {
 
 TEST_F(PatchSession, OldLoaderNeedsPatchAndIsIdentified) {
     Start();
-    ASSERT_TRUE(port.Unlock(blank.data(), false));
+    ASSERT_TRUE(port.SetPassword(blank.data(), false));
     EXPECT_EQ(port.ProcessorType(), "F149");
     EXPECT_EQ(port.LoaderMajor(), 1);
     EXPECT_EQ(port.LoaderMinor(), 0x10);
@@ -268,11 +269,12 @@ TEST_F(PatchSession, OldLoaderNeedsPatchAndIsIdentified) {
 TEST_F(PatchSession, AutomaticPatchMakesBlocksWork) {
     LoadPatch();
     Start();
-    ASSERT_TRUE(port.Unlock(blank.data(), true)) << port.ErrorText();
+    ASSERT_TRUE(port.SetPassword(blank.data(), true)) << port.ErrorText();
     EXPECT_TRUE(port.PatchActive());
     const std::vector<uint8_t>& code = bench.loader.profile().patchCode;
     EXPECT_EQ(bench.bus.peek(0x0220, code.size()), code);
     bench.adapter->clearLogs();
+    port.logs.clear();
     const uint8_t data[4] = {5, 6, 7, 8};
     ASSERT_TRUE(port.TxDataBlock(0xF000, data, 4, true)) << port.ErrorText();
     EXPECT_EQ(bench.bus.peek(0xF000, 4), (std::vector<uint8_t>{5, 6, 7, 8}));
@@ -314,7 +316,7 @@ class Identification : public Session, public ::testing::WithParamInterface<IdCa
 
 TEST_P(Identification, TypeTextAndPatchRule) {
     Start();
-    ASSERT_TRUE(port.Unlock(blank.data(), false)) << port.ErrorText();
+    ASSERT_TRUE(port.SetPassword(blank.data(), false)) << port.ErrorText();
     EXPECT_EQ(port.ProcessorType(), GetParam().type);
     EXPECT_EQ(port.IsPatchRequired(), GetParam().patch);
 }

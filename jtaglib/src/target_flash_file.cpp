@@ -61,7 +61,15 @@ int32_t CTargetJTAG::DetectFileType(const char* path, int* type) {
 int32_t CTargetJTAG::ReadHexFile(const char* path, int type) {
     if (!path) return SetError(kErrParameter);
     const FlashDevice d = FlashDeviceFor(selectedDevice_, deviceClass_);
-    if (const int e = ReadHexFileSegments(path, type, imageLayout(d))) {
+    int e = 0;
+    try {
+        e = ReadHexFileSegments(path, type, imageLayout(d));
+    } catch (const std::bad_alloc&) {
+        FreeHexBlockLists();
+        Fail("Not enough memory to read the image file");
+        return SetError(kErrResources);
+    }
+    if (e != 0) {
         if (!HexReadErrorDetail().empty()) Fail(HexReadErrorDetail());
         return SetError(e);
     }

@@ -1,7 +1,9 @@
 #include "caprel_library.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "xml_text.h"
 
@@ -69,8 +71,17 @@ int32_t CaprelLibrary::Open(const char* path, intptr_t callerValue) {
         return 0;
     }
     auto document = std::make_unique<CXML_Document>();
-    if (!document->Open(path, callerValue)) {
-        SetLastError(document->GetError());
+    try {
+        if (!document->Open(path, callerValue)) {
+            SetLastError(document->GetError());
+            return 0;
+        }
+    } catch (const std::bad_alloc&) {
+        // The tree built so far is freed without allocating; the text needs no memory either.
+        document.reset();
+        char text[kErrorSize];
+        std::snprintf(text, sizeof text, "Not enough memory to read %s", path);
+        SetLastError(text);
         return 0;
     }
     // Handles of each document carry a tag from 1 to 127, so that a handle kept from the
@@ -212,9 +223,12 @@ int32_t CaprelLibrary::GetAttributeValue(int32_t element, const char* name, char
         SetLastError("GetAttribute_Caprel() called with NULL attribute name");
         return 0;
     }
-    const CXML_Attribute* attribute = table_.ElementAt(slot)->FindAttribute(name);
+    const CXML_Element* owner = table_.ElementAt(slot);
+    const CXML_Attribute* attribute = owner->FindAttribute(name);
     if (!attribute) {
-        document_->SetError(FormatText("Attribute %s not found", name));
+        // Where to look: the element and the line of its start tag.
+        document_->SetError(FormatText("Attribute %s not found in element %s on line %d", name,
+                                       owner->GetName().c_str(), owner->GetLineNumber()));
         TakeDocumentError();
         return 0;
     }

@@ -16,6 +16,7 @@ namespace {
 constexpr const char* kOutsideRoot =
     "Invalid character outside of a DTD, comment, or the root element";
 constexpr const char* kMisplacedProlog = "Improper location for an XML prolog";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // Reads the whole file; false with the platform's description of the failure.
 bool ReadFile(const char* path, std::string& content, std::string& error) {
@@ -56,8 +57,10 @@ int CXML_Document::Open(const char* path, intptr_t callerValue) {
 
 int CXML_Document::Read(const std::string& content, intptr_t callerValue) {
     CXML_ParseChar reader(callerValue);
-    size_t begin = 0;
+    // A UTF-8 byte-order mark before the first line is not part of the document.
+    size_t begin = content.rfind(kByteOrderMark, 0) == 0 ? kByteOrderMark.size() : 0;
     int number = 0;
+    std::string line;
     while (begin < content.size()) {
         size_t end = content.find('\n', begin);
         if (end == std::string::npos) end = content.size();
@@ -67,7 +70,7 @@ int CXML_Document::Read(const std::string& content, intptr_t callerValue) {
         reader.SetLine(content.substr(begin, stop - begin), ++number);
         begin = end + 1;
 
-        const std::string& line = reader.GetLine();
+        line = reader.GetLine();
         int column = 0;
         bool ok = true;
         for (const char c : line) {
@@ -89,7 +92,40 @@ int CXML_Document::Read(const std::string& content, intptr_t callerValue) {
                 FormatText("Error parsing line %d\n%s\n%s", number, line.c_str(), inner.c_str()));
         }
     }
+    // A file cut short (a project whose copy or save was interrupted) must not pass for a
+    // smaller document.
+    const std::string unfinished = UnfinishedConstruct();
+    if (!unfinished.empty()) {
+        return Fail(FormatText("Error parsing line %d\n%s\n%s", number, line.c_str(),
+                               unfinished.c_str()));
+    }
     return 1;
+}
+
+std::string CXML_Document::UnfinishedConstruct() const {
+    switch (state_) {
+        case kNotStarted:  // an empty file: an empty document
+        case 113:          // after the root element
+            return {};
+        case 103:  // after the header
+        case 108:  // after the DOCTYPE
+            return "End of file before the root element";
+        case 112: {
+            const std::string& name = root_->GetOpenElementName();
+            if (name.empty()) return "End of file inside the start tag of the root element";
+            return "End of file before the end tag of element " + name;
+        }
+        case 102:
+            return "End of file inside the XML header";
+        case 107:
+            return "End of file inside the DOCTYPE";
+        case 106:
+        case 111:
+        case 116:
+            return "End of file inside a comment";
+        default:
+            return "End of file inside a tag";
+    }
 }
 
 int CXML_Document::Begin(CXML_Object& construct, std::string_view prefix, CXML_ParseChar& reader,

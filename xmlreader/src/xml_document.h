@@ -30,6 +30,8 @@ class CXML_Document : public CXML_Object {
 
   private:
     int Read(const std::string& content, intptr_t callerValue);
+    // Why the document cannot end in its present state; empty when it can.
+    std::string UnfinishedConstruct() const;
     int Begin(CXML_Object& construct, std::string_view prefix, CXML_ParseChar& reader, int next);
     int FeedUntilComplete(CXML_Object& construct, CXML_ParseChar& reader, int next);
 

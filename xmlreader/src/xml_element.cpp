@@ -6,28 +6,35 @@
 namespace caprel {
 
 CXML_Element::~CXML_Element() {
-    std::vector<std::unique_ptr<CXML_ContentParticle>> doomed;
-    ReleaseDescendants(doomed);
-    while (!doomed.empty()) {
-        std::unique_ptr<CXML_ContentParticle> particle = std::move(doomed.back());
-        doomed.pop_back();
-        if (particle->GetKind() == kElement) {
-            static_cast<CXML_Element*>(particle.get())->ReleaseDescendants(doomed);
-        }
-    }
+    DestroyDescendants();
 }
 
-void CXML_Element::ReleaseDescendants(std::vector<std::unique_ptr<CXML_ContentParticle>>& into) {
-    for (auto& child : children_.Release())
-        into.push_back(std::move(child));
-    if (child_) into.push_back(std::move(child_));
+void CXML_Element::DestroyDescendants() {
+    CXML_Element* doomed = nullptr;
+    ReleaseChildren(doomed);
+    while (doomed != nullptr) {
+        CXML_Element* element = doomed;
+        doomed = element->nextDoomed_;
+        element->ReleaseChildren(doomed);
+        delete element;  // childless by now: its own destructor finds nothing to do
+    }
     open_.clear();
 }
 
+void CXML_Element::ReleaseChildren(CXML_Element*& doomed) {
+    auto chain = [&doomed](std::unique_ptr<CXML_ContentParticle> particle) {
+        if (particle->GetKind() != kElement) return;  // a comment has no children
+        auto* element = static_cast<CXML_Element*>(particle.release());
+        element->nextDoomed_ = doomed;
+        doomed = element;
+    };
+    while (children_.GetSize() > 0)
+        chain(children_.TakeLast());
+    if (child_) chain(std::move(child_));
+}
+
 void CXML_Element::Reset() {
-    std::vector<std::unique_ptr<CXML_ContentParticle>> doomed;
-    ReleaseDescendants(doomed);
-    doomed.clear();
+    DestroyDescendants();
     state_ = kNotStarted;
     name_.clear();
     collecting_ = true;
@@ -36,6 +43,12 @@ void CXML_Element::Reset() {
     attributes_.RemoveAll();
     comment_.reset();
     attribute_.reset();
+}
+
+const std::string& CXML_Element::GetOpenElementName() const {
+    for (auto open = open_.rbegin(); open != open_.rend(); ++open)
+        if (!(*open)->GetName().empty()) return (*open)->GetName();
+    return GetName();
 }
 
 const CXML_Attribute* CXML_Element::FindAttribute(std::string_view name) const {
@@ -88,6 +101,7 @@ int CXML_Element::Step(CXML_ParseChar& reader) {
     switch (state_) {
         case kNotStarted:
             if (c != '<') return Fail("Invalid element start char, expected '<'");
+            lineNumber_ = reader.GetLineNumber();
             token_.Reset();
             state_ = 101;
             return 1;

@@ -20,7 +20,8 @@ class CXML_ArrayContentParticle : public CXML_ObjectArray<CXML_ContentParticle> 
 class CXML_Element : public CXML_ContentParticle {
   public:
     CXML_Element() : CXML_ContentParticle(kElement) {}
-    // Takes the tree apart level by level, so that deep nesting cannot exhaust the stack.
+    // Takes the tree apart one element at a time, so that deep nesting cannot exhaust the
+    // stack, and without allocating, so that it also works when memory has run out.
     ~CXML_Element() override;
 
     void Reset() override;
@@ -30,6 +31,8 @@ class CXML_Element : public CXML_ContentParticle {
     int Parse(CXML_ParseChar& reader) override;
 
     const std::vector<std::string>& GetLines() const { return lines_; }
+    // The file line of the start tag, from 1.
+    int GetLineNumber() const { return lineNumber_; }
     const CXML_ArrayAttribute& GetAttributes() const { return attributes_; }
     // The first attribute of that exact name, or null.
     const CXML_Attribute* FindAttribute(std::string_view name) const;
@@ -37,6 +40,9 @@ class CXML_Element : public CXML_ContentParticle {
     void AddDefaultedAttribute(std::string name, std::string value);
 
     size_t GetChildCount() const { return children_.GetSize(); }
+    // The name of the innermost element still open below this one whose start tag got as far as
+    // its name; this element's own name when there is none.
+    const std::string& GetOpenElementName() const;
     CXML_Element* GetChildElement(size_t index) const;
 
   private:
@@ -47,8 +53,11 @@ class CXML_Element : public CXML_ContentParticle {
     // The child being parsed has completed or failed.
     int ChildFinished();
     void AppendLine();
-    // Moves every owned element below this one into the list, leaving this one childless.
-    void ReleaseDescendants(std::vector<std::unique_ptr<CXML_ContentParticle>>& into);
+    // Deletes every element below this one. The elements waiting to be deleted are chained
+    // through their own `nextDoomed_`, so taking apart a tree needs no memory.
+    void DestroyDescendants();
+    // Moves this element's children onto the chain, leaving it childless.
+    void ReleaseChildren(CXML_Element*& doomed);
 
     bool collecting_ = true;
     std::string line_;
@@ -61,6 +70,8 @@ class CXML_Element : public CXML_ContentParticle {
     CXML_Token token_;
     // Elements open below this one, outermost first; used on the element fed from outside.
     std::vector<CXML_Element*> open_;
+    CXML_Element* nextDoomed_ = nullptr;
+    int lineNumber_ = 0;
 };
 
 }  // namespace caprel

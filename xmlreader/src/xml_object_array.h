@@ -17,8 +17,12 @@ class CXML_ObjectArray {
     T* GetAt(size_t index) const { return items_[index].get(); }
     void Add(std::unique_ptr<T> item) { items_.push_back(std::move(item)); }
     void RemoveAll() { items_.clear(); }
-    // Hands every member over to the caller and leaves the array empty.
-    std::vector<std::unique_ptr<T>> Release() { return std::exchange(items_, {}); }
+    // Hands the last member over to the caller; allocates nothing.
+    std::unique_ptr<T> TakeLast() {
+        std::unique_ptr<T> last = std::move(items_.back());
+        items_.pop_back();
+        return last;
+    }
 
     const std::string& GetError() const { return error_; }
     void SetError(std::string text) { error_ = std::move(text); }

@@ -73,7 +73,7 @@ TEST_F(Doctype, EveryDeclarationFormIsRead) {
     EXPECT_EQ(Attribute(root, "d"), "dflt");
     // Neither #IMPLIED nor #FIXED adds an attribute.
     EXPECT_EQ(Attribute(root, "b"), "<failed>");
-    EXPECT_EQ(LastError(), "Attribute b not found");
+    EXPECT_EQ(LastError(), "Attribute b not found in element r on line 16");
     EXPECT_EQ(Attribute(root, "c"), "<failed>");
 }
 

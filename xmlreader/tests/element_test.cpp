@@ -47,11 +47,62 @@ TEST_F(Element, EmptyElementNeedsSlashAngle) {
               "Error parsing line 1\n<a><b/ ></a>\nInvalid empty element symbol, expected '/>'");
 }
 
-TEST_F(Element, MissingEndTagAtEndOfFileIsAccepted) {
-    ASSERT_EQ(OpenText("<a>\n<b x=\"1\">\n"), 1);
-    EXPECT_EQ(ChildNames(Root()), Texts{});
-    ASSERT_EQ(OpenText("<a>\n<b x=\"1\"/>\n"), 1);
+TEST_F(Element, FileEndingBeforeTheRootIsClosedFails) {
+    EXPECT_EQ(OpenText("<a>\n<b x=\"1\">\n"), 0);
+    EXPECT_EQ(LastError(),
+              "Error parsing line 2\n<b x=\"1\">\nEnd of file before the end tag of element b");
+    EXPECT_EQ(IsOpen_Caprel(), 0);
+    EXPECT_EQ(OpenText("<a>\n<b x=\"1\"/>\n"), 0);
+    EXPECT_EQ(LastError(), "Error parsing line 2\n<b x=\"1\"/>\nEnd of file before the end tag of element a");
+    // Cut inside the end tag, inside a start tag, inside an attribute value, inside a comment.
+    EXPECT_EQ(OpenText("<a>\n<b/>\n</a"), 0);
+    EXPECT_EQ(LastError(), "Error parsing line 3\n</a\nEnd of file before the end tag of element a");
+    EXPECT_EQ(OpenText("<a>\n<bc"), 0);
+    EXPECT_EQ(LastError(), "Error parsing line 2\n<bc\nEnd of file before the end tag of element bc");
+    EXPECT_EQ(OpenText("<a>\n<"), 0);
+    EXPECT_EQ(LastError(), "Error parsing line 2\n<\nEnd of file before the end tag of element a");
+    EXPECT_EQ(OpenText("<"), 0);
+    EXPECT_EQ(LastError(),
+              "Error parsing line 1\n<\nEnd of file inside the start tag of the root element");
+    EXPECT_EQ(OpenText("<a>\n<b x=\"1"), 0);
+    EXPECT_EQ(LastError(), "Error parsing line 2\n<b x=\"1\nEnd of file before the end tag of element b");
+    EXPECT_EQ(OpenText("<a/>\n<!-- trailing"), 0);
+    EXPECT_EQ(LastError(), "Error parsing line 2\n<!-- trailing\nEnd of file inside a comment");
+    EXPECT_EQ(OpenText("<?xml version=\"1.0\""), 0);
+    EXPECT_EQ(LastError(),
+              "Error parsing line 1\n<?xml version=\"1.0\"\nEnd of file inside the XML header");
+    EXPECT_EQ(OpenText("<!DOCTYPE a [\n<!ELEMENT a ANY>"), 0);
+    EXPECT_EQ(LastError(),
+              "Error parsing line 2\n<!ELEMENT a ANY>\nEnd of file inside the DOCTYPE");
+    EXPECT_EQ(OpenText("<?xml version=\"1.0\" ?>\n"), 0);
+    EXPECT_EQ(LastError(),
+              "Error parsing line 1\n<?xml version=\"1.0\" ?>\nEnd of file before the root element");
+    // A closed root may be followed by blanks, and an empty file is an empty document.
+    EXPECT_EQ(OpenText("<a>\n<b/>\n</a>\n\n  \n"), 1);
     EXPECT_EQ(ChildNames(Root()), (Texts{"b"}));
+    EXPECT_EQ(OpenText(""), 1);
+}
+
+TEST_F(Element, ByteOrderMarkBeforeTheFirstLineIsSkipped) {
+    ASSERT_EQ(OpenText("\xEF\xBB\xBF<?xml version=\"1.0\" ?>\n<a x=\"1\"/>\n"), 1);
+    EXPECT_EQ(Name(Root()), "a");
+    EXPECT_EQ(Attribute(Root(), "x"), "1");
+    // Only at the very start.
+    EXPECT_EQ(OpenText("<a/>\n\xEF\xBB\xBF"), 0);
+}
+
+TEST_F(Element, DeepTreeCutShortFailsAndIsFreed) {
+    constexpr int kDepth = 100000;
+    std::string text;
+    for (int i = 0; i < kDepth; ++i)
+        text += "<e>";
+    text += "\n";
+    for (int i = 0; i < kDepth - 1; ++i)
+        text += "</e>";
+    EXPECT_EQ(OpenText(text), 0);
+    // The line is longer than the error text holds: the text is cut, the open fails.
+    EXPECT_TRUE(LastError().starts_with("Error parsing line 2\n</e></e>")) << LastError().substr(0, 40);
+    EXPECT_EQ(IsOpen_Caprel(), 0);
 }
 
 TEST_F(Element, AttributeValueInSingleQuotesFails) {
@@ -71,7 +122,7 @@ TEST_F(Element, AttributeSpellings) {
     // A value running over a line end keeps the line feed.
     EXPECT_EQ(Attribute(Root(), "w"), "a\nb");
     EXPECT_EQ(Attribute(Root(), "X"), "<failed>");
-    EXPECT_EQ(LastError(), "Attribute X not found");
+    EXPECT_EQ(LastError(), "Attribute X not found in element a on line 1");
 }
 
 TEST_F(Element, TextLinesBeforeTheFirstMarkup) {

@@ -32,7 +32,7 @@ class Interface : public ::testing::Test {
     // Leaves a known text in the last-error buffer.
     static void LeaveError() {
         EXPECT_EQ(Attribute(Root(), "nothing"), "<failed>");
-        EXPECT_EQ(LastError(), "Attribute nothing not found");
+        EXPECT_EQ(LastError(), "Attribute nothing not found in element root on line 2");
     }
 };
 
@@ -114,7 +114,7 @@ TEST_F(Interface, SizeZeroWritesNothing) {
 
 TEST_F(Interface, LastErrorCopy) {
     LeaveError();
-    const std::string text = "Attribute nothing not found";
+    const std::string text = "Attribute nothing not found in element root on line 2";
     EXPECT_EQ(GetLastError_Caprel(nullptr, 0), static_cast<int32_t>(text.size() + 1));
     char buffer[8] = "xxxxxxx";
     EXPECT_EQ(GetLastError_Caprel(buffer, 1), 0);
@@ -191,7 +191,7 @@ TEST_F(Interface, NoSuchElementLeavesTheLastErrorAsItWas) {
     EXPECT_EQ(GetFirstChildElement_Caprel(item), -1);
     // A handle that is not a child of the parent.
     EXPECT_EQ(GetNextChildElement_Caprel(item, root), -1);
-    EXPECT_EQ(LastError(), "Attribute nothing not found");
+    EXPECT_EQ(LastError(), "Attribute nothing not found in element root on line 2");
 }
 
 TEST_F(Interface, SuccessClearsAnEarlierFailureText) {

@@ -1,6 +1,7 @@
 #include "kelvane/app/console_runner.h"
 
 #include <cstdio>
+#include <new>
 
 #include "kelvane/app/app_message_box.h"
 #include "kelvane/app/kelvane_app.h"
@@ -50,10 +51,17 @@ int RunCommandLine(const std::string& commandLine) {
         CProjectFileLock lock;
         std::string error;
         CPrgProject* project = nullptr;
-        if (!lock.Acquire(path, [&] { PrintWaiting(path); }))
-            result =
-                Report("Unable to open project " + path + "\n" + lock.GetError(), kResultNoProject);
-        else if ((project = OpenProject(path, error)) == nullptr)
+        if (!lock.Acquire(path, [&] { PrintWaiting(path); })) {
+            error = "Unable to open project " + path + "\n" + lock.GetError();
+        } else {
+            try {
+                project = OpenProject(path, error);
+            } catch (const std::bad_alloc&) {
+                // Whatever the project built so far is freed again on the way here.
+                error = "Unable to open project " + path + "\nNot enough memory";
+            }
+        }
+        if (project == nullptr)
             result = Report(error, kResultNoProject);
         if (project != nullptr) {
             SetCurrentProject(project);

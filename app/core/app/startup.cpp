@@ -135,16 +135,18 @@ int LoadStartupFiles(std::string& error) {
     std::string patch;
     GetFullPath(patch, "PATCH.TXT");
     CTovrin::SetPatchFileName(patch.c_str(), 1);
-    if (!LoadProcessorTable("ProcessorList.xml")) {
-        error = "Unable to load the processor list ProcessorList.xml";
+    // Each list's own text goes into the one message the start-up shows.
+    std::string detail;
+    if (!LoadProcessorTable("ProcessorList.xml", &detail)) {
+        error = "Unable to load the processor list ProcessorList.xml\n" + detail;
         return 0;
     }
-    if (!CSerializerPlugins::LoadSerializerModules("Serializers.xml")) {
-        error = "Unable to load the serializer plug-ins from Serializers.xml";
+    if (!CSerializerPlugins::LoadSerializerModules("Serializers.xml", &detail)) {
+        error = "Unable to load the serializer plug-ins from Serializers.xml\n" + detail;
         return 0;
     }
-    if (!COverlayPlugins::LoadOverlayModules("Overlays.xml")) {
-        error = "Unable to load the overlay plug-ins from Overlays.xml";
+    if (!COverlayPlugins::LoadOverlayModules("Overlays.xml", &detail)) {
+        error = "Unable to load the overlay plug-ins from Overlays.xml\n" + detail;
         return 0;
     }
     if (!CreateAllPrototypes(error)) return 0;

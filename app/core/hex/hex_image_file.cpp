@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "hex_format.h"
 
@@ -63,7 +64,17 @@ int CHexImageFile::Open(const std::string& fileName, int mode) {
     ResetRun();
     blocks_ = std::make_unique<CArrayHexBlock>(build_.blockSize);
     fileName_ = fileName;
-    if (mode == kModeRead && !ReadFile()) {
+    bool read = true;
+    if (mode == kModeRead) {
+        try {
+            read = ReadFile() != 0;
+        } catch (const std::bad_alloc&) {
+            read = false;
+            blocks_.reset();  // gives back what the image took before the text is made
+            error_ = "Not enough memory to read " + fileName;
+        }
+    }
+    if (!read) {
         blocks_.reset();
         fileName_.clear();
         ResetRun();

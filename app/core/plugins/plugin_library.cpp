@@ -20,8 +20,9 @@ std::string GetProgramDirectory() {
     return path.substr(0, slash);
 }
 
-void* LoadLibrary(const std::string& name, std::uint32_t* code) {
+void* LoadLibrary(const std::string& name, std::uint32_t* code, std::string* reason) {
     *code = 0;
+    reason->clear();
     std::string path = name;
     if (name.find('/') == std::string::npos) {
         std::string directory = GetProgramDirectory();
@@ -31,10 +32,16 @@ void* LoadLibrary(const std::string& name, std::uint32_t* code) {
     struct stat status {};
     if (name.empty() || stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
         *code = ENOENT;
+        *reason = path + ": No such file";
         return nullptr;
     }
     void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!library) *code = ENOEXEC;
+    if (!library) {
+        *code = ENOEXEC;
+        // The loader's own words: a missing dependency, a wrong architecture, a bad file.
+        const char* text = dlerror();
+        *reason = text != nullptr ? text : path + ": cannot be loaded";
+    }
     return library;
 }
 

@@ -8,9 +8,10 @@
 
 namespace kv::plugin {
 
-// The library handle, or nullptr with a system error code: ENOENT when the
-// file is not there, ENOEXEC when it is but cannot be loaded.
-void* LoadLibrary(const std::string& name, std::uint32_t* code);
+// The library handle, or nullptr with a system error code (ENOENT when the
+// file is not there, ENOEXEC when it is but cannot be loaded) and the reason
+// in words.
+void* LoadLibrary(const std::string& name, std::uint32_t* code, std::string* reason);
 void FreeLibrary(void* library);
 
 // The directory of the running program, without a trailing "/".

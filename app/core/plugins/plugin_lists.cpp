@@ -18,8 +18,10 @@ std::string Format(const char* format, const std::string& first, const std::stri
     return text;
 }
 
-void Show(const std::string& text) {
-    messageBox(text, "Kelvane", kMbOk);
+// The text goes to the caller when it asks for it, else into a message box.
+void Report(const std::string& text, std::string* error) {
+    if (error != nullptr) *error = text;
+    else messageBox(text, "Kelvane", kMbOk);
 }
 
 // One side's pair of lists.
@@ -34,23 +36,23 @@ struct PluginLists {
         modules.reset();
     }
 
-    int Load(const PluginKind& kind, const std::string& path) {
+    int Load(const PluginKind& kind, const std::string& path, std::string* error) {
         Unload();
         modules = std::make_unique<ModuleArray>();
         if (!modules->LoadListFile(path) || !modules->OpenAll()) {
-            const std::string error = modules->TakeLastError();
+            const std::string detail = modules->TakeLastError();
             Unload();
-            Show(Format(kind.loadModulesError, path, error));
+            Report(Format(kind.loadModulesError, path, detail), error);
             return 0;
         }
         algorithms = std::make_unique<AlgorithmArray>();
         for (std::size_t index = 0; index < modules->GetSize(); ++index) {
             auto* module = modules->GetAt(index);
             if (!algorithms->LoadFromModule(module)) {
-                const std::string error = algorithms->TakeLastError();
+                const std::string detail = algorithms->TakeLastError();
                 const std::string name = module->GetName();
                 Unload();
-                Show(Format(kind.loadAlgorithmsError, name, error));
+                Report(Format(kind.loadAlgorithmsError, name, detail), error);
                 return 0;
             }
         }
@@ -70,8 +72,8 @@ PluginLists<CArrayOverlayModule, CArrayOverlayAlgorithm>& Overlays() {
 
 }  // namespace
 
-int CSerializerPlugins::LoadSerializerModules(const std::string& path) {
-    return Serializers().Load(kSerializerKind, path);
+int CSerializerPlugins::LoadSerializerModules(const std::string& path, std::string* error) {
+    return Serializers().Load(kSerializerKind, path, error);
 }
 
 void CSerializerPlugins::UnloadSerializerModules() {
@@ -86,8 +88,8 @@ CArraySerializerAlgorithm* CSerializerPlugins::GetSerializerAlgorithms() {
     return Serializers().algorithms.get();
 }
 
-int COverlayPlugins::LoadOverlayModules(const std::string& path) {
-    return Overlays().Load(kOverlayKind, path);
+int COverlayPlugins::LoadOverlayModules(const std::string& path, std::string* error) {
+    return Overlays().Load(kOverlayKind, path, error);
 }
 
 void COverlayPlugins::UnloadOverlayModules() {

@@ -59,11 +59,12 @@ bool CPluginModule::Bind(const char* entryPoint, Function& function) {
 int CPluginModule::Open() {
     Close();
     std::uint32_t code = 0;
-    library_ = plugin::LoadLibrary(name_, &code);
+    std::string reason;
+    library_ = plugin::LoadLibrary(name_, &code, &reason);
     if (!library_) {
         char text[16];
         std::snprintf(text, sizeof text, "%08lX", static_cast<unsigned long>(code));
-        error_ = "Unable to open DLL " + name_ + ":  " + text;
+        error_ = "Unable to open DLL " + name_ + ":  " + text + "\n" + reason;
         return 0;
     }
     const bool bound =

@@ -112,13 +112,14 @@ int CArrayPrgProcessor::ReadRoot() {
     return 1;
 }
 
-int LoadProcessorTable(const std::string& path) {
+int LoadProcessorTable(const std::string& path, std::string* error) {
     DestroyProcessorTable();
     auto table = std::make_unique<CArrayPrgProcessor>();
     if (!table->LoadFile(path)) {
         const std::string text =
             "Could not load processor table from " + path + "\n" + table->GetLastError();
-        messageBox(text, "Kelvane", kMbOk);
+        if (error != nullptr) *error = text;
+        else messageBox(text, "Kelvane", kMbOk);
         return 0;
     }
     g_table = std::move(table);

@@ -85,7 +85,8 @@ int CPrgProject::ReadVersion2(std::int32_t root) {
     targetProcessor_ = processor;
     vcc_ = vcc;
     const std::int32_t list = GetFirstNamedChildElement_Caprel(root, kCommandListElement);
-    if (list == -1) return 1;
+    // Without its command list a project would run nothing and report success.
+    if (list == -1) return Fail("Project '" + name + "' has no CommandList element");
     if (!commandList_.LoadCommandList(list)) return Fail(commandList_.TakeError());
     return 1;
 }

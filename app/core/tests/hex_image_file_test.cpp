@@ -1,4 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
 
 #include "hex_test_support.h"
 #include "kelvane/core/intel_hex_file.h"
@@ -91,6 +97,65 @@ TEST(HexImageFile, WriteToAnUnwritablePlaceFails) {
     image.AddBlock(data.data(), 0x1000, 64);
     EXPECT_EQ(image.Write(), 0);
     EXPECT_EQ(image.GetLastError(), "No space left on device");
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+#define KELVANE_NO_ADDRESS_LIMIT 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KELVANE_NO_ADDRESS_LIMIT 1
+#endif
+#endif
+
+#ifndef KELVANE_NO_ADDRESS_LIMIT
+// The address space the process uses now, in bytes.
+rlim_t CurrentAddressSpace() {
+    std::ifstream statm("/proc/self/statm");
+    unsigned long pages = 0;
+    statm >> pages;
+    return static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE));
+}
+#endif
+
+TEST(HexImageFile, ReadingWithoutEnoughMemoryFailsWithAText) {
+#ifdef KELVANE_NO_ADDRESS_LIMIT
+    GTEST_SKIP() << "the address sanitizer reserves more address space than the limit allows";
+#else
+    // Twenty thousand one-byte blocks of 4096 bytes each: some 80 MB.
+    test::TempDir dir;
+    std::string text;
+    char line[32];
+    for (unsigned i = 0; i < 20000; ++i) {
+        std::snprintf(line, sizeof line, "@%05X\n00\n", 0x1000 + 2 * i);
+        text += line;
+    }
+    const std::string path = dir.write("sparse.txt", text + "q\n");
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const rlim_t limit = CurrentAddressSpace() + 32u * 1024 * 1024;
+        const rlimit bound{limit, limit};
+        ::setrlimit(RLIMIT_AS, &bound);
+        CTextHexFile image;
+        const int opened = image.Open(path, CHexImageFile::kModeRead);
+        const std::string result = std::to_string(opened) + ":" + image.GetLastError();
+        const ssize_t written = ::write(pipeEnds[1], result.data(), result.size());
+        ::_exit(written == static_cast<ssize_t>(result.size()) ? 0 : 1);
+    }
+    ::close(pipeEnds[1]);
+    std::string result;
+    char chunk[256];
+    ssize_t got = 0;
+    while ((got = ::read(pipeEnds[0], chunk, sizeof chunk)) > 0)
+        result.append(chunk, static_cast<std::size_t>(got));
+    ::close(pipeEnds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(result, "0:Not enough memory to read " + path);
+#endif
 }
 
 }  // namespace

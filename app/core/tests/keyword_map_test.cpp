@@ -189,7 +189,7 @@ TEST(KeywordMap, ReadsAttributesOfAnElement) {
     EXPECT_EQ(booleans.ReadAttributeBOOL(element, "dwBad", &flag), 0);
     EXPECT_EQ(booleans.GetLastError(), "Unable to convert ERASE_EVERYTHING to LONG (dwBad)");
     EXPECT_EQ(map.ReadAttributeDWORD(element, "dwMissing", &value), 0);
-    EXPECT_EQ(map.GetLastError(), "Attribute dwMissing not found");
+    EXPECT_EQ(map.GetLastError(), "Attribute dwMissing not found in element Dravik_Erase on line 1");
 }
 
 }  // namespace

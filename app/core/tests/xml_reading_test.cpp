@@ -171,7 +171,7 @@ TEST_F(XmlReading, ReadsTypedAttributesBack) {
     EXPECT_EQ(ReadXmlInt(item, "nIndex", level, error), 1);
     EXPECT_EQ(level, 2);
     EXPECT_EQ(GetXmlAttribute(item, "strExtra", name, error), 0);
-    EXPECT_EQ(error, "Attribute strExtra not found");
+    EXPECT_EQ(error, "Attribute strExtra not found in element Item on line 43");
 }
 
 TEST_F(XmlReading, ReadsTextLines) {
@@ -196,18 +196,18 @@ TEST_F(XmlReading, ReadsTextLines) {
 TEST_F(XmlReading, MissingAttributesGiveTheLibraryText) {
     std::uint32_t dword = 5;
     EXPECT_EQ(ReadXmlDwordHex(root, "dwMissing", dword, error), 0);
-    EXPECT_EQ(error, "Attribute dwMissing not found");
+    EXPECT_EQ(error, "Attribute dwMissing not found in element Sample on line 27");
     EXPECT_EQ(dword, 5u);
     std::uint16_t word = 5;
     EXPECT_EQ(ReadXmlWord(root, "wMissing", word, error), 0);
-    EXPECT_EQ(error, "Attribute wMissing not found");
+    EXPECT_EQ(error, "Attribute wMissing not found in element Sample on line 27");
     int flag = 5;
     EXPECT_EQ(ReadXmlBool(root, "bMissing", flag, error), 0);
-    EXPECT_EQ(error, "Attribute bMissing not found");
+    EXPECT_EQ(error, "Attribute bMissing not found in element Sample on line 27");
     EXPECT_EQ(flag, 0);
     std::string last;
     GetXmlLastError(last);
-    EXPECT_EQ(last, "Attribute bMissing not found");
+    EXPECT_EQ(last, "Attribute bMissing not found in element Sample on line 27");
 }
 
 TEST_F(XmlReading, BadHandlesFail) {

@@ -6,6 +6,7 @@
 
 #include "hex_test_support.h"
 #include "kelvane/core/plugin_lists.h"
+#include "plugin_library.h"
 
 namespace kv {
 namespace {
@@ -136,7 +137,8 @@ TEST_F(PluginListsTest, AModuleThatFailsToOpenUnloadsEverything) {
     EXPECT_EQ(SerializerFailure(ListFile(
                   "Serializers", Module("libvossil.so", "SS") + Module("libmissing.so", "M"))),
               "Could not load serializer modules from " + path +
-                  "\nUnable to open DLL libmissing.so:  00000002");
+                  "\nUnable to open DLL libmissing.so:  00000002\n" +
+                  plugin::GetProgramDirectory() + "/libmissing.so: No such file");
     EXPECT_EQ(SerializerFailure(ListFile("Serializers", Module("libkvfake_nooverlay.so", "N"))),
               "Could not load serializer modules from " + path +
                   "\nUnable to enumerate 'Serializer_Overlay' in 'libkvfake_nooverlay.so'");

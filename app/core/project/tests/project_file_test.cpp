@@ -95,13 +95,21 @@ TEST_F(ProjectFileTest, VersionsOtherThanOneAndTwoAreRefused) {
     EXPECT_FALSE(IsOpen_Caprel());
 }
 
-TEST_F(ProjectFileTest, AFileWithoutCommandListOpensEmptyAndOtherChildrenAreIgnored) {
+TEST_F(ProjectFileTest, AFileWithoutCommandListFailsAndOtherChildrenAreIgnored) {
+    // A project without its command list would run nothing and report success.
     WriteText(folder.File("bare.kvnset"),
               Root("nFileVersion=\"2\" strName=\"Bare\" strTargetProcessor=\"MSP430F149\" "
                    "dwVCC=\"2500\"",
                    "<Other />\n"));
     CPrgProject project;
-    ASSERT_TRUE(project.Open(folder.File("bare.kvnset"))) << project.GetLastError();
+    EXPECT_FALSE(project.Open(folder.File("bare.kvnset")));
+    EXPECT_EQ(project.GetLastError(), "Project 'Bare' has no CommandList element");
+
+    WriteText(folder.File("other.kvnset"),
+              Root("nFileVersion=\"2\" strName=\"Other\" strTargetProcessor=\"MSP430F149\" "
+                   "dwVCC=\"2500\"",
+                   "<Other />\n<CommandList>\n</CommandList>\n"));
+    ASSERT_TRUE(project.Open(folder.File("other.kvnset"))) << project.GetLastError();
     EXPECT_EQ(project.GetCommandList()->GetCommands().GetSize(), 0);
     EXPECT_EQ(project.GetVcc(), 2500u);
 }

@@ -52,9 +52,9 @@ class ProcessorComboBox {
 };
 
 // Frees any old table and loads the list file. On failure the table is freed,
-// "Could not load processor table from <path>\n<error>" is shown in a message
-// box and 0 is returned.
-int LoadProcessorTable(const std::string& path);
+// "Could not load processor table from <path>\n<error>" goes to `error` when
+// given, else into a message box, and 0 is returned.
+int LoadProcessorTable(const std::string& path, std::string* error = nullptr);
 void DestroyProcessorTable();
 CArrayPrgProcessor* GetProcessorTable();
 // A processor of the table by exact name; nullptr when none or no table.

@@ -15,9 +15,9 @@ namespace kv {
 class CSerializerPlugins {
   public:
     // Unloads what is loaded, reads the list file, opens every module and
-    // builds the algorithm list. A failure is shown in a message box, leaves
-    // nothing loaded and returns 0.
-    static int LoadSerializerModules(const std::string& path);
+    // builds the algorithm list. A failure leaves nothing loaded and returns
+    // 0; its text goes to `error` when given, else into a message box.
+    static int LoadSerializerModules(const std::string& path, std::string* error = nullptr);
     // Frees the algorithm list, then closes and frees the modules.
     static void UnloadSerializerModules();
     // nullptr when not loaded.
@@ -27,7 +27,7 @@ class CSerializerPlugins {
 
 class COverlayPlugins {
   public:
-    static int LoadOverlayModules(const std::string& path);
+    static int LoadOverlayModules(const std::string& path, std::string* error = nullptr);
     static void UnloadOverlayModules();
     static CArrayOverlayModule* GetOverlayModules();
     static CArrayOverlayAlgorithm* GetOverlayAlgorithms();

@@ -1,0 +1,153 @@
+// The bootstrap-loader library's handling of what comes back from the chip:
+// a target on the simulated Tovrin adapter answers every character the host
+// sends with the next piece of the input (a length byte, then that many
+// bytes). The first byte chooses which loader operations run after the
+// connection is set up; time runs on a manual clock, so waits end at once.
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "hesmark/hesmark.h"
+#include "input_file.h"
+#include "kelvane/platform/clock.h"
+#include "kelvane/platform/message_box.h"
+#include "kelvane/platform/usb_backend.h"
+#include "kelvane/sim/bsl_target_lines.h"
+#include "kelvane/sim/tovrin_adapter.h"
+
+namespace {
+
+void Check(bool condition) {
+    if (!condition) std::abort();
+}
+
+class ReplyTarget final : public kv::sim::BslTargetLines {
+  public:
+    ReplyTarget(const std::uint8_t* data, std::size_t size, const kv::sim::TovrinAdapter& adapter)
+        : data_(data), size_(size), adapter_(adapter) {}
+
+    void setSupply(bool, std::uint64_t) override {}
+    void setReset(bool, std::uint64_t) override {}
+    void setTest(bool, std::uint64_t) override {}
+    void setTck(bool, std::uint64_t) override {}
+    bool bootloaderSignal() const override { return signal_; }
+    kv::sim::SerialFormat serialFormat() const override { return adapter_.hostFormat(); }
+    void attachTransmitter(kv::sim::SerialSink* sink) override { sink_ = sink; }
+
+    void receive(std::uint8_t, bool, std::uint64_t atUs) override {
+        if (position_ >= size_ || sink_ == nullptr) return;
+        const std::size_t count = data_[position_++];
+        signal_ = (count & 1) != 0;
+        for (std::size_t i = 0; i < count && position_ < size_; ++i)
+            sink_->transmit(data_[position_++], atUs);
+    }
+
+  private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+    std::size_t position_ = 0;
+    bool signal_ = false;
+    const kv::sim::TovrinAdapter& adapter_;
+    kv::sim::SerialSink* sink_ = nullptr;
+};
+
+class AdapterBackend final : public kv::usb::Backend {
+  public:
+    explicit AdapterBackend(std::shared_ptr<kv::usb::Device> device) : device_(std::move(device)) {}
+    kv::usb::Status open(const std::string& description,
+                         std::shared_ptr<kv::usb::Device>* device) override {
+        if (description != device_->description()) return kv::usb::kDeviceNotFound;
+        *device = device_;
+        return kv::usb::kOk;
+    }
+
+  private:
+    std::shared_ptr<kv::usb::Device> device_;
+};
+
+void CheckError() {
+    char text[1024];
+    const int length = GetLastError_Hesmark(text, sizeof text);
+    Check(length >= 0 && length < static_cast<int>(sizeof text) && text[length] == '\0');
+}
+
+void RunOperations(std::uint8_t choice) {
+    const std::vector<std::uint8_t> password(32, 0xFF);
+    if (choice & 0x01) SetPasswordData_Hesmark(password.data());
+    std::uint8_t major = 0;
+    std::uint8_t minor = 0;
+    GetBootloaderVersion_Hesmark(&major, &minor);
+    CheckError();
+    if (choice & 0x02) {
+        std::uint8_t buffer[300] = {};
+        std::uint32_t got = 0;
+        if (RxData_Hesmark(0x0FF0, buffer, sizeof buffer, &got) == 1) Check(got <= sizeof buffer);
+        CheckError();
+    }
+    if (choice & 0x04) {
+        const std::uint8_t bytes[20] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
+        TxData_Hesmark(0x0201, bytes, sizeof bytes, 1);
+        CheckError();
+        VerifyData_Hesmark(0x1001, bytes, sizeof bytes);
+        CheckError();
+    }
+    if (choice & 0x08) {
+        MassErase_Hesmark();
+        SectorErase_Hesmark(0xFC00);
+        CheckError();
+    }
+    if (choice & 0x10) {
+        SetMemoryOffset_Hesmark(1);
+        std::uint8_t buffer[4] = {};
+        std::uint32_t got = 0;
+        RxData_Hesmark(0x10000, buffer, sizeof buffer, &got);
+        CheckError();
+    }
+    if (choice & 0x20) {
+        const std::string out = kv::fuzz::Folder().Path() + "/read.txt";
+        ReadFile_Hesmark(out.c_str(), 1, 0xFFE0, 32);
+        CheckError();
+    }
+    if (choice & 0x40) {
+        LoadPC_Hesmark(0xF000);
+        CheckError();
+    }
+    if (choice & 0x80) {
+        PowerOff_Hesmark();
+        CheckError();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const bool quiet = [] {
+        kv::setMessageBoxHandler([](const std::string&, const std::string&, unsigned type) {
+            return kv::defaultAnswer(type);
+        });
+        return true;
+    }();
+    (void)quiet;
+    if (size == 0) return 0;
+    kv::ManualClock clock(1000);
+    kv::ScopedClock clockScope(clock);
+    auto adapter = std::make_shared<kv::sim::TovrinAdapter>();
+    ReplyTarget target(data + 1, size - 1, *adapter);
+    adapter->attachTarget(&target);
+    kv::usb::setBackend(std::make_shared<AdapterBackend>(adapter));
+    if (Open_Hesmark(0, 9600) == 1) {
+        InitializeAdapter_Hesmark();
+        CheckError();
+        InitializeTarget_Hesmark(0);
+        CheckError();
+        RunOperations(data[0]);
+        Close_Hesmark();
+    }
+    CheckError();
+    kv::usb::setBackend(nullptr);
+    adapter->attachTarget(nullptr);
+    kv::fuzz::Folder().Empty();
+    return 0;
+}
