@@ -136,9 +136,9 @@ TEST_F(Edges, AdapterMemoryCommandsRefuseMissingRunParameters) {
 }
 
 // The password file and the image named Windows-style, relative to the
-// project, in a folder below it.
+// project, in a folder below it. (An F2274: its loader needs no patch file.)
 TEST_F(Edges, AdapterFilesResolveAgainstTheProjectLikePodFiles) {
-    Plug("pod=none,adapter=MSP430F149");
+    Plug("pod=none,adapter=MSP430F2274");
     std::string erased;
     for (int i = 0; i < 32; ++i)
         erased += "FF ";
@@ -157,7 +157,7 @@ TEST_F(Edges, AdapterFilesResolveAgainstTheProjectLikePodFiles) {
         "<Tovrin_WriteFile strFileName=\".\\img\\app.txt\" nFileType=\"FILETYPE_TI_TXT\" "
         "bVerifyMem=\"TRUE\"></Tovrin_WriteFile>\n"
         "<Tovrin_PowerOff></Tovrin_PowerOff>\n";
-    const std::string path = Write("board.kvnset", Project("3000", commands));
+    const std::string path = Write("board.kvnset", Project("3000", commands, "MSP430F2274"));
     ASSERT_EQ(Run(path), 0) << out;
     EXPECT_NE(out.find("\n" + Path("keys/pw.txt") + " Read "), std::string::npos) << out;
     EXPECT_NE(out.find("Write File 'app' (BSL): " + Path("img/app.txt") + " \n"), std::string::npos)
