@@ -86,18 +86,27 @@ constexpr std::array<std::uint16_t, ClockMeasureBasicWords::kSize> BuildMeasureB
     return a.array<ClockMeasureBasicWords::kSize>();
 }
 
-constexpr std::array<std::uint16_t, ClockSetNewerFlashWords::kSize> BuildSetNewerFlash() {
-    Assembler a(kNewerFlashClockLoad);
+// The header with the clock module's settings in words 3 to 6, then the code
+// that holds the watchdog, loads the settings into the clock module and lets
+// the clock settle.
+template <typename Words>
+constexpr Header EmitClockModuleLoad(Assembler& a) {
     const Header h = EmitHeader(a);
     for (std::uint16_t v : kNewerFlashClockSettings)
         a.word(v);  // 3 to 6
     a.bind(h.entry);
     HoldWatchdog(a);
     a.clr(reg(SR));
-    PointAtWord(a, R11, ClockSetNewerFlashWords::kRegisters);
-    for (std::uint16_t i = 0; i < ClockSetNewerFlashWords::kRegisterCount; ++i)
+    PointAtWord(a, R11, Words::kRegisters);
+    for (std::uint16_t i = 0; i < Words::kRegisterCount; ++i)
         a.mov(postinc(R11), absolute(kClockModule + 2u * i));
     Settle(a);
+    return h;
+}
+
+constexpr std::array<std::uint16_t, ClockSetNewerFlashWords::kSize> BuildSetNewerFlash() {
+    Assembler a(kNewerFlashClockLoad);
+    const Header h = EmitClockModuleLoad<ClockSetNewerFlashWords>(a);
     EmitExit(a, h.exit);
     PadTo(a, ClockSetNewerFlashWords::kSize);
     return a.array<ClockSetNewerFlashWords::kSize>();
@@ -107,16 +116,7 @@ constexpr std::array<std::uint16_t, ClockSetNewerFlashWords::kSize> BuildSetNewe
 // a pass as in the basic clock's measurement.
 constexpr std::array<std::uint16_t, ClockMeasureModuleWords::kSize> BuildMeasureModule() {
     Assembler a(kNewerFlashClockLoad);
-    const Header h = EmitHeader(a);
-    for (std::uint16_t v : kNewerFlashClockSettings)
-        a.word(v);  // 3 to 6
-    a.bind(h.entry);
-    HoldWatchdog(a);
-    a.clr(reg(SR));
-    PointAtWord(a, R11, ClockMeasureModuleWords::kRegisters);
-    for (std::uint16_t i = 0; i < ClockMeasureModuleWords::kRegisterCount; ++i)
-        a.mov(postinc(R11), absolute(kClockModule + 2u * i));
-    Settle(a);
+    const Header h = EmitClockModuleLoad<ClockMeasureModuleWords>(a);
     a.clr(reg(R9));
     a.clr(reg(R10));
     a.bind(h.exit);
