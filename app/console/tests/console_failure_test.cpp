@@ -90,7 +90,7 @@ TEST_F(ConsoleFailureTest, AFailedPodOperationCarriesTheLibrarysCause) {
 }
 
 TEST_F(ConsoleFailureTest, AFailedAdapterVerificationSaysWhyTheReadFailed) {
-    WriteText(folder.File("image.txt"), "@0200\n01 02 03 04\nq\n");
+    Write("image.txt", "@0200\n01 02 03 04\nq\n");
     const std::string unlock =
         "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n"
         "<Tovrin_SetPassword strFileName=\"NoFile.txt\" nFileType=\"FILETYPE_TI_TXT\" "
@@ -103,7 +103,7 @@ TEST_F(ConsoleFailureTest, AFailedAdapterVerificationSaysWhyTheReadFailed) {
     const std::uint64_t unlocked =
         backend->findAs<sim::AdapterWithChip>(sim::TovrinAdapter::kDescription)->toHostCount();
     const std::string path = WriteProject(
-        "MSP430F2274", unlock + "<Tovrin_WriteFile strFileName=\"" + folder.File("image.txt") +
+        "MSP430F2274", unlock + "<Tovrin_WriteFile strFileName=\"" + Path("image.txt") +
                            "\" nFileType=\"FILETYPE_TI_TXT\" bVerifyMem=\"TRUE\">"
                            "</Tovrin_WriteFile>\n");
     // From ever later points on, everything the target sends is lost: the

@@ -8,6 +8,7 @@
 
 #include "console_test_support.h"
 #include "kelvane/app/path_functions.h"
+#include "project_test_support.h"
 
 namespace kv::testing {
 namespace {
@@ -21,8 +22,8 @@ class ConsoleSettingsTest : public ConsoleProgramTest {
   protected:
     void SetUp() override {
         ConsoleProgramTest::SetUp();
-        ::mkdir((config.Path() + "/Orvanti").c_str(), 0755);
-        ini = config.Path() + "/Orvanti/Kelvane.ini";
+        ::mkdir((ConfigFolder() + "/Orvanti").c_str(), 0755);
+        ini = ConfigFolder() + "/Orvanti/Kelvane.ini";
         project = WriteProject("MSP430F149",
                                "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n"
                                "<Dravik_Close bVccOff=\"TRUE\"></Dravik_Close>\n");

@@ -1,20 +1,16 @@
-// The console programmer in the test's process: the real command library,
-// the real application object and simulated devices behind the USB stand-in.
+// The console programmer in the test's process, run as start-up, run and
+// shutdown in steps, so that what the simulated devices show between the run
+// and the shutdown can be checked.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <functional>
-#include <memory>
 #include <string>
 
-#include "kelvane/platform/clock.h"
-#include "kelvane/sim/sim_backend.h"
-#include "project_test_support.h"
+#include "program_fixture.h"
 
 namespace kv::testing {
 
-class ConsoleProgramTest : public ::testing::Test {
+class ConsoleProgramTest : public ProgramTest {
   protected:
     void SetUp() override;
     void TearDown() override;
@@ -29,13 +25,6 @@ class ConsoleProgramTest : public ::testing::Test {
 
     // Called with the simulated devices before the run, for faults.
     std::function<void(sim::SimBackend&)> prepare;
-    ManualClock manual{1000};
-    std::unique_ptr<ScopedClock> scope;
-    std::shared_ptr<sim::SimBackend> backend;
-    TempFolder folder;
-    TempFolder config;
-    std::string startDir;
-    std::string out;
     int vccAfterRun = -1;
     bool adapterSuppliedDuringRun = false;
     bool adapterSupplyAfterRun = false;

@@ -36,6 +36,8 @@ class ProgramTest : public ::testing::Test {
     static std::string Read(const std::string& path);
     std::string Path(const std::string& name) const { return folder_ + "/" + name; }
     const std::string& Folder() const { return folder_; }
+    // The folder the program's settings go to (XDG_CONFIG_HOME).
+    const std::string& ConfigFolder() const { return config_; }
 
     // The element of the file text from "<name" to its end tag.
     static std::string Element(const std::string& text, const std::string& name);
