@@ -63,6 +63,8 @@ bool CEemJTAG::SequencerUses(uint16_t handle) const {
 }
 
 bool CEemJTAG::CheckRecord(const BreakpointRecord& r) const {
+    // A part without EEM expresses no breakpoint record at all.
+    if (t_.classValues().emulationLevel == 0) return false;
     const bool full = t_.classValues().emulationLevel >= 3;
     if (r.mode > kModeComplex || r.type > kTypeRegister || r.access > 15 || r.action > 3 ||
         r.op > kOpUnequal || r.rangeAction > 1 || r.condition > 1 || r.conditionAccess > 15 ||
@@ -191,6 +193,18 @@ bool CEemJTAG::UpdateReactions() {
     return true;
 }
 
+bool CEemJTAG::ProgramCombination(const EemCombination& c) {
+    uint32_t word = 0;
+    for (uint16_t m : c.members)
+        word |= table_[m - 1u].blocks;
+    for (uint16_t m : c.members) {
+        const EemBreakpoint& bp = table_[m - 1u];
+        const uint32_t value = bp.combination == c.index ? word : 0;
+        if (!WriteReg(static_cast<uint16_t>(bp.combination * 8 + 6), value)) return false;
+    }
+    return true;
+}
+
 bool CEemJTAG::ReleaseCombination(uint16_t handle) {
     EemCombination* c = FindCombination(handle);
     if (!c) return false;
@@ -211,6 +225,21 @@ bool CEemJTAG::ClearBreakpoint(uint16_t handle) {
     return true;
 }
 
+void CEemJTAG::RestoreBreakpoints(const BreakpointState& before, uint32_t touched) {
+    table_ = before.table;
+    combinations_ = before.combinations;
+    // Best effort: the pod has just failed and may fail again. The blocks the
+    // failed set wrote are emptied, then what they held before is put back.
+    ClearBlocks(touched, -1);
+    for (int b = 0; b < kEemMaxBlocks; ++b)
+        if (touched & (1u << b)) WriteReg(static_cast<uint16_t>(b * 8 + 6), 0);
+    for (const EemBreakpoint& bp : table_)
+        if (bp.used && (bp.blocks & touched)) ProgramBreakpoint(bp);
+    for (const EemCombination& c : combinations_)
+        if (c.used) ProgramCombination(c);
+    UpdateReactions();
+}
+
 int32_t CEemJTAG::SetBreakpoint(uint16_t* handle, const BreakpointRecord* record) {
     return Operation([&] {
         if (t_.selectedDevice() == 0) return t_.SetError(kErrUnknownDevice);
@@ -225,8 +254,15 @@ int32_t CEemJTAG::SetBreakpoint(uint16_t* handle, const BreakpointRecord* record
             if (SequencerUses(trigger) || SequencerUses(*handle))
                 return t_.SetError(kErrTriggerInSequencer);
         }
+        // A set that fails on the way leaves the table and the blocks as they were.
+        const BreakpointState before{table_, combinations_};
+        uint32_t touched = existing ? existing->blocks : 0;
+        auto failed = [&] {
+            RestoreBreakpoints(before, touched);
+            return t_.SetError(kErrBreakpoint);
+        };
         if (record->mode == kModeClear) {
-            if (!ClearBreakpoint(*handle) || !UpdateReactions()) return t_.SetError(kErrBreakpoint);
+            if (!ClearBreakpoint(*handle) || !UpdateReactions()) return failed();
             return t_.ClearError();
         }
         uint32_t busy = simpleBreaks_;
@@ -242,10 +278,11 @@ int32_t CEemJTAG::SetBreakpoint(uint16_t* handle, const BreakpointRecord* record
                 if (!table_[static_cast<size_t>(i)].used) h = static_cast<uint16_t>(i + 1);
             if (!h) return t_.SetError(kErrResources);
         } else if (!ClearBreakpoint(h)) {
-            return t_.SetError(kErrBreakpoint);
+            return failed();
         }
+        touched |= next.blocks;
         table_[h - 1u] = next;
-        if (!ProgramBreakpoint(next) || !UpdateReactions()) return t_.SetError(kErrBreakpoint);
+        if (!ProgramBreakpoint(next) || !UpdateReactions()) return failed();
         *handle = h;
         return t_.ClearError();
     });
@@ -289,20 +326,12 @@ int32_t CEemJTAG::SetCombination(int32_t mode, uint16_t count, uint16_t* handle,
         if (slot < 0) return t_.SetError(kErrResources);
         EemCombination& c = combinations_[static_cast<size_t>(slot)];
         const auto h = static_cast<uint16_t>(kCombinationHandleBase + slot + 1);
-        uint32_t word = 0;
-        for (uint16_t m : members)
-            word |= table_[m - 1u].blocks;
         c.used = true;
         c.index = table_[members[0] - 1u].combination;
         c.members = members;
-        for (uint16_t m : members) {
-            EemBreakpoint& bp = table_[m - 1u];
-            bp.combinedIn = h;
-            const uint32_t value = bp.combination == c.index ? word : 0;
-            if (!WriteReg(static_cast<uint16_t>(bp.combination * 8 + 6), value))
-                return t_.SetError(kErrBreakpoint);
-        }
-        if (!UpdateReactions()) return t_.SetError(kErrBreakpoint);
+        for (uint16_t m : members)
+            table_[m - 1u].combinedIn = h;
+        if (!ProgramCombination(c) || !UpdateReactions()) return t_.SetError(kErrBreakpoint);
         *handle = h;
         return t_.ClearError();
     });

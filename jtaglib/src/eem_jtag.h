@@ -148,6 +148,15 @@ class CEemJTAG : public std::enable_shared_from_this<CEemJTAG> {
     EemCombination* FindCombination(uint16_t handle);
     int CombinationOf(uint16_t handle);  // combination register of a breakpoint or combination
     bool ReleaseCombination(uint16_t handle);
+    // Writes the combination registers of a combination's members.
+    bool ProgramCombination(const EemCombination& c);
+    // The table and the combinations as a set found them.
+    struct BreakpointState {
+        std::array<EemBreakpoint, kEemTableSize> table;
+        std::array<EemCombination, kEemMaxBlocks> combinations;
+    };
+    // Puts them back after a failed set and rewrites the trigger blocks it touched.
+    void RestoreBreakpoints(const BreakpointState& before, uint32_t touched);
     bool ClearBreakpoint(uint16_t handle);
     bool ReadStorageEntry(int slot, EemTraceEntry* entry, bool withControl);
     bool ReadTrace();

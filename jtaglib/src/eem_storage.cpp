@@ -19,7 +19,14 @@ constexpr uint32_t kCpuOff = 0x0010;
 }  // namespace
 
 uint16_t CEemJTAG::TraceControl() const {
-    uint16_t value = trace_.store == 0 ? 97 : trace_.store == 1 ? 89 : 73;
+    // The storage control by what to store; values above 3 keep the base.
+    uint16_t value = 65;
+    if (trace_.store == 0)
+        value = 97;
+    else if (trace_.store == 1)
+        value = 89;
+    else if (trace_.store <= 3)
+        value = 73;
     if (trace_.store != 3) value = static_cast<uint16_t>(value + (trace_.option ? 6 : 2));
     return value;
 }

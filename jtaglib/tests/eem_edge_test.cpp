@@ -151,6 +151,10 @@ TEST_P(EemEdgeTrace, EveryTraceSettingDeliversTheStorage) {
         setBreakpoint(r);
     }
     ASSERT_EQ(Nandrel_EEM_SetTrace(target, &c.settings), 1) << Nandrel_GetLastTargetError(target);
+    // Beyond 3 the storage keeps its base setting: enabled, store on trigger.
+    if (c.settings.store > 3) {
+        EXPECT_EQ(chip().eem().storage().control(), 0x41u);
+    }
     ASSERT_EQ(Nandrel_Run(target, 3, 0), 1);
     ASSERT_EQ(waitFor(kStorage).message, kStorage);
     EemTraceEntry entries[8] = {};
@@ -191,7 +195,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TraceCase{{0, 2, 0}, true, "StoreOnTrigger"},
                       TraceCase{{0, 2, 1}, true, "StoreOnTriggerStopAfterEight"},
                       TraceCase{{0, 3, 0}, true, "StoreOnTriggerContinuous"},
-                      TraceCase{{0, 3, 1}, true, "StoreOnTriggerContinuousOption"}),
+                      TraceCase{{0, 3, 1}, true, "StoreOnTriggerContinuousOption"},
+                      TraceCase{{0, 4, 0}, true, "StoreBeyondThree"}),
     [](const ::testing::TestParamInfo<TraceCase>& p) { return std::string(p.param.name); });
 
 TEST_F(EemEdge, RunHitRunReachesTheNextHitOnALevel3Part) {

@@ -24,6 +24,10 @@ std::uint16_t CEmulationModule::GetBreakpointHandle(int index) const {
     return handles_[static_cast<std::size_t>(index)];
 }
 
+bool CEmulationModule::IsBreakpointSet(int index) const {
+    return index >= 0 && index < kMaxBreakpoints && set_[static_cast<std::size_t>(index)];
+}
+
 int CEmulationModule::Open(CEmulationPod* pod) {
     Close();
     if (!pod) {
@@ -31,6 +35,7 @@ int CEmulationModule::Open(CEmulationPod* pod) {
         return 0;
     }
     handles_.fill(0);
+    set_.fill(false);
     pod_ = pod;
     return 1;
 }
@@ -49,12 +54,20 @@ int CEmulationModule::EnterEmulation() {
     }
     if (!pod_->InitEEM(nullptr, 0, nullptr)) return TakePodError();
     eemOpen_ = true;
+    // A fresh EEM knows no breakpoint: the remembered ones are set again.
+    for (std::size_t i = 0; i < set_.size(); ++i) {
+        if (!set_[i]) continue;
+        std::uint16_t handle = 0;
+        if (!pod_->SetBreakpoint(&handle, &definitions_[i])) return TakePodError();
+        handles_[i] = handle;
+    }
     return 1;
 }
 
 int CEmulationModule::CloseEEM() {
     if (!eemOpen_) return 1;
     eemOpen_ = false;
+    handles_.fill(0);
     if (!pod_) return 1;
     if (!pod_->CloseEEM()) return TakePodError();
     return 1;
@@ -89,6 +102,8 @@ int CEmulationModule::SetBreakpoint(int index, const BreakpointRecord* definitio
     std::uint16_t handle = handles_[static_cast<std::size_t>(index)];
     if (!pod_->SetBreakpoint(&handle, definition)) return TakePodError();
     handles_[static_cast<std::size_t>(index)] = handle;
+    definitions_[static_cast<std::size_t>(index)] = *definition;
+    set_[static_cast<std::size_t>(index)] = true;
     return 1;
 }
 
@@ -101,12 +116,14 @@ int CEmulationModule::ClearBreakpoint(int index) {
     if (!EnterEmulation()) return 0;
     std::uint16_t handle = handles_[static_cast<std::size_t>(index)];
     if (handle == 0) {
+        set_[static_cast<std::size_t>(index)] = false;
         error_ = "The selected breakpoint is already clear";
         return 0;
     }
     const BreakpointRecord clearing = ClearingRecord();
     if (!pod_->SetBreakpoint(&handle, &clearing)) return TakePodError();
     handles_[static_cast<std::size_t>(index)] = 0;
+    set_[static_cast<std::size_t>(index)] = false;
     return 1;
 }
 

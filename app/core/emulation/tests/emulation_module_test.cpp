@@ -179,12 +179,14 @@ TEST_F(EmulationModuleTest, BreakpointsSurviveCloseEemButNotAnotherOpen) {
     CEmulationModule& module = Bound(2);
     ASSERT_EQ(module.SetBreakpoint(0, &breakpoint_), 1);
     ASSERT_EQ(module.CloseEEM(), 1);
-    EXPECT_EQ(module.GetBreakpointHandle(0), 0x21);
+    // The library's handle died with the EEM; the breakpoint is remembered.
+    EXPECT_EQ(module.GetBreakpointHandle(0), 0);
+    EXPECT_TRUE(module.IsBreakpointSet(0));
     ASSERT_EQ(module.Close(), 1);
     EXPECT_EQ(module.GetPod(), nullptr);
     EXPECT_FALSE(module.IsEEMOpen());
     ASSERT_EQ(module.Open(&pod_), 1);
-    EXPECT_EQ(module.GetBreakpointHandle(0), 0);
+    EXPECT_FALSE(module.IsBreakpointSet(0));
 }
 
 TEST_F(EmulationModuleTest, CloseClosesTheOpenEem) {

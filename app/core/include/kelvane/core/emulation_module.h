@@ -1,7 +1,9 @@
 // The target's Enhanced Emulation Module during a run: the breakpoint count of
-// the processor's emulation level, the handles of the breakpoints set, and run,
-// single-step and stop on top of the pod. The EEM is opened lazily at the first
-// operation that needs it.
+// the processor's emulation level, the breakpoints set, and run, single-step and
+// stop on top of the pod. The EEM is opened lazily at the first operation that
+// needs it. The breakpoints outlive a closed EEM (Identify, a reset that
+// releases JTAG): the library's handles die with it, and opening the EEM again
+// sets every remembered breakpoint afresh.
 //
 // There is one shared instance per level (GetEmulationModule); the execution
 // context binds it to the run's pod with Open and releases it with Close.
@@ -29,14 +31,19 @@ class CEmulationModule {
     int GetBreakpointCount() const { return breakpointCount_; }
     CEmulationPod* GetPod() const { return pod_; }
     bool IsEEMOpen() const { return eemOpen_; }
-    // The library's handle of a breakpoint index; 0 when not set or out of range.
+    // The library's handle of a breakpoint index; 0 when not set in the open
+    // EEM or out of range.
     std::uint16_t GetBreakpointHandle(int index) const;
+    // Whether a breakpoint index is set (remembered while the EEM is closed).
+    bool IsBreakpointSet(int index) const;
 
     // Close, then binds the pod with every breakpoint clear.
     int Open(CEmulationPod* pod);
     // CloseEEM, then unbinds; always 1.
     int Close();
+    // Opens the EEM and sets the remembered breakpoints in it.
     int EnterEmulation();
+    // Closes the EEM and forgets the library's handles, not the breakpoints.
     int CloseEEM();
 
     int SetBreakpoint(int index, const BreakpointRecord* definition);
@@ -61,6 +68,9 @@ class CEmulationModule {
     std::string error_ = "No error";
     CEmulationPod* pod_ = nullptr;
     std::array<std::uint16_t, kMaxBreakpoints> handles_{};
+    // The definition of every breakpoint set, by index.
+    std::array<BreakpointRecord, kMaxBreakpoints> definitions_{};
+    std::array<bool, kMaxBreakpoints> set_{};
     bool eemOpen_ = false;
 };
 
