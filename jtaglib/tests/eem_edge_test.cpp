@@ -312,4 +312,84 @@ TEST_F(EemEdge, GetBreakpointWritesFifteenSlots) {
     EXPECT_EQ(caller.slots[14], 0u);      // condition operator
 }
 
+// What a set that the pod fails part-way was asked to do.
+enum class FailedSet { New, Moved, Cleared };
+
+struct FailedSetCase {
+    FailedSet what;
+    const char* name;
+};
+
+void PrintTo(const FailedSetCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class EemEdgeFailedSet : public EemEdge, public ::testing::WithParamInterface<FailedSetCase> {
+  protected:
+    // The pod answers the n-th EEM data exchange from now with status 9.
+    void failExchange(uint32_t n) {
+        uint32_t seen = 0;
+        for (const kv::sim::CommandRecord& r : pod->records())
+            seen += r.command == 234;
+        pod->addFault({234, kv::sim::PodFaultKind::Status, 9, seen + n});
+    }
+};
+
+TEST_P(EemEdgeFailedSet, APodFaultLeavesTheTableAndTheBlocksAsTheyWere) {
+    startHeld(kF149, 7, testclasses::f149());
+    loadCounter();
+    const uint16_t kept = setBreakpoint(code(0x0208));
+    ASSERT_EQ(kept, 1);
+    uint16_t handle = GetParam().what == FailedSet::New ? 0 : kept;
+    BreakpointRecord r = code(0x0206);
+    if (GetParam().what == FailedSet::Cleared) r.mode = 0;
+    failExchange(2);
+    EXPECT_EQ(Nandrel_EEM_SetBreakpoint(target, &handle, &r), 0);
+    EXPECT_EQ(lastError(), kErrBreakpoint);
+    EXPECT_EQ(handle, GetParam().what == FailedSet::New ? 0 : kept);
+
+    // The table still describes the one breakpoint, and nothing else.
+    BreakpointRecord back{};
+    ASSERT_EQ(Nandrel_EEM_GetBreakpoint(target, kept, &back), 1);
+    EXPECT_EQ(back.address, 0x0208u);
+    EXPECT_EQ(Nandrel_EEM_GetBreakpoint(target, 2, &back), 0);
+    EXPECT_EQ(lastError(), kErrParameter);
+    // Its block compares its address again, and it still stops a run there.
+    uint32_t value = 0;
+    ASSERT_EQ(Nandrel_ReadRegisterEEM(target, 1, &value), 1);
+    EXPECT_EQ(value, 0x0208u);
+    ASSERT_EQ(Nandrel_Run(target, 3, 0), 1) << Nandrel_GetLastTargetError(target);
+    EXPECT_EQ(state(false), kBreakpointHit);
+    EXPECT_EQ(reg(0), 0x0208u);
+    // The other two blocks are free, and no more.
+    EXPECT_NE(setBreakpoint(code(0x020A)), 0);
+    EXPECT_NE(setBreakpoint(code(0x0206)), 0);
+    uint16_t none = 0;
+    const BreakpointRecord fourth = code(0x0200);
+    EXPECT_EQ(Nandrel_EEM_SetBreakpoint(target, &none, &fourth), 0);
+    EXPECT_EQ(lastError(), kErrResources);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sets, EemEdgeFailedSet,
+    ::testing::Values(FailedSetCase{FailedSet::New, "ANewBreakpoint"},
+                      FailedSetCase{FailedSet::Moved, "ABreakpointMovedElsewhere"},
+                      FailedSetCase{FailedSet::Cleared, "ABreakpointCleared"}),
+    [](const ::testing::TestParamInfo<FailedSetCase>& p) { return std::string(p.param.name); });
+
+TEST_F(EemEdge, APartWithoutEemRefusesBreakpointRecordsWithoutTalkingToThePod) {
+    startHeld("MSP430F11x1-prototype", 1, testclasses::noEem());
+    const size_t before = podCommands();
+    uint16_t handle = 0;
+    const BreakpointRecord r = code(0x0208);
+    EXPECT_EQ(Nandrel_EEM_SetBreakpoint(target, &handle, &r), 0);
+    EXPECT_EQ(lastError(), kErrParameter);
+    EXPECT_EQ(handle, 0);
+    EXPECT_EQ(podCommands(), before);
+    BreakpointRecord back{};
+    EXPECT_EQ(Nandrel_EEM_GetBreakpoint(target, 1, &back), 0);
+    // The simple breakpoints are the part's own.
+    EXPECT_EQ(Nandrel_Breakpoint(target, 0, 0x0208), 1) << Nandrel_GetLastTargetError(target);
+}
+
 }  // namespace
