@@ -1,0 +1,96 @@
+// A debugging project through the console programmer: a breakpoint set, hit
+// twice, the chip reset or identified again, the breakpoint set elsewhere,
+// hit there and cleared, on chips with a larger and a smaller EEM.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "program_fixture.h"
+
+namespace kv::testing {
+namespace {
+
+std::string SetBreakpoint(const std::string& address) {
+    return "<Dravik_SetBreakpoint nBreakpointIndex=\"0\" wMode=\"BP_CODE\" dwAddress=\"" + address +
+           "\" wType=\"BP_MAB\" dwRegister=\"0x00000004\" wAccess=\"BP_FETCH\" wAction=\"BP_BRK\" "
+           "wOperator=\"BP_EQUAL\" dwMask=\"0x00000000\" dwEndAddress=\"0x00000000\" "
+           "wRangeAction=\"BP_INSIDE\" wCondition=\"BP_NO_COND\" dwData=\"0x00000000\" "
+           "wConditionAccess=\"BP_FETCH\" dwConditionMask=\"0x00000000\" "
+           "wConditionOperator=\"BP_EQUAL\" wExtCombine=\"0\"></Dravik_SetBreakpoint>\n";
+}
+
+std::string Register(const std::string& command, const std::string& reg,
+                     const std::string& value) {
+    return "<" + command + " wRegister=\"" + reg + "\" dwValue=\"" + value + "\"></" + command +
+           ">\n";
+}
+
+const std::string kIdentify = "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n";
+const std::string kRunToBreakpoint =
+    "<Dravik_Run bRunToBreakpoint=\"TRUE\" bWaitForBreak=\"TRUE\" dwDwellMilliseconds=\"10\" "
+    "dwRepeatMilliseconds=\"10\" wRepeatCount=\"5\"></Dravik_Run>\n";
+const std::string kClear = "<Dravik_ClearBreakpoint nBreakpoint=\"0\"></Dravik_ClearBreakpoint>\n";
+// 0200 mov #5A80h,&0120h (watchdog held); 0206 inc r4; 0208 inc r5; 020A jmp 0206
+const std::string kCounter =
+    "<Dravik_WriteMemory dwAddress=\"0x00000200\" dwCount=\"0x00000006\" wValueType=\"WORD\">\n"
+    "0x40B2 0x5A80 0x0120 0x5314 0x5315 0x3FFD\n</Dravik_WriteMemory>\n";
+const std::string kFromTheStart = Register("Dravik_WriteRegister", "PC", "0x00000200") +
+                                  Register("Dravik_WriteRegister", "R4", "0x00000000");
+
+struct BreakpointProject {
+    const char* chip;
+    const char* processor;
+    const char* between;  // what ends the EEM between the two breakpoints
+    const char* name;
+};
+
+void PrintTo(const BreakpointProject& p, std::ostream* os) {
+    *os << p.name;
+}
+
+class BreakpointProjects : public ProgramTest,
+                           public ::testing::WithParamInterface<BreakpointProject> {};
+
+TEST_P(BreakpointProjects, TheBreakpointIsSetAgainAtAnotherAddressAndCleared) {
+    const BreakpointProject& p = GetParam();
+    Plug(std::string("chip=") + p.chip);
+    const std::string commands =
+        "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n" + kIdentify + kCounter + kFromTheStart +
+        SetBreakpoint("0x00000208") + kRunToBreakpoint +
+        Register("Dravik_VerifyRegister", "PC", "0x00000208") + kRunToBreakpoint +
+        Register("Dravik_VerifyRegister", "R4", "0x00000002") + p.between +
+        SetBreakpoint("0x0000020A") + kFromTheStart + kRunToBreakpoint +
+        Register("Dravik_VerifyRegister", "PC", "0x0000020A") +
+        Register("Dravik_VerifyRegister", "R4", "0x00000001") + kClear + kFromTheStart +
+        SetBreakpoint("0x00000206") + kRunToBreakpoint +
+        Register("Dravik_VerifyRegister", "PC", "0x00000206") + kClear +
+        "<Dravik_Close bVccOff=\"TRUE\"></Dravik_Close>\n";
+    const std::string path = Write("debug.kvnset", Project("3000", commands, p.processor));
+    EXPECT_EQ(Run(path), 0) << out;
+    EXPECT_NE(out.find("Set Bkpt 0, Code @0x0020A: OK\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Verify Register (PC): PC = 0x020A OK\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Clear Bkpt 0: OK\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Result = 0"), std::string::npos) << out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Chips, BreakpointProjects,
+    ::testing::Values(
+        BreakpointProject{"MSP430F149", "MSP430F149",
+                          "<Dravik_Reset dwMethod=\"PUC_RESET\" bExecute=\"FALSE\" "
+                          "bReleaseJTAG=\"TRUE\"></Dravik_Reset>\n",
+                          "F149ResetReleasingJtag"},
+        BreakpointProject{"MSP430F149", "MSP430F149",
+                          "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n",
+                          "F149Identified"},
+        BreakpointProject{"MSP430F2274", "MSP430F2274",
+                          "<Dravik_Reset dwMethod=\"PUC_RESET\" bExecute=\"FALSE\" "
+                          "bReleaseJTAG=\"TRUE\"></Dravik_Reset>\n",
+                          "F2274ResetReleasingJtag"},
+        BreakpointProject{"MSP430F2274", "MSP430F2274",
+                          "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n",
+                          "F2274Identified"}),
+    [](const ::testing::TestParamInfo<BreakpointProject>& p) { return std::string(p.param.name); });
+
+}  // namespace
+}  // namespace kv::testing
