@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 jobs=$(nproc)
 # Tests whose code runs more than one thread.
-threaded_tests='^(EemThread|Eem|EemEdge|Closes/EemEdgeClose|Settings/EemEdgeTrace|Event)\.'
+threaded_tests='^(EemThread|Eem|EemEdge|EemCloseRace|Closes/EemEdgeClose|Settings/EemEdgeTrace|Event)\.'
 
 run_build() {
   local dir=$1; shift

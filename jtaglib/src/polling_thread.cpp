@@ -11,7 +11,9 @@
 //
 // The client's callback may close the target, the port or the whole module:
 // the thread then leaves as soon as the callback returns, touching neither the
-// port nor the target again, and keeps this object alive until it has left.
+// port nor the target again, and keeps this object alive until it has left. A
+// wake from the caller holds the port lock until the thread has counted it, so
+// a callback that closes right after a wake finds the caller's call done.
 #include <chrono>
 #include <mutex>
 #include <system_error>
@@ -143,8 +145,14 @@ bool CEemJTAG::Wake(int32_t runMode, bool jtagReleased) {
         t_.port()->SetWakeupEvent();
         return true;
     }
+    CPortJTAG& port = *t_.port();
+    // The port lock is held until the thread has counted the wake-up. The
+    // thread counts it before it takes the lock to poll, so it reaches the
+    // client's callback, which may close the port, the target or the module,
+    // only after this call has let go of the lock and touches nothing more.
+    std::lock_guard lock(port.lock());
     const uint32_t seen = wakeCount_;
-    t_.port()->SetWakeupEvent();
+    port.SetWakeupEvent();
     // The thread counts every wake-up: by the time of the check it may be
     // asleep again after a short poll.
     return waitUntil([&] { return wakeCount_ != seen || ended_; }, kPollingPauseMs);

@@ -109,6 +109,56 @@ INSTANTIATE_TEST_SUITE_P(Closes, EemEdgeClose,
                                                                                  : "Module");
                          });
 
+// Closes on the breakpoint hit at once: the client's Run may still be waking
+// the thread when the callback comes.
+void closeAtOnceCallback(uint32_t message, uintptr_t, intptr_t, uint32_t) {
+    if (message != 2 || g_closed) return;
+    if (static_cast<CloseFrom>(g_closeWhat.load()) == CloseFrom::Port)
+        Nandrel_ClosePort(g_closeHandle);
+    else
+        Nandrel_CloseModule();
+    g_closed = true;
+}
+
+class EemCloseRace : public EemEdge {
+  protected:
+    // The chain opened again on the plugged pod, the part held and its EEM started.
+    void openAgain() {
+        NANDREL_HANDLE port = openPort();
+        ASSERT_NE(port, nullptr) << interfaceError();
+        target = Nandrel_OpenTarget(port, 0);
+        t = static_cast<CTargetJTAG*>(resolveHandle(target, NANDREL_KIND_TARGET));
+        ASSERT_NE(t, nullptr);
+        ASSERT_EQ(Nandrel_VCC(target, 3000), 1);
+        ASSERT_EQ(Nandrel_OpenJTAG(target), 1);
+        select(40, 38, testclasses::fg4619());
+        ASSERT_EQ(Nandrel_Reset(target, 1, 0, 0), 1) << Nandrel_GetLastTargetError(target);
+        EemMessageNumbers numbers{1, 2, 3, 4, 5, 6};
+        ASSERT_EQ(Nandrel_EEM_Init(target, &closeAtOnceCallback, 0, &numbers), 1);
+        g_closeHandle = t->port()->handle();
+    }
+};
+
+TEST_F(EemCloseRace, ClosingFromTheCallbackRightAfterAWakeLeavesTheCallerSound) {
+    start(kFG);
+    Nandrel_CloseModule();
+    for (int round = 0; round < 40; ++round) {
+        for (CloseFrom what : {CloseFrom::Port, CloseFrom::Module}) {
+            openAgain();
+            loadProgram();
+            setBreakpoint(code(0x0204));
+            g_closed = false;
+            g_closeWhat = static_cast<int>(what);
+            // The thread may poll, report the hit and close while this call wakes it.
+            ASSERT_EQ(Nandrel_Run(target, 3, 0), 1) << Nandrel_GetLastTargetError(target);
+            for (int i = 0; i < 2000000 && !g_closed; ++i)
+                std::this_thread::yield();
+            ASSERT_TRUE(g_closed) << "round " << round;
+            Nandrel_CloseModule();
+        }
+    }
+}
+
 TEST_F(EemEdge, APauseRightAfterAWakeWaitsForTheThreadToSleep) {
     startEem(kFG, 38, testclasses::fg4619());
     loadCounter();

@@ -7,10 +7,10 @@
 namespace kv {
 
 void Event::set() {
-    {
-        std::lock_guard lock(mutex_);
-        set_ = true;
-    }
+    // Notified under the lock: a waiter that wakes and then destroys the event
+    // cannot do so while this call still signals it.
+    std::lock_guard lock(mutex_);
+    set_ = true;
     if (manual_)
         cv_.notify_all();
     else
