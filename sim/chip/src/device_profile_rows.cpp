@@ -1,4 +1,4 @@
-// Chips that impersonate the rows of the JTAG library's device table.
+// Chips that impersonate the rows of the simulator's device record.
 #include "device_profile_rows.h"
 
 #include <algorithm>
@@ -7,42 +7,38 @@
 #include <memory>
 #include <mutex>
 
-#include "nandrel/device/device_class.h"
-#include "nandrel/device/device_table.h"
-#include "nandrel/device/memory_layout.h"
+#include "kelvane/sim/device_rows.h"
 
 namespace kv::sim {
 
 namespace {
 
-namespace dev = nandrel::device;
-
-using IdBytes = std::array<uint8_t, dev::kIdBlockWithFuseSize>;
+using IdBytes = std::array<uint8_t, kIdentityBlockSize + 1>;
 
 bool identifiesAs(const IdBytes& bytes, uint32_t index) {
-    return dev::IdentifyDeviceById(bytes.data()) == index;
+    return firstMatchingRow(bytes.data()) == index;
 }
 
 // Identification bytes and a fuse byte that the row search maps to row
 // (index): the row's own values, 0xFF (fuses 0) where it takes any, and where
 // an earlier row would win, the first single change that avoids it.
 IdBytes chooseIdentity(uint32_t index) {
-    const dev::DeviceRow& row = *dev::GetDeviceRow(index);
+    const DeviceRowFacts& row = *deviceRowFacts(index);
     IdBytes bytes{};
     bytes.fill(0xFF);
     std::array<size_t, 8> free{};
     size_t freeCount = 0;
-    for (size_t i = 0; i < dev::kIdByteOffsets.size(); ++i) {
-        const size_t at = dev::kIdByteOffsets[i];
-        if (row.id[i] == dev::kAny)
+    for (size_t i = 0; i < kIdentityOffsets.size(); ++i) {
+        const size_t at = kIdentityOffsets[i];
+        if (row.id[i] == kAnyValue)
             free[freeCount++] = at;
         else
             bytes[at] = static_cast<uint8_t>(row.id[i]);
     }
-    bytes[dev::kIdBlockSize] =
-        row.fuseValue == dev::kAny ? 0 : static_cast<uint8_t>(row.fuseValue & row.fuseMask);
-    if (row.fuseValue == dev::kAny) free[freeCount++] = dev::kIdBlockSize;
-    if (index == dev::kUnknownDevice || index == dev::kEndOfDevices || identifiesAs(bytes, index))
+    bytes[kIdentityBlockSize] =
+        row.fuseValue == kAnyValue ? 0 : static_cast<uint8_t>(row.fuseValue & row.fuseMask);
+    if (row.fuseValue == kAnyValue) free[freeCount++] = kIdentityBlockSize;
+    if (index == kUnknownDeviceRow || index == kEndOfDevicesRow || identifiesAs(bytes, index))
         return bytes;
     for (size_t f = 0; f < freeCount; ++f) {
         const uint8_t kept = bytes[free[f]];
@@ -73,9 +69,9 @@ void use2xxFlash(DeviceProfile& p) {
 }
 
 DeviceProfile buildRowProfile(uint32_t index) {
-    const dev::DeviceRow& row = *dev::GetDeviceRow(index);
-    const dev::DeviceClass& c = dev::GetDeviceClass(row.deviceClass);
-    const dev::MemoryLayout& m = dev::GetMemoryLayout(row.deviceClass);
+    const DeviceRowFacts& row = *deviceRowFacts(index);
+    const DeviceClassFacts& c = deviceClassFacts(row.deviceClass);
+    const MemoryLayoutFacts& m = memoryLayoutFacts(row.deviceClass);
     DeviceProfile p;
     p.name = row.name;
     p.deviceClass = row.deviceClass;
@@ -85,7 +81,7 @@ DeviceProfile buildRowProfile(uint32_t index) {
         p.mainEnd = m.mainEnd;
         p.infoStart = m.infoStart;
         p.infoEnd = m.infoEnd;
-        p.infoSegment = m.infoSegmentSize;
+        p.infoSegment = m.infoSegment;
         p.ramStart = m.ramStart;
         p.ramEnd = m.ramEnd;
         p.ram2Start = m.ram2Start;
@@ -101,9 +97,9 @@ DeviceProfile buildRowProfile(uint32_t index) {
     }
 
     const IdBytes identity = chooseIdentity(index);
-    std::copy_n(identity.begin(), dev::kIdBlockSize, p.idBlock.begin());
-    p.fuses = identity[dev::kIdBlockSize];
-    if (index == dev::kUnknownDevice || index == dev::kEndOfDevices) {
+    std::copy_n(identity.begin(), kIdentityBlockSize, p.idBlock.begin());
+    p.fuses = identity[kIdentityBlockSize];
+    if (index == kUnknownDeviceRow || index == kEndOfDevicesRow) {
         p.idBlock.fill(0xFF);
         p.idBlock[0] = 0x00;
         p.fuses = 0;
@@ -153,16 +149,16 @@ DeviceProfile buildRowProfile(uint32_t index) {
     }
     p.eemLevel = static_cast<uint8_t>(c.emulationLevel);
     p.breakpoints = static_cast<uint8_t>(c.breakpoints);
-    p.fuseBlowMillivolts = c.securityValue;
+    p.fuseBlowMillivolts = c.fuseBlowMillivolts;
     return p;
 }
 
 }  // namespace
 
 const DeviceProfile* deviceRowProfile(uint32_t index) {
-    static std::array<std::unique_ptr<DeviceProfile>, dev::kDeviceCount> rows;
+    static std::array<std::unique_ptr<DeviceProfile>, kDeviceRowCount> rows;
     static std::mutex mutex;
-    if (index >= dev::kDeviceCount) return nullptr;
+    if (index >= kDeviceRowCount) return nullptr;
     std::lock_guard lock(mutex);
     if (!rows[index]) rows[index] = std::make_unique<DeviceProfile>(buildRowProfile(index));
     return rows[index].get();
@@ -179,8 +175,8 @@ const DeviceProfile* findDeviceRowProfile(std::string_view name) {
             return nullptr;
         return deviceRowProfile(index);
     }
-    for (uint32_t index = 0; index < dev::kDeviceCount; ++index) {
-        if (name == dev::GetDeviceRow(index)->name) return deviceRowProfile(index);
+    for (uint32_t index = 0; index < kDeviceRowCount; ++index) {
+        if (name == deviceRowFacts(index)->name) return deviceRowProfile(index);
     }
     return nullptr;
 }

@@ -1,6 +1,6 @@
 #include "kelvane/sim/sim_adapter_target.h"
 
-#include "nandrel/device/device_class.h"
+#include "kelvane/sim/device_rows.h"
 
 namespace kv::sim {
 
@@ -15,7 +15,7 @@ AdapterWithChip::~AdapterWithChip() {
 }
 
 bool ChipHasTestPin(const DeviceProfile& profile) {
-    return nandrel::device::GetDeviceClass(profile.deviceClass).testPin;
+    return deviceClassFacts(profile.deviceClass).testPin;
 }
 
 }  // namespace kv::sim
