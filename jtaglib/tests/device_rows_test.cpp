@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "kelvane/sim/device_rows.h"
 #include "nandrel/device/device_class.h"
@@ -43,15 +44,12 @@ TEST(DeviceRows, TheLibrarysTablesAgreeWithTheSimulatorsRecord) {
         EXPECT_EQ(lib.msp430x, own.msp430x);
         const dev::MemoryLayout& m = dev::GetMemoryLayout(c);
         const sim::MemoryLayoutFacts& n = sim::memoryLayoutFacts(c);
-        EXPECT_EQ(m.mainStart, n.mainStart);
-        EXPECT_EQ(m.mainEnd, n.mainEnd);
-        EXPECT_EQ(m.infoStart, n.infoStart);
-        EXPECT_EQ(m.infoEnd, n.infoEnd);
-        EXPECT_EQ(m.infoSegmentSize, n.infoSegment);
-        EXPECT_EQ(m.ramStart, n.ramStart);
-        EXPECT_EQ(m.ramEnd, n.ramEnd);
-        EXPECT_EQ(m.ram2Start, n.ram2Start);
-        EXPECT_EQ(m.ram2End, n.ram2End);
+        EXPECT_EQ((std::vector<uint32_t>{m.mainStart, m.mainEnd, m.infoStart, m.infoEnd,
+                                         m.infoSegmentSize, m.ramStart, m.ramEnd, m.ram2Start,
+                                         m.ram2End}),
+                  (std::vector<uint32_t>{n.mainStart, n.mainEnd, n.infoStart, n.infoEnd,
+                                         n.infoSegment, n.ramStart, n.ramEnd, n.ram2Start,
+                                         n.ram2End}));
     }
 }
 

@@ -3,6 +3,7 @@
 // hit there and cleared, on chips with a larger and a smaller EEM.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "program_fixture.h"
@@ -38,8 +39,7 @@ const std::string kFromTheStart = Register("Dravik_WriteRegister", "PC", "0x0000
                                   Register("Dravik_WriteRegister", "R4", "0x00000000");
 
 struct BreakpointProject {
-    const char* chip;
-    const char* processor;
+    const char* chip;     // also the project's processor
     const char* between;  // what ends the EEM between the two breakpoints
     const char* name;
 };
@@ -65,7 +65,7 @@ TEST_P(BreakpointProjects, TheBreakpointIsSetAgainAtAnotherAddressAndCleared) {
         SetBreakpoint("0x00000206") + kRunToBreakpoint +
         Register("Dravik_VerifyRegister", "PC", "0x00000206") + kClear +
         "<Dravik_Close bVccOff=\"TRUE\"></Dravik_Close>\n";
-    const std::string path = Write("debug.kvnset", Project("3000", commands, p.processor));
+    const std::string path = Write("debug.kvnset", Project("3000", commands, p.chip));
     EXPECT_EQ(Run(path), 0) << out;
     EXPECT_NE(out.find("Set Bkpt 0, Code @0x0020A: OK\n"), std::string::npos) << out;
     EXPECT_NE(out.find("Verify Register (PC): PC = 0x020A OK\n"), std::string::npos) << out;
@@ -73,23 +73,15 @@ TEST_P(BreakpointProjects, TheBreakpointIsSetAgainAtAnotherAddressAndCleared) {
     EXPECT_NE(out.find("Result = 0"), std::string::npos) << out;
 }
 
+const char* const kReset =
+    "<Dravik_Reset dwMethod=\"PUC_RESET\" bExecute=\"FALSE\" bReleaseJTAG=\"TRUE\"></Dravik_Reset>\n";
+
 INSTANTIATE_TEST_SUITE_P(
     Chips, BreakpointProjects,
-    ::testing::Values(
-        BreakpointProject{"MSP430F149", "MSP430F149",
-                          "<Dravik_Reset dwMethod=\"PUC_RESET\" bExecute=\"FALSE\" "
-                          "bReleaseJTAG=\"TRUE\"></Dravik_Reset>\n",
-                          "F149ResetReleasingJtag"},
-        BreakpointProject{"MSP430F149", "MSP430F149",
-                          "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n",
-                          "F149Identified"},
-        BreakpointProject{"MSP430F2274", "MSP430F2274",
-                          "<Dravik_Reset dwMethod=\"PUC_RESET\" bExecute=\"FALSE\" "
-                          "bReleaseJTAG=\"TRUE\"></Dravik_Reset>\n",
-                          "F2274ResetReleasingJtag"},
-        BreakpointProject{"MSP430F2274", "MSP430F2274",
-                          "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n",
-                          "F2274Identified"}),
+    ::testing::Values(BreakpointProject{"MSP430F149", kReset, "F149ResetReleasingJtag"},
+                      BreakpointProject{"MSP430F149", kIdentify.c_str(), "F149Identified"},
+                      BreakpointProject{"MSP430F2274", kReset, "F2274ResetReleasingJtag"},
+                      BreakpointProject{"MSP430F2274", kIdentify.c_str(), "F2274Identified"}),
     [](const ::testing::TestParamInfo<BreakpointProject>& p) { return std::string(p.param.name); });
 
 }  // namespace
