@@ -73,6 +73,8 @@ class CPropertyPageBase : public QWidget, public PropertyPage {
     // under the label.
     CHexNumberEdit* AddHexField(const QString& label, HexFieldRule rule,
                                 std::function<void(std::uint32_t)> setter);
+    // The same field, for a row that the page lays out itself.
+    CHexNumberEdit* MakeHexField(HexFieldRule rule, std::function<void(std::uint32_t)> setter);
     // Digit counts of the fields that follow the address width, then values.
     void ShowHexField(CHexNumberEdit* edit, std::uint32_t value);
     // Runs the body with the handlers silenced.
