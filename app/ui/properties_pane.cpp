@@ -14,6 +14,10 @@ CPropertiesPane::CPropertiesPane(const QString& title, QWidget* parent)
     layout->addWidget(pageArea_);
     none_->hide();
     pageArea_->setMinimumSize(PageSizeInPixels(pageArea_->fontMetrics()));
+    // An empty pane keeps its room: the tree beside it never stretches over it.
+    QSizePolicy policy = pageArea_->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    pageArea_->setSizePolicy(policy);
 }
 
 QSize CPropertiesPane::PageSizeInPixels(const QFontMetrics& metrics) {

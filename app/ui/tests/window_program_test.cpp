@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <algorithm>
+#include <functional>
+#include <vector>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -31,10 +33,12 @@
 #include "kelvane/commands/tovrin_file.h"
 #include "kelvane/commands/tovrin_set_password.h"
 #include "kelvane/core/prg_operation.h"
+#include "kelvane/core/tree_ui.h"
 #include "kelvane/project/prg_project.h"
 #include "kelvane/ui/hex_edit_ctrl.h"
 #include "log_edit.h"
 #include "project_tree_ctrl.h"
+#include "properties_pane.h"
 #include "recent_file_list.h"
 #include "status_bitmaps.h"
 #include "main_frame.h"
@@ -384,6 +388,73 @@ TEST_F(WindowRecentFilesTest, TheFileMenuListsTheProjectsOpenedAndSavedNewestFir
     EXPECT_NE(settings.find("[Recent File List]"), std::string::npos) << settings;
     EXPECT_NE(settings.find("File1=" + first + "\n"), std::string::npos) << settings;
     EXPECT_NE(settings.find("File2=" + second + "\n"), std::string::npos) << settings;
+}
+
+using WindowOpenTest = WindowProgramTest;
+
+TEST_F(WindowOpenTest, AProjectThatDoesNotOpenLeavesThePreviousOneShownWithItsPage) {
+    const std::string board = MakeProject("Board");
+    const std::string text = ReadText(board);
+    fs::create_directories(Scratch("other"));
+    std::ofstream(Scratch("other/Cut.kvnset")) << text.substr(0, text.size() / 2);
+    fs::create_directories(Scratch("config/Orvanti"));
+    std::ofstream(Scratch("config/Orvanti/Kelvane.ini"))
+        << "[Recent File List]\nFile1=" << Scratch("other/Gone.kvnset") << "\n";
+    Start(board);
+    Frame()->show();
+    auto* program = FindCommand<CCommandDravik_ProgramFile>();
+    Select(program);
+    QWidget* page = ShownPage();
+    ASSERT_NE(page, nullptr);
+    const int treeWidth = View()->GetTree()->width();
+    const int paneWidth = View()->GetPane()->width();
+    const fs::path folder = fs::current_path();
+
+    struct Attempt {
+        std::string what;
+        std::string file;  // picked in the file dialog; none for a recent file
+        std::function<void()> act;
+    };
+    const std::vector<Attempt> attempts = {
+        {"File > Open of a truncated project", Scratch("other/Cut.kvnset"),
+         [&] { Frame()->OnCommand(ID_FILE_OPEN); }},
+        {"a recent project that is gone", "",
+         [&] { RecentAction(Frame(), Scratch("other/Gone.kvnset"))->trigger(); }},
+    };
+    for (const Attempt& attempt : attempts) {
+        SCOPED_TRACE(attempt.what);
+        if (!attempt.file.empty()) modals.Expect(ChooseFile(attempt.file, QString()));
+        // The page stands behind the message, too.
+        QWidget* behindMessage = nullptr;
+        modals.texts.clear();
+        modals.Expect([&](QWidget* modal) {
+            behindMessage = ShownPage();
+            Answer(modals)(modal);
+        });
+        attempt.act();
+        ASSERT_TRUE(modals.Done());
+        ASSERT_EQ(modals.texts.size(), 1u);
+        EXPECT_NE(modals.texts[0].find("Unable to open project"), std::string::npos);
+        EXPECT_EQ(behindMessage, page);
+        EXPECT_EQ(ShownPage(), page);
+        EXPECT_EQ(GetPropertiesItem(), program);
+        EXPECT_EQ(View()->GetTree()->width(), treeWidth);
+        EXPECT_EQ(View()->GetPane()->width(), paneWidth);
+        EXPECT_EQ(Frame()->windowTitle().toStdString(), "Board - Kelvane");
+        EXPECT_EQ(fs::current_path(), folder);
+    }
+
+    // The pane keeps its room while Add New Command shows the pages.
+    int widthBehindDialog = 0;
+    modals.Expect([&](QWidget* modal) {
+        widthBehindDialog = View()->GetPane()->width();
+        qobject_cast<QDialog*>(modal)->reject();
+    });
+    Frame()->UpdateCommandUi();
+    Frame()->GetAction(ID_PROJECT_ADD_COMMAND)->trigger();
+    EXPECT_EQ(widthBehindDialog, paneWidth);
+    EXPECT_EQ(View()->GetTree()->width(), treeWidth);
+    EXPECT_EQ(ShownPage(), page);
 }
 
 using WindowLookTest = WindowProgramTest;
