@@ -114,10 +114,11 @@ void CPropertyPageBase::ShowHexField(CHexNumberEdit* edit, std::uint32_t value) 
 }
 
 void CPropertyPageBase::keyPressEvent(QKeyEvent* event) {
-    // Enter and Escape do nothing on a page.
+    // A page never closes on Enter or Escape; the window it stands in takes
+    // them: Add New Command confirms or cancels, the main window ignores them.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
         event->key() == Qt::Key_Escape) {
-        event->accept();
+        event->ignore();
         return;
     }
     QWidget::keyPressEvent(event);

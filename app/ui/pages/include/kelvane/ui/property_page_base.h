@@ -2,7 +2,8 @@
 // and writes each change the user makes straight into that object through the
 // object's setter for that parameter. Loading the controls only displays;
 // while it runs, and while no object is attached, the handlers write nothing.
-// A page has no OK or Cancel: Enter and Escape never close it.
+// A page has no OK or Cancel: Enter and Escape never close it; they go on to
+// the window the page stands in.
 #pragma once
 
 #include <QWidget>
