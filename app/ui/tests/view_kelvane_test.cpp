@@ -9,6 +9,7 @@
 #include "dlg_read_to_file.h"
 #include "kelvane/app/kelvane_app.h"
 #include "kelvane/core/prg_operation.h"
+#include "kelvane/ui/page_environment.h"
 #include "log_edit.h"
 #include "main_frame.h"
 #include "project_tree_ctrl.h"
@@ -18,6 +19,22 @@
 
 namespace kv::ui::testing {
 namespace {
+
+// The files the program opens for viewing, while it lives.
+class OpenedFiles {
+  public:
+    explicit OpenedFiles(std::vector<std::string>& opened)
+        : previous_(SetFileViewer([&opened](const std::string& path) {
+              opened.push_back(path);
+              return true;
+          })) {}
+    ~OpenedFiles() { SetFileViewer(previous_); }
+    OpenedFiles(const OpenedFiles&) = delete;
+    OpenedFiles& operator=(const OpenedFiles&) = delete;
+
+  private:
+    FileViewer previous_;
+};
 
 class ViewKelvaneTest : public UiTest {
   protected:
@@ -215,7 +232,7 @@ TEST_F(ViewKelvaneTest, BlowFuseNeedsTheProfessionalPodAndAYes) {
 
 TEST_F(ViewKelvaneTest, ReadRangeStoresTheSettingsAndOpensTheFileWhenAsked) {
     std::vector<std::string> opened;
-    view->openInEditor = [&](const std::string& path) { opened.push_back(path); };
+    const OpenedFiles editor(opened);
     SetPodInUse(1);
     CDlgReadToFile::SetRunner([](CDlgReadToFile& d) {
         d.ApplyBrowseResult("range.hex", 1);
@@ -255,7 +272,7 @@ TEST_F(ViewKelvaneTest, ReadDeviceCancelledChangesNoSetting) {
 
 TEST_F(ViewKelvaneTest, ReadDeviceOpensTheFileAfterASuccess) {
     std::vector<std::string> opened;
-    view->openInEditor = [&](const std::string& path) { opened.push_back(path); };
+    const OpenedFiles editor(opened);
     SetPodInUse(1);
     CDlgReadToFile::SetRunner([](CDlgReadToFile& d) {
         d.accept();

@@ -24,6 +24,7 @@
 
 #include "command_icons.h"
 #include "command_ids.h"
+#include "dlg_new_project.h"
 #include "dlg_read_to_file.h"
 #include "doc_kelvane.h"
 #include "hex_number_edit.h"
@@ -279,6 +280,27 @@ TEST_F(WindowReadTest, OpenAfterReadShowsTheWrittenFileInTheConfiguredEditor) {
     ASSERT_TRUE(WaitFor([&] { return fs::exists(Scratch("opened")); }));
     ASSERT_TRUE(WaitFor([&] { return !ReadText(Scratch("opened")).empty(); }));
     EXPECT_EQ(ReadText(Scratch("opened")), Scratch("MyFile.txt"));
+}
+
+TEST_F(WindowReadTest, TheWizardsPreviewOpensTheFileInTheConfiguredEditor) {
+    const std::string script = Scratch("editor.sh");
+    std::ofstream(script) << "#!/bin/sh\nprintf '%s' \"$1\" > '" << Scratch("opened") << "'\n";
+    fs::permissions(script, fs::perms::owner_all);
+    ::setenv("KELVANE_TEXT_EDITOR", (script + " %s").c_str(), 1);
+    Start(MakeProject("Board"));
+    bool enabled = false;
+    modals.Expect([&](QWidget* modal) {
+        auto* wizard = qobject_cast<CDlgNewProject*>(modal);
+        ASSERT_NE(wizard, nullptr) << modal->metaObject()->className();
+        wizard->ApplyBrowseResult(Scratch("blink.txt"), 0);
+        enabled = wizard->GetPreviewButton()->isEnabled();
+        wizard->GetPreviewButton()->click();
+        wizard->reject();
+    });
+    Frame()->OnCommand(ID_FILE_NEW);
+    EXPECT_TRUE(enabled);
+    ASSERT_TRUE(WaitFor([&] { return !ReadText(Scratch("opened")).empty(); }));
+    EXPECT_EQ(ReadText(Scratch("opened")), Scratch("blink.txt"));
 }
 
 TEST_F(WindowReadTest, ATwentyBitReadAddressStaysWholeOnAnExtendedProcessor) {
