@@ -446,6 +446,12 @@ TEST_F(RealWindow, CancellingAddNewCommandChangesNothing) {
             // The F149 has no lockable segment A.
             for (int row = 0; row < dialog.GetList()->GetRowCount(); ++row)
                 EXPECT_NE(dialog.GetList()->GetRowItem(row)->GetElementName(), "Dravik_LockA");
+            // A name the fixed column cuts shows whole as the row's tooltip.
+            EXPECT_EQ(dialog.GetList()->columnWidth(0), 150);
+            for (int row = 0; row < dialog.GetList()->GetRowCount(); ++row) {
+                const QTreeWidgetItem* entry = dialog.GetList()->topLevelItem(row);
+                EXPECT_EQ(entry->toolTip(0), entry->text(0));
+            }
             return false;
         }));
     EXPECT_EQ(CommandNames(), before);
