@@ -6,8 +6,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QTextDocument>
 #include <QRegularExpressionValidator>
+#include <QTextDocument>
 #include <cstdint>
 #include <cstdio>
 #include <initializer_list>
@@ -199,11 +199,11 @@ CDlgAnalysisItem::CDlgAnalysisItem(QWidget* parent) : CDlgCmdCommentPageBase(par
         RefreshSamples();
     });
     memoryMax_->setObjectName(QStringLiteral("1123"));
-    Form()->addRow(QStringLiteral("Memory:"),
-                   Row({new QLabel(QStringLiteral("Min"), this), memoryMin_,
-                        new QLabel(QStringLiteral("to"), this),
-                        new QLabel(QStringLiteral("Max"), this), memoryMax_,
-                        new QLabel(QStringLiteral("(h)"), this)}));
+    Form()->addRow(
+        QStringLiteral("Memory:"),
+        Row({new QLabel(QStringLiteral("Min"), this), memoryMin_,
+             new QLabel(QStringLiteral("to"), this), new QLabel(QStringLiteral("Max"), this),
+             memoryMax_, new QLabel(QStringLiteral("(h)"), this)}));
     rangeMin_ = new QLineEdit(this);
     rangeMin_->setObjectName(QStringLiteral("1126"));
     rangeMax_ = new QLineEdit(this);

@@ -62,8 +62,8 @@ std::string Misfits(QWidget* page) {
         for (QWidget* other : controls) {
             if (!other->isAncestorOf(widget) && !widget->isAncestorOf(other) &&
                 PlaceOn(page, other).intersects(place))
-                out << Describe(widget).toStdString() << " covers "
-                    << Describe(other).toStdString() << "\n";
+                out << Describe(widget).toStdString() << " covers " << Describe(other).toStdString()
+                    << "\n";
         }
         controls.push_back(widget);
         const QFontMetrics metrics(widget->font());
@@ -150,8 +150,8 @@ TEST_F(PageFitTest, EveryPageFitsTheWindowAtItsOwnSize) {
             ++checked;
             // The densest page, as the window draws it.
             if (element == "AnalyzeResults") {
-                EXPECT_TRUE(page->grab().save(QStringLiteral(KELVANE_SCREENSHOT_DIR
-                                                             "/kelvane_analysis_item_page.png")));
+                EXPECT_TRUE(page->grab().save(
+                    QStringLiteral(KELVANE_SCREENSHOT_DIR "/kelvane_analysis_item_page.png")));
             }
         }
     }
