@@ -20,22 +20,6 @@
 namespace kv::ui::testing {
 namespace {
 
-// The files the program opens for viewing, while it lives.
-class OpenedFiles {
-  public:
-    explicit OpenedFiles(std::vector<std::string>& opened)
-        : previous_(SetFileViewer([&opened](const std::string& path) {
-              opened.push_back(path);
-              return true;
-          })) {}
-    ~OpenedFiles() { SetFileViewer(previous_); }
-    OpenedFiles(const OpenedFiles&) = delete;
-    OpenedFiles& operator=(const OpenedFiles&) = delete;
-
-  private:
-    FileViewer previous_;
-};
-
 class ViewKelvaneTest : public UiTest {
   protected:
     void SetUp() override {
@@ -55,6 +39,7 @@ class ViewKelvaneTest : public UiTest {
     }
     void TearDown() override {
         CDlgReadToFile::SetRunner(nullptr);
+        SetFileViewer(nullptr);
         frame.reset();
         UiTest::TearDown();
     }
@@ -232,7 +217,7 @@ TEST_F(ViewKelvaneTest, BlowFuseNeedsTheProfessionalPodAndAYes) {
 
 TEST_F(ViewKelvaneTest, ReadRangeStoresTheSettingsAndOpensTheFileWhenAsked) {
     std::vector<std::string> opened;
-    const OpenedFiles editor(opened);
+    SetFileViewer([&](const std::string& path) { return opened.push_back(path), true; });
     SetPodInUse(1);
     CDlgReadToFile::SetRunner([](CDlgReadToFile& d) {
         d.ApplyBrowseResult("range.hex", 1);
@@ -272,7 +257,7 @@ TEST_F(ViewKelvaneTest, ReadDeviceCancelledChangesNoSetting) {
 
 TEST_F(ViewKelvaneTest, ReadDeviceOpensTheFileAfterASuccess) {
     std::vector<std::string> opened;
-    const OpenedFiles editor(opened);
+    SetFileViewer([&](const std::string& path) { return opened.push_back(path), true; });
     SetPodInUse(1);
     CDlgReadToFile::SetRunner([](CDlgReadToFile& d) {
         d.accept();
