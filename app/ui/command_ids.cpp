@@ -37,17 +37,16 @@ const std::vector<MenuInfo>& MainMenu() {
           {ID_IMMEDIATE_READ_RANGE, "Read R&ange ...", "",
            "Read from a spe"
            "cific target range\nRead Range"}}},
+        // The Project commands' keys are the tree's (TreeKeys).
         {"&Project",
-         {{ID_PROJECT_DELETE_COMMAND, "&Delete Command", "Delete",
+         {{ID_PROJECT_DELETE_COMMAND, "&Delete Command", "",
            "Delete the current command\nDelete Command"},
-          {ID_PROJECT_INSERT_COMMAND, "&Insert Command ...", "Insert",
+          {ID_PROJECT_INSERT_COMMAND, "&Insert Command ...", "",
            "Insert a new command\nInsert Command"},
-          {ID_PROJECT_ADD_COMMAND, "&Add Command ...", "Ctrl+Insert",
-           "Add a new command\nAdd Command"},
+          {ID_PROJECT_ADD_COMMAND, "&Add Command ...", "", "Add a new command\nAdd Command"},
           {0, nullptr, nullptr, nullptr},
-          {ID_PROJECT_COMMAND_UP, "Move Command &Up", "Ctrl+Up", "Move command up\nCommand Up"},
-          {ID_PROJECT_COMMAND_DOWN, "Move Command Do&wn", "Ctrl+Down",
-           "Move command down\nCommand Down"}}},
+          {ID_PROJECT_COMMAND_UP, "Move Command &Up", "", "Move command up\nCommand Up"},
+          {ID_PROJECT_COMMAND_DOWN, "Move Command Do&wn", "", "Move command down\nCommand Down"}}},
         {"&Help",
          {{ID_APP_ABOUT, "&About Kelvane...", "",
            "Display program information, version number and copyright\nAbout"}}},
@@ -88,6 +87,24 @@ std::vector<const char*> AlternateShortcuts(int id) {
         default:
             return {};
     }
+}
+
+const std::vector<TreeKey>& TreeKeys() {
+    // Add Command has no key: Ctrl+Insert is the window's Copy.
+    static const std::vector<TreeKey> keys = {
+        {ID_PROJECT_DELETE_COMMAND, "Delete"},
+        {ID_PROJECT_INSERT_COMMAND, "Insert"},
+        {ID_PROJECT_COMMAND_UP, "Ctrl+Up"},
+        {ID_PROJECT_COMMAND_DOWN, "Ctrl+Down"},
+    };
+    return keys;
+}
+
+const char* TreeKeyOf(int id) {
+    for (const TreeKey& key : TreeKeys()) {
+        if (key.id == id) return key.key;
+    }
+    return nullptr;
 }
 
 const std::vector<int>& ToolbarCommands() {

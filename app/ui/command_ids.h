@@ -57,6 +57,15 @@ std::string PromptText(const CommandInfo& info);
 std::string TooltipText(const CommandInfo& info);
 // The editing keys that do the same as a command's shortcut.
 std::vector<const char*> AlternateShortcuts(int id);
+// The keys the project tree acts on and the Project command each one runs;
+// the Project menu shows them beside its entries.
+struct TreeKey {
+    int id;
+    const char* key;
+};
+const std::vector<TreeKey>& TreeKeys();
+// The tree's key of a command, or nullptr.
+const char* TreeKeyOf(int id);
 // The toolbar: command identifiers, 0 for a separator.
 const std::vector<int>& ToolbarCommands();
 

@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -10,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QUrl>
 #include <cstdio>
 #include <utility>
 
@@ -18,6 +16,7 @@
 #include "kelvane/core/array_prg_processor.h"
 #include "kelvane/core/prg_processor.h"
 #include "kelvane/platform/message_box.h"
+#include "kelvane/ui/page_environment.h"
 
 namespace kv::ui {
 
@@ -251,9 +250,8 @@ void CDlgNewProject::ApplyBrowseResult(const std::string& path, int filterIndex)
 }
 
 void CDlgNewProject::OnPreview() {
-    // The desktop's viewer for the file; the path goes as one argument, never
-    // through a shell.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(pathEdit_->text()));
+    // The editor the pages' Preview and View buttons and Open After Read use.
+    ViewFile(pathEdit_->text().toStdString());
 }
 
 void CDlgNewProject::OnOpenExisting() {

@@ -1,6 +1,7 @@
 #include "doc_kelvane.h"
 
 #include "kelvane/app/app_message_box.h"
+#include "kelvane/app/path_functions.h"
 #include "kelvane/core/tree_ui.h"
 #include "kelvane/platform/message_box.h"
 
@@ -81,12 +82,20 @@ bool CDocKelvane::OnNewDocument() {
 
 bool CDocKelvane::OnOpenDocument(const std::string& path) {
     CPrgProject* previous = GetCurrentProject();
+    // Loading empties the properties pane and moves to the file's folder; a
+    // file that does not load leaves the window as it was, page and folder.
+    CProjectTreeItem* shown = GetPropertiesItem();
+    std::string folder;
+    GetCurrentDirectoryString(folder);
     SetCurrentProject(nullptr);
     std::string error;
     CPrgProject* project = OpenProject(path, error);
     if (project == nullptr) {
-        AppMessageBox(error, kMbOk | kMbIconError);
+        std::string ignored;
+        if (!folder.empty()) SetCurrentDirectoryChecked(folder, ignored);
         SetCurrentProject(previous);
+        if (previous != nullptr) SetPropertiesItem(shown);
+        AppMessageBox(error, kMbOk | kMbIconError);
         return false;
     }
     SetModifiedFlag(0);

@@ -22,17 +22,6 @@
 
 namespace kv::ui {
 
-namespace {
-
-// The Project menu's keys belong to the tree; the menu only names them.
-bool ShortcutIsTree(int id) {
-    return id == ID_PROJECT_DELETE_COMMAND || id == ID_PROJECT_INSERT_COMMAND ||
-           id == ID_PROJECT_ADD_COMMAND || id == ID_PROJECT_COMMAND_UP ||
-           id == ID_PROJECT_COMMAND_DOWN;
-}
-
-}  // namespace
-
 CMainFrame::CMainFrame(CDocKelvane* document, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
@@ -67,8 +56,9 @@ void CMainFrame::BuildMenus() {
             }
             QString text = QString::fromLatin1(info.menuText);
             QAction* action = new QAction(this);
-            if (ShortcutIsTree(info.id)) {
-                text += QStringLiteral("\t") + QString::fromLatin1(info.shortcut);
+            // The Project menu's keys belong to the tree; the menu only names them.
+            if (const char* treeKey = TreeKeyOf(info.id)) {
+                text += QStringLiteral("\t") + QString::fromLatin1(treeKey);
             } else if (info.shortcut[0] != '\0') {
                 QList<QKeySequence> keys{QKeySequence(QString::fromLatin1(info.shortcut))};
                 for (const char* other : AlternateShortcuts(info.id))

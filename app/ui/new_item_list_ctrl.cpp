@@ -49,10 +49,13 @@ int CNewItemListCtrl::InsertCommand(const std::string& displayName, int image,
         return -1;
     }
     auto* row = new QTreeWidgetItem(this);
+    // The fixed columns may cut a name or a description; the tooltip shows it whole.
     row->setText(0, QString::fromStdString(displayName));
+    row->setToolTip(0, QString::fromStdString(displayName));
     row->setIcon(0, ItemImage(image));
     row->setText(1, QString::fromStdString(source));
     row->setText(2, QString::fromStdString(description));
+    row->setToolTip(2, QString::fromStdString(description));
     row->setData(0, kItemRole, QVariant::fromValue(reinterpret_cast<quintptr>(item)));
     return indexOfTopLevelItem(row);
 }

@@ -1,7 +1,9 @@
 #include "project_tree_ctrl.h"
 
 #include <QKeyEvent>
+#include <QKeySequence>
 
+#include "command_ids.h"
 #include "dlg_new_command.h"
 #include "doc_kelvane.h"
 #include "kelvane/core/array_project_tree_item.h"
@@ -362,41 +364,45 @@ int CProjectTreeCtrl::NewCommand(int insert, bool report, std::string& error) {
 }
 
 void CProjectTreeCtrl::keyPressEvent(QKeyEvent* event) {
-    const bool ctrl = (event->modifiers() & Qt::ControlModifier) != 0;
-    switch (event->key()) {
-        case Qt::Key_Up:
-            if (ctrl) {
-                MoveCurrentItemUp();
-                return;
-            }
+    const QKeyCombination pressed(event->modifiers() & ~Qt::KeypadModifier,
+                                  static_cast<Qt::Key>(event->key()));
+    for (const TreeKey& key : TreeKeys()) {
+        if (QKeySequence(QString::fromLatin1(key.key))[0] != pressed) continue;
+        RunKey(key.id);
+        return;
+    }
+    // Ctrl with Left or Right does nothing; other keys move as in any tree.
+    if ((event->key() == Qt::Key_Left || event->key() == Qt::Key_Right) &&
+        (event->modifiers() & Qt::ControlModifier) != 0)
+        return;
+    QTreeWidget::keyPressEvent(event);
+}
+
+void CProjectTreeCtrl::RunKey(int commandId) {
+    switch (commandId) {
+        case ID_PROJECT_DELETE_COMMAND:
+            DeleteCurrentItem();
             break;
-        case Qt::Key_Down:
-            if (ctrl) {
-                MoveCurrentItemDown();
-                return;
-            }
+        case ID_PROJECT_INSERT_COMMAND: {
+            // From the key a failure shows nothing.
+            std::string dropped;
+            NewCommand(1, false, dropped);
             break;
-        case Qt::Key_Left:
-        case Qt::Key_Right:
-            if (ctrl) return;
+        }
+        case ID_PROJECT_ADD_COMMAND: {
+            std::string dropped;
+            NewCommand(0, false, dropped);
             break;
-        case Qt::Key_Insert:
-            if (!ctrl && (event->modifiers() & Qt::ShiftModifier) == 0) {
-                std::string dropped;
-                NewCommand(1, false, dropped);
-                return;
-            }
+        }
+        case ID_PROJECT_COMMAND_UP:
+            MoveCurrentItemUp();
             break;
-        case Qt::Key_Delete:
-            if ((event->modifiers() & Qt::ShiftModifier) == 0) {
-                DeleteCurrentItem();
-                return;
-            }
+        case ID_PROJECT_COMMAND_DOWN:
+            MoveCurrentItemDown();
             break;
         default:
             break;
     }
-    QTreeWidget::keyPressEvent(event);
 }
 
 }  // namespace kv::ui

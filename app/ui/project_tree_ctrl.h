@@ -68,6 +68,8 @@ class CProjectTreeCtrl : public QTreeWidget, public TreeCtrl {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    // What a key of the tree's list does: the Project command it names.
+    void RunKey(int commandId);
     void OnCurrentChanged(QTreeWidgetItem* current);
     // The current item, when it belongs to this tree; else nullptr with the
     // reason in the error (empty when nothing is selected).

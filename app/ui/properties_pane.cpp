@@ -14,6 +14,14 @@ CPropertiesPane::CPropertiesPane(const QString& title, QWidget* parent)
     layout->addWidget(pageArea_);
     none_->hide();
     pageArea_->setMinimumSize(PageSizeInPixels(pageArea_->fontMetrics()));
+    // An empty pane keeps its room, title line included: the tree beside it
+    // and the log below never move.
+    QSizePolicy policy = pageArea_->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    pageArea_->setSizePolicy(policy);
+    setTitle(QStringLiteral("None"));
+    setMinimumSize(minimumSizeHint());
+    setTitle(title);
 }
 
 QSize CPropertiesPane::PageSizeInPixels(const QFontMetrics& metrics) {

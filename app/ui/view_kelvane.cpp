@@ -61,8 +61,6 @@ CViewKelvane::CViewKelvane(CDocKelvane* document, QWidget* parent)
       pane_(new CPropertiesPane(QString(), this)),
       log_(new CLogEdit(this)),
       statusPicture_(new QLabel(this)) {
-    // The same editor as the pages' Preview and View buttons.
-    openInEditor = [](const std::string& path) { ViewFile(path); };
     struct Button {
         int id;
         const char* text;
@@ -436,7 +434,8 @@ void CViewKelvane::RunRead(CPrgProcessor* processor, bool range) {
         SetStatusPicture(StatusPicture::Failure);
     }
     params.Close();
-    if (result && settings.OpenAfterRead == 1 && openInEditor) openInEditor(writtenPath);
+    // Opened as the pages' Preview and View buttons open their files.
+    if (result && settings.OpenAfterRead == 1) ViewFile(writtenPath);
 }
 
 void CViewKelvane::OnClearLog() {

@@ -5,7 +5,6 @@
 
 #include <QWidget>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -91,9 +90,6 @@ class CViewKelvane : public QWidget {
     CPropertiesPane* GetPane() const { return pane_; }
     QPushButton* GetButton(int controlId) const;
     CDocKelvane* GetDocument() const { return document_; }
-
-    // Opens a read-out file in the system's text editor; replaceable.
-    std::function<void(const std::string& path)> openInEditor;
 
   signals:
     void commandStateChanged();

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <cstdio>
 #include <functional>
+#include <string>
 
 #include "kelvane/commands/dravik_memory_commands.h"
 #include "kelvane/commands/tovrin_memory_commands.h"
@@ -228,6 +229,14 @@ void CDlgCmdBufferPage::ShowBuffer() {
                       static_cast<unsigned long>(access.address), access.description.c_str());
     summary_->setText(QString::fromLatin1(text));
 
+    // A prototype in Add New Command holds no values yet: it gets the erased
+    // values a new command starts with, so they are shown and edited there
+    // and the new command takes them.
+    if (!access.buffer->HasBuffer()) {
+        bool changed = false;
+        std::string ignored;
+        access.buffer->SetSize(access.count, access.type, changed, ignored);
+    }
     const Layout layout = LayoutOf(access.type);
     std::uint32_t symbols = kind_ == Kind::kFill ? access.patternCount : access.count;
     // Never show more values than the buffer holds.

@@ -2,13 +2,15 @@
 
 #include <QComboBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QTextDocument>
 #include <QRegularExpressionValidator>
+#include <QTextDocument>
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <typeinfo>
 
@@ -25,7 +27,7 @@ namespace kv::ui {
 
 CDlgCmdCommentPageBase::CDlgCmdCommentPageBase(QWidget* parent) : CPropertyPageBase(parent) {}
 
-void CDlgCmdCommentPageBase::AddCommentEdit() {
+void CDlgCmdCommentPageBase::AddCommentEdit(const QString& label, bool labelAbove) {
     comment_ = new QPlainTextEdit(this);
     comment_->setObjectName(QStringLiteral("1091"));
     comment_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -35,7 +37,12 @@ void CDlgCmdCommentPageBase::AddCommentEdit() {
                                2 * (comment_->frameWidth() +
                                     static_cast<int>(comment_->document()->documentMargin())) +
                                2);
-    Form()->addRow(QStringLiteral("Execution comment:"), comment_);
+    if (labelAbove) {
+        Form()->addRow(new QLabel(label, this));
+        Form()->addRow(comment_);
+    } else {
+        Form()->addRow(label, comment_);
+    }
     connect(comment_, &QPlainTextEdit::textChanged, this, [this] {
         if (!CanWrite()) return;
         Object<CCommandComment>()->SetCommentText(comment_->toPlainText().toStdString());
@@ -149,6 +156,14 @@ namespace kv::ui {
 
 namespace {
 
+// Controls side by side in one row of the form; the fields share the room.
+QHBoxLayout* Row(std::initializer_list<QWidget*> widgets) {
+    auto* row = new QHBoxLayout;
+    for (QWidget* widget : widgets)
+        row->addWidget(widget, qobject_cast<QLineEdit*>(widget) != nullptr ? 1 : 0);
+    return row;
+}
+
 // "%ld": leading blanks, a sign and digits; anything else gives 0.
 std::uint32_t ParseLong(const QString& text) {
     long value = 0;
@@ -172,35 +187,40 @@ CDlgAnalysisItem::CDlgAnalysisItem(QWidget* parent) : CDlgCmdCommentPageBase(par
     QtComboBox adapter(type_);
     CAnalysisItem::GetTypeMap().FillComboBox(&adapter);
     Form()->addRow(QStringLiteral("Analysis Type:"), type_);
-    memoryMin_ =
-        AddHexField(QStringLiteral("Memory: Min"), {0u, false, 4}, [this](std::uint32_t v) {
-            Object<CAnalysisItem>()->SetMemoryMin(static_cast<std::uint16_t>(v));
-            RefreshSamples();
-        });
+    // The limits and the range share their rows, so the page keeps room for
+    // the comment and the whole help text.
+    memoryMin_ = MakeHexField({0u, false, 4}, [this](std::uint32_t v) {
+        Object<CAnalysisItem>()->SetMemoryMin(static_cast<std::uint16_t>(v));
+        RefreshSamples();
+    });
     memoryMin_->setObjectName(QStringLiteral("1121"));
-    memoryMax_ = AddHexField(QStringLiteral("to Max (h)"), {0u, false, 4}, [this](std::uint32_t v) {
+    memoryMax_ = MakeHexField({0u, false, 4}, [this](std::uint32_t v) {
         Object<CAnalysisItem>()->SetMemoryMax(static_cast<std::uint16_t>(v));
         RefreshSamples();
     });
     memoryMax_->setObjectName(QStringLiteral("1123"));
+    Form()->addRow(
+        QStringLiteral("Memory:"),
+        Row({new QLabel(QStringLiteral("Min"), this), memoryMin_,
+             new QLabel(QStringLiteral("to"), this), new QLabel(QStringLiteral("Max"), this),
+             memoryMax_, new QLabel(QStringLiteral("(h)"), this)}));
     rangeMin_ = new QLineEdit(this);
     rangeMin_->setObjectName(QStringLiteral("1126"));
-    Form()->addRow(QStringLiteral("Range:"), rangeMin_);
     rangeMax_ = new QLineEdit(this);
     rangeMax_->setObjectName(QStringLiteral("1127"));
     units_ = new QLabel(this);
     units_->setObjectName(QStringLiteral("1128"));
-    Form()->addRow(QStringLiteral("to"), rangeMax_);
-    Form()->addRow(units_);
+    Form()->addRow(QStringLiteral("Range:"),
+                   Row({rangeMin_, new QLabel(QStringLiteral("to"), this), rangeMax_, units_}));
     sampleMin_ = new QLabel(this);
     sampleMin_->setObjectName(QStringLiteral("1125"));
     sampleMax_ = new QLabel(this);
     sampleMax_->setObjectName(QStringLiteral("1124"));
-    Form()->addRow(sampleMin_, sampleMax_);
-    AddCommentEdit();
-    Form()
-        ->labelForField(CommentEdit())
-        ->setProperty("text", QStringLiteral("User comment on match:"));
+    Form()->addRow(QString(), Row({sampleMin_, sampleMax_}));
+    // The long label stands above the comment, which takes the whole width
+    // and two lines; the help text below keeps the rest.
+    AddCommentEdit(QStringLiteral("User comment on match:"), true);
+    CommentEdit()->setMaximumHeight(CommentEdit()->minimumHeight());
     SetHelpText(
         "If an analysis entry matches the key above, then these parameters determine the scaling "
         "and format of the value.  Also, the user comment will be displayed in the execution log "

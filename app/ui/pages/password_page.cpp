@@ -63,14 +63,19 @@ CDlgCmdTovrin_SetPassword::CDlgCmdTovrin_SetPassword(QWidget* parent) : CPropert
     path_->setReadOnly(true);
     browse_ = new QPushButton(QStringLiteral("..."), this);
     browse_->setObjectName(QStringLiteral("1014"));
-    auto* row = new QHBoxLayout;
-    row->addWidget(path_, 1);
-    row->addWidget(browse_);
-    Form()->addRow(fileLabel_, row);
     preview_ = new QPushButton(QStringLiteral("Preview File"), this);
     preview_->setObjectName(QStringLiteral("1084"));
     preview_->setEnabled(false);
-    Form()->addRow(preview_);
+    // The file's buttons share its row, so the whole help text shows below
+    // the sixteen words.
+    browse_->setFixedWidth(browse_->fontMetrics().horizontalAdvance(QStringLiteral("...")) +
+                           2 * browse_->fontMetrics().averageCharWidth());
+    auto* row = new QHBoxLayout;
+    row->setSpacing(2);
+    row->addWidget(path_, 1);
+    row->addWidget(browse_);
+    row->addWidget(preview_);
+    Form()->addRow(fileLabel_, row);
 
     connect(source_, &QComboBox::currentIndexChanged, this, [this](int) { OnSourceChanged(); });
     connect(browse_, &QPushButton::clicked, this, [this] {

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "kelvane/core/project_access.h"
 #include "kelvane/ui/hex_number_edit.h"
@@ -68,13 +69,19 @@ void CPropertyPageBase::Quietly(const std::function<void()>& body) {
 
 CHexNumberEdit* CPropertyPageBase::AddHexField(const QString& label, HexFieldRule rule,
                                                std::function<void(std::uint32_t)> setter) {
+    CHexNumberEdit* edit = MakeHexField(rule, std::move(setter));
+    form_->addRow(label, edit);
+    return edit;
+}
+
+CHexNumberEdit* CPropertyPageBase::MakeHexField(HexFieldRule rule,
+                                                std::function<void(std::uint32_t)> setter) {
     auto* edit = new CHexNumberEdit(this);
     edit->setProperty("fixedDigits", rule.fixedDigits);
     Quietly([&] {
         edit->SetDigits(rule.fixedDigits != 0 ? rule.fixedDigits : GetCurrentAddressDigits());
         edit->SetValue(0);
     });
-    form_->addRow(label, edit);
     connect(edit, &QLineEdit::textChanged, this, [this, edit, rule, setter](const QString&) {
         if (!CanWrite()) return;
         std::uint32_t value = 0;
@@ -107,10 +114,11 @@ void CPropertyPageBase::ShowHexField(CHexNumberEdit* edit, std::uint32_t value) 
 }
 
 void CPropertyPageBase::keyPressEvent(QKeyEvent* event) {
-    // Enter and Escape do nothing on a page.
+    // A page never closes on Enter or Escape; the window it stands in takes
+    // them: Add New Command confirms or cancels, the main window ignores them.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
         event->key() == Qt::Key_Escape) {
-        event->accept();
+        event->ignore();
         return;
     }
     QWidget::keyPressEvent(event);

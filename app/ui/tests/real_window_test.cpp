@@ -24,6 +24,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "command_ids.h"
@@ -32,8 +33,11 @@
 #include "kelvane/app/kelvane_app.h"
 #include "kelvane/app/path_functions.h"
 #include "kelvane/app/profile_settings.h"
+#include "kelvane/commands/analyze_results.h"
 #include "kelvane/commands/current_project.h"
+#include "kelvane/commands/delay.h"
 #include "kelvane/commands/dravik_breakpoint_commands.h"
+#include "kelvane/commands/dravik_memory_commands.h"
 #include "kelvane/commands/overlay.h"
 #include "kelvane/core/array_project_tree_item.h"
 #include "kelvane/core/command_factory.h"
@@ -42,6 +46,7 @@
 #include "kelvane/core/root_tree_item.h"
 #include "kelvane/platform/message_box.h"
 #include "kelvane/platform/usb_backend.h"
+#include "kelvane/ui/hex_edit_ctrl.h"
 #include "kelvane/ui/hex_number_edit.h"
 #include "kelvane/ui/property_page_base.h"
 #include "main_frame.h"
@@ -185,6 +190,8 @@ bool WithNewCommandDialog(const std::function<void()>& start,
         timer.stop();
         seen = true;
         const bool ok = body(*dialog);
+        // The body ended the dialog itself, as a key the user pressed does.
+        if (!dialog->isVisible()) return;
         auto* buttons = dialog->findChild<QDialogButtonBox*>();
         if (buttons == nullptr) {
             ADD_FAILURE() << "the dialog has no OK and Cancel";
@@ -437,6 +444,12 @@ TEST_F(RealWindow, CancellingAddNewCommandChangesNothing) {
             // The F149 has no lockable segment A.
             for (int row = 0; row < dialog.GetList()->GetRowCount(); ++row)
                 EXPECT_NE(dialog.GetList()->GetRowItem(row)->GetElementName(), "Dravik_LockA");
+            // A name the fixed column cuts shows whole as the row's tooltip.
+            EXPECT_EQ(dialog.GetList()->columnWidth(0), 150);
+            for (int row = 0; row < dialog.GetList()->GetRowCount(); ++row) {
+                const QTreeWidgetItem* entry = dialog.GetList()->topLevelItem(row);
+                EXPECT_EQ(entry->toolTip(0), entry->text(0));
+            }
             return false;
         }));
     EXPECT_EQ(CommandNames(), before);
@@ -444,6 +457,71 @@ TEST_F(RealWindow, CancellingAddNewCommandChangesNothing) {
     EXPECT_EQ(View()->GetDocument()->IsModified(), 0);
     EXPECT_TRUE(messages.empty());
     ExpectShowsControls(View()->GetPane(), anchor->GetElementName());
+}
+
+CProjectTreeItem* Prototype(const std::string& element) {
+    CArrayProjectTreeItem* prototypes = GetCommandPrototypes();
+    for (int i = 0; prototypes != nullptr && i < prototypes->GetSize(); ++i)
+        if (prototypes->GetAt(i)->GetElementName() == element) return prototypes->GetAt(i);
+    return nullptr;
+}
+
+TEST_F(RealWindow, ValuesTypedIntoAPrototypesBufferGoIntoTheNewCommand) {
+    ASSERT_TRUE(Start(CopyBlink()));
+    Pick(Commands().GetAt(Commands().GetSize() - 1));
+    int shownValues = 0;
+    ASSERT_TRUE(WithNewCommandDialog(
+        [&] { Menu(ID_PROJECT_ADD_COMMAND); },
+        [&](CDlgNewCommand& dialog) {
+            if (!PickPrototype(dialog, "Add New Command", Prototype("Dravik_WriteMemory")))
+                return false;
+            auto* editor = ShownPage(dialog.GetPane())->findChild<CHexEditCtrl*>();
+            shownValues = editor->Cell().GetCount();
+            QTest::keyClicks(editor, QStringLiteral("a1b2"));
+            return true;
+        }));
+    EXPECT_EQ(shownValues, 16);
+    auto* added =
+        dynamic_cast<CCommandDravik_WriteMemory*>(Commands().GetAt(Commands().GetSize() - 1));
+    ASSERT_NE(added, nullptr);
+    EXPECT_EQ(
+        added->FormatValue(0, true) + added->FormatValue(1, true) + added->FormatValue(2, true),
+        "0xA1 0xB2 0xFF ");
+    EXPECT_EQ(added->GetCount(), 16u);
+}
+
+TEST_F(RealWindow, ReturnInAFieldOfAddNewCommandConfirmsIt) {
+    ASSERT_TRUE(Start(CopyBlink()));
+    // A plain and a hexadecimal field, with what the new command then holds.
+    const std::vector<std::tuple<const char*, const char*, std::function<bool(CProjectTreeItem*)>>>
+        rows = {{"Delay", "1090",
+                 [](CProjectTreeItem* item) {
+                     return dynamic_cast<CCommandDelay*>(item)->GetDelay() == 250;
+                 }},
+                {"AnalyzeResults", "1118", [](CProjectTreeItem* item) {
+                     return dynamic_cast<CCommandAnalyzeResults*>(item)->GetHeaderAddress() ==
+                            0x250;
+                 }}};
+    for (const auto& [element, field, holds] : rows) {
+        SCOPED_TRACE(element);
+        Pick(Commands().GetAt(Commands().GetSize() - 1));
+        int result = -1;
+        ASSERT_TRUE(WithNewCommandDialog(
+            [&] { Menu(ID_PROJECT_ADD_COMMAND); },
+            [&](CDlgNewCommand& dialog) {
+                if (!PickPrototype(dialog, "Add New Command", Prototype(element))) return false;
+                auto* edit = ShownPage(dialog.GetPane())->findChild<QLineEdit*>(field);
+                edit->selectAll();
+                QTest::keyClicks(edit, QStringLiteral("250"));
+                QTest::keyClick(edit, Qt::Key_Return);
+                result = dialog.isVisible() ? -1 : dialog.result();
+                return false;
+            }));
+        EXPECT_EQ(result, QDialog::Accepted);
+        CProjectTreeItem* added = Commands().GetAt(Commands().GetSize() - 1);
+        ASSERT_EQ(added->GetElementName(), element);
+        EXPECT_TRUE(holds(added));
+    }
 }
 
 TEST_F(RealWindow, EveryTreeItemShowsItsPage) {

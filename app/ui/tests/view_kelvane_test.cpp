@@ -9,6 +9,7 @@
 #include "dlg_read_to_file.h"
 #include "kelvane/app/kelvane_app.h"
 #include "kelvane/core/prg_operation.h"
+#include "kelvane/ui/page_environment.h"
 #include "log_edit.h"
 #include "main_frame.h"
 #include "project_tree_ctrl.h"
@@ -38,6 +39,7 @@ class ViewKelvaneTest : public UiTest {
     }
     void TearDown() override {
         CDlgReadToFile::SetRunner(nullptr);
+        SetFileViewer(nullptr);
         frame.reset();
         UiTest::TearDown();
     }
@@ -215,7 +217,7 @@ TEST_F(ViewKelvaneTest, BlowFuseNeedsTheProfessionalPodAndAYes) {
 
 TEST_F(ViewKelvaneTest, ReadRangeStoresTheSettingsAndOpensTheFileWhenAsked) {
     std::vector<std::string> opened;
-    view->openInEditor = [&](const std::string& path) { opened.push_back(path); };
+    SetFileViewer([&](const std::string& path) { return opened.push_back(path), true; });
     SetPodInUse(1);
     CDlgReadToFile::SetRunner([](CDlgReadToFile& d) {
         d.ApplyBrowseResult("range.hex", 1);
@@ -255,7 +257,7 @@ TEST_F(ViewKelvaneTest, ReadDeviceCancelledChangesNoSetting) {
 
 TEST_F(ViewKelvaneTest, ReadDeviceOpensTheFileAfterASuccess) {
     std::vector<std::string> opened;
-    view->openInEditor = [&](const std::string& path) { opened.push_back(path); };
+    SetFileViewer([&](const std::string& path) { return opened.push_back(path), true; });
     SetPodInUse(1);
     CDlgReadToFile::SetRunner([](CDlgReadToFile& d) {
         d.accept();

@@ -22,6 +22,7 @@
 
 #include "command_icons.h"
 #include "command_ids.h"
+#include "dlg_new_project.h"
 #include "dlg_read_to_file.h"
 #include "doc_kelvane.h"
 #include "hex_number_edit.h"
@@ -34,10 +35,11 @@
 #include "kelvane/project/prg_project.h"
 #include "kelvane/ui/hex_edit_ctrl.h"
 #include "log_edit.h"
+#include "main_frame.h"
 #include "project_tree_ctrl.h"
+#include "properties_pane.h"
 #include "recent_file_list.h"
 #include "status_bitmaps.h"
-#include "main_frame.h"
 #include "view_kelvane.h"
 #include "window_program_support.h"
 
@@ -253,7 +255,7 @@ TEST_F(WindowClipboardTest, TheWindowsKeysAndEditMenuReachTheHexEditor) {
 
 using WindowReadTest = WindowProgramTest;
 
-TEST_F(WindowReadTest, OpenAfterReadShowsTheWrittenFileInTheConfiguredEditor) {
+TEST_F(WindowReadTest, OpenAfterReadAndTheWizardsPreviewShowTheFileInTheConfiguredEditor) {
     const std::string script = Scratch("editor.sh");
     std::ofstream(script) << "#!/bin/sh\nprintf '%s' \"$1\" > '" << Scratch("opened") << "'\n";
     fs::permissions(script, fs::perms::owner_all);
@@ -275,6 +277,19 @@ TEST_F(WindowReadTest, OpenAfterReadShowsTheWrittenFileInTheConfiguredEditor) {
     ASSERT_TRUE(WaitFor([&] { return fs::exists(Scratch("opened")); }));
     ASSERT_TRUE(WaitFor([&] { return !ReadText(Scratch("opened")).empty(); }));
     EXPECT_EQ(ReadText(Scratch("opened")), Scratch("MyFile.txt"));
+
+    // The wizard's Preview opens its file in the same editor.
+    fs::remove(Scratch("opened"));
+    modals.Expect([&](QWidget* modal) {
+        auto* wizard = qobject_cast<CDlgNewProject*>(modal);
+        ASSERT_NE(wizard, nullptr) << modal->metaObject()->className();
+        wizard->ApplyBrowseResult(Scratch("blink.txt"), 0);
+        wizard->GetPreviewButton()->click();
+        wizard->reject();
+    });
+    Frame()->OnCommand(ID_FILE_NEW);
+    ASSERT_TRUE(WaitFor([&] { return !ReadText(Scratch("opened")).empty(); }));
+    EXPECT_EQ(ReadText(Scratch("opened")), Scratch("blink.txt"));
 }
 
 TEST_F(WindowReadTest, ATwentyBitReadAddressStaysWholeOnAnExtendedProcessor) {
@@ -386,12 +401,62 @@ TEST_F(WindowRecentFilesTest, TheFileMenuListsTheProjectsOpenedAndSavedNewestFir
     EXPECT_NE(settings.find("File2=" + second + "\n"), std::string::npos) << settings;
 }
 
+using WindowOpenTest = WindowProgramTest;
+
+TEST_F(WindowOpenTest, AProjectThatDoesNotOpenLeavesThePreviousOneShownWithItsPage) {
+    const std::string board = MakeProject("Board");
+    fs::create_directories(Scratch("other"));
+    std::ofstream(Scratch("other/Cut.kvnset")) << ReadText(board).substr(0, 400);
+    Start(board);
+    Frame()->show();
+    Select(FindCommand<CCommandDravik_ProgramFile>());
+    QWidget* page = ShownPage();
+    ASSERT_NE(page, nullptr);
+    const QRect pane = View()->GetPane()->geometry();
+    const fs::path folder = fs::current_path();
+    QWidget* behindMessage = nullptr;
+    auto message = [&](QWidget* modal) {
+        behindMessage = ShownPage();
+        Answer(modals)(modal);
+    };
+    // File > Open of a truncated project, then a recent project that is gone.
+    modals.Expect(ChooseFile(Scratch("other/Cut.kvnset"), QString()));
+    modals.Expect(message);
+    Frame()->OnCommand(ID_FILE_OPEN);
+    modals.Expect(message);
+    window->OpenRecentFile(Scratch("other/Gone.kvnset"));
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        EXPECT_NE(modals.texts.at(attempt).find("Unable to open project"), std::string::npos);
+    }
+    EXPECT_EQ(behindMessage, page);
+    EXPECT_EQ(ShownPage(), page);
+    EXPECT_EQ(View()->GetPane()->geometry(), pane);
+    EXPECT_EQ(Frame()->windowTitle().toStdString(), "Board - Kelvane");
+    EXPECT_EQ(fs::current_path(), folder);
+
+    // The pane keeps its room while Add New Command shows the pages.
+    QRect behindDialog;
+    modals.Expect([&](QWidget* modal) {
+        behindDialog = View()->GetPane()->geometry();
+        qobject_cast<QDialog*>(modal)->reject();
+    });
+    View()->OnAddCommand();
+    EXPECT_EQ(behindDialog, pane);
+}
+
 using WindowLookTest = WindowProgramTest;
 
 TEST_F(WindowLookTest, MenusNameTheirKeysAndTheEditingKeysWork) {
     Start(MakeProject("Board"));
-    EXPECT_TRUE(Frame()->GetAction(ID_PROJECT_ADD_COMMAND)->text().endsWith("\tCtrl+Insert"));
-    EXPECT_TRUE(Frame()->GetAction(ID_PROJECT_COMMAND_UP)->text().endsWith("\tCtrl+Up"));
+    // The Project menu names only the keys the tree acts on.
+    std::vector<std::string> shown;
+    for (int id : {ID_PROJECT_DELETE_COMMAND, ID_PROJECT_INSERT_COMMAND, ID_PROJECT_ADD_COMMAND,
+                   ID_PROJECT_COMMAND_UP, ID_PROJECT_COMMAND_DOWN})
+        shown.push_back(Frame()->GetAction(id)->text().toStdString());
+    EXPECT_EQ(shown,
+              (std::vector<std::string>{"&Delete Command\tDelete", "&Insert Command ...\tInsert",
+                                        "&Add Command ...", "Move Command &Up\tCtrl+Up",
+                                        "Move Command Do&wn\tCtrl+Down"}));
     auto keys = [this](int id) { return Frame()->GetAction(id)->shortcuts(); };
     EXPECT_EQ(keys(ID_EDIT_UNDO), (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Z")),
                                                       QKeySequence(QStringLiteral("Alt+Backspace"))}));

@@ -5,6 +5,7 @@
 #include "kelvane/ui/property_page_base.h"
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 
@@ -19,7 +20,9 @@ class CDlgCmdCommentPageBase : public CPropertyPageBase {
 
   protected:
     explicit CDlgCmdCommentPageBase(QWidget* parent);
-    void AddCommentEdit();
+    // Adds the edit beside its label, or below it.
+    void AddCommentEdit(const QString& label = QStringLiteral("Execution comment:"),
+                        bool labelAbove = false);
     void LoadControls() override;
 
   private:
@@ -80,8 +83,6 @@ class CDlgCmdAnalyzeResults : public CPropertyPageBase {
 };
 
 }  // namespace kv::ui
-
-class QLabel;
 
 namespace kv::ui {
 

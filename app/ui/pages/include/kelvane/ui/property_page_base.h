@@ -2,7 +2,8 @@
 // and writes each change the user makes straight into that object through the
 // object's setter for that parameter. Loading the controls only displays;
 // while it runs, and while no object is attached, the handlers write nothing.
-// A page has no OK or Cancel: Enter and Escape never close it.
+// A page has no OK or Cancel: Enter and Escape never close it; they go on to
+// the window the page stands in.
 #pragma once
 
 #include <QWidget>
@@ -73,6 +74,8 @@ class CPropertyPageBase : public QWidget, public PropertyPage {
     // under the label.
     CHexNumberEdit* AddHexField(const QString& label, HexFieldRule rule,
                                 std::function<void(std::uint32_t)> setter);
+    // The same field, for a row that the page lays out itself.
+    CHexNumberEdit* MakeHexField(HexFieldRule rule, std::function<void(std::uint32_t)> setter);
     // Digit counts of the fields that follow the address width, then values.
     void ShowHexField(CHexNumberEdit* edit, std::uint32_t value);
     // Runs the body with the handlers silenced.
