@@ -62,8 +62,8 @@ std::shared_ptr<kv::usb::Device> simulated(const std::string& config,
     backends.push_back(backend);
     for (const char* name : names) {
         std::shared_ptr<kv::usb::Device> device;
-        if (backend->open(name, &device) == kv::usb::kOk && device && device->open() == kv::usb::kOk)
-            return device;
+        if (backend->open(name, &device) != kv::usb::kOk || !device) continue;
+        if (device->open() == kv::usb::kOk) return device;
     }
     usage(("no such device in \"" + config + "\"").c_str());
 }

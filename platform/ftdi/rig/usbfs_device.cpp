@@ -56,6 +56,10 @@ void UsbfsDevice::handle(UMockdevIoctlClient* client) {
     switch (request) {
         case USBDEVFS_GET_CAPABILITIES: {
             UMockdevIoctlData* caps = umockdev_ioctl_data_resolve(arg, 0, sizeof(guint32), nullptr);
+            if (!caps) {
+                umockdev_ioctl_client_complete(client, -1, EFAULT);
+                return;
+            }
             *reinterpret_cast<guint32*>(caps->data) =
                 USBDEVFS_CAP_BULK_CONTINUATION | USBDEVFS_CAP_NO_PACKET_SIZE_LIM |
                 USBDEVFS_CAP_REAP_AFTER_DISCONNECT;
@@ -66,13 +70,18 @@ void UsbfsDevice::handle(UMockdevIoctlClient* client) {
         case USBDEVFS_CLAIMINTERFACE:
         case USBDEVFS_RELEASEINTERFACE: {
             UMockdevIoctlData* number = umockdev_ioctl_data_resolve(arg, 0, sizeof(guint), nullptr);
+            if (!number) {
+                umockdev_ioctl_client_complete(client, -1, EFAULT);
+                return;
+            }
             const guint iface = *reinterpret_cast<guint*>(number->data);
             g_object_unref(number);
             if (iface != 0) {
                 umockdev_ioctl_client_complete(client, -1, ENOENT);
                 return;
             }
-            if (request == USBDEVFS_RELEASEINTERFACE && !claimed_) fail("released an unclaimed interface");
+            if (request == USBDEVFS_RELEASEINTERFACE && !claimed_)
+                fail("released an unclaimed interface");
             claimed_ = request == USBDEVFS_CLAIMINTERFACE;
             umockdev_ioctl_client_complete(client, 0, 0);
             return;
@@ -107,9 +116,15 @@ void UsbfsDevice::handle(UMockdevIoctlClient* client) {
 void UsbfsDevice::submit(UMockdevIoctlClient* client, UMockdevIoctlData* arg) {
     Urb u;
     u.urb = umockdev_ioctl_data_resolve(arg, 0, sizeof(usbdevfs_urb), nullptr);
-    auto* urb = reinterpret_cast<usbdevfs_urb*>(u.urb->data);
-    u.buffer = umockdev_ioctl_data_resolve(u.urb, offsetof(usbdevfs_urb, buffer),
-                                           static_cast<gsize>(urb->buffer_length), nullptr);
+    auto* urb = u.urb ? reinterpret_cast<usbdevfs_urb*>(u.urb->data) : nullptr;
+    if (urb && urb->buffer_length >= 0)
+        u.buffer = umockdev_ioctl_data_resolve(u.urb, offsetof(usbdevfs_urb, buffer),
+                                               static_cast<gsize>(urb->buffer_length), nullptr);
+    if (!u.buffer) {
+        if (u.urb) g_object_unref(u.urb);
+        umockdev_ioctl_client_complete(client, -1, EFAULT);
+        return;
+    }
     if (urb->type != USBDEVFS_URB_TYPE_CONTROL && !claimed_)
         fail("a bulk transfer on an unclaimed interface");
     submitted_.push_back(u);
@@ -175,9 +190,12 @@ void UsbfsDevice::reap(UMockdevIoctlClient* client, UMockdevIoctlData* arg) {
     }
     reinterpret_cast<usbdevfs_urb*>(u.urb->data)->status = status;
     UMockdevIoctlData* slot = umockdev_ioctl_data_resolve(arg, 0, sizeof(gpointer), nullptr);
-    umockdev_ioctl_data_set_ptr(slot, 0, u.urb);
-    umockdev_ioctl_client_complete(client, 0, 0);
-    g_object_unref(slot);
+    if (slot && umockdev_ioctl_data_set_ptr(slot, 0, u.urb)) {
+        umockdev_ioctl_client_complete(client, 0, 0);
+    } else {
+        umockdev_ioctl_client_complete(client, -1, EFAULT);
+    }
+    if (slot) g_object_unref(slot);
     g_object_unref(u.buffer);
     g_object_unref(u.urb);
 }

@@ -95,7 +95,8 @@ TEST_F(DriversOverFtdi, AdapterOpensAndMovesBytesThroughLibftdi) {
     // Reset, time-outs (500 ms, no write limit), 8 data bits, 1 stop bit, even
     // parity; RTS and DTR low, then five RTS edges before the control channel.
     EXPECT_EQ(First(chip, 15),
-              (Calls{"open", "timeouts 500 10000", "bitmode reset", "flow off", "latency 2", "reset", "timeouts 500 10000",
+              (Calls{"open", "timeouts 500 10000", "bitmode reset", "flow off", "latency 2",
+                     "reset", "timeouts 500 10000",
                      "line 8 1 even", "rts 0", "dtr 0", "rts 1", "rts 0", "rts 1", "rts 0",
                      "rts 1"}));
     EXPECT_EQ(std::count(chip.calls.begin(), chip.calls.end(), "modem"), 16)
