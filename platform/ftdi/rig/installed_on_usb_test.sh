@@ -20,6 +20,8 @@ as_user() {
 }
 
 if [ "$row" = install ]; then
+  as_user test -r "$build/cmake_install.cmake" ||
+    { echo "the user nobody cannot read the build folder $build"; exit 1; }
   rm -rf "$work"
   mkdir -p "$work"
   if [ "$(id -u)" -eq 0 ]; then
