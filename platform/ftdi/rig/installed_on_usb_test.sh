@@ -81,6 +81,7 @@ set +e
 out=$(cd "$here" && as_user env -u KELVANE_USB HOME="$here" XDG_CONFIG_HOME="$here/config" \
   QT_QPA_PLATFORM=offscreen \
   LIBUSB_DEBUG=2 ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0" \
+  LSAN_OPTIONS="suppressions=$source/platform/ftdi/rig/umockdev.supp" \
   timeout $((limit + 30)) umockdev-wrapper "$rig" $devices --timeout "$limit" -- \
   "${command[@]}" 2>&1)
 result=$?
