@@ -28,7 +28,7 @@ default=$(xdg-mime query default application/x-kelvane-project)
 [ -f "$share/icons/hicolor/scalable/apps/kelvane.svg" ] || { echo "no icon"; exit 1; }
 # The USB backend sits beside the programs, the udev rule under the prefix.
 [ -f "$prefix/lib/udev/rules.d/60-kelvane.rules" ] || { echo "no udev rule"; exit 1; }
-if grep -q "KELVANE_LIBFTDI1_FOUND:INTERNAL=1" "$build/CMakeCache.txt"; then
+if [ -f "$build/bin/libkelvane_ftdiusb.so" ]; then
   ls "$prefix"/lib*/kelvane/libkelvane_ftdiusb.so >/dev/null || { echo "no USB backend"; exit 1; }
 fi
 
