@@ -11,9 +11,13 @@ set -euo pipefail
 row=$1 work=$2 build=$3
 
 # Root drops to nobody: a user's install and a user's access to the devices.
+# The user keeps the right to read and search folders only (the build may sit
+# in a folder of root's that nobody could not enter), never to write outside
+# the folders handed to it.
 as_user() {
   if [ "$(id -u)" -eq 0 ]; then
-    setpriv --reuid=nobody --regid=nogroup --clear-groups -- "$@"
+    setpriv --reuid=nobody --regid=nogroup --clear-groups \
+      --inh-caps=+dac_read_search --ambient-caps=+dac_read_search -- "$@"
   else
     "$@"
   fi
