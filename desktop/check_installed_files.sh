@@ -26,6 +26,11 @@ type=$(xdg-mime query filetype "$scratch/Board.kvnset")
 default=$(xdg-mime query default application/x-kelvane-project)
 [ "$default" = "kelvane.desktop" ] || { echo "default application: '$default'"; exit 1; }
 [ -f "$share/icons/hicolor/scalable/apps/kelvane.svg" ] || { echo "no icon"; exit 1; }
+# The USB backend sits beside the programs, the udev rule under the prefix.
+[ -f "$prefix/lib/udev/rules.d/60-kelvane.rules" ] || { echo "no udev rule"; exit 1; }
+if [ -f "$build/bin/libkelvane_ftdiusb.so" ]; then
+  ls "$prefix"/lib*/kelvane/libkelvane_ftdiusb.so >/dev/null || { echo "no USB backend"; exit 1; }
+fi
 
 # The installed window program finds its libraries and data files: a silent
 # start loads the configuration and ends.

@@ -2,7 +2,7 @@
 # Installs what the build needs on a Debian machine (run as root or with sudo).
 set -euo pipefail
 packages=(build-essential cmake ninja-build g++ libgtest-dev libgmock-dev googletest qt6-base-dev qt6-qpa-plugins libgl-dev
-          libftdi1-dev desktop-file-utils xdg-utils shared-mime-info libfile-mimeinfo-perl
+          libftdi1-dev umockdev libumockdev-dev desktop-file-utils xdg-utils shared-mime-info libfile-mimeinfo-perl
           clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do

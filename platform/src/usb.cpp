@@ -84,10 +84,15 @@ std::string besideThisLibrary(const char* name) {
 
 // Loads a backend module from beside this library (or from the library path)
 // and creates its backend; nullptr when the module or its factory is missing.
+// `why` gets dlopen's reason when the module cannot be loaded.
 std::shared_ptr<Backend> loadBackend(const char* library, const char* factoryName,
-                                     const char* config) {
+                                     const char* config, std::string* why = nullptr) {
     void* lib = dlopen(besideThisLibrary(library).c_str(), RTLD_NOW | RTLD_GLOBAL);
-    if (!lib) lib = dlopen(library, RTLD_NOW | RTLD_GLOBAL);
+    if (!lib) {
+        const char* beside = dlerror();
+        if (why && beside) *why = beside;
+        lib = dlopen(library, RTLD_NOW | RTLD_GLOBAL);
+    }
     if (!lib) return nullptr;
     auto factory = reinterpret_cast<SimBackendFactory>(dlsym(lib, factoryName));
     if (!factory) return nullptr;
@@ -103,10 +108,11 @@ std::shared_ptr<Backend> backendFromEnvironment() {
         const char* config = choice.size() > 3 ? env + 4 : "";
         chosen = loadBackend(kSimBackendLibrary, kSimBackendFactory, config);
     } else if (choice.empty() || choice == "ftdi") {
-        chosen = loadBackend(kFtdiBackendLibrary, kFtdiBackendFactory, "");
+        std::string why;
+        chosen = loadBackend(kFtdiBackendLibrary, kFtdiBackendFactory, "", &why);
         if (!chosen && !choice.empty())
-            std::fprintf(stderr, "KELVANE_USB: %s is missing (built without libftdi1); "
-                                 "no USB devices\n", kFtdiBackendLibrary);
+            std::fprintf(stderr, "KELVANE_USB: cannot load %s (%s); no USB devices\n",
+                         kFtdiBackendLibrary, why.empty() ? "no factory in it" : why.c_str());
     } else if (choice != "none") {
         std::fprintf(stderr, "KELVANE_USB: unknown setting \"%s\"; no USB devices\n",
                      choice.c_str());

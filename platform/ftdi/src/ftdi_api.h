@@ -7,9 +7,11 @@
 
 namespace kv::usb {
 
-// One libftdi1 context: a bus scan, or one open device.
+// One libftdi1 context (and with it one libusb context): it lists the bus,
+// opens the device it found, carries every transfer and is freed only after
+// the device is closed.
 struct FtdiContext;
-// A device found on the bus, valid while the context that found it lives.
+// A device of the context's last listing, valid until the list is freed.
 struct FtdiUsbDevice;
 
 // libusb's codes that the backend tells apart in read results: a transfer
@@ -31,13 +33,22 @@ struct FtdiApi {
     // ftdi_usb_find_all over the FTDI vendor id and its product ids: the
     // count found, or a negative code.
     int (*findAll)(FtdiContext* ctx, std::vector<FtdiUsbDevice*>* devices) = nullptr;
-    // ftdi_usb_get_strings: the product description only.
+    // ftdi_list_free of the last listing (an open device keeps its own
+    // reference to its libusb device).
+    void (*freeList)(FtdiContext* ctx) = nullptr;
+    // The product description only: ftdi_usb_get_strings, or, for a device
+    // this user may not open, the product text the kernel shows of it.
     int (*getDescription)(FtdiContext* ctx, FtdiUsbDevice* device, char* text, int size) = nullptr;
     // ftdi_usb_open_dev, ftdi_usb_close.
     int (*openDevice)(FtdiContext* ctx, FtdiUsbDevice* device) = nullptr;
     int (*closeDevice)(FtdiContext* ctx) = nullptr;
     // ftdi_usb_reset: resets the chip's serial engine.
     int (*reset)(FtdiContext* ctx) = nullptr;
+    // ftdi_set_bitmode(BITMODE_RESET): serial mode, whatever mode another
+    // program left the chip in.
+    int (*resetBitMode)(FtdiContext* ctx) = nullptr;
+    // ftdi_setflowctrl(SIO_DISABLE_FLOW_CTRL): RTS and DTR are the host's.
+    int (*disableFlowControl)(FtdiContext* ctx) = nullptr;
     // ftdi_set_latency_timer: how long the chip holds back a part-filled packet.
     int (*setLatencyTimer)(FtdiContext* ctx, unsigned char ms) = nullptr;
     // The context's USB read and write time-outs (milliseconds).

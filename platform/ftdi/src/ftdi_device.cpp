@@ -8,35 +8,25 @@
 
 namespace kv::usb {
 
-FtdiDevice::FtdiDevice(const FtdiApi& api, std::string description)
-    : api_(api), description_(std::move(description)) {}
+FtdiDevice::FtdiDevice(const FtdiApi& api, std::string description, FtdiContext* ctx)
+    : api_(api), description_(std::move(description)), ctx_(ctx) {}
 
 FtdiDevice::~FtdiDevice() {
     close();
 }
 
-Status FtdiDevice::attach(FtdiUsbDevice* found) {
-    ctx_ = api_.create(api_.user);
-    if (!ctx_) return kInsufficientResources;
-    if (api_.openDevice(ctx_, found) < 0) {
-        api_.destroy(ctx_);
-        ctx_ = nullptr;
-        return kDeviceNotOpened;
-    }
-    open_ = true;
+void FtdiDevice::configure() {
     api_.setUsbTimeouts(ctx_, kUsbReadTimeoutMs, kUnlimitedWriteMs);
-    // A chip that refuses the setting still works, with slower answers; the
-    // drivers' next call (the reset) reports a chip that does not listen.
+    api_.resetBitMode(ctx_);
+    api_.disableFlowControl(ctx_);
     api_.setLatencyTimer(ctx_, kLatencyMs);
-    return kOk;
 }
 
 void FtdiDevice::close() {
     if (!ctx_) return;
-    if (open_) api_.closeDevice(ctx_);
+    api_.closeDevice(ctx_);
     api_.destroy(ctx_);
     ctx_ = nullptr;
-    open_ = false;
     rx_.clear();
     rxHead_ = 0;
 }

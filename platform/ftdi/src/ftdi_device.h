@@ -27,14 +27,16 @@ public:
     // room for a full 4 KiB transfer at 9600 baud.
     static constexpr int kUnlimitedWriteMs = 10000;
 
-    FtdiDevice(const FtdiApi& api, std::string description);
+    // Takes over a context whose device is open; frees it when closed.
+    FtdiDevice(const FtdiApi& api, std::string description, FtdiContext* ctx);
     ~FtdiDevice() override;
     FtdiDevice(const FtdiDevice&) = delete;
     FtdiDevice& operator=(const FtdiDevice&) = delete;
 
-    // Opens the device found by a bus scan. kDeviceNotOpened when it cannot be
-    // opened (no access, in use), kInsufficientResources without a context.
-    Status attach(FtdiUsbDevice* found);
+    // Puts the chip into the state the drivers expect: serial mode without
+    // flow control, the latency timer, the USB time-outs. A chip that refuses
+    // a setting is left to the drivers' next call (the reset) to report.
+    void configure();
 
     std::string description() const override { return description_; }
     void close() override;
@@ -63,7 +65,6 @@ private:
     FtdiApi api_;
     std::string description_;
     FtdiContext* ctx_ = nullptr;
-    bool open_ = false;
     Status lost_ = kOk;
     std::vector<uint8_t> rx_;
     size_t rxHead_ = 0;

@@ -1,8 +1,13 @@
 // The backend module over the real libftdi1: the function table filled with
 // libftdi1's calls, and the factory the USB stand-in loads.
 #include <ftdi.h>
+#include <libusb.h>
+
+#include <algorithm>
+#include <cstring>
 
 #include "ftdi_backend.h"
+#include "sysfs_product.h"
 
 namespace kv::usb {
 
@@ -57,9 +62,22 @@ int FindAll(FtdiContext* ctx, std::vector<FtdiUsbDevice*>* devices) {
     return n;
 }
 
+void FreeList(FtdiContext* ctx) {
+    if (ctx->list) ftdi_list_free(&ctx->list);
+}
+
 int GetDescription(FtdiContext* ctx, FtdiUsbDevice* device, char* text, int size) {
-    return ftdi_usb_get_strings(ctx->ftdi, reinterpret_cast<libusb_device*>(device), nullptr, 0,
-                                text, size, nullptr, 0);
+    auto* dev = reinterpret_cast<libusb_device*>(device);
+    const int r = ftdi_usb_get_strings(ctx->ftdi, dev, nullptr, 0, text, size, nullptr, 0);
+    if (r >= 0) return r;
+    // Asking the device needs access to it; the kernel's copy does not.
+    const std::string product =
+        sysfsProduct(libusb_get_bus_number(dev), libusb_get_device_address(dev));
+    if (product.empty() || size <= 0) return r;
+    const size_t n = std::min(product.size(), static_cast<size_t>(size - 1));
+    std::memcpy(text, product.data(), n);
+    text[n] = 0;
+    return 0;
 }
 
 int OpenDevice(FtdiContext* ctx, FtdiUsbDevice* device) {
@@ -72,6 +90,14 @@ int CloseDevice(FtdiContext* ctx) {
 
 int Reset(FtdiContext* ctx) {
     return ftdi_usb_reset(ctx->ftdi);
+}
+
+int ResetBitMode(FtdiContext* ctx) {
+    return ftdi_set_bitmode(ctx->ftdi, 0, BITMODE_RESET);
+}
+
+int DisableFlowControl(FtdiContext* ctx) {
+    return ftdi_setflowctrl(ctx->ftdi, SIO_DISABLE_FLOW_CTRL);
 }
 
 int SetLatencyTimer(FtdiContext* ctx, unsigned char ms) {
@@ -91,6 +117,7 @@ int WriteData(FtdiContext* ctx, const unsigned char* data, int size) {
     return ftdi_write_data(ctx->ftdi, data, size);
 }
 
+#if KELVANE_LIBFTDI1_TCFLUSH
 int FlushReceived(FtdiContext* ctx) {
     return ftdi_tciflush(ctx->ftdi);
 }
@@ -98,6 +125,17 @@ int FlushReceived(FtdiContext* ctx) {
 int FlushTransmit(FtdiContext* ctx) {
     return ftdi_tcoflush(ctx->ftdi);
 }
+#else
+// Before libftdi1 1.5 the purge calls were named from the chip's side: the
+// "tx" purge drops what the chip received for the host, and the other way round.
+int FlushReceived(FtdiContext* ctx) {
+    return ftdi_usb_purge_tx_buffer(ctx->ftdi);
+}
+
+int FlushTransmit(FtdiContext* ctx) {
+    return ftdi_usb_purge_rx_buffer(ctx->ftdi);
+}
+#endif
 
 int SetBaudRate(FtdiContext* ctx, int baud) {
     return ftdi_set_baudrate(ctx->ftdi, baud);
@@ -128,10 +166,13 @@ const FtdiApi& libftdiApi() {
         .create = Create,
         .destroy = Destroy,
         .findAll = FindAll,
+        .freeList = FreeList,
         .getDescription = GetDescription,
         .openDevice = OpenDevice,
         .closeDevice = CloseDevice,
         .reset = Reset,
+        .resetBitMode = ResetBitMode,
+        .disableFlowControl = DisableFlowControl,
         .setLatencyTimer = SetLatencyTimer,
         .setUsbTimeouts = SetUsbTimeouts,
         .readData = ReadData,

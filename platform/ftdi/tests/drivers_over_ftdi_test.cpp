@@ -62,7 +62,8 @@ TEST_F(DriversOverFtdi, PodOpensThroughLibftdi) {
     EXPECT_STREQ(Nandrel_GetPortFirmwareVersion(port), "DRV-1P-A02.03.03");
     // Opened by its description, reset, time-outs set (read 5000 ms, write 0:
     // no limit of the driver's), both buffers purged.
-    EXPECT_EQ(First(chip, 7), (Calls{"open", "timeouts 500 10000", "latency 2", "reset",
+    EXPECT_EQ(First(chip, 9), (Calls{"open", "timeouts 500 10000", "bitmode reset", "flow off",
+                                     "latency 2", "reset",
                                      "timeouts 500 10000", "flush received", "flush transmit"}));
     EXPECT_EQ(pod.commands(), (Bytes{18, 20, 12, 20, 30, 30, 20, 20, 22}));
     Nandrel_ClosePort(port);
@@ -93,8 +94,9 @@ TEST_F(DriversOverFtdi, AdapterOpensAndMovesBytesThroughLibftdi) {
     ASSERT_EQ(Tovrin_Open(0), 1) << TovrinError();
     // Reset, time-outs (500 ms, no write limit), 8 data bits, 1 stop bit, even
     // parity; RTS and DTR low, then five RTS edges before the control channel.
-    EXPECT_EQ(First(chip, 13),
-              (Calls{"open", "timeouts 500 10000", "latency 2", "reset", "timeouts 500 10000",
+    EXPECT_EQ(First(chip, 15),
+              (Calls{"open", "timeouts 500 10000", "bitmode reset", "flow off", "latency 2",
+                     "reset", "timeouts 500 10000",
                      "line 8 1 even", "rts 0", "dtr 0", "rts 1", "rts 0", "rts 1", "rts 0",
                      "rts 1"}));
     EXPECT_EQ(std::count(chip.calls.begin(), chip.calls.end(), "modem"), 16)
@@ -139,7 +141,7 @@ TEST_F(DriversOverFtdi, AdapterNotAttachedOrNotAccessible) {
     EXPECT_EQ(TovrinError(), "Unable to open Tovrin, error 2");
     Tovrin_Close();
     FakeChip& chip = bus.plug("Tovrin - MSP430 Flash Bootloader");
-    chip.stringsResult = -4;  // no access rights to the device
+    chip.openResult = -3;  // no access rights: its description is the kernel's copy
     EXPECT_EQ(Tovrin_Open(0), 0);
     EXPECT_EQ(TovrinError(), "Unable to open Tovrin, error 3");
     Tovrin_Close();

@@ -4,10 +4,12 @@
 
 namespace kv::usb {
 
-// The double's context: its bus and the chip it opened.
+// The double's context: its bus, its last listing and the chip it opened.
 struct FtdiContext {
     testing::FakeFtdi* bus = nullptr;
     testing::FakeChip* chip = nullptr;
+    std::vector<testing::FakeChip*> listed;
+    bool listLive = false;
 };
 
 }  // namespace kv::usb
@@ -53,20 +55,32 @@ FtdiContext* Create(void* user) {
     auto* bus = static_cast<FakeFtdi*>(user);
     if (bus->noBus) return nullptr;
     ++bus->liveContexts;
-    return new FtdiContext{bus, nullptr};
+    return new FtdiContext{bus, nullptr, {}, false};
+}
+
+void FreeList(FtdiContext* ctx) {
+    if (ctx->listLive) --ctx->bus->liveLists;
+    ctx->listLive = false;
+    ctx->listed.clear();
 }
 
 void Destroy(FtdiContext* ctx) {
+    if (ctx->chip && ctx->chip->open) ++ctx->bus->freedWhileOpen;
     if (ctx->chip) ctx->chip->open = false;
+    FreeList(ctx);
     --ctx->bus->liveContexts;
     delete ctx;
 }
 
 int FindAll(FtdiContext* ctx, std::vector<FtdiUsbDevice*>* devices) {
     devices->clear();
+    FreeList(ctx);
     if (ctx->bus->findResult < 0) return ctx->bus->findResult;
     for (FakeChip& chip : ctx->bus->chips)
-        if (!chip.unplugged) devices->push_back(reinterpret_cast<FtdiUsbDevice*>(&chip));
+        if (!chip.unplugged) ctx->listed.push_back(&chip);
+    ctx->listLive = true;
+    ++ctx->bus->liveLists;
+    for (FakeChip* chip : ctx->listed) devices->push_back(reinterpret_cast<FtdiUsbDevice*>(chip));
     return static_cast<int>(devices->size());
 }
 
@@ -81,6 +95,11 @@ int GetDescription(FtdiContext*, FtdiUsbDevice* device, char* text, int size) {
 
 int OpenDevice(FtdiContext* ctx, FtdiUsbDevice* device) {
     FakeChip* chip = ChipOf(device);
+    if (!ctx->listLive || std::find(ctx->listed.begin(), ctx->listed.end(), chip) ==
+                              ctx->listed.end()) {
+        ++ctx->bus->foreignOpens;
+        return -666;
+    }
     if (chip->openResult < 0) return chip->openResult;
     if (chip->open) return -5;  // claimed by another context
     chip->open = true;
@@ -100,6 +119,14 @@ int CloseDevice(FtdiContext* ctx) {
 
 int Reset(FtdiContext* ctx) {
     return Control(ctx, "reset", ctx->chip ? ctx->chip->resetResult : 0);
+}
+
+int ResetBitMode(FtdiContext* ctx) {
+    return Control(ctx, "bitmode reset", 0);
+}
+
+int DisableFlowControl(FtdiContext* ctx) {
+    return Control(ctx, "flow off", 0);
 }
 
 int SetLatencyTimer(FtdiContext* ctx, unsigned char ms) {
@@ -196,10 +223,13 @@ FtdiApi FakeFtdi::api() {
         .create = Create,
         .destroy = Destroy,
         .findAll = FindAll,
+        .freeList = FreeList,
         .getDescription = GetDescription,
         .openDevice = OpenDevice,
         .closeDevice = CloseDevice,
         .reset = Reset,
+        .resetBitMode = ResetBitMode,
+        .disableFlowControl = DisableFlowControl,
         .setLatencyTimer = SetLatencyTimer,
         .setUsbTimeouts = SetUsbTimeouts,
         .readData = ReadData,

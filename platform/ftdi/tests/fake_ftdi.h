@@ -66,8 +66,13 @@ public:
     bool noBus = false;
     // ftdi_usb_find_all fails with this code when set (< 0).
     int findResult = 0;
-    // Contexts created and not yet destroyed.
+    // Contexts created and not yet destroyed, and device lists not freed.
     int liveContexts = 0;
+    int liveLists = 0;
+    // Broken libusb rules: a device opened in a context other than the one
+    // that listed it, or a context freed while its device is open.
+    int foreignOpens = 0;
+    int freedWhileOpen = 0;
     std::deque<FakeChip> chips;
 };
 

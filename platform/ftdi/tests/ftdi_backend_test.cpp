@@ -29,6 +29,10 @@ protected:
         for (Handle h : opened)
             close(h);
         setBackend(nullptr);
+        EXPECT_EQ(bus.foreignOpens, 0) << "a device opened outside the context that listed it";
+        EXPECT_EQ(bus.freedWhileOpen, 0) << "a context freed under its open device";
+        EXPECT_EQ(bus.liveLists, 0) << "a device list left unfreed";
+        EXPECT_EQ(bus.liveContexts, 0);
     }
     Status Open(const char* description, Handle* h) {
         const Status s = open(description, kOpenByDescription, h);
@@ -60,16 +64,19 @@ TEST_F(FtdiBackendTest, OpensTheDeviceWithExactlyTheDescription) {
     Handle h = 0;
     ASSERT_EQ(Open(kPod, &h), kOk);
     EXPECT_NE(h, 0u);
-    EXPECT_EQ(pod.calls, (Calls{"open", "timeouts 500 10000", "latency 2"}));
+    EXPECT_EQ(pod.calls, (Calls{"open", "timeouts 500 10000", "bitmode reset", "flow off",
+                                "latency 2"}));
     EXPECT_EQ(longer.openCount, 0);
     EXPECT_EQ(shortName.openCount, 0);
-    EXPECT_EQ(bus.liveContexts, 1) << "only the open device keeps a context";
+    EXPECT_EQ(bus.liveContexts, 1) << "the open device keeps the context that listed it";
+    EXPECT_EQ(bus.liveLists, 0);
 
     Handle second = 0;
     ASSERT_EQ(Open("Dravik", &second), kOk);
     EXPECT_EQ(shortName.openCount, 1);
     EXPECT_EQ(Open("Tovrin - MSP430 Flash Bootloader", &h), kDeviceNotFound);
 
+    EXPECT_EQ(bus.liveContexts, 2);
     Close(second);
     EXPECT_EQ(shortName.calls.back(), "close");
     EXPECT_FALSE(shortName.open);
@@ -91,10 +98,10 @@ TEST_F(FtdiBackendTest, NoBusOrNoDeviceIsNotFound) {
 
 TEST_F(FtdiBackendTest, DeviceThatCannotBeOpenedIsNotOpened) {
     FakeChip& locked = bus.plug("Some other FTDI device");
-    locked.stringsResult = -4;  // no access to ask it
+    locked.stringsResult = -4;  // no access to ask it, nor to its kernel copy
     Handle h = 0;
-    EXPECT_EQ(Open(kPod, &h), kDeviceNotOpened)
-        << "a device that could not be asked may be the pod without access rights";
+    EXPECT_EQ(Open(kPod, &h), kDeviceNotFound)
+        << "only a device with the description decides that it cannot be opened";
 
     FakeChip& pod = bus.plug(kPod);
     pod.openResult = -5;  // claimed by another program

@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# The installed programs on the real USB stack: cmake --install into a
+# scratch prefix as a user without root rights, then each row of the table
+# below runs an installed program (KELVANE_USB unset: the FTDI backend, the
+# real libftdi1 and libusb) on emulated FTDI devices with the simulated pod or
+# adapter behind them.
+#
+#   installed_on_usb_test.sh install <work folder> <build folder>
+#   installed_on_usb_test.sh <row> <work folder> <build folder> <source folder>
+set -euo pipefail
+row=$1 work=$2 build=$3
+
+# Root drops to nobody: a user's install and a user's access to the devices.
+# The user keeps the right to read and search folders only (the build may sit
+# in a folder of root's that nobody could not enter), never to write outside
+# the folders handed to it.
+as_user() {
+  if [ "$(id -u)" -eq 0 ]; then
+    setpriv --reuid=nobody --regid=nogroup --clear-groups \
+      --inh-caps=+dac_read_search --ambient-caps=+dac_read_search -- "$@"
+  else
+    "$@"
+  fi
+}
+
+if [ "$row" = install ]; then
+  as_user test -r "$build/cmake_install.cmake" ||
+    { echo "the user nobody cannot read the build folder $build"; exit 1; }
+  rm -rf "$work"
+  mkdir -p "$work"
+  if [ "$(id -u)" -eq 0 ]; then
+    chown nobody:nogroup "$work"
+    # The install writes its manifest into the build folder.
+    touch "$build/install_manifest.txt"
+    chown nobody:nogroup "$build/install_manifest.txt"
+  fi
+  as_user cmake --install "$build" --prefix "$work/prefix" >"$work/install.log"
+  if [ "$(id -u)" -eq 0 ]; then chown root:root "$build/install_manifest.txt"; fi
+  grep -q "sudo cp $work/prefix/lib/udev/rules.d/60-kelvane.rules /etc/udev/rules.d/" \
+    "$work/install.log" || { cat "$work/install.log"; echo "no word on the udev rule"; exit 1; }
+  exit 0
+fi
+
+source=$4
+prefix=$work/prefix
+rig=$build/bin/kelvane_usb_rig
+here=$work/$row
+pod="chip=MSP430F149"
+adapter="pod=none,adapter=MSP430F2274"
+tovrin_not_found="Unable to open Tovrin, error 2"
+
+# row | devices plugged (the bus lists the last first) | program and project |
+# exit code | texts the user sees
+table="
+BlinkProgramsAndVerifiesThroughThePod|--pod $pod|blink|0|Verify File 'blink': $here/blink.txt OK;Operation succeeded
+LoaderProjectRunsThroughTheAdapter|--adapter $adapter|loader|0|Seize Target (BSL): OK;Mass Erase (BSL): OK;Read F227, v02.00 OK;Write File 'app' (BSL);Power Off (BSL): OK;Operation succeeded
+PodPulledOutMidRun|--pod $pod --unplug-after 2000|blink|10|Could not write device memory;FT_GetQueueStatus failed, error 4;Operation failed
+TwoPodsTheFirstListedIsUsed|--other TTL232R-3V3 --pod $pod --record $here/second.bin --pod $pod --record $here/first.bin|blink|0|Operation succeeded
+NoDeviceFailsToOpenAtOnce||blink|1|Unable to open Dravik;Could not open port 0
+NoAdapterFailsToOpenAtOnce|--other TTL232R-3V3|loader|1|$tovrin_not_found
+AnUnrelatedDeviceWithoutAccessIsNotTheAdapter|--other TTL232R-3V3 --locked|loader|1|$tovrin_not_found
+AnAdapterWithoutAccessCannotBeOpened|--adapter $adapter --locked|loader|1|Unable to open Tovrin, error 3
+WindowStartsWithThePodFound|--pod $pod --record $here/pod.bin|window|0|
+"
+line=$(printf '%s\n' "$table" | grep "^$row|") || { echo "no row $row"; exit 2; }
+IFS='|' read -r _ devices program code texts <<<"$line"
+
+rm -rf "$here"
+mkdir -p "$here/config"
+# Each row has its own copy of the projects (a run locks its project file).
+cp "$source/examples/blink/blink.kvnset" "$source/examples/blink/blink.txt" \
+  "$source"/platform/ftdi/rig/data/* "$here/"
+if [ "$(id -u)" -eq 0 ]; then chown -R nobody:nogroup "$here"; fi
+case $program in
+  blink) command=("$prefix/bin/CmdLineKelvane" "$here/blink.kvnset") ;;
+  loader) command=("$prefix/bin/CmdLineKelvane" "$here/loader.kvnset") ;;
+  # A silent start detects the devices, loads the configuration and ends.
+  window) command=("$prefix/bin/kelvane" -Silent) ;;
+esac
+# A row that should fail to open does so at once; any row that hangs fails.
+limit=60
+case $row in NoDevice*|NoAdapter*) limit=10 ;; esac
+set +e
+# shellcheck disable=SC2086 # the devices are words
+out=$(cd "$here" && as_user env -u KELVANE_USB HOME="$here" XDG_CONFIG_HOME="$here/config" \
+  QT_QPA_PLATFORM=offscreen \
+  LIBUSB_DEBUG=2 ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0" \
+  LSAN_OPTIONS="suppressions=$source/platform/ftdi/rig/umockdev.supp" \
+  timeout $((limit + 30)) umockdev-wrapper "$rig" $devices --timeout "$limit" -- \
+  "${command[@]}" 2>&1)
+result=$?
+set -e
+printf '%s\n' "$out"
+[ "$result" -eq "$code" ] || { echo "exit code $result, not $code"; exit 1; }
+IFS=';' read -r -a wanted <<<"$texts"
+for text in "${wanted[@]}"; do
+  printf '%s\n' "$out" | grep -qF -- "$text" || { echo "missing: $text"; exit 1; }
+done
+# libusb's own rules: no handle outlives its context, no device is left open
+# (a device this user may not open is the one complaint a row may cause).
+if printf '%s\n' "$out" | grep "libusb: \(warning\|error\)" |
+    grep -v "implicit default\|errno=13\|requires write access" | grep -q .; then
+  echo "libusb complained"; exit 1
+fi
+case $row in
+  TwoPodsTheFirstListedIsUsed)
+    [ -s "$here/first.bin" ] && [ ! -e "$here/second.bin" ] ||
+      { echo "not the first pod the bus lists was used"; exit 1; } ;;
+  WindowStartsWithThePodFound)
+    # Detection: ping, version, flash verify, version, then the serial number.
+    detected=$(od -An -tu1 -v "$here/pod.bin" | tr -s ' \n' ' ')
+    case $detected in " 18 20 12 20 30 30 20 20 22 "*) ;; *)
+      echo "the window did not find the pod: $detected"; exit 1 ;;
+    esac ;;
+esac
+echo "row $row OK"
