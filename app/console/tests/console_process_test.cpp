@@ -23,7 +23,9 @@ namespace {
 // One run of the console program with its standard output on a pipe.
 class ConsoleProcess {
   public:
-    ConsoleProcess(const std::string& project, const std::string& configHome) {
+    // `wrapper` runs the program under another one (a tracer), given with its arguments.
+    ConsoleProcess(const std::string& project, const std::string& configHome,
+                   std::vector<std::string> wrapper = {}) {
         int pipeFds[2];
         if (::pipe(pipeFds) != 0) return;
         posix_spawn_file_actions_t actions;
@@ -42,10 +44,13 @@ class ConsoleProcess {
         for (std::string& entry : env)
             envp.push_back(entry.data());
         envp.push_back(nullptr);
-        std::string program = KELVANE_CONSOLE_PROGRAM;
-        std::string file = project;
-        char* argv[] = {program.data(), file.data(), nullptr};
-        if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, envp.data()) != 0)
+        wrapper.push_back(KELVANE_CONSOLE_PROGRAM);
+        wrapper.push_back(project);
+        std::vector<char*> argv;
+        for (std::string& argument : wrapper)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
             pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);
         ::close(pipeFds[1]);
@@ -106,8 +111,9 @@ class ConsoleProcess {
 
 class ConsoleProcessTest : public ::testing::Test {
   protected:
-    std::string WriteSerialProject(const std::string& next) {
-        const std::string path = folder.File("line.kvnset");
+    std::string WriteSerialProject(const std::string& next,
+                                   const std::string& name = "line.kvnset") {
+        const std::string path = folder.File(name);
         WriteText(path,
                   "<?xml version=\"1.0\" standalone=\"yes\" ?>\n"
                   "<ProjectKelvane nFileVersion=\"2\" nFileSubVersion=\"0\" strName=\"Line\" "
@@ -205,6 +211,71 @@ TEST_F(ConsoleProcessTest, ANumberThatIsNotOneIsRefusedAndNothingAdvances) {
               std::string::npos)
         << station.Text();
     EXPECT_EQ(ReadText(path), before);
+}
+
+TEST_F(ConsoleProcessTest, AHardLinkedProjectIsRefusedByBothNamesAndNothingIsIssued) {
+    const std::string path = WriteSerialProject("3000");
+    const std::string other = folder.File("b.kvnset");
+    ASSERT_EQ(::link(path.c_str(), other.c_str()), 0);
+    const std::string before = ReadText(path);
+    ConsoleProcess first(path, config.Path());
+    ConsoleProcess second(other, config.Path());
+    ASSERT_TRUE(first.Started() && second.Started());
+    for (ConsoleProcess* station : {&first, &second}) {
+        EXPECT_EQ(station->Finish(), 3) << station->Text();
+        EXPECT_NE(station->Text().find(" has 2 names (hard links): a run by one name would not "
+                                       "be seen by a run by another, and both would issue the "
+                                       "same serial numbers."),
+                  std::string::npos)
+            << station->Text();
+        EXPECT_EQ(station->Text().find("Serialize"), std::string::npos) << station->Text();
+    }
+    EXPECT_EQ(ReadText(path), before);
+    EXPECT_EQ(ReadText(other), before);
+}
+
+// A station killed inside the save of the advanced number: at the sync of
+// the new file, at the rename over the old one, at the sync of the folder.
+TEST_F(ConsoleProcessTest, AKillInsideTheSaveLeavesTheProjectWholeAndNoPassedNumberAgain) {
+    const char* tracer = "/usr/bin/strace";
+    if (::access(tracer, X_OK) != 0) GTEST_SKIP() << "strace is not installed";
+    struct Case {
+        const char* call;
+        int when;
+        const char* next;  // the next value the file holds after the kill
+    } cases[] = {{"fsync", 1, "600"}, {"rename", 1, "600"}, {"fsync", 2, "601"}};
+    for (const Case& c : cases) {
+        const std::string path = WriteSerialProject("600");
+        const std::string before = ReadText(path);
+        ConsoleProcess killed(path, config.Path(),
+                              {tracer, "-qq", "-o", "/dev/null", "-e",
+                               std::string("inject=") + c.call + ":signal=SIGKILL:when=" +
+                                   std::to_string(c.when)});
+        ASSERT_TRUE(killed.Started());
+        EXPECT_EQ(killed.Finish(), 128 + SIGKILL) << c.call << "\n" << killed.Text();
+        EXPECT_NE(killed.Text().find("Serialize Unit: 600 to 0x0200"), std::string::npos)
+            << killed.Text();
+        EXPECT_EQ(killed.Text().find("Operation succeeded"), std::string::npos) << killed.Text();
+        // The file is the old one or the new one, whole.
+        const std::string after = ReadText(path);
+        EXPECT_EQ(Attribute(after, "strNextValue"), c.next) << c.call << c.when;
+        if (std::string(c.next) == "600") {
+            EXPECT_EQ(after, before);
+        } else {
+            EXPECT_TRUE(after.ends_with("</CommandList >\n</ProjectKelvane >\n")) << after;
+        }
+        // The next two runs pass, each with a number of its own.
+        const int next = std::stoi(c.next);
+        for (int run = 0; run < 2; ++run) {
+            ConsoleProcess station(path, config.Path());
+            EXPECT_EQ(station.Finish(), 0) << station.Text();
+            EXPECT_NE(station.Text().find("Serialize Unit: " + std::to_string(next + run) +
+                                          " to 0x0200 (libvossil.so::DWORD) OK\n"),
+                      std::string::npos)
+                << station.Text();
+        }
+        EXPECT_EQ(Attribute(ReadText(path), "strNextValue"), std::to_string(next + 2));
+    }
 }
 
 }  // namespace
