@@ -7,9 +7,13 @@
 #include <spawn.h>
 #include <sys/file.h>
 #include <sys/wait.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <memory>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -31,6 +35,7 @@ class ConsoleProcess {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
+        posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
         posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
         posix_spawn_file_actions_addclose(&actions, pipeFds[1]);
         std::vector<std::string> env = {"KELVANE_USB=sim:chip=MSP430F149",
@@ -275,6 +280,66 @@ TEST_F(ConsoleProcessTest, AKillInsideTheSaveLeavesTheProjectWholeAndNoPassedNum
                 << station.Text();
         }
         EXPECT_EQ(Attribute(ReadText(path), "strNextValue"), std::to_string(next + 2));
+    }
+}
+
+// Stations of one account run at once, so their settings file is read and
+// replaced by several programs together, as a plain file and through a link.
+TEST_F(ConsoleProcessTest, StationsOfOneAccountKeepTheSettingsFileWhole) {
+    const std::string user = "[Station]\nBench=4\nLine=B\n\n[LastDoc]\nLastVCC=2500\n";
+    for (const bool linked : {false, true}) {
+        TempFolder home;
+        const std::string ini = home.File("Orvanti/Kelvane.ini");
+        const std::string target = linked ? home.File("shared/Kelvane.ini") : ini;
+        ::mkdir(home.File("Orvanti").c_str(), 0755);
+        ::mkdir(home.File("shared").c_str(), 0755);
+        WriteText(target, user);
+        if (linked) {
+            ASSERT_EQ(::symlink("../shared/Kelvane.ini", ini.c_str()), 0);
+        }
+        constexpr int kStations = 4;
+        std::vector<std::string> projects;
+        for (int i = 0; i < kStations; ++i) {
+            projects.push_back(folder.File("station" + std::to_string(i) + ".kvnset"));
+            WriteText(projects.back(),
+                      "<?xml version=\"1.0\" standalone=\"yes\" ?>\n"
+                      "<ProjectKelvane nFileVersion=\"2\" nFileSubVersion=\"0\" strName=\"S\" "
+                      "strTargetProcessor=\"MSP430F149\" dwVCC=\"3000\">\n<CommandList>\n"
+                      "<Comment>station</Comment>\n</CommandList>\n</ProjectKelvane>\n");
+        }
+        for (int round = 0; round < 15; ++round) {
+            std::vector<std::unique_ptr<ConsoleProcess>> stations;
+            for (const std::string& project : projects)
+                stations.push_back(std::make_unique<ConsoleProcess>(project, home.Path()));
+            for (auto& station : stations) {
+                EXPECT_EQ(station->Finish(), 0) << station->Text();
+                EXPECT_EQ(station->Text().find("Settings file"), std::string::npos)
+                    << station->Text();
+            }
+        }
+        struct stat info {};
+        ASSERT_EQ(::lstat(ini.c_str(), &info), 0);
+        EXPECT_EQ(S_ISLNK(info.st_mode), linked) << "the link is kept";
+        // Every line a section, a key or a blank; every section once.
+        const std::string text = ReadText(target);
+        std::istringstream lines(text);
+        std::set<std::string> sections;
+        for (std::string line; std::getline(lines, line);) {
+            if (line.empty()) continue;
+            if (line.front() == '[') {
+                EXPECT_TRUE(sections.insert(line).second) << text;
+                EXPECT_EQ(line.back(), ']') << text;
+            } else {
+                EXPECT_NE(line.find('='), std::string::npos) << text;
+            }
+        }
+        EXPECT_EQ(sections, (std::set<std::string>{"[LastDoc]", "[NewProject]", "[Options]",
+                                                   "[Station]"}))
+            << text;
+        EXPECT_NE(text.find("[Station]\nBench=4\nLine=B\n"), std::string::npos) << text;
+        EXPECT_TRUE(text.ends_with("\n")) << text;
+        EXPECT_NE(text.find("LastOpenedFile=" + folder.File("station")), std::string::npos)
+            << text;
     }
 }
 
