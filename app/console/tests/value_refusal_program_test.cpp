@@ -38,9 +38,13 @@ std::string Range(const std::string& element, const std::string& address) {
 TEST_F(ValueRefusal, BadNumbersStopTheProjectAtLoad) {
     Plug();
     const std::string run = "bRunToBreakpoint=\"FALSE\" bWaitForBreak=\"TRUE\" ";
+    const std::string twice =
+        "<Dravik_Erase dwEraseType=\"ERASE_SEGMENT\" dwSegment=\"0x00001000\" "
+        "dwLength=\"0x00000002\" dwSegment=\"0x00001200\"></Dravik_Erase>";
     struct Case {
         const char* what;
         std::string vcc, command, text;
+        bool whole = false;  // the command is the whole file
     } cases[] = {
         {"hex address in a decimal field", "3000", Range("Dravik_ReadRangeToFile", "0x00001000"),
          Follows("dwAddress", "0x00001000", "Dravik_ReadRangeToFile", 4)},
@@ -66,9 +70,21 @@ TEST_F(ValueRefusal, BadNumbersStopTheProjectAtLoad) {
          OutOfRange("dwVCC", "-1", "3600 mV", "Dravik_VCC")},
         {"supply above the pod's", "3000", "<Dravik_Open dwVCC=\"5000\"></Dravik_Open>\n",
          OutOfRange("dwVCC", "5000", "3600 mV", "Dravik_Open")},
+        {"an attribute given twice", "3000", twice + "\n",
+         "Error parsing line 4\n" + twice +
+             "\nAttribute 'dwSegment' appears twice in element 'Dravik_Erase'"},
+        {"a version that is no number", "3000", "nFileVersion=\"2x\"",
+         "Unable to convert nFileVersion value 2x to int: characters follow the number "
+         "(element ProjectKelvane on line 2)",
+         true},
+        {"an empty file", "", "", "The file is empty: it holds no project", true},
     };
     for (const Case& c : cases) {
-        const std::string text = Project(c.vcc, c.command);
+        std::string text = c.whole ? c.command : Project(c.vcc, c.command);
+        if (c.whole && !c.command.empty()) {
+            text = Project("3000", "");
+            text.replace(text.find("nFileVersion=\"2\""), 16, c.command);
+        }
         const std::string path = Write("values.kvnset", text);
         EXPECT_EQ(Run(path), 3) << c.what << "\n" << out;
         EXPECT_NE(out.find("Unable to open project " + path + "\n" + c.text + "\n"),
