@@ -72,15 +72,16 @@ std::string ElementPlace(std::int32_t element) {
     return "(element " + elementName + " on line " + line + ")";
 }
 
+namespace {
+
+// What a refused number adds to its conversion text; empty for no number.
 std::string NumberRefused(std::int32_t element, scan::Refusal why) {
     const std::string reason = scan::RefusalText(why);
     if (reason.empty()) return {};
     return ": " + reason + " " + ElementPlace(element);
 }
 
-std::string NumberTooWide(std::int32_t element) {
-    return NumberRefused(element, scan::Refusal::kTooWide);
-}
+}  // namespace
 
 namespace {
 

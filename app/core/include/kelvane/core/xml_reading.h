@@ -57,11 +57,9 @@ int ReadXmlBool(std::int32_t element, const std::string& name, int& out, std::st
 
 // The library's last error text.
 void GetXmlLastError(std::string& out);
-// Where the element stands: "(element <name> on line <n>)".
+// Where the element stands: "(element <name> on line <n>)"; a refused number
+// adds it to its conversion text after ": the number does not fit in 32 bits"
+// or ": characters follow the number".
 std::string ElementPlace(std::int32_t element);
-// The addition to a conversion text for a refused number: ": the number does
-// not fit in 32 bits (element <name> on line <n>)" or ": characters follow
-// the number (element ...)"; empty for a text with no number at all.
-std::string NumberTooWide(std::int32_t element);
 
 }  // namespace kv
