@@ -143,8 +143,8 @@ int CXML_Element::Step(CXML_ParseChar& reader) {
             if (attribute_->IsComplete()) {
                 // An attribute given twice has no one value: refused, as XML does.
                 if (FindAttribute(attribute_->GetName()) != nullptr)
-                    return Fail("Attribute '" + attribute_->GetName() + "' appears twice in element '" +
-                                name_ + "'");
+                    return Fail("Attribute '" + attribute_->GetName() +
+                                "' appears twice in element '" + name_ + "'");
                 attributes_.Add(std::move(attribute_));
                 state_ = 102;
             }

@@ -6,8 +6,8 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/file.h>
-#include <sys/wait.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -252,10 +252,10 @@ TEST_F(ConsoleProcessTest, AKillInsideTheSaveLeavesTheProjectWholeAndNoPassedNum
     for (const Case& c : cases) {
         const std::string path = WriteSerialProject("600");
         const std::string before = ReadText(path);
-        ConsoleProcess killed(path, config.Path(),
-                              {tracer, "-qq", "-o", "/dev/null", "-e",
-                               std::string("inject=") + c.call + ":signal=SIGKILL:when=" +
-                                   std::to_string(c.when)});
+        ConsoleProcess killed(
+            path, config.Path(),
+            {tracer, "-qq", "-o", "/dev/null", "-e",
+             std::string("inject=") + c.call + ":signal=SIGKILL:when=" + std::to_string(c.when)});
         ASSERT_TRUE(killed.Started());
         EXPECT_EQ(killed.Finish(), 128 + SIGKILL) << c.call << "\n" << killed.Text();
         EXPECT_NE(killed.Text().find("Serialize Unit: 600 to 0x0200"), std::string::npos)
@@ -333,13 +333,12 @@ TEST_F(ConsoleProcessTest, StationsOfOneAccountKeepTheSettingsFileWhole) {
                 EXPECT_NE(line.find('='), std::string::npos) << text;
             }
         }
-        EXPECT_EQ(sections, (std::set<std::string>{"[LastDoc]", "[NewProject]", "[Options]",
-                                                   "[Station]"}))
+        EXPECT_EQ(sections,
+                  (std::set<std::string>{"[LastDoc]", "[NewProject]", "[Options]", "[Station]"}))
             << text;
         EXPECT_NE(text.find("[Station]\nBench=4\nLine=B\n"), std::string::npos) << text;
         EXPECT_TRUE(text.ends_with("\n")) << text;
-        EXPECT_NE(text.find("LastOpenedFile=" + folder.File("station")), std::string::npos)
-            << text;
+        EXPECT_NE(text.find("LastOpenedFile=" + folder.File("station")), std::string::npos) << text;
     }
 }
 

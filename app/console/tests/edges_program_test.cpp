@@ -114,15 +114,15 @@ TEST_F(Edges, AGarbageResultsHeaderIsRefusedAndAnalysisWithoutItemsShowsRawValue
     EXPECT_NE(out.find("Target failures recorded"), std::string::npos) << out;
 
     // Without items the command loads and reports the record's raw values.
-    const std::string empty = Write(
-        "empty.kvnset",
-        Project("3000", kOpenIdentify +
-                            WriteBytes("0x00000200", "0x0000000C",
-                                       "0x01 0x00 0x00 0x00 0x01 0x00 0x00 0x00 0x00 0x00 "
-                                       "0x00 0x00") +
-                            "<AnalyzeResults dwHeaderAddress=\"0x00000200\" "
-                            "dwResultAddress=\"0x00000204\"></AnalyzeResults>\n" +
-                            kClose));
+    const std::string empty =
+        Write("empty.kvnset",
+              Project("3000", kOpenIdentify +
+                                  WriteBytes("0x00000200", "0x0000000C",
+                                             "0x01 0x00 0x00 0x00 0x01 0x00 0x00 0x00 0x00 0x00 "
+                                             "0x00 0x00") +
+                                  "<AnalyzeResults dwHeaderAddress=\"0x00000200\" "
+                                  "dwResultAddress=\"0x00000204\"></AnalyzeResults>\n" +
+                                  kClose));
     EXPECT_EQ(Run(empty), 1) << out;
     EXPECT_NE(out.find("Unrecognized error, raw values: 0x0001 0x0000 0x0000 0x0000\n"),
               std::string::npos)

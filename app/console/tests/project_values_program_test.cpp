@@ -179,8 +179,8 @@ TEST_F(ProjectValues, SerialNumbersFromTwoToTheThirtyFirstAreLoggedAndSavedUnsig
                                       "<Serialize strName=\"Unit\" dwAddress=\"0x00001000\" "
                                       "strAlgorithm=\"DWORD\" strModule=\"libvossil.so\" "
                                       "strNextValue=\"" +
-                                      c.stored + "\" nCount=\"0\" bCountUp=\"TRUE\"></Serialize>\n" +
-                                      kClose));
+                                      c.stored +
+                                      "\" nCount=\"0\" bCountUp=\"TRUE\"></Serialize>\n" + kClose));
         ASSERT_EQ(Run(path), 0) << out;
         EXPECT_NE(out.find("Serialize Unit: " + c.logged + " to 0x1000 (libvossil.so::DWORD) OK\n"),
                   std::string::npos)

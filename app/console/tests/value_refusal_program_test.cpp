@@ -56,8 +56,7 @@ TEST_F(ValueRefusal, BadNumbersStopTheProjectAtLoad) {
          Follows("dwVCC", "0xBB8", "Dravik_Open", 4)},
         {"supply with a slash", "3000", "<Dravik_VCC dwVCC=\"3/00\"></Dravik_VCC>\n",
          Follows("dwVCC", "3/00", "Dravik_VCC", 4)},
-        {"project supply with a unit", "3000V", "",
-         Follows("dwVCC", "3000V", "ProjectKelvane", 2)},
+        {"project supply with a unit", "3000V", "", Follows("dwVCC", "3000V", "ProjectKelvane", 2)},
         {"negative delay", "3000", "<Delay dwDelay=\"-1\">wait</Delay>\n",
          OutOfRange("dwDelay", "-1", "3600000 ms", "Delay")},
         {"delay beyond an hour", "3000", "<Delay dwDelay=\"3600001\">wait</Delay>\n",
@@ -89,7 +88,8 @@ TEST_F(ValueRefusal, BadNumbersStopTheProjectAtLoad) {
         EXPECT_EQ(Run(path), 3) << c.what << "\n" << out;
         EXPECT_NE(out.find("Unable to open project " + path + "\n" + c.text + "\n"),
                   std::string::npos)
-            << c.what << "\n" << out;
+            << c.what << "\n"
+            << out;
         EXPECT_EQ(out.find("Open JTAG"), std::string::npos) << c.what << ": nothing ran\n" << out;
         EXPECT_EQ(Read(path), text) << c.what << ": the file is kept as it was";
     }
@@ -98,11 +98,11 @@ TEST_F(ValueRefusal, BadNumbersStopTheProjectAtLoad) {
 TEST_F(ValueRefusal, BlanksAroundANumberAndTheLongestTimesAreTaken) {
     Plug();
     const std::string path =
-        Write("values.kvnset",
-              Project(" 3000 ", "<Dravik_Open dwVCC=\" 3600\"></Dravik_Open>\n"
-                                "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n"
-                                "<Delay dwDelay=\"3600000 \">an hour</Delay>\n"
-                                "<Dravik_Close bVccOff=\"TRUE\"></Dravik_Close>\n"));
+        Write("values.kvnset", Project(" 3000 ",
+                                       "<Dravik_Open dwVCC=\" 3600\"></Dravik_Open>\n"
+                                       "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n"
+                                       "<Delay dwDelay=\"3600000 \">an hour</Delay>\n"
+                                       "<Dravik_Close bVccOff=\"TRUE\"></Dravik_Close>\n"));
     EXPECT_EQ(Run(path), 0) << out;
     EXPECT_NE(out.find("Open JTAG: 3.6v OK\n"), std::string::npos) << out;
 }

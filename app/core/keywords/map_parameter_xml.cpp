@@ -10,7 +10,8 @@ namespace kv {
 bool ParseHexOrDecimal(const std::string& text, std::uint32_t* value, std::string* refusal) {
     scan::Refusal why = scan::Refusal::kNone;
     const bool hex = text.size() >= 4 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    const bool read = hex ? scan::Hex(text.substr(2), value, &why) : scan::Decimal(text, value, &why);
+    const bool read =
+        hex ? scan::Hex(text.substr(2), value, &why) : scan::Decimal(text, value, &why);
     if (refusal != nullptr) *refusal = scan::RefusalText(why);
     return read;
 }
