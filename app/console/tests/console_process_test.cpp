@@ -294,19 +294,10 @@ TEST_F(ConsoleProcessTest, StationsOfOneAccountKeepTheSettingsFileWhole) {
         ::mkdir(home.File("Orvanti").c_str(), 0755);
         ::mkdir(home.File("shared").c_str(), 0755);
         WriteText(target, user);
-        if (linked) {
-            ASSERT_EQ(::symlink("../shared/Kelvane.ini", ini.c_str()), 0);
-        }
-        constexpr int kStations = 4;
+        ASSERT_TRUE(!linked || ::symlink("../shared/Kelvane.ini", ini.c_str()) == 0) << ini;
         std::vector<std::string> projects;
-        for (int i = 0; i < kStations; ++i) {
-            projects.push_back(folder.File("station" + std::to_string(i) + ".kvnset"));
-            WriteText(projects.back(),
-                      "<?xml version=\"1.0\" standalone=\"yes\" ?>\n"
-                      "<ProjectKelvane nFileVersion=\"2\" nFileSubVersion=\"0\" strName=\"S\" "
-                      "strTargetProcessor=\"MSP430F149\" dwVCC=\"3000\">\n<CommandList>\n"
-                      "<Comment>station</Comment>\n</CommandList>\n</ProjectKelvane>\n");
-        }
+        for (int i = 0; i < 4; ++i)
+            projects.push_back(WriteSerialProject("1", "station" + std::to_string(i) + ".kvnset"));
         for (int round = 0; round < 15; ++round) {
             std::vector<std::unique_ptr<ConsoleProcess>> stations;
             for (const std::string& project : projects)
