@@ -81,10 +81,6 @@ std::string NumberRefused(std::int32_t element, scan::Refusal why) {
     return ": " + reason + " " + ElementPlace(element);
 }
 
-}  // namespace
-
-namespace {
-
 std::string ConvertError(const std::string& name, const std::string& value, const char* type) {
     return "Unable to convert " + name + " value " + value + " to " + type;
 }
