@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(build-essential cmake ninja-build g++ libgtest-dev libgmock-dev googletest qt6-base-dev qt6-qpa-plugins libgl-dev
           libftdi1-dev umockdev libumockdev-dev desktop-file-utils xdg-utils shared-mime-info libfile-mimeinfo-perl
-          clang libclang-rt-14-dev)
+          clang libclang-rt-14-dev strace)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -170,7 +170,7 @@ int CCommandOverlay::OnExecute(CExecuteParams* params) {
         return 1;
     }
     params->Log(
-        Format("%s to 0x%0*lX (%s::%s) ", strNextValue.c_str(), texts.addressDigits,
+        Format("%s to 0x%0*lX (%s::%s) ", LoggedValue().c_str(), texts.addressDigits,
                static_cast<unsigned long>(dwAddress), strModule.c_str(), strAlgorithm.c_str()),
         false);
     CDravik* pod = params->GetDravik();

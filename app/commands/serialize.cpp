@@ -1,3 +1,5 @@
+#include <cstdint>
+#include <string>
 #include <vector>
 
 #include "kelvane/commands/command_text.h"
@@ -125,6 +127,19 @@ int CCommandSerialize::CopyTo(CProjectTreeItem* item) {
     copy->nCount = nCount;
     copy->bCountUp = bCountUp;
     return 1;
+}
+
+std::string CCommandSerialize::LoggedValue() const {
+    const std::size_t first = strNextValue.find_first_not_of(" \t\r\n");
+    const std::size_t last = strNextValue.find_last_not_of(" \t\r\n");
+    if (first == std::string::npos || strNextValue[first] != '-' || last == first)
+        return strNextValue;
+    const std::string digits = strNextValue.substr(first + 1, last - first);
+    if (digits.size() > 10 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return strNextValue;
+    const unsigned long long magnitude = std::stoull(digits);
+    if (magnitude > 0x80000000ull) return strNextValue;
+    return std::to_string(static_cast<std::uint32_t>(0u - static_cast<std::uint32_t>(magnitude)));
 }
 
 CCommandOverlay::Texts CCommandSerialize::GetTexts() const {

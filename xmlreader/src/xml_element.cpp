@@ -141,6 +141,10 @@ int CXML_Element::Step(CXML_ParseChar& reader) {
         case 103:
             if (!Feed(*attribute_, reader)) return 0;
             if (attribute_->IsComplete()) {
+                // An attribute given twice has no one value: refused, as XML does.
+                if (FindAttribute(attribute_->GetName()) != nullptr)
+                    return Fail("Attribute '" + attribute_->GetName() +
+                                "' appears twice in element '" + name_ + "'");
                 attributes_.Add(std::move(attribute_));
                 state_ = 102;
             }

@@ -115,7 +115,7 @@ TEST_F(Element, AttributeValueInSingleQuotesFails) {
 }
 
 TEST_F(Element, AttributeSpellings) {
-    ASSERT_EQ(OpenText("<a x=\"1\" y = \"two words\"\tz=\"\" w=\"a\nb\" x=\"again\"/>"), 1);
+    ASSERT_EQ(OpenText("<a x=\"1\" y = \"two words\"\tz=\"\" w=\"a\nb\"/>"), 1);
     EXPECT_EQ(Attribute(Root(), "x"), "1");
     EXPECT_EQ(Attribute(Root(), "y"), "two words");
     EXPECT_EQ(Attribute(Root(), "z"), "");
@@ -123,6 +123,11 @@ TEST_F(Element, AttributeSpellings) {
     EXPECT_EQ(Attribute(Root(), "w"), "a\nb");
     EXPECT_EQ(Attribute(Root(), "X"), "<failed>");
     EXPECT_EQ(LastError(), "Attribute X not found in element a on line 1");
+    // An attribute given twice has no one value.
+    EXPECT_EQ(OpenText("<r>\n<a x=\"1\" y=\"2\" x=\"again\"/>\n</r>\n"), 0);
+    EXPECT_EQ(LastError(),
+              "Error parsing line 2\n<a x=\"1\" y=\"2\" x=\"again\"/>\n"
+              "Attribute 'x' appears twice in element 'a'");
 }
 
 TEST_F(Element, TextLinesBeforeTheFirstMarkup) {

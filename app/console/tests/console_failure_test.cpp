@@ -72,6 +72,27 @@ TEST_F(ConsoleFailureTest, AFailedAdapterRunSwitchesTheTargetOffBeforeTheResult)
     EXPECT_TRUE(out.ends_with("Operation failed\nResult = 1\n")) << out;
 }
 
+TEST_F(ConsoleFailureTest, APodThenAdapterRunFailingAtTheAdapterSwitchesBothTargetsOff) {
+    const std::string path =
+        WriteProject("MSP430F2274",
+                     "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n"
+                     "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n"
+                     "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n"
+                     "<Tovrin_SetPassword strFileName=\"NoFile.txt\" nFileType=\"FILETYPE_TI_TXT\" "
+                     "bPasswordSourceIsFile=\"FALSE\">\n0x1234 0x5678 0xFFFF 0xFFFF\n"
+                     "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
+                     "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n</Tovrin_SetPassword>\n");
+    const int code = RunOnce("chip=MSP430F2274,adapter=MSP430F2274", path);
+    EXPECT_EQ(code, 1) << out;
+    EXPECT_TRUE(adapterSuppliedDuringRun) << out;
+    EXPECT_EQ(vccAfterRun, 0) << out;
+    EXPECT_FALSE(adapterSupplyAfterRun) << out;
+    EXPECT_NE(out.find("Set Password (BSL): failed\n\nVCC Off: OK\n\nPower Off (BSL): OK\n"
+                       "Unable to complete operation.\nPassword failed:"),
+              std::string::npos)
+        << out;
+}
+
 TEST_F(ConsoleFailureTest, AFailedPodOperationCarriesTheLibrarysCause) {
     const std::string path =
         WriteProject("MSP430F149",

@@ -139,7 +139,7 @@ TEST_F(ProjectValues, NumbersBeyondThirtyTwoBitsAreRefusedWithAttributeAndElemen
     const std::string path = Write("vcc.kvnset", Project("99999999999", kOpenIdentify + kClose));
     EXPECT_EQ(Run(path), 3) << out;
     EXPECT_NE(out.find("Unable to convert dwVCC value 99999999999 to DWORD: the number does not "
-                       "fit in 32 bits (element ProjectKelvane)"),
+                       "fit in 32 bits (element ProjectKelvane on line 2)"),
               std::string::npos)
         << out;
     EXPECT_EQ(Read(path), Project("99999999999", kOpenIdentify + kClose)) << "file kept as it was";
@@ -152,9 +152,45 @@ TEST_F(ProjectValues, NumbersBeyondThirtyTwoBitsAreRefusedWithAttributeAndElemen
                             kClose));
     EXPECT_EQ(Run(erase), 3) << out;
     EXPECT_NE(out.find("Unable to convert dwSegment value 0x100001000 to DWORD: the number does "
-                       "not fit in 32 bits (element Dravik_Erase)"),
+                       "not fit in 32 bits (element Dravik_Erase on line 6)"),
               std::string::npos)
         << out;
+}
+
+TEST_F(ProjectValues, SerialNumbersFromTwoToTheThirtyFirstAreLoggedAndSavedUnsigned) {
+    Plug();
+    struct Case {
+        std::string stored, logged, next;
+        unsigned chipHigh, chipLow;
+    } cases[] = {
+        {"2147483647", "2147483647", "2147483648", 0x7FFF, 0xFFFF},
+        {"2147483648", "2147483648", "2147483649", 0x8000, 0x0000},
+        // The signed text that older files hold reads as the same number.
+        {"-2147483647", "2147483649", "2147483650", 0x8000, 0x0001},
+        {"-2", "4294967294", "4294967295", 0xFFFF, 0xFFFE},
+    };
+    for (const Case& c : cases) {
+        const std::string path =
+            Write("serial.kvnset",
+                  Project("3000", kOpenIdentify +
+                                      "<Dravik_Erase dwEraseType=\"ERASE_SEGMENT\" "
+                                      "dwSegment=\"0x00001000\" dwLength=\"0x00000004\">"
+                                      "</Dravik_Erase>\n"
+                                      "<Serialize strName=\"Unit\" dwAddress=\"0x00001000\" "
+                                      "strAlgorithm=\"DWORD\" strModule=\"libvossil.so\" "
+                                      "strNextValue=\"" +
+                                      c.stored +
+                                      "\" nCount=\"0\" bCountUp=\"TRUE\"></Serialize>\n" + kClose));
+        ASSERT_EQ(Run(path), 0) << out;
+        EXPECT_NE(out.find("Serialize Unit: " + c.logged + " to 0x1000 (libvossil.so::DWORD) OK\n"),
+                  std::string::npos)
+            << out;
+        EXPECT_EQ(Word(PodChip(), 0x1000), c.chipLow) << c.stored;
+        EXPECT_EQ(Word(PodChip(), 0x1002), c.chipHigh) << c.stored;
+        EXPECT_NE(Element(Read(path), "Serialize").find("strNextValue=\"" + c.next + "\""),
+                  std::string::npos)
+            << Read(path);
+    }
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 #include "kelvane/app/profile_settings.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <sstream>
 
@@ -35,6 +37,62 @@ bool MakeFolders(const std::string& folder, int& code) {
     return true;
 }
 
+// The file a save replaces: the target of a symbolic link, so that the link
+// stays and the file it leads to gets the new text.
+std::string WriteTarget(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    char resolved[PATH_MAX];
+    if (::realpath(path.c_str(), resolved) != nullptr) return resolved;
+    // A link to a file not yet made: its target, beside the link when relative.
+    char target[PATH_MAX];
+    const ssize_t n = ::readlink(path.c_str(), target, sizeof target - 1);
+    if (n <= 0) return path;
+    const std::string link(target, static_cast<std::size_t>(n));
+    if (link.front() == '/') return link;
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? link : path.substr(0, slash + 1) + link;
+}
+
+bool WriteWhole(int fd, const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Holds an exclusive lock on a folder while it lives: programs sharing one
+// settings file take turns at reading and replacing it.
+class FolderLock {
+  public:
+    explicit FolderLock(const std::string& folder)
+        : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        if (fd_ < 0) {
+            code_ = errno;
+            return;
+        }
+        while (::flock(fd_, LOCK_EX) != 0) {
+            if (errno == EINTR) continue;
+            code_ = errno;
+            return;
+        }
+    }
+    ~FolderLock() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+    int Code() const { return code_; }
+
+  private:
+    int fd_ = -1;
+    int code_ = 0;
+};
+
 }  // namespace
 
 void CProfileSettings::SetRegistryKey(const std::string& maker) {
@@ -57,6 +115,7 @@ std::string CProfileSettings::GetFilePath() const {
 
 bool CProfileSettings::Load(std::string* error) {
     sections_.clear();
+    changed_.clear();
     const std::string path = GetFilePath();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -106,7 +165,7 @@ void CProfileSettings::Parse(const std::string& text) {
         }
         const std::size_t equals = line.find('=');
         if (equals == std::string::npos || section.empty()) continue;
-        WriteProfileString(section, Trim(line.substr(0, equals)), line.substr(equals + 1));
+        Set(section, Trim(line.substr(0, equals)), line.substr(equals + 1));
     }
 }
 
@@ -122,34 +181,43 @@ std::string CProfileSettings::Format() const {
 }
 
 bool CProfileSettings::Save(std::string& error) const {
-    const std::string path = GetFilePath();
-    const std::size_t slash = path.find_last_of('/');
+    const std::string target = WriteTarget(GetFilePath());
+    const std::size_t slash = target.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
     int code = 0;
-    if (slash != std::string::npos && !MakeFolders(path.substr(0, slash), code)) {
+    if (slash != std::string::npos && !MakeFolders(folder, code)) {
         FormatSystemError(error, code);
         return false;
     }
-    const std::string temp = path + ".new";
-    const std::string text = Format();
+    // Under the lock the file is read again and only what this program
+    // changed is put over it: another program's changes since this one read
+    // the file, and sections this one never heard of, stay.
+    FolderLock lock(folder);
+    if (lock.Code() != 0) {
+        FormatSystemError(error, lock.Code());
+        return false;
+    }
+    CProfileSettings merged;
+    merged.SetFilePath(target);
+    if (!merged.Load(&error)) return false;
+    for (const auto& [section, keys] : sections_)
+        for (const auto& [key, value] : keys)
+            if (changed_.count({section, key}) != 0) merged.Set(section, key, value);
+    const std::string text = merged.Format();
+
+    const std::string temp = target + ".~" + std::to_string(::getpid()) + ".new";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
         FormatSystemError(error, errno);
         return false;
     }
-    std::size_t done = 0;
-    bool ok = true;
-    while (ok && done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        ok = n > 0;
-        if (ok) done += static_cast<std::size_t>(n);
-    }
+    bool ok = WriteWhole(fd, text) && ::fsync(fd) == 0;
     code = ok ? 0 : errno;
     if (::close(fd) != 0 && ok) {
         ok = false;
         code = errno;
     }
-    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
+    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
         ok = false;
         code = errno;
     }
@@ -196,6 +264,13 @@ void CProfileSettings::WriteProfileString(const std::string& section, const std:
     std::string clean = value;
     for (char& c : clean)
         if (c == '\n' || c == '\r') c = ' ';
+    const std::string* current = Find(section, key);
+    if (current == nullptr || *current != clean) changed_.insert({section, key});
+    Set(section, key, clean);
+}
+
+void CProfileSettings::Set(const std::string& section, const std::string& key,
+                           const std::string& clean) {
     for (auto& [name, keys] : sections_) {
         if (name != section) continue;
         for (auto& [k, v] : keys) {

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 namespace kv {
 
@@ -27,6 +28,19 @@ bool StillThere(int fd, const std::string& path) {
     struct stat named {};
     return ::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
            held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
+// Whether the file has one name only. A save replaces the file by a new one
+// under the name it was run by, so another name of it keeps the old contents
+// and its runs would issue the same serial numbers again.
+bool OneName(int fd, const std::string& path, std::string& error) {
+    struct stat held {};
+    if (::fstat(fd, &held) != 0 || held.st_nlink <= 1) return true;
+    error = "The project file " + path + " has " + std::to_string(held.st_nlink) +
+            " names (hard links): a run by one name would not be seen by a run by another, "
+            "and both would issue the same serial numbers. Copy the file so that it has "
+            "one name, and run it by that name";
+    return false;
 }
 
 }  // namespace
@@ -53,6 +67,10 @@ bool CProjectFileLock::Acquire(const std::string& path, const std::function<void
             }
         }
         if (StillThere(fd, path)) {
+            if (!OneName(fd, path, error_)) {
+                ::close(fd);
+                return false;
+            }
             fd_ = fd;
             return true;
         }

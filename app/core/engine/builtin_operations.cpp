@@ -226,6 +226,15 @@ CPrgOperation* GetPowerOffNowOperation() {
     return GetPodInUse() ? Ops().powerOffPod.get() : Ops().powerOffAdapter.get();
 }
 
+std::vector<CPrgOperation*> GetPowerOffAfterFailureOperations(const CExecuteParams& params) {
+    // A run that opened both devices leaves neither target powered.
+    std::vector<CPrgOperation*> operations;
+    if (params.GetDravik() != nullptr) operations.push_back(Ops().powerOffPod.get());
+    if (params.GetTovrin() != nullptr) operations.push_back(Ops().powerOffAdapter.get());
+    if (operations.empty()) operations.push_back(GetPowerOffNowOperation());
+    return operations;
+}
+
 CPrgOperation* GetReadProcessorNowOperation() {
     return GetPodInUse() ? Ops().readProcessorPod.get() : Ops().readProcessorAdapter.get();
 }

@@ -127,8 +127,8 @@ int CPrgOperation::OnExecute(CExecuteParams* params) {
         }
     }
     if (!result) {
-        CPrgOperation* powerOff = GetPowerOffNowOperation();
-        if (powerOff != nullptr && powerOff != this) powerOff->OnExecute(params);
+        for (CPrgOperation* powerOff : GetPowerOffAfterFailureOperations(*params))
+            if (powerOff != nullptr && powerOff != this) powerOff->OnExecute(params);
     }
     executeParams_ = nullptr;
     return result;

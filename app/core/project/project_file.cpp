@@ -35,8 +35,20 @@ int CPrgProject::Read(const std::string& path) {
         return 0;
     }
     std::string error;
+    // The reader makes an empty file a document with a nameless root.
+    if (IsXmlElementNamed(root, "", error)) {
+        Close_Caprel();
+        return Fail("The file is empty: it holds no project");
+    }
     int version = 0;
-    if (!ReadXmlInt(root, "nFileVersion", version, error)) {
+    std::string versionText;
+    if (GetXmlAttribute(root, "nFileVersion", versionText, error)) {
+        // A version that is there but no number is refused as such.
+        if (!ReadXmlInt(root, "nFileVersion", version, error)) {
+            Close_Caprel();
+            return Fail(error);
+        }
+    } else {
         std::string legacyName;
         if (!GetXmlAttribute(root, "Name", legacyName, error)) {
             Close_Caprel();

@@ -133,7 +133,7 @@ int CPrgProject::ConvertVersion1(const std::string& path, std::int32_t root) {
     std::uint32_t vcc = 0;
     if (!GetXmlAttribute(root, "Name", legacyName, error) ||
         !GetXmlAttribute(root, "TargetProcessor", processor, error) ||
-        !ReadXmlDword(root, "VCC", vcc, error))
+        !ReadXmlMillivolts(root, "VCC", vcc, error))
         return Fail(error);
     name_ = legacyName;
     targetProcessor_ = processor;

@@ -20,6 +20,7 @@
 #include "kelvane/commands/user_wait.h"
 #include "kelvane/core/map_parameter_xml.h"
 #include "kelvane/core/parameter_xml.h"
+#include "kelvane/core/xml_reading.h"
 #include "kelvane/ui/hex_number_edit.h"
 #include "kelvane/ui/parameter_pages.h"
 
@@ -78,8 +79,8 @@ CDlgCmdDelay::CDlgCmdDelay(QWidget* parent) : CDlgCmdCommentPageBase(parent) {
         if (!CanWrite()) return;
         bool ok = false;
         const qulonglong value = text.toULongLong(&ok);
-        // Only a number that fits the stored delay is taken.
-        if (!ok || value > 0xFFFFFFFFull) return;
+        // Only a delay the project file can be opened with again is taken.
+        if (!ok || value > kMostMilliseconds) return;
         Object<CCommandDelay>()->SetDelay(static_cast<std::uint32_t>(value));
     });
 }

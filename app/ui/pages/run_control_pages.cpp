@@ -10,6 +10,7 @@
 #include "kelvane/commands/dravik_run_control_commands.h"
 #include "kelvane/core/map_parameter_xml.h"
 #include "kelvane/core/parameter_xml.h"
+#include "kelvane/core/xml_reading.h"
 #include "kelvane/ui/parameter_pages.h"
 
 namespace kv::ui {
@@ -24,6 +25,11 @@ bool ParseDecimal(const QString& text, long* value) {
     if (end == bytes.constData()) return false;
     *value = parsed;
     return true;
+}
+
+// A time the project file can be opened with again.
+bool InTime(long value) {
+    return value >= 0 && static_cast<unsigned long>(value) <= kMostMilliseconds;
 }
 
 QLineEdit* AddDecimalField(QWidget* page, QFormLayout* form, const QString& label, const char* id) {
@@ -88,12 +94,12 @@ CDlgCmdDravik_WaitForBreak::CDlgCmdDravik_WaitForBreak(QWidget* parent)
     count_ = AddDecimalField(this, Form(), QStringLiteral("Repeat Count"), "1101");
     connect(dwell_, &QLineEdit::textChanged, this, [this](const QString& text) {
         long value = 0;
-        if (CanWrite() && ParseDecimal(text, &value))
+        if (CanWrite() && ParseDecimal(text, &value) && InTime(value))
             Object<CCommandDravik_WaitForBreak>()->SetDwell(static_cast<std::uint32_t>(value));
     });
     connect(repeat_, &QLineEdit::textChanged, this, [this](const QString& text) {
         long value = 0;
-        if (CanWrite() && ParseDecimal(text, &value))
+        if (CanWrite() && ParseDecimal(text, &value) && InTime(value))
             Object<CCommandDravik_WaitForBreak>()->SetRepeat(static_cast<std::uint32_t>(value));
     });
     connect(count_, &QLineEdit::textChanged, this, [this](const QString& text) {

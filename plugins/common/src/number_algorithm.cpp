@@ -59,7 +59,9 @@ bool NumberAlgorithm::parse(const char* text, ErrorText& error) {
         // run is refused instead of starting again at 0.
         std::snprintf(next_, sizeof next_, "%s", "4294967296");
     } else if (style_ == NumberStyle::kSerial) {
-        std::snprintf(next_, sizeof next_, "%d", static_cast<int32_t>(value_ + 1u));
+        // Unsigned, as the chip holds it; the negative text older files keep
+        // for 2^31 and above still reads as the same number.
+        std::snprintf(next_, sizeof next_, "%u", static_cast<unsigned>(value_ + 1u));
     } else {
         std::snprintf(next_, sizeof next_, "%X", static_cast<unsigned>(value_));
     }

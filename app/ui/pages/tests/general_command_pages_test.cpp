@@ -62,6 +62,10 @@ TEST_F(GeneralCommandPages, DelayTakesOnlyNumbers) {
     EXPECT_EQ(delay->GetDelay(), 250u) << "no number keeps the delay";
     page.DelayEdit()->setText("99999999999");
     EXPECT_EQ(delay->GetDelay(), 250u) << "too large for the delay";
+    page.DelayEdit()->setText("3600001");
+    EXPECT_EQ(delay->GetDelay(), 250u) << "longer than a project file may hold";
+    page.DelayEdit()->setText("3600000");
+    EXPECT_EQ(delay->GetDelay(), 3600000u);
     page.DelayEdit()->clear();
     QTest::keyClicks(page.DelayEdit(), "1x2");
     EXPECT_EQ(page.DelayEdit()->text(), "12");

@@ -71,6 +71,8 @@ class CCommandOverlay : public CCommandDravik {
     // The algorithm of the class's loaded plug-ins; nullptr with the text.
     virtual CPluginAlgorithm* FindAlgorithm(bool& haveList);
     virtual std::string StatusText() const;
+    // The next value as the run's line shows it.
+    virtual std::string LoggedValue() const { return strNextValue; }
     // After the next value was stored.
     virtual void OnWritten(CExecuteParams* /*params*/) {}
     int ReadOverlayAttributes(std::int32_t element, std::string& name, std::string& module,
@@ -121,6 +123,9 @@ class CCommandSerialize : public CCommandOverlay {
     Texts GetTexts() const override;
     CPluginAlgorithm* FindAlgorithm(bool& haveList) override;
     std::string StatusText() const override { return "Serializing"; }
+    // A serial number as the chip holds it: the negative text that older
+    // files store for 2^31 and above shows as its unsigned value.
+    std::string LoggedValue() const override;
     void OnWritten(CExecuteParams* params) override;
 
   private:

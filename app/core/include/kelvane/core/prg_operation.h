@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "kelvane/core/array_project_tree_item.h"
 #include "kelvane/core/root_tree_item.h"
@@ -142,6 +143,10 @@ CPrgOperation* GetResetNowOperation();
 CPrgOperation* GetPowerOffNowOperation();
 CPrgOperation* GetReadProcessorNowOperation();
 CPrgOperation* GetReadRangeNowOperation();
+// The power-off operations for a run that failed: one for each device the run
+// has open (pod first, then adapter); with neither open, the one chosen by the
+// pod-in-use flag.
+std::vector<CPrgOperation*> GetPowerOffAfterFailureOperations(const CExecuteParams& params);
 // Offers a new project VCC to the pod built-ins and to every prototype.
 int PropagateVccToBuiltIns(std::uint32_t vcc, std::string& error);
 

@@ -1,10 +1,14 @@
 // The program's settings, kept between runs in an INI file under the user's
 // configuration folder: $XDG_CONFIG_HOME/<maker>/Kelvane.ini, or
 // ~/.config/<maker>/Kelvane.ini. Values are read from memory; Save writes the
-// whole file at once (temporary file, then rename).
+// whole file at once (a temporary file of its own, then rename), through a
+// symbolic link to the file it leads to, under an exclusive lock of the
+// folder, over the file as it is then: programs of one account that save in
+// turn keep each other's changes.
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,9 +30,13 @@ class CProfileSettings {
     // Whether the file exists and is not to be written: no write permission
     // for anyone, or none for this user.
     bool IsReadOnly() const;
-    // Writes every section; false with the system text in the error.
+    // Reads the file again and writes it with the values this program
+    // changed since Load; false with the system text in the error.
     bool Save(std::string& error) const;
-    void Clear() { sections_.clear(); }
+    void Clear() {
+        sections_.clear();
+        changed_.clear();
+    }
 
     int GetProfileInt(const std::string& section, const std::string& key, int defaultValue) const;
     std::string GetProfileString(const std::string& section, const std::string& key,
@@ -43,11 +51,15 @@ class CProfileSettings {
 
   private:
     const std::string* Find(const std::string& section, const std::string& key) const;
+    // Stores a value without counting it as changed.
+    void Set(const std::string& section, const std::string& key, const std::string& clean);
 
     std::string maker_ = "Orvanti";
     std::string pathOverride_;
     // Sections and keys in the order they first appeared.
     std::vector<std::pair<std::string, std::vector<std::pair<std::string, std::string>>>> sections_;
+    // The keys WriteProfileString gave a new value since Load.
+    std::set<std::pair<std::string, std::string>> changed_;
 };
 
 // The program's one settings store.

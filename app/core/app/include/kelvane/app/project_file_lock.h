@@ -19,7 +19,8 @@ class CProjectFileLock {
     // Locks the file, waiting while another run holds it; `waiting` is called
     // once before the wait. A file that does not exist is not locked (its
     // open fails and says why); true when the lock is held or there is no
-    // file, false with the system's text when locking failed.
+    // file, false with the system's text when locking failed, and false with
+    // a text that says so when the file has more than one name (hard links).
     bool Acquire(const std::string& path, const std::function<void()>& waiting);
     void Release();
     bool IsHeld() const { return fd_ >= 0; }
