@@ -34,26 +34,23 @@ class FlashClockSweep : public FlashTest, public ::testing::WithParamInterface<S
     }
 };
 
-// Up to 60 KB of main flash from its start: the whole main flash of the
-// smaller parts.
+// A mass erase and the whole main flash programmed on a chip fresh from the
+// factory: where a break leaves nothing verify could see (a short erase of
+// cells that read erased), the chip's counters are the witness.
 TEST_P(FlashClockSweep, ProgramsInsideTheRatedRangeOrFailsWithTheClockError) {
-    const uint32_t length = std::min<uint32_t>(60 * 1024, layout.mainEnd - layout.mainStart + 1);
+    const uint32_t length = layout.mainEnd - layout.mainStart + 1;
     const std::vector<ImageSegment> image = {
         {layout.mainStart, pattern(layout.mainStart, length, 9)}};
     const std::string file = path("sweep.txt");
     writeFile(file, textImage(image));
-    pokeBytes(layout.mainStart, pattern(layout.mainStart, 0x400, 1));  // old contents to erase
 
-    const int32_t ok = Nandrel_ProgramFile(target, file.c_str(), 1, 1);
+    const int32_t ok = Nandrel_ProgramFile(target, file.c_str(), 2, 1);
     if (GetParam().dco == 1.0) {
         EXPECT_EQ(ok, 1) << "a nominal part programs: " << error();
     }
     const kv::sim::FlashController& flash = chip().flash();
-    const kv::sim::FlashRuleBreaks& breaks = flash.ruleBreaks();
-    EXPECT_EQ(breaks.clock, 0u);
-    EXPECT_EQ(breaks.programTime, 0u);
-    EXPECT_EQ(breaks.massErase, 0u);
-    EXPECT_EQ(breaks.blockRow, 0u);
+    EXPECT_TRUE(flash.shortErasedSegments().empty());
+    EXPECT_EQ(chip().reportRuleBreaks(), 0u);
     RecordProperty("programmed", ok);
     RecordProperty("ftg_low_hz", static_cast<int>(flash.lowestTimingFrequency()));
     RecordProperty("ftg_high_hz", static_cast<int>(flash.highestTimingFrequency()));

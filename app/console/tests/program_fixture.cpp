@@ -43,6 +43,14 @@ void ProgramTest::SetUp() {
 }
 
 void ProgramTest::TearDown() {
+    // A flash rule a simulated chip saw broken fails the run that broke it.
+    if (auto pod = backend->findAs<sim::DravikPod>(sim::kDravikDescription); pod && pod->chip()) {
+        EXPECT_EQ(pod->chip()->reportRuleBreaks(), 0u) << "flash rules broken on the pod's chip";
+    }
+    if (auto adapter = backend->findAs<sim::AdapterWithChip>(sim::TovrinAdapter::kDescription)) {
+        EXPECT_EQ(adapter->chip().reportRuleBreaks(), 0u)
+            << "flash rules broken on the adapter's chip";
+    }
     usb::setBackend(nullptr);
     setMessageBoxHandler({});
     SetConsoleModeFlag(false);

@@ -1,6 +1,7 @@
 #include "kelvane/sim/chip.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace kv::sim {
@@ -340,6 +341,17 @@ void Chip::poke(uint32_t address, const uint8_t* data, size_t size) {
     }
     flash_.forgetErase(address & kAddressMask, static_cast<uint32_t>(size));
     flash_.applyStuckBits();
+}
+
+uint64_t Chip::reportRuleBreaks() {
+    flash_.endEraseRun();
+    const uint64_t total = flash_.ruleBreaks().total();
+    if (total != reportedBreaks_) {
+        for (const std::string& line : flash_.ruleBreakLines())
+            std::fprintf(stderr, "Simulated %s: %s\n", profile_.name.c_str(), line.c_str());
+        reportedBreaks_ = total;
+    }
+    return total;
 }
 
 void Chip::poke16(uint32_t address, uint16_t value) {

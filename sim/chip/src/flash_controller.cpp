@@ -1,6 +1,7 @@
 #include "kelvane/sim/flash_controller.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace kv::sim {
 
@@ -396,6 +397,33 @@ void FlashController::forgetErase(uint32_t address, uint32_t size) {
         profile_.flashSegment(start, &segment, &length);
         return start < address + size && address < start + length;
     });
+}
+
+std::vector<std::string> FlashController::ruleBreakLines() const {
+    const struct {
+        uint64_t count;
+        uint64_t address;
+        const char* rule;
+    } rules[] = {
+        {breaks_.clock, lastAddress_.clock, "timing generator outside its rated range"},
+        {breaks_.programTime, lastAddress_.programTime,
+         "cumulative program time of a row (tCPT)"},
+        {breaks_.massErase, lastAddress_.massErase,
+         "write into cells short of the cumulative mass erase time"},
+        {breaks_.blockRow, lastAddress_.blockRow, "block write left its 64-byte row"},
+        {breaks_.eraseTime, lastAddress_.eraseTime,
+         "mass or main erase short of the cumulative mass erase time (tCMErase)"},
+    };
+    std::vector<std::string> lines;
+    for (const auto& r : rules) {
+        if (r.count == 0) continue;
+        char line[200];
+        std::snprintf(line, sizeof line, "flash rule broken: %s, last at %05llX, %llu time%s",
+                      r.rule, static_cast<unsigned long long>(r.address),
+                      static_cast<unsigned long long>(r.count), r.count == 1 ? "" : "s");
+        lines.emplace_back(line);
+    }
+    return lines;
 }
 
 void FlashController::endEraseRun() {

@@ -42,6 +42,7 @@ DravikPod::DravikPod(PodConfig config) : config_(std::move(config)) {
 
 DravikPod::~DravikPod() {
     std::lock_guard lock(mutex_);
+    if (chip_) chip_->reportRuleBreaks();
     saveStateLocked(nullptr);
 }
 
@@ -78,6 +79,7 @@ void DravikPod::close() {
     std::lock_guard lock(mutex_);
     open_ = false;
     pending_.clear();
+    if (chip_) chip_->reportRuleBreaks();
     saveStateLocked(nullptr);
 }
 

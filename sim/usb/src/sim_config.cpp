@@ -22,7 +22,8 @@
 //   fuses=<byte>         the chip's configuration fuse byte at start
 //   state=<path>         the chip's state file: loaded at start when it exists,
 //                        saved after every host write that changed the chip and
-//                        when the pod is closed
+//                        when the pod is closed; with pod=none the adapter's
+//                        chip's, saved when the adapter is closed
 //   budget=<cycles>      cycles a released CPU runs per pod command (default 10000)
 //   lenient              the chips' flash lets its documented rules pass (timing
 //                        generator range, cumulative program time, mass erase
@@ -195,8 +196,13 @@ bool configureSimBackend(const std::string& config, SimBackend& backend, std::st
     }
     if (!adapterChip.empty()) {
         const DeviceProfile profile = *findProfile(adapterChip);
-        auto adapter =
-            std::make_shared<AdapterWithChip>(profile, ChipHasTestPin(profile), adapterConfig);
+        // Without a pod the state file is the adapter chip's.
+        auto adapter = std::make_shared<AdapterWithChip>(
+            profile, ChipHasTestPin(profile), adapterConfig, withPod ? "" : pod.statePath);
+        if (!adapter->stateError().empty()) {
+            if (error) *error = adapter->stateError();
+            return false;
+        }
         adapter->chip().setStrictFlashTiming(!pod.lenient);
         if (pod.dcoScale > 0) adapter->chip().setDcoScale(pod.dcoScale);
         backend.plug(adapter);

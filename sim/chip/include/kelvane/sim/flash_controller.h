@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "kelvane/sim/clock_system.h"
@@ -102,6 +103,9 @@ class FlashController {
     // counts as an eraseTime break (the chip calls this when another flash
     // operation starts and when its session closes).
     void endEraseRun();
+    // One line for each rule broken: the rule, the address of its last break
+    // and how often it was broken.
+    std::vector<std::string> ruleBreakLines() const;
     // State transfer of the erase history for saved chips: the erase time
     // each short-erased segment has had, and the segments erased completely.
     const std::map<uint32_t, double>& eraseTimes() const { return massEraseTime_; }
@@ -109,9 +113,12 @@ class FlashController {
     // Cells changed behind the controller's back (a debugger's poke): their
     // segments no longer count as erased completely.
     void forgetErase(uint32_t address, uint32_t size);
-    void setEraseHistory(std::map<uint32_t, double> times, std::set<uint32_t> erased) {
+    bool eraseRunOpen() const { return eraseRunOpen_; }
+    void setEraseHistory(std::map<uint32_t, double> times, std::set<uint32_t> erased,
+                         bool runOpen) {
         massEraseTime_ = std::move(times);
         fullyErased_ = std::move(erased);
+        eraseRunOpen_ = runOpen;
     }
     // Program time of the 64-byte row holding `address` since its last erase (s).
     double rowProgramSeconds(uint32_t address) const;
