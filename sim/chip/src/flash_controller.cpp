@@ -189,6 +189,10 @@ void FlashController::startOperation(Operation op, uint32_t cycles, double now) 
         }
         if (opCorrupt_) ++corrupted_;
     }
+    if (op == Operation::SegmentErase || op == Operation::MassErase)
+        eraseSeconds_ += opSeconds_;
+    else
+        programSeconds_ += opSeconds_;
     op_ = op;
     opEnd_ = now + opSeconds_;
     fctl3_ |= kFctl3Busy;

@@ -339,6 +339,11 @@ void DravikPod::execute(const std::vector<uint8_t>& command) {
     }
     target_->afterCommand();
     CommandRecord record{id, findPodCommand(id)->name, command, {}};
+    if (chip_) {
+        record.chipSeconds = chip_->seconds();
+        record.programSeconds = chip_->flash().programSeconds();
+        record.eraseSeconds = chip_->flash().eraseSeconds();
+    }
     if (answerIt) {
         bytes.insert(bytes.end(), stray.begin(), stray.end());
         record.reply = bytes;

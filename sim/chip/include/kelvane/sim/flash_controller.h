@@ -89,6 +89,9 @@ class FlashController {
     uint32_t eraseCount(uint32_t segmentStart) const;
     const std::map<uint32_t, uint32_t>& eraseCounts() const { return eraseCounts_; }
     uint64_t corruptedOperations() const { return corrupted_; }
+    // Time the flash has spent programming (word and block writes) and erasing (s).
+    double programSeconds() const { return programSeconds_; }
+    double eraseSeconds() const { return eraseSeconds_; }
     const FlashRuleBreaks& ruleBreaks() const { return breaks_; }
     // Where each kind of break last happened (0 before one).
     const FlashRuleBreaks& lastBreakAddresses() const { return lastAddress_; }
@@ -193,6 +196,8 @@ class FlashController {
     std::set<uint32_t> fullyErased_;
     uint32_t blockRow_ = 0;
     double opSeconds_ = 0;
+    double programSeconds_ = 0;
+    double eraseSeconds_ = 0;
     double lowestFtg_ = 0;
     double highestFtg_ = 0;
     std::vector<StuckBit> stuck_;
