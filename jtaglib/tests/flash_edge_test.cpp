@@ -323,6 +323,19 @@ TEST_F(FlashEdges, NewerFlashMassEraseRunsOnce) {
     EXPECT_EQ(routineRuns(), 1u);
 }
 
+// The TMS430FCAS001 and TMS430EMU have RAM up to 0x0CFF: a write of the
+// whole RAM lands in it, to the last byte.
+TEST_F(FlashEdges, RamUpTo0x0CFFTakesTheData) {
+    for (const ChipProfile& row : {ChipProfile{"row:48", 40}, ChipProfile{"row:51", 43}}) {
+        open(row);
+        const std::vector<uint8_t> data = pattern(0x0500, 0x0800, 3);
+        ASSERT_EQ(Nandrel_WriteMemory(target, 0x0500, data.data(), 0x0800), 1) << error();
+        EXPECT_EQ(chipBytes(0x0500, 0x0800), data) << row.chip;
+        EXPECT_EQ(Nandrel_VerifyMem(target, 0x0500, 0x0800, data.data()), 1)
+            << row.chip << ": " << error();
+    }
+}
+
 TEST_F(FlashEdges, IdentifiedEndToEnd) {
     start(kF2xx.chip);
     DeviceRecord record{};

@@ -100,6 +100,12 @@ DeviceProfile buildRowProfile(uint32_t index) {
         p.ramEnd = 0x09FF;
     }
 
+    // RAM that reaches into the boot ROM's usual place (0x0500-0x0CFF on the
+    // TMS430FCAS001 and TMS430EMU) is RAM: the boot ROM, with the
+    // identification block at 0x0FF0, lies above it.
+    if (p.ramEnd >= p.bootStart && p.ramEnd < p.bootEnd)
+        p.bootStart = static_cast<uint16_t>(p.ramEnd + 1);
+
     const IdBytes identity = chooseIdentity(index);
     std::copy_n(identity.begin(), dev::kIdBlockSize, p.idBlock.begin());
     p.fuses = identity[dev::kIdBlockSize];
