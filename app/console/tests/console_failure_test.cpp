@@ -129,6 +129,55 @@ TEST_F(ConsoleFailureTest, AFailedAdapterVerificationSaysWhyTheReadFailed) {
     EXPECT_GT(verifyFailures, 0);
 }
 
+// Every fault the adapter's side can make, from the configuration a user
+// gives KELVANE_USB: the run fails with the fault's text and a non-zero
+// result, and the target is switched off.
+TEST_F(ConsoleFailureTest, EveryAdapterFaultFailsClearlyAndSwitchesTheTargetOff) {
+    Write("image.txt", "@8000\n01 02 03 04 05 06 07 08\nq\n");
+    const std::string path = WriteProject(
+        "MSP430F2274",
+        "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n"
+        "<Tovrin_SetPassword strFileName=\"NoFile.txt\" nFileType=\"FILETYPE_TI_TXT\" "
+        "bPasswordSourceIsFile=\"FALSE\">\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
+        "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
+        "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n</Tovrin_SetPassword>\n"
+        "<Tovrin_WriteFile strFileName=\"" +
+            Path("image.txt") +
+            "\" nFileType=\"FILETYPE_TI_TXT\" bVerifyMem=\"TRUE\"></Tovrin_WriteFile>\n"
+            "<Tovrin_PowerOff></Tovrin_PowerOff>\n");
+    ASSERT_EQ(RunOnce("pod=none,adapter=MSP430F2274", path), 0) << out;
+    struct Case {
+        const char* what;
+        const char* fault;
+        const char* text;
+    };
+    for (const Case& c : {
+             Case{"the loader refuses the write", "nak:3",
+                  "Unable to complete operation.\nAck failed, returned A0\n"},
+             Case{"the loader stays silent on the password", "silent:1",
+                  "Password failed:  Unable to read ack\nComm receive timed-out"},
+             Case{"a read reply comes back with a bad checksum", "reply:checksum",
+                  "Password failed:  Read request failed, returned checksum"},
+             Case{"a byte to the target is lost", "totarget:40",
+                  "Password failed:  Unable to read ack\nComm receive timed-out"},
+             Case{"a byte to the host is lost", "tohost:3",
+                  "Password failed:  Unable to read ack\nComm receive timed-out"},
+             Case{"the USB side takes a write short", "shortwrite:2",
+                  "Password failed:  WritePort wrote 41 of 42 bytes"},
+             Case{"the adapter is unplugged", "unplug:3",
+                  "Power Off (BSL): failed\nUnable to complete operation.\n"
+                  "Password failed:  Unable to read ack\nReadPort Error"},
+         }) {
+        const int code =
+            RunOnce(std::string("pod=none,adapter=MSP430F2274,adapterfault=") + c.fault, path);
+        EXPECT_NE(code, 0) << c.what << "\n" << out;
+        EXPECT_FALSE(adapterSupplyAfterRun) << c.what << "\n" << out;
+        EXPECT_NE(out.find(c.text), std::string::npos) << c.what << "\n" << out;
+        EXPECT_TRUE(out.ends_with("Operation failed\nResult = " + std::to_string(code) + "\n"))
+            << c.what << "\n" << out;
+    }
+}
+
 TEST_F(ConsoleFailureTest, AGoodRunRunsNoPowerOffOfItsOwn) {
     const std::string path =
         WriteProject("MSP430F149",
