@@ -178,6 +178,60 @@ TEST_F(ConsoleFailureTest, EveryAdapterFaultFailsClearlyAndSwitchesTheTargetOff)
     }
 }
 
+// The adapter's chip lives in the state file from run to run: the vectors
+// one run programs are the password the next run must give.
+TEST_F(ConsoleFailureTest, APasswordSetByOneRunIsCheckedByTheNext) {
+    std::string vectors = "@FFE0\n";
+    for (int i = 0; i < 32; ++i)
+        vectors += i % 2 == 0 ? "34 " : "12 ";
+    Write("vectors.txt", vectors + "\nq\n");
+    auto project = [&](const std::string& word, const std::string& more) {
+        std::string password;
+        for (int i = 0; i < 16; ++i)
+            password += word + (i % 4 == 3 ? "\n" : " ");
+        return WriteProject("MSP430F2274",
+                            "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n"
+                            "<Tovrin_SetPassword strFileName=\"NoFile.txt\" "
+                            "nFileType=\"FILETYPE_TI_TXT\" bPasswordSourceIsFile=\"FALSE\">\n" +
+                                password + "</Tovrin_SetPassword>\n" + more +
+                                "<Tovrin_PowerOff></Tovrin_PowerOff>\n");
+    };
+    const std::string sim = "pod=none,adapter=MSP430F2274,state=" + Path("chip.kvchip");
+    ASSERT_EQ(RunOnce(sim, project("0xFFFF", "<Tovrin_WriteFile strFileName=\"" +
+                                                 Path("vectors.txt") +
+                                                 "\" nFileType=\"FILETYPE_TI_TXT\" "
+                                                 "bVerifyMem=\"TRUE\"></Tovrin_WriteFile>\n")),
+              0)
+        << out;
+    EXPECT_EQ(RunOnce(sim, project("0xFFFF", "")), 1) << out;
+    EXPECT_NE(out.find("Password failed:"), std::string::npos) << out;
+    EXPECT_EQ(RunOnce(sim, project("0x1234", "")), 0) << out;
+}
+
+// On modelled time the loader's pause after a load PC passes on the
+// adapter's own time: the host's clock does not wait 100 ms for it.
+TEST_F(ConsoleFailureTest, ALoadPcOnModelledTimeCostsNoHostPause) {
+    auto project = [&](const std::string& more) {
+        return WriteProject("MSP430F2274",
+                            "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n"
+                            "<Tovrin_SetPassword strFileName=\"NoFile.txt\" "
+                            "nFileType=\"FILETYPE_TI_TXT\" bPasswordSourceIsFile=\"FALSE\">\n"
+                            "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
+                            "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
+                            "</Tovrin_SetPassword>\n" +
+                                more + "<Tovrin_PowerOff></Tovrin_PowerOff>\n");
+    };
+    auto hostMs = [&](const std::string& more) {
+        const uint32_t start = manual.tickCount();
+        EXPECT_EQ(RunOnce("pod=none,adapter=MSP430F2274", project(more)), 0) << out;
+        return manual.tickCount() - start;
+    };
+    const uint32_t without = hostMs("");
+    const uint32_t with = hostMs("<Tovrin_LoadPC dwValue=\"0x0C22\"></Tovrin_LoadPC>\n");
+    EXPECT_NE(out.find("Load PC @0x0C22 (BSL): OK"), std::string::npos) << out;
+    EXPECT_LT(with - without, 100u);
+}
+
 TEST_F(ConsoleFailureTest, AGoodRunRunsNoPowerOffOfItsOwn) {
     const std::string path =
         WriteProject("MSP430F149",

@@ -43,14 +43,7 @@ void ProgramTest::SetUp() {
 }
 
 void ProgramTest::TearDown() {
-    // A flash rule a simulated chip saw broken fails the run that broke it.
-    if (auto pod = backend->findAs<sim::DravikPod>(sim::kDravikDescription); pod && pod->chip()) {
-        EXPECT_EQ(pod->chip()->reportRuleBreaks(), 0u) << "flash rules broken on the pod's chip";
-    }
-    if (auto adapter = backend->findAs<sim::AdapterWithChip>(sim::TovrinAdapter::kDescription)) {
-        EXPECT_EQ(adapter->chip().reportRuleBreaks(), 0u)
-            << "flash rules broken on the adapter's chip";
-    }
+    ExpectNoRuleBreaks();
     usb::setBackend(nullptr);
     setMessageBoxHandler({});
     SetConsoleModeFlag(false);
@@ -65,6 +58,17 @@ void ProgramTest::TearDown() {
 void ProgramTest::Plug(const std::string& simConfig) {
     std::string error;
     ASSERT_TRUE(sim::configureSimBackend(simConfig, *backend, &error)) << error;
+}
+
+void ProgramTest::ExpectNoRuleBreaks() {
+    if (!backend) return;
+    if (auto pod = backend->findAs<sim::DravikPod>(sim::kDravikDescription); pod && pod->chip()) {
+        EXPECT_EQ(pod->chip()->reportRuleBreaks(), 0u) << "flash rules broken on the pod's chip";
+    }
+    if (auto adapter = backend->findAs<sim::AdapterWithChip>(sim::TovrinAdapter::kDescription)) {
+        EXPECT_EQ(adapter->chip().reportRuleBreaks(), 0u)
+            << "flash rules broken on the adapter's chip";
+    }
 }
 
 sim::Chip& ProgramTest::PodChip() {

@@ -80,6 +80,14 @@ void TovrinAdapter::deliver(uint64_t atUs, const Event& e) {
     }
 }
 
+bool TovrinAdapter::pause(uint32_t ms) {
+    if (!config_.modelledTime || unplugged_) return false;
+    advance();
+    skippedUs_ += uint64_t{ms} * 1000;
+    advance();
+    return true;
+}
+
 usb::Status TovrinAdapter::linkStatus() const {
     return unplugged_ ? usb::kIoError : usb::kOk;
 }

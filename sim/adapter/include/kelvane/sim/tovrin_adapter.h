@@ -93,6 +93,8 @@ class TovrinAdapter : public kv::usb::Device, private SerialSink {
     kv::usb::Status setDtr(bool level) override;
     kv::usb::Status modemStatus(uint32_t* status) override;
     kv::usb::Status linkStatus() const override;
+    // On modelled time the host's pause moves the line's time on at once.
+    bool pause(uint32_t ms) override;
 
     // Inspection.
     uint8_t enableRegister() const { return enable_; }
