@@ -8,6 +8,7 @@
 
 #include "flash_errors.h"
 #include "flash_fixture.h"
+#include "nandrel/device/device_table.h"
 
 namespace {
 
@@ -64,6 +65,35 @@ TEST_P(FlashClockSweep, ProgramsInsideTheRatedRangeOrFailsWithTheClockError) {
         EXPECT_EQ(flash.lowestTimingFrequency(), 0);  // no erase or write ran
     }
 }
+
+// Every row of the device table with flash as its own simulated chip: a mass
+// erase and a write into main flash keep every flash rule the chip knows.
+class FlashDeviceRows : public FlashTest, public ::testing::WithParamInterface<uint32_t> {};
+
+TEST_P(FlashDeviceRows, MassEraseAndWriteKeepTheFlashRules) {
+    const nandrel::device::DeviceRow* row = nandrel::device::GetDeviceRow(GetParam());
+    const std::string name = "row:" + std::to_string(GetParam());
+    open(ChipProfile{name.c_str(), row->deviceClass});
+    if (HasFatalFailure()) return;
+    EXPECT_EQ(Nandrel_Erase(target, 2, layout.infoStart, 2), 1) << error();
+    const uint32_t at = std::min<uint32_t>(layout.mainEnd, 0xFFFF) - 0x3F;  // the vectors
+    const std::vector<uint8_t> data(0x40, 0x5A);
+    EXPECT_EQ(Nandrel_WriteMemory(target, at, data.data(), 0x40), 1) << error();
+    EXPECT_EQ(chip().reportRuleBreaks(), 0u) << row->name;
+}
+
+std::vector<uint32_t> RowsWithFlash() {
+    std::vector<uint32_t> rows;
+    for (uint32_t i = 1; i < nandrel::device::kDeviceCount; ++i) {
+        const nandrel::device::DeviceRow* row = nandrel::device::GetDeviceRow(i);
+        if (row && nandrel::device::GetMemoryLayout(row->deviceClass).mainEnd != 0)
+            rows.push_back(i);
+    }
+    return rows;
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, FlashDeviceRows, ::testing::ValuesIn(RowsWithFlash()),
+                         [](const auto& p) { return "row_" + std::to_string(p.param); });
 
 std::vector<SweepCase> Cases() {
     std::vector<SweepCase> cases;

@@ -147,6 +147,9 @@ DeviceProfile buildRowProfile(uint32_t index) {
             break;
     }
     p.extended = c.msp430x;
+    // 64-byte information segments mark the 2xx flash on the newer 4xx
+    // parts too (F47x3, F47x4): one mass erase of 10593 cycles is enough.
+    if (p.infoSegment == 0x40 && p.idBlock[0] == 0xF4) use2xxFlash(p);
     if (p.mainEnd > 0xFFFF) {
         p.flashBankSize = 0x10000;
         p.globalMassErase = true;
