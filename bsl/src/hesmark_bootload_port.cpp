@@ -5,6 +5,7 @@
 #include "format.h"
 #include "kelvane/platform/clock.h"
 #include "kelvane/platform/message_box.h"
+#include "kelvane/platform/usb.h"
 #include "tovrin/tovrin.h"
 
 namespace hesmark {
@@ -225,7 +226,8 @@ bool CHesmarkBootloadPort::EraseSegment(uint32_t address) {
 
 bool CHesmarkBootloadPort::LoadPC(uint32_t address) {
     if (!Command(kCmdLoadPC, address, 0, nullptr, 0, 0, nullptr)) return false;
-    kv::clock().sleep(kLoadPCPause);
+    // Devices on modelled time let the pause pass on their own time.
+    kv::usb::pause(kLoadPCPause);
     return FlushComm();
 }
 

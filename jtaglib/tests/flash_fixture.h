@@ -67,6 +67,8 @@ inline uint32_t deviceRowOf(uint32_t deviceClass) {
 
 class FlashTest : public SimTargetTest {
   protected:
+    // Set by a test that breaks a flash rule on purpose.
+    bool allowRuleBreaks = false;
     void open(const ChipProfile& profile, uint32_t deviceClass = 0) {
         profile_ = profile;
         const uint32_t cls = deviceClass != 0 ? deviceClass : profile.deviceClass;
@@ -79,6 +81,10 @@ class FlashTest : public SimTargetTest {
         current = this;
     }
     void TearDown() override {
+        // A flash rule the chip saw broken fails the test that broke it.
+        if (pod && pod->chip() && !allowRuleBreaks) {
+            EXPECT_EQ(chip().reportRuleBreaks(), 0u) << "flash rules broken";
+        }
         current = nullptr;
         if (!dir.empty()) std::filesystem::remove_all(dir);
         SimTargetTest::TearDown();

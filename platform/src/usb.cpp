@@ -7,6 +7,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "kelvane/platform/clock.h"
 #include "kelvane/platform/usb.h"
@@ -243,6 +244,29 @@ Status setTimeouts(Handle h, uint32_t readMs, uint32_t writeMs) {
 
 Status purge(Handle h, uint32_t mask) {
     return withDevice(h, [&](OpenDevice& d) { return d.device->purge(mask); });
+}
+
+void pause(uint32_t ms) {
+    std::vector<OpenDevice> devices;
+    {
+        Registry& r = registry();
+        std::lock_guard lock(r.mutex);
+        for (const auto& [handle, d] : r.open)
+            devices.push_back(d);
+    }
+    bool modelled = !devices.empty();
+    for (OpenDevice& d : devices) {
+        std::lock_guard lock(*d.mutex);
+        modelled = modelled && d.device->pause(0);
+    }
+    if (!modelled) {
+        clock().sleep(ms);
+        return;
+    }
+    for (OpenDevice& d : devices) {
+        std::lock_guard lock(*d.mutex);
+        d.device->pause(ms);
+    }
 }
 
 Status getQueueStatus(Handle h, uint32_t* rxBytes) {

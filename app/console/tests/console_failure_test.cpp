@@ -150,6 +150,109 @@ TEST_F(ConsoleFailureTest, AFailedAdapterVerificationSaysWhyTheReadFailed) {
     EXPECT_GT(verifyFailures, 0);
 }
 
+// Every fault the adapter's side can make, from the configuration a user
+// gives KELVANE_USB: the run fails with the fault's text and a non-zero
+// result, and the target is switched off.
+TEST_F(ConsoleFailureTest, EveryAdapterFaultFailsClearlyAndSwitchesTheTargetOff) {
+    Write("image.txt", "@8000\n01 02 03 04 05 06 07 08\nq\n");
+    const std::string path = WriteProject(
+        "MSP430F2274",
+        "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n"
+        "<Tovrin_SetPassword strFileName=\"NoFile.txt\" nFileType=\"FILETYPE_TI_TXT\" "
+        "bPasswordSourceIsFile=\"FALSE\">\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
+        "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
+        "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n</Tovrin_SetPassword>\n"
+        "<Tovrin_WriteFile strFileName=\"" +
+            Path("image.txt") +
+            "\" nFileType=\"FILETYPE_TI_TXT\" bVerifyMem=\"TRUE\"></Tovrin_WriteFile>\n"
+            "<Tovrin_PowerOff></Tovrin_PowerOff>\n");
+    ASSERT_EQ(RunOnce("pod=none,adapter=MSP430F2274", path), 0) << out;
+    struct Case {
+        const char* what;
+        const char* fault;
+        const char* text;
+    };
+    for (const Case& c : {
+             Case{"the loader refuses the write", "nak:3",
+                  "Unable to complete operation.\nAck failed, returned A0\n"},
+             Case{"the loader stays silent on the password", "silent:1",
+                  "Password failed:  Unable to read ack\nComm receive timed-out"},
+             Case{"a read reply comes back with a bad checksum", "reply:checksum",
+                  "Password failed:  Read request failed, returned checksum"},
+             Case{"a byte to the target is lost", "totarget:40",
+                  "Password failed:  Unable to read ack\nComm receive timed-out"},
+             Case{"a byte to the host is lost", "tohost:3",
+                  "Password failed:  Unable to read ack\nComm receive timed-out"},
+             Case{"the USB side takes a write short", "shortwrite:2",
+                  "Password failed:  WritePort wrote 41 of 42 bytes"},
+             Case{"the adapter is unplugged", "unplug:3",
+                  "Power Off (BSL): failed\nUnable to complete operation.\n"
+                  "Password failed:  Unable to read ack\nReadPort Error"},
+         }) {
+        const int code =
+            RunOnce(std::string("pod=none,adapter=MSP430F2274,adapterfault=") + c.fault, path);
+        EXPECT_NE(code, 0) << c.what << "\n" << out;
+        EXPECT_FALSE(adapterSupplyAfterRun) << c.what << "\n" << out;
+        EXPECT_NE(out.find(c.text), std::string::npos) << c.what << "\n" << out;
+        EXPECT_TRUE(out.ends_with("Operation failed\nResult = " + std::to_string(code) + "\n"))
+            << c.what << "\n" << out;
+    }
+}
+
+// The adapter's chip lives in the state file from run to run: the vectors
+// one run programs are the password the next run must give.
+TEST_F(ConsoleFailureTest, APasswordSetByOneRunIsCheckedByTheNext) {
+    std::string vectors = "@FFE0\n";
+    for (int i = 0; i < 32; ++i)
+        vectors += i % 2 == 0 ? "34 " : "12 ";
+    Write("vectors.txt", vectors + "\nq\n");
+    auto project = [&](const std::string& word, const std::string& more) {
+        std::string password;
+        for (int i = 0; i < 16; ++i)
+            password += word + (i % 4 == 3 ? "\n" : " ");
+        return WriteProject("MSP430F2274",
+                            "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n"
+                            "<Tovrin_SetPassword strFileName=\"NoFile.txt\" "
+                            "nFileType=\"FILETYPE_TI_TXT\" bPasswordSourceIsFile=\"FALSE\">\n" +
+                                password + "</Tovrin_SetPassword>\n" + more +
+                                "<Tovrin_PowerOff></Tovrin_PowerOff>\n");
+    };
+    const std::string sim = "pod=none,adapter=MSP430F2274,state=" + Path("chip.kvchip");
+    ASSERT_EQ(RunOnce(sim, project("0xFFFF", "<Tovrin_WriteFile strFileName=\"" +
+                                                 Path("vectors.txt") +
+                                                 "\" nFileType=\"FILETYPE_TI_TXT\" "
+                                                 "bVerifyMem=\"TRUE\"></Tovrin_WriteFile>\n")),
+              0)
+        << out;
+    EXPECT_EQ(RunOnce(sim, project("0xFFFF", "")), 1) << out;
+    EXPECT_NE(out.find("Password failed:"), std::string::npos) << out;
+    EXPECT_EQ(RunOnce(sim, project("0x1234", "")), 0) << out;
+}
+
+// On modelled time the loader's pause after a load PC passes on the
+// adapter's own time: the host's clock does not wait 100 ms for it.
+TEST_F(ConsoleFailureTest, ALoadPcOnModelledTimeCostsNoHostPause) {
+    auto project = [&](const std::string& more) {
+        return WriteProject("MSP430F2274",
+                            "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n"
+                            "<Tovrin_SetPassword strFileName=\"NoFile.txt\" "
+                            "nFileType=\"FILETYPE_TI_TXT\" bPasswordSourceIsFile=\"FALSE\">\n"
+                            "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
+                            "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
+                            "</Tovrin_SetPassword>\n" +
+                                more + "<Tovrin_PowerOff></Tovrin_PowerOff>\n");
+    };
+    auto hostMs = [&](const std::string& more) {
+        const uint32_t start = manual.tickCount();
+        EXPECT_EQ(RunOnce("pod=none,adapter=MSP430F2274", project(more)), 0) << out;
+        return manual.tickCount() - start;
+    };
+    const uint32_t without = hostMs("");
+    const uint32_t with = hostMs("<Tovrin_LoadPC dwValue=\"0x0C22\"></Tovrin_LoadPC>\n");
+    EXPECT_NE(out.find("Load PC @0x0C22 (BSL): OK"), std::string::npos) << out;
+    EXPECT_LT(with - without, 100u);
+}
+
 TEST_F(ConsoleFailureTest, AGoodRunRunsNoPowerOffOfItsOwn) {
     const std::string path =
         WriteProject("MSP430F149",

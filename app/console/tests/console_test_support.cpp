@@ -26,6 +26,7 @@ std::string ConsoleProgramTest::WriteProject(const std::string& processor,
 }
 
 int ConsoleProgramTest::RunOnce(const std::string& simConfig, const std::string& path) {
+    ExpectNoRuleBreaks();
     backend = std::make_shared<sim::SimBackend>();
     Plug(simConfig);
     if (prepare) prepare(*backend);

@@ -43,6 +43,7 @@ void ProgramTest::SetUp() {
 }
 
 void ProgramTest::TearDown() {
+    ExpectNoRuleBreaks();
     usb::setBackend(nullptr);
     setMessageBoxHandler({});
     SetConsoleModeFlag(false);
@@ -57,6 +58,17 @@ void ProgramTest::TearDown() {
 void ProgramTest::Plug(const std::string& simConfig) {
     std::string error;
     ASSERT_TRUE(sim::configureSimBackend(simConfig, *backend, &error)) << error;
+}
+
+void ProgramTest::ExpectNoRuleBreaks() {
+    if (!backend) return;
+    if (auto pod = backend->findAs<sim::DravikPod>(sim::kDravikDescription); pod && pod->chip()) {
+        EXPECT_EQ(pod->chip()->reportRuleBreaks(), 0u) << "flash rules broken on the pod's chip";
+    }
+    if (auto adapter = backend->findAs<sim::AdapterWithChip>(sim::TovrinAdapter::kDescription)) {
+        EXPECT_EQ(adapter->chip().reportRuleBreaks(), 0u)
+            << "flash rules broken on the adapter's chip";
+    }
 }
 
 sim::Chip& ProgramTest::PodChip() {

@@ -21,6 +21,9 @@ class ProgramTest : public ::testing::Test {
 
     // Plugs the simulated devices named as KELVANE_USB=sim:<config> would.
     void Plug(const std::string& simConfig = "chip=MSP430F149");
+    // A flash rule a simulated chip saw broken fails the run that broke it
+    // (checked when the test ends and before a run replaces the devices).
+    void ExpectNoRuleBreaks();
     // The chip behind the pod, or behind the adapter.
     sim::Chip& PodChip();
     sim::Chip& AdapterChip();

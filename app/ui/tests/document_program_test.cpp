@@ -65,6 +65,10 @@ class DocumentProgram : public ::testing::Test {
         ASSERT_EQ(LoadProcessorTable(KELVANE_BIN_DIR "/ProcessorList.xml"), 1);
     }
     void TearDown() override {
+        // A flash rule the chip saw broken fails the test that broke it.
+        if (auto pod = backend->findAs<sim::DravikPod>(sim::kDravikDescription); pod && pod->chip()) {
+            EXPECT_EQ(pod->chip()->reportRuleBreaks(), 0u) << "flash rules broken";
+        }
         DestroyProcessorTable();
         UnregisterCommandClasses();
         setMessageBoxHandler(previousBox);

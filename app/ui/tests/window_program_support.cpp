@@ -21,6 +21,7 @@
 #include "kelvane/core/tree_ui.h"
 #include "kelvane/platform/usb_backend.h"
 #include "kelvane/project/prg_project.h"
+#include "kelvane/sim/rule_breaks.h"
 #include "main_frame.h"
 #include "message_box_handler.h"
 #include "project_tree_ctrl.h"
@@ -77,6 +78,7 @@ ModalDriver::Step Answer(ModalDriver& driver, const QString& button) {
 }
 
 void WindowProgramTest::SetUp() {
+    breaksBefore_ = sim::ruleBreaksReported();
     std::string pattern = (fs::temp_directory_path() / "kelvane_window_XXXXXX").string();
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     scratch_ = pattern;
@@ -101,6 +103,8 @@ void WindowProgramTest::TearDown() {
     app.reset();
     window.reset();
     usb::setBackend(nullptr);
+    // A flash rule a simulated chip saw broken fails the test that broke it.
+    EXPECT_EQ(sim::ruleBreaksReported(), breaksBefore_) << "flash rules broken";
     UnregisterCommandClasses();
     SetMessagePump(nullptr);
     RemoveMessageBoxHandler();

@@ -83,6 +83,7 @@ class WindowProgramTest : public ::testing::Test {
     ModalDriver modals;
 
   private:
+    uint64_t breaksBefore_ = 0;  // rule breaks the chips reported before the test
     std::string scratch_;
     std::string startDir_;
     bool started_ = false;

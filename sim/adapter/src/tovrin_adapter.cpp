@@ -80,8 +80,24 @@ void TovrinAdapter::deliver(uint64_t atUs, const Event& e) {
     }
 }
 
-usb::Status TovrinAdapter::write(const uint8_t* data, size_t count, size_t* written) {
+bool TovrinAdapter::pause(uint32_t ms) {
+    if (!config_.modelledTime || unplugged_) return false;
     advance();
+    skippedUs_ += uint64_t{ms} * 1000;
+    advance();
+    return true;
+}
+
+usb::Status TovrinAdapter::linkStatus() const {
+    return unplugged_ ? usb::kIoError : usb::kOk;
+}
+
+usb::Status TovrinAdapter::write(const uint8_t* data, size_t count, size_t* written) {
+    *written = 0;
+    if (unplugged_) return usb::kIoError;
+    advance();
+    ++usbWrites_;
+    if (usbWrites_ == config_.shortWrite && count > 1) --count;
     const uint64_t now = nowUs();
     for (size_t i = 0; i < count; ++i) {
         const uint64_t nth = ++toTargetCount_;
@@ -93,6 +109,13 @@ usb::Status TovrinAdapter::write(const uint8_t* data, size_t count, size_t* writ
         if (!dropped) events_.emplace(end, Event{Direction::ToTarget, data[i], host_, start});
     }
     *written = count;
+    if (config_.unplugAfterWrites != 0 && usbWrites_ >= config_.unplugAfterWrites) {
+        // Unplugged: the adapter's lines fall with its power.
+        unplugged_ = true;
+        enable_ = 0;
+        data_ = 0;
+        applyLines(nowUs());
+    }
     return usb::kOk;
 }
 
@@ -146,6 +169,7 @@ void TovrinAdapter::waitForData(size_t wanted, uint32_t timeoutMs) {
 }
 
 usb::Status TovrinAdapter::purge(uint32_t mask) {
+    if (unplugged_) return usb::kIoError;
     advance();
     if (mask & usb::kPurgeRx) hostQueue_.clear();
     if (mask & usb::kPurgeTx) {
@@ -166,6 +190,7 @@ usb::Status TovrinAdapter::purge(uint32_t mask) {
 }
 
 usb::Status TovrinAdapter::setBaudRate(uint32_t baud) {
+    if (unplugged_) return usb::kIoError;
     if (baud == 0) return usb::kInvalidBaudRate;
     advance();
     host_.baud = baud;
@@ -185,6 +210,7 @@ usb::Status TovrinAdapter::setDataCharacteristics(uint8_t wordLength, uint8_t st
 }
 
 usb::Status TovrinAdapter::setRts(bool level) {
+    if (unplugged_) return usb::kIoError;
     advance();
     if (level != rts_) {
         rts_ = level;
@@ -194,6 +220,7 @@ usb::Status TovrinAdapter::setRts(bool level) {
 }
 
 usb::Status TovrinAdapter::setDtr(bool level) {
+    if (unplugged_) return usb::kIoError;
     advance();
     if (level != dtr_) {
         dtr_ = level;
@@ -203,6 +230,7 @@ usb::Status TovrinAdapter::setDtr(bool level) {
 }
 
 usb::Status TovrinAdapter::modemStatus(uint32_t* status) {
+    if (unplugged_) return usb::kIoError;
     advance();
     const bool signal = (enable_ & kBsl) && target_ && target_->bootloaderSignal();
     *status = (cts_ ? usb::kModemCts : 0u) | (signal ? 0u : usb::kModemDsr);

@@ -1,7 +1,11 @@
 #include "kelvane/sim/chip.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <cstring>
+
+#include "kelvane/sim/rule_breaks.h"
 
 namespace kv::sim {
 
@@ -338,7 +342,28 @@ void Chip::poke(uint32_t address, const uint8_t* data, size_t size) {
         uint32_t a = (address + static_cast<uint32_t>(i)) & kAddressMask;
         if (pages_[a >> kPageShift] != kUnmapped) mem_[a] = data[i];
     }
+    flash_.forgetErase(address & kAddressMask, static_cast<uint32_t>(size));
     flash_.applyStuckBits();
+}
+
+namespace {
+std::atomic<uint64_t> processBreaks{0};
+}  // namespace
+
+uint64_t Chip::reportRuleBreaks() {
+    flash_.endEraseRun();
+    const uint64_t total = flash_.ruleBreaks().total();
+    if (total != reportedBreaks_) {
+        for (const std::string& line : flash_.ruleBreakLines())
+            std::fprintf(stderr, "Simulated %s: %s\n", profile_.name.c_str(), line.c_str());
+        if (total > reportedBreaks_) processBreaks += total - reportedBreaks_;
+        reportedBreaks_ = total;
+    }
+    return total;
+}
+
+uint64_t ruleBreaksReported() {
+    return processBreaks.load();
 }
 
 void Chip::poke16(uint32_t address, uint16_t value) {

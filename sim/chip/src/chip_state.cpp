@@ -1,8 +1,13 @@
 // Saving a chip to a file and loading it back: memory contents, peripheral
-// registers, CPU registers, fuses, erase counts and stuck bits.
+// registers, CPU registers, fuses, erase counts, stuck bits and the flash
+// rules broken.
 //
 // File layout (little-endian): "KVCHIP" and a 16-bit version, then the fields
 // below in order, then a 32-bit sum of every byte before it.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -66,6 +71,33 @@ uint32_t byteSum(const std::vector<uint8_t>& data, size_t size) {
     for (size_t i = 0; i < size; ++i)
         sum += data[i];
     return sum;
+}
+
+// Writes the file as a whole or not at all: into a temporary file beside it,
+// flushed to the disk, then renamed over it, so that a run killed while
+// saving leaves the previous file.
+bool writeWhole(const std::string& path, const std::vector<uint8_t>& data, std::string* error) {
+    std::string temporary = path + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        if (error) *error = "Cannot create chip file " + path;
+        return false;
+    }
+    size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    const bool written = done == data.size() && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        if (error) *error = "Cannot write chip file " + path;
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -141,19 +173,28 @@ bool Chip::save(const std::string& path, std::string* error) const {
         w.value(row);
         w.value(time);
     }
+    // The flash rules broken so far and the erase history that decides the
+    // next break (a second trailing section).
+    const FlashRuleBreaks& counts = flash_.ruleBreaks();
+    const FlashRuleBreaks& addresses = flash_.lastBreakAddresses();
+    for (const FlashRuleBreaks* b : {&counts, &addresses}) {
+        w.value(b->clock);
+        w.value(b->programTime);
+        w.value(b->massErase);
+        w.value(b->blockRow);
+        w.value(b->eraseTime);
+    }
+    w.value(static_cast<uint8_t>(flash_.eraseRunOpen()));
+    w.value(static_cast<uint32_t>(flash_.eraseTimes().size()));
+    for (auto [segment, time] : flash_.eraseTimes()) {
+        w.value(segment);
+        w.value(time);
+    }
+    w.value(static_cast<uint32_t>(flash_.fullyErasedSegments().size()));
+    for (uint32_t segment : flash_.fullyErasedSegments())
+        w.value(segment);
     w.value(byteSum(w.out, w.out.size()));
-
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
-    if (!file) {
-        if (error) *error = "Cannot create chip file " + path;
-        return false;
-    }
-    if (std::fwrite(w.out.data(), 1, w.out.size(), file.get()) != w.out.size() ||
-        std::fflush(file.get()) != 0) {
-        if (error) *error = "Cannot write chip file " + path;
-        return false;
-    }
-    return true;
+    return writeWhole(path, w.out, error);
 }
 
 bool Chip::load(const std::string& path, std::string* error) {
@@ -254,6 +295,29 @@ bool Chip::load(const std::string& path, std::string* error) {
             rowTimes[row] = time;
         }
     }
+    FlashRuleBreaks breakCounts;
+    FlashRuleBreaks addresses;
+    uint8_t runOpen = 0;
+    std::map<uint32_t, double> eraseTimes;
+    std::set<uint32_t> fullyErased;
+    if (ok && !r.atEnd()) {
+        for (FlashRuleBreaks* b : {&breakCounts, &addresses})
+            ok = ok && r.value(&b->clock) && r.value(&b->programTime) && r.value(&b->massErase) &&
+                 r.value(&b->blockRow) && r.value(&b->eraseTime);
+        ok = ok && r.value(&runOpen) && r.value(&n);
+        for (uint32_t i = 0; ok && i < n; ++i) {
+            uint32_t segment = 0;
+            double time = 0;
+            ok = r.value(&segment) && r.value(&time);
+            eraseTimes[segment] = time;
+        }
+        ok = ok && r.value(&n);
+        for (uint32_t i = 0; ok && i < n; ++i) {
+            uint32_t segment = 0;
+            ok = r.value(&segment);
+            fullyErased.insert(segment);
+        }
+    }
     if (!ok || !r.atEnd()) return fail("Chip file is damaged: " + path);
 
     for (const Run& run : runs)
@@ -279,6 +343,9 @@ bool Chip::load(const std::string& path, std::string* error) {
     flash_.setRegisters(f1, f2, f3);
     flash_.setEraseCounts(std::move(counts));
     flash_.setRowProgramTimes(std::move(rowTimes));
+    flash_.setRuleBreaks(breakCounts, addresses);
+    flash_.setEraseHistory(std::move(eraseTimes), std::move(fullyErased), runOpen != 0);
+    reportedBreaks_ = breakCounts.total();
     flash_.clearStuckBits();
     for (const StuckBit& s : stuck)
         flash_.addStuckBit(s);

@@ -117,7 +117,9 @@ std::vector<DeviceProfile> buildProfiles() {
     fg4619.extended = true;
     fg4619.clock = ClockKind::FllPlus;
     fg4619.jtagId = 0x8D;
-    fg4619.idBlock = idBlock({{0, 0xF4}, {1, 0x6F}, {2, 0x01}, {3, 0x40}, {13, 0x47}});
+    // Loader 2.12, the first with the memory offset, on the parts above 64 KB.
+    fg4619.idBlock = idBlock(
+        {{0, 0xF4}, {1, 0x6F}, {2, 0x01}, {3, 0x40}, {10, 0x02}, {11, 0x12}, {13, 0x47}});
     fg4619.fuses = 0x00;
     fg4619.eemLevel = 3;
     fg4619.breakpoints = 8;
@@ -136,7 +138,9 @@ std::vector<DeviceProfile> buildProfiles() {
     proto.ramStart = 0x0200;
     proto.ramEnd = 0x02FF;
     proto.clock = ClockKind::BasicClock;
-    proto.idBlock = idBlock({{0, 0xF1}, {1, 0x12}, {2, 0x00}, {3, 0x43}, {8, 0x00}, {9, 0x08}});
+    // Loader 1.10, as on the F11x1 parts.
+    proto.idBlock = idBlock(
+        {{0, 0xF1}, {1, 0x12}, {2, 0x00}, {3, 0x43}, {8, 0x00}, {9, 0x08}, {10, 0x01}, {11, 0x10}});
     proto.eemLevel = 0;
     proto.breakpoints = 2;
     list.push_back(proto);
@@ -160,7 +164,8 @@ std::vector<DeviceProfile> buildProfiles() {
     fcas.clock = ClockKind::ClockModule140;
     fcas.vccMinMillivolts = 3135;
     fcas.vccMaxMillivolts = 5250;
-    fcas.idBlock = idBlock({{0, 0xAF}, {1, 0x12}, {2, 0x50}});
+    // Loader 1.60: no patch.
+    fcas.idBlock = idBlock({{0, 0xAF}, {1, 0x12}, {2, 0x50}, {10, 0x01}, {11, 0x60}});
     fcas.eemLevel = 0;
     fcas.breakpoints = 0;
     fcas.fuseBlowMillivolts = 2500;

@@ -96,6 +96,12 @@ DeviceProfile buildRowProfile(uint32_t index) {
         p.ramEnd = 0x09FF;
     }
 
+    // RAM that reaches into the boot ROM's usual place (0x0500-0x0CFF on the
+    // TMS430FCAS001 and TMS430EMU) is RAM: the boot ROM, with the
+    // identification block at 0x0FF0, lies above it.
+    if (p.ramEnd >= p.bootStart && p.ramEnd < p.bootEnd)
+        p.bootStart = static_cast<uint16_t>(p.ramEnd + 1);
+
     const IdBytes identity = chooseIdentity(index);
     std::copy_n(identity.begin(), kIdentityBlockSize, p.idBlock.begin());
     p.fuses = identity[kIdentityBlockSize];
@@ -137,6 +143,9 @@ DeviceProfile buildRowProfile(uint32_t index) {
             break;
     }
     p.extended = c.msp430x;
+    // 64-byte information segments mark the 2xx flash on the newer 4xx
+    // parts too (F47x3, F47x4): one mass erase of 10593 cycles is enough.
+    if (p.infoSegment == 0x40 && p.idBlock[0] == 0xF4) use2xxFlash(p);
     if (p.mainEnd > 0xFFFF) {
         p.flashBankSize = 0x10000;
         p.globalMassErase = true;

@@ -110,4 +110,39 @@ TEST(ChipStateFile, RefusesOtherProfilesAndDamagedFiles) {
 }
 
 }  // namespace
+// One short mass erase of a blank F149 leaves no cell a verify could tell
+// apart: the break is reported when the session closes, and the chip file
+// keeps it for the next run, which reports only what breaks after it.
+TEST(ChipStateFile, KeepsTheFlashRulesBrokenAndReportsThem) {
+    const std::string path = tempPath("breaks.kvchip");
+    {
+        auto chip = poweredChip("MSP430F149");
+        unlockFlash(*chip, 3);
+        chip->write16(0x0128, 0xA504);  // one main erase, far short of 200 ms
+        chip->write16(0xFFFE, 0);
+        chip->idleUntilFlashReady();
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(chip->reportRuleBreaks(), 1u);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  "Simulated MSP430F149: flash rule broken: mass or main erase short of the "
+                  "cumulative mass erase time (tCMErase), last at 01100, 1 time\n");
+        ASSERT_TRUE(chip->save(path, nullptr));
+    }
+    auto next = poweredChip("MSP430F149");
+    ASSERT_TRUE(next->load(path, nullptr));
+    EXPECT_EQ(next->flash().ruleBreaks().eraseTime, 1u);
+    EXPECT_FALSE(next->flash().shortErasedSegments().empty());
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(next->reportRuleBreaks(), 1u);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    unlockFlash(*next, 3);
+    writeWord(*next, 0x2000, 0x1234);  // into cells the short erase left
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(next->reportRuleBreaks(), 2u);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find(
+                  "write into cells short of the cumulative mass erase time, last at 02000"),
+              std::string::npos);
+    std::remove(path.c_str());
+}
+
 }  // namespace kv::sim::test

@@ -42,6 +42,7 @@ DravikPod::DravikPod(PodConfig config) : config_(std::move(config)) {
 
 DravikPod::~DravikPod() {
     std::lock_guard lock(mutex_);
+    if (chip_) chip_->reportRuleBreaks();
     saveStateLocked(nullptr);
 }
 
@@ -78,6 +79,7 @@ void DravikPod::close() {
     std::lock_guard lock(mutex_);
     open_ = false;
     pending_.clear();
+    if (chip_) chip_->reportRuleBreaks();
     saveStateLocked(nullptr);
 }
 
@@ -337,6 +339,11 @@ void DravikPod::execute(const std::vector<uint8_t>& command) {
     }
     target_->afterCommand();
     CommandRecord record{id, findPodCommand(id)->name, command, {}};
+    if (chip_) {
+        record.chipSeconds = chip_->seconds();
+        record.programSeconds = chip_->flash().programSeconds();
+        record.eraseSeconds = chip_->flash().eraseSeconds();
+    }
     if (answerIt) {
         bytes.insert(bytes.end(), stray.begin(), stray.end());
         record.reply = bytes;

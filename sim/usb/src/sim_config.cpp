@@ -22,7 +22,8 @@
 //   fuses=<byte>         the chip's configuration fuse byte at start
 //   state=<path>         the chip's state file: loaded at start when it exists,
 //                        saved after every host write that changed the chip and
-//                        when the pod is closed
+//                        when the pod is closed; with pod=none the adapter's
+//                        chip's, saved when the adapter is closed
 //   budget=<cycles>      cycles a released CPU runs per pod command (default 10000)
 //   lenient              the chips' flash lets its documented rules pass (timing
 //                        generator range, cumulative program time, mass erase
@@ -40,6 +41,15 @@
 //   time=modelled|real   the adapter's serial line on modelled time (default: a
 //                        host waiting for bytes lets the line run on at once) or
 //                        paced on the wall clock
+//   adapterfault=<kind>:<n>
+//                        a fault of the adapter or its chip's loader: nak (the
+//                        n-th frame, from 1, is answered 0xA0 and not done), silent
+//                        (the n-th frame gets no answer), reply (read replies come
+//                        back with a corrupt header, l1, l2, checksum or data: n is
+//                        that word), tohost and totarget (the n-th character to the
+//                        host or to the target is lost), shortwrite (the n-th USB
+//                        write takes one byte less), unplug (the adapter is gone
+//                        after n USB writes)
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -83,6 +93,51 @@ std::vector<std::string> split(const std::string& text, char separator) {
     return parts;
 }
 
+// An adapter fault: what it does to the adapter's configuration, its
+// loader's faults or its lines once the adapter is made.
+struct AdapterFault {
+    std::string kind;
+    std::string value;
+    uint32_t n = 0;
+};
+
+bool parseAdapterFault(const std::string& text, AdapterFault* fault) {
+    const auto parts = split(text, ':');
+    if (parts.size() != 2) return false;
+    fault->kind = parts[0];
+    fault->value = parts[1];
+    if (fault->kind == "reply")
+        return fault->value == "header" || fault->value == "l1" || fault->value == "l2" ||
+               fault->value == "checksum" || fault->value == "data";
+    static const char* const kinds[] = {"nak",      "silent",     "tohost",
+                                        "totarget", "shortwrite", "unplug"};
+    bool known = false;
+    for (const char* k : kinds)
+        known = known || fault->kind == k;
+    return known && parseNumber(fault->value, &fault->n) && fault->n > 0;
+}
+
+void applyToConfig(const AdapterFault& f, TovrinAdapter::Config* config) {
+    if (f.kind == "shortwrite") config->shortWrite = f.n;
+    if (f.kind == "unplug") config->unplugAfterWrites = f.n;
+}
+
+void applyToAdapter(const AdapterFault& f, AdapterWithChip& adapter) {
+    LoaderFaults& loader = adapter.loader().faults();
+    if (f.kind == "nak") loader.refuseFrame = f.n;
+    if (f.kind == "silent") loader.silentFrame = f.n;
+    if (f.kind == "tohost") adapter.dropToHost(f.n);
+    if (f.kind == "totarget") adapter.dropToTarget(f.n);
+    if (f.kind == "reply") {
+        using Reply = LoaderFaults::Reply;
+        loader.reply = f.value == "header" ? Reply::Header
+                       : f.value == "l1"   ? Reply::L1
+                       : f.value == "l2"   ? Reply::L2
+                       : f.value == "checksum" ? Reply::Checksum
+                                               : Reply::Data;
+    }
+}
+
 bool parseFault(const std::string& text, PodFault* fault) {
     const auto parts = split(text, ':');
     if (parts.size() < 2 || parts.size() > 4) return false;
@@ -115,6 +170,7 @@ bool configureSimBackend(const std::string& config, SimBackend& backend, std::st
     std::string adapterChip;
     TovrinAdapter::Config adapterConfig;
     adapterConfig.modelledTime = true;
+    std::vector<AdapterFault> adapterFaults;
     auto fail = [&](const std::string& item) {
         if (error) *error = "unknown simulator setting \"" + item + "\"";
         return false;
@@ -180,6 +236,11 @@ bool configureSimBackend(const std::string& config, SimBackend& backend, std::st
             adapterChip = value;
         } else if (key == "time" && (value == "modelled" || value == "real")) {
             adapterConfig.modelledTime = value == "modelled";
+        } else if (key == "adapterfault") {
+            AdapterFault fault;
+            if (!parseAdapterFault(value, &fault)) return fail(item);
+            applyToConfig(fault, &adapterConfig);
+            adapterFaults.push_back(fault);
         } else {
             return fail(item);
         }
@@ -195,8 +256,15 @@ bool configureSimBackend(const std::string& config, SimBackend& backend, std::st
     }
     if (!adapterChip.empty()) {
         const DeviceProfile profile = *findProfile(adapterChip);
-        auto adapter =
-            std::make_shared<AdapterWithChip>(profile, ChipHasTestPin(profile), adapterConfig);
+        // Without a pod the state file is the adapter chip's.
+        auto adapter = std::make_shared<AdapterWithChip>(
+            profile, ChipHasTestPin(profile), adapterConfig, withPod ? "" : pod.statePath);
+        if (!adapter->stateError().empty()) {
+            if (error) *error = adapter->stateError();
+            return false;
+        }
+        for (const AdapterFault& fault : adapterFaults)
+            applyToAdapter(fault, *adapter);
         adapter->chip().setStrictFlashTiming(!pod.lenient);
         if (pod.dcoScale > 0) adapter->chip().setDcoScale(pod.dcoScale);
         backend.plug(adapter);

@@ -72,11 +72,15 @@ TEST(SimAdapterConfig, TestPinFollowsTheDeviceClass) {
     EXPECT_TRUE(ChipHasTestPin(*findProfile("MSP430F2274")));
 }
 
-TEST(SimAdapterConfig, UnknownChipIsRefused) {
-    SimBackend backend;
-    std::string error;
-    EXPECT_FALSE(configureSimBackend("adapter=NoSuchChip", backend, &error));
-    EXPECT_EQ(error, "unknown simulator setting \"adapter=NoSuchChip\"");
+TEST(SimAdapterConfig, UnknownChipsAndFaultsAreRefused) {
+    for (const char* item : {"adapter=NoSuchChip", "adapterfault=nak", "adapterfault=nak:0",
+                             "adapterfault=reply:crc", "adapterfault=melt:2"}) {
+        SimBackend backend;
+        std::string error;
+        EXPECT_FALSE(
+            configureSimBackend(std::string("adapter=MSP430F2274,") + item, backend, &error));
+        EXPECT_EQ(error, std::string("unknown simulator setting \"") + item + "\"");
+    }
 }
 
 }  // namespace

@@ -58,6 +58,10 @@ Status resetDevice(Handle handle);
 Status setTimeouts(Handle handle, uint32_t readMs, uint32_t writeMs);
 Status purge(Handle handle, uint32_t mask);
 Status getQueueStatus(Handle handle, uint32_t* rxBytes);
+// A pause the host keeps for its devices (the loader's time after a load
+// PC): when devices are open and every one runs on modelled time, their time
+// moves on by `ms` at once; otherwise the host sleeps on kv::clock().
+void pause(uint32_t ms);
 Status setBaudRate(Handle handle, uint32_t baud);
 Status setDataCharacteristics(Handle handle, uint8_t wordLength, uint8_t stopBits,
                               uint8_t parity);

@@ -46,6 +46,10 @@ public:
     // kOk while the link works; once a transfer failed (the device was
     // unplugged), the status that reads and queue queries end with.
     virtual Status linkStatus() const { return kOk; }
+    // A pause the host keeps between operations: a device on modelled time
+    // lets `ms` pass on its own time and returns true (0 only asks whether it
+    // can); a real device returns false and the host waits on its clock.
+    virtual bool pause(uint32_t /*ms*/) { return false; }
 };
 
 class Backend {

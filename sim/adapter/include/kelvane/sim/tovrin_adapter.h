@@ -52,6 +52,12 @@ class TovrinAdapter : public kv::usb::Device, private SerialSink {
         uint16_t version = 0x0103;
         uint32_t serialNumber = 0x00A1B2C3;
         bool modelledTime = false;  // see above
+        // Faults of the USB side: the n-th serial write (from 1) takes one
+        // byte less than it was given; after n writes the adapter is
+        // unplugged (its lines fall, the target loses its supply, and every
+        // further call fails with an I/O error). 0: none.
+        uint64_t shortWrite = 0;
+        uint64_t unplugAfterWrites = 0;
     };
 
     enum class Direction { ToTarget, ToHost };
@@ -86,6 +92,9 @@ class TovrinAdapter : public kv::usb::Device, private SerialSink {
     kv::usb::Status setRts(bool level) override;
     kv::usb::Status setDtr(bool level) override;
     kv::usb::Status modemStatus(uint32_t* status) override;
+    kv::usb::Status linkStatus() const override;
+    // On modelled time the host's pause moves the line's time on at once.
+    bool pause(uint32_t ms) override;
 
     // Inspection.
     uint8_t enableRegister() const { return enable_; }
@@ -164,6 +173,9 @@ class TovrinAdapter : public kv::usb::Device, private SerialSink {
     bool cts_ = true;
     std::vector<uint8_t> commands_;
     std::string edges_;
+
+    uint64_t usbWrites_ = 0;
+    bool unplugged_ = false;
 
     // Registers and the lines they drive.
     uint8_t enable_ = 0;

@@ -196,12 +196,20 @@ class Chip : public Bus {
     void fireWatchdog();
     void fireWatchdogAfter(uint64_t cycles);
 
+    // --- Rule breaks.
+    // Ends the flash's open erase run (it is counted when short) and writes
+    // one line on standard error for each flash rule broken since the last
+    // report, naming the chip, the rule, the address and the count. Called
+    // when a session with the chip closes; returns the breaks in all.
+    uint64_t reportRuleBreaks();
+
     // --- Saved chips: contents, registers and state in a versioned file.
     bool save(const std::string& path, std::string* error) const;
     // The file must have been saved from a chip of the same profile.
     bool load(const std::string& path, std::string* error);
 
   private:
+    uint64_t reportedBreaks_ = 0;
     enum PageKind : uint8_t { kUnmapped, kPeripheral, kRam, kRom, kFlash };
     static constexpr uint32_t kAddressMask = 0xFFFFF;
     static constexpr uint32_t kMemorySize = 0x100000;

@@ -105,6 +105,11 @@ struct CommandRecord {
     std::string name;
     std::vector<uint8_t> request;
     std::vector<uint8_t> reply;  // as sent, after faults; empty: no reply
+    // The chip's simulated time, and the time its flash spent programming and
+    // erasing, once the command was done (0 without a chip).
+    double chipSeconds = 0;
+    double programSeconds = 0;
+    double eraseSeconds = 0;
 };
 
 class DravikPod : public kv::usb::Device {

@@ -14,15 +14,27 @@ namespace kv::sim {
 class AdapterWithChip final : public TovrinAdapter {
   public:
     // `testPin`: the chip's loader is entered on TEST (otherwise on TCK).
-    AdapterWithChip(const DeviceProfile& profile, bool testPin, Config config = {});
+    // `statePath`: the chip's state file, loaded here when it exists and saved
+    // whenever a session closes (empty: none).
+    AdapterWithChip(const DeviceProfile& profile, bool testPin, Config config = {},
+                    std::string statePath = {});
     ~AdapterWithChip() override;
+
+    // A session closes: the chip reports its rule breaks and is saved.
+    void close() override;
+    // Why the state file did not load (empty when it did or there is none).
+    const std::string& stateError() const { return stateError_; }
 
     Chip& chip() { return chip_; }
     RomBootLoader& loader() { return loader_; }
 
   private:
+    void endSession();
+
     Chip chip_;
     RomBootLoader loader_;
+    std::string statePath_;
+    std::string stateError_;
 };
 
 // Whether the chips of a device class have a TEST pin.
