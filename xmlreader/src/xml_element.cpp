@@ -77,7 +77,11 @@ int CXML_Element::Parse(CXML_ParseChar& reader) {
     if (IsIdle()) return 1;
     CXML_Element* inner = open_.empty() ? this : open_.back();
     inner->Step(reader);
-    if (inner->state_ == kChildOpen) open_.push_back(inner->child_.get());
+    if (inner->state_ == kChildOpen) {
+        if (open_.size() + 1 >= kMaxNestingDepth)
+            return Fail(FormatText("Elements nested deeper than %zu levels", kMaxNestingDepth));
+        open_.push_back(inner->child_.get());
+    }
     // Close every element that this character finished, innermost first; a failure moves its
     // text up through every open element to this one.
     while (!open_.empty()) {

@@ -19,6 +19,10 @@ class CXML_ArrayContentParticle : public CXML_ObjectArray<CXML_ContentParticle> 
 
 class CXML_Element : public CXML_ContentParticle {
   public:
+    // The deepest nesting a document may have, the root element counting as 1: far beyond any
+    // project, and it bounds the memory a hostile file can make the tree take.
+    static constexpr size_t kMaxNestingDepth = 1000;
+
     CXML_Element() : CXML_ContentParticle(kElement) {}
     // Takes the tree apart one element at a time, so that deep nesting cannot exhaust the
     // stack, and without allocating, so that it also works when memory has run out.
