@@ -1,5 +1,7 @@
 #include "xml_document.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -31,15 +33,16 @@ constexpr size_t kMaxQuotedLine = 256;
 bool ReadFile(const char* path, std::string& content, std::string& error) {
     std::FILE* file = kv::OpenInputStream(path, "rb", &error);
     if (!file) return false;
+    // The size is known before a byte is read; the reading stops at the limit as well, for a
+    // file that grows meanwhile.
+    struct stat info {};
+    bool tooLarge = ::fstat(::fileno(file), &info) == 0 &&
+                    static_cast<uint64_t>(info.st_size) > kMaxFileSize;
     char chunk[65536];
     size_t got = 0;
-    bool tooLarge = false;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        if (content.size() + got > kMaxFileSize) {
-            tooLarge = true;
-            break;
-        }
-        content.append(chunk, got);
+    while (!tooLarge && (got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        tooLarge = content.size() + got > kMaxFileSize;
+        if (!tooLarge) content.append(chunk, got);
     }
     const bool failed = std::ferror(file) != 0;
     const int readError = errno;
