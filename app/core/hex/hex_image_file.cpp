@@ -208,6 +208,11 @@ int CHexImageFile::MarkGiven(std::uint64_t address, std::uint32_t count,
                               std::string* lineError) {
     if (count == 0) return 1;
     const std::uint64_t end = address + count;
+    // Bytes past the top of the address space would wrap to its bottom.
+    if (end > std::uint64_t{1} << 32) {
+        *lineError = "Data beyond address FFFFFFFF";
+        return 0;
+    }
     auto& given = given_->ranges;
     auto next = given.upper_bound(address);
     // The first address of the new bytes that an earlier line gave.
