@@ -25,6 +25,9 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 // The largest file the reader takes: far beyond any project, processor or plug-in list, and it
 // bounds what a hostile file can make the reader hold.
 constexpr size_t kMaxFileSize = size_t{64} << 20;
+// The most lines a document may have: every text line is kept in the tree, so this bounds
+// what a file of many short lines costs.
+constexpr int kMaxLines = 1000000;
 // How much of a line a parse error quotes: the reason after it must survive the error buffer.
 constexpr size_t kMaxQuotedLine = 256;
 
@@ -94,6 +97,8 @@ int CXML_Document::Read(const std::string& content, intptr_t callerValue) {
         // Text lines end with LF or CR LF; neither is part of the line.
         size_t stop = end;
         if (stop > begin && content[stop - 1] == '\r') --stop;
+        if (number == kMaxLines)
+            return Fail(FormatText("More than %d lines in the document", kMaxLines));
         reader.SetLine(content.substr(begin, stop - begin), ++number);
         begin = end + 1;
 

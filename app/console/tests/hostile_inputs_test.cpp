@@ -140,6 +140,11 @@ const Hostile kHostile[] = {
          return ProjectWith(d, Project("MSP430F149", Repeat("<Comment></Comment>\n", 5'300'000)));
      },
      3, {"run.kvnset is larger than 64 MB, more than a document may be\n"}},
+    {"ProjectOfTwoHundredThousandCommands", "chip=MSP430F149",
+     [](const fs::path& d) {
+         return ProjectWith(d, Project("MSP430F149", Repeat("<Comment></Comment>\n", 200'000)));
+     },
+     3, {"More than 100000 elements in the document\n"}},
     {"ProjectNestedAMillionDeep", "chip=MSP430F149",
      [](const fs::path& d) {
          return ProjectWith(d, "<ProjectKelvane>\n" + Repeat("<a>", 1'000'000) + "\n");
