@@ -108,6 +108,12 @@ const Hostile kHostile[] = {
      },
      1, {"does not fit the MSP430F2274: it holds data at 10000, above the chip's top "
          "address 0FFFF\n"}},
+    {"AdapterImageOfAHundredMegabytes", "pod=none,adapter=MSP430F2274",
+     [](const fs::path& d) {
+         Write(d / "image.txt", "@0000\n" + Repeat(kRow, 100'000'000 / kRow.size()) + "q\n");
+         return ProjectWith(d, AdapterWrite("./image.txt"));
+     },
+     1, {"does not fit the MSP430F2274: it holds data at 10000"}},
     {"PodImageIsDevZero", "chip=MSP430F149",
      [](const fs::path& d) { return ProjectWith(d, PodProgram("/dev/zero", "FILETYPE_TI_TXT")); },
      23, {"File open error\n/dev/zero is a device, not a file\n"}},

@@ -209,8 +209,9 @@ int CHexImageFile::MarkGiven(std::uint64_t address, std::uint32_t count,
     if (count == 0) return 1;
     const std::uint64_t end = address + count;
     // Bytes past the top of the address space would wrap to its bottom.
-    if (end > std::uint64_t{1} << 32) {
-        *lineError = "Data beyond address FFFFFFFF";
+    if (end > build_.addressEnd) {
+        *lineError = hex::Format("Data beyond address %llX",
+                                 static_cast<unsigned long long>(build_.addressEnd - 1));
         return 0;
     }
     auto& given = given_->ranges;
