@@ -7,6 +7,7 @@
 #include "kelvane/commands/file_paths.h"
 #include "kelvane/core/execute_params.h"
 #include "kelvane/core/intel_hex_file.h"
+#include "kelvane/core/prg_processor.h"
 #include "kelvane/core/stdio_xml_file.h"
 #include "kelvane/core/text_hex_file.h"
 #include "kelvane/core/tovrin.h"
@@ -141,6 +142,27 @@ int CCommandTovrin_File::ReadXMLParameters(std::int32_t element) {
     return SetParameters(name, type);
 }
 
+int CCommandTovrin_File::FitsTheChip(const CHexImageFile& image, const CPrgProcessor* processor) {
+    if (processor == nullptr) return 1;
+    // Everything the chip has lies below the top of its address space: an image
+    // with bytes above it is refused before the first frame goes out.
+    const std::uint64_t top = processor->bIsMSP430X ? 0xFFFFF : 0xFFFF;
+    for (std::size_t i = 0; i < image.GetBlockCount(); ++i) {
+        const CHexBlock* block = image.GetBlock(i);
+        if (block == nullptr || block->GetCount() == 0) continue;
+        const std::uint64_t last = std::uint64_t{block->GetAddress()} + block->GetCount() - 1;
+        if (last > top) {
+            const std::uint64_t first = std::max<std::uint64_t>(block->GetAddress(), top + 1);
+            return Fail(Format("%s does not fit the %s: it holds data at %05llX, above the "
+                               "chip's top address %05llX",
+                               strFileName.c_str(), processor->GetName().c_str(),
+                               static_cast<unsigned long long>(first),
+                               static_cast<unsigned long long>(top)));
+        }
+    }
+    return 1;
+}
+
 int CCommandTovrin_File::TransferFile(CExecuteParams* params, bool write, const char* className) {
     if (params == nullptr) return Fail("Unable to execute NULL parameters");
     params->SetStatusText(write ? "Writing file " : "Verifying file ");
@@ -150,6 +172,10 @@ int CCommandTovrin_File::TransferFile(CExecuteParams* params, bool write, const 
     params->Log(strFileName + " ", true);
     std::unique_ptr<CHexImageFile> image = CreateHexFile(strFileName, nFileType, true);
     if (image == nullptr) return 0;
+    if (!FitsTheChip(*image, params->GetProcessor())) {
+        image->Close();
+        return 0;
+    }
     params->AdvanceProgress(1);
     PumpMessages(0);
     std::uint8_t piece[kPieceSize];

@@ -2,6 +2,8 @@
 // the options and the host's notification outlet.
 #include "hesmark/hesmark.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -260,8 +262,13 @@ int SetPatchFile_Hesmark(const char* fileName) {
     port->DropPatchImage();
     port->SetPatchFileName(fileName ? fileName : "");
     kv::CTextHexFile image(kv::kBootloaderHexBuild);
-    if (fileName == nullptr || !image.Open(fileName, kv::CHexImageFile::kModeRead))
-        return SetError(Format("Unable to open patch file %s", fileName ? fileName : "(null)"));
+    if (fileName == nullptr) return SetError("Unable to open patch file (null)");
+    if (!image.Open(fileName, kv::CHexImageFile::kModeRead)) {
+        // A file that is there but cannot be read (a folder, a FIFO, a bad line) says why.
+        const std::string text = Format("Unable to open patch file %s", fileName);
+        if (::access(fileName, F_OK) != 0) return SetError(text);
+        return SetError(text + "\n" + image.GetLastError());
+    }
     // Contiguous lines make one block of code.
     std::vector<hesmark::CodeBlock> blocks;
     for (size_t i = 0; i < image.GetBlockCount(); ++i) {

@@ -118,19 +118,29 @@ bool CHesmarkBootloadPort::WritePort(const uint8_t* data, size_t count) {
 // Polls the receive queue until `count` bytes wait or `timeoutMs` has passed.
 // The elapsed time is taken as a difference of tick counts, so a wrap of the
 // counter during the wait neither ends it early nor makes it endless. Each
-// poll lets a millisecond pass: a zero-length yield would spin for ever on a
-// clock that moves only when slept on.
+// poll lets time pass (a zero-length yield would spin for ever on a clock that
+// moves only when slept on): a millisecond for the first kMaxPollPauseMs and
+// after each byte that came in, else doubling up to kMaxPollPauseMs, the
+// adapter's latency, which delivers a slow trickle no sooner anyway; never past
+// the time-out. A silent chip costs a few polls per 16 ms instead of sixteen.
 bool CHesmarkBootloadPort::WaitForReceive(size_t count, uint32_t timeoutMs) {
     if (!AdapterOpen()) return Fail("WaitForReceive called while Tovrin closed");
+    constexpr uint32_t kMaxPollPauseMs = 16;
     kv::Clock& clock = kv::clock();
     const uint32_t start = clock.tickCount();
+    uint32_t pause = 1;
+    uint32_t seen = 0;
     for (;;) {
         uint32_t available = 0;
         if (!Tovrin_GetQueueStatus(&available))
             return Fail("WaitForReceive Error: Unable to get number of bytes available.");
         if (available >= count) return true;
-        if (kv::ticksSince(start, clock.tickCount()) >= timeoutMs) return Fail("");
-        clock.sleep(1);
+        const uint32_t elapsed = kv::ticksSince(start, clock.tickCount());
+        if (elapsed >= timeoutMs) return Fail("");
+        const bool quick = available != seen || elapsed < kMaxPollPauseMs;
+        pause = quick ? 1 : std::min(2 * pause, kMaxPollPauseMs);
+        seen = available;
+        clock.sleep(std::min(pause, timeoutMs - elapsed));
     }
 }
 

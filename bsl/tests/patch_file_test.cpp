@@ -111,6 +111,14 @@ TEST_F(OldLoader, WithoutPatchFileBlocksAreRefusedWithATextNamingTheFile) {
     const std::string missing = TempPath("PATCH.TXT");
     EXPECT_EQ(SetPatchFile_Hesmark(missing.c_str()), 0);
     EXPECT_EQ(LastError(), "Unable to open patch file " + missing);
+    // A folder of that name is no file, and the text says so.
+    const std::string folder = TempPath("PATCH.DIR");
+    std::filesystem::create_directory(folder);
+    EXPECT_EQ(SetPatchFile_Hesmark(folder.c_str()), 0);
+    EXPECT_EQ(LastError(), "Unable to open patch file " + folder + "\n" + folder +
+                               " is a folder, not a file");
+    std::filesystem::remove(folder);
+    EXPECT_EQ(SetPatchFile_Hesmark(missing.c_str()), 0);
     ASSERT_EQ(SetPasswordData_Hesmark(blank.data()), 1) << LastError();
     EXPECT_EQ(TxData_Hesmark(0xE000, data, 2, 1), 0);
     EXPECT_EQ(LastError(),

@@ -1,9 +1,12 @@
-// Caprel: opens a file and walks every element, its text lines and the
-// attributes a project, processor list or plug-in list asks for, through the
-// library's exports only.
+// Caprel: opens a file and walks every element, its text lines and every
+// attribute: the names a project, processor list or plug-in list asks for and
+// every name the input itself gives before an '=', through the library's
+// exports only.
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -33,12 +36,40 @@ void CopyName(std::int32_t element) {
     Check(copied <= 1 && small[copied] == '\0');
 }
 
-void ReadElement(std::int32_t element) {
+bool IsNameChar(std::uint8_t c) {
+    return std::isalnum(c) || c == '_' || c == ':' || c == '.' || c == '-' || c >= 0x80;
+}
+
+// The fixed names, then each run of name characters that an '=' follows (after
+// blanks), once each.
+std::vector<std::string> AttributeNames(const std::uint8_t* data, std::size_t size) {
+    std::vector<std::string> names(std::begin(kAttributeNames), std::end(kAttributeNames));
+    std::set<std::string> seen(names.begin(), names.end());
+    for (std::size_t i = 0; i < size;) {
+        if (!IsNameChar(data[i])) {
+            ++i;
+            continue;
+        }
+        const std::size_t start = i;
+        while (i < size && IsNameChar(data[i]))
+            ++i;
+        std::size_t after = i;
+        while (after < size && (data[after] == ' ' || data[after] == '\t'))
+            ++after;
+        if (after < size && data[after] == '=') {
+            std::string name(reinterpret_cast<const char*>(data + start), i - start);
+            if (seen.insert(name).second) names.push_back(std::move(name));
+        }
+    }
+    return names;
+}
+
+void ReadElement(std::int32_t element, const std::vector<std::string>& names) {
     CopyName(element);
-    for (const char* name : kAttributeNames) {
+    for (const std::string& name : names) {
         char value[64];
         std::uint32_t copied = 0;
-        if (GetAttributeValue_Caprel(element, name, value, sizeof value, &copied))
+        if (GetAttributeValue_Caprel(element, name.c_str(), value, sizeof value, &copied))
             Check(copied < sizeof value && value[copied] == '\0');
     }
     std::int32_t lines = -1;
@@ -54,14 +85,16 @@ void ReadElement(std::int32_t element) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string path = kv::fuzz::Folder().Write("input.xml", data, size);
+    static const kv::fuzz::MemoryFile input("input.xml");
+    const std::string& path = input.Write(data, size);
     if (Open_Caprel(path.c_str(), 0) == 1) {
+        const std::vector<std::string> names = AttributeNames(data, size);
         Check(IsOpen_Caprel() == 1);
         // Every element, depth first, with an explicit stack of (parent, child).
         std::vector<std::pair<std::int32_t, std::int32_t>> stack;
         const std::int32_t root = GetRootElement_Caprel();
         Check(root != -1);
-        ReadElement(root);
+        ReadElement(root, names);
         stack.emplace_back(root, GetFirstChildElement_Caprel(root));
         while (!stack.empty()) {
             auto& [parent, child] = stack.back();
@@ -70,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 continue;
             }
             const std::int32_t current = child;
-            ReadElement(current);
+            ReadElement(current, names);
             // The named walk finds the same child again.
             char name[256];
             std::uint32_t copied = 0;

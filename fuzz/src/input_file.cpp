@@ -1,5 +1,6 @@
 #include "input_file.h"
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -8,14 +9,54 @@
 
 namespace kv::fuzz {
 
+namespace {
+
+void Die(const char* what) {
+    std::perror(what);
+    std::abort();
+}
+
+}  // namespace
+
+MemoryFile::MemoryFile(const char* name) : fd_(::memfd_create(name, MFD_CLOEXEC)) {
+    if (fd_ < 0) Die("memfd_create");
+    path_ = "/proc/self/fd/" + std::to_string(fd_);
+}
+
+MemoryFile::~MemoryFile() {
+    ::close(fd_);
+}
+
+const std::string& MemoryFile::Write(const std::uint8_t* data, std::size_t size) const {
+    if (::ftruncate(fd_, 0) != 0) Die("ftruncate");
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pwrite(fd_, data + done, size - done, static_cast<off_t>(done));
+        if (n <= 0) Die("pwrite");
+        done += static_cast<std::size_t>(n);
+    }
+    return path_;
+}
+
+std::string MemoryFile::Read() const {
+    std::string bytes;
+    char chunk[65536];
+    for (off_t at = 0;;) {
+        const ssize_t n = ::pread(fd_, chunk, sizeof chunk, at);
+        if (n < 0) Die("pread");
+        if (n == 0) break;
+        bytes.append(chunk, static_cast<std::size_t>(n));
+        at += n;
+    }
+    return bytes;
+}
+
 InputFolder::InputFolder() {
     const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && *base ? base : "/tmp") +
-                          "/kelvane_fuzz_XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        std::perror("mkdtemp");
-        std::abort();
-    }
+    std::string root = base != nullptr && *base ? base : "";
+    if (root.empty()) root = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
+    std::string pattern = root + "/kelvane_fuzz_XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) Die("mkdtemp");
     path_ = pattern;
 }
 
@@ -30,8 +71,7 @@ std::string InputFolder::Write(const std::string& name, const std::uint8_t* data
     std::FILE* out = std::fopen(file.c_str(), "wb");
     if (out == nullptr || (size > 0 && std::fwrite(data, 1, size, out) != size) ||
         std::fclose(out) != 0) {
-        std::perror(file.c_str());
-        std::abort();
+        Die(file.c_str());
     }
     return file;
 }

@@ -1,9 +1,12 @@
 // The bootstrap-loader library's handling of what comes back from the chip:
 // a target on the simulated Tovrin adapter answers every character the host
 // sends with the next piece of the input (a length byte, then that many
-// bytes). The first byte chooses which loader operations run after the
-// connection is set up; time runs on a manual clock, so waits end at once.
+// bytes). The input starts with the number of loader operations and a pair of
+// bytes for each (which operation, and its address or length), run in that
+// order after the connection is set up; time runs on a manual clock, so waits
+// end at once and replies arrive when the link has carried them.
 #include <cstdint>
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -73,51 +76,61 @@ void CheckError() {
     Check(length >= 0 && length < static_cast<int>(sizeof text) && text[length] == '\0');
 }
 
-void RunOperations(std::uint8_t choice) {
-    const std::vector<std::uint8_t> password(32, 0xFF);
-    if (choice & 0x01) SetPasswordData_Hesmark(password.data());
-    std::uint8_t major = 0;
-    std::uint8_t minor = 0;
-    GetBootloaderVersion_Hesmark(&major, &minor);
+// One loader operation; `parameter` varies its address or length.
+void RunOperation(std::uint8_t operation, std::uint8_t parameter) {
+    static const kv::fuzz::MemoryFile readOut("read.txt");
+    const std::uint32_t address = 0x0200u + parameter * 0x101u;
+    switch (operation % 11) {
+        case 0: {
+            std::vector<std::uint8_t> password(32, 0xFF);
+            password[parameter % 32] = parameter;
+            SetPasswordData_Hesmark(password.data());
+            break;
+        }
+        case 1: {
+            std::uint8_t major = 0;
+            std::uint8_t minor = 0;
+            GetBootloaderVersion_Hesmark(&major, &minor);
+            break;
+        }
+        case 2: {
+            std::uint8_t buffer[300] = {};
+            std::uint32_t got = 0;
+            const std::uint32_t length = 1u + parameter % sizeof buffer;
+            if (RxData_Hesmark(address, buffer, length, &got) == 1) Check(got <= length);
+            break;
+        }
+        case 3: {
+            const std::uint8_t bytes[20] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
+            TxData_Hesmark(address, bytes, 1u + parameter % sizeof bytes, parameter & 1);
+            break;
+        }
+        case 4: {
+            const std::uint8_t bytes[20] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
+            VerifyData_Hesmark(address, bytes, 1u + parameter % sizeof bytes);
+            break;
+        }
+        case 5:
+            MassErase_Hesmark();
+            break;
+        case 6:
+            SectorErase_Hesmark(0xFC00u - (parameter % 32) * 0x200u);
+            break;
+        case 7:
+            SetMemoryOffset_Hesmark(parameter % 4);
+            break;
+        case 8:
+            ReadFile_Hesmark(readOut.Path().c_str(), 1 + (parameter & 1), 0xFFE0u - parameter,
+                             1u + parameter % 64);
+            break;
+        case 9:
+            LoadPC_Hesmark(address);
+            break;
+        default:
+            PowerOff_Hesmark();
+            break;
+    }
     CheckError();
-    if (choice & 0x02) {
-        std::uint8_t buffer[300] = {};
-        std::uint32_t got = 0;
-        if (RxData_Hesmark(0x0FF0, buffer, sizeof buffer, &got) == 1) Check(got <= sizeof buffer);
-        CheckError();
-    }
-    if (choice & 0x04) {
-        const std::uint8_t bytes[20] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
-        TxData_Hesmark(0x0201, bytes, sizeof bytes, 1);
-        CheckError();
-        VerifyData_Hesmark(0x1001, bytes, sizeof bytes);
-        CheckError();
-    }
-    if (choice & 0x08) {
-        MassErase_Hesmark();
-        SectorErase_Hesmark(0xFC00);
-        CheckError();
-    }
-    if (choice & 0x10) {
-        SetMemoryOffset_Hesmark(1);
-        std::uint8_t buffer[4] = {};
-        std::uint32_t got = 0;
-        RxData_Hesmark(0x10000, buffer, sizeof buffer, &got);
-        CheckError();
-    }
-    if (choice & 0x20) {
-        const std::string out = kv::fuzz::Folder().Path() + "/read.txt";
-        ReadFile_Hesmark(out.c_str(), 1, 0xFFE0, 32);
-        CheckError();
-    }
-    if (choice & 0x40) {
-        LoadPC_Hesmark(0xF000);
-        CheckError();
-    }
-    if (choice & 0x80) {
-        PowerOff_Hesmark();
-        CheckError();
-    }
 }
 
 }  // namespace
@@ -131,10 +144,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }();
     (void)quiet;
     if (size == 0) return 0;
+    const std::size_t operations = std::min<std::size_t>(data[0] % 9, (size - 1) / 2);
+    const std::uint8_t* program = data + 1;
+    const std::size_t used = 1 + 2 * operations;
     kv::ManualClock clock(1000);
     kv::ScopedClock clockScope(clock);
-    auto adapter = std::make_shared<kv::sim::TovrinAdapter>();
-    ReplyTarget target(data + 1, size - 1, *adapter);
+    // Modelled time: each query of the queue lets the link run until it falls
+    // silent, so the clock jumps to each byte's arrival instead of being polled there.
+    kv::sim::TovrinAdapter::Config config;
+    config.modelledTime = true;
+    auto adapter = std::make_shared<kv::sim::TovrinAdapter>(config);
+    ReplyTarget target(data + used, size - used, *adapter);
     adapter->attachTarget(&target);
     kv::usb::setBackend(std::make_shared<AdapterBackend>(adapter));
     if (Open_Hesmark(0, 9600) == 1) {
@@ -142,12 +162,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CheckError();
         InitializeTarget_Hesmark(0);
         CheckError();
-        RunOperations(data[0]);
+        for (std::size_t i = 0; i < operations; ++i)
+            RunOperation(program[2 * i], program[2 * i + 1]);
         Close_Hesmark();
     }
     CheckError();
     kv::usb::setBackend(nullptr);
     adapter->attachTarget(nullptr);
-    kv::fuzz::Folder().Empty();
     return 0;
 }

@@ -1,12 +1,13 @@
 // Project loading with the real command library, as the console opens a
 // project. The first byte answers the version-1 conversion question (odd:
 // Yes); the rest is the project file. A project that opens is saved to a
-// second file, which must open again.
+// second file, which must open again and save to the same bytes.
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "input_file.h"
@@ -25,6 +26,11 @@ void Check(bool condition, const std::string& detail = {}) {
     if (condition) return;
     if (!detail.empty()) std::fprintf(stderr, "%s\n", detail.c_str());
     std::abort();
+}
+
+std::string Contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 bool Setup() {
@@ -63,6 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 kv::CPrgProject again;
                 Check(again.Open(copy) == 1, again.TakeError());
                 Check(again.GetVcc() == project.GetVcc());
+                const std::string second = folder.Path() + "/again.kvnset";
+                Check(again.Save(second) == 1, again.TakeError());
+                Check(Contents(second) == Contents(copy), "saved again, the project differs");
                 again.Clear();
             }
             kv::SetCommandProject(nullptr, "");

@@ -55,7 +55,8 @@ namespace {
 
 struct OpenDevice {
     std::shared_ptr<Device> device;
-    std::shared_ptr<std::mutex> mutex = std::make_shared<std::mutex>();
+    // Made once when the device opens; lookups copy the pointer only.
+    std::shared_ptr<std::mutex> mutex;
     uint32_t readTimeoutMs = 0;
 };
 
@@ -176,7 +177,9 @@ Status open(const char* text, uint32_t flags, Handle* handle) {
     Registry& r = registry();
     std::lock_guard lock(r.mutex);
     Handle h = r.next++;
-    r.open[h].device = std::move(device);
+    OpenDevice& opened = r.open[h];
+    opened.device = std::move(device);
+    opened.mutex = std::make_shared<std::mutex>();
     *handle = h;
     return kOk;
 }

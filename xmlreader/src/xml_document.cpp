@@ -1,11 +1,15 @@
 #include "xml_document.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <system_error>
 #include <vector>
 
+#include "kelvane/platform/input_file.h"
+#include "kelvane/platform/terminal_text.h"
 #include "xml_parse_char.h"
 #include "xml_text.h"
 
@@ -18,26 +22,52 @@ constexpr const char* kOutsideRoot =
 constexpr const char* kMisplacedProlog = "Improper location for an XML prolog";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// Reads the whole file; false with the platform's description of the failure.
+// The largest file the reader takes: far beyond any project, processor or plug-in list, and it
+// bounds what a hostile file can make the reader hold.
+constexpr size_t kMaxFileSize = size_t{64} << 20;
+// The most lines a document may have: every text line is kept in the tree, so this bounds
+// what a file of many short lines costs.
+constexpr int kMaxLines = 1000000;
+// How much of a line a parse error quotes: the reason after it must survive the error buffer.
+constexpr size_t kMaxQuotedLine = 256;
+
+// Reads the whole file; false with the platform's description of the failure, or why the path
+// cannot be read as a document (a folder, a FIFO, a device, a file too large).
 bool ReadFile(const char* path, std::string& content, std::string& error) {
-    errno = 0;
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file) {
-        error = std::generic_category().message(errno);
-        return false;
-    }
+    std::FILE* file = kv::OpenInputStream(path, "rb", &error);
+    if (!file) return false;
+    // The size is known before a byte is read; the reading stops at the limit as well, for a
+    // file that grows meanwhile.
+    struct stat info {};
+    bool tooLarge = ::fstat(::fileno(file), &info) == 0 &&
+                    static_cast<uint64_t>(info.st_size) > kMaxFileSize;
     char chunk[65536];
     size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        content.append(chunk, got);
+    while (!tooLarge && (got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        tooLarge = content.size() + got > kMaxFileSize;
+        if (!tooLarge) content.append(chunk, got);
+    }
     const bool failed = std::ferror(file) != 0;
     const int readError = errno;
     std::fclose(file);
+    if (tooLarge) {
+        content.clear();
+        content.shrink_to_fit();
+        error = FormatText("%s is larger than %zu MB, more than a document may be", path,
+                           kMaxFileSize >> 20);
+        return false;
+    }
     if (failed) {
         error = std::generic_category().message(readError);
         return false;
     }
     return true;
+}
+
+// A line as a parse error shows it: cut, and without raw control bytes.
+std::string QuotedLine(const std::string& line) {
+    if (line.size() <= kMaxQuotedLine) return kv::EscapeControlBytes(line);
+    return kv::EscapeControlBytes(std::string_view(line).substr(0, kMaxQuotedLine)) + "...";
 }
 
 }  // namespace
@@ -67,6 +97,8 @@ int CXML_Document::Read(const std::string& content, intptr_t callerValue) {
         // Text lines end with LF or CR LF; neither is part of the line.
         size_t stop = end;
         if (stop > begin && content[stop - 1] == '\r') --stop;
+        if (number == kMaxLines)
+            return Fail(FormatText("More than %d lines in the document", kMaxLines));
         reader.SetLine(content.substr(begin, stop - begin), ++number);
         begin = end + 1;
 
@@ -75,6 +107,12 @@ int CXML_Document::Read(const std::string& content, intptr_t callerValue) {
         bool ok = true;
         for (const char c : line) {
             reader.SetColumn(++column);
+            if (c == '\0') {
+                // Not a character of XML: a value holding one would be cut short unseen.
+                Fail(FormatText("NUL byte at column %d: not allowed in XML", column));
+                ok = false;
+                break;
+            }
             reader.SetChar(c);
             if (!Parse(reader)) {
                 ok = false;
@@ -88,16 +126,16 @@ int CXML_Document::Read(const std::string& content, intptr_t callerValue) {
         }
         if (!ok) {
             const std::string inner = TakeError();
-            return Fail(
-                FormatText("Error parsing line %d\n%s\n%s", number, line.c_str(), inner.c_str()));
+            return Fail(FormatText("Error parsing line %d\n%s\n%s", number,
+                                   QuotedLine(line).c_str(), inner.c_str()));
         }
     }
     // A file cut short (a project whose copy or save was interrupted) must not pass for a
     // smaller document.
     const std::string unfinished = UnfinishedConstruct();
     if (!unfinished.empty()) {
-        return Fail(FormatText("Error parsing line %d\n%s\n%s", number, line.c_str(),
-                               unfinished.c_str()));
+        return Fail(FormatText("Error parsing line %d\n%s\n%s", number,
+                               QuotedLine(line).c_str(), unfinished.c_str()));
     }
     return 1;
 }

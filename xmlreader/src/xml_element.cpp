@@ -43,6 +43,7 @@ void CXML_Element::Reset() {
     attributes_.RemoveAll();
     comment_.reset();
     attribute_.reset();
+    begun_ = 0;
 }
 
 const std::string& CXML_Element::GetOpenElementName() const {
@@ -77,7 +78,13 @@ int CXML_Element::Parse(CXML_ParseChar& reader) {
     if (IsIdle()) return 1;
     CXML_Element* inner = open_.empty() ? this : open_.back();
     inner->Step(reader);
-    if (inner->state_ == kChildOpen) open_.push_back(inner->child_.get());
+    if (inner->state_ == kChildOpen) {
+        if (open_.size() + 1 >= kMaxNestingDepth)
+            return Fail(FormatText("Elements nested deeper than %zu levels", kMaxNestingDepth));
+        if (++begun_ + 1 > kMaxElements)
+            return Fail(FormatText("More than %zu elements in the document", kMaxElements));
+        open_.push_back(inner->child_.get());
+    }
     // Close every element that this character finished, innermost first; a failure moves its
     // text up through every open element to this one.
     while (!open_.empty()) {

@@ -19,6 +19,13 @@ class CXML_ArrayContentParticle : public CXML_ObjectArray<CXML_ContentParticle> 
 
 class CXML_Element : public CXML_ContentParticle {
   public:
+    // The deepest nesting a document may have, the root element counting as 1: far beyond any
+    // project, and it bounds the memory a hostile file can make the tree take.
+    static constexpr size_t kMaxNestingDepth = 1000;
+    // The most elements a document may hold, the root included: a project holds a few hundred,
+    // and each element costs several hundred bytes in the tree.
+    static constexpr size_t kMaxElements = 100000;
+
     CXML_Element() : CXML_ContentParticle(kElement) {}
     // Takes the tree apart one element at a time, so that deep nesting cannot exhaust the
     // stack, and without allocating, so that it also works when memory has run out.
@@ -72,6 +79,8 @@ class CXML_Element : public CXML_ContentParticle {
     std::vector<CXML_Element*> open_;
     CXML_Element* nextDoomed_ = nullptr;
     int lineNumber_ = 0;
+    // Elements begun below this one; counted on the element fed from outside.
+    size_t begun_ = 0;
 };
 
 }  // namespace caprel

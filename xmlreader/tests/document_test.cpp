@@ -109,7 +109,7 @@ TEST_F(Document, MissingFileGivesThePlatformText) {
     EXPECT_EQ(LastError(), "No such file or directory");
     EXPECT_EQ(IsOpen_Caprel(), 0);
     EXPECT_EQ(Open_Caprel(dir.Path().c_str(), 0), 0);
-    EXPECT_EQ(LastError(), "Is a directory");
+    EXPECT_EQ(LastError(), dir.Path().string() + " is a folder, not a file");
 }
 
 }  // namespace

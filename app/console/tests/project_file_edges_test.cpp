@@ -162,14 +162,15 @@ TEST_F(ConsoleProjectFile, AProjectTooBigForTheMemoryFailsWithATextAndResultThre
 #ifdef KELVANE_NO_ADDRESS_LIMIT
     GTEST_SKIP() << "the address sanitizer reserves more address space than the limit allows";
 #else
-    // About 20 MB of commands, read with 200 MB of address space.
+    // 95,000 commands (below the reader's limit of 100,000 elements), read with 60 MB of
+    // address space.
     std::string text = ReadFile(kBlinkDir + "blink.kvnset");
     std::string commands;
     const std::string comment = "<Comment strComment=\"x\"></Comment >\n";
-    while (commands.size() < 20u * 1024 * 1024)
+    for (int i = 0; i < 95000; ++i)
         commands += comment;
     text.insert(text.find("</CommandList >"), commands);
-    const Transcript run = RunProgram(Write("big.kvnset", text), "", "ulimit -v 204800;");
+    const Transcript run = RunProgram(Write("big.kvnset", text), "", "ulimit -v 61440;");
     EXPECT_EQ(run.code, 3) << run.out.substr(0, 2000);
     EXPECT_NE(run.out.find("memory"), std::string::npos) << run.out.substr(0, 2000);
     EXPECT_TRUE(EndsWith(run.out, "Result = 3\n")) << run.out.substr(0, 2000);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "kelvane/platform/message_box.h"
+#include "kelvane/platform/terminal_text.h"
 
 namespace kv {
 
@@ -21,7 +22,9 @@ int AppMessageBox(const std::string& text, unsigned type) {
     return messageBox(text, "Kelvane", type);
 }
 
-int ConsoleMessageBox(const std::string& text, unsigned type) {
+int ConsoleMessageBox(const std::string& raw, unsigned type) {
+    // Texts may quote a file: its control bytes are shown, never sent raw.
+    const std::string text = EscapeControlBytes(raw);
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fputs("\n", stdout);
     const char* answer = nullptr;

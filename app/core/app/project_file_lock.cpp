@@ -9,6 +9,8 @@
 #include <cstring>
 #include <string>
 
+#include "kelvane/platform/input_file.h"
+
 namespace kv {
 
 namespace {
@@ -50,7 +52,13 @@ bool CProjectFileLock::Acquire(const std::string& path, const std::function<void
     error_.clear();
     bool told = false;
     for (;;) {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        // Only a regular file is locked and read: the open of a FIFO would wait.
+        std::string refused;
+        const int fd = OpenInputFile(path, &refused);
+        if (fd < 0 && (errno == EISDIR || errno == EINVAL)) {
+            error_ = refused;
+            return false;
+        }
         if (fd < 0) return true;
         if (LockFd(fd, LOCK_EX | LOCK_NB) != 0) {
             if (errno != EWOULDBLOCK) {

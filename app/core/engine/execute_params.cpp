@@ -5,6 +5,7 @@
 
 #include "engine/wrapper_devices.h"
 #include "kelvane/core/tree_ui.h"
+#include "kelvane/platform/terminal_text.h"
 
 namespace kv {
 
@@ -31,7 +32,9 @@ void SetPodInUse(int inUse) {
     gPodInUse = inUse != 0;
 }
 
-void StdoutLog::Append(const std::string& text) {
+void StdoutLog::Append(const std::string& raw) {
+    // Labels carry names from the project file: no control byte reaches the terminal raw.
+    const std::string text = EscapeControlBytes(raw);
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
 }

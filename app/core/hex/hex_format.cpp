@@ -3,7 +3,9 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "kelvane/core/hex_image_file.h"
 #include "kelvane/platform/message_box.h"
+#include "kelvane/platform/terminal_text.h"
 
 namespace kv::hex {
 
@@ -17,6 +19,14 @@ std::string Format(const char* format, ...) {
     std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
     if (length > 0) std::vsnprintf(text.data(), text.size() + 1, format, args);
     va_end(args);
+    return text;
+}
+
+std::string QuoteLine(std::string_view line) {
+    const std::size_t longest = CHexImageFile::kMaxLineLength;
+    const bool cut = line.size() > longest;
+    std::string text = EscapeControlBytes(cut ? line.substr(0, longest) : line);
+    if (cut) text += "...";
     return text;
 }
 

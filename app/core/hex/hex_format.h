@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace kv::hex {
 
@@ -13,6 +14,11 @@ inline void AppendHexByte(std::string* out, unsigned byte) {
 }
 
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// A line of the file as an error text shows it: control bytes escaped, and a
+// line too long to read cut after the longest line, so that the reason after
+// it is kept.
+std::string QuoteLine(std::string_view line);
 
 // Shows the critical-error message box of a class ("<class> Critical Error",
 // error icon) and returns the formatted text.

@@ -4,9 +4,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <new>
 
 #include "hex_format.h"
+#include "kelvane/platform/input_file.h"
 
 namespace kv {
 
@@ -21,7 +23,8 @@ std::string systemErrorText(int error) {
 }
 
 // Reads one line without its line end; false at the end of the file or on a
-// read error.
+// read error. Stops one character past the longest line (and a carriage
+// return) so that a line too long is known without reading all of it.
 bool readLine(std::FILE* file, std::string* line, bool* failed) {
     line->clear();
     int c = std::getc(file);
@@ -31,6 +34,7 @@ bool readLine(std::FILE* file, std::string* line, bool* failed) {
     }
     while (c != EOF && c != '\n') {
         line->push_back(static_cast<char>(c));
+        if (line->size() > CHexImageFile::kMaxLineLength + 1) return true;
         c = std::getc(file);
     }
     if (c == EOF && std::ferror(file) != 0) {
@@ -41,9 +45,22 @@ bool readLine(std::FILE* file, std::string* line, bool* failed) {
     return true;
 }
 
+// Orders range starts; a type of this file only, so that the map's code stays
+// inside every library that links these classes.
+struct StartOrder {
+    bool operator()(std::uint64_t a, std::uint64_t b) const { return a < b; }
+};
+
 }  // namespace
 
-CHexImageFile::CHexImageFile(const HexImageBuild& build) : build_(build) {
+// The address ranges [start, end) read so far, merged where they touch.
+class GivenRanges {
+  public:
+    std::map<std::uint64_t, std::uint64_t, StartOrder> ranges;
+};
+
+CHexImageFile::CHexImageFile(const HexImageBuild& build)
+    : build_(build), given_(std::make_unique<GivenRanges>()) {
     if (build_.runAccumulator) runBuffer_.resize(build_.blockSize);
 }
 
@@ -138,9 +155,12 @@ std::uint32_t CHexImageFile::GetStartAddress() const {
 }
 
 int CHexImageFile::ReadSourceLines() {
-    std::FILE* file = std::fopen(fileName_.c_str(), "r");
+    given_->ranges.clear();
+    std::string openError;
+    std::FILE* file = OpenInputStream(fileName_, "r", &openError);
     if (file == nullptr) {
-        error_ = systemErrorText(errno);
+        if (openError.size() > kMaxSystemErrorText) openError.resize(kMaxSystemErrorText);
+        error_ = openError;
         return 0;
     }
     std::string line;
@@ -150,9 +170,12 @@ int CHexImageFile::ReadSourceLines() {
     int result = 1;
     while (readLine(file, &line, &failed)) {
         ++number;
-        if (!ParseLine(line, &lineError)) {
-            error_ = hex::Format("Error parsing line %d\n%s\n%s", number, line.c_str(),
-                                 lineError.c_str());
+        const bool tooLong = line.size() > kMaxLineLength;
+        if (tooLong)
+            lineError = hex::Format("Line longer than %zu characters", kMaxLineLength);
+        if (tooLong || !ParseLine(line, &lineError)) {
+            error_ = hex::Format("Error parsing line %d\n%s\n%s", number,
+                                 hex::QuoteLine(line).c_str(), lineError.c_str());
             result = 0;
             break;
         }
@@ -177,6 +200,41 @@ int CHexImageFile::FlushRun(std::string* lineError) {
     if (!AddBlock(runBuffer_.data(), runAddress_, length)) {
         *lineError = error_;
         return 0;
+    }
+    return 1;
+}
+
+int CHexImageFile::MarkGiven(std::uint64_t address, std::uint32_t count,
+                              std::string* lineError) {
+    if (count == 0) return 1;
+    const std::uint64_t end = address + count;
+    // Bytes past the top of the address space would wrap to its bottom.
+    if (end > build_.addressEnd) {
+        *lineError = hex::Format("Data beyond address %llX",
+                                 static_cast<unsigned long long>(build_.addressEnd - 1));
+        return 0;
+    }
+    auto& given = given_->ranges;
+    auto next = given.upper_bound(address);
+    // The first address of the new bytes that an earlier line gave.
+    std::uint64_t clash = end;
+    if (next != given.end() && next->first < end) clash = next->first;
+    auto before = next == given.begin() ? given.end() : std::prev(next);
+    if (before != given.end() && before->second > address) clash = address;
+    if (clash != end) {
+        *lineError =
+            hex::Format("Data at %08llX overlap data of an earlier line",
+                        static_cast<unsigned long long>(clash));
+        return 0;
+    }
+    if (before != given.end() && before->second == address) {
+        before->second = end;
+    } else {
+        before = given.emplace_hint(next, address, end);
+    }
+    if (next != given.end() && next->first == before->second) {
+        before->second = next->second;
+        given.erase(next);
     }
     return 1;
 }

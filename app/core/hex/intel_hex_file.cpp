@@ -25,7 +25,8 @@ int CIntelHexFile::ReadFile() {
 int CIntelHexFile::ParseLine(const std::string& line, std::string* lineError) {
     if (line.empty() || line[0] != ':') return 1;
     const std::string_view text(line);
-    const char* source = line.c_str();
+    const std::string quoted = hex::QuoteLine(line);
+    const char* source = quoted.c_str();
     if (text.size() <= 10) {
         *lineError = hex::Format("Hex record is truncated\n%s", source);
         return 0;
@@ -75,6 +76,9 @@ int CIntelHexFile::ParseLine(const std::string& line, std::string* lineError) {
             // a segment base the offset wraps within 16 bits.
             const std::uint32_t first =
                 segmentBase_ ? std::min<std::uint32_t>(count, 0x10000 - address) : count;
+            if (!MarkGiven(std::uint64_t{base_} + address, first, lineError) ||
+                !MarkGiven(base_, count - first, lineError))
+                return 0;
             if (!StoreBytes(data.data(), first, base_ + address, lineError) ||
                 (first < count &&
                  !StoreBytes(data.data() + first, count - first, base_, lineError))) {

@@ -29,7 +29,8 @@ int CTextHexFile::ParseLine(const std::string& line, std::string* lineError) {
     for (char& c : text)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (text.empty()) return 1;
-    const char* source = text.c_str();
+    const std::string quoted = hex::QuoteLine(text);
+    const char* source = quoted.c_str();
     const char lead = text[0];
 
     if ((lead >= '0' && lead <= '9') || (lead >= 'A' && lead <= 'F')) {
@@ -57,6 +58,7 @@ int CTextHexFile::ParseLine(const std::string& line, std::string* lineError) {
             i = end;
         }
         const auto count = static_cast<std::uint32_t>(bytes.size());
+        if (!MarkGiven(loadAddress_, count, lineError)) return 0;
         if (!StoreBytes(bytes.data(), count, loadAddress_, lineError)) {
             *lineError = hex::Format("Unable to store bytes from source line\n%s", source);
             return 0;

@@ -10,11 +10,16 @@ int DetectHexFileType(const char* path, int* type) {
     ClearHexReadErrorDetail();
     LineReader reader(path);
     if (!reader.isOpen()) {
-        SetHexReadErrorDetail(0, "Cannot open %s", path != nullptr ? path : "(no file name)");
+        SetHexOpenDetail(path, reader.openError());
         return kErrFileOpen;
     }
     std::string line;
     while (reader.next(&line)) {
+        if (reader.tooLong()) {
+            SetHexReadErrorDetail(reader.lineNumber(), "line longer than %zu characters",
+                                  kMaxLineLength);
+            return kErrFileType;
+        }
         const std::string_view trimmed = TrimHexToken(line);
         if (trimmed.empty()) continue;
         if (trimmed[0] == '@') {

@@ -14,7 +14,7 @@ int ReadIntelHexFile(const char* path, const ImageMemoryLayout& layout) {
     ClearHexReadErrorDetail();
     LineReader reader(path);
     if (!reader.isOpen()) {
-        SetHexReadErrorDetail(0, "Cannot open %s", path != nullptr ? path : "(no file name)");
+        SetHexOpenDetail(path, reader.openError());
         return kErrFileOpen;
     }
     SegmentBuilder segment(layout, kSegmentWorkBufferSize);
@@ -27,9 +27,13 @@ int ReadIntelHexFile(const char* path, const ImageMemoryLayout& layout) {
     std::string line;
     while (reader.next(&line)) {
         const int n = reader.lineNumber();
+        if (reader.tooLong()) {
+            SetHexReadErrorDetail(n, "line longer than %zu characters", kMaxLineLength);
+            return kErrIntelHex;
+        }
         const std::string_view text = TrimHexToken(line);
         if (text.empty()) continue;
-        if (reader.tooLong() || !CheckHexRecord(text, &record)) {
+        if (!CheckHexRecord(text, &record)) {
             SetHexReadErrorDetail(n, "invalid record");
             return kErrIntelHex;
         }
@@ -49,6 +53,10 @@ int ReadIntelHexFile(const char* path, const ImageMemoryLayout& layout) {
                         return -1;
                     }
                     if (!segment.isOpen() || address != segment.end()) segment.start(address);
+                    if (segment.given(address)) {
+                        SetHexOverlapDetail(n, address);
+                        return kErrFileData;
+                    }
                     if (!segment.append(data[i])) {
                         SetHexReadErrorDetail(n, "segment at %05X larger than the work buffer",
                                               segment.start());

@@ -1,11 +1,12 @@
 #include "line_reader.h"
 
+#include "kelvane/platform/input_file.h"
 #include "nandrel/image/hex_readers.h"
 
 namespace nandrel {
 
 LineReader::LineReader(const char* path) {
-    if (path != nullptr) file_ = std::fopen(path, "r");
+    if (path != nullptr) file_ = kv::OpenInputStream(path, "r", &openError_);
 }
 
 LineReader::~LineReader() {
@@ -14,20 +15,18 @@ LineReader::~LineReader() {
 
 bool LineReader::next(std::string* line) {
     line->clear();
-    tooLong_ = false;
-    if (file_ == nullptr) return false;
+    if (file_ == nullptr || tooLong_) return false;
     int c = std::getc(file_);
     if (c == EOF) {
         failed_ = std::ferror(file_) != 0;
         return false;
     }
     ++lineNumber_;
+    // A carriage return before the line feed is no part of the line, so one
+    // character more than the limit is taken before the line counts as too long.
     while (c != EOF && c != '\n') {
-        // Characters beyond the limit are consumed but not kept: the line
-        // fails as a whole instead of being read as two lines.
-        if (line->size() < kMaxLineLength + 2) {
-            line->push_back(static_cast<char>(c));
-        }
+        line->push_back(static_cast<char>(c));
+        if (line->size() > kMaxLineLength + 1) break;
         c = std::getc(file_);
     }
     if (c == EOF && std::ferror(file_) != 0) {

@@ -29,4 +29,17 @@ void SetHexReadErrorDetail(int lineNumber, const char* format, ...) {
     detail = lineNumber > 0 ? "Line " + std::to_string(lineNumber) + ": " + text : text;
 }
 
+void SetHexOverlapDetail(int lineNumber, unsigned address) {
+    SetHexReadErrorDetail(lineNumber, "data at %05X overlap data of an earlier line", address);
+}
+
+void SetHexOpenDetail(const char* path, const std::string& reason) {
+    // A path that names something other than a file says so in its own text.
+    if (path != nullptr && reason.rfind(path, 0) == 0) {
+        detail = reason;
+        return;
+    }
+    SetHexReadErrorDetail(0, "Cannot open %s", path != nullptr ? path : "(no file name)");
+}
+
 }  // namespace nandrel

@@ -5,8 +5,13 @@
 namespace nandrel {
 
 SegmentBuilder::SegmentBuilder(const ImageMemoryLayout& layout, std::size_t capacity)
-    : layout_(layout), capacity_(capacity) {
+    : layout_(layout), capacity_(capacity), givenBits_(kMaxImageAddress / 64 + 1) {
     bytes_.reserve(capacity_);
+}
+
+bool SegmentBuilder::given(std::uint32_t address) const {
+    if (address > kMaxImageAddress) return false;
+    return (givenBits_[address / 64] >> (address % 64) & 1) != 0;
 }
 
 void SegmentBuilder::start(std::uint32_t address) {
@@ -17,6 +22,8 @@ void SegmentBuilder::start(std::uint32_t address) {
 
 bool SegmentBuilder::append(std::uint8_t byte) {
     if (!open_ || bytes_.size() >= capacity_) return false;
+    const std::uint32_t address = end();
+    if (address <= kMaxImageAddress) givenBits_[address / 64] |= std::uint64_t{1} << (address % 64);
     bytes_.push_back(byte);
     return true;
 }

@@ -1,10 +1,13 @@
 // Gathers the bytes of the segment a reader has open and stores them into the
-// right list when the segment closes.
+// right list when the segment closes. It remembers every address given so far
+// in the file, so that records which overlap are refused while reading: a
+// flash row written twice without an erase is beyond what the part allows.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
+#include "nandrel/image/hex_readers.h"
 #include "nandrel/image/segment_list.h"
 
 namespace nandrel {
@@ -21,7 +24,9 @@ class SegmentBuilder {
 
     // Closes any open segment, then opens one at the address with no bytes.
     void start(std::uint32_t address);
-    // Appends a byte; false when the work buffer is full.
+    // Whether the file gave a byte for the address already.
+    bool given(std::uint32_t address) const;
+    // Appends a byte at end(); false when the work buffer is full.
     bool append(std::uint8_t byte);
     // Stores the gathered bytes as a segment in its list (nothing for a segment
     // without bytes) and leaves no segment open.
@@ -31,6 +36,8 @@ class SegmentBuilder {
     ImageMemoryLayout layout_;
     std::size_t capacity_;
     std::vector<std::uint8_t> bytes_;
+    // One bit per address up to kMaxImageAddress.
+    std::vector<std::uint64_t> givenBits_;
     std::uint32_t start_ = 0;
     bool open_ = false;
 };

@@ -13,7 +13,7 @@ int ReadTextHexFile(const char* path, const ImageMemoryLayout& layout) {
     ClearHexReadErrorDetail();
     LineReader reader(path);
     if (!reader.isOpen()) {
-        SetHexReadErrorDetail(0, "Cannot open %s", path != nullptr ? path : "(no file name)");
+        SetHexOpenDetail(path, reader.openError());
         return kErrFileOpen;
     }
     SegmentBuilder segment(layout, kSegmentWorkBufferSize);
@@ -57,6 +57,10 @@ int ReadTextHexFile(const char* path, const ImageMemoryLayout& layout) {
             if (segment.size() + 1 >= kMaxTextSegment) {
                 SetHexReadErrorDetail(n, "segment at %05X too long", segment.start());
                 return -1;
+            }
+            if (segment.given(segment.end())) {
+                SetHexOverlapDetail(n, segment.end());
+                return kErrFileData;
             }
             if (!segment.append(bytes[i])) {
                 SetHexReadErrorDetail(n, "segment at %05X larger than the work buffer",

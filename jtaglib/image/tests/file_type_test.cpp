@@ -30,7 +30,9 @@ TEST_F(FileType, FailuresGiveTheirErrorNumbers) {
     EXPECT_EQ(detect("\n \r\n", &type), kErrUnexpectedEnd);
     EXPECT_EQ(detect("", &type), kErrUnexpectedEnd);
     EXPECT_EQ(DetectHexFileType(dir_.path("missing").c_str(), &type), kErrFileOpen);
-    EXPECT_EQ(DetectHexFileType(dir_.path("").c_str(), &type), kErrFileIo);  // a directory
+    // A folder is refused at the open, and the text says what it is.
+    EXPECT_EQ(DetectHexFileType(dir_.path("").c_str(), &type), kErrFileOpen);
+    EXPECT_NE(HexReadErrorDetail().find("is a folder, not a file"), std::string::npos);
 }
 
 TEST_F(FileType, ReadDetectsAndMapsFailuresToErrorNumbers) {

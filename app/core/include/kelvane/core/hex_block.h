@@ -14,10 +14,14 @@ namespace kv {
 struct HexImageBuild {
     std::uint32_t blockSize;
     bool runAccumulator;
+    // One past the highest address a file may give bytes for: the whole 32-bit
+    // space for the program, the MSP430's 20 bits for the bootstrap loader, so
+    // that what an image can cost is bounded while it is read.
+    std::uint64_t addressEnd;
 };
 
-inline constexpr HexImageBuild kProgramHexBuild{4096, true};
-inline constexpr HexImageBuild kBootloaderHexBuild{16, false};
+inline constexpr HexImageBuild kProgramHexBuild{4096, true, std::uint64_t{1} << 32};
+inline constexpr HexImageBuild kBootloaderHexBuild{16, false, std::uint64_t{1} << 20};
 
 class CHexBlock {
   public:

@@ -13,10 +13,15 @@
 
 namespace kv {
 
+class GivenRanges;
+
 class CHexImageFile {
   public:
     static constexpr int kModeRead = 1;
     static constexpr int kModeWrite = 2;
+    // Longest line a file may hold (without its line end): far above the longest
+    // record either format allows, so a file without line ends fails at once.
+    static constexpr std::size_t kMaxLineLength = 1024;
 
     explicit CHexImageFile(const HexImageBuild& build);
     CHexImageFile(const CHexImageFile&) = delete;
@@ -65,6 +70,10 @@ class CHexImageFile {
     int StoreBytes(const std::uint8_t* bytes, std::uint32_t count, std::uint32_t address,
                    std::string* lineError);
     int FlushRun(std::string* lineError);
+    // Records the addresses of bytes read before they are stored; fails with the
+    // text in lineError when the file gave one of them already (records that
+    // overlap would program a flash row twice).
+    int MarkGiven(std::uint64_t address, std::uint32_t count, std::string* lineError);
 
     // Writing: sorts the blocks, then hands each block's bytes to WriteBlockText
     // and writes the whole text with WriteEndText's end.
@@ -87,6 +96,8 @@ class CHexImageFile {
     std::uint32_t runAddress_ = 0;
     std::uint32_t runLength_ = 0;
     std::vector<std::uint8_t> runBuffer_;
+    // The address ranges read so far.
+    std::unique_ptr<GivenRanges> given_;
 };
 
 }  // namespace kv

@@ -1,0 +1,266 @@
+// Files a station may be handed that must be refused at once: the console
+// programmer runs as its own process on the simulated devices, with no ulimit,
+// and must end within the time-out with a clear text, its result code and a
+// bounded peak memory. Large inputs are made here, never kept in the tree.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kTimeoutSeconds = 60;
+
+// The largest input is 100 MB; the station's peak stays below it. Under the
+// address sanitizer, whose quarantine and shadow memory take their own share,
+// it stays below 1 GB.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr long kPeakLimitKb = 1024 * 1024;
+#else
+constexpr long kPeakLimitKb = 96 * 1024;
+#endif
+
+std::string Project(const std::string& processor, const std::string& commands) {
+    return "<?xml version=\"1.0\" standalone=\"yes\" ?>\n"
+           "<ProjectKelvane nFileVersion=\"2\" nFileSubVersion=\"0\" strName=\"Hostile\" "
+           "strTargetProcessor=\"" +
+           processor + "\" dwVCC=\"3000\">\n<CommandList>\n" + commands +
+           "</CommandList>\n</ProjectKelvane>\n";
+}
+
+std::string PodProgram(const std::string& image, const char* type) {
+    return Project("MSP430F149",
+                   "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n"
+                   "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n"
+                   "<Dravik_ProgramFile strFileName=\"" + image + "\" nFileType=\"" + type +
+                       "\" bVerifyMem=\"TRUE\"></Dravik_ProgramFile>\n"
+                       "<Dravik_Close bVccOff=\"TRUE\"></Dravik_Close>\n");
+}
+
+std::string AdapterWrite(const std::string& image) {
+    return Project("MSP430F2274",
+                   "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n"
+                   "<Tovrin_SetPassword strFileName=\"NoFile.txt\" nFileType=\"FILETYPE_TI_TXT\" "
+                   "bPasswordSourceIsFile=\"FALSE\">\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
+                   "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
+                   "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n</Tovrin_SetPassword>\n"
+                   "<Tovrin_WriteFile strFileName=\"" + image +
+                       "\" nFileType=\"FILETYPE_TI_TXT\" bVerifyMem=\"TRUE\"></Tovrin_WriteFile>\n"
+                       "<Tovrin_PowerOff></Tovrin_PowerOff>\n");
+}
+
+std::string Repeat(const std::string& piece, std::size_t times) {
+    std::string text;
+    text.reserve(piece.size() * times);
+    for (std::size_t i = 0; i < times; ++i)
+        text += piece;
+    return text;
+}
+
+const std::string kRow = "01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10\n";
+
+struct Hostile {
+    const char* name;
+    const char* devices;
+    // Makes the files in the folder; the project's path.
+    std::function<std::string(const fs::path&)> make;
+    int result;
+    std::vector<std::string> texts;
+};
+
+void Write(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// The text with `times` copies of `piece` before `at`, written without holding
+// it in memory (the test's own memory counts in the program's peak).
+void WriteLarge(const fs::path& path, const std::string& text, const std::string& at,
+                const std::string& piece, std::size_t times) {
+    std::ofstream out(path, std::ios::binary);
+    const std::size_t split = text.find(at);
+    out << text.substr(0, split);
+    for (std::size_t i = 0; i < times; ++i)
+        out << piece;
+    out << text.substr(split);
+}
+
+std::string ProjectWith(const fs::path& dir, const std::string& text) {
+    Write(dir / "run.kvnset", text);
+    return (dir / "run.kvnset").string();
+}
+
+const Hostile kHostile[] = {
+    {"PodImageRepeatsOneRowAThousandTimes", "chip=MSP430F149",
+     [](const fs::path& d) {
+         Write(d / "image.txt", Repeat("@1100\n" + kRow, 1000) + "q\n");
+         return ProjectWith(d, PodProgram("./image.txt", "FILETYPE_TI_TXT"));
+     },
+     27, {"File data error\nLine 4: data at 01100 overlap data of an earlier line\n"}},
+    {"PodIntelImageGivesOneAddressTwoValues", "chip=MSP430F149",
+     [](const fs::path& d) {
+         Write(d / "image.hex", ":02110000AA55EE\n:021100001234A7\n:00000001FF\n");
+         return ProjectWith(d, PodProgram("./image.hex", "FILETYPE_INTEL_HEX"));
+     },
+     27, {"Line 2: data at 01100 overlap data of an earlier line\n"}},
+    {"AdapterImageRecordsOverlap", "pod=none,adapter=MSP430F2274",
+     [](const fs::path& d) {
+         Write(d / "image.txt", "@E000\n" + kRow + "@E008\n" + kRow + "q\n");
+         return ProjectWith(d, AdapterWrite("./image.txt"));
+     },
+     1, {"Error parsing line 4\n", "Data at 0000E008 overlap data of an earlier line\n"}},
+    {"AdapterImageAboveTheChip", "pod=none,adapter=MSP430F2274",
+     [](const fs::path& d) {
+         Write(d / "image.txt", "@FFF8\n" + kRow + "q\n");
+         return ProjectWith(d, AdapterWrite("./image.txt"));
+     },
+     1, {"does not fit the MSP430F2274: it holds data at 10000, above the chip's top "
+         "address 0FFFF\n"}},
+    {"AdapterImageOfAHundredMegabytes", "pod=none,adapter=MSP430F2274",
+     [](const fs::path& d) {
+         WriteLarge(d / "image.txt", "@0000\nq\n", "q", kRow, 100'000'000 / kRow.size());
+         return ProjectWith(d, AdapterWrite("./image.txt"));
+     },
+     1, {"does not fit the MSP430F2274: it holds data at 10000"}},
+    {"PodImageIsDevZero", "chip=MSP430F149",
+     [](const fs::path& d) { return ProjectWith(d, PodProgram("/dev/zero", "FILETYPE_TI_TXT")); },
+     23, {"File open error\n/dev/zero is a device, not a file\n"}},
+    {"PodImageIsAFolder", "chip=MSP430F149",
+     [](const fs::path& d) {
+         fs::create_directory(d / "image.txt");
+         return ProjectWith(d, PodProgram("./image.txt", "FILETYPE_TI_TXT"));
+     },
+     23, {"image.txt is a folder, not a file\n"}},
+    {"AdapterImageIsAFifo", "pod=none,adapter=MSP430F2274",
+     [](const fs::path& d) {
+         ::mkfifo((d / "image.txt").c_str(), 0600);
+         return ProjectWith(d, AdapterWrite("./image.txt"));
+     },
+     1, {"image.txt is a FIFO, not a file\n"}},
+    {"ProjectIsAFifo", "chip=MSP430F149",
+     [](const fs::path& d) {
+         ::mkfifo((d / "run.kvnset").c_str(), 0600);
+         return (d / "run.kvnset").string();
+     },
+     3, {"run.kvnset is a FIFO, not a file\n"}},
+    {"PodImageOfTenMegabytesWithoutALineFeed", "chip=MSP430F149",
+     [](const fs::path& d) {
+         Write(d / "image.txt", "@1100\n" + std::string(10 << 20, 'F'));
+         return ProjectWith(d, PodProgram("./image.txt", "FILETYPE_TI_TXT"));
+     },
+     27, {"Line 2: line longer than 1024 characters\n"}},
+    {"ProjectOfAHundredMegabytes", "chip=MSP430F149",
+     [](const fs::path& d) {
+         WriteLarge(d / "run.kvnset", Project("MSP430F149", ""), "</CommandList>",
+                    "<Comment></Comment>\n", 5'300'000);
+         return (d / "run.kvnset").string();
+     },
+     3, {"run.kvnset is larger than 64 MB, more than a document may be\n"}},
+    {"ProjectOfTwoHundredThousandCommands", "chip=MSP430F149",
+     [](const fs::path& d) {
+         return ProjectWith(d, Project("MSP430F149", Repeat("<Comment></Comment>\n", 200'000)));
+     },
+     3, {"More than 100000 elements in the document\n"}},
+    {"ProjectNestedAMillionDeep", "chip=MSP430F149",
+     [](const fs::path& d) {
+         return ProjectWith(d, "<ProjectKelvane>\n" + Repeat("<a>", 1'000'000) + "\n");
+     },
+     3, {"Error parsing line 2\n<a><a>", "...\nElements nested deeper than 1000 levels\n"}},
+    {"NulInsideAFileName", "chip=MSP430F149",
+     [](const fs::path& d) {
+         Write(d / "blink.txt", "@1100\n" + kRow + "q\n");
+         return ProjectWith(d, PodProgram(std::string("./blink.txt\0evil", 16), "FILETYPE_TI_TXT"));
+     },
+     3, {"blink.txt\\x00evil", "NUL byte at column"}},
+    {"EscapeBytesInAFileName", "chip=MSP430F149",
+     [](const fs::path& d) {
+         return ProjectWith(d, PodProgram("./\x1B[2Jgone.txt", "FILETYPE_TI_TXT"));
+     },
+     23, {"\\x1B[2Jgone.txt"}},
+};
+
+// The program's exit code, its output and peak memory; fails the test when it
+// runs past the time-out.
+struct ConsoleRun {
+    int code = -1;
+    std::string out;
+    long peakKb = 0;
+};
+
+ConsoleRun RunConsole(const fs::path& dir, const std::string& devices, const std::string& project) {
+    ConsoleRun run;
+    const fs::path output = dir / "output.txt";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int fd = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(fd, 1);
+        ::dup2(fd, 2);
+        ::chdir(dir.c_str());
+        ::setenv("KELVANE_USB", ("sim:" + devices).c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+        ::execl(KELVANE_CMDLINE, KELVANE_CMDLINE, project.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kTimeoutSeconds);
+    int status = 0;
+    rusage usage{};
+    while (::wait4(child, &status, WNOHANG, &usage) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ::kill(child, SIGKILL);
+            ::wait4(child, &status, 0, &usage);
+            ADD_FAILURE() << "no end within " << kTimeoutSeconds << " s";
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    std::ifstream in(output, std::ios::binary);
+    run.out.assign(std::istreambuf_iterator<char>(in), {});
+    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.peakKb = usage.ru_maxrss;
+    return run;
+}
+
+class HostileInputs : public ::testing::TestWithParam<Hostile> {};
+
+TEST_P(HostileInputs, EndAtOnceWithAClearTextAndBoundedMemory) {
+    const Hostile& row = GetParam();
+    const fs::path dir = fs::temp_directory_path() /
+                         ("kelvane_hostile_" + std::to_string(::getpid()) + "_" + row.name);
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const ConsoleRun run = RunConsole(dir, row.devices, row.make(dir));
+    fs::remove_all(dir);
+    EXPECT_EQ(run.code, row.result) << run.out.substr(0, 2000);
+    EXPECT_TRUE(run.out.ends_with("Result = " + std::to_string(row.result) + "\n"))
+        << run.out.substr(0, 2000);
+    for (const std::string& text : row.texts)
+        EXPECT_NE(run.out.find(text), std::string::npos) << text << "\n" << run.out.substr(0, 2000);
+    // What a file brings never reaches the terminal raw.
+    for (const char c : run.out) {
+        const auto byte = static_cast<unsigned char>(c);
+        ASSERT_FALSE((byte < 0x20 && c != '\n' && c != '\t') || byte == 0x7F)
+            << "raw control byte " << static_cast<int>(byte);
+    }
+    RecordProperty("peak_rss_kb", std::to_string(run.peakKb));
+    EXPECT_LT(run.peakKb, kPeakLimitKb) << "peak RSS " << run.peakKb << " kB";
+}
+
+INSTANTIATE_TEST_SUITE_P(Station, HostileInputs, ::testing::ValuesIn(kHostile),
+                         [](const ::testing::TestParamInfo<Hostile>& row) {
+                             return std::string(row.param.name);
+                         });
+
+}  // namespace
