@@ -189,7 +189,6 @@ int CCommandAnalyzeResults::WriteXMLAttributes(CStdioXMLFile& file) {
 
 int CCommandAnalyzeResults::WriteXMLContent(CStdioXMLFile& file) {
     if (items_ == nullptr) return Fail("Unable to write XML for NULL item array");
-    file.WriteNewLine();
     if (!items_->SaveToXML(file)) return Fail(items_->TakeError());
     return 1;
 }
@@ -212,8 +211,8 @@ int CCommandAnalyzeResults::ReadXMLParameters(std::int32_t element) {
         }
         items_->Add(item.release());
     }
-    // Without an item no record could be read as anything but unrecognised.
-    if (items_->GetSize() == 0) return Fail("AnalyzeResults needs at least one AnalysisItem");
+    // A command without items loads too: every record it finds is then
+    // reported with its raw values.
     return 1;
 }
 

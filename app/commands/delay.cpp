@@ -117,7 +117,7 @@ int CCommandDelay::WriteXMLAttributes(CStdioXMLFile& file) {
 
 int CCommandDelay::ReadXMLParameters(std::int32_t element) {
     std::uint32_t delay = 0;
-    if (!ReadXmlDword(element, "dwDelay", delay, error_)) return 0;
+    if (!ReadXmlMilliseconds(element, "dwDelay", delay, error_)) return 0;
     std::string text;
     if (!GetXmlElementText(element, text, false, error_)) return 0;
     return SetParameters(delay, text);

@@ -106,7 +106,7 @@ int CCommandDravik_Open::WriteXMLAttributes(CStdioXMLFile& file) {
 
 int CCommandDravik_Open::ReadXMLParameters(std::int32_t element) {
     std::uint32_t vcc = 0;
-    if (!ReadXmlDword(element, "dwVCC", vcc, error_)) return 0;
+    if (!ReadXmlMillivolts(element, "dwVCC", vcc, error_)) return 0;
     return SetParameters(vcc);
 }
 

@@ -107,7 +107,7 @@ int CCommandDravik_VCC::WriteXMLAttributes(CStdioXMLFile& file) {
 
 int CCommandDravik_VCC::ReadXMLParameters(std::int32_t element) {
     std::uint32_t vcc = 0;
-    if (!ReadXmlDword(element, "dwVCC", vcc, error_)) return 0;
+    if (!ReadXmlMillivolts(element, "dwVCC", vcc, error_)) return 0;
     return SetParameters(vcc);
 }
 

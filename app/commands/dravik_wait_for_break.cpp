@@ -186,8 +186,8 @@ int CCommandDravik_WaitForBreak::WriteXMLAttributes(CStdioXMLFile& file) {
 
 int CCommandDravik_WaitForBreak::ReadWaitAttributes(std::int32_t element, std::uint32_t& dwell,
                                                     std::uint32_t& repeat, std::uint16_t& count) {
-    return ReadXmlDword(element, "dwDwellMilliseconds", dwell, error_) &&
-           ReadXmlDword(element, "dwRepeatMilliseconds", repeat, error_) &&
+    return ReadXmlMilliseconds(element, "dwDwellMilliseconds", dwell, error_) &&
+           ReadXmlMilliseconds(element, "dwRepeatMilliseconds", repeat, error_) &&
            ReadXmlWord(element, "wRepeatCount", count, error_);
 }
 

@@ -105,7 +105,7 @@ TEST_F(AnalyzeResults, ItemsAreSavedAsChildElements) {
     command->GetItems()->Add(Item(0x20, "COUNT_HEX", "Faults"));
     EXPECT_EQ(SavedElement(*command),
               "<AnalyzeResults \n\tdwHeaderAddress=\"0x00000200\"\n"
-              "\tdwResultAddress=\"0x00000204\"\n>\n"
+              "\tdwResultAddress=\"0x00000204\"\n>"
               "<AnalysisItem \n\twType=\"VOLTAGE_V\"\n\twKey=\"0x0001\"\n\twMemoryMax=\"0x0FFF\"\n"
               "\twMemoryMin=\"0x0000\"\n\tdwScaleMax=\"3300\"\n\tdwScaleMin=\"0\"\n"
               ">Low supply</AnalysisItem >\n"

@@ -173,9 +173,18 @@ TEST_F(FileCommands, AttributesAreReadAsWritten) {
                              "\tstrFileName=\"out.hex\"\n\tnFileType=\"FILETYPE_INTEL_HEX\"\n"
                              "\tdwAddress=\"0xFFE0\"\n\tdwLength=\"16\"\n",
                              error);
+    // The address is decimal: its hexadecimal form is refused, not read as 0.
+    EXPECT_EQ(range, nullptr);
+    EXPECT_EQ(error,
+              "Unable to convert dwAddress value 0xFFE0 to DWORD: characters follow the number "
+              "(element Dravik_ReadRangeToFile on line 12)");
+    range = LoadElement("Dravik_ReadRangeToFile",
+                        "\tstrFileName=\"out.hex\"\n\tnFileType=\"FILETYPE_INTEL_HEX\"\n"
+                        "\tdwAddress=\"65504\"\n\tdwLength=\"16\"\n",
+                        error);
     ASSERT_NE(range, nullptr) << error;
     auto* command = static_cast<CCommandDravik_ReadRangeToFile*>(range.get());
-    EXPECT_EQ(command->GetAddress(), 0u) << "only the leading decimal digits are read";
+    EXPECT_EQ(command->GetAddress(), 0xFFE0u);
     EXPECT_EQ(command->GetLength(), 16u);
     EXPECT_EQ(command->GetFileType(), 2);
 

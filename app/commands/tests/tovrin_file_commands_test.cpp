@@ -91,9 +91,20 @@ TEST(TovrinFileCommands, ReadRangeIsDecimalAndTheDefaultsReadTheVectors) {
         "nFileType=\"FILETYPE_TI_TXT\" dwAddress=\"0xFFE0\" dwLength=\"2000\">"
         "</Tovrin_ReadRangeToFile >",
         error);
-    ASSERT_NE(hex, nullptr) << error;
-    auto* loaded = static_cast<CCommandTovrin_ReadRangeToFile*>(hex.get());
-    EXPECT_EQ(loaded->GetAddress(), 0u);
+    // Decimal fields refuse a hexadecimal value instead of reading it as 0.
+    EXPECT_EQ(hex, nullptr);
+    EXPECT_NE(error.find("Unable to convert dwAddress value 0xFFE0 to DWORD: characters follow "
+                         "the number (element Tovrin_ReadRangeToFile on line "),
+              std::string::npos)
+        << error;
+    auto decimal = LoadElement(
+        "<Tovrin_ReadRangeToFile strFileName=\"a.txt\" "
+        "nFileType=\"FILETYPE_TI_TXT\" dwAddress=\"65504\" dwLength=\"2000\">"
+        "</Tovrin_ReadRangeToFile >",
+        error);
+    ASSERT_NE(decimal, nullptr) << error;
+    auto* loaded = static_cast<CCommandTovrin_ReadRangeToFile*>(decimal.get());
+    EXPECT_EQ(loaded->GetAddress(), 0xFFE0u);
     EXPECT_EQ(loaded->GetProgressAggregate(), 2000 / 768 + 2);
 }
 

@@ -84,7 +84,7 @@ TEST_F(Edges, AnEmptyFillPatternLoadsAndIsRefusedWhenItRuns) {
         << out;
 }
 
-TEST_F(Edges, AGarbageResultsHeaderIsRefusedAndAnalysisNeedsItems) {
+TEST_F(Edges, AGarbageResultsHeaderIsRefusedAndAnalysisWithoutItemsShowsRawValues) {
     Plug();
     // One record with 65535 extra words: far more than the chip holds.
     const std::string analyze =
@@ -113,13 +113,21 @@ TEST_F(Edges, AGarbageResultsHeaderIsRefusedAndAnalysisNeedsItems) {
     EXPECT_NE(out.find("[0x0001] Supply too low\n"), std::string::npos) << out;
     EXPECT_NE(out.find("Target failures recorded"), std::string::npos) << out;
 
+    // Without items the command loads and reports the record's raw values.
     const std::string empty = Write(
-        "empty.kvnset", Project("3000", kOpenIdentify +
-                                            "<AnalyzeResults dwHeaderAddress=\"0x00000200\" "
-                                            "dwResultAddress=\"0x00000204\"></AnalyzeResults>\n" +
-                                            kClose));
-    EXPECT_EQ(Run(empty), 3) << out;
-    EXPECT_NE(out.find("AnalyzeResults needs at least one AnalysisItem"), std::string::npos) << out;
+        "empty.kvnset",
+        Project("3000", kOpenIdentify +
+                            WriteBytes("0x00000200", "0x0000000C",
+                                       "0x01 0x00 0x00 0x00 0x01 0x00 0x00 0x00 0x00 0x00 "
+                                       "0x00 0x00") +
+                            "<AnalyzeResults dwHeaderAddress=\"0x00000200\" "
+                            "dwResultAddress=\"0x00000204\"></AnalyzeResults>\n" +
+                            kClose));
+    EXPECT_EQ(Run(empty), 1) << out;
+    EXPECT_NE(out.find("Unrecognized error, raw values: 0x0001 0x0000 0x0000 0x0000\n"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("Target failures recorded"), std::string::npos) << out;
 }
 
 TEST_F(Edges, AdapterMemoryCommandsRefuseMissingRunParameters) {

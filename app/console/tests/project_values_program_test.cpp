@@ -139,7 +139,7 @@ TEST_F(ProjectValues, NumbersBeyondThirtyTwoBitsAreRefusedWithAttributeAndElemen
     const std::string path = Write("vcc.kvnset", Project("99999999999", kOpenIdentify + kClose));
     EXPECT_EQ(Run(path), 3) << out;
     EXPECT_NE(out.find("Unable to convert dwVCC value 99999999999 to DWORD: the number does not "
-                       "fit in 32 bits (element ProjectKelvane)"),
+                       "fit in 32 bits (element ProjectKelvane on line 2)"),
               std::string::npos)
         << out;
     EXPECT_EQ(Read(path), Project("99999999999", kOpenIdentify + kClose)) << "file kept as it was";
@@ -152,7 +152,7 @@ TEST_F(ProjectValues, NumbersBeyondThirtyTwoBitsAreRefusedWithAttributeAndElemen
                             kClose));
     EXPECT_EQ(Run(erase), 3) << out;
     EXPECT_NE(out.find("Unable to convert dwSegment value 0x100001000 to DWORD: the number does "
-                       "not fit in 32 bits (element Dravik_Erase)"),
+                       "not fit in 32 bits (element Dravik_Erase on line 6)"),
               std::string::npos)
         << out;
 }

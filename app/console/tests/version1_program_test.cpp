@@ -180,5 +180,18 @@ TEST_F(Version1Program, EveryOldElementConvertsToCommandsThatSaveAndRun) {
     EXPECT_EQ(Word(chip, 0xF000), 0x3FFFu);
 }
 
+TEST_F(Version1Program, AHexSupplyIsRefusedAndTheFileIsNotConverted) {
+    std::string legacy = kLegacy;
+    legacy.replace(legacy.find("VCC=\"3000\""), 10, "VCC=\"0xBB8\"");
+    const std::string path = Write("meter.kvnset", legacy);
+    std::string error;
+    EXPECT_EQ(OpenProject(path, error), nullptr);
+    EXPECT_NE(error.find("Unable to convert VCC value 0xBB8 to DWORD: characters follow the "
+                         "number (element Project on line 2)"),
+              std::string::npos)
+        << error;
+    EXPECT_EQ(Read(path), legacy) << "the source is kept, not saved with a supply of 0";
+}
+
 }  // namespace
 }  // namespace kv::testing

@@ -7,10 +7,12 @@
 
 namespace kv {
 
-bool ParseHexOrDecimal(const std::string& text, std::uint32_t* value, bool* tooWide) {
-    if (text.size() >= 4 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
-        return scan::Hex(text.substr(2), value, tooWide);
-    return scan::Decimal(text, value, tooWide);
+bool ParseHexOrDecimal(const std::string& text, std::uint32_t* value, std::string* refusal) {
+    scan::Refusal why = scan::Refusal::kNone;
+    const bool hex = text.size() >= 4 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const bool read = hex ? scan::Hex(text.substr(2), value, &why) : scan::Decimal(text, value, &why);
+    if (refusal != nullptr) *refusal = scan::RefusalText(why);
+    return read;
 }
 
 void CMapParameterXML::Add(const std::string& keyword, const std::string& displayText,
@@ -80,7 +82,7 @@ int CMapParameterXML::ParseDWORD(const std::string& text, std::uint32_t* out) {
         *out = entry->GetValue();
         return 1;
     }
-    if (!ParseHexOrDecimal(text, out, &tooWide_)) {
+    if (!ParseHexOrDecimal(text, out, &refusal_)) {
         error_ = "Unable to convert " + text + " to DWORD";
         return 0;
     }
@@ -104,7 +106,10 @@ int CMapParameterXML::ParseLONG(const std::string& text, std::int32_t* out) {
         return 1;
     }
     std::uint32_t value = 0;
-    if (!scan::Decimal(text, &value, &tooWide_)) {
+    scan::Refusal why = scan::Refusal::kNone;
+    const bool read = scan::Decimal(text, &value, &why);
+    refusal_ = scan::RefusalText(why);
+    if (!read) {
         error_ = "Unable to convert " + text + " to LONG";
         return 0;
     }
@@ -124,10 +129,10 @@ int CMapParameterXML::ReadAttribute(std::int32_t element, const std::string& nam
                                     Parse parse) {
     std::string text;
     if (!GetXmlAttribute(element, name, text, error_)) return 0;
-    tooWide_ = false;
+    refusal_.clear();
     if (!(this->*parse)(text, out)) {
         error_ += " (" + name + ")";
-        if (tooWide_) error_ += NumberTooWide(element);
+        if (!refusal_.empty()) error_ += ": " + refusal_ + " " + ElementPlace(element);
         return 0;
     }
     return 1;

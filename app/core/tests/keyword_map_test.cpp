@@ -80,10 +80,13 @@ TEST(KeywordMap, ParsesHexadecimalAndDecimalNumbers) {
     EXPECT_EQ(value, 31u);
     EXPECT_EQ(map.ParseDWORD("0X00FF", &value), 1);
     EXPECT_EQ(value, 255u);
-    // Three characters are too short for the hexadecimal form.
-    EXPECT_EQ(map.ParseDWORD("0x5", &value), 1);
-    EXPECT_EQ(value, 0u);
-    EXPECT_EQ(map.ParseDWORD(" 42abc", &value), 1);
+    // Three characters are too short for the hexadecimal form, and the
+    // decimal 0 is followed by characters: refused, as is any text after a number.
+    value = 7;
+    EXPECT_EQ(map.ParseDWORD("0x5", &value), 0);
+    EXPECT_EQ(map.ParseDWORD(" 42abc", &value), 0);
+    EXPECT_EQ(value, 7u);
+    EXPECT_EQ(map.ParseDWORD(" 42 ", &value), 1);
     EXPECT_EQ(value, 42u);
     EXPECT_EQ(map.ParseDWORD("-1", &value), 1);
     EXPECT_EQ(value, 0xFFFFFFFFu);
@@ -138,8 +141,9 @@ TEST(KeywordMap, ParseFailuresLeaveTheirTexts) {
     EXPECT_EQ(word, 5);
 
     std::int32_t number = 5;
-    EXPECT_EQ(map.ParseLONG("0x10", &number), 1);  // decimal scan stops at the x
-    EXPECT_EQ(number, 0);
+    EXPECT_EQ(map.ParseLONG("0x10", &number), 0);  // a decimal 0 and then characters
+    EXPECT_EQ(map.GetLastError(), "Unable to convert 0x10 to LONG");
+    EXPECT_EQ(number, 5);
     EXPECT_EQ(map.ParseLONG("ten", &number), 0);
     EXPECT_EQ(map.GetLastError(), "Unable to convert ten to LONG");
     EXPECT_EQ(map.ParseLONG("1", nullptr), 0);

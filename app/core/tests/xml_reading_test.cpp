@@ -266,14 +266,18 @@ TEST_F(XmlNumberForms, HexadecimalNeedsItsPrefix) {
     EXPECT_EQ(dword, 9u);
     EXPECT_EQ(ReadXmlDwordHex(root, "dwUpper", dword, error), 0);
     EXPECT_EQ(error, "Unable to convert dwUpper value 0XF800 to DWORD");
-    EXPECT_EQ(ReadXmlDwordHex(root, "dwTail", dword, error), 1);
-    EXPECT_EQ(dword, 0x1Fu);
+    // A character after the digits refuses the value, naming where it stands.
+    EXPECT_EQ(ReadXmlDwordHex(root, "dwTail", dword, error), 0);
+    EXPECT_EQ(error,
+              "Unable to convert dwTail value 0x1FG to DWORD: characters follow the number "
+              "(element Numbers on line 1)");
+    EXPECT_EQ(dword, 9u);
     // More than 32 bits is refused, not cut to its low bits.
     EXPECT_EQ(ReadXmlDwordHex(root, "dwBig", dword, error), 0);
     EXPECT_EQ(error,
               "Unable to convert dwBig value 0x123456789 to DWORD: the number does not fit in "
-              "32 bits (element Numbers)");
-    EXPECT_EQ(dword, 0x1Fu);
+              "32 bits (element Numbers on line 1)");
+    EXPECT_EQ(dword, 9u);
     std::uint16_t word = 0;
     EXPECT_EQ(ReadXmlWordHex(root, "wHex", word, error), 1);
     EXPECT_EQ(word, 0x2345);
@@ -281,10 +285,12 @@ TEST_F(XmlNumberForms, HexadecimalNeedsItsPrefix) {
     EXPECT_EQ(error, "Unable to convert dwPlain value F800 to WORD");
 }
 
-TEST_F(XmlNumberForms, DecimalReadsLeadingDigits) {
+TEST_F(XmlNumberForms, DecimalIsTheWholeValue) {
     std::uint32_t dword = 0;
-    EXPECT_EQ(ReadXmlDword(root, "dwLeading", dword, error), 1);
-    EXPECT_EQ(dword, 3300u);
+    EXPECT_EQ(ReadXmlDword(root, "dwLeading", dword, error), 0);
+    EXPECT_EQ(error,
+              "Unable to convert dwLeading value   3300mV to DWORD: characters follow the "
+              "number (element Numbers on line 1)");
     EXPECT_EQ(ReadXmlDword(root, "dwHuge", dword, error), 1);
     EXPECT_EQ(dword, 0xFFFFFFFFu);
     EXPECT_EQ(ReadXmlDword(root, "dwWord", dword, error), 0);
@@ -295,8 +301,9 @@ TEST_F(XmlNumberForms, DecimalReadsLeadingDigits) {
     EXPECT_EQ(ReadXmlWord(root, "dwWord", word, error), 0);
     EXPECT_EQ(error, "Unable to convert dwWord value volts to WORD");
     int value = 3;
-    EXPECT_EQ(ReadXmlInt(root, "nHex", value, error), 1);
-    EXPECT_EQ(value, 0);
+    EXPECT_EQ(ReadXmlInt(root, "nHex", value, error), 0);
+    EXPECT_EQ(value, 3);
+    value = 0;
     EXPECT_EQ(ReadXmlInt(root, "dwWord", value, error), 0);
     EXPECT_EQ(error, "Unable to convert dwWord value volts to int");
     EXPECT_EQ(value, 0);

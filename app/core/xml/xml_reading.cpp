@@ -52,10 +52,34 @@ bool ReadLine(std::int32_t element, std::int32_t index, std::string& out) {
 
 }  // namespace
 
-std::string NumberTooWide(std::int32_t element) {
+std::string ElementPlace(std::int32_t element) {
     std::string elementName;
     if (!ReadName(element, elementName)) elementName = "?";
-    return ": the number does not fit in 32 bits (element " + elementName + ")";
+    // The library tells an element's line only in the text it leaves for an
+    // attribute the element lacks; no attribute can be named "<".
+    std::string line = "?";
+    std::string text;
+    if (!CopyFull(
+            [&](char* buffer, std::uint32_t size, std::uint32_t* count) {
+                return GetAttributeValue_Caprel(element, "<", buffer, size, count) != 0;
+            },
+            text)) {
+        GetXmlLastError(text);
+        const std::string marker = " on line ";
+        const auto at = text.rfind(marker);
+        if (at != std::string::npos) line = text.substr(at + marker.size());
+    }
+    return "(element " + elementName + " on line " + line + ")";
+}
+
+std::string NumberRefused(std::int32_t element, scan::Refusal why) {
+    const std::string reason = scan::RefusalText(why);
+    if (reason.empty()) return {};
+    return ": " + reason + " " + ElementPlace(element);
+}
+
+std::string NumberTooWide(std::int32_t element) {
+    return NumberRefused(element, scan::Refusal::kTooWide);
 }
 
 namespace {
@@ -70,12 +94,28 @@ int ReadNumber(std::int32_t element, const std::string& name, std::uint32_t& val
                const char* type, Scan scan, std::string& error) {
     std::string text;
     if (!GetXmlAttribute(element, name, text, error)) return 0;
-    bool tooWide = false;
-    if (!scan(text, &value, &tooWide)) {
-        error = ConvertError(name, text, type);
-        if (tooWide) error += NumberTooWide(element);
+    scan::Refusal why = scan::Refusal::kNone;
+    if (!scan(text, &value, &why)) {
+        error = ConvertError(name, text, type) + NumberRefused(element, why);
         return 0;
     }
+    return 1;
+}
+
+// Reads a decimal DWORD that must lie between 0 and the largest value; a
+// negative text (a DWORD of 2^31 or more) lies above it.
+int ReadBoundedDword(std::int32_t element, const std::string& name, std::uint32_t largest,
+                     const char* unit, std::uint32_t& out, std::string& error) {
+    std::uint32_t value = 0;
+    if (!ReadNumber(element, name, value, "DWORD", scan::Decimal, error)) return 0;
+    if (value > largest) {
+        std::string text;
+        GetXmlAttribute(element, name, text, error);
+        error = "Unable to use " + name + " value " + text + ": it must lie between 0 and " +
+                std::to_string(largest) + " " + unit + " " + ElementPlace(element);
+        return 0;
+    }
+    out = value;
     return 1;
 }
 
@@ -169,6 +209,16 @@ int ReadXmlDword(std::int32_t element, const std::string& name, std::uint32_t& o
     return ReadNumber(element, name, out, "DWORD", scan::Decimal, error);
 }
 
+int ReadXmlMilliseconds(std::int32_t element, const std::string& name, std::uint32_t& out,
+                        std::string& error) {
+    return ReadBoundedDword(element, name, kMostMilliseconds, "ms", out, error);
+}
+
+int ReadXmlMillivolts(std::int32_t element, const std::string& name, std::uint32_t& out,
+                      std::string& error) {
+    return ReadBoundedDword(element, name, kMostMillivolts, "mV", out, error);
+}
+
 int ReadXmlInt(std::int32_t element, const std::string& name, int& out, std::string& error) {
     std::uint32_t value = 0;
     if (!ReadNumber(element, name, value, "int", scan::Decimal, error)) return 0;
@@ -186,10 +236,9 @@ int ReadXmlBool(std::int32_t element, const std::string& name, int& out, std::st
         return 1;
     }
     std::uint32_t value = 0;
-    bool tooWide = false;
-    if (!scan::Decimal(text, &value, &tooWide)) {
-        error = ConvertError(name, text, "WORD");
-        if (tooWide) error += NumberTooWide(element);
+    scan::Refusal why = scan::Refusal::kNone;
+    if (!scan::Decimal(text, &value, &why)) {
+        error = ConvertError(name, text, "WORD") + NumberRefused(element, why);
         return 0;
     }
     out = value != 0 ? 1 : 0;

@@ -69,13 +69,16 @@ class CMapParameterXML {
 
     std::vector<std::unique_ptr<CParameterXML>> entries_;
     std::string error_;
-    // Set by a parse whose number does not fit in 32 bits.
-    bool tooWide_ = false;
+    // Why the last parse refused its number ("the number does not fit in 32
+    // bits", "characters follow the number"); empty when it had none.
+    std::string refusal_;
 };
 
 // A number as the keyword maps read it: "0x" or "0X" and at least two more
-// characters is hexadecimal, anything else decimal (so "0x5" reads as 0).
-bool ParseHexOrDecimal(const std::string& text, std::uint32_t* value, bool* tooWide = nullptr);
+// characters is hexadecimal, anything else decimal (so "0x5" is refused, as
+// characters follow its decimal 0). `refusal` receives why a number was refused.
+bool ParseHexOrDecimal(const std::string& text, std::uint32_t* value,
+                       std::string* refusal = nullptr);
 
 // The entry behind the selected row; nullptr when nothing is selected or the
 // box is gone.

@@ -7,9 +7,12 @@
 // On failure the output keeps its value, except for ReadXmlBool, which clears
 // it first. A handle of -1 means no element.
 //
-// Numbers are scanned as the C library scans a 32-bit long: leading white
-// space is skipped, characters after the number are ignored and values wrap
-// to 32 bits ("-1" reads as 0xFFFFFFFF). Hexadecimal values need their "0x".
+// Numbers are scanned as the C library scans a 32-bit long: white space
+// around the number is skipped and a negative text wraps to 32 bits ("-1"
+// reads as 0xFFFFFFFF, as the writer's "%ld" stores it). The number must be
+// the whole value: characters after it, or a number beyond 32 bits, refuse
+// the value with a text that names the attribute, the element and its line.
+// Hexadecimal values need their "0x".
 #pragma once
 
 #include <cstdint>
@@ -37,14 +40,28 @@ int ReadXmlDwordHex(std::int32_t element, const std::string& name, std::uint32_t
                     std::string& error);
 int ReadXmlDword(std::int32_t element, const std::string& name, std::uint32_t& out,
                  std::string& error);
+// The longest time and the highest supply a project may ask for.
+inline constexpr std::uint32_t kMostMilliseconds = 60u * 60u * 1000u;
+inline constexpr std::uint32_t kMostMillivolts = 3600u;
+// A decimal time in milliseconds, 0 to one hour, or a supply in millivolts,
+// 0 to 3600: a negative text or a larger value is refused with "Unable to use
+// <attribute> value <value>: it must lie between 0 and <most> ms (element
+// <name> on line <n>)" (mV for the supply).
+int ReadXmlMilliseconds(std::int32_t element, const std::string& name, std::uint32_t& out,
+                        std::string& error);
+int ReadXmlMillivolts(std::int32_t element, const std::string& name, std::uint32_t& out,
+                      std::string& error);
 int ReadXmlInt(std::int32_t element, const std::string& name, int& out, std::string& error);
 // "TRUE" and "FALSE", or a decimal number; 1 for nonzero.
 int ReadXmlBool(std::int32_t element, const std::string& name, int& out, std::string& error);
 
 // The library's last error text.
 void GetXmlLastError(std::string& out);
-// The addition to a conversion text for a number that does not fit in 32
-// bits: ": the number does not fit in 32 bits (element <name>)".
+// Where the element stands: "(element <name> on line <n>)".
+std::string ElementPlace(std::int32_t element);
+// The addition to a conversion text for a refused number: ": the number does
+// not fit in 32 bits (element <name> on line <n>)" or ": characters follow
+// the number (element ...)"; empty for a text with no number at all.
 std::string NumberTooWide(std::int32_t element);
 
 }  // namespace kv
