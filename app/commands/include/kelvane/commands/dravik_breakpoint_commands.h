@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "kelvane/commands/command_attributes.h"
 #include "kelvane/commands/command_class.h"
 #include "kelvane/commands/command_dravik.h"
 #include "kelvane/commands/command_statics.h"
@@ -94,6 +95,8 @@ class CCommandDravik_SetBreakpoint : public CCommandDravik {
 
 class CCommandDravik_ClearBreakpoint : public CCommandDravik {
   public:
+    // The parameters as XML attributes.
+    static std::span<const CommandAttribute<CCommandDravik_ClearBreakpoint>> Attributes();
     KV_COMMAND_CLASS("Dravik_ClearBreakpoint")
     CCommandDravik_ClearBreakpoint();
 
