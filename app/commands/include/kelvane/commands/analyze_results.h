@@ -35,6 +35,8 @@ class CAnalysisItem : public CCommandComment {
     static CMapParameterXML& GetTypeMap();
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
+    // The parameters as XML attributes.
+    static std::span<const CommandAttribute<CAnalysisItem>> Attributes();
     static CAnalysisItem* CreateDefault(std::string& error);
     static CommandPage& Page();
     static int CreatePropertyPage(UiWindow* parent, const UiRect& rect) {

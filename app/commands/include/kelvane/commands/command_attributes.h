@@ -49,7 +49,8 @@ struct CommandAttribute {
     std::uint16_t T::*word = nullptr;
     int T::*number = nullptr;
     std::string T::*text = nullptr;
-    // Keywords: the map, its width and how it is read.
+    // Keywords: the map, its width and how it is read. A text with a map is
+    // declared with the map's keywords and kept as the text it was.
     CMapParameterXML& (*map)() = nullptr;
     KeywordWidth width = KeywordWidth::kDword;
     KeywordRead read = KeywordRead::kThroughMap;
@@ -187,7 +188,7 @@ int DeclareCommandAttributes(CStdioXMLFile& file, std::span<const CommandAttribu
             ok = file.DeclareCdataAttribute(a.name, true);
         } else if (a.form == AttributeForm::kBool) {
             ok = file.DeclareBoolAttribute(a.name, true);
-        } else if (a.form == AttributeForm::kKeyword) {
+        } else if (a.map != nullptr) {
             ok = file.DeclareMapAttribute(a.name, a.map(), true);
         } else {
             ok = file.DeclareCdataAttribute(a.name, true);
