@@ -98,6 +98,7 @@ int CCommandDelay::CopyTo(CProjectTreeItem* item) {
     if (!CCommandComment::CopyTo(item)) return 0;
     auto* copy = static_cast<CCommandDelay*>(item);
     CopyCommandAttributes(*this, *copy, Attributes());
+    copy->progressUnits_ = progressUnits_;
     return 1;
 }
 

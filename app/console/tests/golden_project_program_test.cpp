@@ -6,6 +6,8 @@
 #include <filesystem>
 
 #include "kelvane/core/array_prg_processor.h"
+#include "kelvane/core/array_project_tree_item.h"
+#include "kelvane/core/prg_operation.h"
 #include "kelvane/core/command_factory.h"
 #include "kelvane/core/project_tree_item.h"
 #include "kelvane/project/prg_project.h"
@@ -25,8 +27,9 @@ class GoldenProject : public ProgramTest {
     }
 
     // Loads the project with the start-up configuration and saves it under
-    // the name beside it; the saved text.
-    std::string LoadAndSave(const std::string& name) {
+    // the name beside it, its commands first replaced by copies of
+    // themselves when asked; the saved text.
+    std::string LoadAndSave(const std::string& name, bool copies = false) {
         CProjectTreeItem::InitBooleanMap();
         std::string error;
         EXPECT_EQ(InitCommandTypes(error), 1) << error;
@@ -34,6 +37,17 @@ class GoldenProject : public ProgramTest {
         CPrgProject* project = OpenProject(Path("board/every_command.kvnset"), error);
         EXPECT_NE(project, nullptr) << error;
         if (project == nullptr) return {};
+        if (copies) {
+            CArrayProjectTreeItem& commands = project->GetCommandList()->GetCommands();
+            CArrayProjectTreeItem copied;
+            EXPECT_EQ(copied.SpawnFrom(&commands), 1) << copied.TakeError();
+            commands.FreeAll();
+            while (copied.GetSize() > 0) {
+                CProjectTreeItem* command = copied.GetAt(0);
+                copied.Remove(command);
+                commands.Add(command);
+            }
+        }
         EXPECT_TRUE(project->Save(Path("board/" + name))) << project->GetLastError();
         project->Clear();
         delete project;
@@ -46,6 +60,10 @@ class GoldenProject : public ProgramTest {
 
 TEST_F(GoldenProject, LoadedAndSavedItIsTheSameFileByteForByte) {
     EXPECT_EQ(LoadAndSave("saved.kvnset"), golden_);
+}
+
+TEST_F(GoldenProject, CopiesOfEveryCommandSaveTheSameFile) {
+    EXPECT_EQ(LoadAndSave("copied.kvnset", true), golden_);
 }
 
 TEST_F(GoldenProject, RunOnTheSimulatedDevicesItPrintsTheRecordedTranscript) {
