@@ -64,14 +64,14 @@ struct CommandAttribute {
 namespace attribute_detail {
 
 template <class T>
-std::uint32_t KeywordValue(const CommandAttribute<T>& a, const T& command) {
+std::uint32_t NumberValue(const CommandAttribute<T>& a, const T& command) {
     if (a.dword != nullptr) return command.*a.dword;
     if (a.word != nullptr) return command.*a.word;
     return static_cast<std::uint32_t>(command.*a.number);
 }
 
 template <class T>
-void StoreKeywordValue(const CommandAttribute<T>& a, T& command, std::uint32_t value) {
+void StoreNumber(const CommandAttribute<T>& a, T& command, std::uint32_t value) {
     if (a.dword != nullptr) {
         command.*a.dword = value;
     } else if (a.word != nullptr) {
@@ -103,7 +103,7 @@ int ParseKeyword(const CommandAttribute<T>& a, T& command, const std::string& te
         error = map.TakeError();
         return 0;
     }
-    StoreKeywordValue(a, command, value);
+    StoreNumber(a, command, value);
     return 1;
 }
 
@@ -128,7 +128,7 @@ int ReadKeywordThroughMap(const CommandAttribute<T>& a, std::int32_t element, T&
         error = map.TakeError();
         return 0;
     }
-    StoreKeywordValue(a, command, value);
+    StoreNumber(a, command, value);
     return 1;
 }
 
@@ -146,8 +146,13 @@ int ReadOne(const CommandAttribute<T>& a, std::int32_t element, T& command, std:
             return ReadXmlMilliseconds(element, a.name, command.*a.dword, error);
         case AttributeForm::kMillivolts:
             return ReadXmlMillivolts(element, a.name, command.*a.dword, error);
-        case AttributeForm::kWordDecimal:
-            return ReadXmlWord(element, a.name, command.*a.word, error);
+        case AttributeForm::kWordDecimal: {
+            // A 16-bit value may sit in a 32-bit field.
+            std::uint16_t value = 0;
+            if (!ReadXmlWord(element, a.name, value, error)) return 0;
+            StoreNumber(a, command, value);
+            return 1;
+        }
         case AttributeForm::kWordHex:
             return ReadXmlWordHex(element, a.name, command.*a.word, error);
         case AttributeForm::kInt:
@@ -216,7 +221,8 @@ int WriteCommandAttributes(CStdioXMLFile& file, const std::type_identity_t<T>& c
                 ok = file.WriteDwordAttribute(a.name, command.*a.dword, true);
                 break;
             case AttributeForm::kWordDecimal:
-                ok = file.WriteWordDecimalAttribute(a.name, command.*a.word, true);
+                ok = file.WriteWordDecimalAttribute(
+                    a.name, attribute_detail::NumberValue(a, command), true);
                 break;
             case AttributeForm::kWordHex:
                 ok = file.WriteWordAttribute(a.name, command.*a.word, true);
@@ -234,7 +240,7 @@ int WriteCommandAttributes(CStdioXMLFile& file, const std::type_identity_t<T>& c
                 ok = file.WriteAttribute(a.name, command.*a.text, true);
                 break;
             case AttributeForm::kKeyword: {
-                const std::uint32_t value = attribute_detail::KeywordValue(a, command);
+                const std::uint32_t value = attribute_detail::NumberValue(a, command);
                 if (a.width == KeywordWidth::kLong)
                     ok = file.WriteLongMapAttribute(a.name, static_cast<std::int32_t>(value),
                                                     a.map(), true);

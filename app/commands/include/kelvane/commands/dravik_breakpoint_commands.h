@@ -29,6 +29,8 @@ struct BreakpointMaps {
 
 class CCommandDravik_SetBreakpoint : public CCommandDravik {
   public:
+    // The parameters as XML attributes.
+    static std::span<const CommandAttribute<CCommandDravik_SetBreakpoint>> Attributes();
     KV_COMMAND_CLASS("Dravik_SetBreakpoint")
     CCommandDravik_SetBreakpoint();
 
