@@ -56,7 +56,7 @@ std::span<const CommandAttribute<CCommandDravik_File>> CCommandDravik_File::Attr
 int CCommandDravik_File::DeclareFileAttributes(CStdioXMLFile& file) {
     // The file name is the one parameter kept by hand: it is stored relative
     // to the project file.
-    return file.DeclareCdataAttribute("strFileName", true) &&
+    return file.DeclareCdataAttribute(kFileNameAttribute, true) &&
            DeclareCommandAttributes(file, Attributes());
 }
 
@@ -156,7 +156,7 @@ int CCommandDravik_File::CopyTo(CProjectTreeItem* item) {
 
 int CCommandDravik_File::WriteXMLAttributes(CStdioXMLFile& file) {
     strFileName = MakeRelativeFilePath(fullPath_, file.GetPath());
-    if (!file.WriteAttribute("strFileName", strFileName, true)) return Fail(file.TakeError());
+    if (!file.WriteAttribute(kFileNameAttribute, strFileName, true)) return Fail(file.TakeError());
     if (!WriteCommandAttributes(file, *this, Attributes(), error_)) return 0;
     keepFullPath_ = false;
     RefreshDialog();
@@ -166,7 +166,7 @@ int CCommandDravik_File::WriteXMLAttributes(CStdioXMLFile& file) {
 int CCommandDravik_File::ReadFileAttributes(std::int32_t element, std::string& fileName,
                                             std::string& typeText) {
     // The type is read as its text: SetFileParameters parses it.
-    return GetXmlAttribute(element, "strFileName", fileName, error_) &&
+    return GetXmlAttribute(element, kFileNameAttribute, fileName, error_) &&
            GetXmlAttribute(element, Attributes()[0].name, typeText, error_);
 }
 

@@ -130,7 +130,7 @@ std::span<const CommandAttribute<CCommandTovrin_File>> CCommandTovrin_File::Attr
 int CCommandTovrin_File::DeclareFileAttributes(CStdioXMLFile& file) {
     // The file name is the one parameter kept by hand: it is stored relative
     // to the project file.
-    return file.DeclareCdataAttribute("strFileName", true) &&
+    return file.DeclareCdataAttribute(kFileNameAttribute, true) &&
            DeclareCommandAttributes(file, Attributes());
 }
 
@@ -138,7 +138,7 @@ int CCommandTovrin_File::WriteXMLAttributes(CStdioXMLFile& file) {
     // The name is stored relative to the file being written, so the project
     // can move with its images.
     if (!strFileName.empty()) strRelativeName = MakeRelativeFilePath(strFileName, file.GetPath());
-    if (!file.WriteAttribute("strFileName", strRelativeName, true))
+    if (!file.WriteAttribute(kFileNameAttribute, strRelativeName, true))
         return Fail(file.GetLastError());
     if (!WriteCommandAttributes(file, *this, Attributes(), error_)) return 0;
     keepFullPath_ = false;
@@ -148,7 +148,7 @@ int CCommandTovrin_File::WriteXMLAttributes(CStdioXMLFile& file) {
 int CCommandTovrin_File::ReadFileAttributes(std::int32_t element, std::string& fileName,
                                             std::string& typeText) {
     // The type is read as its text: SetParameters parses it.
-    return GetXmlAttribute(element, "strFileName", fileName, error_) &&
+    return GetXmlAttribute(element, kFileNameAttribute, fileName, error_) &&
            GetXmlAttribute(element, Attributes()[0].name, typeText, error_);
 }
 
