@@ -151,8 +151,7 @@ int CCommandUserWait::ReadXMLParameters(std::int32_t element) {
     std::string text;
     if (!GetXmlElementText(element, text, false, error_)) return 0;
     wType = values.wType;
-    SetText(text);
-    return 1;
+    return SetText(text);
 }
 
 }  // namespace kv
