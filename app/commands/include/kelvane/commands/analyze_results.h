@@ -35,7 +35,6 @@ class CAnalysisItem : public CCommandComment {
     static CMapParameterXML& GetTypeMap();
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CAnalysisItem>> Attributes();
     static CAnalysisItem* CreateDefault(std::string& error);
     static CommandPage& Page();
@@ -109,7 +108,6 @@ class CCommandAnalyzeResults : public CCommandDravik {
     static int InitEnumTable(std::string& error) { return CAnalysisItem::InitEnumTable(error); }
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandAnalyzeResults>> Attributes();
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);
     static CProjectTreeItem* CreateDefault(std::string& error);

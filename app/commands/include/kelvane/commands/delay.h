@@ -19,7 +19,6 @@ class CCommandDelay : public CCommandComment {
 
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandDelay>> Attributes();
     static CCommandDelay* Create(std::string& error, std::uint32_t delay, const std::string& text);
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);

@@ -29,7 +29,6 @@ struct BreakpointMaps {
 
 class CCommandDravik_SetBreakpoint : public CCommandDravik {
   public:
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandDravik_SetBreakpoint>> Attributes();
     KV_COMMAND_CLASS("Dravik_SetBreakpoint")
     CCommandDravik_SetBreakpoint();
@@ -97,7 +96,6 @@ class CCommandDravik_SetBreakpoint : public CCommandDravik {
 
 class CCommandDravik_ClearBreakpoint : public CCommandDravik {
   public:
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandDravik_ClearBreakpoint>> Attributes();
     KV_COMMAND_CLASS("Dravik_ClearBreakpoint")
     CCommandDravik_ClearBreakpoint();

@@ -19,7 +19,6 @@ class CCommandDravik_Close : public CCommandDravik {
 
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandDravik_Close>> Attributes();
     static CCommandDravik_Close* Create(std::string& error, int vccOff);
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);

@@ -20,7 +20,6 @@ class CCommandDravik_ConfigFuse : public CPagedCommand {
 
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandDravik_ConfigFuse>> Attributes();
 
     int SetParameters(std::uint32_t deviceId);

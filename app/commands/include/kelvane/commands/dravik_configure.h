@@ -23,7 +23,6 @@ class CCommandDravik_Configure : public CCommandDravik {
     static int InitEnumTable(std::string& error);
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandDravik_Configure>> Attributes();
     // The configuration modes (VERIFICATION_MODE 0 ... INTERFACE_MODE 8) and
     // the JTAG interfaces of INTERFACE_MODE.

@@ -29,7 +29,6 @@ class CCommandDravik_Erase : public CCommandDravik {
     static CMapParameterXML& GetEraseTypeMap();
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandDravik_Erase>> Attributes();
     static CCommandDravik_Erase* Create(std::string& error, const std::string& typeText,
                                         std::uint32_t segment, std::uint32_t length);

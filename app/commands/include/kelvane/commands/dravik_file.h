@@ -17,7 +17,6 @@ class CStdioXMLFile;
 
 class CCommandDravik_File : public CCommandDravik, public FileCommand {
   public:
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandDravik_File>> Attributes();
     static constexpr std::int32_t kTiTxt = 1;
     static constexpr std::int32_t kIntelHex = 2;

@@ -19,7 +19,6 @@ class CCommandDravik_Identify : public CCommandDravik {
 
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandDravik_Identify>> Attributes();
     static CCommandDravik_Identify* Create(std::string& error, int forceMatch);
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);

@@ -19,7 +19,6 @@ class CCommandDravik_LockA : public CCommandDravik {
 
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandDravik_LockA>> Attributes();
     static CCommandDravik_LockA* Create(std::string& error, int lock);
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);

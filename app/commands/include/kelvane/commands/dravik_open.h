@@ -19,7 +19,6 @@ class CCommandDravik_Open : public CCommandDravik, public VccCommand {
 
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandDravik_Open>> Attributes();
     static CCommandDravik_Open* Create(std::string& error, std::uint32_t vcc);
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);

@@ -18,7 +18,6 @@ class CCommandDravik_ProgramFile : public CCommandDravik_File {
 
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandDravik_ProgramFile>> Attributes();
     static CCommandDravik_ProgramFile* Create(std::string& error, const std::string& fileName,
                                               const std::string& typeText, int verify);

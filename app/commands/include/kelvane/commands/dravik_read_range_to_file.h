@@ -17,7 +17,6 @@ class CCommandDravik_ReadRangeToFile : public CCommandDravik_ReadProcessorToFile
 
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandDravik_ReadRangeToFile>> Attributes();
     static CCommandDravik_ReadRangeToFile* Create(std::string& error, const std::string& fileName,
                                                   const std::string& typeText,

@@ -27,7 +27,6 @@ class CCommandDravik_Register : public CCommandDravik {
     int SetRegister(std::uint16_t reg);
     std::uint16_t GetRegister() const { return wRegister; }
 
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandDravik_Register>> Attributes();
 
     int CopyTo(CProjectTreeItem* item) override;

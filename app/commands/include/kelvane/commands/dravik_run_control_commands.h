@@ -26,7 +26,6 @@ enum TargetState : std::int32_t {
 
 class CCommandDravik_Reset : public CCommandDravik {
   public:
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandDravik_Reset>> Attributes();
     KV_COMMAND_CLASS("Dravik_Reset")
     CCommandDravik_Reset();
@@ -70,7 +69,6 @@ class CCommandDravik_State : public CCommandDravik {
     static constexpr const char* kElementName = "Dravik_State";
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandDravik_State>> Attributes();
     CCommandDravik_State();
 
@@ -98,7 +96,6 @@ class CCommandDravik_State : public CCommandDravik {
 
 class CCommandDravik_WaitForBreak : public CCommandDravik {
   public:
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandDravik_WaitForBreak>> Attributes();
     KV_COMMAND_CLASS("Dravik_WaitForBreak")
     CCommandDravik_WaitForBreak();
@@ -142,7 +139,6 @@ class CCommandDravik_WaitForBreak : public CCommandDravik {
 
 class CCommandDravik_Run : public CCommandDravik_WaitForBreak {
   public:
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandDravik_Run>> Attributes();
     KV_COMMAND_CLASS("Dravik_Run")
     CCommandDravik_Run();

@@ -18,7 +18,6 @@ class CCommandDravik_VCC : public CCommandDravik {
 
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandDravik_VCC>> Attributes();
     static CCommandDravik_VCC* Create(std::string& error, std::uint32_t vcc);
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);

@@ -24,7 +24,6 @@ class CCommandOverlay : public CCommandDravik {
 
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandOverlay>> Attributes();
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);
     static CProjectTreeItem* CreateDefault(std::string& error);
@@ -92,7 +91,6 @@ class CCommandSerialize : public CCommandOverlay {
 
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandSerialize>> Attributes();
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);
     static CProjectTreeItem* CreateDefault(std::string& error);

@@ -19,7 +19,6 @@ class CHexImageFile;
 
 class CCommandTovrin_File : public CCommandTovrin, public FileCommand {
   public:
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandTovrin_File>> Attributes();
     // Transfers move at most this many bytes per piece.
     static constexpr std::uint32_t kPieceSize = 768;

@@ -21,7 +21,6 @@ class CCommandTovrin_WriteFile : public CCommandTovrin_File {
 
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandTovrin_WriteFile>> Attributes();
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);
     static CProjectTreeItem* CreateDefault(std::string& error);
@@ -115,7 +114,6 @@ class CCommandTovrin_ReadRangeToFile : public CCommandTovrin_ReadProcessorToFile
 
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandTovrin_ReadRangeToFile>> Attributes();
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);
     static CProjectTreeItem* CreateDefault(std::string& error);

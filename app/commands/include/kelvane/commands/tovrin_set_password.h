@@ -22,7 +22,6 @@ class CCommandTovrin_SetPassword : public CCommandTovrin_File {
 
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandTovrin_SetPassword>> Attributes();
     static CCommandTovrin_SetPassword* Create(std::string& error, const std::string& fileName,
                                               const std::string& fileType, int sourceIsFile);

@@ -99,7 +99,6 @@ class CCommandTovrin_LoadPC : public CCommandTovrin {
     CCommandTovrin_LoadPC();
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandTovrin_LoadPC>> Attributes();
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);
     static CProjectTreeItem* CreateDefault(std::string& error);
@@ -130,7 +129,6 @@ class CCommandTovrin_LockA : public CCommandTovrin {
     CCommandTovrin_LockA();
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandTovrin_LockA>> Attributes();
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);
     static CProjectTreeItem* CreateDefault(std::string& error);
@@ -161,7 +159,6 @@ class CCommandTovrin_EraseSegment : public CCommandTovrin {
     CCommandTovrin_EraseSegment();
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandTovrin_EraseSegment>> Attributes();
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);
     static CProjectTreeItem* CreateDefault(std::string& error);

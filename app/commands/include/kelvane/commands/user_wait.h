@@ -23,7 +23,6 @@ class CCommandUserWait : public CCommandComment {
     static int InitEnumTable(std::string& error);
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
-    // The parameters as XML attributes.
     static std::span<const CommandAttribute<CCommandUserWait>> Attributes();
     static CCommandUserWait* Create(std::string& error, const std::string& type,
                                     const std::string& text);
