@@ -1,10 +1,12 @@
 #include "port_tovrin.h"
 
-#include "format.h"
+#include "kelvane/platform/format.h"
 #include "kelvane/platform/message_box.h"
 #include "library_state.h"
 
 namespace tovrin {
+
+using kv::text::Format;
 
 namespace usb = kv::usb;
 

@@ -8,11 +8,13 @@
 #include <memory>
 #include <string>
 
-#include "format.h"
+#include "kelvane/platform/format.h"
 #include "library_state.h"
 #include "port_tovrin.h"
 
 namespace tovrin {
+
+using kv::text::Format;
 
 namespace {
 

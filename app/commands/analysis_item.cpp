@@ -71,15 +71,26 @@ int CAnalysisItem::DeclareElement(CStdioXMLFile& file) {
     return DeclareEmptyCommandElement(file, kElementName);
 }
 
+std::span<const CommandAttribute<CAnalysisItem>> CAnalysisItem::Attributes() {
+    using T = CAnalysisItem;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "wType",
+         .form = AttributeForm::kKeyword,
+         .word = &T::wType,
+         .map = &GetTypeMap,
+         .width = KeywordWidth::kWord},
+        {.name = "wKey", .form = AttributeForm::kWordHex, .word = &T::wKey},
+        {.name = "wMemoryMax", .form = AttributeForm::kWordHex, .word = &T::wMemoryMax},
+        {.name = "wMemoryMin", .form = AttributeForm::kWordHex, .word = &T::wMemoryMin},
+        {.name = "dwScaleMax", .form = AttributeForm::kDecimal, .dword = &T::dwScaleMax},
+        {.name = "dwScaleMin", .form = AttributeForm::kDecimal, .dword = &T::dwScaleMin},
+    };
+    return kAttributes;
+}
+
 int CAnalysisItem::DeclareAttlist(CStdioXMLFile& file) {
-    return DeclareCommandAttlist(file, kElementName, [&] {
-        return file.DeclareMapAttribute("wType", GetTypeMap(), true) &&
-               file.DeclareCdataAttribute("wKey", true) &&
-               file.DeclareCdataAttribute("wMemoryMax", true) &&
-               file.DeclareCdataAttribute("wMemoryMin", true) &&
-               file.DeclareCdataAttribute("dwScaleMax", true) &&
-               file.DeclareCdataAttribute("dwScaleMin", true);
-    });
+    return DeclareCommandAttlist(file, kElementName,
+                                 [&] { return DeclareCommandAttributes(file, Attributes()); });
 }
 
 CAnalysisItem* CAnalysisItem::CreateDefault(std::string& /*error*/) {
@@ -222,40 +233,21 @@ int CAnalysisItem::GetDeleteTarget(bool report, CProjectTreeItem** parent,
 int CAnalysisItem::CopyTo(CProjectTreeItem* item) {
     if (!CCommandComment::CopyTo(item)) return 0;
     auto* copy = static_cast<CAnalysisItem*>(item);
-    copy->wMemoryMax = wMemoryMax;
-    copy->wMemoryMin = wMemoryMin;
-    copy->dwScaleMax = dwScaleMax;
-    copy->dwScaleMin = dwScaleMin;
-    copy->wKey = wKey;
-    copy->wType = wType;
+    CopyCommandAttributes(*this, *copy, Attributes());
     return 1;
 }
 
 int CAnalysisItem::WriteXMLAttributes(CStdioXMLFile& file) {
-    if (!file.WriteWordMapAttribute("wType", wType, GetTypeMap(), true) ||
-        !file.WriteWordAttribute("wKey", wKey, true) ||
-        !file.WriteWordAttribute("wMemoryMax", wMemoryMax, true) ||
-        !file.WriteWordAttribute("wMemoryMin", wMemoryMin, true) ||
-        !file.WriteDwordDecimalAttribute("dwScaleMax", dwScaleMax, true) ||
-        !file.WriteDwordDecimalAttribute("dwScaleMin", dwScaleMin, true))
-        return Fail(file.TakeError());
-    return 1;
+    return WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CAnalysisItem::ReadXMLParameters(std::int32_t element) {
-    std::uint16_t type = 0, key = 0, memoryMax = 0, memoryMin = 0;
-    std::uint32_t scaleMax = 0, scaleMin = 0;
-    CMapParameterXML& map = GetTypeMap();
-    if (!map.ReadAttributeWORD(element, "wType", &type)) return Fail(map.TakeError());
-    if (!ReadXmlWordHex(element, "wKey", key, error_) ||
-        !ReadXmlWordHex(element, "wMemoryMax", memoryMax, error_) ||
-        !ReadXmlWordHex(element, "wMemoryMin", memoryMin, error_) ||
-        !ReadXmlDword(element, "dwScaleMax", scaleMax, error_) ||
-        !ReadXmlDword(element, "dwScaleMin", scaleMin, error_))
-        return 0;
+    CAnalysisItem values;
+    if (!ReadCommandAttributes(element, values, Attributes(), error_)) return 0;
     std::string text;
     if (!GetXmlElementText(element, text, false, error_)) return 0;
-    return SetParameters(key, type, memoryMax, memoryMin, scaleMax, scaleMin, text);
+    return SetParameters(values.wKey, values.wType, values.wMemoryMax, values.wMemoryMin,
+                         values.dwScaleMax, values.dwScaleMin, text);
 }
 
 int CArrayAnalysisItem::FormatRecord(std::string& out, const std::uint16_t* record,

@@ -42,12 +42,18 @@ int CCommandAnalyzeResults::DeclareElement(CStdioXMLFile& file) {
     return CAnalysisItem::DeclareElement(file);
 }
 
+std::span<const CommandAttribute<CCommandAnalyzeResults>> CCommandAnalyzeResults::Attributes() {
+    using T = CCommandAnalyzeResults;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "dwHeaderAddress", .form = AttributeForm::kHex, .dword = &T::dwHeaderAddress},
+        {.name = "dwResultAddress", .form = AttributeForm::kHex, .dword = &T::dwResultAddress},
+    };
+    return kAttributes;
+}
+
 int CCommandAnalyzeResults::DeclareAttlist(CStdioXMLFile& file) {
     return DeclareCommandAttlist(file, kElementName,
-                                 [&] {
-                                     return file.DeclareCdataAttribute("dwHeaderAddress", true) &&
-                                            file.DeclareCdataAttribute("dwResultAddress", true);
-                                 }) &&
+                                 [&] { return DeclareCommandAttributes(file, Attributes()); }) &&
            CAnalysisItem::DeclareAttlist(file);
 }
 
@@ -181,10 +187,7 @@ int CCommandAnalyzeResults::OnExecute(CExecuteParams* params) {
 }
 
 int CCommandAnalyzeResults::WriteXMLAttributes(CStdioXMLFile& file) {
-    if (!file.WriteDwordAttribute("dwHeaderAddress", dwHeaderAddress, true) ||
-        !file.WriteDwordAttribute("dwResultAddress", dwResultAddress, true))
-        return Fail(file.TakeError());
-    return 1;
+    return WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CCommandAnalyzeResults::WriteXMLContent(CStdioXMLFile& file) {
@@ -194,11 +197,9 @@ int CCommandAnalyzeResults::WriteXMLContent(CStdioXMLFile& file) {
 }
 
 int CCommandAnalyzeResults::ReadXMLParameters(std::int32_t element) {
-    std::uint32_t header = 0, result = 0;
-    if (!ReadXmlDwordHex(element, "dwHeaderAddress", header, error_) ||
-        !ReadXmlDwordHex(element, "dwResultAddress", result, error_))
-        return 0;
-    SetParameters(header, result);
+    CCommandAnalyzeResults values;
+    if (!ReadCommandAttributes(element, values, Attributes(), error_)) return 0;
+    SetParameters(values.dwHeaderAddress, values.dwResultAddress);
     for (std::int32_t child =
              GetFirstNamedChildElement_Caprel(element, CAnalysisItem::kElementName);
          child != -1;

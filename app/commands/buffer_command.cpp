@@ -112,21 +112,34 @@ void CBufferCommand<Family>::UpdateLabel() {
 }
 
 template <class Family>
+std::span<const CommandAttribute<CBufferCommand<Family>>> CBufferCommand<Family>::Attributes() {
+    using T = CBufferCommand<Family>;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "dwAddress", .form = AttributeForm::kHex, .dword = &T::dwAddress},
+        {.name = "dwCount", .form = AttributeForm::kHex, .dword = &T::dwCount},
+        {.name = "wValueType",
+         .form = AttributeForm::kKeyword,
+         .word = &T::wValueType,
+         .map = &CValueBuffer::ValueTypeMap,
+         .width = KeywordWidth::kWord},
+    };
+    return kAttributes;
+}
+
+template <class Family>
 int CBufferCommand<Family>::WriteXMLAttributes(CStdioXMLFile& file) {
-    if (!file.WriteDwordAttribute("dwAddress", dwAddress, true) ||
-        !file.WriteDwordAttribute("dwCount", dwCount, true) ||
-        !file.WriteWordMapAttribute("wValueType", wValueType, CValueBuffer::ValueTypeMap(), true))
-        return this->Fail(file.TakeError());
-    return 1;
+    return WriteCommandAttributes(file, *this, Attributes(), this->error_);
 }
 
 template <class Family>
 int CBufferCommand<Family>::ReadBufferAttributes(std::int32_t element, std::uint32_t& address,
                                                  std::uint32_t& count, std::uint16_t& type) {
-    if (!ReadXmlDwordHex(element, "dwAddress", address, this->error_)) return 0;
-    if (!ReadXmlDwordHex(element, "dwCount", count, this->error_)) return 0;
+    // The value type is read by hand: older files have only bIsWORD.
+    const auto attributes = Attributes();
+    if (!ReadXmlDwordHex(element, attributes[0].name, address, this->error_)) return 0;
+    if (!ReadXmlDwordHex(element, attributes[1].name, count, this->error_)) return 0;
     CMapParameterXML& map = CValueBuffer::ValueTypeMap();
-    if (map.ReadAttributeWORD(element, "wValueType", &type)) return 1;
+    if (map.ReadAttributeWORD(element, attributes[2].name, &type)) return 1;
     // Older files tell only bytes from words.
     std::string mapError = map.TakeError();
     std::string ignored;
@@ -148,9 +161,7 @@ int CBufferCommand<Family>::ReadXMLParameters(std::int32_t element) {
 
 template <class Family>
 int CBufferCommand<Family>::DeclareBufferAttributes(CStdioXMLFile& file) {
-    return file.DeclareCdataAttribute("dwAddress", true) &&
-           file.DeclareCdataAttribute("dwCount", true) &&
-           file.DeclareMapAttribute("wValueType", CValueBuffer::ValueTypeMap(), true);
+    return DeclareCommandAttributes(file, Attributes());
 }
 
 template class CBufferCommand<CCommandDravik>;

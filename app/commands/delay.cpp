@@ -22,9 +22,17 @@ int CCommandDelay::DeclareElement(CStdioXMLFile& file) {
     return DeclareEmptyCommandElement(file, kElementName);
 }
 
+std::span<const CommandAttribute<CCommandDelay>> CCommandDelay::Attributes() {
+    using T = CCommandDelay;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "dwDelay", .form = AttributeForm::kMilliseconds, .dword = &T::dwDelay},
+    };
+    return kAttributes;
+}
+
 int CCommandDelay::DeclareAttlist(CStdioXMLFile& file) {
     return DeclareCommandAttlist(file, kElementName,
-                                 [&] { return file.DeclareCdataAttribute("dwDelay", true); });
+                                 [&] { return DeclareCommandAttributes(file, Attributes()); });
 }
 
 CCommandDelay* CCommandDelay::Create(std::string& /*error*/, std::uint32_t delay,
@@ -89,7 +97,7 @@ void CCommandDelay::UpdateProgressAggregate() {
 int CCommandDelay::CopyTo(CProjectTreeItem* item) {
     if (!CCommandComment::CopyTo(item)) return 0;
     auto* copy = static_cast<CCommandDelay*>(item);
-    copy->dwDelay = dwDelay;
+    CopyCommandAttributes(*this, *copy, Attributes());
     copy->progressUnits_ = progressUnits_;
     return 1;
 }
@@ -112,15 +120,15 @@ int CCommandDelay::OnExecute(CExecuteParams* params) {
 }
 
 int CCommandDelay::WriteXMLAttributes(CStdioXMLFile& file) {
-    return file.WriteDwordDecimalAttribute("dwDelay", dwDelay, true);
+    return WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CCommandDelay::ReadXMLParameters(std::int32_t element) {
-    std::uint32_t delay = 0;
-    if (!ReadXmlMilliseconds(element, "dwDelay", delay, error_)) return 0;
+    CCommandDelay values;
+    if (!ReadCommandAttributes(element, values, Attributes(), error_)) return 0;
     std::string text;
     if (!GetXmlElementText(element, text, false, error_)) return 0;
-    return SetParameters(delay, text);
+    return SetParameters(values.dwDelay, text);
 }
 
 }  // namespace kv

@@ -23,10 +23,21 @@ int CCommandDravik_ClearBreakpoint::DeclareElement(CStdioXMLFile& file) {
     return DeclareEmptyCommandElement(file, kElementName);
 }
 
+std::span<const CommandAttribute<CCommandDravik_ClearBreakpoint>>
+CCommandDravik_ClearBreakpoint::Attributes() {
+    using T = CCommandDravik_ClearBreakpoint;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "nBreakpoint",
+         .form = AttributeForm::kInt,
+         .number = &T::nBreakpoint,
+         .choicesUpTo = 7},
+    };
+    return kAttributes;
+}
+
 int CCommandDravik_ClearBreakpoint::DeclareAttlist(CStdioXMLFile& file) {
-    return DeclareCommandAttlist(file, kElementName, [&file] {
-        return file.DeclareEnumAttribute("nBreakpoint", 0, 7, true);
-    });
+    return DeclareCommandAttlist(file, kElementName,
+                                 [&] { return DeclareCommandAttributes(file, Attributes()); });
 }
 
 CCommandDravik_ClearBreakpoint* CCommandDravik_ClearBreakpoint::Create(std::string& /*error*/,
@@ -64,7 +75,7 @@ void CCommandDravik_ClearBreakpoint::UpdateLabel() {
 
 int CCommandDravik_ClearBreakpoint::CopyTo(CProjectTreeItem* item) {
     if (!CCommandDravik::CopyTo(item)) return 0;
-    static_cast<CCommandDravik_ClearBreakpoint*>(item)->nBreakpoint = nBreakpoint;
+    CopyCommandAttributes(*this, *static_cast<CCommandDravik_ClearBreakpoint*>(item), Attributes());
     return 1;
 }
 
@@ -83,14 +94,13 @@ int CCommandDravik_ClearBreakpoint::OnExecute(CExecuteParams* params) {
 }
 
 int CCommandDravik_ClearBreakpoint::WriteXMLAttributes(CStdioXMLFile& file) {
-    if (!file.WriteIntAttribute("nBreakpoint", nBreakpoint, true)) return Fail(file.TakeError());
-    return 1;
+    return WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CCommandDravik_ClearBreakpoint::ReadXMLParameters(std::int32_t element) {
-    int breakpoint = 0;
-    if (!ReadXmlInt(element, "nBreakpoint", breakpoint, error_)) return 0;
-    return SetParameters(breakpoint);
+    CCommandDravik_ClearBreakpoint values;
+    if (!ReadCommandAttributes(element, values, Attributes(), error_)) return 0;
+    return SetParameters(values.nBreakpoint);
 }
 
 }  // namespace kv

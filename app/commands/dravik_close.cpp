@@ -24,9 +24,17 @@ int CCommandDravik_Close::DeclareElement(CStdioXMLFile& file) {
     return DeclareEmptyCommandElement(file, kElementName);
 }
 
+std::span<const CommandAttribute<CCommandDravik_Close>> CCommandDravik_Close::Attributes() {
+    using T = CCommandDravik_Close;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "bVccOff", .form = AttributeForm::kBool, .number = &T::bVccOff},
+    };
+    return kAttributes;
+}
+
 int CCommandDravik_Close::DeclareAttlist(CStdioXMLFile& file) {
     return DeclareCommandAttlist(file, kElementName,
-                                 [&] { return file.DeclareBoolAttribute("bVccOff", true); });
+                                 [&] { return DeclareCommandAttributes(file, Attributes()); });
 }
 
 CCommandDravik_Close* CCommandDravik_Close::Create(std::string& error, int vccOff) {
@@ -66,7 +74,7 @@ int CCommandDravik_Close::CopyTo(CProjectTreeItem* item) {
     auto* copy = dynamic_cast<CCommandDravik_Close*>(item);
     if (copy == nullptr) return Fail("Unable to spawn NULL new item");
     if (!CCommandDravik::CopyTo(item)) return 0;
-    copy->bVccOff = bVccOff;
+    CopyCommandAttributes(*this, *copy, Attributes());
     return 1;
 }
 
@@ -89,15 +97,13 @@ int CCommandDravik_Close::OnExecute(CExecuteParams* params) {
 }
 
 int CCommandDravik_Close::WriteXMLAttributes(CStdioXMLFile& file) {
-    if (!file.WriteBoolAttribute("bVccOff", bVccOff, true)) return Fail(file.TakeError());
-    return 1;
+    return WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CCommandDravik_Close::ReadXMLParameters(std::int32_t element) {
-    CMapParameterXML& booleans = GetBooleanMap();
-    int vccOff = 0;
-    if (!booleans.ReadAttributeBOOL(element, "bVccOff", &vccOff)) return Fail(booleans.TakeError());
-    return SetParameters(vccOff);
+    CCommandDravik_Close values;
+    if (!ReadCommandAttributes(element, values, Attributes(), error_)) return 0;
+    return SetParameters(values.bVccOff);
 }
 
 }  // namespace kv

@@ -18,9 +18,18 @@ int CCommandDravik_ConfigFuse::DeclareElement(CStdioXMLFile& file) {
     return DeclareEmptyCommandElement(file, kElementName);
 }
 
+std::span<const CommandAttribute<CCommandDravik_ConfigFuse>>
+CCommandDravik_ConfigFuse::Attributes() {
+    using T = CCommandDravik_ConfigFuse;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "dwDeviceID", .form = AttributeForm::kHex, .dword = &T::dwDeviceID},
+    };
+    return kAttributes;
+}
+
 int CCommandDravik_ConfigFuse::DeclareAttlist(CStdioXMLFile& file) {
     return DeclareCommandAttlist(file, kElementName,
-                                 [&] { return file.DeclareCdataAttribute("dwDeviceID", true); });
+                                 [&] { return DeclareCommandAttributes(file, Attributes()); });
 }
 
 int CCommandDravik_ConfigFuse::SetParameters(std::uint32_t deviceId) {
@@ -37,7 +46,7 @@ int CCommandDravik_ConfigFuse::CopyTo(CProjectTreeItem* item) {
     auto* copy = dynamic_cast<CCommandDravik_ConfigFuse*>(item);
     if (copy == nullptr) return Fail("Unable to spawn NULL new item");
     if (!CPagedCommand::CopyTo(item)) return 0;
-    copy->dwDeviceID = dwDeviceID;
+    CopyCommandAttributes(*this, *copy, Attributes());
     return 1;
 }
 
@@ -55,14 +64,13 @@ int CCommandDravik_ConfigFuse::OnExecute(CExecuteParams* params) {
 }
 
 int CCommandDravik_ConfigFuse::WriteXMLAttributes(CStdioXMLFile& file) {
-    if (!file.WriteDwordAttribute("dwDeviceID", dwDeviceID, true)) return Fail(file.TakeError());
-    return 1;
+    return WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CCommandDravik_ConfigFuse::ReadXMLParameters(std::int32_t element) {
-    std::uint32_t deviceId = 0;
-    if (!ReadXmlDwordHex(element, "dwDeviceID", deviceId, error_)) return 0;
-    return SetParameters(deviceId);
+    CCommandDravik_ConfigFuse values;
+    if (!ReadCommandAttributes(element, values, Attributes(), error_)) return 0;
+    return SetParameters(values.dwDeviceID);
 }
 
 }  // namespace kv

@@ -90,11 +90,18 @@ int CCommandDravik_Configure::DeclareElement(CStdioXMLFile& file) {
     return DeclareEmptyCommandElement(file, kElementName);
 }
 
+std::span<const CommandAttribute<CCommandDravik_Configure>> CCommandDravik_Configure::Attributes() {
+    using T = CCommandDravik_Configure;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "nMode", .form = AttributeForm::kText, .text = &T::strMode_, .map = &GetModeMap},
+        {.name = "nValue", .form = AttributeForm::kText, .text = &T::strValue_},
+    };
+    return kAttributes;
+}
+
 int CCommandDravik_Configure::DeclareAttlist(CStdioXMLFile& file) {
-    return DeclareCommandAttlist(file, kElementName, [&] {
-        return file.DeclareMapAttribute("nMode", GetModeMap(), true) &&
-               file.DeclareCdataAttribute("nValue", true);
-    });
+    return DeclareCommandAttlist(file, kElementName,
+                                 [&] { return DeclareCommandAttributes(file, Attributes()); });
 }
 
 int CCommandDravik_Configure::SetParameters(const std::string& modeText,
@@ -131,8 +138,7 @@ int CCommandDravik_Configure::CopyTo(CProjectTreeItem* item) {
     if (!CCommandDravik::CopyTo(item)) return 0;
     copy->nMode = nMode;
     copy->nValue = nValue;
-    copy->strMode_ = strMode_;
-    copy->strValue_ = strValue_;
+    CopyCommandAttributes(*this, *copy, Attributes());
     return 1;
 }
 
@@ -147,18 +153,13 @@ int CCommandDravik_Configure::OnExecute(CExecuteParams* params) {
 }
 
 int CCommandDravik_Configure::WriteXMLAttributes(CStdioXMLFile& file) {
-    if (!file.WriteAttribute("nMode", strMode_, true) ||
-        !file.WriteAttribute("nValue", strValue_, true))
-        return Fail(file.TakeError());
-    return 1;
+    return WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CCommandDravik_Configure::ReadXMLParameters(std::int32_t element) {
-    std::string mode, value;
-    if (!GetXmlAttribute(element, "nMode", mode, error_) ||
-        !GetXmlAttribute(element, "nValue", value, error_))
-        return 0;
-    return SetParameters(mode, value);
+    CCommandDravik_Configure values;
+    if (!ReadCommandAttributes(element, values, Attributes(), error_)) return 0;
+    return SetParameters(values.strMode_, values.strValue_);
 }
 
 }  // namespace kv

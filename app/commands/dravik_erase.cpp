@@ -1,6 +1,5 @@
 #include "kelvane/commands/dravik_erase.h"
 
-#include <array>
 #include <cstdio>
 
 #include "kelvane/core/dravik.h"
@@ -11,11 +10,19 @@
 
 namespace kv {
 
-constexpr std::array<CCommandDravik_Erase::Attribute, 3> CCommandDravik_Erase::kAttributes = {{
-    {.name = "dwEraseType", .member = &CCommandDravik_Erase::dwEraseType, .keyword = true},
-    {.name = "dwSegment", .member = &CCommandDravik_Erase::dwSegment, .keyword = false},
-    {.name = "dwLength", .member = &CCommandDravik_Erase::dwLength, .keyword = false},
-}};
+std::span<const CommandAttribute<CCommandDravik_Erase>> CCommandDravik_Erase::Attributes() {
+    using T = CCommandDravik_Erase;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "dwEraseType",
+         .form = AttributeForm::kKeyword,
+         .dword = &T::dwEraseType,
+         .map = &GetEraseTypeMap,
+         .read = KeywordRead::kParseNow},
+        {.name = "dwSegment", .form = AttributeForm::kHex, .dword = &T::dwSegment},
+        {.name = "dwLength", .form = AttributeForm::kHex, .dword = &T::dwLength},
+    };
+    return kAttributes;
+}
 
 CCommandDravik_Erase::CCommandDravik_Erase() : CCommandDravik(&Page()) {
     elementName_ = kElementName;
@@ -49,16 +56,8 @@ int CCommandDravik_Erase::DeclareElement(CStdioXMLFile& file) {
 }
 
 int CCommandDravik_Erase::DeclareAttlist(CStdioXMLFile& file) {
-    return DeclareCommandAttlist(file, kElementName, [&] {
-        for (const Attribute& attribute : kAttributes) {
-            const int declared =
-                attribute.keyword
-                    ? file.DeclareMapAttribute(attribute.name, GetEraseTypeMap(), true)
-                    : file.DeclareCdataAttribute(attribute.name, true);
-            if (!declared) return 0;
-        }
-        return 1;
-    });
+    return DeclareCommandAttlist(file, kElementName,
+                                 [&] { return DeclareCommandAttributes(file, Attributes()); });
 }
 
 CCommandDravik_Erase* CCommandDravik_Erase::Create(std::string& error, const std::string& typeText,
@@ -139,8 +138,7 @@ int CCommandDravik_Erase::CopyTo(CProjectTreeItem* item) {
     auto* copy = dynamic_cast<CCommandDravik_Erase*>(item);
     if (copy == nullptr) return Fail("Unable to spawn NULL new item");
     if (!CCommandDravik::CopyTo(item)) return 0;
-    for (const Attribute& attribute : kAttributes)
-        copy->*attribute.member = this->*attribute.member;
+    CopyCommandAttributes(*this, *copy, Attributes());
     copy->typeSet_ = typeSet_;
     return 1;
 }
@@ -193,34 +191,15 @@ int CCommandDravik_Erase::OnExecute(CExecuteParams* params) {
 }
 
 int CCommandDravik_Erase::WriteXMLAttributes(CStdioXMLFile& file) {
-    for (const Attribute& attribute : kAttributes) {
-        const std::uint32_t value = this->*attribute.member;
-        const int written =
-            attribute.keyword
-                ? file.WriteDwordMapAttribute(attribute.name, value, GetEraseTypeMap(), true)
-                : file.WriteDwordAttribute(attribute.name, value, true);
-        if (!written) return Fail(file.TakeError());
-    }
-    return 1;
+    return WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CCommandDravik_Erase::ReadXMLParameters(std::int32_t element) {
     // Every value is read before any is stored, so a bad file leaves the
     // command as it was.
-    std::array<std::uint32_t, kAttributes.size()> values{};
-    for (std::size_t i = 0; i < kAttributes.size(); ++i) {
-        const Attribute& attribute = kAttributes[i];
-        if (!attribute.keyword) {
-            if (!ReadXmlDwordHex(element, attribute.name, values[i], error_)) return 0;
-            continue;
-        }
-        std::string text;
-        if (!GetXmlAttribute(element, attribute.name, text, error_)) return 0;
-        CMapParameterXML& map = GetEraseTypeMap();
-        if (!map.ParseDWORD(text, &values[i])) return Fail(map.TakeError());
-    }
-    for (std::size_t i = 0; i < kAttributes.size(); ++i)
-        this->*kAttributes[i].member = values[i];
+    CCommandDravik_Erase values;
+    if (!ReadCommandAttributes(element, values, Attributes(), error_)) return 0;
+    CopyCommandAttributes(values, *this, Attributes());
     ApplyDefaults();
     return 1;
 }

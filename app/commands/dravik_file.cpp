@@ -41,9 +41,23 @@ int CCommandDravik_File::InitEnumTable(std::string& /*error*/) {
     return 1;
 }
 
+std::span<const CommandAttribute<CCommandDravik_File>> CCommandDravik_File::Attributes() {
+    using T = CCommandDravik_File;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "nFileType",
+         .form = AttributeForm::kKeyword,
+         .number = &T::nFileType,
+         .map = &GetFileTypeMap,
+         .width = KeywordWidth::kLong},
+    };
+    return kAttributes;
+}
+
 int CCommandDravik_File::DeclareFileAttributes(CStdioXMLFile& file) {
-    return file.DeclareCdataAttribute("strFileName", true) &&
-           file.DeclareMapAttribute("nFileType", GetFileTypeMap(), true);
+    // The file name is the one parameter kept by hand: it is stored relative
+    // to the project file.
+    return file.DeclareCdataAttribute(kFileNameAttribute, true) &&
+           DeclareCommandAttributes(file, Attributes());
 }
 
 std::string CCommandDravik_File::FileTitle() const {
@@ -135,16 +149,15 @@ int CCommandDravik_File::CopyTo(CProjectTreeItem* item) {
     if (!CCommandDravik::CopyTo(item)) return 0;
     copy->fullPath_ = fullPath_;
     copy->strFileName = strFileName;
-    copy->nFileType = nFileType;
+    CopyCommandAttributes(*this, *copy, Attributes());
     copy->keepFullPath_ = keepFullPath_;
     return 1;
 }
 
 int CCommandDravik_File::WriteXMLAttributes(CStdioXMLFile& file) {
     strFileName = MakeRelativeFilePath(fullPath_, file.GetPath());
-    if (!file.WriteAttribute("strFileName", strFileName, true) ||
-        !file.WriteLongMapAttribute("nFileType", nFileType, GetFileTypeMap(), true))
-        return Fail(file.TakeError());
+    if (!file.WriteAttribute(kFileNameAttribute, strFileName, true)) return Fail(file.TakeError());
+    if (!WriteCommandAttributes(file, *this, Attributes(), error_)) return 0;
     keepFullPath_ = false;
     RefreshDialog();
     return 1;
@@ -152,8 +165,9 @@ int CCommandDravik_File::WriteXMLAttributes(CStdioXMLFile& file) {
 
 int CCommandDravik_File::ReadFileAttributes(std::int32_t element, std::string& fileName,
                                             std::string& typeText) {
-    return GetXmlAttribute(element, "strFileName", fileName, error_) &&
-           GetXmlAttribute(element, "nFileType", typeText, error_);
+    // The type is read as its text: SetFileParameters parses it.
+    return GetXmlAttribute(element, kFileNameAttribute, fileName, error_) &&
+           GetXmlAttribute(element, Attributes()[0].name, typeText, error_);
 }
 
 }  // namespace kv

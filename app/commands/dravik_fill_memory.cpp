@@ -24,9 +24,8 @@ int CCommandDravik_FillMemory::DeclareElement(CStdioXMLFile& file) {
 }
 
 int CCommandDravik_FillMemory::DeclareAttlist(CStdioXMLFile& file) {
-    return DeclareCommandAttlist(file, kElementName, [&file] {
-        return DeclareBufferAttributes(file) && file.DeclareCdataAttribute("dwPatternCount", true);
-    });
+    return DeclareCommandAttlist(file, kElementName,
+                                 [&file] { return DeclareFillAttributes(file); });
 }
 
 CProjectTreeItem* CCommandDravik_FillMemory::CreateDefault(std::string& /*error*/) {

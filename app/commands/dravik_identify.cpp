@@ -26,9 +26,17 @@ int CCommandDravik_Identify::DeclareElement(CStdioXMLFile& file) {
     return DeclareEmptyCommandElement(file, kElementName);
 }
 
+std::span<const CommandAttribute<CCommandDravik_Identify>> CCommandDravik_Identify::Attributes() {
+    using T = CCommandDravik_Identify;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "bForceMatch", .form = AttributeForm::kBool, .number = &T::bForceMatch},
+    };
+    return kAttributes;
+}
+
 int CCommandDravik_Identify::DeclareAttlist(CStdioXMLFile& file) {
     return DeclareCommandAttlist(file, kElementName,
-                                 [&] { return file.DeclareBoolAttribute("bForceMatch", true); });
+                                 [&] { return DeclareCommandAttributes(file, Attributes()); });
 }
 
 CCommandDravik_Identify* CCommandDravik_Identify::Create(std::string& error, int forceMatch) {
@@ -63,7 +71,7 @@ int CCommandDravik_Identify::CopyTo(CProjectTreeItem* item) {
     auto* copy = dynamic_cast<CCommandDravik_Identify*>(item);
     if (copy == nullptr) return Fail("Unable to spawn NULL new item");
     if (!CCommandDravik::CopyTo(item)) return 0;
-    copy->bForceMatch = bForceMatch;
+    CopyCommandAttributes(*this, *copy, Attributes());
     return 1;
 }
 
@@ -102,16 +110,13 @@ int CCommandDravik_Identify::OnExecute(CExecuteParams* params) {
 }
 
 int CCommandDravik_Identify::WriteXMLAttributes(CStdioXMLFile& file) {
-    if (!file.WriteBoolAttribute("bForceMatch", bForceMatch, true)) return Fail(file.TakeError());
-    return 1;
+    return WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CCommandDravik_Identify::ReadXMLParameters(std::int32_t element) {
-    CMapParameterXML& booleans = GetBooleanMap();
-    int forceMatch = 0;
-    if (!booleans.ReadAttributeBOOL(element, "bForceMatch", &forceMatch))
-        return Fail(booleans.TakeError());
-    return SetParameters(forceMatch);
+    CCommandDravik_Identify values;
+    if (!ReadCommandAttributes(element, values, Attributes(), error_)) return 0;
+    return SetParameters(values.bForceMatch);
 }
 
 }  // namespace kv

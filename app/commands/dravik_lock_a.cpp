@@ -32,9 +32,17 @@ int CCommandDravik_LockA::DeclareElement(CStdioXMLFile& file) {
     return DeclareEmptyCommandElement(file, kElementName);
 }
 
+std::span<const CommandAttribute<CCommandDravik_LockA>> CCommandDravik_LockA::Attributes() {
+    using T = CCommandDravik_LockA;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "bLockFlashA", .form = AttributeForm::kBool, .number = &T::bLockFlashA},
+    };
+    return kAttributes;
+}
+
 int CCommandDravik_LockA::DeclareAttlist(CStdioXMLFile& file) {
     return DeclareCommandAttlist(file, kElementName,
-                                 [&] { return file.DeclareBoolAttribute("bLockFlashA", true); });
+                                 [&] { return DeclareCommandAttributes(file, Attributes()); });
 }
 
 CCommandDravik_LockA* CCommandDravik_LockA::Create(std::string& error, int lock) {
@@ -87,7 +95,7 @@ int CCommandDravik_LockA::CopyTo(CProjectTreeItem* item) {
     auto* copy = dynamic_cast<CCommandDravik_LockA*>(item);
     if (copy == nullptr) return Fail("Unable to spawn NULL new item");
     if (!CCommandDravik::CopyTo(item)) return 0;
-    copy->bLockFlashA = bLockFlashA;
+    CopyCommandAttributes(*this, *copy, Attributes());
     return 1;
 }
 
@@ -103,16 +111,13 @@ int CCommandDravik_LockA::OnExecute(CExecuteParams* params) {
 }
 
 int CCommandDravik_LockA::WriteXMLAttributes(CStdioXMLFile& file) {
-    if (!file.WriteBoolAttribute("bLockFlashA", bLockFlashA, true)) return Fail(file.TakeError());
-    return 1;
+    return WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CCommandDravik_LockA::ReadXMLParameters(std::int32_t element) {
-    CMapParameterXML& booleans = GetBooleanMap();
-    int lock = 0;
-    if (!booleans.ReadAttributeBOOL(element, "bLockFlashA", &lock))
-        return Fail(booleans.TakeError());
-    return SetParameters(lock);
+    CCommandDravik_LockA values;
+    if (!ReadCommandAttributes(element, values, Attributes(), error_)) return 0;
+    return SetParameters(values.bLockFlashA);
 }
 
 }  // namespace kv

@@ -24,9 +24,17 @@ int CCommandDravik_Open::DeclareElement(CStdioXMLFile& file) {
     return DeclareEmptyCommandElement(file, kElementName);
 }
 
+std::span<const CommandAttribute<CCommandDravik_Open>> CCommandDravik_Open::Attributes() {
+    using T = CCommandDravik_Open;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "dwVCC", .form = AttributeForm::kMillivolts, .dword = &T::dwVCC},
+    };
+    return kAttributes;
+}
+
 int CCommandDravik_Open::DeclareAttlist(CStdioXMLFile& file) {
     return DeclareCommandAttlist(file, kElementName,
-                                 [&] { return file.DeclareCdataAttribute("dwVCC", true); });
+                                 [&] { return DeclareCommandAttributes(file, Attributes()); });
 }
 
 CCommandDravik_Open* CCommandDravik_Open::Create(std::string& error, std::uint32_t vcc) {
@@ -81,7 +89,7 @@ int CCommandDravik_Open::CopyTo(CProjectTreeItem* item) {
     auto* copy = dynamic_cast<CCommandDravik_Open*>(item);
     if (copy == nullptr) return Fail("Unable to spawn NULL new item");
     if (!CCommandDravik::CopyTo(item)) return 0;
-    copy->dwVCC = dwVCC;
+    CopyCommandAttributes(*this, *copy, Attributes());
     return 1;
 }
 
@@ -100,14 +108,13 @@ int CCommandDravik_Open::OnExecute(CExecuteParams* params) {
 }
 
 int CCommandDravik_Open::WriteXMLAttributes(CStdioXMLFile& file) {
-    if (!file.WriteDwordDecimalAttribute("dwVCC", dwVCC, true)) return Fail(file.TakeError());
-    return 1;
+    return WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CCommandDravik_Open::ReadXMLParameters(std::int32_t element) {
-    std::uint32_t vcc = 0;
-    if (!ReadXmlMillivolts(element, "dwVCC", vcc, error_)) return 0;
-    return SetParameters(vcc);
+    CCommandDravik_Open values;
+    if (!ReadCommandAttributes(element, values, Attributes(), error_)) return 0;
+    return SetParameters(values.dwVCC);
 }
 
 }  // namespace kv

@@ -22,9 +22,18 @@ int CCommandDravik_ProgramFile::DeclareElement(CStdioXMLFile& file) {
     return DeclareEmptyCommandElement(file, kElementName);
 }
 
+std::span<const CommandAttribute<CCommandDravik_ProgramFile>>
+CCommandDravik_ProgramFile::Attributes() {
+    using T = CCommandDravik_ProgramFile;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "bVerifyMem", .form = AttributeForm::kBool, .number = &T::bVerifyMem},
+    };
+    return kAttributes;
+}
+
 int CCommandDravik_ProgramFile::DeclareAttlist(CStdioXMLFile& file) {
     return DeclareCommandAttlist(file, kElementName, [&] {
-        return DeclareFileAttributes(file) && file.DeclareBoolAttribute("bVerifyMem", true);
+        return DeclareFileAttributes(file) && DeclareCommandAttributes(file, Attributes());
     });
 }
 
@@ -74,7 +83,7 @@ int CCommandDravik_ProgramFile::CopyTo(CProjectTreeItem* item) {
     auto* copy = dynamic_cast<CCommandDravik_ProgramFile*>(item);
     if (copy == nullptr) return Fail("Unable to spawn NULL new item");
     if (!CCommandDravik_File::CopyTo(item)) return 0;
-    copy->bVerifyMem = bVerifyMem;
+    CopyCommandAttributes(*this, *copy, Attributes());
     return 1;
 }
 
@@ -91,19 +100,17 @@ int CCommandDravik_ProgramFile::OnExecute(CExecuteParams* params) {
 }
 
 int CCommandDravik_ProgramFile::WriteXMLAttributes(CStdioXMLFile& file) {
-    if (!CCommandDravik_File::WriteXMLAttributes(file)) return 0;
-    if (!file.WriteBoolAttribute("bVerifyMem", bVerifyMem, true)) return Fail(file.TakeError());
-    return 1;
+    return CCommandDravik_File::WriteXMLAttributes(file) &&
+           WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CCommandDravik_ProgramFile::ReadXMLParameters(std::int32_t element) {
     std::string fileName, type;
-    if (!ReadFileAttributes(element, fileName, type)) return 0;
-    CMapParameterXML& booleans = GetBooleanMap();
-    int verify = 0;
-    if (!booleans.ReadAttributeBOOL(element, "bVerifyMem", &verify))
-        return Fail(booleans.TakeError());
-    return SetParameters(fileName, type, verify);
+    CCommandDravik_ProgramFile values;
+    if (!ReadFileAttributes(element, fileName, type) ||
+        !ReadCommandAttributes(element, values, Attributes(), error_))
+        return 0;
+    return SetParameters(fileName, type, values.bVerifyMem);
 }
 
 }  // namespace kv

@@ -26,10 +26,19 @@ int CCommandDravik_ReadRangeToFile::DeclareElement(CStdioXMLFile& file) {
     return DeclareEmptyCommandElement(file, kElementName);
 }
 
+std::span<const CommandAttribute<CCommandDravik_ReadRangeToFile>>
+CCommandDravik_ReadRangeToFile::Attributes() {
+    using T = CCommandDravik_ReadRangeToFile;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "dwAddress", .form = AttributeForm::kDecimal, .dword = &T::dwAddress},
+        {.name = "dwLength", .form = AttributeForm::kDecimal, .dword = &T::dwLength},
+    };
+    return kAttributes;
+}
+
 int CCommandDravik_ReadRangeToFile::DeclareAttlist(CStdioXMLFile& file) {
     return DeclareCommandAttlist(file, kElementName, [&] {
-        return DeclareFileAttributes(file) && file.DeclareCdataAttribute("dwAddress", true) &&
-               file.DeclareCdataAttribute("dwLength", true);
+        return DeclareFileAttributes(file) && DeclareCommandAttributes(file, Attributes());
     });
 }
 
@@ -96,8 +105,7 @@ int CCommandDravik_ReadRangeToFile::CopyTo(CProjectTreeItem* item) {
     auto* copy = dynamic_cast<CCommandDravik_ReadRangeToFile*>(item);
     if (copy == nullptr) return Fail("Unable to spawn NULL new item");
     if (!CCommandDravik_ReadProcessorToFile::CopyTo(item)) return 0;
-    copy->dwAddress = dwAddress;
-    copy->dwLength = dwLength;
+    CopyCommandAttributes(*this, *copy, Attributes());
     return 1;
 }
 
@@ -126,21 +134,17 @@ int CCommandDravik_ReadRangeToFile::OnExecute(CExecuteParams* params) {
 }
 
 int CCommandDravik_ReadRangeToFile::WriteXMLAttributes(CStdioXMLFile& file) {
-    if (!CCommandDravik_File::WriteXMLAttributes(file)) return 0;
-    if (!file.WriteDwordDecimalAttribute("dwAddress", dwAddress, true) ||
-        !file.WriteDwordDecimalAttribute("dwLength", dwLength, true))
-        return Fail(file.TakeError());
-    return 1;
+    return CCommandDravik_File::WriteXMLAttributes(file) &&
+           WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CCommandDravik_ReadRangeToFile::ReadXMLParameters(std::int32_t element) {
     std::string fileName, type;
-    std::uint32_t address = 0, length = 0;
+    CCommandDravik_ReadRangeToFile values;
     if (!ReadFileAttributes(element, fileName, type) ||
-        !ReadXmlDword(element, "dwAddress", address, error_) ||
-        !ReadXmlDword(element, "dwLength", length, error_))
+        !ReadCommandAttributes(element, values, Attributes(), error_))
         return 0;
-    return SetParameters(fileName, type, address, length);
+    return SetParameters(fileName, type, values.dwAddress, values.dwLength);
 }
 
 }  // namespace kv

@@ -41,17 +41,23 @@ int CCommandDravik_Register::SetRegister(std::uint16_t reg) {
     return 1;
 }
 
-int CCommandDravik_Register::ReadRegisterAttribute(std::int32_t element, std::uint16_t& reg) {
-    CMapParameterXML& map = RegisterMap();
-    if (!map.ReadAttributeWORD(element, "wRegister", &reg)) return Fail(map.TakeError());
-    return 1;
+std::span<const CommandAttribute<CCommandDravik_Register>> CCommandDravik_Register::Attributes() {
+    using T = CCommandDravik_Register;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "wRegister",
+         .form = AttributeForm::kKeyword,
+         .word = &T::wRegister,
+         .map = &RegisterMap,
+         .width = KeywordWidth::kWord},
+    };
+    return kAttributes;
 }
 
 int CCommandDravik_Register::CopyTo(CProjectTreeItem* item) {
     if (!CCommandDravik::CopyTo(item)) return 0;
     auto* copy = dynamic_cast<CCommandDravik_Register*>(item);
     if (copy == nullptr) return Fail("Unable to spawn NULL new item");
-    copy->wRegister = wRegister;
+    CopyCommandAttributes(*this, *copy, Attributes());
     return 1;
 }
 
@@ -61,21 +67,17 @@ void CCommandDravik_Register::UpdateLabel() {
 }
 
 int CCommandDravik_Register::WriteXMLAttributes(CStdioXMLFile& file) {
-    if (!file.WriteWordMapAttribute("wRegister", wRegister, RegisterMap(), true))
-        return Fail(file.TakeError());
-    return 1;
+    return WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CCommandDravik_Register::ReadXMLParameters(std::int32_t element) {
-    std::uint16_t reg = 0;
-    if (!ReadRegisterAttribute(element, reg)) return 0;
-    wRegister = reg;
+    if (!ReadCommandAttributes(element, *this, Attributes(), error_)) return 0;
     UpdateLabel();
     return 1;
 }
 
 int CCommandDravik_Register::DeclareRegisterAttribute(CStdioXMLFile& file) {
-    return file.DeclareMapAttribute("wRegister", RegisterMap(), true);
+    return DeclareCommandAttributes(file, Attributes());
 }
 
 std::string CCommandDravik_Register::FormatRegisterValue(CExecuteParams* params, std::uint16_t reg,
@@ -104,28 +106,35 @@ int CCommandDravik_RegisterValue::SetValue(std::uint32_t value) {
     return 1;
 }
 
+std::span<const CommandAttribute<CCommandDravik_RegisterValue>>
+CCommandDravik_RegisterValue::Attributes() {
+    using T = CCommandDravik_RegisterValue;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "dwValue", .form = AttributeForm::kHex, .dword = &T::dwValue},
+    };
+    return kAttributes;
+}
+
 int CCommandDravik_RegisterValue::CopyTo(CProjectTreeItem* item) {
     if (!CCommandDravik_Register::CopyTo(item)) return 0;
-    static_cast<CCommandDravik_RegisterValue*>(item)->dwValue = dwValue;
+    CopyCommandAttributes(*this, *static_cast<CCommandDravik_RegisterValue*>(item), Attributes());
     return 1;
 }
 
 int CCommandDravik_RegisterValue::WriteXMLAttributes(CStdioXMLFile& file) {
-    if (!CCommandDravik_Register::WriteXMLAttributes(file)) return 0;
-    if (!file.WriteDwordAttribute("dwValue", dwValue, true)) return Fail(file.TakeError());
-    return 1;
+    return CCommandDravik_Register::WriteXMLAttributes(file) &&
+           WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CCommandDravik_RegisterValue::ReadXMLParameters(std::int32_t element) {
-    std::uint16_t reg = 0;
-    std::uint32_t value = 0;
-    if (!ReadRegisterAttribute(element, reg)) return 0;
-    if (!ReadXmlDwordHex(element, "dwValue", value, error_)) return 0;
-    return SetParameters(reg, value);
+    if (!ReadCommandAttributes(element, *this, CCommandDravik_Register::Attributes(), error_) ||
+        !ReadCommandAttributes(element, *this, Attributes(), error_))
+        return 0;
+    return SetParameters(wRegister, dwValue);
 }
 
 int CCommandDravik_RegisterValue::DeclareValueAttributes(CStdioXMLFile& file) {
-    return DeclareRegisterAttribute(file) && file.DeclareCdataAttribute("dwValue", true);
+    return DeclareRegisterAttribute(file) && DeclareCommandAttributes(file, Attributes());
 }
 
 }  // namespace kv

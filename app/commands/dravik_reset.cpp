@@ -49,12 +49,23 @@ int CCommandDravik_Reset::DeclareElement(CStdioXMLFile& file) {
     return DeclareEmptyCommandElement(file, kElementName);
 }
 
+std::span<const CommandAttribute<CCommandDravik_Reset>> CCommandDravik_Reset::Attributes() {
+    using T = CCommandDravik_Reset;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "dwMethod",
+         .form = AttributeForm::kKeyword,
+         .dword = &T::dwMethod,
+         .map = &MethodMap,
+         .read = KeywordRead::kParseLast},
+        {.name = "bExecute", .form = AttributeForm::kBool, .number = &T::bExecute},
+        {.name = "bReleaseJTAG", .form = AttributeForm::kBool, .number = &T::bReleaseJTAG},
+    };
+    return kAttributes;
+}
+
 int CCommandDravik_Reset::DeclareAttlist(CStdioXMLFile& file) {
-    return DeclareCommandAttlist(file, kElementName, [&file] {
-        return file.DeclareMapAttribute("dwMethod", MethodMap(), true) &&
-               file.DeclareBoolAttribute("bExecute", true) &&
-               file.DeclareBoolAttribute("bReleaseJTAG", true);
-    });
+    return DeclareCommandAttlist(file, kElementName,
+                                 [&] { return DeclareCommandAttributes(file, Attributes()); });
 }
 
 CCommandDravik_Reset* CCommandDravik_Reset::Create(std::string& error, const std::string& method,
@@ -87,11 +98,15 @@ int CCommandDravik_Reset::SetParameters(const std::string& method, int execute, 
     std::uint32_t value = 0;
     CMapParameterXML& map = MethodMap();
     if (!map.ParseDWORD(method, &value)) return Fail(map.TakeError());
-    dwMethod = value;
+    Store(value, execute, releaseJTAG);
+    return 1;
+}
+
+void CCommandDravik_Reset::Store(std::uint32_t method, int execute, int releaseJTAG) {
+    dwMethod = method;
     UpdateLabel();
     bExecute = execute ? 1 : 0;
     bReleaseJTAG = releaseJTAG ? 1 : 0;
-    return 1;
 }
 
 void CCommandDravik_Reset::SetMethod(std::uint32_t method) {
@@ -137,9 +152,7 @@ void CCommandDravik_Reset::UpdateLabel() {
 int CCommandDravik_Reset::CopyTo(CProjectTreeItem* item) {
     if (!CCommandDravik::CopyTo(item)) return 0;
     auto* copy = static_cast<CCommandDravik_Reset*>(item);
-    copy->dwMethod = dwMethod;
-    copy->bExecute = bExecute;
-    copy->bReleaseJTAG = bReleaseJTAG;
+    CopyCommandAttributes(*this, *copy, Attributes());
     return 1;
 }
 
@@ -159,22 +172,14 @@ int CCommandDravik_Reset::OnExecute(CExecuteParams* params) {
 }
 
 int CCommandDravik_Reset::WriteXMLAttributes(CStdioXMLFile& file) {
-    if (!file.WriteDwordMapAttribute("dwMethod", dwMethod, MethodMap(), true) ||
-        !file.WriteBoolAttribute("bExecute", bExecute, true) ||
-        !file.WriteBoolAttribute("bReleaseJTAG", bReleaseJTAG, true))
-        return Fail(file.TakeError());
-    return 1;
+    return WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CCommandDravik_Reset::ReadXMLParameters(std::int32_t element) {
-    std::string method;
-    int execute = 0, release = 0;
-    if (!GetXmlAttribute(element, "dwMethod", method, error_)) return 0;
-    CMapParameterXML& flags = GetBooleanMap();
-    if (!flags.ReadAttributeBOOL(element, "bExecute", &execute) ||
-        !flags.ReadAttributeBOOL(element, "bReleaseJTAG", &release))
-        return Fail(flags.TakeError());
-    return SetParameters(method, execute, release);
+    CCommandDravik_Reset values;
+    if (!ReadCommandAttributes(element, values, Attributes(), error_)) return 0;
+    Store(values.dwMethod, values.bExecute, values.bReleaseJTAG);
+    return 1;
 }
 
 }  // namespace kv

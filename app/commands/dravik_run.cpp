@@ -25,11 +25,22 @@ int CCommandDravik_Run::DeclareElement(CStdioXMLFile& file) {
     return DeclareEmptyCommandElement(file, kElementName);
 }
 
+std::span<const CommandAttribute<CCommandDravik_Run>> CCommandDravik_Run::Attributes() {
+    using T = CCommandDravik_Run;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "bRunToBreakpoint", .form = AttributeForm::kBool, .number = &T::bRunToBreakpoint},
+        {.name = "bWaitForBreak",
+         .form = AttributeForm::kBool,
+         .number = &T::bWaitForBreak,
+         .declaredCdata = true},
+    };
+    return kAttributes;
+}
+
 int CCommandDravik_Run::DeclareAttlist(CStdioXMLFile& file) {
-    // The wait flag is declared CDATA, though it is written TRUE or FALSE.
-    return DeclareCommandAttlist(file, kElementName, [&file] {
-        return file.DeclareBoolAttribute("bRunToBreakpoint", true) &&
-               file.DeclareCdataAttribute("bWaitForBreak", true) && DeclareWaitAttributes(file);
+    return DeclareCommandAttlist(file, kElementName, [&] {
+        return DeclareCommandAttributes(file, Attributes()) &&
+               DeclareCommandAttributes(file, CCommandDravik_WaitForBreak::Attributes());
     });
 }
 
@@ -102,8 +113,7 @@ void CCommandDravik_Run::UpdateProgressAggregate() {
 int CCommandDravik_Run::CopyTo(CProjectTreeItem* item) {
     auto* copy = static_cast<CCommandDravik_Run*>(item);
     if (copy != nullptr) {
-        copy->bRunToBreakpoint = bRunToBreakpoint;
-        copy->bWaitForBreak = bWaitForBreak;
+        CopyCommandAttributes(*this, *copy, Attributes());
     }
     return CCommandDravik_WaitForBreak::CopyTo(item);
 }
@@ -124,22 +134,17 @@ int CCommandDravik_Run::OnExecute(CExecuteParams* params) {
 }
 
 int CCommandDravik_Run::WriteXMLAttributes(CStdioXMLFile& file) {
-    if (!file.WriteBoolAttribute("bRunToBreakpoint", bRunToBreakpoint, true) ||
-        !file.WriteBoolAttribute("bWaitForBreak", bWaitForBreak, true))
-        return Fail(file.TakeError());
-    return WriteWaitAttributes(file);
+    return WriteCommandAttributes(file, *this, Attributes(), error_) &&
+           WriteCommandAttributes(file, *this, CCommandDravik_WaitForBreak::Attributes(), error_);
 }
 
 int CCommandDravik_Run::ReadXMLParameters(std::int32_t element) {
-    int toBreakpoint = 0, wait = 0;
-    CMapParameterXML& flags = GetBooleanMap();
-    if (!flags.ReadAttributeBOOL(element, "bRunToBreakpoint", &toBreakpoint) ||
-        !flags.ReadAttributeBOOL(element, "bWaitForBreak", &wait))
-        return Fail(flags.TakeError());
-    std::uint32_t dwell = 0, repeat = 0;
-    std::uint16_t count = 0;
-    if (!ReadWaitAttributes(element, dwell, repeat, count)) return 0;
-    return SetParameters(toBreakpoint, wait, dwell, repeat, count);
+    CCommandDravik_Run values;
+    if (!ReadCommandAttributes(element, values, Attributes(), error_)) return 0;
+    if (!ReadCommandAttributes(element, values, CCommandDravik_WaitForBreak::Attributes(), error_))
+        return 0;
+    return SetParameters(values.bRunToBreakpoint, values.bWaitForBreak, values.dwDwellMilliseconds,
+                         values.dwRepeatMilliseconds, values.wRepeatCount);
 }
 
 }  // namespace kv

@@ -105,26 +105,82 @@ int CCommandDravik_SetBreakpoint::DeclareElement(CStdioXMLFile& file) {
     return DeclareEmptyCommandElement(file, kElementName);
 }
 
+std::span<const CommandAttribute<CCommandDravik_SetBreakpoint>>
+CCommandDravik_SetBreakpoint::Attributes() {
+    using T = CCommandDravik_SetBreakpoint;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "nBreakpointIndex",
+         .form = AttributeForm::kInt,
+         .number = &T::nBreakpointIndex,
+         .choicesUpTo = 7},
+        {.name = "wMode",
+         .form = AttributeForm::kKeyword,
+         .dword = &T::wMode,
+         .map = &BreakpointMaps::Mode,
+         .width = KeywordWidth::kWord,
+         .read = KeywordRead::kParseLast},
+        {.name = "dwAddress", .form = AttributeForm::kHex, .dword = &T::dwAddress},
+        {.name = "wType",
+         .form = AttributeForm::kKeyword,
+         .dword = &T::wType,
+         .map = &BreakpointMaps::Type,
+         .width = KeywordWidth::kWord,
+         .read = KeywordRead::kParseLast},
+        {.name = "dwRegister", .form = AttributeForm::kHex, .dword = &T::dwRegister},
+        {.name = "wAccess",
+         .form = AttributeForm::kKeyword,
+         .dword = &T::wAccess,
+         .map = &BreakpointMaps::Access,
+         .width = KeywordWidth::kWord,
+         .read = KeywordRead::kParseLast},
+        {.name = "wAction",
+         .form = AttributeForm::kKeyword,
+         .dword = &T::wAction,
+         .map = &BreakpointMaps::Action,
+         .width = KeywordWidth::kWord,
+         .read = KeywordRead::kParseLast},
+        {.name = "wOperator",
+         .form = AttributeForm::kKeyword,
+         .dword = &T::wOperator,
+         .map = &BreakpointMaps::Operator,
+         .width = KeywordWidth::kWord,
+         .read = KeywordRead::kParseLast},
+        {.name = "dwMask", .form = AttributeForm::kHex, .dword = &T::dwMask},
+        {.name = "dwEndAddress", .form = AttributeForm::kHex, .dword = &T::dwEndAddress},
+        {.name = "wRangeAction",
+         .form = AttributeForm::kKeyword,
+         .dword = &T::wRangeAction,
+         .map = &BreakpointMaps::RangeAction,
+         .width = KeywordWidth::kWord,
+         .read = KeywordRead::kParseLast},
+        {.name = "wCondition",
+         .form = AttributeForm::kKeyword,
+         .dword = &T::wCondition,
+         .map = &BreakpointMaps::Condition,
+         .width = KeywordWidth::kWord,
+         .read = KeywordRead::kParseLast},
+        {.name = "dwData", .form = AttributeForm::kHex, .dword = &T::dwData},
+        {.name = "wConditionAccess",
+         .form = AttributeForm::kKeyword,
+         .dword = &T::wConditionAccess,
+         .map = &BreakpointMaps::Access,
+         .width = KeywordWidth::kWord,
+         .read = KeywordRead::kParseLast},
+        {.name = "dwConditionMask", .form = AttributeForm::kHex, .dword = &T::dwConditionMask},
+        {.name = "wConditionOperator",
+         .form = AttributeForm::kKeyword,
+         .dword = &T::wConditionOperator,
+         .map = &BreakpointMaps::Operator,
+         .width = KeywordWidth::kWord,
+         .read = KeywordRead::kParseLast},
+        {.name = "wExtCombine", .form = AttributeForm::kWordDecimal, .dword = &T::wExtCombine},
+    };
+    return kAttributes;
+}
+
 int CCommandDravik_SetBreakpoint::DeclareAttlist(CStdioXMLFile& file) {
-    return DeclareCommandAttlist(file, kElementName, [&file] {
-        return file.DeclareEnumAttribute("nBreakpointIndex", 0, 7, true) &&
-               file.DeclareMapAttribute("wMode", BreakpointMaps::Mode(), true) &&
-               file.DeclareCdataAttribute("dwAddress", true) &&
-               file.DeclareMapAttribute("wType", BreakpointMaps::Type(), true) &&
-               file.DeclareCdataAttribute("dwRegister", true) &&
-               file.DeclareMapAttribute("wAccess", BreakpointMaps::Access(), true) &&
-               file.DeclareMapAttribute("wAction", BreakpointMaps::Action(), true) &&
-               file.DeclareMapAttribute("wOperator", BreakpointMaps::Operator(), true) &&
-               file.DeclareCdataAttribute("dwMask", true) &&
-               file.DeclareCdataAttribute("dwEndAddress", true) &&
-               file.DeclareMapAttribute("wRangeAction", BreakpointMaps::RangeAction(), true) &&
-               file.DeclareMapAttribute("wCondition", BreakpointMaps::Condition(), true) &&
-               file.DeclareCdataAttribute("dwData", true) &&
-               file.DeclareMapAttribute("wConditionAccess", BreakpointMaps::Access(), true) &&
-               file.DeclareCdataAttribute("dwConditionMask", true) &&
-               file.DeclareMapAttribute("wConditionOperator", BreakpointMaps::Operator(), true) &&
-               file.DeclareCdataAttribute("wExtCombine", true);
-    });
+    return DeclareCommandAttlist(file, kElementName,
+                                 [&] { return DeclareCommandAttributes(file, Attributes()); });
 }
 
 CCommandDravik_SetBreakpoint* CCommandDravik_SetBreakpoint::Create(
@@ -268,23 +324,7 @@ void CCommandDravik_SetBreakpoint::UpdateLabel() {
 int CCommandDravik_SetBreakpoint::CopyTo(CProjectTreeItem* item) {
     if (!CCommandDravik::CopyTo(item)) return 0;
     auto* copy = static_cast<CCommandDravik_SetBreakpoint*>(item);
-    copy->nBreakpointIndex = nBreakpointIndex;
-    copy->wMode = wMode;
-    copy->dwAddress = dwAddress;
-    copy->wType = wType;
-    copy->dwRegister = dwRegister;
-    copy->wAccess = wAccess;
-    copy->wAction = wAction;
-    copy->wOperator = wOperator;
-    copy->dwMask = dwMask;
-    copy->dwEndAddress = dwEndAddress;
-    copy->wRangeAction = wRangeAction;
-    copy->wCondition = wCondition;
-    copy->dwData = dwData;
-    copy->wConditionAccess = wConditionAccess;
-    copy->dwConditionMask = dwConditionMask;
-    copy->wConditionOperator = wConditionOperator;
-    copy->wExtCombine = wExtCombine;
+    CopyCommandAttributes(*this, *copy, Attributes());
     return 1;
 }
 
@@ -304,59 +344,15 @@ int CCommandDravik_SetBreakpoint::OnExecute(CExecuteParams* params) {
 }
 
 int CCommandDravik_SetBreakpoint::WriteXMLAttributes(CStdioXMLFile& file) {
-    const bool ok =
-        file.WriteIntAttribute("nBreakpointIndex", nBreakpointIndex, true) &&
-        file.WriteWordMapAttribute("wMode", wMode, BreakpointMaps::Mode(), true) &&
-        file.WriteDwordAttribute("dwAddress", dwAddress, true) &&
-        file.WriteWordMapAttribute("wType", wType, BreakpointMaps::Type(), true) &&
-        file.WriteDwordAttribute("dwRegister", dwRegister, true) &&
-        file.WriteWordMapAttribute("wAccess", wAccess, BreakpointMaps::Access(), true) &&
-        file.WriteWordMapAttribute("wAction", wAction, BreakpointMaps::Action(), true) &&
-        file.WriteWordMapAttribute("wOperator", wOperator, BreakpointMaps::Operator(), true) &&
-        file.WriteDwordAttribute("dwMask", dwMask, true) &&
-        file.WriteDwordAttribute("dwEndAddress", dwEndAddress, true) &&
-        file.WriteWordMapAttribute("wRangeAction", wRangeAction, BreakpointMaps::RangeAction(),
-                                   true) &&
-        file.WriteWordMapAttribute("wCondition", wCondition, BreakpointMaps::Condition(), true) &&
-        file.WriteDwordAttribute("dwData", dwData, true) &&
-        file.WriteWordMapAttribute("wConditionAccess", wConditionAccess, BreakpointMaps::Access(),
-                                   true) &&
-        file.WriteDwordAttribute("dwConditionMask", dwConditionMask, true) &&
-        file.WriteWordMapAttribute("wConditionOperator", wConditionOperator,
-                                   BreakpointMaps::Operator(), true) &&
-        file.WriteWordDecimalAttribute("wExtCombine", wExtCombine, true);
-    if (!ok) return Fail(file.TakeError());
-    return 1;
+    return WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CCommandDravik_SetBreakpoint::ReadXMLParameters(std::int32_t element) {
-    int breakpoint = 0;
-    std::string mode, type, access, action, op, rangeAction, condition, conditionAccess,
-        conditionOperator;
-    std::uint32_t address = 0, registerNumber = 0, mask = 0, endAddress = 0, data = 0,
-                  conditionMask = 0;
-    std::uint16_t extCombine = 0;
-    const bool ok = ReadXmlInt(element, "nBreakpointIndex", breakpoint, error_) &&
-                    GetXmlAttribute(element, "wMode", mode, error_) &&
-                    ReadXmlDwordHex(element, "dwAddress", address, error_) &&
-                    GetXmlAttribute(element, "wType", type, error_) &&
-                    ReadXmlDwordHex(element, "dwRegister", registerNumber, error_) &&
-                    GetXmlAttribute(element, "wAccess", access, error_) &&
-                    GetXmlAttribute(element, "wAction", action, error_) &&
-                    GetXmlAttribute(element, "wOperator", op, error_) &&
-                    ReadXmlDwordHex(element, "dwMask", mask, error_) &&
-                    ReadXmlDwordHex(element, "dwEndAddress", endAddress, error_) &&
-                    GetXmlAttribute(element, "wRangeAction", rangeAction, error_) &&
-                    GetXmlAttribute(element, "wCondition", condition, error_) &&
-                    ReadXmlDwordHex(element, "dwData", data, error_) &&
-                    GetXmlAttribute(element, "wConditionAccess", conditionAccess, error_) &&
-                    ReadXmlDwordHex(element, "dwConditionMask", conditionMask, error_) &&
-                    GetXmlAttribute(element, "wConditionOperator", conditionOperator, error_) &&
-                    ReadXmlWord(element, "wExtCombine", extCombine, error_);
-    if (!ok) return 0;
-    return SetParameters(breakpoint, mode, address, type, registerNumber, access, action, op, mask,
-                         endAddress, rangeAction, condition, data, conditionAccess, conditionMask,
-                         conditionOperator, extCombine);
+    CCommandDravik_SetBreakpoint values;
+    if (!ReadCommandAttributes(element, values, Attributes(), error_)) return 0;
+    CopyCommandAttributes(values, *this, Attributes());
+    UpdateLabel();
+    return 1;
 }
 
 }  // namespace kv

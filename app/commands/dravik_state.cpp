@@ -32,9 +32,17 @@ int CCommandDravik_State::DeclareElement(CStdioXMLFile& file) {
     return DeclareEmptyCommandElement(file, kElementName);
 }
 
+std::span<const CommandAttribute<CCommandDravik_State>> CCommandDravik_State::Attributes() {
+    using T = CCommandDravik_State;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "bStop", .form = AttributeForm::kBool, .number = &T::bStop},
+    };
+    return kAttributes;
+}
+
 int CCommandDravik_State::DeclareAttlist(CStdioXMLFile& file) {
     return DeclareCommandAttlist(file, kElementName,
-                                 [&file] { return file.DeclareBoolAttribute("bStop", true); });
+                                 [&] { return DeclareCommandAttributes(file, Attributes()); });
 }
 
 int CCommandDravik_State::SetParameters(int stop) {
@@ -44,7 +52,7 @@ int CCommandDravik_State::SetParameters(int stop) {
 
 int CCommandDravik_State::CopyTo(CProjectTreeItem* item) {
     if (!CCommandDravik::CopyTo(item)) return 0;
-    static_cast<CCommandDravik_State*>(item)->bStop = bStop;
+    CopyCommandAttributes(*this, *static_cast<CCommandDravik_State*>(item), Attributes());
     return 1;
 }
 
@@ -58,15 +66,13 @@ int CCommandDravik_State::OnExecute(CExecuteParams* params) {
 }
 
 int CCommandDravik_State::WriteXMLAttributes(CStdioXMLFile& file) {
-    if (!file.WriteBoolAttribute("bStop", bStop, true)) return Fail(file.TakeError());
-    return 1;
+    return WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CCommandDravik_State::ReadXMLParameters(std::int32_t element) {
-    int stop = 0;
-    CMapParameterXML& flags = GetBooleanMap();
-    if (!flags.ReadAttributeBOOL(element, "bStop", &stop)) return Fail(flags.TakeError());
-    return SetParameters(stop);
+    CCommandDravik_State values;
+    if (!ReadCommandAttributes(element, values, Attributes(), error_)) return 0;
+    return SetParameters(values.bStop);
 }
 
 }  // namespace kv

@@ -23,9 +23,17 @@ int CCommandDravik_VCC::DeclareElement(CStdioXMLFile& file) {
     return DeclareEmptyCommandElement(file, kElementName);
 }
 
+std::span<const CommandAttribute<CCommandDravik_VCC>> CCommandDravik_VCC::Attributes() {
+    using T = CCommandDravik_VCC;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "dwVCC", .form = AttributeForm::kMillivolts, .dword = &T::dwVCC},
+    };
+    return kAttributes;
+}
+
 int CCommandDravik_VCC::DeclareAttlist(CStdioXMLFile& file) {
     return DeclareCommandAttlist(file, kElementName,
-                                 [&] { return file.DeclareCdataAttribute("dwVCC", true); });
+                                 [&] { return DeclareCommandAttributes(file, Attributes()); });
 }
 
 CCommandDravik_VCC* CCommandDravik_VCC::Create(std::string& error, std::uint32_t vcc) {
@@ -85,7 +93,7 @@ int CCommandDravik_VCC::CopyTo(CProjectTreeItem* item) {
     auto* copy = dynamic_cast<CCommandDravik_VCC*>(item);
     if (copy == nullptr) return Fail("Unable to spawn NULL new item");
     if (!CCommandDravik::CopyTo(item)) return 0;
-    copy->dwVCC = dwVCC;
+    CopyCommandAttributes(*this, *copy, Attributes());
     return 1;
 }
 
@@ -101,14 +109,13 @@ int CCommandDravik_VCC::OnExecute(CExecuteParams* params) {
 }
 
 int CCommandDravik_VCC::WriteXMLAttributes(CStdioXMLFile& file) {
-    if (!file.WriteDwordDecimalAttribute("dwVCC", dwVCC, true)) return Fail(file.TakeError());
-    return 1;
+    return WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CCommandDravik_VCC::ReadXMLParameters(std::int32_t element) {
-    std::uint32_t vcc = 0;
-    if (!ReadXmlMillivolts(element, "dwVCC", vcc, error_)) return 0;
-    return SetParameters(vcc);
+    CCommandDravik_VCC values;
+    if (!ReadCommandAttributes(element, values, Attributes(), error_)) return 0;
+    return SetParameters(values.dwVCC);
 }
 
 }  // namespace kv

@@ -43,15 +43,24 @@ int CCommandDravik_WaitForBreak::DeclareElement(CStdioXMLFile& file) {
     return DeclareEmptyCommandElement(file, kElementName);
 }
 
-int CCommandDravik_WaitForBreak::DeclareWaitAttributes(CStdioXMLFile& file) {
-    return file.DeclareCdataAttribute("dwDwellMilliseconds", true) &&
-           file.DeclareCdataAttribute("dwRepeatMilliseconds", true) &&
-           file.DeclareCdataAttribute("wRepeatCount", true);
+std::span<const CommandAttribute<CCommandDravik_WaitForBreak>>
+CCommandDravik_WaitForBreak::Attributes() {
+    using T = CCommandDravik_WaitForBreak;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "dwDwellMilliseconds",
+         .form = AttributeForm::kMilliseconds,
+         .dword = &T::dwDwellMilliseconds},
+        {.name = "dwRepeatMilliseconds",
+         .form = AttributeForm::kMilliseconds,
+         .dword = &T::dwRepeatMilliseconds},
+        {.name = "wRepeatCount", .form = AttributeForm::kWordDecimal, .word = &T::wRepeatCount},
+    };
+    return kAttributes;
 }
 
 int CCommandDravik_WaitForBreak::DeclareAttlist(CStdioXMLFile& file) {
     return DeclareCommandAttlist(file, kElementName,
-                                 [&file] { return DeclareWaitAttributes(file); });
+                                 [&] { return DeclareCommandAttributes(file, Attributes()); });
 }
 
 CCommandDravik_WaitForBreak* CCommandDravik_WaitForBreak::Create(std::string& /*error*/,
@@ -122,9 +131,7 @@ void CCommandDravik_WaitForBreak::UpdateProgressAggregate() {
 int CCommandDravik_WaitForBreak::CopyTo(CProjectTreeItem* item) {
     if (!CCommandDravik::CopyTo(item)) return 0;
     auto* copy = static_cast<CCommandDravik_WaitForBreak*>(item);
-    copy->dwDwellMilliseconds = dwDwellMilliseconds;
-    copy->dwRepeatMilliseconds = dwRepeatMilliseconds;
-    copy->wRepeatCount = wRepeatCount;
+    CopyCommandAttributes(*this, *copy, Attributes());
     copy->UpdateProgressAggregate();
     return 1;
 }
@@ -172,30 +179,15 @@ int CCommandDravik_WaitForBreak::OnExecute(CExecuteParams* params) {
     return ExecuteWait(params);
 }
 
-int CCommandDravik_WaitForBreak::WriteWaitAttributes(CStdioXMLFile& file) {
-    if (!file.WriteDwordDecimalAttribute("dwDwellMilliseconds", dwDwellMilliseconds, true) ||
-        !file.WriteDwordDecimalAttribute("dwRepeatMilliseconds", dwRepeatMilliseconds, true) ||
-        !file.WriteWordDecimalAttribute("wRepeatCount", wRepeatCount, true))
-        return Fail(file.TakeError());
-    return 1;
-}
-
 int CCommandDravik_WaitForBreak::WriteXMLAttributes(CStdioXMLFile& file) {
-    return WriteWaitAttributes(file);
-}
-
-int CCommandDravik_WaitForBreak::ReadWaitAttributes(std::int32_t element, std::uint32_t& dwell,
-                                                    std::uint32_t& repeat, std::uint16_t& count) {
-    return ReadXmlMilliseconds(element, "dwDwellMilliseconds", dwell, error_) &&
-           ReadXmlMilliseconds(element, "dwRepeatMilliseconds", repeat, error_) &&
-           ReadXmlWord(element, "wRepeatCount", count, error_);
+    return WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CCommandDravik_WaitForBreak::ReadXMLParameters(std::int32_t element) {
-    std::uint32_t dwell = 0, repeat = 0;
-    std::uint16_t count = 0;
-    if (!ReadWaitAttributes(element, dwell, repeat, count)) return 0;
-    return SetParameters(dwell, repeat, count);
+    CCommandDravik_WaitForBreak values;
+    if (!ReadCommandAttributes(element, values, Attributes(), error_)) return 0;
+    return SetParameters(values.dwDwellMilliseconds, values.dwRepeatMilliseconds,
+                         values.wRepeatCount);
 }
 
 }  // namespace kv

@@ -39,9 +39,24 @@ int CFillMemoryCommand<Buffer>::SetPatternCount(std::uint32_t patternCount) {
 }
 
 template <class Buffer>
+std::span<const CommandAttribute<CFillMemoryCommand<Buffer>>>
+CFillMemoryCommand<Buffer>::Attributes() {
+    using T = CFillMemoryCommand<Buffer>;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "dwPatternCount", .form = AttributeForm::kHex, .dword = &T::dwPatternCount},
+    };
+    return kAttributes;
+}
+
+template <class Buffer>
+int CFillMemoryCommand<Buffer>::DeclareFillAttributes(CStdioXMLFile& file) {
+    return Buffer::DeclareBufferAttributes(file) && DeclareCommandAttributes(file, Attributes());
+}
+
+template <class Buffer>
 int CFillMemoryCommand<Buffer>::CopyTo(CProjectTreeItem* item) {
     if (!Buffer::CopyTo(item)) return 0;
-    static_cast<CFillMemoryCommand*>(item)->dwPatternCount = dwPatternCount;
+    CopyCommandAttributes(*this, *static_cast<CFillMemoryCommand*>(item), Attributes());
     return 1;
 }
 
@@ -62,10 +77,8 @@ int CFillMemoryCommand<Buffer>::RepeatPattern() {
 
 template <class Buffer>
 int CFillMemoryCommand<Buffer>::WriteXMLAttributes(CStdioXMLFile& file) {
-    if (!Buffer::WriteXMLAttributes(file)) return 0;
-    if (!file.WriteDwordAttribute("dwPatternCount", dwPatternCount, true))
-        return this->Fail(file.TakeError());
-    return 1;
+    return Buffer::WriteXMLAttributes(file) &&
+           WriteCommandAttributes(file, *this, Attributes(), this->error_);
 }
 
 template <class Buffer>
@@ -79,7 +92,7 @@ int CFillMemoryCommand<Buffer>::ReadXMLParameters(std::int32_t element) {
     std::uint32_t address = 0, count = 0, patternCount = 0;
     std::uint16_t type = 0;
     if (!this->ReadBufferAttributes(element, address, count, type)) return 0;
-    if (!ReadXmlDwordHex(element, "dwPatternCount", patternCount, this->error_)) return 0;
+    if (!ReadXmlDwordHex(element, Attributes()[0].name, patternCount, this->error_)) return 0;
     if (!SetParameters(address, count, type, patternCount)) return 0;
     return this->buffer_.ParseText(element, dwPatternCount, "FillMemory", this->error_);
 }

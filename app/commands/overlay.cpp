@@ -35,14 +35,21 @@ int CCommandOverlay::DeclareElement(CStdioXMLFile& file) {
     return DeclareEmptyCommandElement(file, kElementName);
 }
 
+std::span<const CommandAttribute<CCommandOverlay>> CCommandOverlay::Attributes() {
+    using T = CCommandOverlay;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "strName", .form = AttributeForm::kText, .text = &T::strName},
+        {.name = "dwAddress", .form = AttributeForm::kHex, .dword = &T::dwAddress},
+        {.name = "strAlgorithm", .form = AttributeForm::kText, .text = &T::strAlgorithm},
+        {.name = "strModule", .form = AttributeForm::kText, .text = &T::strModule},
+        {.name = "strNextValue", .form = AttributeForm::kText, .text = &T::strNextValue},
+    };
+    return kAttributes;
+}
+
 int CCommandOverlay::DeclareAttlist(CStdioXMLFile& file) {
-    return DeclareCommandAttlist(file, kElementName, [&] {
-        return file.DeclareCdataAttribute("strName", true) &&
-               file.DeclareCdataAttribute("dwAddress", true) &&
-               file.DeclareCdataAttribute("strAlgorithm", true) &&
-               file.DeclareCdataAttribute("strModule", true) &&
-               file.DeclareCdataAttribute("strNextValue", true);
-    });
+    return DeclareCommandAttlist(file, kElementName,
+                                 [&] { return DeclareCommandAttributes(file, Attributes()); });
 }
 
 CProjectTreeItem* CCommandOverlay::CreateFromArguments(std::string& error,
@@ -138,11 +145,7 @@ void CCommandOverlay::UpdateLabel() {
 int CCommandOverlay::CopyTo(CProjectTreeItem* item) {
     if (!CCommandDravik::CopyTo(item)) return 0;
     auto* copy = static_cast<CCommandOverlay*>(item);
-    copy->dwAddress = dwAddress;
-    copy->strNextValue = strNextValue;
-    copy->strModule = strModule;
-    copy->strName = strName;
-    copy->strAlgorithm = strAlgorithm;
+    CopyCommandAttributes(*this, *copy, Attributes());
     return 1;
 }
 
@@ -205,30 +208,14 @@ int CCommandOverlay::OnExecute(CExecuteParams* params) {
 }
 
 int CCommandOverlay::WriteXMLAttributes(CStdioXMLFile& file) {
-    if (!file.WriteAttribute("strName", strName, true) ||
-        !file.WriteDwordAttribute("dwAddress", dwAddress, true) ||
-        !file.WriteAttribute("strAlgorithm", strAlgorithm, true) ||
-        !file.WriteAttribute("strModule", strModule, true) ||
-        !file.WriteAttribute("strNextValue", strNextValue, true))
-        return Fail(file.TakeError());
-    return 1;
-}
-
-int CCommandOverlay::ReadOverlayAttributes(std::int32_t element, std::string& name,
-                                           std::string& module, std::string& algorithm,
-                                           std::string& nextValue, std::uint32_t& address) {
-    return GetXmlAttribute(element, "strName", name, error_) &&
-           ReadXmlDwordHex(element, "dwAddress", address, error_) &&
-           GetXmlAttribute(element, "strAlgorithm", algorithm, error_) &&
-           GetXmlAttribute(element, "strModule", module, error_) &&
-           GetXmlAttribute(element, "strNextValue", nextValue, error_);
+    return WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CCommandOverlay::ReadXMLParameters(std::int32_t element) {
-    std::string name, module, algorithm, next;
-    std::uint32_t address = 0;
-    if (!ReadOverlayAttributes(element, name, module, algorithm, next, address)) return 0;
-    return SetParameters(name, module, algorithm, next, address);
+    CCommandOverlay values;
+    if (!ReadCommandAttributes(element, values, Attributes(), error_)) return 0;
+    return SetParameters(values.strName, values.strModule, values.strAlgorithm, values.strNextValue,
+                         values.dwAddress);
 }
 
 }  // namespace kv

@@ -34,15 +34,19 @@ int CCommandSerialize::DeclareElement(CStdioXMLFile& file) {
     return DeclareEmptyCommandElement(file, kElementName);
 }
 
+std::span<const CommandAttribute<CCommandSerialize>> CCommandSerialize::Attributes() {
+    using T = CCommandSerialize;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "nCount", .form = AttributeForm::kLong, .number = &T::nCount},
+        {.name = "bCountUp", .form = AttributeForm::kBool, .number = &T::bCountUp},
+    };
+    return kAttributes;
+}
+
 int CCommandSerialize::DeclareAttlist(CStdioXMLFile& file) {
     return DeclareCommandAttlist(file, kElementName, [&] {
-        return file.DeclareCdataAttribute("strName", true) &&
-               file.DeclareCdataAttribute("dwAddress", true) &&
-               file.DeclareCdataAttribute("strAlgorithm", true) &&
-               file.DeclareCdataAttribute("strModule", true) &&
-               file.DeclareCdataAttribute("strNextValue", true) &&
-               file.DeclareCdataAttribute("nCount", true) &&
-               file.DeclareBoolAttribute("bCountUp", true);
+        return DeclareCommandAttributes(file, CCommandOverlay::Attributes()) &&
+               DeclareCommandAttributes(file, Attributes());
     });
 }
 
@@ -124,8 +128,7 @@ void CCommandSerialize::UpdateLabel() {
 int CCommandSerialize::CopyTo(CProjectTreeItem* item) {
     if (!CCommandOverlay::CopyTo(item)) return 0;
     auto* copy = static_cast<CCommandSerialize*>(item);
-    copy->nCount = nCount;
-    copy->bCountUp = bCountUp;
+    CopyCommandAttributes(*this, *copy, Attributes());
     return 1;
 }
 
@@ -160,24 +163,17 @@ void CCommandSerialize::OnWritten(CExecuteParams* params) {
 }
 
 int CCommandSerialize::WriteXMLAttributes(CStdioXMLFile& file) {
-    if (!CCommandOverlay::WriteXMLAttributes(file)) return 0;
-    if (!file.WriteLongAttribute("nCount", nCount, true) ||
-        !file.WriteBoolAttribute("bCountUp", bCountUp, true))
-        return Fail(file.TakeError());
-    return 1;
+    return WriteCommandAttributes(file, *this, CCommandOverlay::Attributes(), error_) &&
+           WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CCommandSerialize::ReadXMLParameters(std::int32_t element) {
-    std::string name, module, algorithm, next;
-    std::uint32_t address = 0;
-    if (!ReadOverlayAttributes(element, name, module, algorithm, next, address)) return 0;
-    int count = 0;
-    if (!ReadXmlInt(element, "nCount", count, error_)) return 0;
-    int countUp = 0;
-    CMapParameterXML& booleans = GetBooleanMap();
-    if (!booleans.ReadAttributeBOOL(element, "bCountUp", &countUp))
-        return Fail(booleans.TakeError());
-    return SetParameters(name, module, algorithm, next, address, count, countUp);
+    CCommandSerialize values;
+    if (!ReadCommandAttributes(element, values, CCommandOverlay::Attributes(), error_) ||
+        !ReadCommandAttributes(element, values, Attributes(), error_))
+        return 0;
+    return SetParameters(values.strName, values.strModule, values.strAlgorithm, values.strNextValue,
+                         values.dwAddress, values.nCount, values.bCountUp);
 }
 
 }  // namespace kv

@@ -18,12 +18,19 @@ int CCommandTovrin_EraseSegment::DeclareElement(CStdioXMLFile& file) {
     return DeclareEmptyCommandElement(file, kElementName);
 }
 
+std::span<const CommandAttribute<CCommandTovrin_EraseSegment>>
+CCommandTovrin_EraseSegment::Attributes() {
+    using T = CCommandTovrin_EraseSegment;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "dwSegment", .form = AttributeForm::kHex, .dword = &T::dwSegment},
+        {.name = "dwLength", .form = AttributeForm::kHex, .dword = &T::dwLength},
+    };
+    return kAttributes;
+}
+
 int CCommandTovrin_EraseSegment::DeclareAttlist(CStdioXMLFile& file) {
-    if (file.IsAttlistDeclared(kElementName)) return 1;
-    file.BeginAttlist(kElementName);
-    file.DeclareCdataAttribute("dwSegment", true);
-    file.DeclareCdataAttribute("dwLength", true);
-    return file.EndAttlist();
+    return DeclareCommandAttlist(file, kElementName,
+                                 [&] { return DeclareCommandAttributes(file, Attributes()); });
 }
 
 CProjectTreeItem* CCommandTovrin_EraseSegment::CreateFromArguments(std::string& error,
@@ -93,8 +100,7 @@ int CCommandTovrin_EraseSegment::GetProgressAggregate() {
 int CCommandTovrin_EraseSegment::CopyTo(CProjectTreeItem* item) {
     if (!CCommandTovrin::CopyTo(item)) return 0;
     auto* copy = static_cast<CCommandTovrin_EraseSegment*>(item);
-    copy->dwSegment = dwSegment;
-    copy->dwLength = dwLength;
+    CopyCommandAttributes(*this, *copy, Attributes());
     return 1;
 }
 
@@ -140,17 +146,13 @@ int CCommandTovrin_EraseSegment::OnExecute(CExecuteParams* params) {
 }
 
 int CCommandTovrin_EraseSegment::WriteXMLAttributes(CStdioXMLFile& file) {
-    file.WriteDwordAttribute("dwSegment", dwSegment, true);
-    return file.WriteDwordAttribute("dwLength", dwLength, true);
+    return WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CCommandTovrin_EraseSegment::ReadXMLParameters(std::int32_t element) {
-    std::uint32_t segment = 0;
-    std::uint32_t length = 0;
-    if (!ReadXmlDwordHex(element, "dwSegment", segment, error_) ||
-        !ReadXmlDwordHex(element, "dwLength", length, error_))
-        return 0;
-    return SetParameters(segment, length);
+    CCommandTovrin_EraseSegment values;
+    if (!ReadCommandAttributes(element, values, Attributes(), error_)) return 0;
+    return SetParameters(values.dwSegment, values.dwLength);
 }
 
 }  // namespace kv

@@ -111,34 +111,52 @@ int CCommandTovrin_File::CopyTo(CProjectTreeItem* item) {
     auto* copy = static_cast<CCommandTovrin_File*>(item);
     copy->strFileName = strFileName;
     copy->strRelativeName = strRelativeName;
-    copy->nFileType = nFileType;
+    CopyCommandAttributes(*this, *copy, Attributes());
     copy->keepFullPath_ = keepFullPath_;
     return 1;
 }
 
+std::span<const CommandAttribute<CCommandTovrin_File>> CCommandTovrin_File::Attributes() {
+    using T = CCommandTovrin_File;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "nFileType",
+         .form = AttributeForm::kKeyword,
+         .number = &T::nFileType,
+         .map = &GetFileTypeMap,
+         .width = KeywordWidth::kLong},
+    };
+    return kAttributes;
+}
+
 int CCommandTovrin_File::DeclareFileAttributes(CStdioXMLFile& file) {
-    return file.DeclareCdataAttribute("strFileName", true) &&
-           file.DeclareMapAttribute("nFileType", GetFileTypeMap(), true);
+    // The file name is the one parameter kept by hand: it is stored relative
+    // to the project file.
+    return file.DeclareCdataAttribute(kFileNameAttribute, true) &&
+           DeclareCommandAttributes(file, Attributes());
 }
 
 int CCommandTovrin_File::WriteXMLAttributes(CStdioXMLFile& file) {
     // The name is stored relative to the file being written, so the project
     // can move with its images.
     if (!strFileName.empty()) strRelativeName = MakeRelativeFilePath(strFileName, file.GetPath());
-    if (!file.WriteAttribute("strFileName", strRelativeName, true))
+    if (!file.WriteAttribute(kFileNameAttribute, strRelativeName, true))
         return Fail(file.GetLastError());
-    if (!file.WriteLongMapAttribute("nFileType", nFileType, GetFileTypeMap(), true))
-        return Fail(file.GetLastError());
+    if (!WriteCommandAttributes(file, *this, Attributes(), error_)) return 0;
     keepFullPath_ = false;
     return 1;
+}
+
+int CCommandTovrin_File::ReadFileAttributes(std::int32_t element, std::string& fileName,
+                                            std::string& typeText) {
+    // The type is read as its text: SetParameters parses it.
+    return GetXmlAttribute(element, kFileNameAttribute, fileName, error_) &&
+           GetXmlAttribute(element, Attributes()[0].name, typeText, error_);
 }
 
 int CCommandTovrin_File::ReadXMLParameters(std::int32_t element) {
     std::string name;
     std::string type;
-    if (!GetXmlAttribute(element, "strFileName", name, error_) ||
-        !GetXmlAttribute(element, "nFileType", type, error_))
-        return 0;
+    if (!ReadFileAttributes(element, name, type)) return 0;
     return SetParameters(name, type);
 }
 

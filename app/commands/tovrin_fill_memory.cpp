@@ -24,9 +24,8 @@ int CCommandTovrin_FillMemory::DeclareElement(CStdioXMLFile& file) {
 }
 
 int CCommandTovrin_FillMemory::DeclareAttlist(CStdioXMLFile& file) {
-    return DeclareCommandAttlist(file, kElementName, [&file] {
-        return DeclareBufferAttributes(file) && file.DeclareCdataAttribute("dwPatternCount", true);
-    });
+    return DeclareCommandAttlist(file, kElementName,
+                                 [&file] { return DeclareFillAttributes(file); });
 }
 
 CProjectTreeItem* CCommandTovrin_FillMemory::CreateDefault(std::string& /*error*/) {

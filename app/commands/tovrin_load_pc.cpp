@@ -16,11 +16,17 @@ int CCommandTovrin_LoadPC::DeclareElement(CStdioXMLFile& file) {
     return DeclareEmptyCommandElement(file, kElementName);
 }
 
+std::span<const CommandAttribute<CCommandTovrin_LoadPC>> CCommandTovrin_LoadPC::Attributes() {
+    using T = CCommandTovrin_LoadPC;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "dwValue", .form = AttributeForm::kHex, .dword = &T::dwValue},
+    };
+    return kAttributes;
+}
+
 int CCommandTovrin_LoadPC::DeclareAttlist(CStdioXMLFile& file) {
-    if (file.IsAttlistDeclared(kElementName)) return 1;
-    file.BeginAttlist(kElementName);
-    file.DeclareCdataAttribute("dwValue", true);
-    return file.EndAttlist();
+    return DeclareCommandAttlist(file, kElementName,
+                                 [&] { return DeclareCommandAttributes(file, Attributes()); });
 }
 
 CProjectTreeItem* CCommandTovrin_LoadPC::CreateFromArguments(std::string& error,
@@ -66,7 +72,7 @@ void CCommandTovrin_LoadPC::UpdateLabel() {
 
 int CCommandTovrin_LoadPC::CopyTo(CProjectTreeItem* item) {
     if (!CCommandTovrin::CopyTo(item)) return 0;
-    static_cast<CCommandTovrin_LoadPC*>(item)->dwValue = dwValue;
+    CopyCommandAttributes(*this, *static_cast<CCommandTovrin_LoadPC*>(item), Attributes());
     return 1;
 }
 
@@ -80,13 +86,13 @@ int CCommandTovrin_LoadPC::OnExecute(CExecuteParams* params) {
 }
 
 int CCommandTovrin_LoadPC::WriteXMLAttributes(CStdioXMLFile& file) {
-    return file.WriteDwordAttribute("dwValue", dwValue, true);
+    return WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CCommandTovrin_LoadPC::ReadXMLParameters(std::int32_t element) {
-    std::uint32_t value = 0;
-    if (!ReadXmlDwordHex(element, "dwValue", value, error_)) return 0;
-    return SetParameters(value);
+    CCommandTovrin_LoadPC values;
+    if (!ReadCommandAttributes(element, values, Attributes(), error_)) return 0;
+    return SetParameters(values.dwValue);
 }
 
 }  // namespace kv

@@ -16,11 +16,17 @@ int CCommandTovrin_LockA::DeclareElement(CStdioXMLFile& file) {
     return DeclareEmptyCommandElement(file, kElementName);
 }
 
+std::span<const CommandAttribute<CCommandTovrin_LockA>> CCommandTovrin_LockA::Attributes() {
+    using T = CCommandTovrin_LockA;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "bLockFlashA", .form = AttributeForm::kBool, .number = &T::bLockFlashA},
+    };
+    return kAttributes;
+}
+
 int CCommandTovrin_LockA::DeclareAttlist(CStdioXMLFile& file) {
-    if (file.IsAttlistDeclared(kElementName)) return 1;
-    file.BeginAttlist(kElementName);
-    file.DeclareBoolAttribute("bLockFlashA", true);
-    return file.EndAttlist();
+    return DeclareCommandAttlist(file, kElementName,
+                                 [&] { return DeclareCommandAttributes(file, Attributes()); });
 }
 
 CProjectTreeItem* CCommandTovrin_LockA::CreateFromArguments(std::string& error,
@@ -65,7 +71,7 @@ void CCommandTovrin_LockA::UpdateLabel() {
 
 int CCommandTovrin_LockA::CopyTo(CProjectTreeItem* item) {
     if (!CCommandTovrin::CopyTo(item)) return 0;
-    static_cast<CCommandTovrin_LockA*>(item)->bLockFlashA = bLockFlashA;
+    CopyCommandAttributes(*this, *static_cast<CCommandTovrin_LockA*>(item), Attributes());
     return 1;
 }
 
@@ -79,14 +85,13 @@ int CCommandTovrin_LockA::OnExecute(CExecuteParams* params) {
 }
 
 int CCommandTovrin_LockA::WriteXMLAttributes(CStdioXMLFile& file) {
-    return file.WriteBoolAttribute("bLockFlashA", bLockFlashA, true);
+    return WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CCommandTovrin_LockA::ReadXMLParameters(std::int32_t element) {
-    int lock = 0;
-    CMapParameterXML& map = GetBooleanMap();
-    if (!map.ReadAttributeBOOL(element, "bLockFlashA", &lock)) return Fail(map.TakeError());
-    return SetParameters(lock);
+    CCommandTovrin_LockA values;
+    if (!ReadCommandAttributes(element, values, Attributes(), error_)) return 0;
+    return SetParameters(values.bLockFlashA);
 }
 
 }  // namespace kv

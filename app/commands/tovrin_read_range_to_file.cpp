@@ -18,10 +18,19 @@ int CCommandTovrin_ReadRangeToFile::DeclareElement(CStdioXMLFile& file) {
     return DeclareEmptyCommandElement(file, kElementName);
 }
 
+std::span<const CommandAttribute<CCommandTovrin_ReadRangeToFile>>
+CCommandTovrin_ReadRangeToFile::Attributes() {
+    using T = CCommandTovrin_ReadRangeToFile;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "dwAddress", .form = AttributeForm::kDecimal, .dword = &T::dwAddress},
+        {.name = "dwLength", .form = AttributeForm::kDecimal, .dword = &T::dwLength},
+    };
+    return kAttributes;
+}
+
 int CCommandTovrin_ReadRangeToFile::DeclareAttlist(CStdioXMLFile& file) {
     return DeclareCommandAttlist(file, kElementName, [&] {
-        return DeclareFileAttributes(file) && file.DeclareCdataAttribute("dwAddress", true) &&
-               file.DeclareCdataAttribute("dwLength", true);
+        return DeclareFileAttributes(file) && DeclareCommandAttributes(file, Attributes());
     });
 }
 
@@ -99,8 +108,7 @@ void CCommandTovrin_ReadRangeToFile::UpdateProgressAggregate() {
 int CCommandTovrin_ReadRangeToFile::CopyTo(CProjectTreeItem* item) {
     if (!CCommandTovrin_File::CopyTo(item)) return 0;
     auto* copy = static_cast<CCommandTovrin_ReadRangeToFile*>(item);
-    copy->dwAddress = dwAddress;
-    copy->dwLength = dwLength;
+    CopyCommandAttributes(*this, *copy, Attributes());
     copy->UpdateProgressAggregate();
     return 1;
 }
@@ -122,22 +130,18 @@ int CCommandTovrin_ReadRangeToFile::OnExecute(CExecuteParams* params) {
 }
 
 int CCommandTovrin_ReadRangeToFile::WriteXMLAttributes(CStdioXMLFile& file) {
-    if (!CCommandTovrin_File::WriteXMLAttributes(file)) return 0;
-    file.WriteDwordDecimalAttribute("dwAddress", dwAddress, true);
-    return file.WriteDwordDecimalAttribute("dwLength", dwLength, true);
+    return CCommandTovrin_File::WriteXMLAttributes(file) &&
+           WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CCommandTovrin_ReadRangeToFile::ReadXMLParameters(std::int32_t element) {
     std::string name;
     std::string type;
-    std::uint32_t address = 0;
-    std::uint32_t length = 0;
-    if (!GetXmlAttribute(element, "strFileName", name, error_) ||
-        !GetXmlAttribute(element, "nFileType", type, error_) ||
-        !ReadXmlDword(element, "dwAddress", address, error_) ||
-        !ReadXmlDword(element, "dwLength", length, error_))
+    CCommandTovrin_ReadRangeToFile values;
+    if (!ReadFileAttributes(element, name, type) ||
+        !ReadCommandAttributes(element, values, Attributes(), error_))
         return 0;
-    return SetParameters(name, type, address, length);
+    return SetParameters(name, type, values.dwAddress, values.dwLength);
 }
 
 }  // namespace kv

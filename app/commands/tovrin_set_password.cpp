@@ -20,10 +20,20 @@ int CCommandTovrin_SetPassword::DeclareElement(CStdioXMLFile& file) {
     return DeclareEmptyCommandElement(file, kElementName);
 }
 
+std::span<const CommandAttribute<CCommandTovrin_SetPassword>>
+CCommandTovrin_SetPassword::Attributes() {
+    using T = CCommandTovrin_SetPassword;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "bPasswordSourceIsFile",
+         .form = AttributeForm::kBool,
+         .number = &T::bPasswordSourceIsFile},
+    };
+    return kAttributes;
+}
+
 int CCommandTovrin_SetPassword::DeclareAttlist(CStdioXMLFile& file) {
     return DeclareCommandAttlist(file, kElementName, [&] {
-        return DeclareFileAttributes(file) &&
-               file.DeclareBoolAttribute("bPasswordSourceIsFile", true);
+        return DeclareFileAttributes(file) && DeclareCommandAttributes(file, Attributes());
     });
 }
 
@@ -125,7 +135,7 @@ int CCommandTovrin_SetPassword::CopyTo(CProjectTreeItem* item) {
     if (!CCommandTovrin_File::CopyTo(item)) return 0;
     auto* copy = static_cast<CCommandTovrin_SetPassword*>(item);
     copy->words_ = words_;
-    copy->bPasswordSourceIsFile = bPasswordSourceIsFile;
+    CopyCommandAttributes(*this, *copy, Attributes());
     return 1;
 }
 
@@ -153,8 +163,8 @@ int CCommandTovrin_SetPassword::OnExecute(CExecuteParams* params) {
 }
 
 int CCommandTovrin_SetPassword::WriteXMLAttributes(CStdioXMLFile& file) {
-    if (!CCommandTovrin_File::WriteXMLAttributes(file)) return 0;
-    return file.WriteBoolAttribute("bPasswordSourceIsFile", bPasswordSourceIsFile, true);
+    return CCommandTovrin_File::WriteXMLAttributes(file) &&
+           WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CCommandTovrin_SetPassword::WriteXMLContent(CStdioXMLFile& file) {
@@ -171,14 +181,11 @@ int CCommandTovrin_SetPassword::WriteXMLContent(CStdioXMLFile& file) {
 int CCommandTovrin_SetPassword::ReadXMLParameters(std::int32_t element) {
     std::string name;
     std::string type;
-    if (!GetXmlAttribute(element, "strFileName", name, error_) ||
-        !GetXmlAttribute(element, "nFileType", type, error_))
+    CCommandTovrin_SetPassword values;
+    if (!ReadFileAttributes(element, name, type) ||
+        !ReadCommandAttributes(element, values, Attributes(), error_))
         return 0;
-    int source = 0;
-    CMapParameterXML& booleans = GetBooleanMap();
-    if (!booleans.ReadAttributeBOOL(element, "bPasswordSourceIsFile", &source))
-        return Fail(booleans.TakeError());
-    if (!SetParameters(name, type, source)) return 0;
+    if (!SetParameters(name, type, values.bPasswordSourceIsFile)) return 0;
     std::string text;
     if (!GetXmlElementText(element, text, false, error_)) return 0;
     std::istringstream tokens(text);

@@ -12,9 +12,17 @@ int CCommandTovrin_WriteFile::DeclareElement(CStdioXMLFile& file) {
     return DeclareEmptyCommandElement(file, kElementName);
 }
 
+std::span<const CommandAttribute<CCommandTovrin_WriteFile>> CCommandTovrin_WriteFile::Attributes() {
+    using T = CCommandTovrin_WriteFile;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "bVerifyMem", .form = AttributeForm::kBool, .number = &T::bVerifyMem},
+    };
+    return kAttributes;
+}
+
 int CCommandTovrin_WriteFile::DeclareAttlist(CStdioXMLFile& file) {
     return DeclareCommandAttlist(file, kElementName, [&] {
-        return DeclareFileAttributes(file) && file.DeclareBoolAttribute("bVerifyMem", true);
+        return DeclareFileAttributes(file) && DeclareCommandAttributes(file, Attributes());
     });
 }
 
@@ -67,7 +75,7 @@ void CCommandTovrin_WriteFile::UpdateLabel() {
 
 int CCommandTovrin_WriteFile::CopyTo(CProjectTreeItem* item) {
     if (!CCommandTovrin_File::CopyTo(item)) return 0;
-    static_cast<CCommandTovrin_WriteFile*>(item)->bVerifyMem = bVerifyMem;
+    CopyCommandAttributes(*this, *static_cast<CCommandTovrin_WriteFile*>(item), Attributes());
     return 1;
 }
 
@@ -77,17 +85,15 @@ int CCommandTovrin_WriteFile::OnExecute(CExecuteParams* params) {
 }
 
 int CCommandTovrin_WriteFile::WriteXMLAttributes(CStdioXMLFile& file) {
-    if (!CCommandTovrin_File::WriteXMLAttributes(file)) return 0;
-    return file.WriteBoolAttribute("bVerifyMem", bVerifyMem, true);
+    return CCommandTovrin_File::WriteXMLAttributes(file) &&
+           WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CCommandTovrin_WriteFile::ReadXMLParameters(std::int32_t element) {
     if (!CCommandTovrin_File::ReadXMLParameters(element)) return 0;
-    int verify = 0;
-    CMapParameterXML& booleans = GetBooleanMap();
-    if (!booleans.ReadAttributeBOOL(element, "bVerifyMem", &verify))
-        return Fail(booleans.TakeError());
-    bVerifyMem = verify;
+    CCommandTovrin_WriteFile values;
+    if (!ReadCommandAttributes(element, values, Attributes(), error_)) return 0;
+    bVerifyMem = values.bVerifyMem;
     return 1;
 }
 

@@ -40,10 +40,22 @@ int CCommandUserWait::DeclareElement(CStdioXMLFile& file) {
     return file.BeginElementDecl(kElementName) && file.EndElementDecl();
 }
 
+std::span<const CommandAttribute<CCommandUserWait>> CCommandUserWait::Attributes() {
+    using T = CCommandUserWait;
+    static constexpr CommandAttribute<T> kAttributes[] = {
+        {.name = "wType",
+         .form = AttributeForm::kKeyword,
+         .word = &T::wType,
+         .map = &ButtonMap,
+         .width = KeywordWidth::kWord,
+         .read = KeywordRead::kParseLast},
+    };
+    return kAttributes;
+}
+
 int CCommandUserWait::DeclareAttlist(CStdioXMLFile& file) {
-    return DeclareCommandAttlist(file, kElementName, [&file] {
-        return file.DeclareMapAttribute("wType", ButtonMap(), true);
-    });
+    return DeclareCommandAttlist(file, kElementName,
+                                 [&] { return DeclareCommandAttributes(file, Attributes()); });
 }
 
 CCommandUserWait* CCommandUserWait::Create(std::string& error, const std::string& type,
@@ -92,7 +104,7 @@ void CCommandUserWait::UpdateLabel() {
 
 int CCommandUserWait::CopyTo(CProjectTreeItem* item) {
     if (!CCommandComment::CopyTo(item)) return 0;
-    static_cast<CCommandUserWait*>(item)->wType = wType;
+    CopyCommandAttributes(*this, *static_cast<CCommandUserWait*>(item), Attributes());
     return 1;
 }
 
@@ -130,16 +142,16 @@ int CCommandUserWait::OnExecute(CExecuteParams* params) {
 }
 
 int CCommandUserWait::WriteXMLAttributes(CStdioXMLFile& file) {
-    if (!file.WriteWordMapAttribute("wType", wType, ButtonMap(), true))
-        return Fail(file.TakeError());
-    return 1;
+    return WriteCommandAttributes(file, *this, Attributes(), error_);
 }
 
 int CCommandUserWait::ReadXMLParameters(std::int32_t element) {
-    std::string type, text;
-    if (!GetXmlAttribute(element, "wType", type, error_)) return 0;
+    CCommandUserWait values;
+    if (!ReadCommandAttributes(element, values, Attributes(), error_)) return 0;
+    std::string text;
     if (!GetXmlElementText(element, text, false, error_)) return 0;
-    return SetParameters(type, text);
+    wType = values.wType;
+    return SetText(text);
 }
 
 }  // namespace kv

@@ -11,16 +11,16 @@
 #include <string>
 #include <vector>
 
-#include "format.h"
 #include "hesmark_bootload_port.h"
 #include "kelvane/core/intel_hex_file.h"
 #include "kelvane/core/text_hex_file.h"
+#include "kelvane/platform/format.h"
 #include "tovrin/tovrin.h"
 
 namespace {
 
 using hesmark::CHesmarkBootloadPort;
-using hesmark::Format;
+using kv::text::Format;
 
 constexpr const char* kLibraryVersion = "01.01.00";
 constexpr size_t kErrorBufferSize = 1024;

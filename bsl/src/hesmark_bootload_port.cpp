@@ -2,13 +2,15 @@
 
 #include <algorithm>
 
-#include "format.h"
 #include "kelvane/platform/clock.h"
+#include "kelvane/platform/format.h"
 #include "kelvane/platform/message_box.h"
 #include "kelvane/platform/usb.h"
 #include "tovrin/tovrin.h"
 
 namespace hesmark {
+
+using kv::text::Format;
 
 uint16_t ChecksumWord(const uint8_t* bytes, size_t count) {
     uint16_t word = 0;

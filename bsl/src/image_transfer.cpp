@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <vector>
 
-#include "format.h"
 #include "hesmark_bootload_port.h"
 #include "kelvane/core/hex_image_file.h"
 #include "kelvane/platform/clock.h"
+#include "kelvane/platform/format.h"
 
 namespace hesmark {
+
+using kv::text::Format;
 
 namespace {
 

@@ -2,11 +2,13 @@
 // and the adapter's own identification.
 #include <tovrin/tovrin.h>
 
-#include "format.h"
 #include "hesmark_bootload_port.h"
 #include "kelvane/platform/clock.h"
+#include "kelvane/platform/format.h"
 
 namespace hesmark {
+
+using kv::text::Format;
 
 namespace {
 

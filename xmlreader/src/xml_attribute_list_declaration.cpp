@@ -14,21 +14,11 @@ void CXML_AttributeListDeclaration::Reset() {
 
 int CXML_AttributeListDeclaration::Parse(CXML_ParseChar& reader) {
     if (IsIdle()) return 1;
+    if (IsOpening())
+        return ParseOpening(token_, reader, "<!ATTLIST",
+                            "XML attribute list must begin with <!ATTLIST");
     switch (state_) {
-        case kNotStarted:
-            token_.Reset();
-            state_ = 101;
-            return Feed(token_, reader);
-        case 101:
-            if (!Feed(token_, reader)) return 0;
-            if (token_.IsComplete()) {
-                if (!EqualsNoCase(token_.GetText(), "<!ATTLIST")) {
-                    return Fail("XML attribute list must begin with <!ATTLIST");
-                }
-                state_ = 102;
-            }
-            return 1;
-        case 102:
+        case kAfterOpening:
             if (reader.IsWhiteSpace()) return 1;
             token_.Reset();
             state_ = 103;

@@ -45,21 +45,10 @@ int CXML_DocType::StartDeclaration(CXML_ParseChar& reader) {
 int CXML_DocType::Parse(CXML_ParseChar& reader) {
     if (IsIdle()) return 1;
     const bool blank = reader.IsWhiteSpace();
+    if (IsOpening())
+        return ParseOpening(token_, reader, "<!DOCTYPE", "XML doctype must begin with <!DOCTYPE");
     switch (state_) {
-        case kNotStarted:
-            token_.Reset();
-            state_ = 101;
-            return Feed(token_, reader);
-        case 101:
-            if (!Feed(token_, reader)) return 0;
-            if (token_.IsComplete()) {
-                if (!EqualsNoCase(token_.GetText(), "<!DOCTYPE")) {
-                    return Fail("XML doctype must begin with <!DOCTYPE");
-                }
-                state_ = 102;
-            }
-            return 1;
-        case 102:
+        case kAfterOpening:
             if (blank) return 1;
             token_.Reset();
             state_ = 103;

@@ -12,21 +12,11 @@ void CXML_ElementDeclaration::Reset() {
 
 int CXML_ElementDeclaration::Parse(CXML_ParseChar& reader) {
     if (IsIdle()) return 1;
+    if (IsOpening())
+        return ParseOpening(token_, reader, "<!ELEMENT",
+                            "XML element declaration must begin with <!ELEMENT");
     switch (state_) {
-        case kNotStarted:
-            token_.Reset();
-            state_ = 101;
-            return Feed(token_, reader);
-        case 101:
-            if (!Feed(token_, reader)) return 0;
-            if (token_.IsComplete()) {
-                if (!EqualsNoCase(token_.GetText(), "<!ELEMENT")) {
-                    return Fail("XML element declaration must begin with <!ELEMENT");
-                }
-                state_ = 102;
-            }
-            return 1;
-        case 102:
+        case kAfterOpening:
             if (reader.IsWhiteSpace()) return 1;
             token_.Reset();
             state_ = 103;

@@ -13,21 +13,10 @@ void CXML_Header::Reset() {
 int CXML_Header::Parse(CXML_ParseChar& reader) {
     if (IsIdle()) return 1;
     const char c = reader.GetChar();
+    if (IsOpening())
+        return ParseOpening(token_, reader, "<?xml", "XML header must begin with <?xml");
     switch (state_) {
-        case kNotStarted:
-            token_.Reset();
-            state_ = 101;
-            return Feed(token_, reader);
-        case 101:
-            if (!Feed(token_, reader)) return 0;
-            if (token_.IsComplete()) {
-                if (!EqualsNoCase(token_.GetText(), "<?xml")) {
-                    return Fail("XML header must begin with <?xml");
-                }
-                state_ = 102;
-            }
-            return 1;
-        case 102:
+        case kAfterOpening:
             if (c == '?') {
                 state_ = 103;
             } else {

@@ -1,6 +1,8 @@
 #include "xml_object.h"
 
 #include "xml_parse_char.h"
+#include "xml_text.h"
+#include "xml_token.h"
 
 namespace caprel {
 
@@ -40,6 +42,21 @@ int CXML_Object::Start(CXML_Object& child, std::string_view prefix, CXML_ParseCh
     reader.SetColumn(column);
     reader.SetChar(current);
     return ok ? Feed(child, reader) : 0;
+}
+
+int CXML_Object::ParseOpening(CXML_Token& token, CXML_ParseChar& reader, std::string_view keyword,
+                              const char* message) {
+    if (state_ == kNotStarted) {
+        token.Reset();
+        state_ = kOpening;
+        return Feed(token, reader);
+    }
+    if (!Feed(token, reader)) return 0;
+    if (token.IsComplete()) {
+        if (!EqualsNoCase(token.GetText(), keyword)) return Fail(message);
+        state_ = kAfterOpening;
+    }
+    return 1;
 }
 
 }  // namespace caprel

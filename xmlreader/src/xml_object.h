@@ -9,6 +9,7 @@
 namespace caprel {
 
 class CXML_ParseChar;
+class CXML_Token;
 
 class CXML_Object {
   public:
@@ -17,6 +18,9 @@ class CXML_Object {
     static constexpr int kFailed = -2;
     static constexpr int kAbsent = -3;
     static constexpr int kParked = 1;
+    // A markup construct reads its opening keyword in kOpening and goes on in kAfterOpening.
+    static constexpr int kOpening = 101;
+    static constexpr int kAfterOpening = 102;
 
     CXML_Object() = default;
     CXML_Object(const CXML_Object&) = delete;
@@ -54,6 +58,11 @@ class CXML_Object {
     // Resets the child and hands it the characters of its opening that this construct has
     // already consumed, then the current character.
     int Start(CXML_Object& child, std::string_view prefix, CXML_ParseChar& reader);
+    bool IsOpening() const { return state_ == kNotStarted || state_ == kOpening; }
+    // Reads the opening keyword ("<!ATTLIST", "<!--", "<?xml") whole with the token and
+    // compares it ignoring case: kAfterOpening follows, or the message for any other.
+    int ParseOpening(CXML_Token& token, CXML_ParseChar& reader, std::string_view keyword,
+                     const char* message);
 
     int state_ = kNotStarted;
     std::string name_;

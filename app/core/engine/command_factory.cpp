@@ -29,61 +29,6 @@ std::unique_ptr<CArrayProjectTreeItem>& Prototypes() {
     return prototypes;
 }
 
-// Pod and adapter commands are named after their family.
-const std::vector<std::string>& PrototypeOrder() {
-    static const std::vector<std::string> order = {
-        "Comment",
-        "Delay",
-        "Overlay",
-        "AnalyzeResults",
-        "Serialize",
-        "UserWait",
-        "Dravik_BlowFuse",
-        "Dravik_ClearBreakpoint",
-        "Dravik_Close",
-        "Dravik_Erase",
-        "Dravik_FillMemory",
-        "Dravik_Identify",
-        "Dravik_LockA",
-        "Dravik_Open",
-        "Dravik_ProgramFile",
-        "Dravik_ReadRangeToFile",
-        "Dravik_ReadProcessorToFile",
-        "Dravik_ReadMemory",
-        "Dravik_ReadRegister",
-        "Dravik_Reset",
-        "Dravik_Run",
-        "Dravik_SetBreakpoint",
-        "Dravik_SingleStep",
-        "Dravik_Stop",
-        "Dravik_VCC",
-        "Dravik_VerifyFile",
-        "Dravik_VerifyMemory",
-        "Dravik_VerifyRegister",
-        "Dravik_WaitForBreak",
-        "Dravik_WriteMemory",
-        "Dravik_WriteRegister",
-        "Tovrin_EraseSegment",
-        "Tovrin_FillMemory",
-        "Tovrin_LoadPC",
-        "Tovrin_LockA",
-        "Tovrin_MassErase",
-        "Tovrin_PowerOff",
-        "Tovrin_ReadMemory",
-        "Tovrin_ReadRangeToFile",
-        "Tovrin_ReadProcessorToFile",
-        "Tovrin_ResendPassword",
-        "Tovrin_ResetTarget",
-        "Tovrin_SeizeTarget",
-        "Tovrin_SetPassword",
-        "Tovrin_VerifyFile",
-        "Tovrin_VerifyMemory",
-        "Tovrin_WriteFile",
-        "Tovrin_WriteMemory",
-    };
-    return order;
-}
-
 bool IsFileFormatName(const std::string& name);
 
 // The classes in an order: first those named in the list that are
@@ -104,7 +49,8 @@ int ForEachClass(const std::vector<std::string>& order, bool withUnlisted, Visit
 }
 
 // The declaration order: the list's, with the program-file command before
-// the two pod read-to-file commands.
+// the two pod read-to-file commands. The Add New Command list offers the
+// classes with a prototype in this order too.
 const std::vector<std::string>& DeclarationOrder() {
     static const std::vector<std::string> order = [] {
         std::vector<std::string> names = CommandElementNames();
@@ -116,67 +62,92 @@ const std::vector<std::string>& DeclarationOrder() {
     return order;
 }
 
+}  // namespace
+
+namespace {
+
+// The command element names in the order of the CommandList declaration.
+struct FileFormatName {
+    const char* name;
+    // Declared "+" (at least one in every list) rather than "*".
+    bool required = false;
+    // Loaded from files but not offered in the Add New Command list.
+    bool loadOnly = false;
+};
+
+constexpr FileFormatName kFileFormatNames[] = {
+    {"Comment"},
+    {.name = "Dravik_ConfigFuse", .loadOnly = true},
+    {"Delay"},
+    {"Overlay"},
+    {"AnalyzeResults"},
+    {"Serialize"},
+    {"UserWait"},
+    {"Dravik_BlowFuse"},
+    {"Dravik_ClearBreakpoint"},
+    {.name = "Dravik_Close", .required = true},
+    {.name = "Dravik_Configure", .loadOnly = true},
+    {"Dravik_Erase"},
+    {"Dravik_FillMemory"},
+    {"Dravik_Identify"},
+    {"Dravik_LockA"},
+    {.name = "Dravik_Open", .required = true},
+    {"Dravik_ReadRangeToFile"},
+    {"Dravik_ReadProcessorToFile"},
+    {"Dravik_ProgramFile"},
+    {"Dravik_ReadMemory"},
+    {"Dravik_ReadRegister"},
+    {"Dravik_Reset"},
+    {"Dravik_Run"},
+    {"Dravik_SetBreakpoint"},
+    {"Dravik_SingleStep"},
+    {.name = "Dravik_State", .loadOnly = true},
+    {"Dravik_Stop"},
+    {"Dravik_VCC"},
+    {"Dravik_VerifyFile"},
+    {"Dravik_VerifyMemory"},
+    {"Dravik_VerifyRegister"},
+    {"Dravik_WaitForBreak"},
+    {"Dravik_WriteMemory"},
+    {"Dravik_WriteRegister"},
+    {"Tovrin_EraseSegment"},
+    {"Tovrin_FillMemory"},
+    {"Tovrin_LoadPC"},
+    {"Tovrin_LockA"},
+    {"Tovrin_MassErase"},
+    {"Tovrin_PowerOff"},
+    {"Tovrin_ReadMemory"},
+    {"Tovrin_ReadRangeToFile"},
+    {"Tovrin_ReadProcessorToFile"},
+    {"Tovrin_ResendPassword"},
+    {"Tovrin_ResetTarget"},
+    {"Tovrin_SeizeTarget"},
+    {"Tovrin_SetPassword"},
+    {"Tovrin_VerifyFile"},
+    {"Tovrin_VerifyMemory"},
+    {"Tovrin_WriteFile"},
+    {"Tovrin_WriteMemory"},
+};
+
+const FileFormatName* FindFileFormatName(const std::string& name) {
+    for (const FileFormatName& entry : kFileFormatNames)
+        if (name == entry.name) return &entry;
+    return nullptr;
+}
+
 bool IsFileFormatName(const std::string& name) {
-    const std::vector<std::string>& names = CommandElementNames();
-    return std::find(names.begin(), names.end(), name) != names.end();
+    return FindFileFormatName(name) != nullptr;
 }
 
 }  // namespace
 
 const std::vector<std::string>& CommandElementNames() {
-    static const std::vector<std::string> names = {
-        "Comment",
-        "Dravik_ConfigFuse",
-        "Delay",
-        "Overlay",
-        "AnalyzeResults",
-        "Serialize",
-        "UserWait",
-        "Dravik_BlowFuse",
-        "Dravik_ClearBreakpoint",
-        "Dravik_Close",
-        "Dravik_Configure",
-        "Dravik_Erase",
-        "Dravik_FillMemory",
-        "Dravik_Identify",
-        "Dravik_LockA",
-        "Dravik_Open",
-        "Dravik_ReadRangeToFile",
-        "Dravik_ReadProcessorToFile",
-        "Dravik_ProgramFile",
-        "Dravik_ReadMemory",
-        "Dravik_ReadRegister",
-        "Dravik_Reset",
-        "Dravik_Run",
-        "Dravik_SetBreakpoint",
-        "Dravik_SingleStep",
-        "Dravik_State",
-        "Dravik_Stop",
-        "Dravik_VCC",
-        "Dravik_VerifyFile",
-        "Dravik_VerifyMemory",
-        "Dravik_VerifyRegister",
-        "Dravik_WaitForBreak",
-        "Dravik_WriteMemory",
-        "Dravik_WriteRegister",
-        "Tovrin_EraseSegment",
-        "Tovrin_FillMemory",
-        "Tovrin_LoadPC",
-        "Tovrin_LockA",
-        "Tovrin_MassErase",
-        "Tovrin_PowerOff",
-        "Tovrin_ReadMemory",
-        "Tovrin_ReadRangeToFile",
-        "Tovrin_ReadProcessorToFile",
-        "Tovrin_ResendPassword",
-        "Tovrin_ResetTarget",
-        "Tovrin_SeizeTarget",
-        "Tovrin_SetPassword",
-        "Tovrin_VerifyFile",
-        "Tovrin_VerifyMemory",
-        "Tovrin_WriteFile",
-        "Tovrin_WriteMemory",
-    };
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> list;
+        for (const FileFormatName& entry : kFileFormatNames)
+            list.push_back(entry.name);
+        return list;
+    }();
     return names;
 }
 
@@ -208,10 +179,8 @@ int InitCommandTypes(std::string& error) {
 }
 
 int DeclareCommandListChildren(CStdioXMLFile& file) {
-    for (const std::string& name : CommandElementNames()) {
-        int multiplicity = (name == "Dravik_Open" || name == "Dravik_Close") ? 2 : 1;
-        if (!file.AddElementChild(name, multiplicity)) return 0;
-    }
+    for (const FileFormatName& entry : kFileFormatNames)
+        if (!file.AddElementChild(entry.name, entry.required ? 2 : 1)) return 0;
     // Classes the file format does not name yet still load.
     return ForEachClass({}, true, [&](const CommandClass& commandClass) {
         return file.AddElementChild(commandClass.elementName, 1);
@@ -259,9 +228,10 @@ int LoadCommandFromXML(std::string& error, CArrayProjectTreeItem* array, std::in
 
 int CreateCommandPrototypes(std::string& error) {
     auto prototypes = std::make_unique<CArrayProjectTreeItem>();
-    int ok = ForEachClass(PrototypeOrder(), true, [&](const CommandClass& commandClass) {
-        if (!commandClass.createDefault) return 1;
+    int ok = ForEachClass(DeclarationOrder(), true, [&](const CommandClass& commandClass) {
         // Classes outside the list offer a prototype only if they have one.
+        const FileFormatName* entry = FindFileFormatName(commandClass.elementName);
+        if (!commandClass.createDefault || (entry != nullptr && entry->loadOnly)) return 1;
         CProjectTreeItem* prototype = commandClass.createDefault(error);
         if (prototype == nullptr) return 0;
         prototypes->Add(prototype);

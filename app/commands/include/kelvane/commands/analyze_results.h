@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "kelvane/commands/command_attributes.h"
 #include "kelvane/commands/command_class.h"
 #include "kelvane/commands/command_dravik.h"
 #include "kelvane/commands/comment.h"
@@ -34,6 +35,7 @@ class CAnalysisItem : public CCommandComment {
     static CMapParameterXML& GetTypeMap();
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
+    static std::span<const CommandAttribute<CAnalysisItem>> Attributes();
     static CAnalysisItem* CreateDefault(std::string& error);
     static CommandPage& Page();
     static int CreatePropertyPage(UiWindow* parent, const UiRect& rect) {
@@ -106,6 +108,7 @@ class CCommandAnalyzeResults : public CCommandDravik {
     static int InitEnumTable(std::string& error) { return CAnalysisItem::InitEnumTable(error); }
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
+    static std::span<const CommandAttribute<CCommandAnalyzeResults>> Attributes();
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);
     static CProjectTreeItem* CreateDefault(std::string& error);
     static CommandPage& Page();

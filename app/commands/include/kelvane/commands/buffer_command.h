@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "kelvane/commands/command_attributes.h"
 #include "kelvane/commands/value_buffer.h"
 
 namespace kv {
@@ -71,6 +72,8 @@ class CBufferCommand : public Family {
     int ReadBufferAttributes(std::int32_t element, std::uint32_t& address, std::uint32_t& count,
                              std::uint16_t& type);
     static int DeclareBufferAttributes(CStdioXMLFile& file);
+    // The attributes; the value type is read by hand (older files).
+    static std::span<const CommandAttribute<CBufferCommand>> Attributes();
 
     std::uint32_t dwAddress;
     std::uint32_t dwCount = 16;

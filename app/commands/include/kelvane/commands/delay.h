@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "kelvane/commands/command_attributes.h"
 #include "kelvane/commands/comment.h"
 
 namespace kv {
@@ -18,6 +19,7 @@ class CCommandDelay : public CCommandComment {
 
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
+    static std::span<const CommandAttribute<CCommandDelay>> Attributes();
     static CCommandDelay* Create(std::string& error, std::uint32_t delay, const std::string& text);
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);
     static CCommandDelay* CreateDefault(std::string& error);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "kelvane/commands/command_attributes.h"
 #include "kelvane/commands/command_class.h"
 #include "kelvane/commands/command_dravik.h"
 #include "kelvane/commands/command_statics.h"
@@ -28,6 +29,7 @@ struct BreakpointMaps {
 
 class CCommandDravik_SetBreakpoint : public CCommandDravik {
   public:
+    static std::span<const CommandAttribute<CCommandDravik_SetBreakpoint>> Attributes();
     KV_COMMAND_CLASS("Dravik_SetBreakpoint")
     CCommandDravik_SetBreakpoint();
 
@@ -94,6 +96,7 @@ class CCommandDravik_SetBreakpoint : public CCommandDravik {
 
 class CCommandDravik_ClearBreakpoint : public CCommandDravik {
   public:
+    static std::span<const CommandAttribute<CCommandDravik_ClearBreakpoint>> Attributes();
     KV_COMMAND_CLASS("Dravik_ClearBreakpoint")
     CCommandDravik_ClearBreakpoint();
 

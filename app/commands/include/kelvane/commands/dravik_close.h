@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "kelvane/commands/command_attributes.h"
 #include "kelvane/commands/command_class.h"
 #include "kelvane/commands/command_dravik.h"
 
@@ -18,6 +19,7 @@ class CCommandDravik_Close : public CCommandDravik {
 
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
+    static std::span<const CommandAttribute<CCommandDravik_Close>> Attributes();
     static CCommandDravik_Close* Create(std::string& error, int vccOff);
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);
     static CCommandDravik_Close* CreateDefault(std::string& error);

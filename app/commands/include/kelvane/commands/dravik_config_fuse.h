@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "kelvane/commands/command_attributes.h"
 #include "kelvane/commands/command_class.h"
 #include "kelvane/commands/paged_command.h"
 
@@ -19,6 +20,7 @@ class CCommandDravik_ConfigFuse : public CPagedCommand {
 
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
+    static std::span<const CommandAttribute<CCommandDravik_ConfigFuse>> Attributes();
 
     int SetParameters(std::uint32_t deviceId);
     std::uint32_t GetDeviceID() const { return dwDeviceID; }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "kelvane/commands/command_attributes.h"
 #include "kelvane/commands/command_class.h"
 #include "kelvane/commands/command_dravik.h"
 
@@ -22,6 +23,7 @@ class CCommandDravik_Configure : public CCommandDravik {
     static int InitEnumTable(std::string& error);
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
+    static std::span<const CommandAttribute<CCommandDravik_Configure>> Attributes();
     // The configuration modes (VERIFICATION_MODE 0 ... INTERFACE_MODE 8) and
     // the JTAG interfaces of INTERFACE_MODE.
     static CMapParameterXML& GetModeMap();

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "kelvane/commands/command_attributes.h"
 #include "kelvane/commands/command_class.h"
 #include "kelvane/commands/command_dravik.h"
 
@@ -28,6 +29,7 @@ class CCommandDravik_Erase : public CCommandDravik {
     static CMapParameterXML& GetEraseTypeMap();
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
+    static std::span<const CommandAttribute<CCommandDravik_Erase>> Attributes();
     static CCommandDravik_Erase* Create(std::string& error, const std::string& typeText,
                                         std::uint32_t segment, std::uint32_t length);
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);
@@ -57,16 +59,6 @@ class CCommandDravik_Erase : public CCommandDravik {
     int ReadXMLParameters(std::int32_t element) override;
 
   private:
-    // One attribute of the element: its name, the parameter it holds and its
-    // form, the erase type's keyword or "0x%08lX". Declaring, writing,
-    // reading and copying walk the list in file order.
-    struct Attribute {
-        const char* name;
-        std::uint32_t CCommandDravik_Erase::*member;
-        bool keyword;
-    };
-    static const std::array<Attribute, 3> kAttributes;
-
     // Marks the type as set, relabels, and takes 0x1000 for a segment of 0
     // and 1 for a length of 0.
     void ApplyDefaults();

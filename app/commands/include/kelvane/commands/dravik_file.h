@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "kelvane/commands/command_attributes.h"
 #include "kelvane/commands/command_dravik.h"
 #include "kelvane/core/command_roles.h"
 
@@ -16,6 +17,7 @@ class CStdioXMLFile;
 
 class CCommandDravik_File : public CCommandDravik, public FileCommand {
   public:
+    static std::span<const CommandAttribute<CCommandDravik_File>> Attributes();
     static constexpr std::int32_t kTiTxt = 1;
     static constexpr std::int32_t kIntelHex = 2;
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "kelvane/commands/command_attributes.h"
 #include "kelvane/commands/command_class.h"
 #include "kelvane/commands/command_dravik.h"
 #include "kelvane/core/command_roles.h"
@@ -18,6 +19,7 @@ class CCommandDravik_Open : public CCommandDravik, public VccCommand {
 
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
+    static std::span<const CommandAttribute<CCommandDravik_Open>> Attributes();
     static CCommandDravik_Open* Create(std::string& error, std::uint32_t vcc);
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);
     static CCommandDravik_Open* CreateDefault(std::string& error);

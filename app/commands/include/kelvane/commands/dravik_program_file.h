@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "kelvane/commands/command_attributes.h"
 #include "kelvane/commands/command_class.h"
 #include "kelvane/commands/dravik_file.h"
 
@@ -17,6 +18,7 @@ class CCommandDravik_ProgramFile : public CCommandDravik_File {
 
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
+    static std::span<const CommandAttribute<CCommandDravik_ProgramFile>> Attributes();
     static CCommandDravik_ProgramFile* Create(std::string& error, const std::string& fileName,
                                               const std::string& typeText, int verify);
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "kelvane/commands/command_attributes.h"
 #include "kelvane/commands/dravik_read_processor_to_file.h"
 
 namespace kv {
@@ -16,6 +17,7 @@ class CCommandDravik_ReadRangeToFile : public CCommandDravik_ReadProcessorToFile
 
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
+    static std::span<const CommandAttribute<CCommandDravik_ReadRangeToFile>> Attributes();
     static CCommandDravik_ReadRangeToFile* Create(std::string& error, const std::string& fileName,
                                                   const std::string& typeText,
                                                   std::uint32_t address, std::uint32_t length);

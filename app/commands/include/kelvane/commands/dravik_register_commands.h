@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "kelvane/commands/command_attributes.h"
 #include "kelvane/commands/command_class.h"
 #include "kelvane/commands/command_dravik.h"
 #include "kelvane/commands/command_statics.h"
@@ -26,8 +27,7 @@ class CCommandDravik_Register : public CCommandDravik {
     int SetRegister(std::uint16_t reg);
     std::uint16_t GetRegister() const { return wRegister; }
 
-    // Reads wRegister through the register map (keyword or number).
-    virtual int ReadRegisterAttribute(std::int32_t element, std::uint16_t& reg);
+    static std::span<const CommandAttribute<CCommandDravik_Register>> Attributes();
 
     int CopyTo(CProjectTreeItem* item) override;
     void UpdateLabel() override;
@@ -54,6 +54,7 @@ class CCommandDravik_RegisterValue : public CCommandDravik_Register {
     // Page setter.
     int SetValue(std::uint32_t value);
     std::uint32_t GetValue() const { return dwValue; }
+    static std::span<const CommandAttribute<CCommandDravik_RegisterValue>> Attributes();
 
     int CopyTo(CProjectTreeItem* item) override;
     int WriteXMLAttributes(CStdioXMLFile& file) override;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "kelvane/commands/command_attributes.h"
 #include "kelvane/commands/command_class.h"
 #include "kelvane/commands/command_dravik.h"
 #include "kelvane/commands/command_statics.h"
@@ -25,6 +26,7 @@ enum TargetState : std::int32_t {
 
 class CCommandDravik_Reset : public CCommandDravik {
   public:
+    static std::span<const CommandAttribute<CCommandDravik_Reset>> Attributes();
     KV_COMMAND_CLASS("Dravik_Reset")
     CCommandDravik_Reset();
 
@@ -54,6 +56,8 @@ class CCommandDravik_Reset : public CCommandDravik {
     int ReadXMLParameters(std::int32_t element) override;
 
   private:
+    void Store(std::uint32_t method, int execute, int releaseJTAG);
+
     std::uint32_t dwMethod = 0;
     int bExecute = 0;
     int bReleaseJTAG = 0;
@@ -65,6 +69,7 @@ class CCommandDravik_State : public CCommandDravik {
     static constexpr const char* kElementName = "Dravik_State";
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
+    static std::span<const CommandAttribute<CCommandDravik_State>> Attributes();
     CCommandDravik_State();
 
     // STOPPED, RUNNING, SINGLE_STEP_COMPLETE and BREAKPOINT_HIT.
@@ -91,6 +96,7 @@ class CCommandDravik_State : public CCommandDravik {
 
 class CCommandDravik_WaitForBreak : public CCommandDravik {
   public:
+    static std::span<const CommandAttribute<CCommandDravik_WaitForBreak>> Attributes();
     KV_COMMAND_CLASS("Dravik_WaitForBreak")
     CCommandDravik_WaitForBreak();
 
@@ -121,10 +127,6 @@ class CCommandDravik_WaitForBreak : public CCommandDravik {
     // The wait: dwell, then poll the state until the CPU no longer runs.
     int ExecuteWait(CExecuteParams* params);
     int WaitUnits() const;
-    int WriteWaitAttributes(CStdioXMLFile& file);
-    int ReadWaitAttributes(std::int32_t element, std::uint32_t& dwell, std::uint32_t& repeat,
-                           std::uint16_t& count);
-    static int DeclareWaitAttributes(CStdioXMLFile& file);
 
     std::uint32_t dwDwellMilliseconds = 500;
     std::uint32_t dwRepeatMilliseconds = 100;
@@ -137,6 +139,7 @@ class CCommandDravik_WaitForBreak : public CCommandDravik {
 
 class CCommandDravik_Run : public CCommandDravik_WaitForBreak {
   public:
+    static std::span<const CommandAttribute<CCommandDravik_Run>> Attributes();
     KV_COMMAND_CLASS("Dravik_Run")
     CCommandDravik_Run();
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "kelvane/commands/command_attributes.h"
 #include "kelvane/commands/command_class.h"
 #include "kelvane/commands/command_dravik.h"
 
@@ -17,6 +18,7 @@ class CCommandDravik_VCC : public CCommandDravik {
 
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
+    static std::span<const CommandAttribute<CCommandDravik_VCC>> Attributes();
     static CCommandDravik_VCC* Create(std::string& error, std::uint32_t vcc);
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);
     static CCommandDravik_VCC* CreateDefault(std::string& error);

@@ -11,6 +11,10 @@ namespace kv {
 // directory when the reference is empty): "./" and the rest below the folder,
 // or "../" steps up to the common folder. A target sharing no folder with the
 // reference stays a full path.
+// The attribute of every file command that holds its file, relative to the
+// project file; written and read by hand, since it is recomputed at every save.
+inline constexpr const char* kFileNameAttribute = "strFileName";
+
 std::string MakeRelativeFilePath(const std::string& target, const std::string& referenceFile);
 // The path resolved against the folder of the reference file (the current
 // directory when the reference is empty); a full path stays as it is.

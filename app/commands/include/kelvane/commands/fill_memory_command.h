@@ -5,7 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
+
+#include "kelvane/commands/command_attributes.h"
 
 namespace kv {
 
@@ -21,6 +24,10 @@ class CFillMemoryCommand : public Buffer {
                       std::uint32_t patternCount);
     int SetPatternCount(std::uint32_t patternCount);
     std::uint32_t GetPatternCount() const { return dwPatternCount; }
+
+    static std::span<const CommandAttribute<CFillMemoryCommand>> Attributes();
+    // The buffer's attribute lines, then the pattern count.
+    static int DeclareFillAttributes(CStdioXMLFile& file);
 
     int CopyTo(CProjectTreeItem* item) override;
     int WriteXMLAttributes(CStdioXMLFile& file) override;

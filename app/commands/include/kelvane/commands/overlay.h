@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "kelvane/commands/command_attributes.h"
 #include "kelvane/commands/command_class.h"
 #include "kelvane/commands/command_dravik.h"
 
@@ -23,6 +24,7 @@ class CCommandOverlay : public CCommandDravik {
 
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
+    static std::span<const CommandAttribute<CCommandOverlay>> Attributes();
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);
     static CProjectTreeItem* CreateDefault(std::string& error);
     static CommandPage& Page();
@@ -75,9 +77,6 @@ class CCommandOverlay : public CCommandDravik {
     virtual std::string LoggedValue() const { return strNextValue; }
     // After the next value was stored.
     virtual void OnWritten(CExecuteParams* /*params*/) {}
-    int ReadOverlayAttributes(std::int32_t element, std::string& name, std::string& module,
-                              std::string& algorithm, std::string& nextValue,
-                              std::uint32_t& address);
 
     std::uint32_t dwAddress = 0x1000;
     std::string strNextValue = "0";
@@ -94,6 +93,7 @@ class CCommandSerialize : public CCommandOverlay {
 
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
+    static std::span<const CommandAttribute<CCommandSerialize>> Attributes();
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);
     static CProjectTreeItem* CreateDefault(std::string& error);
     static CommandPage& Page();

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "kelvane/commands/command_attributes.h"
 #include "kelvane/commands/command_class.h"
 #include "kelvane/commands/command_tovrin.h"
 #include "kelvane/core/command_roles.h"
@@ -20,6 +21,7 @@ class CHexImageFile;
 
 class CCommandTovrin_File : public CCommandTovrin, public FileCommand {
   public:
+    static std::span<const CommandAttribute<CCommandTovrin_File>> Attributes();
     // Transfers move at most this many bytes per piece.
     static constexpr std::uint32_t kPieceSize = 768;
 
@@ -54,6 +56,7 @@ class CCommandTovrin_File : public CCommandTovrin, public FileCommand {
 
   protected:
     static int DeclareFileAttributes(CStdioXMLFile& file);
+    int ReadFileAttributes(std::int32_t element, std::string& fileName, std::string& typeText);
     // Writes (or verifies) every block of the file in pieces of 768 bytes.
     int TransferFile(CExecuteParams* params, bool write, const char* className);
     // Fails with a text when the image holds bytes above the processor's address

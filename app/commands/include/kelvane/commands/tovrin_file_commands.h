@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "kelvane/commands/command_attributes.h"
 #include "kelvane/commands/tovrin_file.h"
 
 namespace kv {
@@ -20,6 +21,7 @@ class CCommandTovrin_WriteFile : public CCommandTovrin_File {
 
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
+    static std::span<const CommandAttribute<CCommandTovrin_WriteFile>> Attributes();
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);
     static CProjectTreeItem* CreateDefault(std::string& error);
     static CommandPage& Page();
@@ -112,6 +114,7 @@ class CCommandTovrin_ReadRangeToFile : public CCommandTovrin_ReadProcessorToFile
 
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
+    static std::span<const CommandAttribute<CCommandTovrin_ReadRangeToFile>> Attributes();
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);
     static CProjectTreeItem* CreateDefault(std::string& error);
     static CommandPage& Page();

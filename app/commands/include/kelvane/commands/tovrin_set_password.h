@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "kelvane/commands/command_attributes.h"
 #include "kelvane/commands/tovrin_file.h"
 
 namespace kv {
@@ -21,6 +22,7 @@ class CCommandTovrin_SetPassword : public CCommandTovrin_File {
 
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
+    static std::span<const CommandAttribute<CCommandTovrin_SetPassword>> Attributes();
     static CCommandTovrin_SetPassword* Create(std::string& error, const std::string& fileName,
                                               const std::string& fileType, int sourceIsFile);
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "kelvane/commands/command_attributes.h"
 #include "kelvane/commands/command_class.h"
 #include "kelvane/commands/command_tovrin.h"
 
@@ -98,6 +99,7 @@ class CCommandTovrin_LoadPC : public CCommandTovrin {
     CCommandTovrin_LoadPC();
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
+    static std::span<const CommandAttribute<CCommandTovrin_LoadPC>> Attributes();
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);
     static CProjectTreeItem* CreateDefault(std::string& error);
     static CommandPage& Page();
@@ -127,6 +129,7 @@ class CCommandTovrin_LockA : public CCommandTovrin {
     CCommandTovrin_LockA();
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
+    static std::span<const CommandAttribute<CCommandTovrin_LockA>> Attributes();
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);
     static CProjectTreeItem* CreateDefault(std::string& error);
     static CommandPage& Page();
@@ -156,6 +159,7 @@ class CCommandTovrin_EraseSegment : public CCommandTovrin {
     CCommandTovrin_EraseSegment();
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
+    static std::span<const CommandAttribute<CCommandTovrin_EraseSegment>> Attributes();
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);
     static CProjectTreeItem* CreateDefault(std::string& error);
     static CommandPage& Page();

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "kelvane/commands/command_attributes.h"
 #include "kelvane/commands/comment.h"
 
 namespace kv {
@@ -22,6 +23,7 @@ class CCommandUserWait : public CCommandComment {
     static int InitEnumTable(std::string& error);
     static int DeclareElement(CStdioXMLFile& file);
     static int DeclareAttlist(CStdioXMLFile& file);
+    static std::span<const CommandAttribute<CCommandUserWait>> Attributes();
     static CCommandUserWait* Create(std::string& error, const std::string& type,
                                     const std::string& text);
     static CProjectTreeItem* CreateFromArguments(std::string& error, const CommandArguments& args);

@@ -1,11 +1,11 @@
-// printf-style formatting into a std::string.
+// printf-style formatting into a std::string, for the libraries' texts.
 #pragma once
 
 #include <cstdarg>
 #include <cstdio>
 #include <string>
 
-namespace hesmark {
+namespace kv::text {
 
 __attribute__((format(printf, 1, 2))) inline std::string Format(const char* format, ...) {
     va_list args;
@@ -20,4 +20,4 @@ __attribute__((format(printf, 1, 2))) inline std::string Format(const char* form
     return text;
 }
 
-}  // namespace hesmark
+}  // namespace kv::text
