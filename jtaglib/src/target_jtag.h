@@ -17,6 +17,7 @@
 #include "handles.h"
 #include "kelvane/platform/sync.h"
 #include "nandrel/device/device_record_layout.h"
+#include "nandrel/nandrel.h"
 #include "nandrel/routines/routine_layout.h"
 #include "target_class_values.h"
 #include "target_flash_state.h"
@@ -31,8 +32,13 @@ class CEemJTAG;
 // error number and text to the client.
 bool OnEemPollingThread();
 
-// Run modes and the states State reports.
-enum RunMode : int32_t { kNotRunning = 0, kFreeRun = 1, kSingleStep = 2, kRunToBreakpoint = 3 };
+// Run modes (those of Nandrel_Run, and none) and the states State reports.
+enum RunMode : int32_t {
+    kNotRunning = 0,
+    kFreeRun = NANDREL_RUN_FREE,
+    kSingleStep = NANDREL_RUN_SINGLE_STEP,
+    kRunToBreakpoint = NANDREL_RUN_TO_BREAKPOINT,
+};
 enum TargetState : int32_t { kStopped = 0, kRunning = 1, kStepDone = 2, kBreakpointHit = 3 };
 
 // Reset method bits.

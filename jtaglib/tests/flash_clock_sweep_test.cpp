@@ -44,7 +44,7 @@ TEST_P(FlashClockSweep, ProgramsInsideTheRatedRangeOrFailsWithTheClockError) {
     writeFile(file, textImage(image));
     pokeBytes(layout.mainStart, pattern(layout.mainStart, 0x400, 1));  // old contents to erase
 
-    const int32_t ok = Nandrel_ProgramFile(target, file.c_str(), 1, 1);
+    const int32_t ok = Nandrel_ProgramFile(target, file.c_str(), NANDREL_PROGRAM_ERASE_MAIN, 1);
     if (GetParam().dco == 1.0) {
         EXPECT_EQ(ok, 1) << "a nominal part programs: " << error();
     }

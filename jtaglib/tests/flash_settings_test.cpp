@@ -11,14 +11,14 @@ TEST_F(FlashSettings, RamPreservedAcrossAFlashWrite) {
     const auto ram = pattern(0x0200, 0x800, 9);
     ASSERT_EQ(Nandrel_WriteMemory(target, 0x0200, ram.data(), 0x800), 1) << error();
     ASSERT_EQ(Nandrel_Configure(target, 10, 1), 1);
-    ASSERT_EQ(Nandrel_Erase(target, 0, 0x4000, 0x200), 1) << error();
+    ASSERT_EQ(Nandrel_Erase(target, NANDREL_ERASE_SEGMENT, 0x4000, 0x200), 1) << error();
     const auto data = pattern(0x4000, 0x200);
     ASSERT_EQ(Nandrel_WriteMemory(target, 0x4000, data.data(), 0x200), 1) << error();
     EXPECT_EQ(chipBytes(0x4000, 0x200), data);
     EXPECT_EQ(chipBytes(0x0200, 0x800), ram);
     // Without the setting the routines are left in RAM.
     ASSERT_EQ(Nandrel_Configure(target, 10, 0), 1);
-    ASSERT_EQ(Nandrel_Erase(target, 0, 0x4000, 0x200), 1) << error();
+    ASSERT_EQ(Nandrel_Erase(target, NANDREL_ERASE_SEGMENT, 0x4000, 0x200), 1) << error();
     EXPECT_NE(chipBytes(0x0200, 0x800), ram);
 }
 
@@ -26,11 +26,11 @@ TEST_F(FlashSettings, DownloadedRoutinesAreReadBackWhenAsked) {
     open(kF2xx);
     ASSERT_EQ(Nandrel_Configure(target, 0, 1), 1);
     pod->clearLog();
-    ASSERT_EQ(Nandrel_Erase(target, 0, 0x8000, 0x200), 1) << error();
+    ASSERT_EQ(Nandrel_Erase(target, NANDREL_ERASE_SEGMENT, 0x8000, 0x200), 1) << error();
     const size_t checked = requests(102).size();
     ASSERT_EQ(Nandrel_Configure(target, 0, 0), 1);
     pod->clearLog();
-    ASSERT_EQ(Nandrel_Erase(target, 0, 0x8000, 0x200), 1) << error();
+    ASSERT_EQ(Nandrel_Erase(target, NANDREL_ERASE_SEGMENT, 0x8000, 0x200), 1) << error();
     EXPECT_GT(checked, requests(102).size());
 }
 

@@ -6,7 +6,7 @@ class FlashSmoke : public FlashTest {};
 
 TEST_F(FlashSmoke, EraseWriteRead) {
     open(kF1xx);
-    ASSERT_EQ(Nandrel_Erase(target, 1, 0x1100, 0xEF00), 1) << error();
+    ASSERT_EQ(Nandrel_Erase(target, NANDREL_ERASE_MAIN, 0x1100, 0xEF00), 1) << error();
     EXPECT_TRUE(allErased(0x1100, 0xEF00));
     const auto data = pattern(0x2000, 300);
     ASSERT_EQ(Nandrel_WriteMemory(target, 0x2000, data.data(), 300), 1) << error();

@@ -213,7 +213,7 @@ TEST_F(ScriptedTarget, ConfigureItems) {
 }
 
 TEST_F(ScriptedTarget, RunAndStateArguments) {
-    EXPECT_EQ(target.Run(1, false), 0);
+    EXPECT_EQ(target.Run(NANDREL_RUN_FREE, false), 0);
     EXPECT_EQ(target.TakeErrorNumber(), kErrUnknownDevice);
     int32_t state = -1;
     EXPECT_EQ(target.State(&state, false, nullptr), 0);
