@@ -18,7 +18,7 @@ struct WireChip {
 };
 
 constexpr WireChip kWireChips[] = {
-    {"F149", "MSP430F149"},     {"F2274", "MSP430F2274"},      {"F44x", "MSP430F44x"},
+    {"F149", "MSP430F149"},     {"F2274", "MSP430F2274"},     {"F44x", "MSP430F44x"},
     {"FG4619", "MSP430FG4619"}, {"FCAS003", "TMS430FCAS003"},
 };
 
@@ -43,7 +43,8 @@ class FlashWireLog : public SimIdentifyTest {
         const char* dir = std::getenv("KELVANE_WIRE_LOG_DIR");
         if (!dir || !*dir) return;
         std::filesystem::create_directories(dir);
-        std::ofstream out(std::filesystem::path(dir) / (std::string(chip.name) + "-" + flow + ".log"));
+        std::ofstream out(std::filesystem::path(dir) /
+                          (std::string(chip.name) + "-" + flow + ".log"));
         out << pod->wireText();
         char hex[4];
         for (const kv::sim::WireEntry& e : pod->wire()) {
@@ -57,9 +58,8 @@ class FlashWireLog : public SimIdentifyTest {
     }
 
     std::string image() {
-        const std::filesystem::path file =
-            std::filesystem::temp_directory_path() /
-            ("nandrel_wire_" + std::to_string(::getpid()) + ".txt");
+        const std::filesystem::path file = std::filesystem::temp_directory_path() /
+                                           ("nandrel_wire_" + std::to_string(::getpid()) + ".txt");
         std::ofstream out(file);
         auto segment = [&](uint32_t address, uint32_t count) {
             char line[16];
