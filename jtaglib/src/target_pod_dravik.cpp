@@ -132,16 +132,18 @@ bool CTargetPodDravik::Query(uint8_t command, const char* name, const char* clos
 }
 
 bool CTargetPodDravik::HardwarePing() {
-    uint8_t reply[1];
+    uint8_t reply[PodReplyLength(JTAGCMD_HARDWARE_PING)];
     return Query(JTAGCMD_HARDWARE_PING, "JTAGCMD_HARDWARE_PING",
-                 "CTargetPodDravik::HardwarePing called with invalid driver handle", reply, 1);
+                 "CTargetPodDravik::HardwarePing called with invalid driver handle", reply,
+                 sizeof reply);
 }
 
 bool CTargetPodDravik::GetSerialNumber(uint32_t* serial) {
     *serial = 0;
-    uint8_t reply[5];
+    uint8_t reply[PodReplyLength(JTAGCMD_REPORT_SERNUM)];
     if (!Query(JTAGCMD_REPORT_SERNUM, "JTAGCMD_REPORT_SERNUM",
-               "CTargetPodDravik::GetSerialNumber called with invalid driver handle", reply, 5))
+               "CTargetPodDravik::GetSerialNumber called with invalid driver handle", reply,
+               sizeof reply))
         return false;
     *serial =
         uint32_t{reply[1]} << 24 | uint32_t{reply[2]} << 16 | uint32_t{reply[3]} << 8 | reply[4];
@@ -149,9 +151,10 @@ bool CTargetPodDravik::GetSerialNumber(uint32_t* serial) {
 }
 
 bool CTargetPodDravik::GetFirmwareVersion(std::string* text) {
-    uint8_t reply[17];
+    uint8_t reply[PodReplyLength(JTAGCMD_REPORT_VERSION)];
     if (!Query(JTAGCMD_REPORT_VERSION, "JTAGCMD_REPORT_VERSION",
-               "CTargetPodDravik::GetFirmwareVersion called with invalid driver handle", reply, 17))
+               "CTargetPodDravik::GetFirmwareVersion called with invalid driver handle", reply,
+               sizeof reply))
         return false;
     const char* chars = reinterpret_cast<const char*>(reply + 1);
     text->assign(chars, strnlen(chars, 16));
@@ -165,9 +168,10 @@ bool CTargetPodDravik::GetHardwareVersion(std::string* text) {
 }
 
 bool CTargetPodDravik::ExecuteDebug(uint16_t* value) {
-    uint8_t reply[5];
+    uint8_t reply[PodReplyLength(JTAGCMD_DEBUG)];
     if (!Query(JTAGCMD_DEBUG, "JTAGCMD_DEBUG",
-               "CTargetPodDravik::ExecuteDebug called with invalid driver handle", reply, 5))
+               "CTargetPodDravik::ExecuteDebug called with invalid driver handle", reply,
+               sizeof reply))
         return false;
     if (value) *value = static_cast<uint16_t>(reply[1] << 8 | reply[2]);
     return true;
@@ -175,7 +179,7 @@ bool CTargetPodDravik::ExecuteDebug(uint16_t* value) {
 
 bool CTargetPodDravik::EraseFlash() {
     const uint8_t command = JTAGCMD_ERASE_DRAVIK_FLASH;
-    uint8_t reply[3];
+    uint8_t reply[PodReplyLength(JTAGCMD_ERASE_DRAVIK_FLASH)];
     if (!WritePort(&command, 1) ||
         !ReadReply(command, "JTAGCMD_ERASE_DRAVIK_FLASH", reply, sizeof reply))
         return false;
@@ -193,7 +197,7 @@ bool CTargetPodDravik::WriteFlashBuffer(uint32_t byteCount, const uint8_t* data)
         return fail("Attempt to write odd byte count for JTAGCMD_WRITE_DRAVIK_FLASH_BUFFER");
     const uint8_t header[2] = {JTAGCMD_WRITE_DRAVIK_FLASH_BUFFER,
                                static_cast<uint8_t>(byteCount / 2)};
-    uint8_t reply[2];
+    uint8_t reply[PodReplyLength(JTAGCMD_WRITE_DRAVIK_FLASH_BUFFER)];
     if (!WritePort(header, 2) || !WritePort(data, byteCount) ||
         !ReadReply(header[0], "JTAGCMD_WRITE_DRAVIK_FLASH_BUFFER", reply, sizeof reply))
         return false;
@@ -203,7 +207,7 @@ bool CTargetPodDravik::WriteFlashBuffer(uint32_t byteCount, const uint8_t* data)
 
 bool CTargetPodDravik::VerifyFlash() {
     const uint8_t command = JTAGCMD_VERIFY_DRAVIK_FLASH;
-    uint8_t reply[2];
+    uint8_t reply[PodReplyLength(JTAGCMD_VERIFY_DRAVIK_FLASH)];
     if (!WritePort(&command, 1) ||
         !ReadReply(command, "JTAGCMD_VERIFY_DRAVIK_FLASH", reply, sizeof reply))
         return false;
