@@ -29,7 +29,7 @@ constexpr double kModuleFactor = kModuleClockCyclesPerCount * kCountsPerSecond;
 // MCLK window for the generator at MCLK / 5.
 constexpr double kTooSlow = 1410000;
 constexpr double kTooFast = 2140001;
-constexpr double kStandardDivider = 5;
+constexpr double kStandardDivider = kFlashTimingDivider;
 constexpr double kNewerFlashDivider = 14;
 constexpr unsigned kLoopSettings = 27;
 constexpr unsigned kModuleRanges = 15;
@@ -50,6 +50,7 @@ constexpr ClockWindow WindowFor(double divider) {
 
 int32_t CTargetJTAG::SetFlashClock() {
     const FlashDevice d = FlashDeviceFor(selectedDevice_, deviceClass_);
+    flash_.measuredClockHz = 0;
     // Runs a measurement routine and gives the MCLK frequency it counted.
     auto measure = [&](std::vector<uint16_t> words, RoutineId id, double factor, double* f) {
         if (!RelocateRoutine(words, id, d.ramStart)) return Fail("Clock routine does not fit");
@@ -124,7 +125,10 @@ int32_t CTargetJTAG::SetFlashClock() {
                 (movedHigh ? high : low) = middle;
             }
             if (ok && movedHigh) ok = measureLoop(low, &f);
-            if (ok && window.holds(f)) return 0;
+            if (ok && window.holds(f)) {
+                flash_.measuredClockHz = f;
+                return 0;
+            }
             if (ok) Fail(format("Flash clock %.0f Hz out of range", f));
             continue;
         }
@@ -148,7 +152,10 @@ int32_t CTargetJTAG::SetFlashClock() {
                 ok = false;
                 break;
             }
-            if (window.holds(f)) return 0;
+            if (window.holds(f)) {
+                flash_.measuredClockHz = f;
+                return 0;
+            }
             if (f < window.low) {
                 if (tap < 7) {
                     ++tap;

@@ -1,6 +1,7 @@
 // Erasing flash: segment, main-memory and mass erase with the downloaded
 // erase routines, which also check that the range reads erased.
 #include <algorithm>
+#include <cmath>
 
 #include "error_table.h"
 #include "flash_errors.h"
@@ -17,11 +18,27 @@ using namespace routines;
 enum EraseType : int32_t { kSegment = 0, kMain = 1, kAll = 2 };
 
 constexpr uint32_t kSmallInfoSegment = 0x40;
-// Older flash erases completely only after 200 ms of mass erase in all, which
-// its 5297-cycle mass erase reaches after 19 runs at the fastest rated timing
-// generator; newer flash after one run. The erase is run again while its
-// check finds a cell that did not erase.
-constexpr int kMassEraseRuns = 19;
+// The older flash erases its cells completely only after 200 ms of mass or
+// main erase in all, each run of the routine erasing for 5297 cycles of the
+// timing generator (MCLK / 5); the newer flash after one run. The check of a
+// run cannot tell a marginally erased cell from an erased one, so the runs
+// are counted from the measured clock, taken a tenth fast as the error of its
+// count allows and never above the rated 476 kHz: 12 runs at 287 kHz, 19 at
+// the top. A run whose check still finds a cell not erased is repeated up to
+// that top count.
+constexpr double kCumulativeEraseSeconds = 0.2;
+constexpr double kOlderFlashEraseCycles = 5297;
+constexpr double kCountError = 1.1;
+constexpr int kMaxEraseRuns = 19;
+
+// Runs of a mass or main erase that add up to the cumulative erase time.
+int EraseRunsFor(const FlashDevice& d, double measuredClockHz) {
+    if (!d.olderFlash()) return 1;
+    double timing = measuredClockHz / kFlashTimingDivider * kCountError;
+    if (timing <= 0 || timing > kRatedTimingHighHz) timing = kRatedTimingHighHz;
+    return static_cast<int>(std::ceil(kCumulativeEraseSeconds * timing / kOlderFlashEraseCycles));
+}
+
 constexpr uint32_t kInfoSegmentsBesideA[3] = {0x1000, 0x1040, 0x1080};
 
 // The start of the segment after the one holding the address: information
@@ -108,10 +125,12 @@ int32_t CTargetJTAG::EraseRange(int32_t type, uint32_t address, uint32_t length)
             checkLength = end > checkAddress ? static_cast<uint32_t>(end - checkAddress) : 0;
             if (checkLength == 0) checkAddress = address;
         }
-        for (int run = 0; run < kMassEraseRuns; ++run) {
+        const int runs = EraseRunsFor(d, flash_.measuredClockHz);
+        for (int run = 0; run < std::max(runs, kMaxEraseRuns); ++run) {
             bool notErased = false;
             result = RunErase(routine, bits, checkAddress, checkLength, &notErased);
-            if (!notErased) break;
+            if (result != 0 && !notErased) break;  // the routine did not run
+            if (run + 1 >= runs && !notErased) break;
         }
         if (keepsInfo && d.infoSegment == kSmallInfoSegment) {
             const auto small =

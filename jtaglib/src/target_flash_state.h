@@ -27,7 +27,14 @@ struct FlashState {
     std::vector<uint8_t> ram;
     // Timing bits ORed into the flash command and lock words.
     uint16_t timingBits = 0x20;
+    // The MCLK the last clock set-up measured (Hz; 0 when it measured none).
+    double measuredClockHz = 0;
 };
+
+// The flash timing generator runs at MCLK / 5 (MCLK / 14 on newer-flash
+// devices) and is rated for at most 476 kHz.
+inline constexpr double kFlashTimingDivider = 5;
+inline constexpr double kRatedTimingHighHz = 476e3;
 
 // The device facts the flash code needs.
 struct FlashDevice {
@@ -53,6 +60,10 @@ struct FlashDevice {
     std::array<uint8_t, 6> sfrMasks{};
 
     bool loopClock() const { return flashKind == 1 || flashKind == 2; }
+    // The flash of the 1xx and older 4xx parts (128-byte information
+    // segments, 16-bit CPU): its mass and main erases complete only after
+    // 200 ms of erasing in all.
+    bool olderFlash() const { return !newerFlash && !msp430x && infoSegment != 0x40; }
     bool inInfo(uint32_t a) const { return a >= infoStart && a <= infoEnd; }
     bool inMain(uint32_t a) const { return a >= mainStart && a <= mainEnd; }
     bool inRam(uint32_t a) const { return a >= ramStart && a <= ramEnd; }

@@ -338,6 +338,7 @@ void Chip::poke(uint32_t address, const uint8_t* data, size_t size) {
         uint32_t a = (address + static_cast<uint32_t>(i)) & kAddressMask;
         if (pages_[a >> kPageShift] != kUnmapped) mem_[a] = data[i];
     }
+    flash_.forgetErase(address & kAddressMask, static_cast<uint32_t>(size));
     flash_.applyStuckBits();
 }
 

@@ -16,6 +16,11 @@ uint8_t weakBits(uint32_t address) {
     return static_cast<uint8_t>(0x11u << (address % 4));
 }
 
+void countBreak(uint64_t& count, uint64_t& lastAddress, uint32_t address) {
+    ++count;
+    lastAddress = address;
+}
+
 uint32_t rowOf(uint32_t address) {
     return address & ~(kRowSize - 1);
 }
@@ -155,22 +160,31 @@ void FlashController::startOperation(Operation op, uint32_t cycles, double now) 
     }
     opSeconds_ = cycles / ftg;
     if (op != Operation::BlockEnd) {
+        if (op == Operation::MassErase)
+            eraseRunOpen_ = true;
+        else
+            endEraseRun();
         noteFrequency(ftg);
+        const uint32_t at = op == Operation::Write || op == Operation::BlockWord
+                                ? opAddress_
+                                : (eraseSegments_.empty() ? 0 : eraseSegments_.front().first);
         const bool outOfRange = ftg < profile_.ftgMinHz || ftg > profile_.ftgMaxHz;
         opCorrupt_ = strict_ && outOfRange;
-        if (opCorrupt_) ++breaks_.clock;
+        if (opCorrupt_) countBreak(breaks_.clock, lastAddress_.clock, at);
         if (op == Operation::Write || op == Operation::BlockWord) {
             double& programmed = rowProgram_[rowOf(opAddress_)];
             programmed += opSeconds_;
             if (strict_ && programmed > profile_.cumulativeProgramSeconds) {
-                ++breaks_.programTime;
+                countBreak(breaks_.programTime, lastAddress_.programTime, at);
                 opCorrupt_ = true;
             }
             uint32_t segment = 0;
             uint32_t size = 0;
-            if (strict_ && profile_.flashSegment(opAddress_, &segment, &size) &&
-                massEraseTime_.count(segment) != 0)
-                ++breaks_.massErase;
+            if (profile_.flashSegment(opAddress_, &segment, &size)) {
+                fullyErased_.erase(segment);
+                if (strict_ && massEraseTime_.count(segment) != 0)
+                    countBreak(breaks_.massErase, lastAddress_.massErase, at);
+            }
         }
         if (opCorrupt_) ++corrupted_;
     }
@@ -220,7 +234,7 @@ void FlashController::writeCell(uint32_t address, uint16_t value, int size, doub
         if (op_ != Operation::None) {
             blockActive_ = true;
             if (leavesRow && strict_) {
-                ++breaks_.blockRow;
+                countBreak(breaks_.blockRow, lastAddress_.blockRow, address);
                 if (!opCorrupt_) ++corrupted_;
                 opCorrupt_ = true;
             }
@@ -314,7 +328,7 @@ void FlashController::finishErase(bool mass) {
     // short; the cells count as erased only once the total reaches tCMErase.
     for (auto [start, size] : eraseSegments_) {
         bool complete = true;
-        if (mass && strict_) {
+        if (mass && strict_ && fullyErased_.count(start) == 0) {
             double& erased = massEraseTime_[start];
             erased += opSeconds_;
             complete = erased >= profile_.cumulativeMassEraseSeconds * (1 - 1e-9);
@@ -322,6 +336,7 @@ void FlashController::finishErase(bool mass) {
         if (complete) {
             massEraseTime_.erase(start);
             eraseRange(start, start + size - 1);
+            if (!opCorrupt_) fullyErased_.insert(start);
         } else {
             for (uint32_t a = start; a < start + size; ++a) {
                 if (!keptByShortErase(a)) mem_[a] = 0xFF;
@@ -364,6 +379,30 @@ void FlashController::applyStuck(uint32_t address) {
 void FlashController::applyStuckBits() {
     for (const StuckBit& s : stuck_)
         applyStuck(s.address);
+}
+
+std::map<uint32_t, double> FlashController::shortErasedSegments() const {
+    std::map<uint32_t, double> missing;
+    for (const auto& [start, erased] : massEraseTime_)
+        missing[start] = profile_.cumulativeMassEraseSeconds - erased;
+    return missing;
+}
+
+void FlashController::forgetErase(uint32_t address, uint32_t size) {
+    if (size == 0) return;
+    std::erase_if(fullyErased_, [&](uint32_t start) {
+        uint32_t segment = 0;
+        uint32_t length = 0;
+        profile_.flashSegment(start, &segment, &length);
+        return start < address + size && address < start + length;
+    });
+}
+
+void FlashController::endEraseRun() {
+    if (!eraseRunOpen_) return;
+    eraseRunOpen_ = false;
+    if (strict_ && !massEraseTime_.empty())
+        countBreak(breaks_.eraseTime, lastAddress_.eraseTime, massEraseTime_.begin()->first);
 }
 
 uint32_t FlashController::eraseCount(uint32_t segmentStart) const {

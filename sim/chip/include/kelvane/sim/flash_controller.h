@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "kelvane/sim/clock_system.h"
@@ -38,6 +39,9 @@ struct FlashRuleBreaks {
     uint64_t programTime = 0;  // a row programmed longer than tCPT since its erase
     uint64_t massErase = 0;    // a write into cells whose mass erase fell short of tCMErase
     uint64_t blockRow = 0;     // a block write that left its 64-byte row
+    uint64_t eraseTime = 0;    // a run of mass or main erases that ended short of tCMErase
+
+    uint64_t total() const { return clock + programTime + massErase + blockRow + eraseTime; }
 };
 
 // A flash cell bit that no longer follows programming (stuck at 1) or erasing (stuck at 0).
@@ -85,6 +89,30 @@ class FlashController {
     const std::map<uint32_t, uint32_t>& eraseCounts() const { return eraseCounts_; }
     uint64_t corruptedOperations() const { return corrupted_; }
     const FlashRuleBreaks& ruleBreaks() const { return breaks_; }
+    // Where each kind of break last happened (0 before one).
+    const FlashRuleBreaks& lastBreakAddresses() const { return lastAddress_; }
+    void setRuleBreaks(const FlashRuleBreaks& counts, const FlashRuleBreaks& addresses) {
+        breaks_ = counts;
+        lastAddress_ = addresses;
+    }
+    // Segments whose mass or main erases have not yet added up to tCMErase,
+    // with the erase time they still miss (s).
+    std::map<uint32_t, double> shortErasedSegments() const;
+    // Ends a run of mass or main erases: one that stopped short of tCMErase
+    // counts as an eraseTime break (the chip calls this when another flash
+    // operation starts and when its session closes).
+    void endEraseRun();
+    // State transfer of the erase history for saved chips: the erase time
+    // each short-erased segment has had, and the segments erased completely.
+    const std::map<uint32_t, double>& eraseTimes() const { return massEraseTime_; }
+    const std::set<uint32_t>& fullyErasedSegments() const { return fullyErased_; }
+    // Cells changed behind the controller's back (a debugger's poke): their
+    // segments no longer count as erased completely.
+    void forgetErase(uint32_t address, uint32_t size);
+    void setEraseHistory(std::map<uint32_t, double> times, std::set<uint32_t> erased) {
+        massEraseTime_ = std::move(times);
+        fullyErased_ = std::move(erased);
+    }
     // Program time of the 64-byte row holding `address` since its last erase (s).
     double rowProgramSeconds(uint32_t address) const;
     const std::map<uint32_t, double>& rowProgramTimes() const { return rowProgram_; }
@@ -149,8 +177,13 @@ class FlashController {
     bool strict_ = true;
     uint64_t corrupted_ = 0;
     FlashRuleBreaks breaks_;
+    FlashRuleBreaks lastAddress_;
+    bool eraseRunOpen_ = false;
     std::map<uint32_t, double> rowProgram_;     // row start, program seconds since erase
     std::map<uint32_t, double> massEraseTime_;  // segment start, erase seconds short of complete
+    // Segments erased completely and not written since: a further erase pulse
+    // leaves them erased.
+    std::set<uint32_t> fullyErased_;
     uint32_t blockRow_ = 0;
     double opSeconds_ = 0;
     double lowestFtg_ = 0;
