@@ -226,13 +226,13 @@ TEST_F(FlashEdges, TheWatchdogIsShadowedAndTheCallersDataKept) {
     EXPECT_EQ(data, copy);
     EXPECT_EQ(chip().read16(0x0120) >> 8, 0x69) << "never written";
     EXPECT_EQ(chip().peek8(0x0122), 0x77);
-    EXPECT_EQ(t->flashState().watchdogShadow, 0x5A12);
+    EXPECT_EQ(t->shadows().watchdogShadow, 0x5A12);
     std::vector<uint8_t> back(2);
     ASSERT_EQ(Nandrel_ReadMemory(target, 0x0120, back.data(), 2), 1) << error();
     EXPECT_EQ(back[0], 0x12);
     // The hold around a signature keeps the password in the shadow.
     ASSERT_EQ(Nandrel_EraseCheck(target, 0x3000, 4), 1) << error();
-    EXPECT_EQ(t->flashState().watchdogShadow >> 8, 0x5A);
+    EXPECT_EQ(t->shadows().watchdogShadow >> 8, 0x5A);
 }
 
 TEST_F(FlashEdges, SfrBytesAreMasked) {
