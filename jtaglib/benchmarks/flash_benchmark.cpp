@@ -72,7 +72,7 @@ void run(const Case& c) {
     pod->clearLog();
     const double chipStart = pod->chip()->seconds();
     const auto start = std::chrono::steady_clock::now();
-    const int32_t ok = Nandrel_ProgramFile(target, path.c_str(), 1, 1);
+    const int32_t ok = Nandrel_ProgramFile(target, path.c_str(), NANDREL_PROGRAM_ERASE_MAIN, 1);
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (!ok)

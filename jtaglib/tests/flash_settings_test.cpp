@@ -110,4 +110,44 @@ TEST_F(FlashSettings, FlashTestSettingOnlyWhereAllowed) {
     EXPECT_EQ(errorNumber(), 3);
 }
 
+// A newer-flash mass erase with segment A unlocked erases the information
+// memory on its own with the faster standard timing; the flash timing the
+// user configured stands for everything after it.
+struct TimingRow {
+    const char* name;
+    int32_t item6;  // -1: left as the target starts
+    uint32_t divider;
+    bool chipTiming;
+};
+
+class FlashTimingAfterErase : public FlashTest, public ::testing::WithParamInterface<TimingRow> {};
+
+TEST_P(FlashTimingAfterErase, StaysAsConfigured) {
+    open(kNewer);
+    if (GetParam().item6 >= 0) {
+        ASSERT_EQ(Nandrel_Configure(target, 6, GetParam().item6), 1);
+    }
+    ASSERT_EQ(Nandrel_Configure(target, 5, 1), 1);
+    const uint32_t infoLength = layout.infoEnd - layout.infoStart + 1u;
+    ASSERT_EQ(Nandrel_Erase(target, NANDREL_ERASE_ALL, layout.infoStart, infoLength), 1) << error();
+    EXPECT_EQ(t->flashSettings().flashClockDivider, GetParam().divider);
+    EXPECT_EQ(t->flashSettings().alternativeFlashTiming, GetParam().chipTiming);
+    // A read of the flash puts the standard timing into FCTL1 only when the
+    // user chose it.
+    pod->clearLog();
+    uint8_t bytes[2] = {};
+    ASSERT_EQ(Nandrel_ReadMemory(target, layout.infoStart, bytes, 2), 1) << error();
+    bool fctl1Written = false;
+    for (const auto& r : requests(106))
+        fctl1Written = fctl1Written || (r[3] == 0x01 && r[4] == 0x28);
+    EXPECT_EQ(fctl1Written, !GetParam().chipTiming);
+}
+
+INSTANTIATE_TEST_SUITE_P(Timings, FlashTimingAfterErase,
+                         ::testing::Values(TimingRow{"LeftAtTheChipsOwn", -1, 32, true},
+                                           TimingRow{"Divider32Chosen", 0, 32, false},
+                                           TimingRow{"Divider16Chosen", 1, 16, false},
+                                           TimingRow{"ChipsOwnChosen", 2, 32, true}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
 }  // namespace

@@ -19,4 +19,13 @@ TEST_F(FlashSmoke, EraseWriteRead) {
     EXPECT_EQ(Nandrel_EraseCheck(target, 0x2000, 0x10), 0);
 }
 
+// The prototype keeps its information memory below main flash, in 128-byte
+// segments: erasing all of it erases both.
+TEST_F(FlashSmoke, TheInformationMemoryOfAnF11x1PrototypeErasesWhole) {
+    open({"MSP430F11x1-prototype", 1});
+    pokeBytes(0xEF00, pattern(0xEF00, 0x100));
+    ASSERT_EQ(Nandrel_Erase(target, NANDREL_ERASE_SEGMENT, 0xEF00, 0x100), 1) << error();
+    EXPECT_TRUE(allErased(0xEF00, 0x100));
+}
+
 }  // namespace
