@@ -36,15 +36,12 @@ class CFlashJTAG {
     int32_t ProgramFile(const FlashSettings& settings, const char* path, int32_t eraseType,
                         bool verify);
     int32_t VerifyFile(const char* path);
+
+  private:
     int32_t ReadHexFile(const char* path, int type);
     int32_t SetLockA(bool locked, bool* previous);
     int32_t ExecuteCode(const uint16_t* words, uint32_t count, bool verify, bool stopAtExit,
                         uint16_t waitTime);
-
-    // The MCLK the last clock set-up measured (Hz; 0 when it measured none).
-    double measuredClockHz() const { return measuredClockHz_; }
-
-  private:
     // The chip state a flash erase or write disturbs, saved on construction and
     // put back by Close() or, on paths that leave early, by the destructor.
     class FlashFrame {
