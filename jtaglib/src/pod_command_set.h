@@ -4,7 +4,10 @@
 // simulated pod keeps a table of its own, and a test holds the two together.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 
 namespace nandrel {
 
@@ -172,17 +175,25 @@ inline constexpr PodCommandShape kPodCommandSet[] = {
     {kCmdEemDataExchange, 7, 6, true},
 };
 
+// The row of every command byte in the set, -1 for none.
+inline constexpr std::array<int16_t, 256> kPodCommandRow = [] {
+    std::array<int16_t, 256> rows{};
+    rows.fill(-1);
+    for (size_t i = 0; i < std::size(kPodCommandSet); ++i)
+        rows[kPodCommandSet[i].command] = static_cast<int16_t>(i);
+    return rows;
+}();
+
 // The shape of a command byte, or null when the pod has no such command.
-constexpr const PodCommandShape* FindPodCommand(uint8_t command) {
-    for (const PodCommandShape& shape : kPodCommandSet)
-        if (shape.command == command) return &shape;
-    return nullptr;
+inline const PodCommandShape* FindPodCommand(uint8_t command) {
+    const int16_t row = kPodCommandRow[command];
+    return row < 0 ? nullptr : &kPodCommandSet[row];
 }
 
 // The fixed reply length of a command byte (0 for none or no such command).
 constexpr uint32_t PodReplyLength(uint8_t command) {
-    const PodCommandShape* shape = FindPodCommand(command);
-    return shape ? shape->replyLength : 0;
+    const int16_t row = kPodCommandRow[command];
+    return row < 0 ? 0 : kPodCommandSet[row].replyLength;
 }
 
 }  // namespace nandrel
