@@ -45,9 +45,9 @@ CMapParameterXML& CCommandDravik_Erase::GetEraseTypeMap() {
 int CCommandDravik_Erase::InitEnumTable(std::string& /*error*/) {
     CMapParameterXML& map = GetEraseTypeMap();
     map.RemoveAll();
-    map.AddDword("ERASE_ALL", "Mass Erase", kEraseAll);
-    map.AddDword("ERASE_MAIN", "Erase Main", kEraseMain);
-    map.AddDword("ERASE_SEGMENT", "Erase Segment", kEraseSegment);
+    map.AddDword("ERASE_ALL", "Mass Erase", NANDREL_ERASE_ALL);
+    map.AddDword("ERASE_MAIN", "Erase Main", NANDREL_ERASE_MAIN);
+    map.AddDword("ERASE_SEGMENT", "Erase Segment", NANDREL_ERASE_SEGMENT);
     return 1;
 }
 
@@ -122,11 +122,11 @@ void CCommandDravik_Erase::SetLength(std::uint32_t length) {
 void CCommandDravik_Erase::UpdateLabel() {
     if (!typeSet_) {
         treeLabel_ = "Erase";
-    } else if (dwEraseType == kEraseSegment) {
+    } else if (dwEraseType == NANDREL_ERASE_SEGMENT) {
         treeLabel_ = "Erase Segment";
-    } else if (dwEraseType == kEraseMain) {
+    } else if (dwEraseType == NANDREL_ERASE_MAIN) {
         treeLabel_ = "Erase Main";
-    } else if (dwEraseType == kEraseAll) {
+    } else if (dwEraseType == NANDREL_ERASE_ALL) {
         treeLabel_ = "Mass Erase";
     } else {
         treeLabel_ = "Erase";
@@ -167,13 +167,13 @@ int CCommandDravik_Erase::OnExecute(CExecuteParams* params) {
     params->AdvanceProgress(progressUnits_);
     CDravik* pod = nullptr;
     int ok = 0;
-    if (dwEraseType == kEraseSegment) {
+    if (dwEraseType == NANDREL_ERASE_SEGMENT) {
         params->SetStatusText("Erasing segment(s)");
         pod = TakePod(params, "CCommandDravik_Erase::EraseSegment");
         if (pod == nullptr) return 0;
         if (!CheckSegmentRange(params->GetProcessor())) return 0;
         ok = pod->EraseSegment(dwSegment, dwLength);
-    } else if (dwEraseType == kEraseMain) {
+    } else if (dwEraseType == NANDREL_ERASE_MAIN) {
         params->SetStatusText("Erasing main flash");
         pod = TakePod(params, "CCommandDravik_Erase::EraseMain");
         if (pod == nullptr) return 0;

@@ -95,7 +95,7 @@ int CCommandDravik_ProgramFile::OnExecute(CExecuteParams* params) {
     if (pod == nullptr) return 0;
     params->Log(fullPath_ + " ", false);
     // Type 0: the library tells TI-TXT from Intel HEX by the file's first line.
-    if (!pod->ProgramFile(fullPath_, 0, bVerifyMem)) return FailFromPod(pod);
+    if (!pod->ProgramFile(fullPath_, NANDREL_PROGRAM_ERASE_NONE, bVerifyMem)) return FailFromPod(pod);
     return 1;
 }
 

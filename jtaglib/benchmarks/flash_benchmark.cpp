@@ -28,7 +28,7 @@ namespace {
 struct Case {
     const char* chip;
     uint32_t start;
-    int32_t eraseType;  // 2 where the image covers information memory
+    int32_t eraseType;  // NANDREL_PROGRAM_ERASE_ALL where the image covers information memory
 };
 
 constexpr uint32_t kImageBytes = 60 * 1024;
@@ -192,7 +192,7 @@ bool run(const Case& c) {
 int main() {
     kv::ManualClock manual;
     kv::ScopedClock scope(manual);
-    bool ok = run({"MSP430F149", 0x1000, 2});  // information memory and main flash: 60 KB
-    ok = run({"MSP430FG4619", 0x2100, 1}) && ok;
+    bool ok = run({"MSP430F149", 0x1000, NANDREL_PROGRAM_ERASE_ALL});  // information memory and main flash: 60 KB
+    ok = run({"MSP430FG4619", 0x2100, NANDREL_PROGRAM_ERASE_MAIN}) && ok;
     return ok ? 0 : 1;
 }

@@ -80,7 +80,7 @@ int main() {
     start = Clock::now();
     for (int i = 0; i < steps; ++i) {
         int32_t state = 0;
-        Nandrel_Run(target, 2, 0);
+        Nandrel_Run(target, NANDREL_RUN_SINGLE_STEP, 0);
         Nandrel_State(target, &state, 0, nullptr);
     }
     std::printf("single step and state (EEM):    %8.1f us per step\n", microseconds(start, steps));

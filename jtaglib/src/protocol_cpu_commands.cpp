@@ -10,7 +10,7 @@ namespace nandrel {
 bool CTargetProtocolJTAG::IsAtInstructionLoad(bool* atLoad) {
     if (atLoad) *atLoad = false;
     BeginCommand(kCmdIsAtInstructionLoad);
-    if (!Exchange(1) || !CheckStatus("IsAtInstructionLoad")) return false;
+    if (!Exchange() || !CheckStatus("IsAtInstructionLoad")) return false;
     if (atLoad) *atLoad = true;
     return true;
 }
@@ -19,7 +19,7 @@ bool CTargetProtocolJTAG::ReadLong(uint32_t* value) {
     if (value) *value = 0;
     BeginCommand(kCmdReadLong);
     uint32_t out = 0;
-    if (!Exchange(4) || !GetResponseDWORDs(&out, 1)) return false;
+    if (!Exchange() || !GetResponseDWORDs(&out, 1)) return false;
     if (value) *value = out;
     return true;
 }
@@ -28,7 +28,7 @@ bool CTargetProtocolJTAG::Exchange70(uint16_t value, uint16_t* out) {
     if (out) *out = 0;
     BeginCommand(kCmdExchange70);
     uint16_t reply = 0;
-    if (!AddWord(value) || !Exchange(2) || !GetResponseWORDs(&reply, 1)) return false;
+    if (!AddWord(value) || !Exchange() || !GetResponseWORDs(&reply, 1)) return false;
     if (out) *out = reply;
     return true;
 }
@@ -37,7 +37,7 @@ bool CTargetProtocolJTAG::Exchange72(uint16_t value, uint8_t* out) {
     if (out) *out = 0;
     BeginCommand(kCmdExchange72);
     uint8_t reply = 0;
-    if (!AddWord(value) || !Exchange(1) || !GetResponseBYTEs(&reply, 1)) return false;
+    if (!AddWord(value) || !Exchange() || !GetResponseBYTEs(&reply, 1)) return false;
     if (out) *out = reply;
     return true;
 }
@@ -46,24 +46,24 @@ bool CTargetProtocolJTAG::Exchange74(uint16_t value, uint8_t* out) {
     if (out) *out = 0;
     BeginCommand(kCmdExchange74);
     uint8_t reply = 0;
-    if (!AddWord(value) || !Exchange(1) || !GetResponseBYTEs(&reply, 1)) return false;
+    if (!AddWord(value) || !Exchange() || !GetResponseBYTEs(&reply, 1)) return false;
     if (out) *out = reply;
     return true;
 }
 
 bool CTargetProtocolJTAG::SetPC(uint32_t pc) {
     BeginCommand(kCmdSetPC);
-    return AddDWord(pc) && Exchange(1) && CheckStatus("SetPC");
+    return AddDWord(pc) && Exchange() && CheckStatus("SetPC");
 }
 
 bool CTargetProtocolJTAG::ClockToInstructionLoad(uint8_t count) {
     BeginCommand(kCmdClockToInstructionLoad);
-    return AddByte(count) && Exchange(1) && CheckStatus("ClockToInstructionLoad");
+    return AddByte(count) && Exchange() && CheckStatus("ClockToInstructionLoad");
 }
 
 bool CTargetProtocolJTAG::CycleStart() {
     BeginCommand(kCmdCycleStart);
-    return Exchange(1) && CheckStatus("CycleStart");
+    return Exchange() && CheckStatus("CycleStart");
 }
 
 bool CTargetProtocolJTAG::SetInstruction(uint16_t instruction) {
@@ -73,7 +73,7 @@ bool CTargetProtocolJTAG::SetInstruction(uint16_t instruction) {
 
 bool CTargetProtocolJTAG::CycleEnd() {
     BeginCommand(kCmdCycleEnd);
-    return Exchange(1) && CheckStatus("CycleEnd");
+    return Exchange() && CheckStatus("CycleEnd");
 }
 
 bool CTargetProtocolJTAG::VerifyPSA(uint32_t address, uint16_t wordCount, uint16_t* psa) {
@@ -82,7 +82,7 @@ bool CTargetProtocolJTAG::VerifyPSA(uint32_t address, uint16_t wordCount, uint16
                                 static_cast<uint16_t>(address), wordCount};
     BeginCommand(kCmdVerifyPSA);
     uint16_t value = 0;
-    if (!AddWords(fields, 3) || !Exchange(3) || !CheckStatus("VerifyPSA") ||
+    if (!AddWords(fields, 3) || !Exchange() || !CheckStatus("VerifyPSA") ||
         !GetResponseWORDs(&value, 1))
         return false;
     if (psa) *psa = value;
@@ -91,7 +91,7 @@ bool CTargetProtocolJTAG::VerifyPSA(uint32_t address, uint16_t wordCount, uint16
 
 bool CTargetProtocolJTAG::ExecuteFuseBlow() {
     BeginCommand(kCmdExecuteFuseBlow);
-    return Exchange(1) && CheckStatus("ExecuteFuseBlow");
+    return Exchange() && CheckStatus("ExecuteFuseBlow");
 }
 
 bool CTargetProtocolJTAG::PUC(uint16_t* generalControl, uint16_t* clockControl,
@@ -103,7 +103,7 @@ bool CTargetProtocolJTAG::PUC(uint16_t* generalControl, uint16_t* clockControl,
     const uint16_t fields[3] = {*generalControl, *clockControl, *moduleClockControl0};
     BeginCommand(kCmdPUC);
     uint16_t values[3];
-    if (!AddWords(fields, 3) || !Exchange(7) || !CheckStatus("PUC", true) ||
+    if (!AddWords(fields, 3) || !Exchange() || !CheckStatus("PUC", true) ||
         !GetResponseWORDs(values, 3))
         return false;
     *generalControl = values[0];
@@ -114,17 +114,17 @@ bool CTargetProtocolJTAG::PUC(uint16_t* generalControl, uint16_t* clockControl,
 
 bool CTargetProtocolJTAG::ReleaseCPU() {
     BeginCommand(kCmdReleaseCPU);
-    return Exchange(1) && CheckStatus("ReleaseCPU", true);
+    return Exchange() && CheckStatus("ReleaseCPU", true);
 }
 
 bool CTargetProtocolJTAG::SyncCPU() {
     BeginCommand(kCmdSyncCPU);
-    return Exchange(1) && CheckStatus("SyncCPU", true);
+    return Exchange() && CheckStatus("SyncCPU", true);
 }
 
 bool CTargetProtocolJTAG::SetMDB(uint16_t value) {
     BeginCommand(kCmdSetMDB);
-    return AddWord(value) && Exchange(1) && CheckStatus("SetMDB");
+    return AddWord(value) && Exchange() && CheckStatus("SetMDB");
 }
 
 bool CTargetProtocolJTAG::ExecuteInstruction3(uint16_t instruction, uint16_t operand1,
@@ -138,7 +138,7 @@ bool CTargetProtocolJTAG::ReadRegister(uint8_t number, uint32_t* value) {
     if (value) *value = 0;
     BeginCommand(kCmdReadRegister);
     uint32_t out = 0;
-    if (!AddByte(number) || !Exchange(5) || !CheckStatus("ReadRegister") ||
+    if (!AddByte(number) || !Exchange() || !CheckStatus("ReadRegister") ||
         !GetResponseDWORDs(&out, 1))
         return false;
     if (value) *value = out;
@@ -147,12 +147,12 @@ bool CTargetProtocolJTAG::ReadRegister(uint8_t number, uint32_t* value) {
 
 bool CTargetProtocolJTAG::WriteRegister(uint8_t number, uint32_t value) {
     BeginCommand(kCmdWriteRegister);
-    return AddByte(number) && AddDWord(value) && Exchange(1) && CheckStatus("WriteRegister");
+    return AddByte(number) && AddDWord(value) && Exchange() && CheckStatus("WriteRegister");
 }
 
 bool CTargetProtocolJTAG::ExecuteCode_Prepare() {
     BeginCommand(kCmdExecuteCodePrepare);
-    return Exchange(1) && CheckStatus("ExecuteCode_Prepare");
+    return Exchange() && CheckStatus("ExecuteCode_Prepare");
 }
 
 bool CTargetProtocolJTAG::ExecuteCode_Release(uint32_t entry, uint32_t exit, uint16_t time) {
@@ -160,7 +160,8 @@ bool CTargetProtocolJTAG::ExecuteCode_Release(uint32_t entry, uint32_t exit, uin
     if (!AddDWord(entry) || !AddDWord(exit) || !AddWord(time) || !SendCommand()) return false;
     // The routine runs on the chip meanwhile; give the pod a moment before reading.
     std::this_thread::yield();
-    return ReadResponse(kCmdExecuteCodeRelease + 1, 1) && CheckStatus("ExecuteCode_Release");
+    return ReadResponse(kCmdExecuteCodeRelease + 1, PodReplyLength(kCmdExecuteCodeRelease) - 1) &&
+           CheckStatus("ExecuteCode_Release");
 }
 
 }  // namespace nandrel

@@ -9,7 +9,7 @@ bool CTargetProtocolJTAG::EEM_ReadControl(uint16_t* value) {
     if (value) *value = 0;
     BeginCommand(kCmdEemReadControl);
     uint16_t out = 0;
-    if (!Exchange(3) || !CheckStatus("EEM_ReadControl", true) || !GetResponseWORDs(&out, 1))
+    if (!Exchange() || !CheckStatus("EEM_ReadControl", true) || !GetResponseWORDs(&out, 1))
         return false;
     if (value) *value = out;
     return true;
@@ -18,7 +18,7 @@ bool CTargetProtocolJTAG::EEM_ReadControl(uint16_t* value) {
 bool CTargetProtocolJTAG::EEM_WriteControl(uint16_t value) {
     lastPodStatus_ = 0;
     BeginCommand(kCmdEemWriteControl);
-    return AddWord(value) && Exchange(1) && CheckStatus("EEM_WriteControl", true);
+    return AddWord(value) && Exchange() && CheckStatus("EEM_WriteControl", true);
 }
 
 bool CTargetProtocolJTAG::EEM_WriteRegister(uint16_t reg, uint32_t value, uint16_t* clockControl,
@@ -31,7 +31,7 @@ bool CTargetProtocolJTAG::EEM_WriteRegister(uint16_t reg, uint32_t value, uint16
                                 static_cast<uint16_t>(value), *clockControl, *moduleClockControl0};
     BeginCommand(kCmdEemWriteRegister);
     uint16_t out[2];
-    if (!AddWords(fields, 5) || !Exchange(5) || !CheckStatus("EEM_WriteRegister", true) ||
+    if (!AddWords(fields, 5) || !Exchange() || !CheckStatus("EEM_WriteRegister", true) ||
         !GetResponseWORDs(out, 2))
         return false;
     *clockControl = out[0];
@@ -44,7 +44,7 @@ bool CTargetProtocolJTAG::EEM_ReadTrigger(uint16_t* value) {
     if (value) *value = 0;
     BeginCommand(kCmdEemReadTrigger);
     uint16_t out = 0;
-    if (!Exchange(3) || !CheckStatus("EEM_ReadTrigger", true) || !GetResponseWORDs(&out, 1))
+    if (!Exchange() || !CheckStatus("EEM_ReadTrigger", true) || !GetResponseWORDs(&out, 1))
         return false;
     if (value) *value = out;
     return true;
@@ -55,8 +55,7 @@ bool CTargetProtocolJTAG::EEM_DataExchange(uint16_t word, uint32_t* value) {
     const uint32_t in = value ? *value : 0;
     const uint16_t fields[3] = {word, static_cast<uint16_t>(in >> 16), static_cast<uint16_t>(in)};
     BeginCommand(kCmdEemDataExchange);
-    if (!AddWords(fields, 3) || !Exchange(5) || !CheckStatus("EEM_DataExchange", true))
-        return false;
+    if (!AddWords(fields, 3) || !Exchange() || !CheckStatus("EEM_DataExchange", true)) return false;
     if (!value) return true;
     // The reply always carries the value; without a pointer it is left unread.
     return GetResponseDWORDs(value, 1);

@@ -1,6 +1,6 @@
 // Pod commands that drive the JTAG link itself: the link, the pod's lines and
 // clocks, the supplies, the shift commands and the pod's chip settings.
-#include "bit_reverse.h"
+#include "kelvane/platform/bit_reverse.h"
 #include "kelvane/platform/clock.h"
 #include "target_protocol_jtag.h"
 #include "text_format.h"
@@ -19,7 +19,7 @@ bool CTargetProtocolJTAG::FuseCommand(uint8_t fuseValue, uint8_t* result, uint8_
     if (fuseBits) *fuseBits = 0;
     BeginCommand(kCmdFuse);
     uint8_t reply[2];
-    if (!AddByte(fuseValue) || !AddByte(kFuseReadFlag) || !Exchange(2) ||
+    if (!AddByte(fuseValue) || !AddByte(kFuseReadFlag) || !Exchange() ||
         !GetResponseBYTEs(reply, 2))
         return false;
     if (result) *result = reply[0];
@@ -33,7 +33,7 @@ bool CTargetProtocolJTAG::ExecuteFirmwareInstruction(uint16_t w0, uint16_t w1, u
     const uint16_t words[3] = {w0, w1, w2};
     BeginCommand(kCmdExecuteFirmwareInstruction);
     uint16_t value = 0;
-    if (!AddWords(words, 3) || !Exchange(3) || !CheckStatus("ExecuteFirmwareInstruction") ||
+    if (!AddWords(words, 3) || !Exchange() || !CheckStatus("ExecuteFirmwareInstruction") ||
         !GetResponseWORDs(&value, 1))
         return false;
     if (result) *result = value;
@@ -44,7 +44,7 @@ bool CTargetProtocolJTAG::ExecuteDebug() {
     BeginCommand(kCmdDebug);
     uint16_t value = 0;
     uint8_t rest[2];
-    return Exchange(4) && GetResponseWORDs(&value, 1) && GetResponseBYTEs(rest, 2);
+    return Exchange() && GetResponseWORDs(&value, 1) && GetResponseBYTEs(rest, 2);
 }
 
 bool CTargetProtocolJTAG::EnableJTAG() {
@@ -82,13 +82,13 @@ bool CTargetProtocolJTAG::SetLine40(uint8_t state) {
 
 bool CTargetProtocolJTAG::SetTCK(uint32_t state) {
     // States 0 and 1 go out in the reverse of the plain order.
-    static constexpr uint8_t kCommands[4] = {45, 44, 46, 47};
+    static constexpr uint8_t kCommands[4] = {kCmdTck0, kCmdTck1, kCmdTck2, kCmdTck3};
     if (state > 3) return fail(format("Unknown TCK state %d", static_cast<int>(state)));
     return Simple(kCommands[state]);
 }
 
 bool CTargetProtocolJTAG::SetTCLK(uint32_t state) {
-    static constexpr uint8_t kCommands[4] = {49, 48, 50, 51};
+    static constexpr uint8_t kCommands[4] = {kCmdTclk0, kCmdTclk1, kCmdTclk2, kCmdTclk3};
     if (state > 3) return fail(format("Unknown TCLK state %d", static_cast<int>(state)));
     return Simple(kCommands[state]);
 }
@@ -119,7 +119,7 @@ bool CTargetProtocolJTAG::IrShift(uint8_t instruction, uint8_t* captured) {
     if (captured) *captured = 0;
     BeginCommand(kCmdIrShift);
     uint8_t value = 0;
-    if (!AddByte(BitReverseByte[instruction]) || !Exchange(1) || !GetResponseBYTEs(&value, 1))
+    if (!AddByte(kv::BitReverseByte[instruction]) || !Exchange() || !GetResponseBYTEs(&value, 1))
         return false;
     if (captured) *captured = value;
     return true;
@@ -129,7 +129,7 @@ bool CTargetProtocolJTAG::DrShift8(uint8_t value, uint8_t* captured) {
     if (captured) *captured = 0;
     BeginCommand(kCmdDrShift8);
     uint8_t out = 0;
-    if (!AddByte(value) || !Exchange(1) || !GetResponseBYTEs(&out, 1)) return false;
+    if (!AddByte(value) || !Exchange() || !GetResponseBYTEs(&out, 1)) return false;
     if (captured) *captured = out;
     return true;
 }
@@ -138,7 +138,7 @@ bool CTargetProtocolJTAG::DrShift16(uint16_t value, uint16_t* captured) {
     if (captured) *captured = 0;
     BeginCommand(kCmdDrShift16);
     uint16_t out = 0;
-    if (!AddWord(value) || !Exchange(2) || !GetResponseWORDs(&out, 1)) return false;
+    if (!AddWord(value) || !Exchange() || !GetResponseWORDs(&out, 1)) return false;
     if (captured) *captured = out;
     return true;
 }
@@ -147,7 +147,7 @@ bool CTargetProtocolJTAG::IrDrShift16(uint8_t instruction, uint16_t value, uint1
     if (captured) *captured = 0;
     BeginCommand(kCmdIrDrShift16);
     uint16_t out = 0;
-    if (!AddByte(BitReverseByte[instruction]) || !AddWord(value) || !Exchange(2) ||
+    if (!AddByte(kv::BitReverseByte[instruction]) || !AddWord(value) || !Exchange() ||
         !GetResponseWORDs(&out, 1))
         return false;
     if (captured) *captured = out;
@@ -158,7 +158,7 @@ bool CTargetProtocolJTAG::IrDrShift16b(uint8_t instruction, uint16_t value, uint
     if (captured) *captured = 0;
     BeginCommand(kCmdIrDrShift16b);
     uint16_t out = 0;
-    if (!AddByte(BitReverseByte[instruction]) || !AddWord(value) || !Exchange(2) ||
+    if (!AddByte(kv::BitReverseByte[instruction]) || !AddWord(value) || !Exchange() ||
         !GetResponseWORDs(&out, 1))
         return false;
     if (captured) *captured = out;
@@ -185,7 +185,8 @@ bool CTargetProtocolJTAG::SetJtagMode(uint8_t mode) {
 
 bool CTargetProtocolJTAG::CommandInstruction(uint8_t instruction) {
     BeginCommand(kCmdCommandInstruction);
-    return AddByte(BitReverseByte[instruction]) && Exchange(1) && CheckStatus("CommandInstruction");
+    return AddByte(kv::BitReverseByte[instruction]) && Exchange() &&
+           CheckStatus("CommandInstruction");
 }
 
 bool CTargetProtocolJTAG::RestartJTAG() {

@@ -31,8 +31,8 @@ bool forEachBlock(uint32_t address, uint32_t total, uint32_t block, uint32_t uni
 bool CTargetProtocolJTAG::ReadByte(uint32_t address, uint16_t count, uint8_t* buffer) {
     BeginCommand(kCmdReadByte);
     uint16_t echoed = 0;
-    if (!AddDWord(address) || !AddWord(count) || !Exchange(3u + count) ||
-        !CheckStatus("ReadByte") || !GetResponseWORDs(&echoed, 1))
+    if (!AddDWord(address) || !AddWord(count) || !Exchange(count) || !CheckStatus("ReadByte") ||
+        !GetResponseWORDs(&echoed, 1))
         return false;
     if (echoed != count) return fail("ReadByte failed, mismatched counts");
     return GetResponseBYTEs(buffer, count);
@@ -40,14 +40,14 @@ bool CTargetProtocolJTAG::ReadByte(uint32_t address, uint16_t count, uint8_t* bu
 
 bool CTargetProtocolJTAG::WriteByte(uint32_t address, uint16_t count, const uint8_t* data) {
     BeginCommand(kCmdWriteByte);
-    return AddDWord(address) && AddWord(count) && AddBytes(data, count) && Exchange(1) &&
+    return AddDWord(address) && AddWord(count) && AddBytes(data, count) && Exchange() &&
            CheckStatus("WriteByte");
 }
 
 bool CTargetProtocolJTAG::ReadPeripheralWord(uint32_t address, uint16_t count, uint16_t* buffer) {
     BeginCommand(kCmdReadPeripheralWord);
     uint16_t echoed = 0;
-    if (!AddDWord(address) || !AddWord(count) || !Exchange(3u + 2u * count) ||
+    if (!AddDWord(address) || !AddWord(count) || !Exchange(2u * count) ||
         !CheckStatus("ReadWord") || !GetResponseWORDs(&echoed, 1))
         return false;
     if (echoed != count) return fail("ReadPeripheralWord failed, mismatched counts");
@@ -57,7 +57,7 @@ bool CTargetProtocolJTAG::ReadPeripheralWord(uint32_t address, uint16_t count, u
 bool CTargetProtocolJTAG::WritePeripheralWord(uint32_t address, uint16_t count,
                                               const uint16_t* data) {
     BeginCommand(kCmdWritePeripheralWord);
-    return AddDWord(address) && AddWord(count) && AddWords(data, count) && Exchange(1) &&
+    return AddDWord(address) && AddWord(count) && AddWords(data, count) && Exchange() &&
            CheckStatus("WritePeripheralWord");
 }
 

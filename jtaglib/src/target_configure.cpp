@@ -46,7 +46,7 @@ int32_t CTargetJTAG::Configure(int32_t item, int32_t value) {
     const uint32_t v = static_cast<uint32_t>(value);
     switch (item) {
         case kFlashOption:
-            flashOption_ = v;
+            flashSettings_.flashOption = v;
             break;
         case kClass13Settings:
             if (deviceClass_ != kClass13) return SetError(kErrParameter);
@@ -61,17 +61,16 @@ int32_t CTargetJTAG::Configure(int32_t item, int32_t value) {
             break;
         case kFlashTest:
             if (!class_.flashTest) return SetError(kErrParameter);
-            flashTestValue_ = v;
             return FlashTestSetting(v);
         case kLockedSegmentAccess:
-            lockedSegmentAccess_ = v != 0;
+            flashSettings_.lockedSegmentAccess = v != 0;
             break;
         case kFlashTiming:
             if (v == 0 || v == 1) {
-                flashClockDivider_ = v == 0 ? 32 : 16;
-                alternativeFlashTiming_ = false;
+                flashSettings_.flashClockDivider = v == 0 ? 32 : 16;
+                flashSettings_.alternativeFlashTiming = false;
             } else if (v == 2) {
-                alternativeFlashTiming_ = true;
+                flashSettings_.alternativeFlashTiming = true;
             }
             break;
         case kJtagMode:
@@ -83,7 +82,7 @@ int32_t CTargetJTAG::Configure(int32_t item, int32_t value) {
             mdbPending_ = true;
             break;
         case kRamPreserve:
-            ramPreserve_ = v;
+            flashSettings_.ramPreserve = v;
             break;
         default:
             return SetError(kErrParameter);
@@ -107,7 +106,7 @@ void CTargetJTAG::ClearDeviceState() {
     stepOver_ = false;
     errorNumber_ = 0;
     breakpointProgrammed_ = false;
-    flashOption_ = 0;
+    flashSettings_.flashOption = 0;
     item1Value_ = 0;
     clockControl_ = 0;
     savedEemControl_ = 0;

@@ -14,12 +14,16 @@
 #include <span>
 #include <string>
 
+#include "flash/flash_jtag.h"
+#include "flash/flash_settings.h"
+#include "flash/flash_target.h"
 #include "handles.h"
 #include "kelvane/platform/sync.h"
 #include "nandrel/device/device_record_layout.h"
+#include "nandrel/nandrel.h"
 #include "nandrel/routines/routine_layout.h"
 #include "target_class_values.h"
-#include "target_flash_state.h"
+#include "target_memory_shadows.h"
 #include "target_protocol_jtag.h"
 
 namespace nandrel {
@@ -31,8 +35,13 @@ class CEemJTAG;
 // error number and text to the client.
 bool OnEemPollingThread();
 
-// Run modes and the states State reports.
-enum RunMode : int32_t { kNotRunning = 0, kFreeRun = 1, kSingleStep = 2, kRunToBreakpoint = 3 };
+// Run modes (those of Nandrel_Run, and none) and the states State reports.
+enum RunMode : int32_t {
+    kNotRunning = 0,
+    kFreeRun = NANDREL_RUN_FREE,
+    kSingleStep = NANDREL_RUN_SINGLE_STEP,
+    kRunToBreakpoint = NANDREL_RUN_TO_BREAKPOINT,
+};
 enum TargetState : int32_t { kStopped = 0, kRunning = 1, kStepDone = 2, kBreakpointHit = 3 };
 
 // Reset method bits.
@@ -47,7 +56,7 @@ inline constexpr uint32_t kCyclesNotCounted = 0xFFFFFFFF;
 inline constexpr uint32_t kMaxVccMillivolts = 3600;
 inline constexpr uint32_t kPollingPauseMs = 5000;
 
-class CTargetJTAG {
+class CTargetJTAG : private FlashTarget {
   public:
     CTargetJTAG() = default;
     ~CTargetJTAG();
@@ -66,9 +75,9 @@ class CTargetJTAG {
     // Errors. Fail sets the text alone (a detail); SetError(n) sets the number
     // and the table text, followed by ":\n" and the detail written since the
     // last SetError or ClearError, if any. It returns 0, ClearError 1.
-    bool Fail(std::string text);
-    int32_t SetError(int32_t number);
-    int32_t ClearError();
+    bool Fail(std::string text) override;
+    int32_t SetError(int32_t number) override;
+    int32_t ClearError() override;
     // The protocol object's text as the detail, then SetError(number).
     int32_t PodError(int32_t number);
     // Starts an exported call: details of earlier calls are not chained again.
@@ -157,9 +166,10 @@ class CTargetJTAG {
     // that the polling thread sees is kept for the next State call.
     int32_t StateWorker(int32_t* state, bool stop, uint32_t* cycles, bool polling);
 
-    // --- Memory, flash and image files (target_flash_*.cpp, target_memory_*.cpp).
+    // --- Memory (target_memory_*.cpp) and, through the flasher, flash and
+    // image files (flash/).
     int32_t Erase(int32_t type, uint32_t address, uint32_t length);
-    int32_t WriteMemory(uint32_t address, const uint8_t* data, uint32_t count);
+    int32_t WriteMemory(uint32_t address, const uint8_t* data, uint32_t count) override;
     int32_t ReadMemory(uint32_t address, uint8_t* buffer, uint32_t count);
     // Verifies against `expected`, or checks the range reads erased when it is null.
     int32_t VerifyMemory(uint32_t address, uint32_t count, const uint8_t* expected);
@@ -167,14 +177,11 @@ class CTargetJTAG {
     int32_t VerifyFile(const char* path);
     int32_t ReadOutFileText(const char* path, uint32_t address, uint32_t length);
     int32_t ReadOutFileIntel(const char* path, uint32_t address, uint32_t length);
-    int32_t DetectFileType(const char* path, int* type);
-    int32_t ReadHexFile(const char* path, int type);
     int32_t SetVCC(int32_t millivolts) { return VCC(millivolts); }
-    int32_t SetLockA(bool locked, bool* previous);
     int32_t FlashTestSetting(uint32_t mode);
-    int32_t ExecuteCode(const uint16_t* words, uint32_t count, bool verify, bool stopAtExit,
-                        uint16_t waitTime);
-    const FlashState& flashState() const { return flash_; }
+    const MemoryShadows& shadows() const { return shadows_; }
+    // The flash settings as Configure left them.
+    const FlashSettings& flashSettings() const { return flashSettings_; }
 
     // --- What the EEM polling thread and its notifications hook into.
     bool PausePolling(uint32_t timeoutMs);
@@ -202,62 +209,28 @@ class CTargetJTAG {
     uint32_t registerCopy(int n) const { return registers_[static_cast<size_t>(n) & 15]; }
     uint16_t savedWatchdog() const { return savedWatchdog_; }
     uint32_t item1Value() const { return item1Value_; }
-    uint32_t flashOption() const { return flashOption_; }
-    uint32_t flashClockDivider() const { return flashClockDivider_; }
-    bool alternativeFlashTiming() const { return alternativeFlashTiming_; }
-    bool lockedSegmentAccess() const { return lockedSegmentAccess_; }
-    uint32_t ramPreserve() const { return ramPreserve_; }
-    uint16_t clockControl() const { return clockControl_; }
-    uint16_t mainClockControl() const { return mainClockControl_; }
+    uint16_t clockControl() const override { return clockControl_; }
+    uint16_t mainClockControl() const override { return mainClockControl_; }
     // The clock-control values the EEM register writes keep up to date.
     void SetClockValues(uint16_t clock, uint16_t main) {
         clockControl_ = clock;
         mainClockControl_ = main;
     }
-    uint16_t savedEemControl() const { return savedEemControl_; }
+    uint16_t savedEemControl() const override { return savedEemControl_; }
     void setSavedEemControl(uint16_t value) { savedEemControl_ = value; }
 
   private:
     std::unique_lock<kv::CriticalSection> LockPort();
-    // The chip state a flash erase or write disturbs, saved on construction and
-    // put back by Close() or, on paths that leave early, by the destructor.
-    class FlashFrame {
-      public:
-        explicit FlashFrame(CTargetJTAG& target);
-        ~FlashFrame();
-        FlashFrame(const FlashFrame&) = delete;
-        FlashFrame& operator=(const FlashFrame&) = delete;
-        // 0, or the error number of a save that failed.
-        int32_t error() const { return error_; }
-        // Restores the chip; the operation's own error stands before the restore's.
-        int32_t Close(int32_t result);
+    // What the flasher reaches of the target.
+    CTargetProtocolJTAG& Protocol() override { return *protocol_; }
+    FlashDevice Device() const override { return FlashDeviceFor(selectedDevice_, deviceClass_); }
+    bool HasSelectedDevice() const override { return selectedDevice_ != 0; }
 
-      private:
-        CTargetJTAG& target_;
-        int32_t error_;
-        bool open_;
-    };
-
-    // Flash helpers; each returns 0 or the error number it stands for.
-    int32_t EnterFlashFrame();
-    int32_t LeaveFlashFrame();
-    int32_t SetFlashClock();
-    // Downloads and runs a routine as its kind runs (erase and write routines
-    // to their exit, measurements for the measuring time, the clock setting
-    // untimed) and gives its result register(s) from the routine's layout.
-    bool RunRoutine(routines::RoutineId id, std::span<const uint16_t> words, uint32_t* result);
-    int32_t EraseRange(int32_t type, uint32_t address, uint32_t length);
-    // `notErased` tells that the routine ran and its check found a cell that did not erase.
-    int32_t RunErase(uint8_t routine, uint16_t bits, uint32_t address, uint32_t length,
-                     bool* notErased = nullptr);
-    int32_t WriteFlash(uint32_t address, const uint8_t* data, uint32_t count);
     int32_t WriteRam(uint32_t address, const uint8_t* data, uint32_t count);
     int32_t ReadChip(uint32_t address, uint8_t* buffer, uint32_t count);
-    int32_t VerifyChunk(uint32_t address, uint32_t count, const uint8_t* expected);
-    int32_t HoldWatchdogShadow();
+    bool HoldWatchdogShadow() override;
     int32_t ReadOut(const char* path, uint32_t address, uint32_t length, bool intel);
-    int32_t VerifySegments(bool flash);
-    void Notify(uint32_t wParam, uint32_t operation, uint32_t done, uint32_t total);
+    void Notify(uint32_t wParam, uint32_t operation, uint32_t done, uint32_t total) override;
     bool HasEem() const { return class_.emulationLevel != 0; }
     // Keeps the protocol object's text as the detail and returns `number`.
     int32_t PodDetail(int32_t number) {
@@ -270,7 +243,7 @@ class CTargetJTAG {
     // The line pulse on the reset and TEST lines that a reset-pin reset starts with.
     bool PulseResetLine();
     // One power-up clear through the pod with the saved control values.
-    bool PowerUpClear();
+    bool PowerUpClear() override;
     // Reset steps; each returns true when the chip was reset.
     bool ResetByPuc();
     bool ResetByPin();
@@ -278,7 +251,7 @@ class CTargetJTAG {
     bool SaveEemRegisters();
     bool RestoreEemRegisters();
     bool ReadEemRegister(uint16_t reg, uint32_t* value);
-    bool WriteEemRegister(uint16_t reg, uint32_t value);
+    bool WriteEemRegister(uint16_t reg, uint32_t value) override;
     bool SaveClockRegisters();
     bool RestoreClockRegisters();
     // Takes back a JTAG link released while the CPU ran.
@@ -332,17 +305,12 @@ class CTargetJTAG {
     device::DeviceRecordLayout deviceRecord_{};
 
     // Configuration values.
-    uint32_t flashOption_ = 0;
     uint32_t item1Value_ = 0;
     uint16_t clockControl_ = 0;
     uint16_t mainClockControl_ = 0;
-    uint32_t flashTestValue_ = 0;
-    bool lockedSegmentAccess_ = false;
-    uint32_t flashClockDivider_ = 32;
-    bool alternativeFlashTiming_ = true;
     uint16_t mdbValue_ = 0;
     bool mdbPending_ = false;
-    uint32_t ramPreserve_ = 0;
+    FlashSettings flashSettings_;
 
     // CPU context.
     std::array<uint32_t, 16> registers_{};
@@ -362,8 +330,9 @@ class CTargetJTAG {
     std::shared_ptr<CEemJTAG> eem_;
     int32_t unreportedStop_ = 0;
 
-    // What the flash code keeps across its operations.
-    FlashState flash_;
+    // The registers the memory code keeps shadows of, and the flasher.
+    MemoryShadows shadows_;
+    CFlashJTAG flasher_{*this};
 };
 
 }  // namespace nandrel

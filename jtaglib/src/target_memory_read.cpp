@@ -70,10 +70,10 @@ int32_t CTargetJTAG::ReadMemory(uint32_t address, uint8_t* buffer, uint32_t coun
     const uint32_t end = address + count;
     CTargetProtocolJTAG& p = *protocol_;
     // Newer flash reads its array only with the flash timing bits in FCTL1.
-    const bool framed = d.newerFlash && !alternativeFlashTiming_ && end > kInfoArea;
+    const bool framed = d.newerFlash && !flashSettings_.alternativeFlashTiming && end > kInfoArea;
     uint16_t fctl1 = 0;
     if (framed) {
-        const uint16_t timing = flashClockDivider_ == 16 ? 0x10 : 0x20;
+        const uint16_t timing = flashSettings_.standardTimingBits();
         if (!p.ReadWords(kFctl1, 1, &fctl1)) {
             Fail(p.errorText());
             return SetError(kErrReadMemory);
@@ -98,14 +98,14 @@ int32_t CTargetJTAG::ReadMemory(uint32_t address, uint8_t* buffer, uint32_t coun
     auto show = [&](uint32_t at, uint8_t value) {
         if (at >= address && at < end) buffer[at - address] = value;
     };
-    const uint16_t watchdog = flash_.watchdogShadowSet
-                                  ? flash_.watchdogShadow
+    const uint16_t watchdog = shadows_.watchdogShadowSet
+                                  ? shadows_.watchdogShadow
                                   : static_cast<uint16_t>(0x5A00 | (savedWatchdog_ & 0xFF));
     show(kWatchdogControl, static_cast<uint8_t>(watchdog));
     if (d.converter) {
-        show(kShadowed48, flash_.shadow48);
+        show(kShadowed48, shadows_.shadow48);
         for (uint32_t i = 0; i < 4; ++i)
-            show(kConverterShadows + i, flash_.converterShadow[i]);
+            show(kConverterShadows + i, shadows_.converterShadow[i]);
     }
     return ClearError();
 }

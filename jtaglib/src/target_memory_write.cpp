@@ -1,14 +1,10 @@
 // Memory writes: RAM and peripherals through the pod's memory commands, with
-// the registers the library keeps shadows of, and flash through the
-// downloaded write routines.
+// the registers the library keeps shadows of; flash through the flasher.
 #include <algorithm>
-#include <span>
 #include <vector>
 
 #include "error_table.h"
 #include "flash_errors.h"
-#include "nandrel/routines/flash_routines.h"
-#include "nandrel/routines/relocation.h"
 #include "target_jtag.h"
 #include "text_format.h"
 
@@ -16,15 +12,12 @@ namespace nandrel {
 
 namespace {
 
-using namespace routines;
-
 constexpr uint32_t kByteArea = 0x0100;
 constexpr uint32_t kShadowed48 = 0x0048;
 constexpr uint32_t kWatchdogControl = 0x0120;
 constexpr uint32_t kConverterShadows = 0x01B0;
 constexpr uint32_t kI2cWord = 0x0076;
 constexpr uint16_t kWatchdogPassword = 0x5A00;
-constexpr int kWideWriteTries = 7;
 
 // True when the serial module at 0x0070 runs as a word-wide I2C module.
 bool wordWideI2c(CTargetProtocolJTAG& p, bool* mode) {
@@ -58,7 +51,7 @@ int32_t CTargetJTAG::WriteRam(uint32_t address, const uint8_t* data, uint32_t co
         for (uint32_t x = a; x < stop; ++x) {
             if (x == kShadowed48) {
                 if (!flush(x)) return fail();
-                flash_.shadow48 = data[x - address];
+                shadows_.shadow48 = data[x - address];
                 runStart = x + 1;
             } else if (i2c && x == kI2cWord && x + 1 < stop) {
                 if (!flush(x)) return fail();
@@ -87,15 +80,15 @@ int32_t CTargetJTAG::WriteRam(uint32_t address, const uint8_t* data, uint32_t co
         const uint8_t v = data[x - address];
         uint16_t& w = words[(x - first) / 2];
         if (x == kShadowed48) {
-            flash_.shadow48 = v;
+            shadows_.shadow48 = v;
             continue;
         }
         if (x == kWatchdogControl) {
-            flash_.watchdogShadow = static_cast<uint16_t>(kWatchdogPassword | v);
-            flash_.watchdogShadowSet = true;
+            shadows_.watchdogShadow = static_cast<uint16_t>(kWatchdogPassword | v);
+            shadows_.watchdogShadowSet = true;
         }
         if (d.converter && x >= kConverterShadows && x < kConverterShadows + 4)
-            flash_.converterShadow[x - kConverterShadows] = v;
+            shadows_.converterShadow[x - kConverterShadows] = v;
         w = (x & 1) ? static_cast<uint16_t>((w & 0x00FF) | (v << 8))
                     : static_cast<uint16_t>((w & 0xFF00) | v);
     }
@@ -123,71 +116,14 @@ int32_t CTargetJTAG::WriteRam(uint32_t address, const uint8_t* data, uint32_t co
     return 0;
 }
 
-int32_t CTargetJTAG::WriteFlash(uint32_t address, const uint8_t* data, uint32_t count) {
-    const FlashDevice d = FlashDeviceFor(selectedDevice_, deviceClass_);
-    CTargetProtocolJTAG& p = *protocol_;
-    FlashFrame frame(*this);
-    if (frame.error()) return frame.error();
-    int32_t result = SetFlashClock();
-    if (result == 0) {
-        // A word-aligned copy: odd edges take their partner bytes from the chip.
-        const uint32_t first = address & ~1u;
-        const uint32_t end = address + count;
-        const uint32_t last = (end + 1) & ~1u;
-        std::vector<uint8_t> bytes(last - first, 0xFF);
-        if ((address & 1) && !p.ReadBytes(first, 1, &bytes.front())) result = kErrWriteMemory;
-        if (result == 0 && (end & 1) && !p.ReadBytes(end, 1, &bytes.back()))
-            result = kErrWriteMemory;
-        if (result != 0) Fail(p.errorText());
-        std::copy(data, data + count, bytes.begin() + (address - first));
-        std::vector<uint16_t> words(bytes.size() / 2);
-        for (size_t i = 0; i < words.size(); ++i)
-            words[i] = static_cast<uint16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-
-        const RoutineId id = d.msp430x ? RoutineId::WriteWide : RoutineId::Write;
-        const size_t block = MaxWriteBlockWords(id, d.ramStart, d.ramEnd);
-        if (result == 0 && block == 0) {
-            Fail("The write routine does not fit in RAM");
-            result = kErrWriteMemory;
-        }
-        WriteRequest request;
-        request.clockSelect = d.loopClock() ? kClockSelectLoopClock : 0;
-        request.command = static_cast<uint16_t>(kWriteCommand | flash_.timingBits);
-        request.lock = static_cast<uint16_t>(kFlashKey | flash_.timingBits);
-        request.newerFlash = d.newerFlash;
-        for (size_t at = 0; result == 0 && at < words.size(); at += block) {
-            const size_t n = std::min(block, words.size() - at);
-            // A wide write that reports a word which did not take is run again
-            // from that word on: the words before it are not programmed a
-            // second time, so that the retries add one word's program time to
-            // its row and stay inside the row's cumulative program time.
-            size_t from = at;
-            uint32_t r8 = 1;
-            const int tries = id == RoutineId::WriteWide ? kWideWriteTries : 1;
-            for (int t = 0; t < tries && r8 != 0; ++t) {
-                request.address = first + 2 * static_cast<uint32_t>(from);
-                request.data = std::span<const uint16_t>(words.data() + from, at + n - from);
-                const std::vector<uint16_t> routine = MakeWriteRoutine(id, request, d.ramStart);
-                if (routine.empty()) {
-                    Fail(format("Write routine cannot take address %08lX",
-                                static_cast<unsigned long>(request.address)));
-                    result = kErrWriteMemory;
-                    break;
-                }
-                if (!RunRoutine(id, routine, &r8)) {
-                    result = kErrWriteMemory;
-                    break;
-                }
-                if (r8 >= request.address && r8 < request.address + 2 * request.data.size())
-                    from = (r8 - first) / 2;
-            }
-            if (result == 0 && r8 != 0) {
-                Fail(format("Flash write failed at %08lX", static_cast<unsigned long>(r8)));
-                result = kErrWriteMemory;
-            }
-        }
-    }
-    return frame.Close(result);
+bool CTargetJTAG::HoldWatchdogShadow() {
+    uint16_t value = 0;
+    if (!protocol_->ReadWords(kWatchdogControl, 1, &value)) return Fail(protocol_->errorText());
+    // The chip reads back its own high byte; the shadow keeps the password.
+    shadows_.watchdogShadow = static_cast<uint16_t>(0x5A00 | (value & 0xFF));
+    shadows_.watchdogShadowSet = true;
+    const auto held = static_cast<uint16_t>(0x5A80 | (value & 0xFF));
+    return protocol_->WriteWords(kWatchdogControl, 1, &held) || Fail(protocol_->errorText());
 }
 
 int32_t CTargetJTAG::WriteMemory(uint32_t address, const uint8_t* data, uint32_t count) {
@@ -208,7 +144,7 @@ int32_t CTargetJTAG::WriteMemory(uint32_t address, const uint8_t* data, uint32_t
                         static_cast<unsigned long>(last)));
             return SetError(kErrWriteMemory);
         }
-        e = WriteFlash(address, data, count);
+        e = flasher_.WriteFlash(flashSettings_, address, data, count);
     } else {
         e = WriteRam(address, data, count);
     }

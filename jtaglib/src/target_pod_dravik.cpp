@@ -1,6 +1,7 @@
 #include "target_pod_dravik.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <vector>
 
@@ -132,16 +133,18 @@ bool CTargetPodDravik::Query(uint8_t command, const char* name, const char* clos
 }
 
 bool CTargetPodDravik::HardwarePing() {
-    uint8_t reply[1];
+    std::array<uint8_t, PodReplyLength(JTAGCMD_HARDWARE_PING)> reply{};
     return Query(JTAGCMD_HARDWARE_PING, "JTAGCMD_HARDWARE_PING",
-                 "CTargetPodDravik::HardwarePing called with invalid driver handle", reply, 1);
+                 "CTargetPodDravik::HardwarePing called with invalid driver handle", reply.data(),
+                 reply.size());
 }
 
 bool CTargetPodDravik::GetSerialNumber(uint32_t* serial) {
     *serial = 0;
-    uint8_t reply[5];
+    std::array<uint8_t, PodReplyLength(JTAGCMD_REPORT_SERNUM)> reply{};
     if (!Query(JTAGCMD_REPORT_SERNUM, "JTAGCMD_REPORT_SERNUM",
-               "CTargetPodDravik::GetSerialNumber called with invalid driver handle", reply, 5))
+               "CTargetPodDravik::GetSerialNumber called with invalid driver handle", reply.data(),
+               reply.size()))
         return false;
     *serial =
         uint32_t{reply[1]} << 24 | uint32_t{reply[2]} << 16 | uint32_t{reply[3]} << 8 | reply[4];
@@ -149,11 +152,12 @@ bool CTargetPodDravik::GetSerialNumber(uint32_t* serial) {
 }
 
 bool CTargetPodDravik::GetFirmwareVersion(std::string* text) {
-    uint8_t reply[17];
+    std::array<uint8_t, PodReplyLength(JTAGCMD_REPORT_VERSION)> reply{};
     if (!Query(JTAGCMD_REPORT_VERSION, "JTAGCMD_REPORT_VERSION",
-               "CTargetPodDravik::GetFirmwareVersion called with invalid driver handle", reply, 17))
+               "CTargetPodDravik::GetFirmwareVersion called with invalid driver handle",
+               reply.data(), reply.size()))
         return false;
-    const char* chars = reinterpret_cast<const char*>(reply + 1);
+    const char* chars = reinterpret_cast<const char*>(reply.data() + 1);
     text->assign(chars, strnlen(chars, 16));
     return true;
 }
@@ -165,9 +169,10 @@ bool CTargetPodDravik::GetHardwareVersion(std::string* text) {
 }
 
 bool CTargetPodDravik::ExecuteDebug(uint16_t* value) {
-    uint8_t reply[5];
+    std::array<uint8_t, PodReplyLength(JTAGCMD_DEBUG)> reply{};
     if (!Query(JTAGCMD_DEBUG, "JTAGCMD_DEBUG",
-               "CTargetPodDravik::ExecuteDebug called with invalid driver handle", reply, 5))
+               "CTargetPodDravik::ExecuteDebug called with invalid driver handle", reply.data(),
+               reply.size()))
         return false;
     if (value) *value = static_cast<uint16_t>(reply[1] << 8 | reply[2]);
     return true;
@@ -175,9 +180,9 @@ bool CTargetPodDravik::ExecuteDebug(uint16_t* value) {
 
 bool CTargetPodDravik::EraseFlash() {
     const uint8_t command = JTAGCMD_ERASE_DRAVIK_FLASH;
-    uint8_t reply[3];
+    std::array<uint8_t, PodReplyLength(JTAGCMD_ERASE_DRAVIK_FLASH)> reply{};
     if (!WritePort(&command, 1) ||
-        !ReadReply(command, "JTAGCMD_ERASE_DRAVIK_FLASH", reply, sizeof reply))
+        !ReadReply(command, "JTAGCMD_ERASE_DRAVIK_FLASH", reply.data(), reply.size()))
         return false;
     const int address = reply[1] << 8 | reply[2];
     if (address != 0) return fail(format("Dravik flash erase failed at %04X", address));
@@ -193,9 +198,9 @@ bool CTargetPodDravik::WriteFlashBuffer(uint32_t byteCount, const uint8_t* data)
         return fail("Attempt to write odd byte count for JTAGCMD_WRITE_DRAVIK_FLASH_BUFFER");
     const uint8_t header[2] = {JTAGCMD_WRITE_DRAVIK_FLASH_BUFFER,
                                static_cast<uint8_t>(byteCount / 2)};
-    uint8_t reply[2];
+    std::array<uint8_t, PodReplyLength(JTAGCMD_WRITE_DRAVIK_FLASH_BUFFER)> reply{};
     if (!WritePort(header, 2) || !WritePort(data, byteCount) ||
-        !ReadReply(header[0], "JTAGCMD_WRITE_DRAVIK_FLASH_BUFFER", reply, sizeof reply))
+        !ReadReply(header[0], "JTAGCMD_WRITE_DRAVIK_FLASH_BUFFER", reply.data(), reply.size()))
         return false;
     if (reply[1] != header[1]) return fail("Dravik flash write buffer failed");
     return true;
@@ -203,9 +208,9 @@ bool CTargetPodDravik::WriteFlashBuffer(uint32_t byteCount, const uint8_t* data)
 
 bool CTargetPodDravik::VerifyFlash() {
     const uint8_t command = JTAGCMD_VERIFY_DRAVIK_FLASH;
-    uint8_t reply[2];
+    std::array<uint8_t, PodReplyLength(JTAGCMD_VERIFY_DRAVIK_FLASH)> reply{};
     if (!WritePort(&command, 1) ||
-        !ReadReply(command, "JTAGCMD_VERIFY_DRAVIK_FLASH", reply, sizeof reply))
+        !ReadReply(command, "JTAGCMD_VERIFY_DRAVIK_FLASH", reply.data(), reply.size()))
         return false;
     if (reply[1] != 0) return fail(format("Dravik flash verify failed (%02X)", reply[1]));
     return true;

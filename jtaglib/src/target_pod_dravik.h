@@ -7,20 +7,10 @@
 #include <string>
 
 #include "kelvane/platform/usb.h"
+#include "pod_command_set.h"
 #include "target_pod_jtag.h"
 
 namespace nandrel {
-
-// Pod-level command bytes; a reply starts with the command plus one.
-enum DravikCommand : uint8_t {
-    JTAGCMD_ERASE_DRAVIK_FLASH = 8,
-    JTAGCMD_WRITE_DRAVIK_FLASH_BUFFER = 10,
-    JTAGCMD_VERIFY_DRAVIK_FLASH = 12,
-    JTAGCMD_HARDWARE_PING = 18,
-    JTAGCMD_REPORT_VERSION = 20,
-    JTAGCMD_REPORT_SERNUM = 22,
-    JTAGCMD_DEBUG = 30,
-};
 
 inline constexpr const char* kDravikDescription = "Dravik - MSP430 Flash Programmer";
 inline constexpr const char* kDravikShortDescription = "Dravik";

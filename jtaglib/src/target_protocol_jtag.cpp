@@ -164,8 +164,10 @@ bool CTargetProtocolJTAG::Simple(uint8_t command) {
     return SendCommand();
 }
 
-bool CTargetProtocolJTAG::Exchange(uint32_t n) {
-    return SendCommand() && ReadResponse(static_cast<uint8_t>(command_[0] + 1), n);
+bool CTargetProtocolJTAG::Exchange(uint32_t data) {
+    const uint8_t command = command_[0];
+    return SendCommand() &&
+           ReadResponse(static_cast<uint8_t>(command + 1), PodReplyLength(command) - 1 + data);
 }
 
 bool CTargetProtocolJTAG::CheckStatus(const char* name, bool keepStatus) {

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "pod_command_set.h"
 #include "target_pod_jtag.h"
 
 namespace nandrel {
@@ -23,68 +24,6 @@ inline constexpr uint32_t kMaxBlockWords = 512;
 // Address-field flags of a split memory transfer.
 inline constexpr uint32_t kFirstBlock = 0x01000000;
 inline constexpr uint32_t kLastBlock = 0x02000000;
-
-// Command bytes; the reply id is the command plus one.
-enum JtagCommand : uint8_t {
-    kCmdFuse = 26,
-    kCmdExecuteFirmwareInstruction = 28,
-    kCmdDebug = 30,
-    kCmdEnableJtag = 32,
-    kCmdReleaseJtag = 33,
-    kCmdLineMode1 = 34,
-    kCmdLineModeOther = 35,
-    kCmdLine36On = 36,
-    kCmdLine36Off = 37,
-    kCmdLine38On = 38,
-    kCmdLine38Off = 39,
-    kCmdLine40 = 40,
-    kCmdTck = 44,   // 44-47
-    kCmdTclk = 48,  // 48-51
-    kCmdSetVcc = 52,
-    kCmdVccOff = 53,
-    kCmdSetSupply2 = 54,
-    kCmdSupply2Off = 55,
-    kCmdIrShift = 56,
-    kCmdDrShift8 = 58,
-    kCmdDrShift16 = 60,
-    kCmdIrDrShift16 = 64,
-    kCmdIsAtInstructionLoad = 66,
-    kCmdReadLong = 68,
-    kCmdExchange70 = 70,
-    kCmdExchange72 = 72,
-    kCmdExchange74 = 74,
-    kCmdSetPC = 76,
-    kCmdClockToInstructionLoad = 78,
-    kCmdCycleStart = 80,
-    kCmdSetInstruction = 82,
-    kCmdCycleEnd = 84,
-    kCmdIrDrShift16b = 86,
-    kCmdVerifyPSA = 92,
-    kCmdExecuteFuseBlow = 94,
-    kCmdReadByte = 96,
-    kCmdWriteByte = 98,
-    kCmdReadPeripheralWord = 102,
-    kCmdWritePeripheralWord = 106,
-    kCmdPUC = 112,
-    kCmdReleaseCPU = 114,
-    kCmdSyncCPU = 116,
-    kCmdSetMDB = 118,
-    kCmdExecuteInstruction3 = 162,
-    kCmdResetTap = 166,
-    kCmdCheckFuse = 168,
-    kCmdSendConfiguration = 170,
-    kCmdSetJtagMode = 172,
-    kCmdCommandInstruction = 174,
-    kCmdReadRegister = 176,
-    kCmdWriteRegister = 178,
-    kCmdExecuteCodePrepare = 192,
-    kCmdExecuteCodeRelease = 194,
-    kCmdEemReadControl = 224,
-    kCmdEemWriteControl = 226,
-    kCmdEemWriteRegister = 230,
-    kCmdEemReadTrigger = 232,
-    kCmdEemDataExchange = 234,
-};
 
 class CTargetProtocolJTAG {
   public:
@@ -212,8 +151,9 @@ class CTargetProtocolJTAG {
     bool AddDWord(uint32_t value) { return AddDWords(&value, 1); }
     // Sends a command without fields that has no reply.
     bool Simple(uint8_t command);
-    // Sends the built command and reads a reply of n bytes behind the id.
-    bool Exchange(uint32_t n);
+    // Sends the built command and reads its reply: the fixed part of the
+    // command set and `data` bytes more.
+    bool Exchange(uint32_t data = 0);
     // Reads the status byte; a non-zero one fails with "<name> failed (<status>)"
     // and, with keepStatus, becomes the last pod status.
     bool CheckStatus(const char* name, bool keepStatus = false);

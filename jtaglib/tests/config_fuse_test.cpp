@@ -139,7 +139,7 @@ TEST_F(ConfigFuses, UnknownFeatureNeverReachesThePod) {
 
 TEST_F(ConfigFuses, ACpuThatRunsCannotBePrepared) {
     startWith(0x00);
-    ASSERT_EQ(Nandrel_Run(target, 1, 0), 1) << errorText();
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_FREE, 0), 1) << errorText();
     pod->clearLog();
     EXPECT_EQ(query(0x4616), 0);
     EXPECT_EQ(errorText(), "ExecuteFirmwareInstruction failed (2)");

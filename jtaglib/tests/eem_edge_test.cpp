@@ -82,7 +82,7 @@ TEST_P(EemEdgeClose, ClosingFromTheBreakpointCallbackEndsTheThreadCleanly) {
     g_runReturned = false;
     g_closeWhat = static_cast<int>(GetParam());
     g_closeHandle = GetParam() == CloseFrom::Port ? t->port()->handle() : target;
-    ASSERT_EQ(Nandrel_Run(target, 3, 0), 1) << Nandrel_GetLastTargetError(target);
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1) << Nandrel_GetLastTargetError(target);
     g_runReturned = true;
     for (int i = 0; i < 2000000 && !g_closed; ++i)
         std::this_thread::yield();
@@ -164,7 +164,7 @@ TEST_F(EemEdge, APauseRightAfterAWakeWaitsForTheThreadToSleep) {
     loadCounter();
     for (int round = 0; round < 200; ++round) {
         // A run to nowhere: the woken thread polls and does not sleep on its own.
-        ASSERT_EQ(Nandrel_Run(target, 3, 0), 1) << Nandrel_GetLastTargetError(target);
+        ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1) << Nandrel_GetLastTargetError(target);
         int32_t result = -1;
         t->port()->WaitAsleepEvent(0, &result);
         ASSERT_NE(result, 0) << "the wake returned while the thread still counted as asleep, round "
@@ -205,7 +205,7 @@ TEST_P(EemEdgeTrace, EveryTraceSettingDeliversTheStorage) {
     if (c.settings.store > 3) {
         EXPECT_EQ(chip().eem().storage().control(), 0x41u);
     }
-    ASSERT_EQ(Nandrel_Run(target, 3, 0), 1);
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1);
     ASSERT_EQ(waitFor(kStorage).message, kStorage);
     EemTraceEntry entries[8] = {};
     ASSERT_EQ(Nandrel_EEM_ReadTraceBuffer(target, entries), 1);
@@ -229,7 +229,7 @@ TEST_P(EemEdgeTrace, EveryTraceSettingDeliversTheStorage) {
     const EemTraceSettings restart{2, 0, 0};
     ASSERT_EQ(Nandrel_EEM_SetTrace(target, &restart), 1) << Nandrel_GetLastTargetError(target);
     clearReceived();
-    ASSERT_EQ(Nandrel_Run(target, 3, 0), 1);
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1);
     EXPECT_EQ(waitFor(kStorage).message, kStorage);
     EXPECT_EQ(state(true), kStopped);
 }
@@ -255,7 +255,7 @@ TEST_F(EemEdge, RunHitRunReachesTheNextHitOnALevel3Part) {
     setBreakpoint(code(0x0208));
     for (uint32_t round = 1; round <= 3; ++round) {
         clearReceived();
-        ASSERT_EQ(Nandrel_Run(target, 3, 0), 1) << Nandrel_GetLastTargetError(target);
+        ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1) << Nandrel_GetLastTargetError(target);
         ASSERT_EQ(waitFor(kBreak).message, kBreak) << round;
         EXPECT_EQ(state(false), kBreakpointHit);
         EXPECT_EQ(reg(0), 0x0208u);
@@ -271,7 +271,7 @@ TEST_F(EemEdge, RunHitRunReachesTheNextHitWithoutThePollingThread) {
     loadCounter();
     setBreakpoint(code(0x0208));
     for (uint32_t round = 1; round <= 3; ++round) {
-        ASSERT_EQ(Nandrel_Run(target, 3, 0), 1) << Nandrel_GetLastTargetError(target);
+        ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1) << Nandrel_GetLastTargetError(target);
         int32_t s = kRunning;
         for (int i = 0; i < 10 && s == kRunning; ++i)
             s = state(false);
@@ -291,7 +291,7 @@ TEST_F(EemEdge, RunHitRunWithSimpleBreakpointsOnAPartWithoutEem) {
     loadCounter();
     ASSERT_EQ(Nandrel_Breakpoint(target, 0, 0x0208), 1) << Nandrel_GetLastTargetError(target);
     for (uint32_t round = 1; round <= 3; ++round) {
-        ASSERT_EQ(Nandrel_Run(target, 3, 0), 1) << Nandrel_GetLastTargetError(target);
+        ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1) << Nandrel_GetLastTargetError(target);
         EXPECT_EQ(state(false), kBreakpointHit) << round;
         EXPECT_EQ(reg(0), 0x0208u);
         EXPECT_EQ(reg(4), round);
@@ -313,7 +313,7 @@ TEST_F(EemEdge, ARunStartingAtADataBreakpointDoesNotStepOverIt) {
     r.action = 1;
     r.mask = 0xFFFFF;
     setBreakpoint(r);
-    ASSERT_EQ(Nandrel_Run(target, 3, 0), 1);
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1);
     EXPECT_EQ(state(false), kBreakpointHit);
     EXPECT_EQ(reg(0), 0x0204u);
 }

@@ -13,7 +13,7 @@ constexpr const char* kF149 = "MSP430F149";
 class Eem : public EemTest {
   protected:
     void runToStop(uint32_t expectedPc) {
-        ASSERT_EQ(Nandrel_Run(target, 3, 0), 1) << Nandrel_GetLastTargetError(target);
+        ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1) << Nandrel_GetLastTargetError(target);
         waitFor(kBreak);
         EXPECT_EQ(state(false), kBreakpointHit);
         EXPECT_EQ(reg(0), expectedPc);
@@ -127,7 +127,7 @@ TEST_F(Eem, CombinationsAndTheirErrors) {
     EXPECT_EQ(list[0], a);
     EXPECT_EQ(list[1], b);
     // A fetch of 020A and a write of 0300 never share a cycle: the run goes on.
-    ASSERT_EQ(Nandrel_Run(target, 3, 0), 1);
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1);
     EXPECT_EQ(state(false), kRunning);
     EXPECT_EQ(state(true), kStopped);
     // Sequencer triggers: a combination it uses cannot be released (51).

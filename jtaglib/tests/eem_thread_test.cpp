@@ -16,7 +16,7 @@ TEST_F(EemThread, RunToACodeBreakpointReportsTheHitOnceThenSleeps) {
     startEem(kFG, 38, testclasses::fg4619());
     loadProgram();
     setBreakpoint(code(0x020A));
-    ASSERT_EQ(Nandrel_Run(target, 3, 0), 1) << Nandrel_GetLastTargetError(target);
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1) << Nandrel_GetLastTargetError(target);
     const EemMessageRecord hit = waitFor(kBreak);
     EXPECT_EQ(hit.message, kBreak);
     EXPECT_EQ(static_cast<uint32_t>(hit.lParam), 0xFFFFFFFFu);  // a run counts no cycles
@@ -34,7 +34,7 @@ TEST_F(EemThread, RunToACodeBreakpointReportsTheHitOnceThenSleeps) {
 TEST_F(EemThread, SingleStepReportsStepDoneWithTheCycleCount) {
     startEem(kFG, 38, testclasses::fg4619());
     loadProgram();
-    ASSERT_EQ(Nandrel_Run(target, 2, 0), 1) << Nandrel_GetLastTargetError(target);
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_SINGLE_STEP, 0), 1) << Nandrel_GetLastTargetError(target);
     const EemMessageRecord first = waitFor(kStep);
     EXPECT_EQ(first.message, kStep);
     uint32_t cycles = 0;
@@ -45,7 +45,7 @@ TEST_F(EemThread, SingleStepReportsStepDoneWithTheCycleCount) {
         std::lock_guard lock(mutex);
         received.clear();
     }
-    ASSERT_EQ(Nandrel_Run(target, 2, 0), 1);
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_SINGLE_STEP, 0), 1);
     const EemMessageRecord second = waitFor(kStep);
     EXPECT_EQ(static_cast<uint32_t>(second.lParam), cycles + 1);  // add #1,r6
     EXPECT_EQ(state(false), kStepDone);
@@ -62,7 +62,7 @@ TEST_F(EemThread, DataWriteBreakpointStopsAfterTheWritingInstruction) {
     r.action = 1;
     r.mask = 0xFFFFF;
     setBreakpoint(r);
-    ASSERT_EQ(Nandrel_Run(target, 3, 0), 1);
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1);
     waitFor(kBreak);
     EXPECT_EQ(state(false), kBreakpointHit);
     EXPECT_EQ(reg(0), 0x020Au);
@@ -77,7 +77,7 @@ TEST_F(EemThread, TraceHoldsTheLastEightBusCycles) {
     setBreakpoint(r);
     const EemTraceSettings trace{0, 0, 0};  // on, history of every cycle
     ASSERT_EQ(Nandrel_EEM_SetTrace(target, &trace), 1) << Nandrel_GetLastTargetError(target);
-    ASSERT_EQ(Nandrel_Run(target, 3, 0), 1);
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1);
     EXPECT_EQ(waitFor(kStorage).message, kStorage);
     waitFor(kBreak);
     EemTraceEntry entries[8];
@@ -113,7 +113,7 @@ TEST_F(EemThread, VariableWatchReportsTheWrittenValue) {
     ASSERT_EQ(Nandrel_EEM_SetVariable(target, &variable, &watch), 1)
         << Nandrel_GetLastTargetError(target);
     setBreakpoint(code(0x020C));
-    ASSERT_EQ(Nandrel_Run(target, 3, 0), 1);
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1);
     const EemMessageRecord value = waitFor(kStorage);
     EXPECT_EQ(value.wParam, 0x0300u);
     EXPECT_EQ(value.lParam, 6);
@@ -147,7 +147,7 @@ TEST_F(EemThread, SequencerStateChangesAreReported) {
     uint32_t st = 9;
     ASSERT_EQ(Nandrel_EEM_ReadSequencerState(target, &st), 1);
     EXPECT_EQ(st, 0u);
-    ASSERT_EQ(Nandrel_Run(target, 3, 0), 1);
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1);
     waitFor(kBreak);
     const EemMessageRecord change = waitFor(kSequencer);
     EXPECT_EQ(change.lParam, 2);
@@ -170,7 +170,7 @@ TEST_F(EemThread, SequencerStateChangesAreReported) {
 TEST_F(EemThread, PollsLeaveTheClientsErrorAlone) {
     startEem(kFG, 38, testclasses::fg4619());
     loadProgram();
-    ASSERT_EQ(Nandrel_Run(target, 3, 0), 1);
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1);
     uint32_t v = 0;
     EXPECT_EQ(Nandrel_ReadRegister(target, 16, &v), 0);
     // Each poll moves the clock on by 2 ms: wait for twenty of them.
@@ -200,7 +200,7 @@ TEST_F(EemThread, TheCallbackMayCallTheLibrary) {
     ASSERT_EQ(Nandrel_EEM_Init(target, &askState, 0, &numbers), 1);
     loadProgram();
     setBreakpoint(code(0x0204));
-    ASSERT_EQ(Nandrel_Run(target, 3, 0), 1);
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1);
     for (int i = 0; i < 1000000 && stateInCallback < 0; ++i)
         std::this_thread::yield();
     EXPECT_EQ(stateInCallback, kBreakpointHit);
@@ -216,7 +216,7 @@ TEST_F(EemThread, StartPauseWakeAndStop) {
     EXPECT_TRUE(threadAsleep());
     loadProgram();
     // A run to nowhere keeps the thread polling; State pauses it and wakes it again.
-    ASSERT_EQ(Nandrel_Run(target, 3, 0), 1);
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1);
     EXPECT_EQ(state(false), kRunning);
     EXPECT_EQ(state(true), kStopped);
     EXPECT_EQ(waitFor(kCpuStopped).message, kCpuStopped);
@@ -232,7 +232,7 @@ TEST_F(EemThread, StartPauseWakeAndStop) {
 TEST_F(EemThread, ClosingWhileTheCpuRunsStopsTheThreadFirst) {
     startEem(kFG, 38, testclasses::fg4619());
     loadProgram();
-    ASSERT_EQ(Nandrel_Run(target, 3, 0), 1);
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1);
     Nandrel_CloseTarget(target);
     EXPECT_FALSE(t->Eem().threadRunning());
     Nandrel_CloseModule();
@@ -241,7 +241,7 @@ TEST_F(EemThread, ClosingWhileTheCpuRunsStopsTheThreadFirst) {
 TEST_F(EemThread, ClosingJtagStopsTheThread) {
     startEem(kFG, 38, testclasses::fg4619());
     loadProgram();
-    ASSERT_EQ(Nandrel_Run(target, 3, 0), 1);
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1);
     ASSERT_EQ(Nandrel_CloseJTAG(target, 0), 1) << Nandrel_GetLastTargetError(target);
     EXPECT_FALSE(t->Eem().threadRunning());
 }
@@ -251,7 +251,7 @@ TEST_F(EemThread, AThreadThatWillNotStopGivesError60) {
     loadProgram();
     setBreakpoint(code(0x0204));
     hold = true;  // the client's callback does not return
-    ASSERT_EQ(Nandrel_Run(target, 3, 0), 1);
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1);
     waitFor(kBreak);
     EXPECT_EQ(Nandrel_CloseEEM(target), 0);
     EXPECT_EQ(lastError(), kErrThreadPause);
@@ -262,7 +262,7 @@ TEST_F(EemThread, AThreadThatWillNotStopGivesError60) {
 TEST_F(EemThread, ClosingTheModuleWhileTheThreadPolls) {
     startEem(kFG, 38, testclasses::fg4619());
     loadProgram();
-    ASSERT_EQ(Nandrel_Run(target, 3, 0), 1);
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1);
     Nandrel_CloseModule();
 }
 

@@ -45,7 +45,7 @@ TEST_P(FlashClockSweep, ProgramsInsideTheRatedRangeOrFailsWithTheClockError) {
     const std::string file = path("sweep.txt");
     writeFile(file, textImage(image));
 
-    const int32_t ok = Nandrel_ProgramFile(target, file.c_str(), 2, 1);
+    const int32_t ok = Nandrel_ProgramFile(target, file.c_str(), NANDREL_PROGRAM_ERASE_ALL, 1);
     if (GetParam().dco == 1.0) {
         EXPECT_EQ(ok, 1) << "a nominal part programs: " << error();
     }

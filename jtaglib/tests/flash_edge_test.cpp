@@ -22,10 +22,10 @@ uint32_t be32(const std::vector<uint8_t>& r, size_t at) {
 TEST_F(FlashEdges, EraseOfAnUnknownTypeFailsBeforeAnyPodTraffic) {
     open(kF1xx);
     pod->clearLog();
-    EXPECT_EQ(Nandrel_Erase(target, 3, 0x1100, 0x200), 0);
+    EXPECT_EQ(Nandrel_Erase(target, NANDREL_ERASE_ALL + 1, 0x1100, 0x200), 0);
     EXPECT_EQ(errorNumber(), 3);
     EXPECT_TRUE(pod->records().empty());
-    EXPECT_EQ(Nandrel_Erase(target, 1, 0xFF00, 0x101), 0);
+    EXPECT_EQ(Nandrel_Erase(target, NANDREL_ERASE_MAIN, 0xFF00, 0x101), 0);
     EXPECT_EQ(errorNumber(), 3);
 }
 
@@ -33,11 +33,11 @@ TEST_F(FlashEdges, SegmentEraseOutsideTheFlashFailsBeforeAnyPodTraffic) {
     open(kF1xx);
     pod->clearLog();
     for (uint32_t address : {0x0C00u, 0x0E80u, 0x0200u, 0x0000u}) {
-        EXPECT_EQ(Nandrel_Erase(target, 0, address, 2), 0) << std::hex << address;
+        EXPECT_EQ(Nandrel_Erase(target, NANDREL_ERASE_SEGMENT, address, 2), 0) << std::hex << address;
         EXPECT_EQ(errorNumber(), 3);
     }
     EXPECT_TRUE(pod->records().empty());
-    EXPECT_EQ(Nandrel_Erase(target, 0, 0x1000, 0x80), 1) << error();
+    EXPECT_EQ(Nandrel_Erase(target, NANDREL_ERASE_SEGMENT, 0x1000, 0x80), 1) << error();
 }
 
 TEST_F(FlashEdges, SegmentEraseOfNoBytesRestoresTheChipAndFails) {
@@ -46,7 +46,7 @@ TEST_F(FlashEdges, SegmentEraseOfNoBytesRestoresTheChipAndFails) {
     ASSERT_EQ(Nandrel_WriteMemory(target, 0, low.data(), 4), 1) << error();
     const auto before = chipBytes(0, 4);
     const uint8_t dco = chip().peek8(0x56);
-    EXPECT_EQ(Nandrel_Erase(target, 0, 0x2000, 0), 0);
+    EXPECT_EQ(Nandrel_Erase(target, NANDREL_ERASE_SEGMENT, 0x2000, 0), 0);
     EXPECT_EQ(errorNumber(), 14);
     EXPECT_EQ(chipBytes(0, 4), before);
     EXPECT_EQ(chip().peek8(0x56), dco);
@@ -58,7 +58,7 @@ TEST_F(FlashEdges, SegmentEraseOverSmallInformationSegments) {
     ASSERT_EQ(Nandrel_Configure(target, 5, 1), 1);
     pokeBytes(0x1000, pattern(0x1000, 0x100));
     pod->clearLog();
-    ASSERT_EQ(Nandrel_Erase(target, 0, 0x1000, 0x100), 1) << error();
+    ASSERT_EQ(Nandrel_Erase(target, NANDREL_ERASE_SEGMENT, 0x1000, 0x100), 1) << error();
     EXPECT_TRUE(allErased(0x1000, 0x100));
     EXPECT_EQ(routineRuns(), 5u) << "four segments and the closing erase";
     const auto runs = requests(kExecuteRelease);
@@ -68,14 +68,14 @@ TEST_F(FlashEdges, SegmentEraseOverSmallInformationSegments) {
 TEST_F(FlashEdges, MassEraseKeepsSegmentAUnlessUnlocked) {
     open(kF2xx);
     pokeBytes(0x1000, pattern(0x1000, 0x100));
-    ASSERT_EQ(Nandrel_Erase(target, 2, 0x8000, 0x8000), 1) << error();
+    ASSERT_EQ(Nandrel_Erase(target, NANDREL_ERASE_ALL, 0x8000, 0x8000), 1) << error();
     EXPECT_TRUE(allErased(0x1000, 0xC0));
     EXPECT_EQ(chipBytes(0x10C0, 0x40), pattern(0x10C0, 0x40));
     EXPECT_TRUE(allErased(0x8000, 0x8000));
     EXPECT_NE(chip().flash().fctl3() & 0x40, 0) << "segment A locked again";
 
     ASSERT_EQ(Nandrel_Configure(target, 5, 1), 1);
-    ASSERT_EQ(Nandrel_Erase(target, 2, 0x1000, 0x100), 1) << error();
+    ASSERT_EQ(Nandrel_Erase(target, NANDREL_ERASE_ALL, 0x1000, 0x100), 1) << error();
     EXPECT_TRUE(allErased(0x1000, 0x100));
     EXPECT_NE(chip().flash().fctl3() & 0x40, 0) << "the lock is put back as it was";
     EXPECT_NE(chip().flash().fctl3() & 0x10, 0);
@@ -85,20 +85,20 @@ TEST_F(FlashEdges, AFailingSegmentFailsTheWholeErase) {
     open(kF2xx);
     chip().addStuckBit({0x1010, 3, false});
     pokeBytes(0x1010, {0x00});
-    EXPECT_EQ(Nandrel_Erase(target, 2, 0x8000, 0x8000), 0);
+    EXPECT_EQ(Nandrel_Erase(target, NANDREL_ERASE_ALL, 0x8000, 0x8000), 0);
     EXPECT_EQ(errorNumber(), 14);
     EXPECT_THAT(error(), ::testing::HasSubstr("Unable to erase cell at 00001010"));
     // A segment erase stops at the first failing segment.
     ASSERT_EQ(Nandrel_Configure(target, 5, 1), 1);
     pokeBytes(0x1040, {0x00});
-    EXPECT_EQ(Nandrel_Erase(target, 0, 0x1000, 0x80), 0);
+    EXPECT_EQ(Nandrel_Erase(target, NANDREL_ERASE_SEGMENT, 0x1000, 0x80), 0);
     EXPECT_EQ(errorNumber(), 14);
     EXPECT_EQ(chip().peek8(0x1040), 0x00);
 }
 
 TEST_F(FlashEdges, OddFlashWritesTakeTheNeighbourFromTheChip) {
     open(kF1xx);
-    ASSERT_EQ(Nandrel_Erase(target, 0, 0x2000, 0x200), 1) << error();
+    ASSERT_EQ(Nandrel_Erase(target, NANDREL_ERASE_SEGMENT, 0x2000, 0x200), 1) << error();
     const std::vector<uint8_t> first = {0x11};
     ASSERT_EQ(Nandrel_WriteMemory(target, 0x2000, first.data(), 1), 1) << error();
     const std::vector<uint8_t> data = {0xA1, 0xB2, 0xC3};
@@ -178,12 +178,12 @@ TEST_F(FlashEdges, ASegmentAcrossTheInformationMainBoundary) {
     open(kF1xx);
     const std::string file = path("span.txt");
     writeFile(file, textImage({{0x10F0, pattern(0x10F0, 0x20)}}));
-    ASSERT_EQ(Nandrel_ProgramFile(target, file.c_str(), 2, 1), 1) << error();
+    ASSERT_EQ(Nandrel_ProgramFile(target, file.c_str(), NANDREL_PROGRAM_ERASE_ALL, 1), 1) << error();
     EXPECT_EQ(chipBytes(0x10F0, 0x20), pattern(0x10F0, 0x20));
     Nandrel_CloseModule();
 
     open(kF2xx);
-    EXPECT_EQ(Nandrel_ProgramFile(target, file.c_str(), 0, 1), 0);
+    EXPECT_EQ(Nandrel_ProgramFile(target, file.c_str(), NANDREL_PROGRAM_ERASE_NONE, 1), 0);
     EXPECT_EQ(errorNumber(), 27);
 }
 
@@ -191,16 +191,16 @@ TEST_F(FlashEdges, ASegmentLargerThanTheFlashIsAFileDataError) {
     open(kF2xx);
     const std::string file = path("big.txt");
     writeFile(file, textImage({{0x8000, std::vector<uint8_t>(0x8001, 0x12)}}));
-    EXPECT_EQ(Nandrel_ProgramFile(target, file.c_str(), 0, 1), 0);
+    EXPECT_EQ(Nandrel_ProgramFile(target, file.c_str(), NANDREL_PROGRAM_ERASE_NONE, 1), 0);
     EXPECT_EQ(errorNumber(), 27);
-    EXPECT_EQ(Nandrel_ProgramFile(target, path("missing.txt").c_str(), 0, 1), 0);
+    EXPECT_EQ(Nandrel_ProgramFile(target, path("missing.txt").c_str(), NANDREL_PROGRAM_ERASE_NONE, 1), 0);
     EXPECT_EQ(errorNumber(), 23);
 }
 
 TEST_F(FlashEdges, RoutinesRunAtTheRamStartOfTheClass) {
     open(kNewer);
     const auto data = pattern(0xC000, 0x600);
-    ASSERT_EQ(Nandrel_Erase(target, 1, 0xC000, 0x4000), 1) << error();
+    ASSERT_EQ(Nandrel_Erase(target, NANDREL_ERASE_MAIN, 0xC000, 0x4000), 1) << error();
     pod->clearLog();
     ASSERT_EQ(Nandrel_WriteMemory(target, 0xC000, data.data(), 0x600), 1) << error();
     EXPECT_EQ(chipBytes(0xC000, 0x600), data);
@@ -226,13 +226,13 @@ TEST_F(FlashEdges, TheWatchdogIsShadowedAndTheCallersDataKept) {
     EXPECT_EQ(data, copy);
     EXPECT_EQ(chip().read16(0x0120) >> 8, 0x69) << "never written";
     EXPECT_EQ(chip().peek8(0x0122), 0x77);
-    EXPECT_EQ(t->flashState().watchdogShadow, 0x5A12);
+    EXPECT_EQ(t->shadows().watchdogShadow, 0x5A12);
     std::vector<uint8_t> back(2);
     ASSERT_EQ(Nandrel_ReadMemory(target, 0x0120, back.data(), 2), 1) << error();
     EXPECT_EQ(back[0], 0x12);
     // The hold around a signature keeps the password in the shadow.
     ASSERT_EQ(Nandrel_EraseCheck(target, 0x3000, 4), 1) << error();
-    EXPECT_EQ(t->flashState().watchdogShadow >> 8, 0x5A);
+    EXPECT_EQ(t->shadows().watchdogShadow >> 8, 0x5A);
 }
 
 TEST_F(FlashEdges, SfrBytesAreMasked) {
@@ -250,7 +250,7 @@ TEST_F(FlashEdges, AClockThatCannotBeSetFailsWithError13) {
     open(kF1xx);
     chip().setDcoScale(20.0);
     pod->clearLog();
-    EXPECT_EQ(Nandrel_Erase(target, 0, 0x2000, 0x200), 0);
+    EXPECT_EQ(Nandrel_Erase(target, NANDREL_ERASE_SEGMENT, 0x2000, 0x200), 0);
     EXPECT_EQ(errorNumber(), 13);
     EXPECT_LT(requests(kExecuteRelease).size(), 3u * 8 * 8) << "the search is bounded";
     EXPECT_NE(chip().flash().fctl3() & 0x10, 0);
@@ -260,10 +260,10 @@ TEST_F(FlashEdges, WriteTwiceDevicesTryEachSegmentTwice) {
     open(kF1xx, 11);  // a class with the write-twice flag
     const std::string a = path("a.txt");
     writeFile(a, textImage({{0xE000, pattern(0xE000, 0x40, 1)}}));
-    ASSERT_EQ(Nandrel_ProgramFile(target, a.c_str(), 1, 1), 1) << error();
+    ASSERT_EQ(Nandrel_ProgramFile(target, a.c_str(), NANDREL_PROGRAM_ERASE_MAIN, 1), 1) << error();
     writeFile(a, textImage({{0xE000, pattern(0xE000, 0x40, 2)}}));
     pod->clearLog();
-    EXPECT_EQ(Nandrel_ProgramFile(target, a.c_str(), 0, 1), 0);
+    EXPECT_EQ(Nandrel_ProgramFile(target, a.c_str(), NANDREL_PROGRAM_ERASE_NONE, 1), 0);
     EXPECT_EQ(errorNumber(), 7);
     EXPECT_EQ(routineRuns(), 2u);
 }
@@ -318,7 +318,7 @@ TEST_F(FlashEdges, NewerFlashMassEraseRunsOnce) {
     open(kF2xx);
     pokeBytes(0x8000, pattern(0x8000, 0x400));
     pod->clearLog();
-    ASSERT_EQ(Nandrel_Erase(target, 1, 0x8000, 0x8000), 1) << error();
+    ASSERT_EQ(Nandrel_Erase(target, NANDREL_ERASE_MAIN, 0x8000, 0x8000), 1) << error();
     EXPECT_TRUE(allErased(0x8000, 0x8000));
     EXPECT_EQ(routineRuns(), 1u);
 }
@@ -344,7 +344,7 @@ TEST_F(FlashEdges, IdentifiedEndToEnd) {
     const std::string file = path("e2e.hex");
     writeFile(file,
               intelImage({{0x8000, pattern(0x8000, 0x100)}, {0xFFE0, pattern(0xFFE0, 0x20)}}));
-    ASSERT_EQ(Nandrel_ProgramFile(target, file.c_str(), 1, 1), 1) << error();
+    ASSERT_EQ(Nandrel_ProgramFile(target, file.c_str(), NANDREL_PROGRAM_ERASE_MAIN, 1), 1) << error();
     EXPECT_EQ(chipBytes(0x8000, 0x100), pattern(0x8000, 0x100));
     EXPECT_EQ(Nandrel_VerifyFile(target, file.c_str()), 1) << error();
 }

@@ -44,18 +44,18 @@ TEST_P(FlashProfiles, EveryEraseType) {
     // Segment erase of one 512-byte main segment only.
     const uint32_t segment = (mainStart() | 0x1FF) + 1;
     const uint32_t before = segment - mainStart();
-    ASSERT_EQ(Nandrel_Erase(target, 0, segment, 0x200), 1) << error();
+    ASSERT_EQ(Nandrel_Erase(target, NANDREL_ERASE_SEGMENT, segment, 0x200), 1) << error();
     EXPECT_TRUE(allErased(segment, 0x200));
     EXPECT_EQ(chipBytes(mainStart(), before), pattern(mainStart(), before));
     EXPECT_EQ(chipBytes(segment + 0x200, 0x100), pattern(segment + 0x200, 0x100));
     // Main memory erase leaves information memory alone.
-    ASSERT_EQ(Nandrel_Erase(target, 1, mainStart(), mainLength()), 1) << error();
+    ASSERT_EQ(Nandrel_Erase(target, NANDREL_ERASE_MAIN, mainStart(), mainLength()), 1) << error();
     EXPECT_TRUE(allErased(mainStart(), mainLength()));
     EXPECT_EQ(chipBytes(layout.infoStart, infoLength()), pattern(layout.infoStart, infoLength()));
     // Erase all with segment A unlocked takes information memory too.
     pokeBytes(mainStart(), pattern(mainStart(), 0x600));
     ASSERT_EQ(Nandrel_Configure(target, 5, 1), 1);
-    ASSERT_EQ(Nandrel_Erase(target, 2, layout.infoStart, infoLength()), 1) << error();
+    ASSERT_EQ(Nandrel_Erase(target, NANDREL_ERASE_ALL, layout.infoStart, infoLength()), 1) << error();
     EXPECT_TRUE(allErased(layout.infoStart, infoLength()));
     EXPECT_TRUE(allErased(mainStart(), 0x600));
     // Segment A stays as locked as it was, and the flash is left locked.
@@ -70,7 +70,7 @@ TEST_P(FlashProfiles, ProgramVerifyAndReadOutBothFormats) {
     const std::string text = path("image.txt");
     writeFile(text, textImage(segments));
     ASSERT_EQ(Nandrel_Configure(target, 5, 1), 1);
-    ASSERT_EQ(Nandrel_ProgramFile(target, text.c_str(), 2, 1), 1) << error();
+    ASSERT_EQ(Nandrel_ProgramFile(target, text.c_str(), NANDREL_PROGRAM_ERASE_ALL, 1), 1) << error();
     expectOnChip(segments);
     EXPECT_EQ(Nandrel_VerifyFile(target, text.c_str()), 1) << error();
     EXPECT_EQ(Nandrel_EraseCheck(target, mainStart() + 0x400, 0x400), 1) << error();
@@ -117,7 +117,7 @@ TEST_P(FlashProfiles, ProgramVerifyAndReadOutBothFormats) {
     const std::string hex = path("image.hex");
     writeFile(hex, intelImage(image(2)));
     notes.clear();
-    ASSERT_EQ(Nandrel_ProgramFile(target, hex.c_str(), 2, 1), 1) << error();
+    ASSERT_EQ(Nandrel_ProgramFile(target, hex.c_str(), NANDREL_PROGRAM_ERASE_ALL, 1), 1) << error();
     expectOnChip(image(2));
     EXPECT_EQ(Nandrel_VerifyFile(target, text.c_str()), 0);
     EXPECT_EQ(errorNumber(), 28);
@@ -128,8 +128,8 @@ TEST_P(FlashProfiles, ProgrammingOverOldDataFails) {
     const std::string b = path("b.txt");
     writeFile(a, textImage({{mainStart(), pattern(mainStart(), 0x100, 1)}}));
     writeFile(b, textImage({{mainStart(), pattern(mainStart(), 0x100, 2)}}));
-    ASSERT_EQ(Nandrel_ProgramFile(target, a.c_str(), 1, 1), 1) << error();
-    EXPECT_EQ(Nandrel_ProgramFile(target, b.c_str(), 0, 1), 0);
+    ASSERT_EQ(Nandrel_ProgramFile(target, a.c_str(), NANDREL_PROGRAM_ERASE_MAIN, 1), 1) << error();
+    EXPECT_EQ(Nandrel_ProgramFile(target, b.c_str(), NANDREL_PROGRAM_ERASE_NONE, 1), 0);
     EXPECT_EQ(errorNumber(), 7) << error();
     EXPECT_EQ(Nandrel_VerifyFile(target, b.c_str()), 0);
     EXPECT_EQ(errorNumber(), 28);
@@ -139,11 +139,11 @@ TEST_P(FlashProfiles, RamSegmentsAndRamWrites) {
     const uint32_t at = layout.ramEnd - 0x3F;
     const std::string file = path("ram.txt");
     writeFile(file, textImage({{at, pattern(at, 0x40)}}));
-    ASSERT_EQ(Nandrel_ProgramFile(target, file.c_str(), 0, 1), 1) << error();
+    ASSERT_EQ(Nandrel_ProgramFile(target, file.c_str(), NANDREL_PROGRAM_ERASE_NONE, 1), 1) << error();
     EXPECT_EQ(chipBytes(at, 0x40), pattern(at, 0x40));
     // A RAM segment that runs out of RAM is refused.
     writeFile(file, textImage({{at, pattern(at, 0x41)}}));
-    EXPECT_EQ(Nandrel_ProgramFile(target, file.c_str(), 0, 1), 0);
+    EXPECT_EQ(Nandrel_ProgramFile(target, file.c_str(), NANDREL_PROGRAM_ERASE_NONE, 1), 0);
     EXPECT_EQ(errorNumber(), 27);
 }
 

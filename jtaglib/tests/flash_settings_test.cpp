@@ -11,14 +11,14 @@ TEST_F(FlashSettings, RamPreservedAcrossAFlashWrite) {
     const auto ram = pattern(0x0200, 0x800, 9);
     ASSERT_EQ(Nandrel_WriteMemory(target, 0x0200, ram.data(), 0x800), 1) << error();
     ASSERT_EQ(Nandrel_Configure(target, 10, 1), 1);
-    ASSERT_EQ(Nandrel_Erase(target, 0, 0x4000, 0x200), 1) << error();
+    ASSERT_EQ(Nandrel_Erase(target, NANDREL_ERASE_SEGMENT, 0x4000, 0x200), 1) << error();
     const auto data = pattern(0x4000, 0x200);
     ASSERT_EQ(Nandrel_WriteMemory(target, 0x4000, data.data(), 0x200), 1) << error();
     EXPECT_EQ(chipBytes(0x4000, 0x200), data);
     EXPECT_EQ(chipBytes(0x0200, 0x800), ram);
     // Without the setting the routines are left in RAM.
     ASSERT_EQ(Nandrel_Configure(target, 10, 0), 1);
-    ASSERT_EQ(Nandrel_Erase(target, 0, 0x4000, 0x200), 1) << error();
+    ASSERT_EQ(Nandrel_Erase(target, NANDREL_ERASE_SEGMENT, 0x4000, 0x200), 1) << error();
     EXPECT_NE(chipBytes(0x0200, 0x800), ram);
 }
 
@@ -26,11 +26,11 @@ TEST_F(FlashSettings, DownloadedRoutinesAreReadBackWhenAsked) {
     open(kF2xx);
     ASSERT_EQ(Nandrel_Configure(target, 0, 1), 1);
     pod->clearLog();
-    ASSERT_EQ(Nandrel_Erase(target, 0, 0x8000, 0x200), 1) << error();
+    ASSERT_EQ(Nandrel_Erase(target, NANDREL_ERASE_SEGMENT, 0x8000, 0x200), 1) << error();
     const size_t checked = requests(102).size();
     ASSERT_EQ(Nandrel_Configure(target, 0, 0), 1);
     pod->clearLog();
-    ASSERT_EQ(Nandrel_Erase(target, 0, 0x8000, 0x200), 1) << error();
+    ASSERT_EQ(Nandrel_Erase(target, NANDREL_ERASE_SEGMENT, 0x8000, 0x200), 1) << error();
     EXPECT_GT(checked, requests(102).size());
 }
 
@@ -109,5 +109,45 @@ TEST_F(FlashSettings, FlashTestSettingOnlyWhereAllowed) {
     EXPECT_EQ(Nandrel_Configure(target, 4, 1), 0);
     EXPECT_EQ(errorNumber(), 3);
 }
+
+// A newer-flash mass erase with segment A unlocked erases the information
+// memory on its own with the faster standard timing; the flash timing the
+// user configured stands for everything after it.
+struct TimingRow {
+    const char* name;
+    int32_t item6;  // -1: left as the target starts
+    uint32_t divider;
+    bool chipTiming;
+};
+
+class FlashTimingAfterErase : public FlashTest, public ::testing::WithParamInterface<TimingRow> {};
+
+TEST_P(FlashTimingAfterErase, StaysAsConfigured) {
+    open(kNewer);
+    if (GetParam().item6 >= 0) {
+        ASSERT_EQ(Nandrel_Configure(target, 6, GetParam().item6), 1);
+    }
+    ASSERT_EQ(Nandrel_Configure(target, 5, 1), 1);
+    const uint32_t infoLength = layout.infoEnd - layout.infoStart + 1u;
+    ASSERT_EQ(Nandrel_Erase(target, NANDREL_ERASE_ALL, layout.infoStart, infoLength), 1) << error();
+    EXPECT_EQ(t->flashSettings().flashClockDivider, GetParam().divider);
+    EXPECT_EQ(t->flashSettings().alternativeFlashTiming, GetParam().chipTiming);
+    // A read of the flash puts the standard timing into FCTL1 only when the
+    // user chose it.
+    pod->clearLog();
+    uint8_t bytes[2] = {};
+    ASSERT_EQ(Nandrel_ReadMemory(target, layout.infoStart, bytes, 2), 1) << error();
+    bool fctl1Written = false;
+    for (const auto& r : requests(106))
+        fctl1Written = fctl1Written || (r[3] == 0x01 && r[4] == 0x28);
+    EXPECT_EQ(fctl1Written, !GetParam().chipTiming);
+}
+
+INSTANTIATE_TEST_SUITE_P(Timings, FlashTimingAfterErase,
+                         ::testing::Values(TimingRow{"LeftAtTheChipsOwn", -1, 32, true},
+                                           TimingRow{"Divider32Chosen", 0, 32, false},
+                                           TimingRow{"Divider16Chosen", 1, 16, false},
+                                           TimingRow{"ChipsOwnChosen", 2, 32, true}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 }  // namespace

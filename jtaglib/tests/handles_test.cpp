@@ -73,7 +73,7 @@ TEST_F(Handles, ClosedTargetFailsWithItsNullText) {
     Nandrel_CloseTarget(target);
     EXPECT_EQ(target->words[0], 0u);
     EXPECT_STREQ(Nandrel_GetLastTargetError(target), "Invalid target object");
-    EXPECT_EQ(Nandrel_Erase(target, 2, 0, 0), 0);
+    EXPECT_EQ(Nandrel_Erase(target, NANDREL_ERASE_ALL, 0, 0), 0);
     Nandrel_CloseModule();
     EXPECT_STREQ(Nandrel_GetLastModuleError(), "NULL Target");
     Nandrel_OpenModule();

@@ -4,12 +4,12 @@
 
 #include <functional>
 
-#include "bit_reverse.h"
+#include "kelvane/platform/bit_reverse.h"
 #include "scripted_pod.h"
 
 namespace {
 
-using nandrel::BitReverseByte;
+using kv::BitReverseByte;
 using nandrel::CTargetProtocolJTAG;
 using ::testing::HasSubstr;
 

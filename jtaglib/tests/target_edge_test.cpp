@@ -27,7 +27,7 @@ class TargetEdge : public SimTargetTest {
 TEST_F(TargetEdge, RegistersOfARunningCpuAreNotReportedFromTheOldCopy) {
     startHeld(kF149, 7, testclasses::f149());
     loadCounter();
-    ASSERT_EQ(Nandrel_Run(target, 1, 0), 1) << Nandrel_GetLastTargetError(target);
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_FREE, 0), 1) << Nandrel_GetLastTargetError(target);
     uint32_t value = 0xABCD;
     EXPECT_EQ(Nandrel_ReadRegister(target, 4, &value), 0);
     EXPECT_EQ(lastError(), kErrReadRegister);
@@ -130,12 +130,12 @@ TEST_F(TargetEdge, TheFirstSingleStepCountsItsInstruction) {
     uint32_t cycles = 0;
     ASSERT_EQ(state(false, &cycles), kStopped);
     EXPECT_EQ(cycles, kCyclesNotCounted);
-    ASSERT_EQ(Nandrel_Run(target, 2, 0), 1) << Nandrel_GetLastTargetError(target);
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_SINGLE_STEP, 0), 1) << Nandrel_GetLastTargetError(target);
     EXPECT_EQ(state(false, &cycles), kStepDone);
     EXPECT_EQ(cycles, InstructionCycles(0x4036, 0, false));
     EXPECT_EQ(cycles, 2u);
     EXPECT_EQ(reg(0), 0x0204u);
-    ASSERT_EQ(Nandrel_Run(target, 2, 0), 1);
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_SINGLE_STEP, 0), 1);
     EXPECT_EQ(state(false, &cycles), kStepDone);
     EXPECT_EQ(cycles, 3u);
     EXPECT_EQ(reg(6), 6u);

@@ -191,19 +191,19 @@ TEST_F(ScriptedTarget, ConfigureItems) {
     EXPECT_EQ(target.Configure(3, 0x0029), 1);
     EXPECT_EQ(target.mainClockControl(), 0x0029);
     EXPECT_EQ(target.Configure(6, 1), 1);
-    EXPECT_EQ(target.flashClockDivider(), 16u);
+    EXPECT_EQ(target.flashSettings().flashClockDivider, 16u);
     EXPECT_EQ(target.Configure(6, 2), 1);
-    EXPECT_TRUE(target.alternativeFlashTiming());
+    EXPECT_TRUE(target.flashSettings().alternativeFlashTiming);
     EXPECT_EQ(target.Configure(6, 9), 1) << "other values change nothing";
-    EXPECT_EQ(target.flashClockDivider(), 16u);
-    EXPECT_TRUE(target.alternativeFlashTiming());
+    EXPECT_EQ(target.flashSettings().flashClockDivider, 16u);
+    EXPECT_TRUE(target.flashSettings().alternativeFlashTiming);
     EXPECT_EQ(target.Configure(6, 0), 1);
-    EXPECT_EQ(target.flashClockDivider(), 32u);
-    EXPECT_FALSE(target.alternativeFlashTiming());
+    EXPECT_EQ(target.flashSettings().flashClockDivider, 32u);
+    EXPECT_FALSE(target.flashSettings().alternativeFlashTiming);
     EXPECT_EQ(target.Configure(5, 1), 1);
-    EXPECT_TRUE(target.lockedSegmentAccess());
+    EXPECT_TRUE(target.flashSettings().lockedSegmentAccess);
     EXPECT_EQ(target.Configure(10, 0x0200), 1);
-    EXPECT_EQ(target.ramPreserve(), 0x0200u);
+    EXPECT_EQ(target.flashSettings().ramPreserve, 0x0200u);
 
     select(testclasses::f149(), 13);
     ASSERT_EQ(target.Configure(1, 0x7FFF), 1);
@@ -213,7 +213,7 @@ TEST_F(ScriptedTarget, ConfigureItems) {
 }
 
 TEST_F(ScriptedTarget, RunAndStateArguments) {
-    EXPECT_EQ(target.Run(1, false), 0);
+    EXPECT_EQ(target.Run(NANDREL_RUN_FREE, false), 0);
     EXPECT_EQ(target.TakeErrorNumber(), kErrUnknownDevice);
     int32_t state = -1;
     EXPECT_EQ(target.State(&state, false, nullptr), 0);

@@ -124,7 +124,7 @@ TEST_F(SimTarget, ARunProgramComputesItsRegisters) {
         load(0x0200, p.words);
         ASSERT_EQ(Nandrel_WriteRegister(target, 0, 0x0200), 1);
         ASSERT_EQ(Nandrel_WriteRegister(target, 7, 0), 1);
-        ASSERT_EQ(Nandrel_Run(target, 1, releaseJtag ? 1 : 0), 1)
+        ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_FREE, releaseJtag ? 1 : 0), 1)
             << Nandrel_GetLastTargetError(target);
         EXPECT_FALSE(pod->target().held());
         EXPECT_EQ(state(false), nandrel::kRunning);
@@ -155,7 +155,7 @@ TEST_F(SimTarget, RunToAnEemBreakpoint) {
         ASSERT_TRUE(t->protocol()->EEM_DataExchange(reg, &v));
     }
     ASSERT_EQ(Nandrel_WriteRegister(target, 0, 0x0200), 1);
-    ASSERT_EQ(Nandrel_Run(target, 3, 0), 1) << Nandrel_GetLastTargetError(target);
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1) << Nandrel_GetLastTargetError(target);
     EXPECT_EQ(state(false), nandrel::kBreakpointHit);
     EXPECT_EQ(reg(0), at);
     EXPECT_EQ(reg(6), 15u);
@@ -169,7 +169,7 @@ TEST_F(SimTarget, ACpuWithoutEemStopsAtASimpleBreakpoint) {
     const uint32_t at = p.done - 6;
     ASSERT_TRUE(t->protocol()->IrDrShift16(0x0B, static_cast<uint16_t>(at), nullptr));
     ASSERT_EQ(Nandrel_WriteRegister(target, 0, 0x0200), 1);
-    ASSERT_EQ(Nandrel_Run(target, 3, 0), 1) << Nandrel_GetLastTargetError(target);
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1) << Nandrel_GetLastTargetError(target);
     EXPECT_EQ(state(false), nandrel::kBreakpointHit);
     EXPECT_EQ(reg(0), at);
     EXPECT_EQ(reg(7), 0u);
@@ -211,7 +211,7 @@ TEST_F(SimTarget, AStopRequestEndsARunThatNeverReachesItsBreakpoint) {
     const SumProgram p = sumProgram(0x0200);
     load(0x0200, p.words);
     ASSERT_EQ(Nandrel_WriteRegister(target, 0, 0x0200), 1);
-    ASSERT_EQ(Nandrel_Run(target, 3, 0), 1) << Nandrel_GetLastTargetError(target);
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1) << Nandrel_GetLastTargetError(target);
     EXPECT_EQ(state(false), nandrel::kRunning);
     EXPECT_EQ(state(true), nandrel::kStopped);
     EXPECT_TRUE(pod->target().held());

@@ -134,7 +134,7 @@ class SimStep : public SimTargetTest {
             const Step& s = program.steps[i];
             SCOPED_TRACE(s.text);
             ASSERT_EQ(reg(0), s.address);
-            ASSERT_EQ(Nandrel_Run(target, 2, 0), 1) << Nandrel_GetLastTargetError(target);
+            ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_SINGLE_STEP, 0), 1) << Nandrel_GetLastTargetError(target);
             uint32_t cycles = 0;
             ASSERT_EQ(state(false, &cycles), nandrel::kStepDone);
             // The first step starts the count with its own instruction's cycles.
@@ -170,7 +170,7 @@ TEST_F(SimStep, StepsAboveTheFirst64K) {
         chip().poke16(0x10000 + 2 * static_cast<uint32_t>(i), words[i]);
     ASSERT_EQ(Nandrel_WriteRegister(target, 0, 0x10000), 1);
     for (uint32_t next : {0x10004u, 0x10006u, 0x10006u}) {
-        ASSERT_EQ(Nandrel_Run(target, 2, 0), 1) << Nandrel_GetLastTargetError(target);
+        ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_SINGLE_STEP, 0), 1) << Nandrel_GetLastTargetError(target);
         EXPECT_EQ(state(false), nandrel::kStepDone);
         EXPECT_EQ(reg(0), next);
     }

@@ -10,6 +10,7 @@
 #include "kelvane/core/map_parameter_xml.h"
 #include "kelvane/core/stdio_xml_file.h"
 #include "kelvane/core/xml_reading.h"
+#include "nandrel/nandrel.h"
 
 namespace {
 
@@ -68,9 +69,9 @@ bool ReadBack(int commands, kv::CMapParameterXML& eraseTypes) {
 
 int main() {
     kv::CMapParameterXML eraseTypes;
-    eraseTypes.AddKeyword("ERASE_ALL", 0);
-    eraseTypes.AddKeyword("ERASE_MAIN", 1);
-    eraseTypes.AddKeyword("ERASE_SEGMENT", 2);
+    eraseTypes.AddKeyword("ERASE_ALL", NANDREL_ERASE_ALL);
+    eraseTypes.AddKeyword("ERASE_MAIN", NANDREL_ERASE_MAIN);
+    eraseTypes.AddKeyword("ERASE_SEGMENT", NANDREL_ERASE_SEGMENT);
     const std::string path =
         (std::filesystem::temp_directory_path() / "kelvane_xml_benchmark.kvnset").string();
 

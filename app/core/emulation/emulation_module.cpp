@@ -4,14 +4,12 @@
 
 #include "kelvane/core/map_parameter_xml.h"
 #include "kelvane/platform/clock.h"
+#include "nandrel/nandrel.h"
 
 namespace kv {
 
 namespace {
 
-constexpr std::int32_t kRunFree = 1;
-constexpr std::int32_t kRunSingleStep = 2;
-constexpr std::int32_t kRunToBreakpoints = 3;
 constexpr std::int32_t kStateRunning = 1;
 constexpr std::uint32_t kSingleStepPauseMs = 10;
 
@@ -133,7 +131,7 @@ int CEmulationModule::Run(int toBreakpoints) {
         return 0;
     }
     if (!EnterEmulation()) return 0;
-    if (!pod_->Run(toBreakpoints ? kRunToBreakpoints : kRunFree, 0)) return TakePodError();
+    if (!pod_->Run(toBreakpoints ? NANDREL_RUN_TO_BREAKPOINT : NANDREL_RUN_FREE, 0)) return TakePodError();
     return 1;
 }
 
@@ -150,7 +148,7 @@ int CEmulationModule::SingleStep() {
         error_ = "Unable to single-step with running target";
         return 0;
     }
-    if (!pod_->Run(kRunSingleStep, 0)) return TakePodError();
+    if (!pod_->Run(NANDREL_RUN_SINGLE_STEP, 0)) return TakePodError();
     clock().sleep(kSingleStepPauseMs);
     if (!pod_->State(&state, 0, &cycles)) return TakePodError();
     if (state == kStateRunning) {

@@ -2,6 +2,7 @@
 
 #include "hex_test_support.h"
 #include "kelvane/core/map_parameter_xml.h"
+#include "nandrel/nandrel.h"
 #include "xml_test_support.h"
 
 namespace kv {
@@ -10,9 +11,9 @@ namespace {
 CMapParameterXML& EraseTypes() {
     static CMapParameterXML map;
     if (map.GetSize() == 0) {
-        map.Add("ERASE_ALL", "Erase all memory", 0);
-        map.Add("ERASE_MAIN", "Erase main memory", 1);
-        map.Add("ERASE_SEGMENT", "Erase segment", 2);
+        map.Add("ERASE_ALL", "Erase all memory", NANDREL_ERASE_ALL);
+        map.Add("ERASE_MAIN", "Erase main memory", NANDREL_ERASE_MAIN);
+        map.Add("ERASE_SEGMENT", "Erase segment", NANDREL_ERASE_SEGMENT);
     }
     return map;
 }
@@ -97,7 +98,7 @@ TEST(KeywordMap, ParsesHexadecimalAndDecimalNumbers) {
     EXPECT_EQ(map.ParseWORD("0x12345", &word), 1);
     EXPECT_EQ(word, 0x2345);
     EXPECT_EQ(map.ParseWORD("ERASE_SEGMENT", &word), 1);
-    EXPECT_EQ(word, 2);
+    EXPECT_EQ(word, NANDREL_ERASE_SEGMENT);
 
     std::int32_t number = 0;
     EXPECT_EQ(map.ParseLONG("-17", &number), 1);
@@ -105,7 +106,7 @@ TEST(KeywordMap, ParsesHexadecimalAndDecimalNumbers) {
     EXPECT_EQ(map.ParseLONG("4294967295", &number), 1);
     EXPECT_EQ(number, -1);
     EXPECT_EQ(map.ParseLONG("ERASE_MAIN", &number), 1);
-    EXPECT_EQ(number, 1);
+    EXPECT_EQ(number, NANDREL_ERASE_MAIN);
 }
 
 TEST(KeywordMap, ParsesBooleans) {
@@ -175,7 +176,7 @@ TEST(KeywordMap, ReadsAttributesOfAnElement) {
 
     std::uint32_t value = 0;
     EXPECT_EQ(map.ReadAttributeDWORD(element, "dwEraseType", &value), 1);
-    EXPECT_EQ(value, 2u);
+    EXPECT_EQ(value, static_cast<std::uint32_t>(NANDREL_ERASE_SEGMENT));
     std::uint16_t word = 0;
     EXPECT_EQ(map.ReadAttributeWORD(element, "dwSegment", &word), 1);
     EXPECT_EQ(word, 0xF800);

@@ -6,6 +6,7 @@
 #include "kelvane/core/map_parameter_xml.h"
 #include "kelvane/core/stdio_xml_file.h"
 #include "kelvane/core/xml_reading.h"
+#include "nandrel/nandrel.h"
 #include "xml_test_support.h"
 
 namespace kv {
@@ -32,9 +33,9 @@ struct Command {
 struct Maps {
     Maps() {
         booleans.AddBoolean();
-        eraseTypes.AddKeyword("ERASE_ALL", 0);
-        eraseTypes.AddKeyword("ERASE_MAIN", 1);
-        eraseTypes.AddKeyword("ERASE_SEGMENT", 2);
+        eraseTypes.AddKeyword("ERASE_ALL", NANDREL_ERASE_ALL);
+        eraseTypes.AddKeyword("ERASE_MAIN", NANDREL_ERASE_MAIN);
+        eraseTypes.AddKeyword("ERASE_SEGMENT", NANDREL_ERASE_SEGMENT);
         fileTypes.AddKeyword("FILETYPE_TI_TXT", 1);
         fileTypes.AddKeyword("FILETYPE_INTEL_HEX", 2);
         valueTypes.AddWord("BYTE", "Byte", 0);
@@ -61,7 +62,7 @@ std::vector<Command> CommandList(Maps& m) {
         {"Dravik_LockA", {{"bLockFlashA", Kind::Bool, 0}}},
         {"Comment", {}, false, "Production image\nfor board rev. C & D"},
         {"Dravik_Erase",
-         {{"dwEraseType", Kind::Keyword, 2, "", &m.eraseTypes},
+         {{"dwEraseType", Kind::Keyword, NANDREL_ERASE_SEGMENT, "", &m.eraseTypes},
           {"dwSegment", Kind::Hex, 0xF800},
           {"dwLength", Kind::Hex, 0x200}}},
         {"Dravik_ProgramFile",

@@ -12,11 +12,6 @@ std::string g_strDefaultReadFile = "MyFile.txt";
 
 namespace {
 
-// Erase types of Nandrel_Erase.
-constexpr int32_t kEraseSegment = 0;
-constexpr int32_t kEraseMain = 1;
-constexpr int32_t kEraseAll = 2;
-
 // Information flash ends at 0x10FF; main flash of the classic parts starts at
 // 0x1100 at the lowest.
 constexpr uint32_t kInfoFlashEnd = 0x10FF;
@@ -209,13 +204,13 @@ int CDravik::SetVCC(uint32_t millivolts) {
 int CDravik::EraseAll() {
     if (!target_) return NoTarget();
     const uint32_t start = GetDeviceRecord().mainStart;
-    if (Nandrel_Erase(target_, kEraseAll, start, 0x10000 - start)) return 1;
+    if (Nandrel_Erase(target_, NANDREL_ERASE_ALL, start, 0x10000 - start)) return 1;
     return FailTarget("Unable to perform EraseAll");
 }
 
 int CDravik::EraseMain(uint32_t address, uint32_t length) {
     if (!target_) return NoTarget();
-    if (Nandrel_Erase(target_, kEraseMain, address, length)) return 1;
+    if (Nandrel_Erase(target_, NANDREL_ERASE_MAIN, address, length)) return 1;
     return FailTarget("Unable to perform EraseMain");
 }
 
@@ -231,7 +226,7 @@ int CDravik::EraseSegment(uint32_t address, uint32_t length) {
     }
     // Keep the end of the requested range covered.
     const uint32_t widened = length + (address - aligned);
-    if (Nandrel_Erase(target_, kEraseSegment, aligned, widened < length ? length : widened))
+    if (Nandrel_Erase(target_, NANDREL_ERASE_SEGMENT, aligned, widened < length ? length : widened))
         return 1;
     return FailTarget("Unable to perform EraseSegment");
 }

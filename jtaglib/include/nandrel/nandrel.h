@@ -238,6 +238,28 @@ NANDREL_API int32_t Nandrel_GetExternalVoltage(NANDREL_HANDLE target, int32_t* m
 NANDREL_API int32_t Nandrel_Reset(NANDREL_HANDLE target, int32_t method, int32_t execute,
                                   int32_t releaseJtag);
 
+/* Run modes of Nandrel_Run. */
+typedef enum NandrelRunMode {
+    NANDREL_RUN_FREE = 1,
+    NANDREL_RUN_SINGLE_STEP = 2,
+    NANDREL_RUN_TO_BREAKPOINT = 3
+} NandrelRunMode;
+
+/* Erase types of Nandrel_Erase. */
+typedef enum NandrelEraseType {
+    NANDREL_ERASE_SEGMENT = 0,
+    NANDREL_ERASE_MAIN = 1,
+    NANDREL_ERASE_ALL = 2
+} NandrelEraseType;
+
+/* What Nandrel_ProgramFile erases before it writes: nothing, main memory, or
+ * information and main memory. */
+typedef enum NandrelProgramErase {
+    NANDREL_PROGRAM_ERASE_NONE = 0,
+    NANDREL_PROGRAM_ERASE_MAIN = 1,
+    NANDREL_PROGRAM_ERASE_ALL = 2
+} NandrelProgramErase;
+
 /* Target: registers and run control */
 NANDREL_API int32_t Nandrel_ReadRegisters(NANDREL_HANDLE target, uint32_t* registers, int32_t mask);
 NANDREL_API int32_t Nandrel_WriteRegisters(NANDREL_HANDLE target, const uint32_t* registers,

@@ -155,17 +155,5 @@ TEST_P(Cycles, InterruptEntry) {
 
 INSTANTIATE_TEST_SUITE_P(BothCpus, Cycles, ::testing::Bool());
 
-TEST(CycleWords, TableOfSingleWords) {
-    // Words whose count does not depend on operands, both CPU kinds.
-    EXPECT_EQ(Cpu::instructionCycles(0x3FFF, false), 2);
-    EXPECT_EQ(Cpu::instructionCycles(0x1300, false), 5);
-    EXPECT_EQ(Cpu::instructionCycles(0x1300, true), 3);
-    EXPECT_EQ(Cpu::instructionCycles(0x4130, false), 3);
-    EXPECT_EQ(Cpu::instructionCycles(0x4303, true), 1);
-    EXPECT_EQ(Cpu::instructionCycles(0x143B, true), 10);
-    EXPECT_EQ(Cpu::instructionCycles(0x0C45, true), 4);  // RRCM.A #4,R5
-    EXPECT_EQ(Cpu::instructionCycles(0x00C0, true), 2);  // MOVA R0,PC
-}
-
 }  // namespace
 }  // namespace kv::sim

@@ -83,10 +83,12 @@ class PodTest : public ::testing::Test {
 
     // The library's building blocks.
     void vcc(uint16_t mv) { none(mv ? Bytes{52} + word(mv) : Bytes{53}); }
-    uint8_t ir(uint8_t instruction) { return exact({56, reverseBits(instruction)}, 2).at(1); }
+    uint8_t ir(uint8_t instruction) {
+        return exact({56, kv::BitReverseByte[instruction]}, 2).at(1);
+    }
     uint16_t dr16(uint16_t v) { return wordAt(exact(Bytes{60} + word(v), 3), 1); }
     uint16_t irdr(uint8_t instruction, uint16_t v) {
-        return wordAt(exact(Bytes{64, reverseBits(instruction)} + word(v), 3), 1);
+        return wordAt(exact(Bytes{64, kv::BitReverseByte[instruction]} + word(v), 3), 1);
     }
     // Restart, TAP reset, fuse check, TAP reset, instruction 0xFF: the id.
     uint8_t connect() {

@@ -37,14 +37,14 @@ TEST_F(PodTest, IdentificationAnswersTheJtagIdOnlyWhenTheChipCanAnswer) {
     start(x);
     vcc(3000);
     EXPECT_EQ(connect(), 0x8D);
-    EXPECT_EQ(status({174, reverseBits(0xFF)}), 0);
+    EXPECT_EQ(status({174, kv::BitReverseByte[0xFF]}), 0);
 
     PodConfig nothing;
     nothing.chip = "";
     start(nothing);
     vcc(3000);
     EXPECT_EQ(connect(), 0xFF);
-    EXPECT_EQ(status({174, reverseBits(0xFF)}), 1);
+    EXPECT_EQ(status({174, kv::BitReverseByte[0xFF]}), 1);
 }
 
 TEST_F(PodTest, ControlSignalRegisterHoldsAndReleasesTheCpu) {
@@ -74,7 +74,7 @@ TEST_F(PodTest, BlownFuseAnswersAsBypass) {
     vcc(3000);
     EXPECT_EQ(connect(), 0xFF);
     EXPECT_EQ(irdr(0x14, 0xAAAA), 0x5555);
-    EXPECT_EQ(status({174, reverseBits(20)}), 0);  // the blown-fuse check
+    EXPECT_EQ(status({174, kv::BitReverseByte[20]}), 0);  // the blown-fuse check
     EXPECT_EQ(dr16(0xAAAA), 0x5555);
     EXPECT_EQ(status({116}), 1);
 

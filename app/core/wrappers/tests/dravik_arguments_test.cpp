@@ -95,17 +95,17 @@ class DravikArguments : public ::testing::Test {
 };
 
 TEST_F(DravikArguments, SegmentEraseStartsAtTheSegmentOfTheAddress) {
-    EXPECT_EQ(EraseSegmentAt(0x1080), (EraseCall{0, 0x1080, 2}));
-    EXPECT_EQ(EraseSegmentAt(0x10FF), (EraseCall{0, 0x1080, 2 + 0x7F}));
-    EXPECT_EQ(EraseSegmentAt(0x1000), (EraseCall{0, 0x1000, 2}));
-    EXPECT_EQ(EraseSegmentAt(0xFFFF), (EraseCall{0, 0xFE00, 2 + 0x1FF}));
-    EXPECT_EQ(EraseSegmentAt(0xF000, 0x400), (EraseCall{0, 0xF000, 0x400}));
-    EXPECT_EQ(EraseSegmentAt(0x1300), (EraseCall{0, 0x1200, 2 + 0x100}));
+    EXPECT_EQ(EraseSegmentAt(0x1080), (EraseCall{NANDREL_ERASE_SEGMENT, 0x1080, 2}));
+    EXPECT_EQ(EraseSegmentAt(0x10FF), (EraseCall{NANDREL_ERASE_SEGMENT, 0x1080, 2 + 0x7F}));
+    EXPECT_EQ(EraseSegmentAt(0x1000), (EraseCall{NANDREL_ERASE_SEGMENT, 0x1000, 2}));
+    EXPECT_EQ(EraseSegmentAt(0xFFFF), (EraseCall{NANDREL_ERASE_SEGMENT, 0xFE00, 2 + 0x1FF}));
+    EXPECT_EQ(EraseSegmentAt(0xF000, 0x400), (EraseCall{NANDREL_ERASE_SEGMENT, 0xF000, 0x400}));
+    EXPECT_EQ(EraseSegmentAt(0x1300), (EraseCall{NANDREL_ERASE_SEGMENT, 0x1200, 2 + 0x100}));
 }
 
 TEST_F(DravikArguments, SegmentEraseInMainFlashNeverReachesInformationFlash) {
-    EXPECT_EQ(EraseSegmentAt(0x1100), (EraseCall{0, 0x1100, 2}));
-    EXPECT_EQ(EraseSegmentAt(0x11F0, 0x10), (EraseCall{0, 0x1100, 0x100}));
+    EXPECT_EQ(EraseSegmentAt(0x1100), (EraseCall{NANDREL_ERASE_SEGMENT, 0x1100, 2}));
+    EXPECT_EQ(EraseSegmentAt(0x11F0, 0x10), (EraseCall{NANDREL_ERASE_SEGMENT, 0x1100, 0x100}));
 }
 
 TEST_F(DravikArguments, MassEraseRunsFromTheIdentifiedMainFlashStart) {
@@ -114,15 +114,15 @@ TEST_F(DravikArguments, MassEraseRunsFromTheIdentifiedMainFlashStart) {
     EXPECT_EQ(name, "MSP430F149");
     EXPECT_EQ(pod.GetDeviceRecord().mainStart, 0x1100);
     ASSERT_EQ(pod.EraseAll(), 1);
-    EXPECT_EQ(recorder.erases.back(), (EraseCall{2, 0x1100, 0xEF00}));
+    EXPECT_EQ(recorder.erases.back(), (EraseCall{NANDREL_ERASE_ALL, 0x1100, 0xEF00}));
 
     recorder.mainStart = 0x8000;
     ASSERT_EQ(pod.Identify(name), 1);
     ASSERT_EQ(pod.EraseAll(), 1);
-    EXPECT_EQ(recorder.erases.back(), (EraseCall{2, 0x8000, 0x8000}));
+    EXPECT_EQ(recorder.erases.back(), (EraseCall{NANDREL_ERASE_ALL, 0x8000, 0x8000}));
 
     ASSERT_EQ(pod.EraseMain(0x1100, 0xEF00), 1);
-    EXPECT_EQ(recorder.erases.back(), (EraseCall{1, 0x1100, 0xEF00}));
+    EXPECT_EQ(recorder.erases.back(), (EraseCall{NANDREL_ERASE_MAIN, 0x1100, 0xEF00}));
 }
 
 TEST_F(DravikArguments, WriteIsAlwaysVerified) {

@@ -178,7 +178,7 @@ std::vector<TargetCall> NumberedCalls() {
         {"Unable to perform EraseSegment",
          [](kv::CDravik& p) { return p.EraseSegment(0xF000, 2); }},
         {"Unable to perform ProgramFile",
-         [](kv::CDravik& p) { return p.ProgramFile("/nonexistent/image.txt", 0, 1); }},
+         [](kv::CDravik& p) { return p.ProgramFile("/nonexistent/image.txt", NANDREL_PROGRAM_ERASE_NONE, 1); }},
         {"Unable to perform VerifyFile",
          [](kv::CDravik& p) { return p.VerifyFile("/nonexistent/image.txt"); }},
         {"Unable to perform WriteMemory",
@@ -195,7 +195,7 @@ std::vector<TargetCall> NumberedCalls() {
              return p.ReadRegister(5, value);
          }},
         {"Unable to perform Reset", [](kv::CDravik& p) { return p.Reset(7, 0, 0); }},
-        {"Unable to perform Run", [](kv::CDravik& p) { return p.Run(1, 0); }},
+        {"Unable to perform Run", [](kv::CDravik& p) { return p.Run(NANDREL_RUN_FREE, 0); }},
         {"Unable to perform State",
          [](kv::CDravik& p) {
              int32_t state = 0;

@@ -18,10 +18,6 @@ class CPrgProcessor;
 class CCommandDravik_Erase : public CCommandDravik {
   public:
     static constexpr const char* kElementName = "Dravik_Erase";
-    // Erase kinds.
-    static constexpr std::uint32_t kEraseSegment = 0;
-    static constexpr std::uint32_t kEraseMain = 1;
-    static constexpr std::uint32_t kEraseAll = 2;
 
     CCommandDravik_Erase();
 

@@ -18,6 +18,9 @@ struct MemoryLayout {
     std::uint16_t ramEnd;
     std::uint16_t ram2Start;  // 0 when the device has no second RAM block
     std::uint16_t ram2End;
+    // Main flash is erased in segments of this size, aligned to it; the
+    // information memory in segments of infoSegmentSize from its start.
+    std::uint16_t mainSegmentSize = 0x200;
 };
 
 // Layout row (layout), or null when it is not below kMemoryLayoutCount.

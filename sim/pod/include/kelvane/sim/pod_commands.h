@@ -1,11 +1,20 @@
-// The Dravik pod's command table: names, request and reply lengths. The
+// The Dravik pod's command table: names, request and reply lengths and the
+// handler that carries each command out on the target side. The
 // semantics of every command are described in sim/pod/POD_COMMANDS.md.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
+
+#include "kelvane/platform/bit_reverse.h"
 
 namespace kv::sim {
+
+class PodTarget;
+// What the pod's target side does with a command: it reads the request and
+// fills the reply, whose id is already in place.
+using PodTargetHandler = void (PodTarget::*)(const uint8_t* request, std::vector<uint8_t>& reply);
 
 struct PodCommandInfo {
     uint8_t command = 0;
@@ -16,6 +25,8 @@ struct PodCommandInfo {
     uint8_t replyLength = 0;
     // The reply's second byte is a status byte.
     bool status = false;
+    // Null for the pod-level commands, which the pod answers itself.
+    PodTargetHandler handler = nullptr;
 };
 
 // The entry of a command byte, or nullptr when the pod knows no such command.
@@ -36,14 +47,6 @@ inline uint16_t wireWord(const uint8_t* p) {
 inline uint32_t wireLong(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
            static_cast<uint32_t>(p[2]) << 8 | p[3];
-}
-
-// JTAG instruction bytes travel bit-reversed.
-constexpr uint8_t reverseBits(uint8_t b) {
-    uint8_t r = 0;
-    for (int i = 0; i < 8; ++i)
-        if (b & (1u << i)) r = static_cast<uint8_t>(r | (0x80u >> i));
-    return r;
 }
 
 }  // namespace kv::sim

@@ -90,6 +90,50 @@ class PodTarget {
     const ClassSettings& classSettings() const { return settings_; }
     uint32_t breakpointAddress(int n) const { return bpAddress_[n & 1]; }
 
+    // The commands, reached through the command table (pod_commands.cpp): each
+    // reads its request and fills its reply, whose id is already in place.
+    void onFuseCommand(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onFirmwareInstruction(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onEnableJtag(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onReleaseJtag(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onLineMode(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onLine36(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onLine38(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onLine40(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onTck(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onTclk(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onVcc(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onSupply2(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onIrShift(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onDrShift8(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onDrShift16(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onIrDrShift16(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onNeedHeld(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onReadLong(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onControl(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onBreakpointHits(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onBreakpointEnable(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onSetPc(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onCycleStart(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onSetInstruction(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onCycleEnd(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onVerifyPsa(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onFuseBlow(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onPuc(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onReleaseCpu(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onSyncCpu(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onSetMdb(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onExecuteInstruction3(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onResetTap(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onCheckFuse(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onConfiguration(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onJtagMode(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onCommandInstruction(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onRegister(const uint8_t* request, std::vector<uint8_t>& reply);
+    void onRoutine(const uint8_t* request, std::vector<uint8_t>& reply);
+    void memoryCommand(const uint8_t* request, std::vector<uint8_t>& reply);
+    void eemCommand(const uint8_t* request, std::vector<uint8_t>& reply);
+
   private:
     bool fused() const;
     bool hasEem() const;
@@ -121,10 +165,7 @@ class PodTarget {
     uint16_t psa(uint32_t start, uint16_t words);
     uint8_t fuseCommand(uint8_t value, uint8_t* bits);
 
-    // Memory transfers and the emulation module; `out` is the reply to fill.
-    void memoryCommand(const uint8_t* request, std::vector<uint8_t>& out);
     void writeMemory(uint32_t address, uint16_t value, bool word);
-    void eemCommand(const uint8_t* request, std::vector<uint8_t>& out);
 
     std::shared_ptr<Chip> chip_;
     TargetFaults faults_;

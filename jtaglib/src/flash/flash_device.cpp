@@ -1,6 +1,6 @@
+#include "flash/flash_device.h"
 #include "nandrel/device/device_class.h"
 #include "nandrel/device/memory_layout.h"
-#include "target_flash_state.h"
 
 namespace nandrel {
 
@@ -20,6 +20,7 @@ FlashDevice FlashDeviceOf(uint32_t deviceClass) {
     d.infoStart = m.infoStart;
     d.infoEnd = m.infoEnd;
     d.infoSegment = m.infoSegmentSize != 0 ? m.infoSegmentSize : 0x80;
+    d.mainSegment = m.mainSegmentSize;
     d.ramStart = m.ramStart;
     d.ramEnd = m.ramEnd;
     d.ram2Start = m.ram2Start;

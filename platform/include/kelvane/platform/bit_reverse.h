@@ -1,11 +1,12 @@
-// JTAG instruction codes go to the pod least significant bit first: bit 0 of
-// the library's value is bit 7 of the byte on the wire.
+// JTAG instruction codes travel to the pod least significant bit first: bit 0
+// of the value is bit 7 of the byte on the wire. The library and the
+// simulated pod turn them with this one table.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
-namespace nandrel {
+namespace kv {
 
 inline constexpr std::array<uint8_t, 256> BitReverseByte = [] {
     std::array<uint8_t, 256> table{};
@@ -18,4 +19,4 @@ inline constexpr std::array<uint8_t, 256> BitReverseByte = [] {
     return table;
 }();
 
-}  // namespace nandrel
+}  // namespace kv

@@ -9,10 +9,10 @@
 #include <array>
 #include <vector>
 
+#include "flash/flash_jtag.h"
 #include "flash_errors.h"
 #include "nandrel/routines/clock_routines.h"
 #include "nandrel/routines/relocation.h"
-#include "target_jtag.h"
 #include "text_format.h"
 
 namespace nandrel {
@@ -48,12 +48,13 @@ constexpr ClockWindow WindowFor(double divider) {
 
 }  // namespace
 
-int32_t CTargetJTAG::SetFlashClock() {
-    const FlashDevice d = FlashDeviceFor(selectedDevice_, deviceClass_);
-    flash_.measuredClockHz = 0;
+int32_t CFlashJTAG::SetFlashClock() {
+    const FlashDevice d = target_.Device();
+    measuredClockHz_ = 0;
     // Runs a measurement routine and gives the MCLK frequency it counted.
     auto measure = [&](std::vector<uint16_t> words, RoutineId id, double factor, double* f) {
-        if (!RelocateRoutine(words, id, d.ramStart)) return Fail("Clock routine does not fit");
+        if (!RelocateRoutine(words, id, d.ramStart))
+            return target_.Fail("Clock routine does not fit");
         uint32_t count = 0;
         if (!RunRoutine(id, words, &count)) return false;
         *f = static_cast<double>(count) * factor;
@@ -72,7 +73,7 @@ int32_t CTargetJTAG::SetFlashClock() {
             bool found = false;
             while (ok && !found) {
                 if (seen[range]) {
-                    ok = Fail("Flash clock search does not settle");
+                    ok = target_.Fail("Flash clock search does not settle");
                     break;
                 }
                 seen[range] = true;
@@ -87,12 +88,13 @@ int32_t CTargetJTAG::SetFlashClock() {
                     if (range < kModuleRanges)
                         ++range;
                     else
-                        ok = Fail(
+                        ok = target_.Fail(
                             format("Flash clock too slow at the highest setting (%.0f Hz)", f));
                 } else if (range > 0) {
                     --range;
                 } else {
-                    ok = Fail(format("Flash clock too fast at the lowest setting (%.0f Hz)", f));
+                    ok = target_.Fail(
+                        format("Flash clock too fast at the lowest setting (%.0f Hz)", f));
                 }
             }
             if (!found) continue;
@@ -126,10 +128,10 @@ int32_t CTargetJTAG::SetFlashClock() {
             }
             if (ok && movedHigh) ok = measureLoop(low, &f);
             if (ok && window.holds(f)) {
-                flash_.measuredClockHz = f;
+                measuredClockHz_ = f;
                 return 0;
             }
-            if (ok) Fail(format("Flash clock %.0f Hz out of range", f));
+            if (ok) target_.Fail(format("Flash clock %.0f Hz out of range", f));
             continue;
         }
         // Basic clock: walk range and tap until the clock lies in the window;
@@ -141,7 +143,7 @@ int32_t CTargetJTAG::SetFlashClock() {
         bool ok = true;
         while (ok) {
             if (seen[range * 8 + tap]) {
-                ok = Fail("Flash clock search does not settle");
+                ok = target_.Fail("Flash clock search does not settle");
                 break;
             }
             seen[range * 8 + tap] = true;
@@ -153,7 +155,7 @@ int32_t CTargetJTAG::SetFlashClock() {
                 break;
             }
             if (window.holds(f)) {
-                flash_.measuredClockHz = f;
+                measuredClockHz_ = f;
                 return 0;
             }
             if (f < window.low) {
@@ -163,7 +165,7 @@ int32_t CTargetJTAG::SetFlashClock() {
                     ++range;
                     tap = 0;
                 } else {
-                    ok = Fail("Flash clock too slow at the highest setting");
+                    ok = target_.Fail("Flash clock too slow at the highest setting");
                 }
             } else if (tap > 1) {
                 --tap;
@@ -171,7 +173,7 @@ int32_t CTargetJTAG::SetFlashClock() {
                 --range;
                 tap = 7;
             } else {
-                ok = Fail("Flash clock too fast at the lowest setting");
+                ok = target_.Fail("Flash clock too fast at the lowest setting");
             }
         }
     }

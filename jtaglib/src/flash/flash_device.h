@@ -1,35 +1,12 @@
-// What the flash and memory code of a target keeps: the shadows of the
-// registers the library never writes to the chip, and the chip state saved
-// while a flash operation runs. Also the selected device's memory layout and
-// the class flags the flash code decides by, taken from the device tables.
+// The selected device's flash facts as the flash and memory code decides by
+// them: its memory layout, the geometry of its flash segments and its class
+// flags, taken from the device tables.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <vector>
 
 namespace nandrel {
-
-struct FlashState {
-    // Shadows: the watchdog control value the user wrote (password 0x5A in
-    // the high byte), the byte at 0x0048 and the bytes at 0x01B0-0x01B3.
-    uint16_t watchdogShadow = 0x5A00;
-    bool watchdogShadowSet = false;
-    uint8_t shadow48 = 0;
-    std::array<uint8_t, 4> converterShadow{};
-
-    // Saved while a flash operation runs.
-    std::array<uint8_t, 8> clock{};
-    uint32_t clockBytes = 0;
-    std::array<uint8_t, 4> low{};
-    std::array<uint16_t, 3> controller{};
-    bool lockAWasSet = false;
-    std::vector<uint8_t> ram;
-    // Timing bits ORed into the flash command and lock words.
-    uint16_t timingBits = 0x20;
-    // The MCLK the last clock set-up measured (Hz; 0 when it measured none).
-    double measuredClockHz = 0;
-};
 
 // The flash timing generator runs at MCLK / 5 (MCLK / 14 on newer-flash
 // devices) and is rated for at most 476 kHz.
@@ -43,6 +20,7 @@ struct FlashDevice {
     uint32_t infoStart = 0;
     uint32_t infoEnd = 0;
     uint32_t infoSegment = 0x80;
+    uint32_t mainSegment = 0x200;
     uint16_t ramStart = 0;
     uint16_t ramEnd = 0;
     uint32_t ram2Start = 0;

@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "error_table.h"
+#include "flash/flash_jtag.h"
 #include "flash_errors.h"
-#include "target_jtag.h"
 #include "text_format.h"
 
 namespace nandrel {
@@ -13,7 +13,6 @@ namespace nandrel {
 namespace {
 
 constexpr uint32_t kChunk = 16384;
-constexpr uint32_t kWatchdogControl = 0x0120;
 
 uint16_t signature(uint32_t start, uint32_t words, const uint8_t* expected) {
     uint32_t value = start - 2;
@@ -32,29 +31,19 @@ uint16_t signature(uint32_t start, uint32_t words, const uint8_t* expected) {
 
 }  // namespace
 
-int32_t CTargetJTAG::HoldWatchdogShadow() {
-    uint16_t value = 0;
-    if (!protocol_->ReadWords(kWatchdogControl, 1, &value)) return Fail(protocol_->errorText());
-    // The chip reads back its own high byte; the shadow keeps the password.
-    flash_.watchdogShadow = static_cast<uint16_t>(0x5A00 | (value & 0xFF));
-    flash_.watchdogShadowSet = true;
-    const auto held = static_cast<uint16_t>(0x5A80 | (value & 0xFF));
-    return protocol_->WriteWords(kWatchdogControl, 1, &held) || Fail(protocol_->errorText());
-}
-
-int32_t CTargetJTAG::VerifyChunk(uint32_t address, uint32_t count, const uint8_t* expected) {
-    CTargetProtocolJTAG& p = *protocol_;
+int32_t CFlashJTAG::VerifyChunk(uint32_t address, uint32_t count, const uint8_t* expected) {
+    CTargetProtocolJTAG& p = target_.Protocol();
     const uint32_t end = address + count;
     auto checkByte = [&](uint32_t at) -> int32_t {
         uint8_t value = 0;
         if (!p.ReadBytes(at, 1, &value)) {
-            Fail(p.errorText());
+            target_.Fail(p.errorText());
             return kErrReadMemory;
         }
         const uint8_t want = expected ? expected[at - address] : 0xFF;
         if (value == want) return 0;
-        Fail(format("Byte at %08lX reads %02X, expected %02X", static_cast<unsigned long>(at),
-                    value, want));
+        target_.Fail(format("Byte at %08lX reads %02X, expected %02X",
+                            static_cast<unsigned long>(at), value, want));
         return kErrVerification;
     };
     if ((address & 1) != 0)
@@ -68,35 +57,31 @@ int32_t CTargetJTAG::VerifyChunk(uint32_t address, uint32_t count, const uint8_t
     const uint16_t want =
         signature(wordStart, words, expected ? expected + (wordStart - address) : nullptr);
     uint16_t psa = 0;
-    if (!PowerUpClear() || !HoldWatchdogShadow() ||
-        !p.VerifyPSA(wordStart, static_cast<uint16_t>(words), &psa) || !PowerUpClear() ||
-        !HoldWatchdogShadow() || !p.Exchange70(0x0401, nullptr) || !p.ClockToInstructionLoad(10)) {
-        if (!p.errorText().empty()) Fail(p.errorText());
+    if (!target_.PowerUpClear() || !target_.HoldWatchdogShadow() ||
+        !p.VerifyPSA(wordStart, static_cast<uint16_t>(words), &psa) || !target_.PowerUpClear() ||
+        !target_.HoldWatchdogShadow() || !p.Exchange70(0x0401, nullptr) ||
+        !p.ClockToInstructionLoad(10)) {
+        if (!p.errorText().empty()) target_.Fail(p.errorText());
         return kErrVerification;
     }
     if (psa != want) {
-        Fail(format("VerifyPSA returned %04X, expected %04X", psa, want));
+        target_.Fail(format("VerifyPSA returned %04X, expected %04X", psa, want));
         return kErrVerification;
     }
     return 0;
 }
 
-int32_t CTargetJTAG::VerifyMemory(uint32_t address, uint32_t count, const uint8_t* expected) {
-    auto lock = LockPort();
-    if (!protocol_) {
-        Fail("NULL interface");
-        return SetError(kErrInitialize);
-    }
+int32_t CFlashJTAG::VerifyMemory(uint32_t address, uint32_t count, const uint8_t* expected) {
     for (uint32_t done = 0; done < count;) {
         const uint32_t at = address + done;
         uint32_t n = std::min(count - done, (at & 1) ? kChunk - 1 : kChunk);
         const uint64_t boundary = (static_cast<uint64_t>(at >> 16) + 1) << 16;
         n = static_cast<uint32_t>(std::min<uint64_t>(n, boundary - at));
         if (const int32_t e = VerifyChunk(at, n, expected ? expected + done : nullptr))
-            return SetError(e);
+            return target_.SetError(e);
         done += n;
     }
-    return ClearError();
+    return target_.ClearError();
 }
 
 }  // namespace nandrel
