@@ -54,7 +54,7 @@ tovrin_not_found="Unable to open Tovrin, error 2"
 table="
 BlinkProgramsAndVerifiesThroughThePod|--pod $pod|blink|0|Verify File 'blink': $here/blink.txt OK;Operation succeeded
 LoaderProjectRunsThroughTheAdapter|--adapter $adapter|loader|0|Seize Target (BSL): OK;Mass Erase (BSL): OK;Read F227, v02.00 OK;Write File 'app' (BSL);Power Off (BSL): OK;Operation succeeded
-PodPulledOutMidRun|--pod $pod --unplug-after 2000|blink|10|Could not write device memory;FT_GetQueueStatus failed, error 4;Operation failed
+PodPulledOutMidRun|--pod $pod --unplug-after 4000|blink|10|Could not write device memory;FT_GetQueueStatus failed, error 4;Operation failed
 TwoPodsTheFirstListedIsUsed|--other TTL232R-3V3 --pod $pod --record $here/second.bin --pod $pod --record $here/first.bin|blink|0|Operation succeeded
 NoDeviceFailsToOpenAtOnce||blink|1|Unable to open Dravik;Could not open port 0
 NoAdapterFailsToOpenAtOnce|--other TTL232R-3V3|loader|1|$tovrin_not_found
