@@ -68,6 +68,9 @@ int32_t CEemJTAG::Init(NandrelEemCallback callback, uint32_t clientValue,
 
 int32_t CEemJTAG::InitEem() {
     std::lock_guard lock(t_.port()->lock());
+    // The start-up resets the CPU under JTAG control: a CPU left running with
+    // the link released (a reset or run that let it go) is taken back first.
+    if (!t_.TakeBackJtag()) return kErrEemInit;
     if (!WriteReg(kBreakReaction, 0) || !WriteReg(kGeneralControl, 0)) return kErrEemInit;
     if (!t_.Configure(2, kControlledClock)) return kErrEemInit;
     if (!t_.Reset(kResetPuc, false, false)) return kErrEemInit;

@@ -156,6 +156,10 @@ class CTargetJTAG : private FlashTarget {
 
     // --- Reset, registers and run control.
     int32_t Reset(int32_t method, bool execute, bool releaseJtag);
+    // Takes the JTAG link back from a CPU that a run or reset left running
+    // with the link released; the CPU is held afterwards. True at once when
+    // the link is held; false with the pod's text.
+    bool TakeBackJtag();
     int32_t ReadRegister(int32_t number, uint32_t* value);
     int32_t WriteRegister(int32_t number, uint32_t value);
     int32_t ReadRegisters(uint32_t* registers, int32_t mask);

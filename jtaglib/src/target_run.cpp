@@ -177,6 +177,13 @@ bool CTargetJTAG::RetakeJtag() {
     return p.ResetTap() && p.CheckFuse() && p.ResetTap() && p.IrShift(0xFF, nullptr) && p.SyncCPU();
 }
 
+bool CTargetJTAG::TakeBackJtag() {
+    if (!jtagReleased_) return true;
+    if (!RetakeJtag()) return Fail(protocol_->errorText());
+    jtagReleased_ = false;
+    return true;
+}
+
 bool CTargetJTAG::PollStopped(bool stop, int32_t* state, bool* stopped) {
     *stopped = false;
     if (runMode_ == kSingleStep || (runMode_ == kRunToBreakpoint && breakpointProgrammed_)) {

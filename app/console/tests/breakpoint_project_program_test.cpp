@@ -75,13 +75,18 @@ TEST_P(BreakpointProjects, TheBreakpointIsSetAgainAtAnotherAddressAndCleared) {
 
 const char* const kReset =
     "<Dravik_Reset dwMethod=\"PUC_RESET\" bExecute=\"FALSE\" bReleaseJTAG=\"TRUE\"></Dravik_Reset>\n";
+// The chip runs from its reset vector with the JTAG link handed back to it.
+const char* const kResetAndRun =
+    "<Dravik_Reset dwMethod=\"PUC_RESET\" bExecute=\"TRUE\" bReleaseJTAG=\"TRUE\"></Dravik_Reset>\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Chips, BreakpointProjects,
     ::testing::Values(BreakpointProject{"MSP430F149", kReset, "F149ResetReleasingJtag"},
                       BreakpointProject{"MSP430F149", kIdentify.c_str(), "F149Identified"},
+                      BreakpointProject{"MSP430F149", kResetAndRun, "F149ResetRunningReleased"},
                       BreakpointProject{"MSP430F2274", kReset, "F2274ResetReleasingJtag"},
-                      BreakpointProject{"MSP430F2274", kIdentify.c_str(), "F2274Identified"}),
+                      BreakpointProject{"MSP430F2274", kIdentify.c_str(), "F2274Identified"},
+                      BreakpointProject{"MSP430F2274", kResetAndRun, "F2274ResetRunningReleased"}),
     [](const ::testing::TestParamInfo<BreakpointProject>& p) { return std::string(p.param.name); });
 
 }  // namespace
