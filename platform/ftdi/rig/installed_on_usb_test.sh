@@ -11,17 +11,48 @@ set -euo pipefail
 row=$1 work=$2 build=$3
 
 # Root drops to nobody: a user's install and a user's access to the devices.
-# The user keeps the right to read and search folders only (the build may sit
-# in a folder of root's that nobody could not enter), never to write outside
-# the folders handed to it.
 as_user() {
   if [ "$(id -u)" -eq 0 ]; then
-    setpriv --reuid=nobody --regid=nogroup --clear-groups \
-      --inh-caps=+dac_read_search --ambient-caps=+dac_read_search -- "$@"
+    setpriv --reuid=nobody --regid=nogroup --clear-groups -- "$@"
   else
     "$@"
   fi
 }
+
+# The build may lie in a folder that nobody may not enter (root's home, say).
+# Then the script runs again in a mount namespace of its own, in which each
+# such folder on the way to the build and the sources is covered by an open
+# folder that holds only the way on. Nothing outside the namespace changes.
+sources=$(cd "$(dirname "$0")/../../.." && pwd)
+open_way() {
+  local path="" parent part n
+  local -a parts
+  IFS=/ read -r -a parts <<<"${1#/}"
+  for part in "${parts[@]}"; do
+    parent=${path:-/}
+    path=$path/$part
+    as_user test -x "$parent" && continue
+    n=$(mktemp -d "$KELVANE_RIG_OPEN_WAY/way.XXXXXX")
+    chmod 755 "$n"
+    mkdir "$n/$part"
+    mount --bind "$path" "$n/$part"
+    mount --rbind "$n" "$parent"
+  done
+}
+if [ "$(id -u)" -eq 0 ] && ! as_user test -r "$build/cmake_install.cmake"; then
+  if [ -z "${KELVANE_RIG_OPEN_WAY:-}" ]; then
+    scratch=$(mktemp -d)
+    set +e
+    KELVANE_RIG_OPEN_WAY=$scratch unshare --mount --propagation private -- "$0" "$@"
+    result=$?
+    set -e
+    # Only empty folders are left outside the namespace.
+    find "$scratch" -depth -type d -empty -delete
+    exit "$result"
+  fi
+  open_way "$build"
+  open_way "$sources"
+fi
 
 if [ "$row" = install ]; then
   as_user test -r "$build/cmake_install.cmake" ||
