@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "xml_text.h"
+#include "kelvane/platform/format.h"
 
 namespace caprel {
 
@@ -89,7 +89,7 @@ int32_t CaprelLibrary::Open(const char* path, intptr_t callerValue) {
     documentTag_ = documentTag_ % 127 + 1;
     if (!table_.Build(document->GetRootElement(), documentTag_)) {
         SetLastError(
-            FormatText("Document holds more than %zu elements", ElementTable::kMaxElements));
+            kv::text::Format("Document holds more than %zu elements", ElementTable::kMaxElements));
         return 0;
     }
     document_ = std::move(document);
@@ -100,8 +100,8 @@ int32_t CaprelLibrary::Open(const char* path, intptr_t callerValue) {
 int32_t CaprelLibrary::Resolve(int32_t handle, const char* caller) {
     const int32_t slot = table_.SlotOf(handle);
     if (slot < 0) {
-        SetLastError(FormatText("%s() called with invalid element handle %ld", caller,
-                                static_cast<long>(handle)));
+        SetLastError(kv::text::Format("%s() called with invalid element handle %ld", caller,
+                                      static_cast<long>(handle)));
     }
     return slot;
 }
@@ -227,8 +227,9 @@ int32_t CaprelLibrary::GetAttributeValue(int32_t element, const char* name, char
     const CXML_Attribute* attribute = owner->FindAttribute(name);
     if (!attribute) {
         // Where to look: the element and the line of its start tag.
-        document_->SetError(FormatText("Attribute %s not found in element %s on line %d", name,
-                                       owner->GetName().c_str(), owner->GetLineNumber()));
+        document_->SetError(kv::text::Format("Attribute %s not found in element %s on line %d",
+                                             name, owner->GetName().c_str(),
+                                             owner->GetLineNumber()));
         TakeDocumentError();
         return 0;
     }

@@ -1,7 +1,7 @@
 #include "xml_attribute.h"
 
+#include "kelvane/platform/format.h"
 #include "xml_parse_char.h"
-#include "xml_text.h"
 
 namespace caprel {
 
@@ -18,7 +18,7 @@ void CXML_Attribute::Reset() {
 }
 
 int CXML_Attribute::UnexpectedCharacter(char c) {
-    return Fail(FormatText("Unexpected '%c' in attribute '%s' definition", c, name_.c_str()));
+    return Fail(kv::text::Format("Unexpected '%c' in attribute '%s' definition", c, name_.c_str()));
 }
 
 int CXML_Attribute::Parse(CXML_ParseChar& reader) {

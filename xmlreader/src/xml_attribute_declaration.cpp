@@ -3,8 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "kelvane/platform/format.h"
 #include "xml_parse_char.h"
-#include "xml_text.h"
 
 namespace caprel {
 
@@ -49,7 +49,7 @@ int CXML_AttributeDeclaration::TakeType() {
         return 1;
     }
     type_ = kTypeUnrecognised;
-    return Fail(FormatText("Unrecognized attribute declaration type '%s'", word.c_str()));
+    return Fail(kv::text::Format("Unrecognized attribute declaration type '%s'", word.c_str()));
 }
 
 int CXML_AttributeDeclaration::TakeDefaultKind() {
@@ -66,7 +66,7 @@ int CXML_AttributeDeclaration::TakeDefaultKind() {
         state_ = 110;
     } else {
         defaultKind_ = kDefaultUnrecognised;
-        return Fail(FormatText("Unrecognized attribute default type '%s'", word.c_str()));
+        return Fail(kv::text::Format("Unrecognized attribute default type '%s'", word.c_str()));
     }
     return 1;
 }
@@ -134,7 +134,7 @@ int CXML_AttributeDeclaration::Parse(CXML_ParseChar& reader) {
             } else if (c == '|') {
                 state_ = 105;
             } else {
-                return Fail(FormatText("Unexpected char '%c'", c));
+                return Fail(kv::text::Format("Unexpected char '%c'", c));
             }
             return 1;
         case 108:
@@ -149,7 +149,8 @@ int CXML_AttributeDeclaration::Parse(CXML_ParseChar& reader) {
             if (!Feed(token_, reader)) return 0;
             if (c != '#') {
                 defaultKind_ = kDefaultUnrecognised;
-                return Fail(FormatText("Unrecognized character '%c' in default declaration", c));
+                return Fail(
+                    kv::text::Format("Unrecognized character '%c' in default declaration", c));
             }
             return 1;
         case 109:
@@ -166,8 +167,8 @@ int CXML_AttributeDeclaration::Parse(CXML_ParseChar& reader) {
                 return 1;
             }
             defaultKind_ = kDefaultUnrecognised;
-            return Fail(FormatText("Unrecognized attribute default delimiter '%s'",
-                                   token_.GetText().c_str()));
+            return Fail(kv::text::Format("Unrecognized attribute default delimiter '%s'",
+                                         token_.GetText().c_str()));
         case 111:
             if (c == '"') {
                 state_ = kComplete;

@@ -8,10 +8,10 @@
 #include <system_error>
 #include <vector>
 
+#include "kelvane/platform/format.h"
 #include "kelvane/platform/input_file.h"
 #include "kelvane/platform/terminal_text.h"
 #include "xml_parse_char.h"
-#include "xml_text.h"
 
 namespace caprel {
 
@@ -53,8 +53,8 @@ bool ReadFile(const char* path, std::string& content, std::string& error) {
     if (tooLarge) {
         content.clear();
         content.shrink_to_fit();
-        error = FormatText("%s is larger than %zu MB, more than a document may be", path,
-                           kMaxFileSize >> 20);
+        error = kv::text::Format("%s is larger than %zu MB, more than a document may be", path,
+                                 kMaxFileSize >> 20);
         return false;
     }
     if (failed) {
@@ -98,7 +98,7 @@ int CXML_Document::Read(const std::string& content, intptr_t callerValue) {
         size_t stop = end;
         if (stop > begin && content[stop - 1] == '\r') --stop;
         if (number == kMaxLines)
-            return Fail(FormatText("More than %d lines in the document", kMaxLines));
+            return Fail(kv::text::Format("More than %d lines in the document", kMaxLines));
         reader.SetLine(content.substr(begin, stop - begin), ++number);
         begin = end + 1;
 
@@ -109,7 +109,7 @@ int CXML_Document::Read(const std::string& content, intptr_t callerValue) {
             reader.SetColumn(++column);
             if (c == '\0') {
                 // Not a character of XML: a value holding one would be cut short unseen.
-                Fail(FormatText("NUL byte at column %d: not allowed in XML", column));
+                Fail(kv::text::Format("NUL byte at column %d: not allowed in XML", column));
                 ok = false;
                 break;
             }
@@ -126,16 +126,16 @@ int CXML_Document::Read(const std::string& content, intptr_t callerValue) {
         }
         if (!ok) {
             const std::string inner = TakeError();
-            return Fail(FormatText("Error parsing line %d\n%s\n%s", number,
-                                   QuotedLine(line).c_str(), inner.c_str()));
+            return Fail(kv::text::Format("Error parsing line %d\n%s\n%s", number,
+                                         QuotedLine(line).c_str(), inner.c_str()));
         }
     }
     // A file cut short (a project whose copy or save was interrupted) must not pass for a
     // smaller document.
     const std::string unfinished = UnfinishedConstruct();
     if (!unfinished.empty()) {
-        return Fail(FormatText("Error parsing line %d\n%s\n%s", number,
-                               QuotedLine(line).c_str(), unfinished.c_str()));
+        return Fail(kv::text::Format("Error parsing line %d\n%s\n%s", number,
+                                     QuotedLine(line).c_str(), unfinished.c_str()));
     }
     return 1;
 }
@@ -270,8 +270,8 @@ int CXML_Document::Validate(intptr_t /*callerValue*/) {
                     if (!present) {
                         const std::string missing =
                             "missing required attribute value " + declaration->GetName();
-                        return Fail(FormatText("Element %s %s", element->GetName().c_str(),
-                                               missing.c_str()));
+                        return Fail(kv::text::Format("Element %s %s", element->GetName().c_str(),
+                                                     missing.c_str()));
                     }
                     break;
                 case CXML_AttributeDeclaration::kDefaultValue:

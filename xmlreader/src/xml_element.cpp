@@ -1,7 +1,7 @@
 #include "xml_element.h"
 
+#include "kelvane/platform/format.h"
 #include "xml_parse_char.h"
-#include "xml_text.h"
 
 namespace caprel {
 
@@ -80,9 +80,10 @@ int CXML_Element::Parse(CXML_ParseChar& reader) {
     inner->Step(reader);
     if (inner->state_ == kChildOpen) {
         if (open_.size() + 1 >= kMaxNestingDepth)
-            return Fail(FormatText("Elements nested deeper than %zu levels", kMaxNestingDepth));
+            return Fail(
+                kv::text::Format("Elements nested deeper than %zu levels", kMaxNestingDepth));
         if (++begun_ + 1 > kMaxElements)
-            return Fail(FormatText("More than %zu elements in the document", kMaxElements));
+            return Fail(kv::text::Format("More than %zu elements in the document", kMaxElements));
         open_.push_back(inner->child_.get());
     }
     // Close every element that this character finished, innermost first; a failure moves its
@@ -218,12 +219,12 @@ int CXML_Element::Step(CXML_ParseChar& reader) {
                 return 1;
             }
             if (reader.IsWhiteSpace()) return 1;
-            return Fail(FormatText("Invalid character '%c' found prior to '>'", c));
+            return Fail(kv::text::Format("Invalid character '%c' found prior to '>'", c));
         default:
             return Fail("Unknown element parsing state");
     }
-    return Fail(FormatText("End tag %s does not match start tag %s", token_.GetText().c_str(),
-                           name_.c_str()));
+    return Fail(kv::text::Format("End tag %s does not match start tag %s", token_.GetText().c_str(),
+                                 name_.c_str()));
 }
 
 }  // namespace caprel

@@ -7,9 +7,6 @@
 
 namespace caprel {
 
-// printf-style formatting into a string.
-std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
 // Compares two texts ignoring the case of ASCII letters.
 bool EqualsNoCase(std::string_view a, std::string_view b);
 

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "kelvane/app/path_functions.h"
+#include "kelvane/platform/write_all.h"
 
 namespace kv {
 
@@ -52,17 +53,6 @@ std::string WriteTarget(const std::string& path) {
     if (link.front() == '/') return link;
     const std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? link : path.substr(0, slash + 1) + link;
-}
-
-bool WriteWhole(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 // Holds an exclusive lock on a folder while it lives: programs sharing one
@@ -211,7 +201,7 @@ bool CProfileSettings::Save(std::string& error) const {
         FormatSystemError(error, errno);
         return false;
     }
-    bool ok = WriteWhole(fd, text) && ::fsync(fd) == 0;
+    bool ok = kv::WriteAll(fd, text.data(), text.size()) && ::fsync(fd) == 0;
     code = ok ? 0 : errno;
     if (::close(fd) != 0 && ok) {
         ok = false;

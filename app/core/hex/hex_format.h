@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "kelvane/platform/format.h"
+
 namespace kv::hex {
 
 // Appends a byte as two upper-case hexadecimal digits.
@@ -13,7 +15,7 @@ inline void AppendHexByte(std::string* out, unsigned byte) {
     out->push_back(kDigits[byte & 0xF]);
 }
 
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+using kv::text::Format;
 
 // A line of the file as an error text shows it: control bytes escaped, and a
 // line too long to read cut after the longest line, so that the reason after

@@ -14,6 +14,7 @@
 #include "kelvane/core/prg_processor.h"
 #include "kelvane/core/xml_reading.h"
 #include "kelvane/platform/message_box.h"
+#include "kelvane/platform/write_all.h"
 #include "kelvane/project/prg_project.h"
 
 namespace kv {
@@ -38,17 +39,6 @@ bool ReadAll(int fd, std::string& out) {
     }
 }
 
-bool WriteAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // Copies the file beside a temporary name and renames it into place, so an
 // earlier backup is replaced only by a complete copy.
 int CopyFileReplacing(const std::string& from, const std::string& to, std::string& error) {
@@ -71,7 +61,7 @@ int CopyFileReplacing(const std::string& from, const std::string& to, std::strin
         FormatSystemError(error, errno);
         return 0;
     }
-    bool ok = WriteAll(out, text) && ::fsync(out) == 0;
+    bool ok = kv::WriteAll(out, text.data(), text.size()) && ::fsync(out) == 0;
     code = errno;
     if (::close(out) != 0 && ok) {
         ok = false;

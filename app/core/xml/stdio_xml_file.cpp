@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "kelvane/core/map_parameter_xml.h"
+#include "kelvane/platform/write_all.h"
 
 namespace kv {
 
@@ -40,19 +41,6 @@ std::string Destination(const std::string& path) {
         if (!error) return target.string();
     }
     return path;
-}
-
-bool WriteAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t written = ::write(fd, text.data() + done, text.size() - done);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(written);
-    }
-    return true;
 }
 
 // Makes a rename in the folder durable.
@@ -147,7 +135,7 @@ int CStdioXMLFile::Close() {
         return 0;
     }
     const int fd = std::exchange(tempFd_, -1);
-    bool ok = WriteAll(fd, text_) && ::fsync(fd) == 0;
+    bool ok = kv::WriteAll(fd, text_.data(), text_.size()) && ::fsync(fd) == 0;
     int error = ok ? 0 : errno;
     if (::close(fd) != 0 && ok) {
         ok = false;

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <memory>
 
+#include "kelvane/platform/write_all.h"
 #include "kelvane/sim/chip.h"
 
 namespace kv::sim {
@@ -83,14 +84,7 @@ bool writeWhole(const std::string& path, const std::vector<uint8_t>& data, std::
         if (error) *error = "Cannot create chip file " + path;
         return false;
     }
-    size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<size_t>(n);
-    }
-    const bool written = done == data.size() && ::fsync(fd) == 0;
+    const bool written = kv::WriteAll(fd, data.data(), data.size()) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
         ::unlink(temporary.c_str());
