@@ -8,14 +8,14 @@
 namespace kv {
 
 CCommandDravik_FillMemory::CCommandDravik_FillMemory() : CFillMemoryCommand(&Page()) {
-    elementName_ = "Dravik_FillMemory";
+    elementName_ = kElementName;
     displayName_ = "Fill Memory";
     description_ = "Fill target memory";
     treeImage_ = 29;
 }
 
 CommandPage& CCommandDravik_FillMemory::Page() {
-    static CommandPage page("Dravik_FillMemory");
+    static CommandPage page(kElementName);
     return page;
 }
 

@@ -5,14 +5,14 @@
 namespace kv {
 
 CCommandDravik_ReadMemory::CCommandDravik_ReadMemory() : CCommandDravik_Buffer(&Page()) {
-    elementName_ = "Dravik_ReadMemory";
+    elementName_ = kElementName;
     displayName_ = "Read Memory";
     description_ = "Read target memory";
     treeImage_ = 17;
 }
 
 CommandPage& CCommandDravik_ReadMemory::Page() {
-    static CommandPage page("Dravik_ReadMemory");
+    static CommandPage page(kElementName);
     return page;
 }
 

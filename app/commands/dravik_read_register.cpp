@@ -5,14 +5,14 @@
 namespace kv {
 
 CCommandDravik_ReadRegister::CCommandDravik_ReadRegister() : CCommandDravik_Register(&Page()) {
-    elementName_ = "Dravik_ReadRegister";
+    elementName_ = kElementName;
     displayName_ = "Read Register";
     description_ = "Read target register";
     treeImage_ = 17;
 }
 
 CommandPage& CCommandDravik_ReadRegister::Page() {
-    static CommandPage page("Dravik_ReadRegister");
+    static CommandPage page(kElementName);
     return page;
 }
 

@@ -5,14 +5,14 @@
 namespace kv {
 
 CCommandDravik_VerifyMemory::CCommandDravik_VerifyMemory() : CCommandDravik_Buffer(&Page()) {
-    elementName_ = "Dravik_VerifyMemory";
+    elementName_ = kElementName;
     displayName_ = "Verify Memory";
     description_ = "Verify target memory";
     treeImage_ = 15;
 }
 
 CommandPage& CCommandDravik_VerifyMemory::Page() {
-    static CommandPage page("Dravik_VerifyMemory");
+    static CommandPage page(kElementName);
     return page;
 }
 

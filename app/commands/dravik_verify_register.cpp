@@ -9,14 +9,14 @@ namespace kv {
 
 CCommandDravik_VerifyRegister::CCommandDravik_VerifyRegister()
     : CCommandDravik_RegisterValue(&Page()) {
-    elementName_ = "Dravik_VerifyRegister";
+    elementName_ = kElementName;
     displayName_ = "Verify Register";
     description_ = "Verify target register";
     treeImage_ = 15;
 }
 
 CommandPage& CCommandDravik_VerifyRegister::Page() {
-    static CommandPage page("Dravik_VerifyRegister");
+    static CommandPage page(kElementName);
     return page;
 }
 

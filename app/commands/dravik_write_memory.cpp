@@ -5,14 +5,14 @@
 namespace kv {
 
 CCommandDravik_WriteMemory::CCommandDravik_WriteMemory() : CCommandDravik_Buffer(&Page()) {
-    elementName_ = "Dravik_WriteMemory";
+    elementName_ = kElementName;
     displayName_ = "Write Memory";
     description_ = "Write target memory";
     treeImage_ = 16;
 }
 
 CommandPage& CCommandDravik_WriteMemory::Page() {
-    static CommandPage page("Dravik_WriteMemory");
+    static CommandPage page(kElementName);
     return page;
 }
 

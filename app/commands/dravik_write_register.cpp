@@ -9,14 +9,14 @@ namespace kv {
 
 CCommandDravik_WriteRegister::CCommandDravik_WriteRegister()
     : CCommandDravik_RegisterValue(&Page()) {
-    elementName_ = "Dravik_WriteRegister";
+    elementName_ = kElementName;
     displayName_ = "Write Register";
     description_ = "Write target register";
     treeImage_ = 16;
 }
 
 CommandPage& CCommandDravik_WriteRegister::Page() {
-    static CommandPage page("Dravik_WriteRegister");
+    static CommandPage page(kElementName);
     return page;
 }
 

@@ -8,14 +8,14 @@
 namespace kv {
 
 CCommandTovrin_FillMemory::CCommandTovrin_FillMemory() : CFillMemoryCommand(Page()) {
-    elementName_ = "Tovrin_FillMemory";
+    elementName_ = kElementName;
     displayName_ = "Fill Memory (BSL)";
     description_ = "Fill target memory via Tovrin";
     treeImage_ = 29;
 }
 
 CommandPage& CCommandTovrin_FillMemory::Page() {
-    static CommandPage page("Tovrin_FillMemory");
+    static CommandPage page(kElementName);
     return page;
 }
 

@@ -5,14 +5,14 @@
 namespace kv {
 
 CCommandTovrin_ReadMemory::CCommandTovrin_ReadMemory() : CCommandTovrin_Buffer(Page()) {
-    elementName_ = "Tovrin_ReadMemory";
+    elementName_ = kElementName;
     displayName_ = "Read Memory (BSL)";
     description_ = "Read target memory via Tovrin";
     treeImage_ = 17;
 }
 
 CommandPage& CCommandTovrin_ReadMemory::Page() {
-    static CommandPage page("Tovrin_ReadMemory");
+    static CommandPage page(kElementName);
     return page;
 }
 

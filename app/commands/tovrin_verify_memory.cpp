@@ -5,14 +5,14 @@
 namespace kv {
 
 CCommandTovrin_VerifyMemory::CCommandTovrin_VerifyMemory() : CCommandTovrin_Buffer(Page()) {
-    elementName_ = "Tovrin_VerifyMemory";
+    elementName_ = kElementName;
     displayName_ = "Verify Memory (BSL)";
     description_ = "Verify target memory via Tovrin";
     treeImage_ = 15;
 }
 
 CommandPage& CCommandTovrin_VerifyMemory::Page() {
-    static CommandPage page("Tovrin_VerifyMemory");
+    static CommandPage page(kElementName);
     return page;
 }
 

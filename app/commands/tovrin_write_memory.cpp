@@ -5,14 +5,14 @@
 namespace kv {
 
 CCommandTovrin_WriteMemory::CCommandTovrin_WriteMemory() : CCommandTovrin_Buffer(Page()) {
-    elementName_ = "Tovrin_WriteMemory";
+    elementName_ = kElementName;
     displayName_ = "Write Memory (BSL)";
     description_ = "Write target memory via Tovrin";
     treeImage_ = 16;
 }
 
 CommandPage& CCommandTovrin_WriteMemory::Page() {
-    static CommandPage page("Tovrin_WriteMemory");
+    static CommandPage page(kElementName);
     return page;
 }
 

@@ -139,7 +139,7 @@ bool CEemJTAG::Pause(uint32_t timeoutMs) {
 bool CEemJTAG::Wake(int32_t runMode, bool jtagReleased) {
     if (!polling_ || !thread_.joinable()) return true;
     // Only a single step or a run to a breakpoint with the link kept is watched.
-    const bool watched = (runMode == 2 || runMode == 3) && !jtagReleased;
+    const bool watched = (runMode == kSingleStep || runMode == kRunToBreakpoint) && !jtagReleased;
     if (!stopRequest_ && !watched) return true;
     if (OnPollingThread()) {
         t_.port()->SetWakeupEvent();

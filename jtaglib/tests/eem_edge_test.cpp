@@ -82,7 +82,8 @@ TEST_P(EemEdgeClose, ClosingFromTheBreakpointCallbackEndsTheThreadCleanly) {
     g_runReturned = false;
     g_closeWhat = static_cast<int>(GetParam());
     g_closeHandle = GetParam() == CloseFrom::Port ? t->port()->handle() : target;
-    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1) << Nandrel_GetLastTargetError(target);
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1)
+        << Nandrel_GetLastTargetError(target);
     g_runReturned = true;
     for (int i = 0; i < 2000000 && !g_closed; ++i)
         std::this_thread::yield();
@@ -105,8 +106,8 @@ INSTANTIATE_TEST_SUITE_P(Closes, EemEdgeClose,
                          ::testing::Values(CloseFrom::Target, CloseFrom::Port, CloseFrom::Module),
                          [](const ::testing::TestParamInfo<CloseFrom>& p) {
                              return std::string(p.param == CloseFrom::Target ? "Target"
-                                                : p.param == CloseFrom::Port  ? "Port"
-                                                                                 : "Module");
+                                                : p.param == CloseFrom::Port ? "Port"
+                                                                             : "Module");
                          });
 
 // Closes on the breakpoint hit at once: the client's Run may still be waking
@@ -150,7 +151,8 @@ TEST_F(EemCloseRace, ClosingFromTheCallbackRightAfterAWakeLeavesTheCallerSound) 
             g_closed = false;
             g_closeWhat = static_cast<int>(what);
             // The thread may poll, report the hit and close while this call wakes it.
-            ASSERT_EQ(Nandrel_Run(target, 3, 0), 1) << Nandrel_GetLastTargetError(target);
+            ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1)
+                << Nandrel_GetLastTargetError(target);
             for (int i = 0; i < 2000000 && !g_closed; ++i)
                 std::this_thread::yield();
             ASSERT_TRUE(g_closed) << "round " << round;
@@ -164,7 +166,8 @@ TEST_F(EemEdge, APauseRightAfterAWakeWaitsForTheThreadToSleep) {
     loadCounter();
     for (int round = 0; round < 200; ++round) {
         // A run to nowhere: the woken thread polls and does not sleep on its own.
-        ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1) << Nandrel_GetLastTargetError(target);
+        ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1)
+            << Nandrel_GetLastTargetError(target);
         int32_t result = -1;
         t->port()->WaitAsleepEvent(0, &result);
         ASSERT_NE(result, 0) << "the wake returned while the thread still counted as asleep, round "
@@ -255,7 +258,8 @@ TEST_F(EemEdge, RunHitRunReachesTheNextHitOnALevel3Part) {
     setBreakpoint(code(0x0208));
     for (uint32_t round = 1; round <= 3; ++round) {
         clearReceived();
-        ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1) << Nandrel_GetLastTargetError(target);
+        ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1)
+            << Nandrel_GetLastTargetError(target);
         ASSERT_EQ(waitFor(kBreak).message, kBreak) << round;
         EXPECT_EQ(state(false), kBreakpointHit);
         EXPECT_EQ(reg(0), 0x0208u);
@@ -271,7 +275,8 @@ TEST_F(EemEdge, RunHitRunReachesTheNextHitWithoutThePollingThread) {
     loadCounter();
     setBreakpoint(code(0x0208));
     for (uint32_t round = 1; round <= 3; ++round) {
-        ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1) << Nandrel_GetLastTargetError(target);
+        ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1)
+            << Nandrel_GetLastTargetError(target);
         int32_t s = kRunning;
         for (int i = 0; i < 10 && s == kRunning; ++i)
             s = state(false);
@@ -291,7 +296,8 @@ TEST_F(EemEdge, RunHitRunWithSimpleBreakpointsOnAPartWithoutEem) {
     loadCounter();
     ASSERT_EQ(Nandrel_Breakpoint(target, 0, 0x0208), 1) << Nandrel_GetLastTargetError(target);
     for (uint32_t round = 1; round <= 3; ++round) {
-        ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1) << Nandrel_GetLastTargetError(target);
+        ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1)
+            << Nandrel_GetLastTargetError(target);
         EXPECT_EQ(state(false), kBreakpointHit) << round;
         EXPECT_EQ(reg(0), 0x0208u);
         EXPECT_EQ(reg(4), round);
@@ -354,7 +360,8 @@ TEST_F(EemEdge, GetBreakpointWritesFifteenSlots) {
     } caller;
     std::fill(std::begin(caller.slots), std::end(caller.slots), 0xA5A5A5A5u);
     caller.guard = 0xDEADBEEF;
-    ASSERT_EQ(Nandrel_EEM_GetBreakpoint(target, h, reinterpret_cast<BreakpointRecord*>(&caller)), 1);
+    ASSERT_EQ(Nandrel_EEM_GetBreakpoint(target, h, reinterpret_cast<BreakpointRecord*>(&caller)),
+              1);
     EXPECT_EQ(caller.guard, 0xDEADBEEFu);
     EXPECT_EQ(caller.slots[0], 1u);       // mode
     EXPECT_EQ(caller.slots[1], 0x0204u);  // address
@@ -408,7 +415,8 @@ TEST_P(EemEdgeFailedSet, APodFaultLeavesTheTableAndTheBlocksAsTheyWere) {
     uint32_t value = 0;
     ASSERT_EQ(Nandrel_ReadRegisterEEM(target, 1, &value), 1);
     EXPECT_EQ(value, 0x0208u);
-    ASSERT_EQ(Nandrel_Run(target, 3, 0), 1) << Nandrel_GetLastTargetError(target);
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1)
+        << Nandrel_GetLastTargetError(target);
     EXPECT_EQ(state(false), kBreakpointHit);
     EXPECT_EQ(reg(0), 0x0208u);
     // The other two blocks are free, and no more.

@@ -75,7 +75,7 @@ TEST_P(FlashDeviceRows, MassEraseAndWriteKeepTheFlashRules) {
     const std::string name = "row:" + std::to_string(GetParam());
     open(ChipProfile{name.c_str(), row->deviceClass});
     if (HasFatalFailure()) return;
-    EXPECT_EQ(Nandrel_Erase(target, 2, layout.infoStart, 2), 1) << error();
+    EXPECT_EQ(Nandrel_Erase(target, NANDREL_ERASE_ALL, layout.infoStart, 2), 1) << error();
     const uint32_t at = std::min<uint32_t>(layout.mainEnd, 0xFFFF) - 0x3F;  // the vectors
     const std::vector<uint8_t> data(0x40, 0x5A);
     EXPECT_EQ(Nandrel_WriteMemory(target, at, data.data(), 0x40), 1) << error();

@@ -232,7 +232,7 @@ CDlgCmdDravik_Erase::CDlgCmdDravik_Erase(QWidget* parent) : CPropertyPageBase(pa
     connect(type_, &QComboBox::currentIndexChanged, this, [this](int) {
         if (!CanWrite()) return;
         const CParameterXML* entry = SelectedEntry(type_);
-        eraseType_ = entry != nullptr ? entry->GetValue() : 2;
+        eraseType_ = entry != nullptr ? entry->GetValue() : std::uint32_t{NANDREL_ERASE_ALL};
         Object<CCommandDravik_Erase>()->SetEraseType(eraseType_);
         ApplyEraseType();
     });
@@ -259,7 +259,7 @@ void CDlgCmdDravik_Erase::LoadControls() {
 }
 
 void CDlgCmdDravik_Erase::ApplyEraseType() {
-    const bool segments = eraseType_ == 0;
+    const bool segments = eraseType_ == NANDREL_ERASE_SEGMENT;
     segment_->setEnabled(segments);
     length_->setEnabled(segments);
     SetHelpText(segments ? "The indicated segment(s) will be erased.  Any non-zero length will "

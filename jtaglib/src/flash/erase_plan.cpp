@@ -11,8 +11,6 @@ namespace {
 
 using routines::RoutineId;
 
-constexpr uint32_t kSmallInfoSegment = 0x40;
-
 RoutineId EraseRoutine(const FlashDevice& d) {
     if (d.msp430x) return RoutineId::EraseWide;
     return d.newerFlash ? RoutineId::EraseNewerFlash : RoutineId::Erase;

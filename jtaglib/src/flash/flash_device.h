@@ -13,6 +13,9 @@ namespace nandrel {
 inline constexpr double kFlashTimingDivider = 5;
 inline constexpr double kRatedTimingHighHz = 476e3;
 
+// The information segment size of the 2xx and newer 4xx flash.
+inline constexpr uint32_t kSmallInfoSegment = 0x40;
+
 // The device facts the flash code needs.
 struct FlashDevice {
     uint32_t mainStart = 0;
@@ -41,7 +44,7 @@ struct FlashDevice {
     // The flash of the 1xx and older 4xx parts (128-byte information
     // segments, 16-bit CPU): its mass and main erases complete only after
     // 200 ms of erasing in all.
-    bool olderFlash() const { return !newerFlash && !msp430x && infoSegment != 0x40; }
+    bool olderFlash() const { return !newerFlash && !msp430x && infoSegment != kSmallInfoSegment; }
     bool inInfo(uint32_t a) const { return a >= infoStart && a <= infoEnd; }
     bool inMain(uint32_t a) const { return a >= mainStart && a <= mainEnd; }
     bool inRam(uint32_t a) const { return a >= ramStart && a <= ramEnd; }

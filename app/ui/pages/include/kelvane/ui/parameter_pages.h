@@ -7,6 +7,7 @@
 
 #include "kelvane/core/combo_box.h"
 #include "kelvane/ui/property_page_base.h"
+#include "nandrel/nandrel.h"
 
 class QCheckBox;
 class QComboBox;
@@ -115,7 +116,7 @@ class CDlgCmdDravik_Erase : public CPropertyPageBase {
     QComboBox* type_;
     QComboBox* segment_;
     CHexNumberEdit* length_;
-    std::uint32_t eraseType_ = 2;
+    std::uint32_t eraseType_ = NANDREL_ERASE_ALL;
 };
 
 class CDlgCmdTovrin_EraseSegment : public CPropertyPageBase {
