@@ -1,6 +1,7 @@
 // A debugging project through the console programmer: a breakpoint set, hit
 // twice, the chip reset or identified again, the breakpoint set elsewhere,
-// hit there and cleared, on chips with a larger and a smaller EEM.
+// hit there and cleared, on chips with a larger and a smaller EEM and on one
+// with two breakpoints; a chip without EEM refuses the breakpoint clearly.
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -20,8 +21,7 @@ std::string SetBreakpoint(const std::string& address) {
            "wConditionOperator=\"BP_EQUAL\" wExtCombine=\"0\"></Dravik_SetBreakpoint>\n";
 }
 
-std::string Register(const std::string& command, const std::string& reg,
-                     const std::string& value) {
+std::string Register(const std::string& command, const std::string& reg, const std::string& value) {
     return "<" + command + " wRegister=\"" + reg + "\" dwValue=\"" + value + "\"></" + command +
            ">\n";
 }
@@ -39,9 +39,10 @@ const std::string kFromTheStart = Register("Dravik_WriteRegister", "PC", "0x0000
                                   Register("Dravik_WriteRegister", "R4", "0x00000000");
 
 struct BreakpointProject {
-    const char* chip;     // also the project's processor
+    const char* chip;     // also the project's processor, unless named below
     const char* between;  // what ends the EEM between the two breakpoints
     const char* name;
+    const char* processor = nullptr;
 };
 
 void PrintTo(const BreakpointProject& p, std::ostream* os) {
@@ -65,7 +66,8 @@ TEST_P(BreakpointProjects, TheBreakpointIsSetAgainAtAnotherAddressAndCleared) {
         SetBreakpoint("0x00000206") + kRunToBreakpoint +
         Register("Dravik_VerifyRegister", "PC", "0x00000206") + kClear +
         "<Dravik_Close bVccOff=\"TRUE\"></Dravik_Close>\n";
-    const std::string path = Write("debug.kvnset", Project("3000", commands, p.chip));
+    const std::string path = Write(
+        "debug.kvnset", Project("3000", commands, p.processor != nullptr ? p.processor : p.chip));
     EXPECT_EQ(Run(path), 0) << out;
     EXPECT_NE(out.find("Set Bkpt 0, Code @0x0020A: OK\n"), std::string::npos) << out;
     EXPECT_NE(out.find("Verify Register (PC): PC = 0x020A OK\n"), std::string::npos) << out;
@@ -73,20 +75,39 @@ TEST_P(BreakpointProjects, TheBreakpointIsSetAgainAtAnotherAddressAndCleared) {
     EXPECT_NE(out.find("Result = 0"), std::string::npos) << out;
 }
 
+// A chip without EEM: the set fails with its reason, and the target is off.
+TEST_F(ProgramTest, ABreakpointOnAChipWithoutEemIsRefused) {
+    Plug("chip=Prototype_MSP430F11x1");
+    const std::string commands = "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n" + kIdentify +
+                                 SetBreakpoint("0x0000F000") +
+                                 "<Dravik_Close bVccOff=\"TRUE\"></Dravik_Close>\n";
+    EXPECT_EQ(Run(Write("debug.kvnset", Project("3000", commands, "Prototype_MSP430F11x1"))), 1);
+    EXPECT_NE(out.find("Set Bkpt 0, Code @0x0F000: failed\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("VCC Off: OK\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("The selected processor does not support EEM breakpoints"),
+              std::string::npos)
+        << out;
+}
+
 const char* const kReset =
-    "<Dravik_Reset dwMethod=\"PUC_RESET\" bExecute=\"FALSE\" bReleaseJTAG=\"TRUE\"></Dravik_Reset>\n";
+    "<Dravik_Reset dwMethod=\"PUC_RESET\" bExecute=\"FALSE\" "
+    "bReleaseJTAG=\"TRUE\"></Dravik_Reset>\n";
 // The chip runs from its reset vector with the JTAG link handed back to it.
 const char* const kResetAndRun =
-    "<Dravik_Reset dwMethod=\"PUC_RESET\" bExecute=\"TRUE\" bReleaseJTAG=\"TRUE\"></Dravik_Reset>\n";
+    "<Dravik_Reset dwMethod=\"PUC_RESET\" bExecute=\"TRUE\" "
+    "bReleaseJTAG=\"TRUE\"></Dravik_Reset>\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Chips, BreakpointProjects,
-    ::testing::Values(BreakpointProject{"MSP430F149", kReset, "F149ResetReleasingJtag"},
-                      BreakpointProject{"MSP430F149", kIdentify.c_str(), "F149Identified"},
-                      BreakpointProject{"MSP430F149", kResetAndRun, "F149ResetRunningReleased"},
-                      BreakpointProject{"MSP430F2274", kReset, "F2274ResetReleasingJtag"},
-                      BreakpointProject{"MSP430F2274", kIdentify.c_str(), "F2274Identified"},
-                      BreakpointProject{"MSP430F2274", kResetAndRun, "F2274ResetRunningReleased"}),
+    ::testing::Values(
+        BreakpointProject{"MSP430F149", kReset, "F149ResetReleasingJtag"},
+        BreakpointProject{"MSP430F149", kIdentify.c_str(), "F149Identified"},
+        BreakpointProject{"MSP430F149", kResetAndRun, "F149ResetRunningReleased"},
+        BreakpointProject{"MSP430F2274", kReset, "F2274ResetReleasingJtag"},
+        BreakpointProject{"MSP430F2274", kIdentify.c_str(), "F2274Identified"},
+        BreakpointProject{"MSP430F2274", kResetAndRun, "F2274ResetRunningReleased"},
+        BreakpointProject{"MSP430F11x1A", kReset, "F11x1AResetReleasingJtag", "MSP430F1121A"},
+        BreakpointProject{"MSP430F11x1A", kIdentify.c_str(), "F11x1AIdentified", "MSP430F1121A"}),
     [](const ::testing::TestParamInfo<BreakpointProject>& p) { return std::string(p.param.name); });
 
 }  // namespace
