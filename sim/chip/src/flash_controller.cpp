@@ -331,9 +331,11 @@ void FlashController::finishWrite() {
 void FlashController::finishErase(bool mass) {
     // A mass or main-memory erase adds its time to what earlier ones left
     // short; the cells count as erased only once the total reaches tCMErase.
+    // Every erase run must reach it, whatever the cells held: only the pulses
+    // of this run after its total was reached add nothing.
     for (auto [start, size] : eraseSegments_) {
         bool complete = true;
-        if (mass && strict_ && fullyErased_.count(start) == 0) {
+        if (mass && strict_ && completedThisRun_.count(start) == 0) {
             double& erased = massEraseTime_[start];
             erased += opSeconds_;
             complete = erased >= profile_.cumulativeMassEraseSeconds * (1 - 1e-9);
@@ -341,7 +343,11 @@ void FlashController::finishErase(bool mass) {
         if (complete) {
             massEraseTime_.erase(start);
             eraseRange(start, start + size - 1);
+            if (mass) completedThisRun_.insert(start);
             if (!opCorrupt_) fullyErased_.insert(start);
+        } else if (fullyErased_.count(start) != 0) {
+            // Cells erased completely before stay erased; the run's short
+            // total is still counted when the run ends.
         } else {
             for (uint32_t a = start; a < start + size; ++a) {
                 if (!keptByShortErase(a)) mem_[a] = 0xFF;
@@ -433,6 +439,7 @@ std::vector<std::string> FlashController::ruleBreakLines() const {
 void FlashController::endEraseRun() {
     if (!eraseRunOpen_) return;
     eraseRunOpen_ = false;
+    completedThisRun_.clear();
     if (strict_ && !massEraseTime_.empty())
         countBreak(breaks_.eraseTime, lastAddress_.eraseTime, massEraseTime_.begin()->first);
 }

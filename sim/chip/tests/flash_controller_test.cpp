@@ -374,6 +374,16 @@ TEST(FlashRules, OlderFlashErasesAfter200MsOfMassErase) {
             EXPECT_EQ(chip->peek16(0xE004), 0xFFFF);
         }
     }
+    // A later erase run must reach the total again, though the cells it finds
+    // are erased; they stay erased, and the short run is counted when it ends.
+    writeWord(*chip, 0x1000, 0x1234);  // ends the complete run
+    const uint64_t shortRuns = chip->flash().ruleBreaks().eraseTime;
+    chip->write16(0x0128, 0xA504);
+    chip->write16(0xFFFE, 0);
+    chip->idleUntilFlashReady();
+    writeWord(*chip, 0x1002, 0x1234);
+    EXPECT_EQ(chip->flash().ruleBreaks().eraseTime, shortRuns + 1);
+    EXPECT_EQ(chip->peek16(0xE004), 0xFFFF);
     // The newer flash needs one run of 10593 cycles.
     auto f2274 = poweredChip("MSP430F2274");
     f2274->poke16(0x8004, 0x0000);

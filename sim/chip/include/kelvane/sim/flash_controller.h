@@ -194,6 +194,8 @@ class FlashController {
     // Segments erased completely and not written since: a further erase pulse
     // leaves them erased.
     std::set<uint32_t> fullyErased_;
+    // Segments whose mass erase time the open erase run has reached.
+    std::set<uint32_t> completedThisRun_;
     uint32_t blockRow_ = 0;
     double opSeconds_ = 0;
     double programSeconds_ = 0;
