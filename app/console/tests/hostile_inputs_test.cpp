@@ -150,6 +150,25 @@ const Hostile kHostile[] = {
          return ProjectWith(d, AdapterWrite("./image.txt"));
      },
      1, {"image.txt is a FIFO, not a file\n"}},
+    {"PodReadOutToAFifo", "chip=MSP430F149",
+     [](const fs::path& d) {
+         ::mkfifo((d / "out.txt").c_str(), 0600);
+         return ProjectWith(
+             d, Project("MSP430F149",
+                        "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n"
+                        "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n"
+                        "<Dravik_ReadRangeToFile strFileName=\"./out.txt\" "
+                        "nFileType=\"FILETYPE_TI_TXT\" dwAddress=\"61440\" dwLength=\"16\">"
+                        "</Dravik_ReadRangeToFile>\n"
+                        "<Dravik_Close bVccOff=\"TRUE\"></Dravik_Close>\n"));
+     },
+     1, {"out.txt is a FIFO, not a file\n", "VCC Off: OK\n"}},
+    {"PodImageWithoutData", "chip=MSP430F149",
+     [](const fs::path& d) {
+         Write(d / "image.txt", "@1100\nq\n");
+         return ProjectWith(d, PodProgram("./image.txt", "FILETYPE_TI_TXT"));
+     },
+     27, {"File data error\n", "image.txt holds no data\n"}},
     {"ProjectIsAFifo", "chip=MSP430F149",
      [](const fs::path& d) {
          ::mkfifo((d / "run.kvnset").c_str(), 0600);

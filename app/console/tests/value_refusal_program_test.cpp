@@ -69,6 +69,10 @@ TEST_F(ValueRefusal, BadNumbersStopTheProjectAtLoad) {
          OutOfRange("dwVCC", "-1", "3600 mV", "Dravik_VCC")},
         {"supply above the pod's", "3000", "<Dravik_Open dwVCC=\"5000\"></Dravik_Open>\n",
          OutOfRange("dwVCC", "5000", "3600 mV", "Dravik_Open")},
+        {"a signed hexadecimal segment", "3000",
+         "<Dravik_Erase dwEraseType=\"ERASE_SEGMENT\" dwSegment=\"0x-1\" "
+         "dwLength=\"0x00000002\"></Dravik_Erase>\n",
+         "Unable to convert dwSegment value 0x-1 to DWORD"},
         {"an attribute given twice", "3000", twice + "\n",
          "Error parsing line 4\n" + twice +
              "\nAttribute 'dwSegment' appears twice in element 'Dravik_Erase'"},

@@ -279,9 +279,11 @@ int CHexImageFile::WriteBlocks() {
     }
     WriteEndText(&text);
 
-    std::FILE* file = std::fopen(fileName_.c_str(), "w");
+    std::string openError;
+    std::FILE* file = OpenOutputStream(fileName_, &openError);
     if (file == nullptr) {
-        error_ = systemErrorText(errno);
+        if (openError.size() > kMaxSystemErrorText) openError.resize(kMaxSystemErrorText);
+        error_ = openError;
         return 0;
     }
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -92,11 +93,18 @@ TEST(HexImageFile, WriteToAnUnwritablePlaceFails) {
     ASSERT_EQ(image.Open(dir.path("no/such/dir.hex"), CHexImageFile::kModeWrite), 1);
     EXPECT_EQ(image.Write(), 0);
     EXPECT_EQ(image.GetLastError(), "No such file or directory");
-    ASSERT_EQ(image.Open("/dev/full", CHexImageFile::kModeWrite), 1);
     const std::vector<std::uint8_t> data(64, 0xAB);
+    // A device or a FIFO is refused before anything is written to it.
+    ASSERT_EQ(image.Open("/dev/full", CHexImageFile::kModeWrite), 1);
     image.AddBlock(data.data(), 0x1000, 64);
     EXPECT_EQ(image.Write(), 0);
-    EXPECT_EQ(image.GetLastError(), "No space left on device");
+    EXPECT_EQ(image.GetLastError(), "/dev/full is a device, not a file");
+    const std::string fifo = dir.path("fifo.hex");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(image.Open(fifo, CHexImageFile::kModeWrite), 1);
+    image.AddBlock(data.data(), 0x1000, 64);
+    EXPECT_EQ(image.Write(), 0);
+    EXPECT_EQ(image.GetLastError(), fifo + " is a FIFO, not a file");
 }
 
 #if defined(__SANITIZE_ADDRESS__)

@@ -25,6 +25,8 @@ bool Scan(const char* text, int base, std::uint32_t* value, Refusal* why) {
     while (IsSpace(*text))
         ++text;
     bool negative = false;
+    // Hexadecimal values are written without a sign.
+    if (base == 16 && (*text == '+' || *text == '-')) return Refuse(why, Refusal::kNotANumber);
     if (*text == '+' || *text == '-') {
         negative = *text == '-';
         ++text;

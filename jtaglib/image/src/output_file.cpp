@@ -1,12 +1,18 @@
 #include "output_file.h"
 
+#include <string>
+
+#include "kelvane/platform/input_file.h"
+
 namespace nandrel {
 
 bool OutputFile::open(const char* path) {
     close();
     failed_ = false;
     if (path == nullptr) return false;
-    file_ = std::fopen(path, "w");
+    // A FIFO or a device is refused at once rather than waited on.
+    std::string error;
+    file_ = kv::OpenOutputStream(path, &error);
     return file_ != nullptr;
 }
 

@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <numeric>
 
@@ -14,6 +17,18 @@ std::vector<std::uint8_t> counting(std::size_t n, int first = 0) {
     std::vector<std::uint8_t> bytes(n);
     std::iota(bytes.begin(), bytes.end(), static_cast<std::uint8_t>(first));
     return bytes;
+}
+
+// Limits the size of files this process writes, so that writes past it fail
+// (the signal such a write raises is ignored); the old limit.
+rlimit FileSizeLimit(rlim_t bytes) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit before{};
+    ::getrlimit(RLIMIT_FSIZE, &before);
+    rlimit limit = before;
+    limit.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    return before;
 }
 
 class Writers : public ::testing::Test {
@@ -85,13 +100,19 @@ TEST_F(Writers, FailWithoutAnOpenFile) {
 }
 
 TEST_F(Writers, FailedWritesAreReported) {
+    // A device is never written: it could hold the run.
+    EXPECT_EQ(WriteTextHexOpen("/dev/full"), 0);
+    EXPECT_EQ(WriteIntelHexOpen("/dev/null"), 0);
+    // A file that cannot grow: the writes fail and the end says so.
     const auto data = counting(8192);
-    ASSERT_EQ(WriteTextHexOpen("/dev/full"), 1);
+    const rlimit before = FileSizeLimit(1024);
+    ASSERT_EQ(WriteTextHexOpen(dir_.path("full.txt").c_str()), 1);
     WriteTextHexRecord(0x1000, 4096, data.data());
     EXPECT_EQ(WriteTextHexEnd(), 0);
-    ASSERT_EQ(WriteIntelHexOpen("/dev/full"), 1);
+    ASSERT_EQ(WriteIntelHexOpen(dir_.path("full.hex").c_str()), 1);
     WriteIntelHexRecord(0x1000, 4096, data.data());
     EXPECT_EQ(WriteIntelHexEnd(), 0);
+    ::setrlimit(RLIMIT_FSIZE, &before);
 }
 
 TEST_F(Writers, BothFormatsReadBackWhatWasWritten) {

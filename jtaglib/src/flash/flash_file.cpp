@@ -8,6 +8,7 @@
 #include "nandrel/image/hex_readers.h"
 #include "nandrel/image/segment_list.h"
 #include "nandrel/nandrel.h"
+#include "text_format.h"
 
 namespace nandrel {
 
@@ -49,6 +50,16 @@ int32_t CFlashJTAG::ReadHexFile(const char* path, int type) {
         if (!HexReadErrorDetail().empty()) target_.Fail(HexReadErrorDetail());
         return target_.SetError(e);
     }
+    // An image without a data byte would program and verify nothing, and the
+    // run would still end well.
+    uint64_t bytes = 0;
+    for (const SegmentList* list : {&FlashSegments(), &OtherSegments()})
+        for (const HexSegment* seg = list->head(); seg; seg = seg->next)
+            bytes += seg->length();
+    if (bytes == 0) {
+        target_.Fail(format("%s holds no data", path));
+        return target_.SetError(kErrFileData);
+    }
     return target_.ClearError();
 }
 
@@ -63,7 +74,7 @@ int32_t CFlashJTAG::ProgramFile(const FlashSettings& settings, const char* path,
     for (HexSegment* s = FlashSegments().head(); s; s = s->next) {
         if (s->length() == 0) continue;
         if (!d.flashRange(s->address, s->address + s->length() - 1)) {
-            target_.Fail("Flash segment outside the flash memory");
+            target_.Fail(format("Flash segment at %05X outside the flash memory", s->address));
             return target_.SetError(kErrFileData);
         }
         total += s->length();
@@ -72,7 +83,7 @@ int32_t CFlashJTAG::ProgramFile(const FlashSettings& settings, const char* path,
         if (s->length() == 0) continue;
         const uint32_t last = s->address + s->length() - 1;
         if (!(d.inRam(s->address) && d.inRam(last)) && !(d.inRam2(s->address) && d.inRam2(last))) {
-            target_.Fail("RAM segment outside the RAM");
+            target_.Fail(format("RAM segment at %05X outside the RAM", s->address));
             return target_.SetError(kErrFileData);
         }
     }
@@ -123,7 +134,7 @@ int32_t CFlashJTAG::VerifyFile(const char* path) {
     const FlashDevice d = target_.Device();
     for (HexSegment* s = FlashSegments().head(); s; s = s->next) {
         if (s->length() != 0 && !d.flashRange(s->address, s->address + s->length() - 1)) {
-            target_.Fail("Flash segment outside the flash memory");
+            target_.Fail(format("Flash segment at %05X outside the flash memory", s->address));
             return target_.SetError(kErrFileData);
         }
     }
@@ -131,7 +142,7 @@ int32_t CFlashJTAG::VerifyFile(const char* path) {
         const uint32_t last = s->address + s->length() - 1;
         if (s->length() != 0 && !(d.inRam(s->address) && d.inRam(last)) &&
             !(d.inRam2(s->address) && d.inRam2(last))) {
-            target_.Fail("RAM segment outside the RAM");
+            target_.Fail(format("RAM segment at %05X outside the RAM", s->address));
             return target_.SetError(kErrFileData);
         }
     }
