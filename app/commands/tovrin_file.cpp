@@ -165,9 +165,11 @@ int CCommandTovrin_File::FitsTheChip(const CHexImageFile& image, const CPrgProce
     // Everything the chip has lies below the top of its address space: an image
     // with bytes above it is refused before the first frame goes out.
     const std::uint64_t top = processor->bIsMSP430X ? 0xFFFFF : 0xFFFF;
+    std::uint64_t bytes = 0;
     for (std::size_t i = 0; i < image.GetBlockCount(); ++i) {
         const CHexBlock* block = image.GetBlock(i);
         if (block == nullptr || block->GetCount() == 0) continue;
+        bytes += block->GetCount();
         const std::uint64_t last = std::uint64_t{block->GetAddress()} + block->GetCount() - 1;
         if (last > top) {
             const std::uint64_t first = std::max<std::uint64_t>(block->GetAddress(), top + 1);
@@ -178,6 +180,8 @@ int CCommandTovrin_File::FitsTheChip(const CHexImageFile& image, const CPrgProce
                                static_cast<unsigned long long>(top)));
         }
     }
+    // An image without a byte would write and verify nothing and still end well.
+    if (bytes == 0) return Fail(strFileName + " holds no data");
     return 1;
 }
 

@@ -169,6 +169,12 @@ const Hostile kHostile[] = {
          return ProjectWith(d, PodProgram("./image.txt", "FILETYPE_TI_TXT"));
      },
      27, {"File data error\n", "image.txt holds no data\n"}},
+    {"AdapterImageWithoutData", "pod=none,adapter=MSP430F2274",
+     [](const fs::path& d) {
+         Write(d / "image.txt", "@E000\nq\n");
+         return ProjectWith(d, AdapterWrite("./image.txt"));
+     },
+     1, {"image.txt holds no data\n", "Power Off (BSL): OK\n"}},
     {"ProjectIsAFifo", "chip=MSP430F149",
      [](const fs::path& d) {
          ::mkfifo((d / "run.kvnset").c_str(), 0600);

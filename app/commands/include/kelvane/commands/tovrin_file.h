@@ -60,7 +60,7 @@ class CCommandTovrin_File : public CCommandTovrin, public FileCommand {
     // Writes (or verifies) every block of the file in pieces of 768 bytes.
     int TransferFile(CExecuteParams* params, bool write, const char* className);
     // Fails with a text when the image holds bytes above the processor's address
-    // space; 1 without a processor.
+    // space or no byte at all; 1 without a processor.
     int FitsTheChip(const CHexImageFile& image, const CPrgProcessor* processor);
     // 2 plus the file's increments; 0 when the file cannot be opened.
     int FileTransferUnits();
