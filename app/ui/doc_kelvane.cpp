@@ -80,7 +80,12 @@ bool CDocKelvane::OnNewDocument() {
     return true;
 }
 
-bool CDocKelvane::OnOpenDocument(const std::string& path) {
+bool CDocKelvane::OnOpenDocument(const std::string& name) {
+    // Loading moves to the file's folder: a relative name is made whole
+    // first, so that the project, the title, "LastOpenedFile" and the recent
+    // list all name the file wherever the program starts next.
+    std::string path;
+    GetFullPath(path, name);
     CPrgProject* previous = GetCurrentProject();
     // Loading empties the properties pane and moves to the file's folder; a
     // file that does not load leaves the window as it was, page and folder.
@@ -111,7 +116,9 @@ bool CDocKelvane::OnOpenDocument(const std::string& path) {
     return true;
 }
 
-bool CDocKelvane::OnSaveDocument(const std::string& path) {
+bool CDocKelvane::OnSaveDocument(const std::string& name) {
+    std::string path;
+    GetFullPath(path, name);
     CPrgProject* project = GetCurrentProject();
     if (project == nullptr || !project->Save(path)) return false;
     GetLastDocSettings().lastOpenedFile = path;

@@ -61,8 +61,10 @@ class CDocKelvane : public ProjectDocument {
     // Takes the pending new project; false without one.
     bool OnNewDocument();
     // Loads the file; a file that does not load keeps the previous project.
-    bool OnOpenDocument(const std::string& path);
-    bool OnSaveDocument(const std::string& path);
+    // Both take a relative name against the current folder and keep the
+    // file's full path.
+    bool OnOpenDocument(const std::string& name);
+    bool OnSaveDocument(const std::string& name);
     void DeleteContents();
 
     int IsModified() override { return modified_; }

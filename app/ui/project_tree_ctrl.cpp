@@ -7,6 +7,7 @@
 #include "dlg_new_command.h"
 #include "doc_kelvane.h"
 #include "kelvane/core/array_project_tree_item.h"
+#include "app_state.h"
 #include "kelvane/core/project_tree_item.h"
 #include "kelvane/platform/message_box.h"
 #include "status_bitmaps.h"
@@ -215,7 +216,10 @@ void CProjectTreeCtrl::OnCurrentChanged(QTreeWidgetItem* current) {
     emit currentItemShown();
 }
 
-CProjectTreeItem* CProjectTreeCtrl::CurrentItem(std::string& error) const {
+CProjectTreeItem* CProjectTreeCtrl::EditedItem(std::string& error) const {
+    // The run works through the project's commands as they are: nothing may
+    // delete, add or move one under it.
+    if (IsBusy()) return nullptr;
     CProjectTreeItem* item = GetPropertiesItem();
     if (item == nullptr) return nullptr;
     if (item->GetTreeCtrl() != this) {
@@ -227,7 +231,7 @@ CProjectTreeItem* CProjectTreeCtrl::CurrentItem(std::string& error) const {
 
 int CProjectTreeCtrl::DeleteCurrentItem() {
     std::string error;
-    CProjectTreeItem* current = CurrentItem(error);
+    CProjectTreeItem* current = EditedItem(error);
     if (current == nullptr) {
         if (!error.empty()) Show(error);
         return 0;
@@ -257,7 +261,7 @@ int CProjectTreeCtrl::DeleteCurrentItem() {
 
 int CProjectTreeCtrl::MoveCurrentItemUp() {
     std::string error;
-    CProjectTreeItem* current = CurrentItem(error);
+    CProjectTreeItem* current = EditedItem(error);
     if (current == nullptr) {
         if (!error.empty()) Show(error);
         return 0;
@@ -278,7 +282,7 @@ int CProjectTreeCtrl::MoveCurrentItemUp() {
 
 int CProjectTreeCtrl::MoveCurrentItemDown() {
     std::string error;
-    CProjectTreeItem* current = CurrentItem(error);
+    CProjectTreeItem* current = EditedItem(error);
     if (current == nullptr) {
         if (!error.empty()) Show(error);
         return 0;
@@ -298,9 +302,10 @@ int CProjectTreeCtrl::MoveCurrentItemDown() {
 }
 
 int CProjectTreeCtrl::NewCommand(int insert, bool report, std::string& error) {
-    CProjectTreeItem* current = CurrentItem(error);
+    CProjectTreeItem* current = EditedItem(error);
     if (current == nullptr) {
-        if (error.empty()) error = "No current item as an anchor for the new item";
+        if (error.empty() && GetPropertiesItem() == nullptr)
+            error = "No current item as an anchor for the new item";
         return 0;
     }
     CDlgNewCommand dialog(window());

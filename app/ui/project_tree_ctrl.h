@@ -71,9 +71,11 @@ class CProjectTreeCtrl : public QTreeWidget, public TreeCtrl {
     // What a key of the tree's list does: the Project command it names.
     void RunKey(int commandId);
     void OnCurrentChanged(QTreeWidgetItem* current);
-    // The current item, when it belongs to this tree; else nullptr with the
-    // reason in the error (empty when nothing is selected).
-    CProjectTreeItem* CurrentItem(std::string& error) const;
+    // The item every editing command acts on, whichever way it came (key,
+    // menu, toolbar): the current item when it belongs to this tree; else
+    // nullptr with the reason in the error. Nothing, with no reason, while a
+    // run owns the project or nothing is selected.
+    CProjectTreeItem* EditedItem(std::string& error) const;
     void Forget(QTreeWidgetItem* entry);
 
     std::unordered_map<TreeItemHandle, QTreeWidgetItem*> entries_;

@@ -1,22 +1,20 @@
 #include "recent_file_list.h"
 
 #include <algorithm>
-#include <filesystem>
 
+#include "kelvane/app/path_functions.h"
 #include "kelvane/app/profile_settings.h"
 
 namespace kv::ui {
 
 namespace {
 
-std::string FullPath(const std::string& path) {
-    std::error_code error;
-    std::filesystem::path full = std::filesystem::absolute(path, error);
-    return error ? path : full.lexically_normal().string();
-}
+constexpr const char* kKeyPrefix = "File";
 
-std::string Key(std::size_t index) {
-    return "File" + std::to_string(index + 1);
+std::string FullPath(const std::string& path) {
+    std::string full;
+    GetFullPath(full, path);
+    return full;
 }
 
 }  // namespace
@@ -40,17 +38,11 @@ void CRecentFileList::Remove(const std::string& path) {
 }
 
 void CRecentFileList::ReadFrom(const CProfileSettings& profile) {
-    files_.clear();
-    for (std::size_t i = 0; i < capacity_; ++i) {
-        const std::string path = profile.GetProfileString(kSection, Key(i), "");
-        if (!path.empty() && std::find(files_.begin(), files_.end(), path) == files_.end())
-            files_.push_back(path);
-    }
+    files_ = profile.GetProfileList(kSection, kKeyPrefix, capacity_);
 }
 
 void CRecentFileList::WriteTo(CProfileSettings& profile) const {
-    for (std::size_t i = 0; i < capacity_; ++i)
-        profile.WriteProfileString(kSection, Key(i), i < files_.size() ? files_[i] : "");
+    profile.WriteProfileList(kSection, kKeyPrefix, files_, capacity_);
 }
 
 std::string CRecentFileList::MenuText(std::size_t index, const std::string& path) {

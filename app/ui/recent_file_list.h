@@ -28,7 +28,8 @@ class CRecentFileList {
     void Remove(const std::string& path);
 
     void ReadFrom(const CProfileSettings& profile);
-    // Writes every slot up to the capacity; unused slots are left empty.
+    // Writes the list as one value: saved over another program's list, this
+    // one comes first, then the other's files it lacks, up to the capacity.
     void WriteTo(CProfileSettings& profile) const;
 
     // "&1 /path/file.kvnset": the menu text of entry i, a long path shortened

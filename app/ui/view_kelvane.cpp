@@ -190,7 +190,10 @@ void CViewKelvane::SetStatusPicture(StatusPicture picture) {
 }
 
 void CViewKelvane::SetBusy(bool busy) {
+    // While a run owns the project the tree's editing commands refuse (the
+    // busy flag) and the pages show their values without taking input.
     SetBusyFlag(busy ? 1 : 0);
+    pane_->setEnabled(!busy);
     if (busy) SetStatusPicture(StatusPicture::Busy);
     UpdateCommandUi();
 }
@@ -443,33 +446,28 @@ void CViewKelvane::OnClearLog() {
 }
 
 void CViewKelvane::OnDeleteCommand() {
-    if (IsBusy()) return;
     tree_->DeleteCurrentItem();
     UpdateCommandUi();
 }
 
 void CViewKelvane::OnInsertCommand() {
-    if (IsBusy()) return;
     std::string error;
     if (!tree_->NewCommand(1, true, error) && !error.empty()) Message(error);
     UpdateCommandUi();
 }
 
 void CViewKelvane::OnAddCommand() {
-    if (IsBusy()) return;
     std::string error;
     if (!tree_->NewCommand(0, true, error) && !error.empty()) Message(error);
     UpdateCommandUi();
 }
 
 void CViewKelvane::OnCommandUp() {
-    if (IsBusy()) return;
     tree_->MoveCurrentItemUp();
     UpdateCommandUi();
 }
 
 void CViewKelvane::OnCommandDown() {
-    if (IsBusy()) return;
     tree_->MoveCurrentItemDown();
     UpdateCommandUi();
 }

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -83,6 +84,22 @@ class FolderLock {
     int code_ = 0;
 };
 
+// A line break inside a value would split the entry in the file.
+std::string Clean(const std::string& value) {
+    std::string clean = value;
+    for (char& c : clean)
+        if (c == '\n' || c == '\r') c = ' ';
+    return clean;
+}
+
+std::string ListKey(const std::string& prefix, std::size_t index) {
+    return prefix + std::to_string(index + 1);
+}
+
+bool Contains(const std::vector<std::string>& values, const std::string& value) {
+    return std::find(values.begin(), values.end(), value) != values.end();
+}
+
 }  // namespace
 
 void CProfileSettings::SetRegistryKey(const std::string& maker) {
@@ -104,8 +121,7 @@ std::string CProfileSettings::GetFilePath() const {
 }
 
 bool CProfileSettings::Load(std::string* error) {
-    sections_.clear();
-    changed_.clear();
+    Clear();
     const std::string path = GetFilePath();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -193,6 +209,15 @@ bool CProfileSettings::Save(std::string& error) const {
     for (const auto& [section, keys] : sections_)
         for (const auto& [key, value] : keys)
             if (changed_.count({section, key}) != 0) merged.Set(section, key, value);
+    for (const auto& [section, list] : lists_) {
+        if (list.values == list.loaded) continue;
+        std::vector<std::string> values = list.values;
+        for (const std::string& theirs : merged.GetProfileList(section, list.prefix, list.capacity)) {
+            if (values.size() >= list.capacity) break;
+            if (!Contains(values, theirs) && !Contains(list.loaded, theirs)) values.push_back(theirs);
+        }
+        merged.SetList(section, list.prefix, values, list.capacity);
+    }
     const std::string text = merged.Format();
 
     const std::string temp = target + ".~" + std::to_string(::getpid()) + ".new";
@@ -250,13 +275,45 @@ void CProfileSettings::WriteProfileInt(const std::string& section, const std::st
 
 void CProfileSettings::WriteProfileString(const std::string& section, const std::string& key,
                                           const std::string& value) {
-    // A line break inside a value would split the entry in the file.
-    std::string clean = value;
-    for (char& c : clean)
-        if (c == '\n' || c == '\r') c = ' ';
+    const std::string clean = Clean(value);
     const std::string* current = Find(section, key);
     if (current == nullptr || *current != clean) changed_.insert({section, key});
     Set(section, key, clean);
+}
+
+std::vector<std::string> CProfileSettings::GetProfileList(const std::string& section,
+                                                          const std::string& prefix,
+                                                          std::size_t capacity) const {
+    std::vector<std::string> values;
+    for (std::size_t i = 0; i < capacity; ++i) {
+        const std::string* value = Find(section, ListKey(prefix, i));
+        if (value != nullptr && !value->empty() && !Contains(values, *value))
+            values.push_back(*value);
+    }
+    return values;
+}
+
+void CProfileSettings::WriteProfileList(const std::string& section, const std::string& prefix,
+                                        const std::vector<std::string>& values,
+                                        std::size_t capacity) {
+    auto [written, first] = lists_.try_emplace(section);
+    if (first) written->second.loaded = GetProfileList(section, prefix, capacity);
+    written->second.prefix = prefix;
+    written->second.capacity = capacity;
+    written->second.values.clear();
+    for (const std::string& value : values) {
+        if (written->second.values.size() >= capacity) break;
+        const std::string clean = Clean(value);
+        if (!clean.empty() && !Contains(written->second.values, clean))
+            written->second.values.push_back(clean);
+    }
+    SetList(section, prefix, written->second.values, capacity);
+}
+
+void CProfileSettings::SetList(const std::string& section, const std::string& prefix,
+                               const std::vector<std::string>& values, std::size_t capacity) {
+    for (std::size_t i = 0; i < capacity; ++i)
+        Set(section, ListKey(prefix, i), i < values.size() ? values[i] : std::string());
 }
 
 void CProfileSettings::Set(const std::string& section, const std::string& key,

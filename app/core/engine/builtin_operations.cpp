@@ -1,12 +1,16 @@
 // The built-in one-shot operations behind the immediate commands, and the read
 // operations that run with the user's file and range.
+#include <cstdint>
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "kelvane/core/command_factory.h"
 #include "kelvane/core/command_roles.h"
 #include "kelvane/core/execute_params.h"
 #include "kelvane/core/prg_operation.h"
+#include "kelvane/core/prg_processor.h"
+#include "kelvane/platform/format.h"
 
 namespace kv {
 
@@ -26,6 +30,22 @@ struct BuiltIns {
 BuiltIns& Ops() {
     static BuiltIns ops;
     return ops;
+}
+
+// A range read reaches at most the processor's last address (the end of its
+// main memory): past it the pod refuses with no more than "Invalid
+// parameter(s)", so the range is refused first, naming its end.
+std::string RangePastTheEnd(const CPrgProcessor* processor, std::uint32_t address,
+                            std::uint32_t length) {
+    if (processor == nullptr || length == 0) return {};
+    const std::uint64_t last = std::uint64_t{processor->MainStart} + processor->MainSize - 1;
+    const std::uint64_t end = std::uint64_t{address} + length - 1;
+    if (end <= last) return {};
+    const int digits = processor->GetAddressDigits();
+    return text::Format("The range %0*llX-%0*llX ends past %0*llX, the last address of the %s",
+                  digits, static_cast<unsigned long long>(address), digits,
+                  static_cast<unsigned long long>(end), digits,
+                  static_cast<unsigned long long>(last), processor->GetName().c_str());
 }
 
 std::uint32_t ProjectVcc(ProjectAccess* project) {
@@ -290,6 +310,10 @@ int CPrgOperation::ExecuteRead(CExecuteParams* params, const std::string& fileNa
                                bool range, std::uint32_t address, std::uint32_t length,
                                const char* what) {
     if (params == nullptr) return Fail("Unable to execute NULL parameters");
+    if (range) {
+        const std::string past = RangePastTheEnd(params->GetProcessor(), address, length);
+        if (!past.empty()) return Fail(past);
+    }
     const std::string kind = what;
     auto* read = dynamic_cast<ReadToFileCommand*>(readCommand_);
     if (read == nullptr) return Fail("Cannot execute NULL read " + kind + " command");

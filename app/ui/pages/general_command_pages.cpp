@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QRegularExpressionValidator>
+#include <QValidator>
 #include <QTextDocument>
 #include <cstdint>
 #include <cstdio>
@@ -25,6 +25,32 @@
 #include "kelvane/ui/parameter_pages.h"
 
 namespace kv::ui {
+
+namespace {
+
+// Takes only a delay the project file can be opened with again: a keystroke
+// or a paste that would make a longer one is refused, so the field never
+// shows another delay than the one the command keeps. An empty field is no
+// delay, and shows "0" once the field is left.
+class DelayValidator : public QValidator {
+  public:
+    using QValidator::QValidator;
+
+    State validate(QString& input, int& /*position*/) const override {
+        if (input.isEmpty()) return Intermediate;
+        for (const QChar c : input)
+            if (c < QLatin1Char('0') || c > QLatin1Char('9')) return Invalid;
+        bool ok = false;
+        const qulonglong value = input.toULongLong(&ok);
+        return ok && value <= kMostMilliseconds ? Acceptable : Invalid;
+    }
+
+    void fixup(QString& input) const override {
+        if (input.isEmpty()) input = QStringLiteral("0");
+    }
+};
+
+}  // namespace
 
 CDlgCmdCommentPageBase::CDlgCmdCommentPageBase(QWidget* parent) : CPropertyPageBase(parent) {}
 
@@ -68,8 +94,7 @@ bool CDlgCmdComment::Accepts(CProjectTreeItem* item) const {
 CDlgCmdDelay::CDlgCmdDelay(QWidget* parent) : CDlgCmdCommentPageBase(parent) {
     delay_ = new QLineEdit(this);
     delay_->setObjectName(QStringLiteral("1090"));
-    delay_->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), delay_));
+    delay_->setValidator(new DelayValidator(delay_));
     Form()->addRow(QStringLiteral("Delay in milliseconds"), delay_);
     AddCommentEdit();
     SetHelpText(
@@ -77,11 +102,11 @@ CDlgCmdDelay::CDlgCmdDelay(QWidget* parent) : CDlgCmdCommentPageBase(parent) {
         "the comment will appear in the execution log during the delay.");
     connect(delay_, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (!CanWrite()) return;
-        bool ok = false;
-        const qulonglong value = text.toULongLong(&ok);
-        // Only a delay the project file can be opened with again is taken.
-        if (!ok || value > kMostMilliseconds) return;
-        Object<CCommandDelay>()->SetDelay(static_cast<std::uint32_t>(value));
+        // A text the program put there is held to the same rule as typing.
+        QString shown = text;
+        int position = 0;
+        if (delay_->validator()->validate(shown, position) == QValidator::Invalid) return;
+        Object<CCommandDelay>()->SetDelay(static_cast<std::uint32_t>(text.toULongLong()));
     });
 }
 

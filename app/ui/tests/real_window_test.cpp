@@ -6,11 +6,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSet>
 #include <QTest>
@@ -44,15 +46,18 @@
 #include "kelvane/core/prg_operation.h"
 #include "kelvane/core/project_tree_item.h"
 #include "kelvane/core/root_tree_item.h"
+#include "kelvane/platform/clock.h"
 #include "kelvane/platform/message_box.h"
 #include "kelvane/platform/usb_backend.h"
 #include "kelvane/ui/hex_edit_ctrl.h"
 #include "kelvane/ui/hex_number_edit.h"
 #include "kelvane/ui/property_page_base.h"
+#include "log_edit.h"
 #include "main_frame.h"
 #include "new_item_list_ctrl.h"
 #include "project_tree_ctrl.h"
 #include "properties_pane.h"
+#include "recent_file_list.h"
 #include "register_commands.h"
 #include "view_kelvane.h"
 #include "window_app.h"
@@ -245,7 +250,7 @@ class RealWindow : public ::testing::Test {
         previous_ = setMessageBoxHandler(
             [this](const std::string& text, const std::string& /*caption*/, unsigned type) {
                 messages.push_back(text);
-                return defaultAnswer(type);
+                return answer != 0 ? answer : defaultAnswer(type);
             });
         SetMessagePump(
             [](int /*maxMessages*/) { QCoreApplication::processEvents(QEventLoop::AllEvents); });
@@ -254,13 +259,7 @@ class RealWindow : public ::testing::Test {
     }
 
     void TearDown() override {
-        // As the program ends: the view goes, then the application, then the
-        // document and the window.
-        if (window_ != nullptr && window_->GetFrame() != nullptr)
-            window_->GetFrame()->GetView()->OnDestroy();
-        if (app_ != nullptr) app_->ExitInstance();
-        window_.reset();
-        app_.reset();
+        Stop();
         UnregisterCommandClasses();
         SetCurrentProjectHandler(nullptr);
         SetModuleDirectory("");
@@ -271,6 +270,16 @@ class RealWindow : public ::testing::Test {
         std::string error;
         SetCurrentDirectoryChecked(startDir_, error);
         fs::remove_all(folder_);
+    }
+
+    // Ends the program as it ends: the view goes, then the application
+    // (which saves the settings), then the document and the window.
+    void Stop() {
+        if (window_ != nullptr && window_->GetFrame() != nullptr)
+            window_->GetFrame()->GetView()->OnDestroy();
+        if (app_ != nullptr) app_->ExitInstance();
+        window_.reset();
+        app_.reset();
     }
 
     // Starts the program on the project file as "kelvane <file>" does.
@@ -318,12 +327,13 @@ class RealWindow : public ::testing::Test {
     }
     // A key press as the window system delivers it, through the main
     // window's shortcuts, to the focused widget.
-    void PressOnWindow(QWidget* focus, Qt::Key key) {
+    void PressOnWindow(QWidget* focus, Qt::Key key,
+                       Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         Frame()->activateWindow();
         focus->setFocus();
         QCoreApplication::processEvents();
         ASSERT_EQ(QApplication::focusWidget(), focus);
-        QTest::keyClick(Frame()->windowHandle(), key);
+        QTest::keyClick(Frame()->windowHandle(), key, modifiers);
     }
     // Runs a Project menu command through its menu entry.
     void Menu(int id) {
@@ -350,6 +360,8 @@ class RealWindow : public ::testing::Test {
     }
 
     std::vector<std::string> messages;
+    // The answer to every question; 0 takes each box's default button.
+    int answer = 0;
     std::unique_ptr<CKelvaneWindow> window_;
     std::unique_ptr<CKelvaneApp> app_;
     fs::path folder_;
@@ -665,6 +677,260 @@ TEST_F(RealWindow, ASerializeRunShowsTheNextNumberOnItsPage) {
     EXPECT_EQ(value->text(), "101");
     EXPECT_EQ(count->text(), "4");
     EXPECT_EQ(View()->GetDocument()->IsModified(), 1);
+}
+
+// Opens the pod, waits five seconds, then needs the chip.
+constexpr const char* kDelayProject = R"(<?xml version="1.0" standalone="yes" ?>
+<ProjectKelvane nFileVersion="2" nFileSubVersion="0" strName="Delayed" strTargetProcessor="MSP430F149" dwVCC="3000">
+<CommandList>
+<Dravik_Open dwVCC="3000"></Dravik_Open>
+<Delay dwDelay="5000">Settle</Delay>
+<Dravik_Identify bForceMatch="FALSE"></Dravik_Identify>
+<Dravik_Erase dwEraseType="ERASE_ALL" dwSegment="0x00001000" dwLength="0x00000001"></Dravik_Erase>
+<Dravik_Close bVccOff="TRUE"></Dravik_Close>
+</CommandList>
+</ProjectKelvane>
+)";
+
+// A clock on which time passes at once. Once the run is in its Delay it does,
+// one time, what a user does at the window meanwhile.
+class UserDuringTheDelay : public Clock {
+  public:
+    UserDuringTheDelay(const CLogEdit* log, std::function<void()> user)
+        : log_(log), user_(std::move(user)) {}
+    std::uint32_t tickCount() override { return now_; }
+    void sleep(std::uint32_t ms) override {
+        now_ += ms;
+        if (acted_ || log_->GetLogText().find("Settle") == std::string::npos) return;
+        acted_ = true;
+        user_();
+    }
+    bool Acted() const { return acted_; }
+
+  private:
+    const CLogEdit* log_;
+    std::function<void()> user_;
+    std::uint32_t now_ = 0;
+    bool acted_ = false;
+};
+
+std::string ReadText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// A saved project without its document type declaration.
+std::string ProjectBody(const std::string& saved) {
+    const std::size_t at = saved.find("<ProjectKelvane ");
+    return at != std::string::npos ? saved.substr(at) : saved;
+}
+
+TEST_F(RealWindow, NothingAUserDoesDuringARunChangesItsCommands) {
+    ::setenv("KELVANE_USB",
+             ("sim:chip=MSP430F149,state=" + (folder_ / "chip.state").string()).c_str(), 1);
+    usb::setBackend(nullptr);
+    const std::string path = (folder_ / "delayed.kvnset").string();
+    std::ofstream(path) << kDelayProject;
+    ASSERT_TRUE(Start(path));
+    const std::vector<std::string> names = CommandNames();
+    ASSERT_EQ(names, (std::vector<std::string>{"Dravik_Open", "Delay", "Dravik_Identify",
+                                               "Dravik_Erase", "Dravik_Close"}));
+    const fs::path saved = folder_ / "saved.kvnset";
+    ASSERT_TRUE(View()->GetDocument()->OnSaveDocument(saved.string()));
+    const std::string unchanged = ReadText(saved);
+    auto delayEdit = [this] {
+        Pick(Commands().GetAt(1));
+        return ShownPage(View()->GetPane())->findChild<QLineEdit*>(QStringLiteral("1090"));
+    };
+
+    // What the user does before the run and while it is in its Delay.
+    const struct Row {
+        const char* name;
+        std::function<void()> before;
+        std::function<void()> during;
+    } rows[] = {
+        {"Delete on the running Delay", nullptr,
+         [&] {
+             Pick(Commands().GetAt(1));
+             PressOnWindow(Tree(), Qt::Key_Delete);
+         }},
+        {"Delete on the Mass Erase to come", nullptr,
+         [&] {
+             Pick(Commands().GetAt(3));
+             PressOnWindow(Tree(), Qt::Key_Delete);
+         }},
+        {"Ctrl+Down twice on the running Delay", nullptr,
+         [&] {
+             Pick(Commands().GetAt(1));
+             PressOnWindow(Tree(), Qt::Key_Down, Qt::ControlModifier);
+             PressOnWindow(Tree(), Qt::Key_Down, Qt::ControlModifier);
+         }},
+        {"Ctrl+Up on the Identify to come", nullptr,
+         [&] {
+             Pick(Commands().GetAt(2));
+             PressOnWindow(Tree(), Qt::Key_Up, Qt::ControlModifier);
+         }},
+        {"Insert on the running Delay", nullptr,
+         [&] {
+             Pick(Commands().GetAt(1));
+             PressOnWindow(Tree(), Qt::Key_Insert);
+         }},
+        {"Every Project command from the menu and the toolbar", nullptr,
+         [&] {
+             Pick(Commands().GetAt(1));
+             Frame()->UpdateCommandUi();
+             for (int id : {ID_PROJECT_DELETE_COMMAND, ID_PROJECT_INSERT_COMMAND,
+                            ID_PROJECT_ADD_COMMAND, ID_PROJECT_COMMAND_UP,
+                            ID_PROJECT_COMMAND_DOWN}) {
+                 EXPECT_FALSE(Frame()->GetAction(id)->isEnabled()) << id;
+                 // What the entry and the button run, were they not greyed.
+                 Frame()->OnCommand(id);
+             }
+         }},
+        {"Typing, pasting and clicking in the pages",
+         [&] {
+             QLineEdit* edit = delayEdit();
+             Frame()->activateWindow();
+             edit->setFocus();
+             QCoreApplication::processEvents();
+             EXPECT_EQ(QApplication::focusWidget(), edit);
+         },
+         [&] {
+             QLineEdit* edit = delayEdit();
+             EXPECT_FALSE(edit->isEnabled());
+             QTest::keyClick(Frame()->windowHandle(), Qt::Key_9);
+             QTest::keyClicks(edit, "9");
+             QApplication::clipboard()->setText(QStringLiteral("1"));
+             Frame()->OnCommand(ID_EDIT_PASTE);
+             Pick(Commands().GetAt(4));
+             auto* vccOff = ShownPage(View()->GetPane())->findChild<QWidget*>(QStringLiteral("1022"));
+             ASSERT_NE(vccOff, nullptr);
+             QTest::mouseClick(vccOff, Qt::LeftButton);
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(window_->OpenDocumentFile(path));
+        View()->OnClearLog();
+        messages.clear();
+        if (row.before) row.before();
+        // A dialog the user's keys open is shut at once and counted.
+        std::vector<std::string> dialogs;
+        QTimer watch;
+        watch.setInterval(0);
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                dialogs.push_back(dialog->windowTitle().toStdString());
+                dialog->reject();
+            }
+        });
+        watch.start();
+        UserDuringTheDelay user(View()->GetLog(), [&] {
+            EXPECT_FALSE(View()->GetPane()->isEnabled());
+            row.during();
+        });
+        {
+            ScopedClock scope{user};
+            View()->GetButton(CViewKelvane::IDC_EXECUTE)->click();
+        }
+        watch.stop();
+        EXPECT_TRUE(user.Acted());
+        EXPECT_TRUE(dialogs.empty()) << dialogs.front();
+        EXPECT_TRUE(messages.empty()) << messages.front();
+        EXPECT_EQ(View()->GetStatusPicture(), StatusPicture::Success);
+        // The run went through every command as the project had them.
+        const std::string log = View()->GetLog()->GetLogText();
+        std::size_t at = 0;
+        const std::vector<std::string> lines = {
+            "Open JTAG: 3.0v OK\r\n", "Settle" + std::string(20, '.') + "\r\n",
+            "Identify Target: Detected device MSP430F149 OK\r\n", "Mass Erase: OK\r\n",
+            "Close JTAG: OK\r\n", "Operation succeeded\r\n"};
+        for (const std::string& line : lines) {
+            at = log.find(line, at);
+            if (at != std::string::npos) continue;
+            ADD_FAILURE() << line << " missing from\n" << log;
+            break;
+        }
+        EXPECT_EQ(CommandNames(), names);
+        EXPECT_TRUE(View()->GetPane()->isEnabled()) << "the pages take input again";
+        ASSERT_TRUE(View()->GetDocument()->OnSaveDocument(saved.string()));
+        EXPECT_EQ(ProjectBody(ReadText(saved)), ProjectBody(unchanged));
+    }
+}
+
+// The recent files in the settings file, as the next start reads them.
+std::vector<std::string> SavedRecentFiles() {
+    CProfileSettings saved;
+    saved.SetFilePath(GetAppProfile().GetFilePath());
+    EXPECT_TRUE(saved.Load());
+    return saved.GetProfileList(CRecentFileList::kSection, "File", 8);
+}
+
+TEST_F(RealWindow, TwoWindowsSavingInTurnKeepOneRecentList) {
+    const fs::path ini = folder_ / "config" / "Orvanti" / "Kelvane.ini";
+    fs::create_directories(ini.parent_path());
+    std::ofstream(ini) << "[Recent File List]\nFile1=/old/p.kvnset\nFile2=/old/q.kvnset\n";
+    const std::string first = CopyBlink();
+    const fs::path second = folder_ / "second.kvnset";
+    fs::copy_file(first, second);
+    ASSERT_TRUE(Start(first));
+    ASSERT_TRUE(messages.empty()) << messages.front();
+    // Another window of the same user opens the second project and ends
+    // while this one still runs.
+    QProcess other;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("KELVANE_GRAB"),
+                       QString::fromStdString((folder_ / "other.png").string()));
+    environment.insert(QStringLiteral("LSAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+    other.setProcessEnvironment(environment);
+    other.start(QString::fromStdString(kBin + "/kelvane"), {QString::fromStdString(second)});
+    ASSERT_TRUE(other.waitForFinished(60000)) << other.errorString().toStdString();
+    EXPECT_EQ(other.exitCode(), 0) << other.readAllStandardError().toStdString();
+    EXPECT_EQ(SavedRecentFiles(),
+              (std::vector<std::string>{second.string(), "/old/p.kvnset", "/old/q.kvnset"}));
+    Stop();
+    EXPECT_EQ(SavedRecentFiles(), (std::vector<std::string>{first, "/old/p.kvnset",
+                                                            "/old/q.kvnset", second.string()}));
+}
+
+TEST_F(RealWindow, AProjectOpenedByARelativeNameOpensAgainFromAnotherFolder) {
+    fs::create_directories(folder_ / "projects");
+    fs::create_directories(folder_ / "elsewhere");
+    fs::rename(CopyBlink(), folder_ / "projects" / "crash.kvnset");
+    fs::rename(folder_ / "blink.txt", folder_ / "projects" / "blink.txt");
+    const std::string project = (folder_ / "projects" / "crash.kvnset").string();
+    // The folder the program starts in and the name it is given.
+    const std::pair<fs::path, const char*> rows[] = {{folder_ / "projects", "crash.kvnset"},
+                                                     {folder_, "projects/crash.kvnset"}};
+    for (const auto& [folder, name] : rows) {
+        SCOPED_TRACE(name);
+        std::string error;
+        ASSERT_TRUE(SetCurrentDirectoryChecked(folder.string(), error)) << error;
+        answer = 0;
+        ASSERT_TRUE(Start(name)) << (messages.empty() ? "" : messages.front());
+        ASSERT_TRUE(messages.empty()) << messages.front();
+        EXPECT_EQ(View()->GetDocument()->GetPathName(), project);
+        ASSERT_FALSE(window_->GetRecentFiles().GetFiles().empty());
+        EXPECT_EQ(window_->GetRecentFiles().GetFiles().front(), project);
+        Stop();
+        CProfileSettings saved;
+        saved.SetFilePath(GetAppProfile().GetFilePath());
+        ASSERT_TRUE(saved.Load());
+        EXPECT_EQ(saved.GetProfileString("LastDoc", "LastOpenedFile", ""), project);
+
+        // Started without a file from another folder, as the desktop entry
+        // starts it, the program opens the project again. A question is
+        // answered Cancel, which ends the start.
+        ASSERT_TRUE(SetCurrentDirectoryChecked((folder_ / "elsewhere").string(), error)) << error;
+        answer = kIdCancel;
+        EXPECT_TRUE(Start(""));
+        EXPECT_TRUE(messages.empty()) << messages.front();
+        ASSERT_NE(GetCurrentProject(), nullptr);
+        EXPECT_EQ(View()->GetDocument()->GetPathName(), project);
+        Stop();
+        messages.clear();
+    }
 }
 
 }  // namespace

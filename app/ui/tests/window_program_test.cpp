@@ -322,6 +322,47 @@ TEST_F(WindowReadTest, ATwentyBitReadAddressStaysWholeOnAnExtendedProcessor) {
     EXPECT_EQ(GetReadSettings().ReadAddress, 0x1FF00);
 }
 
+TEST_F(WindowReadTest, AReadRangePastTheLastAddressNamesItsEnd) {
+    ::setenv("KELVANE_USB", ("sim:chip=MSP430F149,state=" + Scratch("chip.state")).c_str(), 1);
+    Start(MakeProject("Board"));
+    // Start and size as typed, and the message of the run; none when it reads.
+    const struct {
+        std::uint32_t address;
+        std::uint32_t size;
+        const char* message;
+    } rows[] = {
+        {0xFF00, 0x200,
+         "Unable to complete operation.\n"
+         "The range FF00-100FF ends past FFFF, the last address of the MSP430F149"},
+        {0xFF00, 0x100, nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.size);
+        GetReadSettings().ReadAddress = static_cast<int>(row.address);
+        GetReadSettings().ReadSize = static_cast<int>(row.size);
+        GetReadSettings().OpenAfterRead = 0;
+        View()->OnClearLog();
+        modals.texts.clear();
+        modals.Expect([](QWidget* modal) {
+            auto* dialog = qobject_cast<CDlgReadToFile*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            dialog->accept();
+        });
+        if (row.message != nullptr) modals.Expect(Answer(modals));
+        View()->OnReadRange();
+        EXPECT_TRUE(modals.Done());
+        const std::string log = View()->GetLog()->GetLogText();
+        if (row.message == nullptr) {
+            EXPECT_TRUE(modals.texts.empty());
+            EXPECT_EQ(View()->GetStatusPicture(), StatusPicture::Success) << log;
+            continue;
+        }
+        EXPECT_EQ(modals.texts, (std::vector<std::string>{row.message}));
+        EXPECT_EQ(View()->GetStatusPicture(), StatusPicture::Failure);
+        EXPECT_EQ(log.find("Open JTAG"), std::string::npos) << "refused before the pod opened";
+    }
+}
+
 TEST_F(WindowReadTest, EnterAtTheBlowFuseQuestionAnswersNo) {
     Start(MakeProject("Board"));
     GetAppGlobals().podVppCapable = 1;

@@ -2,7 +2,10 @@
 // shutdown keep in it.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "kelvane/app/kelvane_app.h"
 #include "kelvane/app/path_functions.h"
@@ -58,6 +61,43 @@ TEST_F(ProfileTest, TheFileLivesUnderTheMakersFolderAndReadsBack) {
     EXPECT_EQ(again.GetProfileString("LastDoc", "LastOpenedFile", ""), "/p/a b.kvnset");
     EXPECT_EQ(again.GetProfileInt("LastDoc", "Missing", 17), 17);
     EXPECT_EQ(again.GetProfileString("Nowhere", "CWD", "d"), "d");
+}
+
+TEST_F(ProfileTest, AListSavedOverAnotherProgramsIsMergedAsOneValue) {
+    using List = std::vector<std::string>;
+    // The list when this program loaded, its own list at exit, the list
+    // another program saved meanwhile, and what the file then holds; three
+    // places.
+    const struct {
+        const char* name;
+        List loaded, mine, theirs, saved;
+    } rows[] = {
+        {"the other's new file follows this program's", {"p", "q"}, {"a", "p", "q"},
+         {"b", "p", "q"}, {"a", "p", "q"}},
+        {"a file this program dropped stays dropped", {"x", "p"}, {"p"}, {"x", "p", "b"},
+         {"p", "b"}},
+        {"no more than the places", {"p"}, {"a", "b", "p"}, {"c", "p"}, {"a", "b", "p"}},
+        {"an unchanged list leaves the other's", {"p", "q"}, {"p", "q"}, {"b", "p"}, {"b", "p"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string error;
+        CProfileSettings before;
+        std::remove(before.GetFilePath().c_str());
+        before.WriteProfileList("Recent File List", "File", row.loaded, 3);
+        ASSERT_TRUE(before.Save(error)) << error;
+        CProfileSettings self;
+        ASSERT_TRUE(self.Load());
+        CProfileSettings other;
+        ASSERT_TRUE(other.Load());
+        other.WriteProfileList("Recent File List", "File", row.theirs, 3);
+        ASSERT_TRUE(other.Save(error)) << error;
+        self.WriteProfileList("Recent File List", "File", row.mine, 3);
+        ASSERT_TRUE(self.Save(error)) << error;
+        CProfileSettings after;
+        ASSERT_TRUE(after.Load());
+        EXPECT_EQ(after.GetProfileList("Recent File List", "File", 3), row.saved);
+    }
 }
 
 TEST_F(ProfileTest, HandWrittenFilesAreRead) {

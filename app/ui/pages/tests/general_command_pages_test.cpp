@@ -1,3 +1,5 @@
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -47,29 +49,45 @@ TEST_F(GeneralCommandPages, CommentTextGoesToTheCommandAndItsLabel) {
     EXPECT_EQ(page.GetItem(), nullptr) << "a delay has its own page";
 }
 
-TEST_F(GeneralCommandPages, DelayTakesOnlyNumbers) {
+TEST_F(GeneralCommandPages, DelayShowsTheDelayItKeeps) {
     auto delay = Make<CCommandDelay>("Delay");
     ASSERT_NE(delay, nullptr);
     InsertIntoTree(delay.get());
     CDlgCmdDelay page;
     page.SetItem(delay.get());
-    EXPECT_EQ(page.DelayEdit()->text(), QString::number(delay->GetDelay()));
+    QLineEdit* edit = page.DelayEdit();
+    EXPECT_EQ(edit->text(), QString::number(delay->GetDelay()));
     const std::string before = TreeLabel(delay.get());
-    page.DelayEdit()->setText("250");
-    EXPECT_EQ(delay->GetDelay(), 250u);
+    // What the user types over the whole field and ends with Return: a
+    // keystroke that would pass one hour, or is no digit, is refused, and an
+    // emptied field is no delay.
+    const struct {
+        const char* typed;
+        const char* shown;
+        std::uint32_t kept;
+    } rows[] = {
+        {"250", "250", 250},          {"3600000", "3600000", 3600000},
+        {"3600001", "360000", 360000}, {"99999999999", "999999", 999999},
+        {"1x2", "12", 12},            {"", "0", 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed);
+        edit->selectAll();
+        if (row.typed[0] == '\0') QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClicks(edit, row.typed);
+        QTest::keyClick(edit, Qt::Key_Return);
+        EXPECT_EQ(edit->text().toStdString(), row.shown);
+        EXPECT_EQ(delay->GetDelay(), row.kept);
+    }
+    // A pasted delay past one hour is refused whole.
+    edit->selectAll();
+    QTest::keyClicks(edit, "25");
     EXPECT_NE(TreeLabel(delay.get()), before);
-    page.DelayEdit()->setText("");
-    EXPECT_EQ(delay->GetDelay(), 250u) << "no number keeps the delay";
-    page.DelayEdit()->setText("99999999999");
-    EXPECT_EQ(delay->GetDelay(), 250u) << "too large for the delay";
-    page.DelayEdit()->setText("3600001");
-    EXPECT_EQ(delay->GetDelay(), 250u) << "longer than a project file may hold";
-    page.DelayEdit()->setText("3600000");
-    EXPECT_EQ(delay->GetDelay(), 3600000u);
-    page.DelayEdit()->clear();
-    QTest::keyClicks(page.DelayEdit(), "1x2");
-    EXPECT_EQ(page.DelayEdit()->text(), "12");
-    EXPECT_EQ(delay->GetDelay(), 12u);
+    QApplication::clipboard()->setText(QStringLiteral("4000000"));
+    edit->selectAll();
+    edit->paste();
+    EXPECT_EQ(edit->text(), "25");
+    EXPECT_EQ(delay->GetDelay(), 25u);
     page.CommentEdit()->setPlainText("Wait");
     EXPECT_EQ(delay->GetText(), "Wait");
 }

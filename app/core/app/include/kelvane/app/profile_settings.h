@@ -7,6 +7,7 @@
 // turn keep each other's changes.
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <set>
 #include <string>
@@ -36,6 +37,7 @@ class CProfileSettings {
     void Clear() {
         sections_.clear();
         changed_.clear();
+        lists_.clear();
     }
 
     int GetProfileInt(const std::string& section, const std::string& key, int defaultValue) const;
@@ -45,6 +47,16 @@ class CProfileSettings {
     void WriteProfileString(const std::string& section, const std::string& key,
                             const std::string& value);
 
+    // A list kept as the keys <prefix>1 .. <prefix><capacity> of a section,
+    // unused places empty; read without empty and repeated entries. The list
+    // is one value: Save puts this program's list first, then the entries
+    // other programs saved since Load that it lacks, at most capacity. An
+    // entry this program dropped since Load stays dropped.
+    std::vector<std::string> GetProfileList(const std::string& section, const std::string& prefix,
+                                            std::size_t capacity) const;
+    void WriteProfileList(const std::string& section, const std::string& prefix,
+                          const std::vector<std::string>& values, std::size_t capacity);
+
     // The file's text as Save writes it.
     std::string Format() const;
     void Parse(const std::string& text);
@@ -53,6 +65,9 @@ class CProfileSettings {
     const std::string* Find(const std::string& section, const std::string& key) const;
     // Stores a value without counting it as changed.
     void Set(const std::string& section, const std::string& key, const std::string& clean);
+    // Stores a list's keys, every place up to the capacity, likewise.
+    void SetList(const std::string& section, const std::string& prefix,
+                 const std::vector<std::string>& values, std::size_t capacity);
 
     std::string maker_ = "Orvanti";
     std::string pathOverride_;
@@ -60,6 +75,15 @@ class CProfileSettings {
     std::vector<std::pair<std::string, std::vector<std::pair<std::string, std::string>>>> sections_;
     // The keys WriteProfileString gave a new value since Load.
     std::set<std::pair<std::string, std::string>> changed_;
+    // The lists WriteProfileList wrote since Load, by section, with the list
+    // as Load found it.
+    struct WrittenList {
+        std::string prefix;
+        std::size_t capacity = 0;
+        std::vector<std::string> loaded;
+        std::vector<std::string> values;
+    };
+    std::map<std::string, WrittenList> lists_;
 };
 
 // The program's one settings store.
