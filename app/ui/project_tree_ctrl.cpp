@@ -3,11 +3,11 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 
+#include "app_state.h"
 #include "command_ids.h"
 #include "dlg_new_command.h"
 #include "doc_kelvane.h"
 #include "kelvane/core/array_project_tree_item.h"
-#include "app_state.h"
 #include "kelvane/core/project_tree_item.h"
 #include "kelvane/platform/message_box.h"
 #include "status_bitmaps.h"
@@ -30,6 +30,8 @@ CProjectTreeCtrl::CProjectTreeCtrl(QWidget* parent) : QTreeWidget(parent) {
     setHeaderHidden(true);
     setRootIsDecorated(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    // The commands change only through the editing commands below.
+    setDragDropMode(QAbstractItemView::NoDragDrop);
     connect(this, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current, QTreeWidgetItem*) { OnCurrentChanged(current); });
 }

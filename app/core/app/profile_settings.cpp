@@ -212,9 +212,11 @@ bool CProfileSettings::Save(std::string& error) const {
     for (const auto& [section, list] : lists_) {
         if (list.values == list.loaded) continue;
         std::vector<std::string> values = list.values;
-        for (const std::string& theirs : merged.GetProfileList(section, list.prefix, list.capacity)) {
+        for (const std::string& theirs :
+             merged.GetProfileList(section, list.prefix, list.capacity)) {
             if (values.size() >= list.capacity) break;
-            if (!Contains(values, theirs) && !Contains(list.loaded, theirs)) values.push_back(theirs);
+            if (!Contains(values, theirs) && !Contains(list.loaded, theirs))
+                values.push_back(theirs);
         }
         merged.SetList(section, list.prefix, values, list.capacity);
     }

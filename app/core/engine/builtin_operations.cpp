@@ -43,9 +43,9 @@ std::string RangePastTheEnd(const CPrgProcessor* processor, std::uint32_t addres
     if (end <= last) return {};
     const int digits = processor->GetAddressDigits();
     return text::Format("The range %0*llX-%0*llX ends past %0*llX, the last address of the %s",
-                  digits, static_cast<unsigned long long>(address), digits,
-                  static_cast<unsigned long long>(end), digits,
-                  static_cast<unsigned long long>(last), processor->GetName().c_str());
+                        digits, static_cast<unsigned long long>(address), digits,
+                        static_cast<unsigned long long>(end), digits,
+                        static_cast<unsigned long long>(last), processor->GetName().c_str());
 }
 
 std::uint32_t ProjectVcc(ProjectAccess* project) {

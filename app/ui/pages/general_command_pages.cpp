@@ -6,8 +6,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QValidator>
 #include <QTextDocument>
+#include <QValidator>
 #include <cstdint>
 #include <cstdio>
 #include <initializer_list>

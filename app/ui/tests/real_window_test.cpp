@@ -743,45 +743,34 @@ TEST_F(RealWindow, NothingAUserDoesDuringARunChangesItsCommands) {
         return ShownPage(View()->GetPane())->findChild<QLineEdit*>(QStringLiteral("1090"));
     };
 
+    // Picks the command, then presses the key on the tree.
+    auto press = [this](int command, Qt::Key key, Qt::KeyboardModifiers modifiers = {},
+                        int times = 1) {
+        return [=, this] {
+            Pick(Commands().GetAt(command));
+            for (int i = 0; i < times; ++i)
+                PressOnWindow(Tree(), key, modifiers);
+        };
+    };
     // What the user does before the run and while it is in its Delay.
     const struct Row {
         const char* name;
         std::function<void()> before;
         std::function<void()> during;
     } rows[] = {
-        {"Delete on the running Delay", nullptr,
-         [&] {
-             Pick(Commands().GetAt(1));
-             PressOnWindow(Tree(), Qt::Key_Delete);
-         }},
-        {"Delete on the Mass Erase to come", nullptr,
-         [&] {
-             Pick(Commands().GetAt(3));
-             PressOnWindow(Tree(), Qt::Key_Delete);
-         }},
+        {"Delete on the running Delay", nullptr, press(1, Qt::Key_Delete)},
+        {"Delete on the Mass Erase to come", nullptr, press(3, Qt::Key_Delete)},
         {"Ctrl+Down twice on the running Delay", nullptr,
-         [&] {
-             Pick(Commands().GetAt(1));
-             PressOnWindow(Tree(), Qt::Key_Down, Qt::ControlModifier);
-             PressOnWindow(Tree(), Qt::Key_Down, Qt::ControlModifier);
-         }},
-        {"Ctrl+Up on the Identify to come", nullptr,
-         [&] {
-             Pick(Commands().GetAt(2));
-             PressOnWindow(Tree(), Qt::Key_Up, Qt::ControlModifier);
-         }},
-        {"Insert on the running Delay", nullptr,
-         [&] {
-             Pick(Commands().GetAt(1));
-             PressOnWindow(Tree(), Qt::Key_Insert);
-         }},
+         press(1, Qt::Key_Down, Qt::ControlModifier, 2)},
+        {"Ctrl+Up on the Identify to come", nullptr, press(2, Qt::Key_Up, Qt::ControlModifier)},
+        {"Insert on the running Delay", nullptr, press(1, Qt::Key_Insert)},
         {"Every Project command from the menu and the toolbar", nullptr,
          [&] {
              Pick(Commands().GetAt(1));
              Frame()->UpdateCommandUi();
-             for (int id : {ID_PROJECT_DELETE_COMMAND, ID_PROJECT_INSERT_COMMAND,
-                            ID_PROJECT_ADD_COMMAND, ID_PROJECT_COMMAND_UP,
-                            ID_PROJECT_COMMAND_DOWN}) {
+             for (int id :
+                  {ID_PROJECT_DELETE_COMMAND, ID_PROJECT_INSERT_COMMAND, ID_PROJECT_ADD_COMMAND,
+                   ID_PROJECT_COMMAND_UP, ID_PROJECT_COMMAND_DOWN}) {
                  EXPECT_FALSE(Frame()->GetAction(id)->isEnabled()) << id;
                  // What the entry and the button run, were they not greyed.
                  Frame()->OnCommand(id);
@@ -803,7 +792,8 @@ TEST_F(RealWindow, NothingAUserDoesDuringARunChangesItsCommands) {
              QApplication::clipboard()->setText(QStringLiteral("1"));
              Frame()->OnCommand(ID_EDIT_PASTE);
              Pick(Commands().GetAt(4));
-             auto* vccOff = ShownPage(View()->GetPane())->findChild<QWidget*>(QStringLiteral("1022"));
+             auto* vccOff =
+                 ShownPage(View()->GetPane())->findChild<QWidget*>(QStringLiteral("1022"));
              ASSERT_NE(vccOff, nullptr);
              QTest::mouseClick(vccOff, Qt::LeftButton);
          }},
@@ -842,9 +832,12 @@ TEST_F(RealWindow, NothingAUserDoesDuringARunChangesItsCommands) {
         const std::string log = View()->GetLog()->GetLogText();
         std::size_t at = 0;
         const std::vector<std::string> lines = {
-            "Open JTAG: 3.0v OK\r\n", "Settle" + std::string(20, '.') + "\r\n",
-            "Identify Target: Detected device MSP430F149 OK\r\n", "Mass Erase: OK\r\n",
-            "Close JTAG: OK\r\n", "Operation succeeded\r\n"};
+            "Open JTAG: 3.0v OK\r\n",
+            "Settle" + std::string(20, '.') + "\r\n",
+            "Identify Target: Detected device MSP430F149 OK\r\n",
+            "Mass Erase: OK\r\n",
+            "Close JTAG: OK\r\n",
+            "Operation succeeded\r\n"};
         for (const std::string& line : lines) {
             at = log.find(line, at);
             if (at != std::string::npos) continue;
@@ -882,7 +875,8 @@ TEST_F(RealWindow, TwoWindowsSavingInTurnKeepOneRecentList) {
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QStringLiteral("KELVANE_GRAB"),
                        QString::fromStdString((folder_ / "other.png").string()));
-    environment.insert(QStringLiteral("LSAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+    environment.insert(QStringLiteral("LSAN_OPTIONS"),
+                       QStringLiteral("suppressions=" KELVANE_WINDOW_LSAN));
     other.setProcessEnvironment(environment);
     other.start(QString::fromStdString(kBin + "/kelvane"), {QString::fromStdString(second)});
     ASSERT_TRUE(other.waitForFinished(60000)) << other.errorString().toStdString();
@@ -890,8 +884,8 @@ TEST_F(RealWindow, TwoWindowsSavingInTurnKeepOneRecentList) {
     EXPECT_EQ(SavedRecentFiles(),
               (std::vector<std::string>{second.string(), "/old/p.kvnset", "/old/q.kvnset"}));
     Stop();
-    EXPECT_EQ(SavedRecentFiles(), (std::vector<std::string>{first, "/old/p.kvnset",
-                                                            "/old/q.kvnset", second.string()}));
+    EXPECT_EQ(SavedRecentFiles(),
+              (std::vector<std::string>{first, "/old/p.kvnset", "/old/q.kvnset", second.string()}));
 }
 
 TEST_F(RealWindow, AProjectOpenedByARelativeNameOpensAgainFromAnotherFolder) {
