@@ -359,7 +359,8 @@ TEST_F(WindowReadTest, AReadRangePastTheLastAddressNamesItsEnd) {
         }
         EXPECT_EQ(modals.texts, (std::vector<std::string>{row.message}));
         EXPECT_EQ(View()->GetStatusPicture(), StatusPicture::Failure);
-        EXPECT_EQ(log.find("Open JTAG"), std::string::npos) << "refused before the pod opened";
+        EXPECT_EQ(log.find("Open JTAG"), std::string::npos)
+            << "refused before the target is powered";
     }
 }
 
