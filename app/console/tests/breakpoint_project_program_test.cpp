@@ -14,33 +14,15 @@
 namespace kv::testing {
 namespace {
 
-std::string SetBreakpoint(const std::string& address) {
-    return "<Dravik_SetBreakpoint nBreakpointIndex=\"0\" wMode=\"BP_CODE\" dwAddress=\"" + address +
-           "\" wType=\"BP_MAB\" dwRegister=\"0x00000004\" wAccess=\"BP_FETCH\" wAction=\"BP_BRK\" "
-           "wOperator=\"BP_EQUAL\" dwMask=\"0x00000000\" dwEndAddress=\"0x00000000\" "
-           "wRangeAction=\"BP_INSIDE\" wCondition=\"BP_NO_COND\" dwData=\"0x00000000\" "
-           "wConditionAccess=\"BP_FETCH\" dwConditionMask=\"0x00000000\" "
-           "wConditionOperator=\"BP_EQUAL\" wExtCombine=\"0\"></Dravik_SetBreakpoint>\n";
-}
-
-std::string Register(const std::string& command, const std::string& reg, const std::string& value) {
-    return "<" + command + " wRegister=\"" + reg + "\" dwValue=\"" + value + "\"></" + command +
-           ">\n";
-}
-
-const std::string kIdentify = "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n";
-const std::string kRunToBreakpoint =
-    "<Dravik_Run bRunToBreakpoint=\"TRUE\" bWaitForBreak=\"TRUE\" dwDwellMilliseconds=\"10\" "
-    "dwRepeatMilliseconds=\"10\" wRepeatCount=\"5\"></Dravik_Run>\n";
 const std::string kClear = "<Dravik_ClearBreakpoint nBreakpoint=\"0\"></Dravik_ClearBreakpoint>\n";
 // 0200 mov #5A80h,&0120h (watchdog held); 0206 inc r4; 0208 inc r5; 020A jmp 0206
 const std::string kCounter =
     "<Dravik_WriteMemory dwAddress=\"0x00000200\" dwCount=\"0x00000006\" wValueType=\"WORD\">\n"
     "0x40B2 0x5A80 0x0120 0x5314 0x5315 0x3FFD\n</Dravik_WriteMemory>\n";
-const std::string kFromTheStart = Register("Dravik_WriteRegister", "PC", "0x00000200") +
-                                  Register("Dravik_WriteRegister", "R4", "0x00000000");
+const std::string kFromTheStart = RegisterCommand("Dravik_WriteRegister", "PC", "0x00000200") +
+                                  RegisterCommand("Dravik_WriteRegister", "R4", "0x00000000");
 // Setting a breakpoint leaves the CPU where the project put it.
-const std::string kStillAtTheStart = Register("Dravik_VerifyRegister", "PC", "0x00000200");
+const std::string kStillAtTheStart = RegisterCommand("Dravik_VerifyRegister", "PC", "0x00000200");
 
 struct BreakpointProject {
     const char* chip;     // also the project's processor, unless named below
@@ -61,14 +43,14 @@ TEST_P(BreakpointProjects, TheBreakpointIsSetAgainAtAnotherAddressAndCleared) {
     Plug(std::string("chip=") + p.chip);
     const std::string commands =
         "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n" + kIdentify + kCounter + kFromTheStart +
-        SetBreakpoint("0x00000208") + kStillAtTheStart + kRunToBreakpoint +
-        Register("Dravik_VerifyRegister", "PC", "0x00000208") + kRunToBreakpoint +
-        Register("Dravik_VerifyRegister", "R4", "0x00000002") + p.between + kFromTheStart +
-        SetBreakpoint("0x0000020A") + kStillAtTheStart + kRunToBreakpoint +
-        Register("Dravik_VerifyRegister", "PC", "0x0000020A") +
-        Register("Dravik_VerifyRegister", "R4", "0x00000001") + kClear + kFromTheStart +
-        SetBreakpoint("0x00000206") + kStillAtTheStart + kRunToBreakpoint +
-        Register("Dravik_VerifyRegister", "PC", "0x00000206") + kClear +
+        SetBreakpointCommand("0x00000208") + kStillAtTheStart + kRunToBreakpoint +
+        RegisterCommand("Dravik_VerifyRegister", "PC", "0x00000208") + kRunToBreakpoint +
+        RegisterCommand("Dravik_VerifyRegister", "R4", "0x00000002") + p.between + kFromTheStart +
+        SetBreakpointCommand("0x0000020A") + kStillAtTheStart + kRunToBreakpoint +
+        RegisterCommand("Dravik_VerifyRegister", "PC", "0x0000020A") +
+        RegisterCommand("Dravik_VerifyRegister", "R4", "0x00000001") + kClear + kFromTheStart +
+        SetBreakpointCommand("0x00000206") + kStillAtTheStart + kRunToBreakpoint +
+        RegisterCommand("Dravik_VerifyRegister", "PC", "0x00000206") + kClear +
         "<Dravik_Close bVccOff=\"TRUE\"></Dravik_Close>\n";
     const std::string path = Write(
         "debug.kvnset", Project("3000", commands, p.processor != nullptr ? p.processor : p.chip));
@@ -88,7 +70,7 @@ TEST_P(BreakpointProjects, TheBreakpointIsSetAgainAtAnotherAddressAndCleared) {
 TEST_F(ProgramTest, ABreakpointOnAChipWithoutEemIsRefused) {
     Plug("chip=Prototype_MSP430F11x1");
     const std::string commands = "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n" + kIdentify +
-                                 SetBreakpoint("0x0000F000") +
+                                 SetBreakpointCommand("0x0000F000") +
                                  "<Dravik_Close bVccOff=\"TRUE\"></Dravik_Close>\n";
     EXPECT_EQ(Run(Write("debug.kvnset", Project("3000", commands, "Prototype_MSP430F11x1"))), 1);
     EXPECT_NE(out.find("Set Bkpt 0, Code @0x0F000: failed\n"), std::string::npos) << out;

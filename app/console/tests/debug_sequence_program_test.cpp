@@ -17,11 +17,6 @@
 namespace kv::testing {
 namespace {
 
-std::string Register(const std::string& command, const std::string& reg, const std::string& value) {
-    return "<" + command + " wRegister=\"" + reg + "\" dwValue=\"" + value + "\"></" + command +
-           ">\n";
-}
-
 std::string WriteWords(const std::string& address, const std::string& count,
                        const std::string& words) {
     return "<Dravik_WriteMemory dwAddress=\"" + address + "\" dwCount=\"" + count +
@@ -36,39 +31,27 @@ const std::string kProgram =
     WriteWords("0x00000200", "0x0000000A",
                "0x40B2 0x5A80 0x0120 0x4034 0x1234 0x3FFF 0x40B2 0x5A80 0x0120 0x3FFF");
 // An odd PC is kept as the CPU keeps it, with bit 0 clear.
-const std::string kAtTheStart = Register("Dravik_WriteRegister", "PC", "0x00000201") +
-                                Register("Dravik_WriteRegister", "R4", "0x00000000");
-const std::string kIdentify = "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n";
+const std::string kAtTheStart = RegisterCommand("Dravik_WriteRegister", "PC", "0x00000201") +
+                                RegisterCommand("Dravik_WriteRegister", "R4", "0x00000000");
 // A reset that closes the EEM and leaves the CPU held at the reset vector.
 const std::string kResetReleasing =
-    "<Dravik_Reset dwMethod=\"PUC_RESET\" bExecute=\"FALSE\" bReleaseJTAG=\"TRUE\"></Dravik_Reset>\n";
+    "<Dravik_Reset dwMethod=\"PUC_RESET\" bExecute=\"FALSE\" "
+    "bReleaseJTAG=\"TRUE\"></Dravik_Reset>\n";
 const std::string kStop = "<Dravik_Stop></Dravik_Stop>\n";
 const std::string kStep = "<Dravik_SingleStep></Dravik_SingleStep>\n";
 const std::string kRunFree =
     "<Dravik_Run bRunToBreakpoint=\"FALSE\" bWaitForBreak=\"FALSE\" dwDwellMilliseconds=\"10\" "
     "dwRepeatMilliseconds=\"10\" wRepeatCount=\"5\"></Dravik_Run>\n";
-const std::string kRunToBreakpoint =
-    "<Dravik_Run bRunToBreakpoint=\"TRUE\" bWaitForBreak=\"TRUE\" dwDwellMilliseconds=\"10\" "
-    "dwRepeatMilliseconds=\"10\" wRepeatCount=\"5\"></Dravik_Run>\n";
-std::string SetBreakpoint(const std::string& address) {
-    return "<Dravik_SetBreakpoint nBreakpointIndex=\"0\" wMode=\"BP_CODE\" dwAddress=\"" +
-           address +
-           "\" wType=\"BP_MAB\" dwRegister=\"0x00000004\" wAccess=\"BP_FETCH\" "
-           "wAction=\"BP_BRK\" wOperator=\"BP_EQUAL\" dwMask=\"0x00000000\" "
-           "dwEndAddress=\"0x00000000\" wRangeAction=\"BP_INSIDE\" wCondition=\"BP_NO_COND\" "
-           "dwData=\"0x00000000\" wConditionAccess=\"BP_FETCH\" dwConditionMask=\"0x00000000\" "
-           "wConditionOperator=\"BP_EQUAL\" wExtCombine=\"0\"></Dravik_SetBreakpoint>\n";
-}
 std::string ResetAndRun(const char* releaseJtag) {
     return std::string("<Dravik_Reset dwMethod=\"PUC_RESET\" bExecute=\"TRUE\" bReleaseJTAG=\"") +
            releaseJtag + "\"></Dravik_Reset>\n<Delay dwDelay=\"50\"></Delay>\n";
 }
 
 struct DebugSequence {
-    const char* chip;     // also the project's processor
-    std::string steps;    // the debug commands after PC and R4 were written
-    const char* pc;       // the PC they leave
-    const char* r4;       // and R4
+    const char* chip;   // also the project's processor
+    std::string steps;  // the debug commands after PC and R4 were written
+    const char* pc;     // the PC they leave
+    const char* r4;     // and R4
     std::string name;
 };
 
@@ -81,8 +64,8 @@ class DebugSequences : public ProgramTest, public ::testing::WithParamInterface<
 TEST_P(DebugSequences, TheCpuIsWhereTheProjectLeftIt) {
     const DebugSequence& s = GetParam();
     Plug(std::string("chip=") + s.chip);
-    const std::string check = Register("Dravik_VerifyRegister", "PC", s.pc) +
-                              Register("Dravik_VerifyRegister", "R4", s.r4);
+    const std::string check = RegisterCommand("Dravik_VerifyRegister", "PC", s.pc) +
+                              RegisterCommand("Dravik_VerifyRegister", "R4", s.r4);
     const std::string commands = "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n" + kIdentify +
                                  kProgram + kAtTheStart + s.steps + check + kResetReleasing +
                                  kAtTheStart + s.steps + check +
@@ -104,14 +87,14 @@ std::vector<DebugSequence> Sequences() {
         add(ResetAndRun("FALSE") + kStop, "0x00000212", "0x00000000", "ResetRunKeepingJtagStop");
         add(ResetAndRun("TRUE") + kStop, "0x00000212", "0x00000000", "ResetRunReleasedStop");
         if (std::string(chip).find("Prototype") != std::string::npos) continue;
-        add(SetBreakpoint("0x0000020A") + Register("Dravik_VerifyRegister", "PC", "0x00000200") +
-                kRunToBreakpoint,
+        add(SetBreakpointCommand("0x0000020A") +
+                RegisterCommand("Dravik_VerifyRegister", "PC", "0x00000200") + kRunToBreakpoint,
             "0x0000020A", "0x00001234", "BreakpointRun");
         // A run asked for while the CPU runs lets it run on to the breakpoint.
-        add(ResetAndRun("FALSE") + SetBreakpoint("0x00000212") + kRunToBreakpoint, "0x00000212",
-            "0x00000000", "ResetRunKeepingJtagBreakpointRun");
-        add(ResetAndRun("TRUE") + SetBreakpoint("0x00000212") + kRunToBreakpoint, "0x00000212",
-            "0x00000000", "ResetRunReleasedBreakpointRun");
+        add(ResetAndRun("FALSE") + SetBreakpointCommand("0x00000212") + kRunToBreakpoint,
+            "0x00000212", "0x00000000", "ResetRunKeepingJtagBreakpointRun");
+        add(ResetAndRun("TRUE") + SetBreakpointCommand("0x00000212") + kRunToBreakpoint,
+            "0x00000212", "0x00000000", "ResetRunReleasedBreakpointRun");
     }
     return rows;
 }
@@ -122,8 +105,8 @@ TEST_F(ProgramTest, MemoryOfARunningCpuIsRefusedAsRunning) {
     Plug("chip=MSP430F149");
     const std::string commands =
         "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n" + kIdentify + kProgram +
-        Register("Dravik_WriteRegister", "SP", "0x00000281") +
-        Register("Dravik_VerifyRegister", "SP", "0x00000280") + ResetAndRun("FALSE") +
+        RegisterCommand("Dravik_WriteRegister", "SP", "0x00000281") +
+        RegisterCommand("Dravik_VerifyRegister", "SP", "0x00000280") + ResetAndRun("FALSE") +
         "<Dravik_ReadMemory dwAddress=\"0x00000200\" dwCount=\"0x00000002\" "
         "wValueType=\"WORD\"></Dravik_ReadMemory>\n"
         "<Dravik_Close bVccOff=\"TRUE\"></Dravik_Close>\n";
@@ -133,9 +116,10 @@ TEST_F(ProgramTest, MemoryOfARunningCpuIsRefusedAsRunning) {
     EXPECT_NE(out.find("CPU is running"), std::string::npos) << out;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Chips, DebugSequences, ::testing::ValuesIn(Sequences()),
-    [](const ::testing::TestParamInfo<DebugSequence>& p) { return p.param.name; });
+INSTANTIATE_TEST_SUITE_P(Chips, DebugSequences, ::testing::ValuesIn(Sequences()),
+                         [](const ::testing::TestParamInfo<DebugSequence>& p) {
+                             return p.param.name;
+                         });
 
 }  // namespace
 }  // namespace kv::testing
