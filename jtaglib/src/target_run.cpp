@@ -193,10 +193,10 @@ bool CTargetJTAG::TakeBackJtag() {
 int32_t CTargetJTAG::RunOn(int32_t mode, bool releaseJtag) {
     // The registers are the running program's, not the copy's: nothing is
     // written, only the link and what ends the run change.
-    if (!releaseJtag && !TakeBackJtag()) return kErrRun;
+    if (!TakeBackJtag()) return kErrRun;
     if (mode == kRunToBreakpoint && class_.breakpoints > 0 && !ProgramBreakpoints())
         return kErrBreakpoint;
-    if (releaseJtag && !jtagReleased_) {
+    if (releaseJtag) {
         if (!protocol_->ReleaseJTAG()) return PodDetail(kErrRun);
         jtagReleased_ = true;
     }
