@@ -12,6 +12,8 @@ constexpr uint32_t kWarningClock = 3;
 constexpr uint16_t kBreakReaction = 128;
 constexpr uint16_t kGeneralControl = 130;
 constexpr uint16_t kStatus = 131;
+constexpr uint16_t kClockControl = 136;
+constexpr uint16_t kModuleClockControl = 138;
 constexpr uint16_t kTriggerFlags = 143;
 constexpr uint16_t kStorageReaction = 152;
 constexpr uint16_t kStorageControl = 158;
@@ -68,12 +70,14 @@ int32_t CEemJTAG::Init(NandrelEemCallback callback, uint32_t clientValue,
 
 int32_t CEemJTAG::InitEem() {
     std::lock_guard lock(t_.port()->lock());
-    // The start-up resets the CPU under JTAG control: a CPU left running with
-    // the link released (a reset or run that let it go) is taken back first.
+    // The EEM answers over JTAG whether the CPU is held or runs, so it starts
+    // without a reset: the CPU stays where it was, and registers written into
+    // the copy are still what it runs from. A CPU left running with the link
+    // released (a reset or run that let it go) is taken back and runs on.
     if (!t_.TakeBackJtag()) return kErrEemInit;
     if (!WriteReg(kBreakReaction, 0) || !WriteReg(kGeneralControl, 0)) return kErrEemInit;
-    if (!t_.Configure(2, kControlledClock)) return kErrEemInit;
-    if (!t_.Reset(kResetPuc, false, false)) return kErrEemInit;
+    // The controlled clock goes into force at once, not at a next reset.
+    if (!t_.Configure(2, kControlledClock) || !WriteClockControl()) return kErrEemInit;
     if (t_.deviceClass() == kClass13 && !t_.Configure(1, 0)) return kErrEemInit;
     for (int b = 0; b < BusBlocks() + RegisterBlocks(); ++b)
         for (uint16_t field = 0; field < 8; field += 2)
@@ -97,6 +101,17 @@ int32_t CEemJTAG::InitEem() {
     sequencerTriggers_.fill(0);
     resetTrigger_ = 0;
     return 0;
+}
+
+bool CEemJTAG::WriteClockControl() {
+    uint16_t clock = t_.clockControl();
+    uint16_t main = t_.mainClockControl();
+    CTargetProtocolJTAG& p = *t_.protocol();
+    if (!p.EEM_WriteRegister(kClockControl, clock, &clock, &main) ||
+        !p.EEM_WriteRegister(kModuleClockControl, main, &clock, &main))
+        return t_.Fail(p.errorText());
+    t_.SetClockValues(clock, main);
+    return true;
 }
 
 int32_t CEemJTAG::Open() {
@@ -198,8 +213,8 @@ int32_t CEemJTAG::Test() {
         p.EEM_WriteControl(t_.savedEemControl());
         uint16_t clock = t_.clockControl();
         uint16_t main = t_.mainClockControl();
-        p.EEM_WriteRegister(136, clock, &clock, &main);
-        p.EEM_WriteRegister(138, main, &clock, &main);
+        p.EEM_WriteRegister(kClockControl, clock, &clock, &main);
+        p.EEM_WriteRegister(kModuleClockControl, main, &clock, &main);
         return 1;
     });
     return 1;

@@ -134,6 +134,9 @@ class CEemJTAG : public std::enable_shared_from_this<CEemJTAG> {
     void NoteSimpleBreakpoint(int number, uint32_t address);
     bool ReadReg(uint16_t reg, uint32_t* value);
     int32_t InitEem();
+    // Writes the clock-control and module clock-control values the target
+    // keeps into the EEM, and keeps what the pod reports back.
+    bool WriteClockControl();
     uint32_t AllBlocks() const;
     int BusBlocks() const;
     int RegisterBlocks() const;

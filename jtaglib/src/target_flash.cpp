@@ -1,6 +1,7 @@
 // The flash operations of the target: each takes the port lock and hands the
 // work, with the flash settings as Configure left them, to the flasher.
 #include "error_table.h"
+#include "flash_errors.h"
 #include "target_jtag.h"
 
 namespace nandrel {
@@ -20,6 +21,7 @@ int32_t CTargetJTAG::VerifyMemory(uint32_t address, uint32_t count, const uint8_
         Fail("NULL interface");
         return SetError(kErrInitialize);
     }
+    if (runMode_ != kNotRunning) return RefuseWhileRunning(kErrVerification);
     return flasher_.VerifyMemory(address, count, expected);
 }
 

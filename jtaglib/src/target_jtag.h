@@ -157,9 +157,12 @@ class CTargetJTAG : private FlashTarget {
     // --- Reset, registers and run control.
     int32_t Reset(int32_t method, bool execute, bool releaseJtag);
     // Takes the JTAG link back from a CPU that a run or reset left running
-    // with the link released; the CPU is held afterwards. True at once when
-    // the link is held; false with the pod's text.
+    // with the link released; the CPU runs on under the link. True at once
+    // when the link is held; false with the pod's text.
     bool TakeBackJtag();
+    // Fails an operation that needs the CPU held with "CPU is running" and
+    // error `number`; 0.
+    int32_t RefuseWhileRunning(int32_t number);
     int32_t ReadRegister(int32_t number, uint32_t* value);
     int32_t WriteRegister(int32_t number, uint32_t value);
     int32_t ReadRegisters(uint32_t* registers, int32_t mask);
@@ -260,6 +263,9 @@ class CTargetJTAG : private FlashTarget {
     bool RestoreClockRegisters();
     // Takes back a JTAG link released while the CPU ran.
     bool RetakeJtag();
+    // Run of a CPU that runs already: the link as asked, the breakpoints
+    // armed for mode 3; 0 or the error number.
+    int32_t RunOn(int32_t mode, bool releaseJtag);
     // Single step set-up and the instruction's cycles.
     int32_t Step();
     // Arms the any-fetch step trigger and releases the CPU with `firstWord`.

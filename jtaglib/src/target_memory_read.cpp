@@ -66,6 +66,7 @@ int32_t CTargetJTAG::ReadMemory(uint32_t address, uint8_t* buffer, uint32_t coun
     const FlashDevice d = FlashDeviceFor(selectedDevice_, deviceClass_);
     if (!buffer || static_cast<uint64_t>(address) + count > static_cast<uint64_t>(d.mainEnd) + 1)
         return SetError(kErrParameter);
+    if (runMode_ != kNotRunning) return RefuseWhileRunning(kErrReadMemory);
     if (count == 0) return ClearError();
     const uint32_t end = address + count;
     CTargetProtocolJTAG& p = *protocol_;

@@ -135,6 +135,7 @@ int32_t CTargetJTAG::WriteMemory(uint32_t address, const uint8_t* data, uint32_t
     const FlashDevice d = FlashDeviceFor(selectedDevice_, deviceClass_);
     if (!data || static_cast<uint64_t>(address) + count > static_cast<uint64_t>(d.mainEnd) + 1)
         return SetError(kErrParameter);
+    if (runMode_ != kNotRunning) return RefuseWhileRunning(kErrWriteMemory);
     if (count == 0) return ClearError();
     const uint32_t last = address + count - 1;
     int32_t e = 0;

@@ -136,7 +136,11 @@ int32_t CTargetJTAG::Run(int32_t mode, bool releaseJtag) {
         if (selectedDevice_ == 0) return SetError(kErrUnknownDevice);
         if (mode < kFreeRun || mode > kRunToBreakpoint) return SetError(kErrParameter);
         if (mode == kSingleStep) {
+            if (runMode_ != kNotRunning) return RefuseWhileRunning(kErrSingleStep);
             if (const int32_t e = Step()) return SetError(e);
+        } else if (runMode_ == kFreeRun || runMode_ == kRunToBreakpoint) {
+            // A CPU that runs already (a reset that let it execute, an earlier run) runs on.
+            if (const int32_t e = RunOn(mode, releaseJtag)) return SetError(e);
         } else if (mode == kRunToBreakpoint && StartsAtBreakpoint()) {
             cycleCounter_ = kCyclesNotCounted;
             if (const int32_t e = StartRunOffBreakpoint()) return SetError(e);
@@ -181,7 +185,22 @@ bool CTargetJTAG::TakeBackJtag() {
     if (!jtagReleased_) return true;
     if (!RetakeJtag()) return Fail(protocol_->errorText());
     jtagReleased_ = false;
+    // The sync held the CPU: its run goes on, now under the link.
+    if (runMode_ != kNotRunning && !protocol_->ReleaseCPU()) return Fail(protocol_->errorText());
     return true;
+}
+
+int32_t CTargetJTAG::RunOn(int32_t mode, bool releaseJtag) {
+    // The registers are the running program's, not the copy's: nothing is
+    // written, only the link and what ends the run change.
+    if (!TakeBackJtag()) return kErrRun;
+    if (mode == kRunToBreakpoint && class_.breakpoints > 0 && !ProgramBreakpoints())
+        return kErrBreakpoint;
+    if (releaseJtag) {
+        if (!protocol_->ReleaseJTAG()) return PodDetail(kErrRun);
+        jtagReleased_ = true;
+    }
+    return 0;
 }
 
 bool CTargetJTAG::PollStopped(bool stop, int32_t* state, bool* stopped) {

@@ -179,6 +179,7 @@ TEST_F(EemEdge, APauseRightAfterAWakeWaitsForTheThreadToSleep) {
 struct TraceCase {
     EemTraceSettings settings;
     bool storageTrigger;
+    uint32_t control;  // the storage control the library writes
     const char* name;
 };
 
@@ -186,7 +187,19 @@ void PrintTo(const TraceCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-class EemEdgeTrace : public EemEdge, public ::testing::WithParamInterface<TraceCase> {};
+class EemEdgeTrace : public EemEdge, public ::testing::WithParamInterface<TraceCase> {
+  protected:
+    // The value of the last storage-control write (register 158) on the wire.
+    uint32_t lastStorageControlWritten() {
+        uint32_t value = 0xFFFFFFFF;
+        for (const kv::sim::CommandRecord& r : pod->records())
+            if (r.command == 234 && r.request.size() == 7 && r.request[1] == 0 &&
+                r.request[2] == 158)
+                value = static_cast<uint32_t>(r.request[3]) << 24 | r.request[4] << 16 |
+                        r.request[5] << 8 | r.request[6];
+        return value;
+    }
+};
 
 TEST_P(EemEdgeTrace, EveryTraceSettingDeliversTheStorage) {
     const TraceCase c = GetParam();
@@ -204,10 +217,7 @@ TEST_P(EemEdgeTrace, EveryTraceSettingDeliversTheStorage) {
         setBreakpoint(r);
     }
     ASSERT_EQ(Nandrel_EEM_SetTrace(target, &c.settings), 1) << Nandrel_GetLastTargetError(target);
-    // Beyond 3 the storage keeps its base setting: enabled, store on trigger.
-    if (c.settings.store > 3) {
-        EXPECT_EQ(chip().eem().storage().control(), 0x41u);
-    }
+    EXPECT_EQ(lastStorageControlWritten(), c.control);
     ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1);
     ASSERT_EQ(waitFor(kStorage).message, kStorage);
     EemTraceEntry entries[8] = {};
@@ -239,17 +249,18 @@ TEST_P(EemEdgeTrace, EveryTraceSettingDeliversTheStorage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Settings, EemEdgeTrace,
-    ::testing::Values(TraceCase{{0, 0, 0}, true, "History"},
+    ::testing::Values(TraceCase{{0, 0, 0}, true, 97 + 2, "History"},
                       // History that stops after eight entries: no trigger needed.
-                      TraceCase{{0, 0, 1}, false, "HistoryStopAfterEight"},
-                      TraceCase{{0, 0, 1}, true, "HistoryStopAfterEightTriggered"},
-                      TraceCase{{0, 1, 0}, true, "StartOnTrigger"},
-                      TraceCase{{0, 1, 1}, true, "StartOnTriggerStopAfterEight"},
-                      TraceCase{{0, 2, 0}, true, "StoreOnTrigger"},
-                      TraceCase{{0, 2, 1}, true, "StoreOnTriggerStopAfterEight"},
-                      TraceCase{{0, 3, 0}, true, "StoreOnTriggerContinuous"},
-                      TraceCase{{0, 3, 1}, true, "StoreOnTriggerContinuousOption"},
-                      TraceCase{{0, 4, 0}, true, "StoreBeyondThree"}),
+                      TraceCase{{0, 0, 1}, false, 97 + 6, "HistoryStopAfterEight"},
+                      TraceCase{{0, 0, 1}, true, 97 + 6, "HistoryStopAfterEightTriggered"},
+                      TraceCase{{0, 1, 0}, true, 89 + 2, "StartOnTrigger"},
+                      TraceCase{{0, 1, 1}, true, 89 + 6, "StartOnTriggerStopAfterEight"},
+                      TraceCase{{0, 2, 0}, true, 73 + 2, "StoreOnTrigger"},
+                      TraceCase{{0, 2, 1}, true, 73 + 6, "StoreOnTriggerStopAfterEight"},
+                      TraceCase{{0, 3, 0}, true, 73, "StoreOnTriggerContinuous"},
+                      TraceCase{{0, 3, 1}, true, 73, "StoreOnTriggerContinuousOption"},
+                      // Beyond 3 the base setting stays: enabled, every cycle, restarted.
+                      TraceCase{{0, 4, 0}, true, 65 + 2, "StoreBeyondThree"}),
     [](const ::testing::TestParamInfo<TraceCase>& p) { return std::string(p.param.name); });
 
 TEST_F(EemEdge, RunHitRunReachesTheNextHitOnALevel3Part) {

@@ -218,6 +218,30 @@ TEST_F(Eem, ClockControlChangesReachThePod) {
     EXPECT_EQ(chip().eem().clockControl(), 38);
 }
 
+// The EEM starts without resetting the CPU: a held CPU keeps the registers
+// written into the copy, and the controlled clock is in force at once.
+TEST_F(Eem, StartingKeepsTheCpuAndPutsTheClockControlInForce) {
+    for (const bool extended : {false, true}) {
+        SCOPED_TRACE(extended ? kFG : kF149);
+        if (extended)
+            startHeld(kFG, 38, testclasses::fg4619());
+        else
+            startHeld(kF149, 7, testclasses::f149());
+        ASSERT_EQ(Nandrel_WriteRegister(target, 0, 0x0200), 1);
+        ASSERT_EQ(Nandrel_WriteRegister(target, 5, 0x1234), 1);
+        const uint64_t resets = chip().pucCount();
+        EemMessageNumbers numbers{kStep, kBreak, kStorage, kSequencer, kWarning, kCpuStopped};
+        ASSERT_EQ(Nandrel_EEM_Init(target, &EemTest::record, kClient, &numbers), 1)
+            << Nandrel_GetLastTargetError(target);
+        EXPECT_EQ(chip().pucCount(), resets);
+        EXPECT_EQ(reg(0), 0x0200u);
+        EXPECT_EQ(chip().reg(5), 0x1234u);
+        EXPECT_EQ(chip().eem().clockControl(), 0x2Eu);
+        EXPECT_EQ(chip().eem().moduleClockControl() & 0xFFFF, t->mainClockControl());
+        Nandrel_CloseTarget(target);
+    }
+}
+
 TEST_F(Eem, AFailedInitialisationIsReported) {
     kv::sim::PodConfig config;
     config.chip = kFG;

@@ -100,6 +100,21 @@ std::string ProgramTest::Project(const std::string& vcc, const std::string& comm
            "</CommandList>\n</ProjectKelvane>\n";
 }
 
+std::string RegisterCommand(const std::string& command, const std::string& reg,
+                            const std::string& value) {
+    return "<" + command + " wRegister=\"" + reg + "\" dwValue=\"" + value + "\"></" + command +
+           ">\n";
+}
+
+std::string SetBreakpointCommand(const std::string& address) {
+    return "<Dravik_SetBreakpoint nBreakpointIndex=\"0\" wMode=\"BP_CODE\" dwAddress=\"" + address +
+           "\" wType=\"BP_MAB\" dwRegister=\"0x00000004\" wAccess=\"BP_FETCH\" wAction=\"BP_BRK\" "
+           "wOperator=\"BP_EQUAL\" dwMask=\"0x00000000\" dwEndAddress=\"0x00000000\" "
+           "wRangeAction=\"BP_INSIDE\" wCondition=\"BP_NO_COND\" dwData=\"0x00000000\" "
+           "wConditionAccess=\"BP_FETCH\" dwConditionMask=\"0x00000000\" "
+           "wConditionOperator=\"BP_EQUAL\" wExtCombine=\"0\"></Dravik_SetBreakpoint>\n";
+}
+
 std::string ProgramTest::Write(const std::string& name, const std::string& text) const {
     const std::string path = Path(name);
     fs::create_directories(fs::path(path).parent_path());

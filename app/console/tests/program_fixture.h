@@ -14,6 +14,17 @@
 
 namespace kv::testing {
 
+// Debug command elements: a register command (write, verify) of a register
+// and value, a fetch breakpoint 0 at the address, an identification, and a
+// run to the breakpoints that waits for the stop.
+std::string RegisterCommand(const std::string& command, const std::string& reg,
+                            const std::string& value);
+std::string SetBreakpointCommand(const std::string& address);
+inline const std::string kIdentify = "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n";
+inline const std::string kRunToBreakpoint =
+    "<Dravik_Run bRunToBreakpoint=\"TRUE\" bWaitForBreak=\"TRUE\" dwDwellMilliseconds=\"10\" "
+    "dwRepeatMilliseconds=\"10\" wRepeatCount=\"5\"></Dravik_Run>\n";
+
 class ProgramTest : public ::testing::Test {
   protected:
     void SetUp() override;

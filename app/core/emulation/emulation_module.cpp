@@ -50,6 +50,9 @@ int CEmulationModule::EnterEmulation() {
         error_ = "Cannot initialize Emulation Module with NULL Dravik";
         return 0;
     }
+    // A part without EEM has none to open: the library runs, steps and stops
+    // its CPU directly.
+    if (breakpointCount_ == 0) return 1;
     if (!pod_->InitEEM(nullptr, 0, nullptr)) return TakePodError();
     eemOpen_ = true;
     // A fresh EEM knows no breakpoint: the remembered ones are set again.

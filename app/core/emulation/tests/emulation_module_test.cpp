@@ -1,14 +1,20 @@
 // The emulation module over a scripted pod: breakpoint counts per level, the
-// lazy opening of the EEM, run, single-step and stop, and the failure texts.
+// lazy opening of the EEM, run, single-step and stop, and the failure texts;
+// on a part without EEM over the real library and the simulated pod.
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "kelvane/core/dravik.h"
 #include "kelvane/core/emulation_module.h"
 #include "kelvane/core/map_parameter_xml.h"
 #include "kelvane/platform/clock.h"
+#include "kelvane/platform/usb_backend.h"
+#include "kelvane/sim/dravik_pod.h"
+#include "kelvane/sim/sim_backend.h"
 
 namespace kv {
 namespace {
@@ -108,18 +114,57 @@ TEST_F(EmulationModuleTest, LevelsHaveTheirBreakpointCounts) {
     EXPECT_EQ(value, 0);
 }
 
-TEST_F(EmulationModuleTest, NoBreakpointsWithoutEemButRunStillWorks) {
-    CEmulationModule& module = Bound(0);
-    EXPECT_EQ(module.SetBreakpoint(0, &breakpoint_), 0);
-    EXPECT_EQ(Error(module), "The selected processor does not support EEM breakpoints");
-    EXPECT_EQ(module.ClearBreakpoint(0), 0);
-    EXPECT_EQ(Error(module), "The selected processor does not support EEM breakpoints");
-    EXPECT_TRUE(pod_.calls.empty());
+// A part without EEM behind the real library on the simulated pod: the
+// breakpoint operations are refused without a word to the pod; single-step,
+// run and stop reach the CPU through the library, and no EEM is opened.
+TEST(EmulationModuleWithoutEem, NoBreakpointsButRunStepAndStopWork) {
+    ManualClock clock{1000};
+    ScopedClock scopedClock{clock};
+    auto backend = std::make_shared<sim::SimBackend>();
+    usb::setBackend(backend);
+    sim::PodConfig config;
+    config.chip = "Prototype_MSP430F11x1";
+    auto device = std::make_shared<sim::DravikPod>(config);
+    backend->plug(device);
+    CDravik dravik;
+    ASSERT_EQ(dravik.Reopen(), 1) << dravik.GetErrorText();
+    std::string name;
+    ASSERT_TRUE(dravik.SetVCC(3000) && dravik.OpenJTAG() && dravik.Identify(name))
+        << dravik.GetErrorText();
+    // 0200 mov #5A80h,&0120h; 0206 jmp $
+    const std::uint8_t program[] = {0xB2, 0x40, 0x80, 0x5A, 0x20, 0x01, 0xFF, 0x3F};
+    ASSERT_EQ(dravik.WriteMemory(program, 0x0200, sizeof program), 1) << dravik.GetErrorText();
+    ASSERT_EQ(dravik.WriteRegister(0, 0x0200), 1) << dravik.GetErrorText();
+    auto pc = [&] {
+        std::uint32_t value = 0;
+        EXPECT_EQ(dravik.ReadRegister(0, value), 1) << dravik.GetErrorText();
+        return value;
+    };
 
-    ASSERT_EQ(module.Run(0), 1);
-    EXPECT_EQ(pod_.calls, (std::vector<std::string>{"InitEEM", "Run 1 0"}));
-    EXPECT_TRUE(pod_.initArgumentsEmpty);
-    EXPECT_TRUE(module.IsEEMOpen());
+    CEmulationModule& module = *GetEmulationModule(0);
+    ASSERT_EQ(module.Open(&dravik.EmulationPod()), 1);
+    const std::size_t commands = device->records().size();
+    BreakpointRecord breakpoint{};
+    EXPECT_EQ(module.SetBreakpoint(0, &breakpoint), 0);
+    EXPECT_EQ(module.GetLastErrorText(), "The selected processor does not support EEM breakpoints");
+    EXPECT_EQ(module.ClearBreakpoint(0), 0);
+    EXPECT_EQ(module.GetLastErrorText(), "The selected processor does not support EEM breakpoints");
+    EXPECT_EQ(device->records().size(), commands);
+
+    ASSERT_EQ(module.SingleStep(), 1) << module.GetLastErrorText();
+    EXPECT_EQ(pc(), 0x0206u);
+    ASSERT_EQ(module.Run(0), 1) << module.GetLastErrorText();
+    ASSERT_EQ(module.Stop(), 1) << module.GetLastErrorText();
+    EXPECT_EQ(pc(), 0x0206u);
+    ASSERT_EQ(module.Run(1), 1) << module.GetLastErrorText();
+    ASSERT_EQ(module.Stop(), 1) << module.GetLastErrorText();
+    EXPECT_FALSE(module.IsEEMOpen());
+    for (std::uint8_t eemCommand : {224, 226, 230, 232, 234})
+        EXPECT_EQ(device->count(eemCommand), 0u) << int{eemCommand};
+
+    module.Close();
+    dravik.Close();
+    usb::setBackend(nullptr);
 }
 
 TEST_F(EmulationModuleTest, IndexBeyondTheLevelIsRefused) {

@@ -3,7 +3,9 @@
 // stop on top of the pod. The EEM is opened lazily at the first operation that
 // needs it. The breakpoints outlive a closed EEM (Identify, a reset that
 // releases JTAG): the library's handles die with it, and opening the EEM again
-// sets every remembered breakpoint afresh.
+// sets every remembered breakpoint afresh. Opening the EEM leaves the CPU
+// where it is. A level without breakpoints has no EEM to open: run,
+// single-step and stop go to the library directly.
 //
 // There is one shared instance per level (GetEmulationModule); the execution
 // context binds it to the run's pod with Open and releases it with Close.
@@ -41,7 +43,8 @@ class CEmulationModule {
     int Open(CEmulationPod* pod);
     // CloseEEM, then unbinds; always 1.
     int Close();
-    // Opens the EEM and sets the remembered breakpoints in it.
+    // Opens the EEM and sets the remembered breakpoints in it; nothing to
+    // open on a level without breakpoints.
     int EnterEmulation();
     // Closes the EEM and forgets the library's handles, not the breakpoints.
     int CloseEEM();
