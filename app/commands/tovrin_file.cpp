@@ -186,10 +186,11 @@ int CCommandTovrin_File::FitsTheChip(const CHexImageFile& image, const CPrgProce
         }
         for (std::uint64_t a = block->GetAddress(); a <= last; ++a) {
             if (inMemory(static_cast<std::uint32_t>(a))) continue;
-            return Fail(Format("%s does not fit the %s: it holds data at %05llX, outside the "
-                               "chip's flash and RAM",
-                               strFileName.c_str(), processor->GetName().c_str(),
-                               static_cast<unsigned long long>(a)));
+            return Fail(
+                Format("%s does not fit the %s: it holds data at %05llX, outside the "
+                       "chip's flash and RAM",
+                       strFileName.c_str(), processor->GetName().c_str(),
+                       static_cast<unsigned long long>(a)));
         }
     }
     // An image without a byte would write and verify nothing and still end well.

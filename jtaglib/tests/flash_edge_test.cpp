@@ -325,9 +325,9 @@ TEST_F(FlashEdges, OlderFlashEraseRunsKeepTheClockMargin) {
         double dcoMaxHz;  // 0: no limit
         size_t runs;
     };
-    for (const Row& row : {Row{"a DCO that stops at 1.44 MHz", 1.0, 1.44e6, 12},
-                           Row{"a slow part", 0.4, 0, 14}, Row{"a nominal part", 1.0, 0, 17},
-                           Row{"a fast part", 4.4, 0, 18}}) {
+    for (const Row& row :
+         {Row{"a DCO that stops at 1.44 MHz", 1.0, 1.44e6, 12}, Row{"a slow part", 0.4, 0, 14},
+          Row{"a nominal part", 1.0, 0, 17}, Row{"a fast part", 4.4, 0, 18}}) {
         SCOPED_TRACE(row.what);
         open(kF1xx);
         chip().setDcoScale(row.dco);

@@ -89,9 +89,8 @@ class FlashWireLog : public SimIdentifyTest {
     }
 
     void compare(const WireChip& chip, const char* flow) {
-        const std::filesystem::path file =
-            std::filesystem::path(KELVANE_WIRE_LOG_GOLDEN_DIR) /
-            (std::string(chip.name) + "-" + flow + ".log");
+        const std::filesystem::path file = std::filesystem::path(KELVANE_WIRE_LOG_GOLDEN_DIR) /
+                                           (std::string(chip.name) + "-" + flow + ".log");
         const std::string now = golden();
         const char* update = std::getenv("KELVANE_WIRE_LOG_UPDATE");
         if (update && *update && std::string(update) != "0") {
@@ -117,8 +116,8 @@ class FlashWireLog : public SimIdentifyTest {
             if (!moreNow) is = "(end of log)";
             if (was != is || (!more && !moreNow)) break;
         }
-        ADD_FAILURE() << "the wire changed from " << file << " at line " << line << ":\n  was: "
-                      << was << "\n  now: " << is
+        ADD_FAILURE() << "the wire changed from " << file << " at line " << line
+                      << ":\n  was: " << was << "\n  now: " << is
                       << "\n(KELVANE_WIRE_LOG_UPDATE=1 takes the new wire as golden; "
                          "KELVANE_WIRE_LOG_DIR=<folder> writes the full logs)";
     }

@@ -6,11 +6,11 @@
 #include <memory>
 
 #include "kelvane/core/array_prg_processor.h"
-#include "kelvane/platform/usb_backend.h"
-#include "kelvane/sim/sim_adapter_target.h"
 #include "kelvane/core/command_factory.h"
 #include "kelvane/core/project_tree_item.h"
+#include "kelvane/platform/usb_backend.h"
 #include "kelvane/project/prg_project.h"
+#include "kelvane/sim/sim_adapter_target.h"
 #include "program_fixture.h"
 
 namespace kv::testing {
@@ -204,11 +204,11 @@ TEST_F(Edges, AdapterImagesOutsideTheChipAreRefusedBeforeTheFirstFrame) {
         const char* refusedAt;  // nullptr: written
     };
     const Row rows[] = {
-        {"MSP430F2274", "@7000\n01 02\nq\n", "07000"},       // below the flash
+        {"MSP430F2274", "@7000\n01 02\nq\n", "07000"},        // below the flash
         {"MSP430F2274", "@05FC\n01 02 03 04\nq\n", nullptr},  // the last RAM bytes
         {"MSP430F2274", "@05FE\n01 02 03 04\nq\n", "00600"},  // on past the RAM
-        {"MSP430F149", "@0A00\n01 02\nq\n", "00A00"},        // past the RAM
-        {"MSP430F149", "@0C00\n01 02\nq\n", "00C00"},        // the boot ROM
+        {"MSP430F149", "@0A00\n01 02\nq\n", "00A00"},         // past the RAM
+        {"MSP430F149", "@0C00\n01 02\nq\n", "00C00"},         // the boot ROM
     };
     std::string words;
     for (int i = 0; i < 16; ++i)
@@ -239,10 +239,10 @@ TEST_F(Edges, AdapterImagesOutsideTheChipAreRefusedBeforeTheFirstFrame) {
             continue;
         }
         EXPECT_NE(code, 0) << out;
-        EXPECT_NE(out.find("image.txt does not fit the " + std::string(row.chip) +
-                           ": it holds data at " + row.refusedAt +
-                           ", outside the chip's flash and RAM\n"),
-                  std::string::npos)
+        EXPECT_NE(
+            out.find("image.txt does not fit the " + std::string(row.chip) + ": it holds data at " +
+                     row.refusedAt + ", outside the chip's flash and RAM\n"),
+            std::string::npos)
             << out;
         EXPECT_EQ(writeSent, unlockSent) << out;
     }
@@ -270,9 +270,9 @@ TEST_F(Edges, AValueWriteThatDoesNotHoldFailsAndKeepsTheNumber) {
         backend = std::make_shared<sim::SimBackend>();
         usb::setBackend(backend);
         Plug("chip=MSP430F149,leaky=0x1001");
-        const std::string path =
-            Write("values.kvnset", Project("3000", kOpenIdentify + EraseSegment("0x00001000") +
-                                                       row.element + kClose));
+        const std::string path = Write(
+            "values.kvnset",
+            Project("3000", kOpenIdentify + EraseSegment("0x00001000") + row.element + kClose));
         EXPECT_NE(Run(path), 0) << out;
         EXPECT_NE(out.find("Unable to verify WriteMemory"), std::string::npos) << out;
         EXPECT_NE(out.find("VCC Off: OK\n"), std::string::npos) << out;

@@ -54,8 +54,10 @@ int CPrgProcessor::ReadXml(std::int32_t element, CMapParameterXML& booleanMap,
     for (const Layout& field : layout)
         if (!ReadXmlDwordHex(element, field.name, *field.value, error_)) return 0;
     // The RAM blocks are optional: a list without them leaves the RAM unknown.
-    const Layout ram[] = {{"RamStart", &RamStart}, {"RamSize", &RamSize},
-                          {"Ram2Start", &Ram2Start}, {"Ram2Size", &Ram2Size}};
+    const Layout ram[] = {{"RamStart", &RamStart},
+                          {"RamSize", &RamSize},
+                          {"Ram2Start", &Ram2Start},
+                          {"Ram2Size", &Ram2Size}};
     RamStart = RamSize = Ram2Start = Ram2Size = 0;
     for (std::size_t block = 0; block < 2; ++block) {
         std::string present;
