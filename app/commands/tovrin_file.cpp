@@ -162,9 +162,14 @@ int CCommandTovrin_File::ReadXMLParameters(std::int32_t element) {
 
 int CCommandTovrin_File::FitsTheChip(const CHexImageFile& image, const CPrgProcessor* processor) {
     if (processor == nullptr) return 1;
-    // Everything the chip has lies below the top of its address space: an image
-    // with bytes above it is refused before the first frame goes out.
+    // Everything the chip has lies below the top of its address space, in its
+    // flash or its RAM: an image with a byte anywhere else (peripherals, boot
+    // ROM, a gap) is refused before the first frame goes out.
     const std::uint64_t top = processor->bIsMSP430X ? 0xFFFFF : 0xFFFF;
+    auto inMemory = [processor](std::uint32_t a) {
+        return processor->IsInInfoMemory(a) || processor->IsInMainMemory(a) ||
+               !processor->RamKnown() || processor->IsInRam(a);
+    };
     std::uint64_t bytes = 0;
     for (std::size_t i = 0; i < image.GetBlockCount(); ++i) {
         const CHexBlock* block = image.GetBlock(i);
@@ -178,6 +183,14 @@ int CCommandTovrin_File::FitsTheChip(const CHexImageFile& image, const CPrgProce
                                strFileName.c_str(), processor->GetName().c_str(),
                                static_cast<unsigned long long>(first),
                                static_cast<unsigned long long>(top)));
+        }
+        for (std::uint64_t a = block->GetAddress(); a <= last; ++a) {
+            if (inMemory(static_cast<std::uint32_t>(a))) continue;
+            return Fail(
+                Format("%s does not fit the %s: it holds data at %05llX, outside the "
+                       "chip's flash and RAM",
+                       strFileName.c_str(), processor->GetName().c_str(),
+                       static_cast<unsigned long long>(a)));
         }
     }
     // An image without a byte would write and verify nothing and still end well.

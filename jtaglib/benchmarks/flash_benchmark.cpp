@@ -31,12 +31,14 @@ struct Case {
     int32_t eraseType;  // NANDREL_PROGRAM_ERASE_ALL where the image covers information memory
 };
 
-constexpr uint32_t kImageBytes = 60 * 1024;
+constexpr uint32_t kFullImageBytes = 60 * 1024;
+constexpr uint32_t kShortImageBytes = 4 * 1024;
+uint32_t imageBytes = kFullImageBytes;
 constexpr double kRoundTripSeconds = 0.001;
 constexpr uint8_t kPrepareCode = 192;
 constexpr uint8_t kReleaseCode = 194;
 
-// 60 KB of flash from `start` as one TI-TXT image, its bytes varied by `seed`.
+// `imageBytes` of flash from `start` as one TI-TXT image, its bytes varied by `seed`.
 std::string writeImage(const Case& c, const std::filesystem::path& file, uint32_t seed,
                        uint32_t* bytes) {
     std::ofstream out(file);
@@ -52,7 +54,7 @@ std::string writeImage(const Case& c, const std::filesystem::path& file, uint32_
             ++*bytes;
         }
     };
-    segment(c.start, c.start + kImageBytes - 1);
+    segment(c.start, c.start + imageBytes - 1);
     out << "q\n";
     return file.string();
 }
@@ -189,7 +191,8 @@ bool run(const Case& c) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--short") imageBytes = kShortImageBytes;
     kv::ManualClock manual;
     kv::ScopedClock scope(manual);
     bool ok = run({"MSP430F149", 0x1000, NANDREL_PROGRAM_ERASE_ALL});  // information memory and main flash: 60 KB

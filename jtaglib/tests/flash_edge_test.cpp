@@ -314,6 +314,39 @@ TEST_F(FlashEdges, OlderFlashEraseMeetsTheCumulativeTimeWhateverTheChipHolds) {
     }
 }
 
+// The runs of an older-flash mass erase follow the clock the search measured,
+// taken a tenth fast: on parts that measure low, in the middle and high in the
+// search's window, 200 ms are reached even on a clock a tenth faster than the
+// one that erased, and one run fewer would not reach them.
+TEST_F(FlashEdges, OlderFlashEraseRunsKeepTheClockMargin) {
+    struct Row {
+        const char* what;
+        double dco;
+        double dcoMaxHz;  // 0: no limit
+        size_t runs;
+    };
+    for (const Row& row :
+         {Row{"a DCO that stops at 1.44 MHz", 1.0, 1.44e6, 12}, Row{"a slow part", 0.4, 0, 14},
+          Row{"a nominal part", 1.0, 0, 17}, Row{"a fast part", 4.4, 0, 18}}) {
+        SCOPED_TRACE(row.what);
+        open(kF1xx);
+        chip().setDcoScale(row.dco);
+        chip().setDcoLimits(0, row.dcoMaxHz);
+        pokeBytes(0x1100, pattern(0x1100, 0x400));
+        pod->clearLog();
+        ASSERT_EQ(Nandrel_Erase(target, NANDREL_ERASE_ALL, 0x1100, 0xEF00), 1) << error();
+        const double fast = std::min(chip().flash().lastTimingFrequency() * 1.1, 476e3);
+        const double seconds = 5297 / fast;  // one run on the fast clock
+        const size_t runs = routineRuns();
+        EXPECT_GE(static_cast<double>(runs) * seconds, 0.2);
+        EXPECT_LT(static_cast<double>(runs - 1) * seconds, 0.2);
+        EXPECT_EQ(runs, row.runs);
+        EXPECT_TRUE(allErased(0x1100, 0xEF00));
+        EXPECT_EQ(chip().reportRuleBreaks(), 0u);
+        Nandrel_CloseModule();
+    }
+}
+
 TEST_F(FlashEdges, NewerFlashMassEraseRunsOnce) {
     open(kF2xx);
     pokeBytes(0x8000, pattern(0x8000, 0x400));

@@ -1,12 +1,17 @@
 // Every flash path through the exported functions on a 1xx, a 2xx, a 4xx, a
-// 20-bit and a newer-flash chip, each run on a fresh pod. With
-// KELVANE_WIRE_LOG_DIR set, each run's pod wire log goes to a file of that
-// folder named after the chip and the path, so that two builds can be
-// compared byte for byte.
+// 20-bit and a newer-flash chip, each run on a fresh pod, with the flash rules
+// the chip enforces. Each path's pod wire log is compared with its golden file
+// in tests/wire_logs: the commands in full, and the raw bytes in each
+// direction as a count and a digest. A change on the wire is a deliberate
+// update of the goldens: KELVANE_WIRE_LOG_UPDATE=1 rewrites them. With
+// KELVANE_WIRE_LOG_DIR set, each run's full log, raw bytes included, also goes
+// to a file of that folder named after the chip and the path, so that two
+// builds can be compared byte for byte.
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <sstream>
 
 #include "sim_identify_fixture.h"
 
@@ -34,7 +39,9 @@ class FlashWireLog : public SimIdentifyTest {
                   Value(record.mainEnd), Value(record.ramStart)};
         pod->clearLog();
         steps(record);
+        EXPECT_EQ(pod->chip()->reportRuleBreaks(), 0u) << "flash rules broken";
         dump(chip, flow);
+        compare(chip, flow);
         Nandrel_CloseModule();
         backend->unplug(pod->description());
     }
@@ -55,6 +62,64 @@ class FlashWireLog : public SimIdentifyTest {
             }
             out << '\n';
         }
+    }
+
+    // The golden text: the command log, then a line for the raw bytes each
+    // way, their count and FNV-1a digest.
+    std::string golden() {
+        std::string text = pod->wireText();
+        uint64_t count[2] = {0, 0};
+        uint64_t digest[2] = {0xcbf29ce484222325ull, 0xcbf29ce484222325ull};
+        for (const kv::sim::WireEntry& e : pod->wire()) {
+            const int way = e.fromHost ? 0 : 1;
+            for (uint8_t b : e.bytes) {
+                digest[way] = (digest[way] ^ b) * 0x100000001b3ull;
+                ++count[way];
+            }
+        }
+        char line[96];
+        for (int way = 0; way < 2; ++way) {
+            std::snprintf(line, sizeof line, "raw %s: %llu bytes, digest %016llx\n",
+                          way == 0 ? "host to pod" : "pod to host",
+                          static_cast<unsigned long long>(count[way]),
+                          static_cast<unsigned long long>(digest[way]));
+            text += line;
+        }
+        return text;
+    }
+
+    void compare(const WireChip& chip, const char* flow) {
+        const std::filesystem::path file = std::filesystem::path(KELVANE_WIRE_LOG_GOLDEN_DIR) /
+                                           (std::string(chip.name) + "-" + flow + ".log");
+        const std::string now = golden();
+        const char* update = std::getenv("KELVANE_WIRE_LOG_UPDATE");
+        if (update && *update && std::string(update) != "0") {
+            std::ofstream(file, std::ios::binary) << now;
+            return;
+        }
+        std::ifstream in(file, std::ios::binary);
+        ASSERT_TRUE(in) << file << " is missing: KELVANE_WIRE_LOG_UPDATE=1 writes it";
+        std::stringstream kept;
+        kept << in.rdbuf();
+        if (kept.str() == now) return;
+        // The first line that differs, numbered from 1.
+        std::istringstream a(kept.str());
+        std::istringstream b(now);
+        std::string was;
+        std::string is;
+        int line = 0;
+        while (true) {
+            ++line;
+            const bool more = static_cast<bool>(std::getline(a, was));
+            const bool moreNow = static_cast<bool>(std::getline(b, is));
+            if (!more) was = "(end of file)";
+            if (!moreNow) is = "(end of log)";
+            if (was != is || (!more && !moreNow)) break;
+        }
+        ADD_FAILURE() << "the wire changed from " << file << " at line " << line
+                      << ":\n  was: " << was << "\n  now: " << is
+                      << "\n(KELVANE_WIRE_LOG_UPDATE=1 takes the new wire as golden; "
+                         "KELVANE_WIRE_LOG_DIR=<folder> writes the full logs)";
     }
 
     std::string image() {

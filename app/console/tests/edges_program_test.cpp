@@ -8,7 +8,9 @@
 #include "kelvane/core/array_prg_processor.h"
 #include "kelvane/core/command_factory.h"
 #include "kelvane/core/project_tree_item.h"
+#include "kelvane/platform/usb_backend.h"
 #include "kelvane/project/prg_project.h"
+#include "kelvane/sim/sim_adapter_target.h"
 #include "program_fixture.h"
 
 namespace kv::testing {
@@ -189,6 +191,96 @@ TEST_F(Edges, AdapterFilesResolveAgainstTheProjectLikePodFiles) {
     const std::string text = Read(moved);
     EXPECT_NE(text.find("strFileName=\"../project/keys/pw.txt\""), std::string::npos) << text;
     EXPECT_NE(text.find("strFileName=\"../project/img/app.txt\""), std::string::npos) << text;
+}
+
+// An adapter image with a byte outside the chip's flash and RAM is refused by
+// that address before the write sends a frame: the run sends the target as
+// many characters as one that only unlocks the loader. An image that ends on
+// the last RAM byte is written.
+TEST_F(Edges, AdapterImagesOutsideTheChipAreRefusedBeforeTheFirstFrame) {
+    struct Row {
+        const char* chip;
+        const char* image;
+        const char* refusedAt;  // nullptr: written
+    };
+    const Row rows[] = {
+        {"MSP430F2274", "@7000\n01 02\nq\n", "07000"},        // below the flash
+        {"MSP430F2274", "@05FC\n01 02 03 04\nq\n", nullptr},  // the last RAM bytes
+        {"MSP430F2274", "@05FE\n01 02 03 04\nq\n", "00600"},  // on past the RAM
+        {"MSP430F149", "@0A00\n01 02\nq\n", "00A00"},         // past the RAM
+        {"MSP430F149", "@0C00\n01 02\nq\n", "00C00"},         // the boot ROM
+    };
+    std::string words;
+    for (int i = 0; i < 16; ++i)
+        words += "0xFFFF ";
+    const std::string unlock =
+        "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n"
+        "<Tovrin_SetPassword strFileName=\"NoFile.txt\" nFileType=\"FILETYPE_TI_TXT\" "
+        "bPasswordSourceIsFile=\"FALSE\">\n" +
+        words + "\n</Tovrin_SetPassword>\n";
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.chip) + " " + row.image);
+        backend = std::make_shared<sim::SimBackend>();
+        usb::setBackend(backend);
+        Plug(std::string("pod=none,adapter=") + row.chip);
+        auto adapter = backend->findAs<sim::AdapterWithChip>(sim::TovrinAdapter::kDescription);
+        ASSERT_EQ(Run(Write("unlock.kvnset", Project("3000", unlock, row.chip))), 0) << out;
+        const uint64_t unlockSent = adapter->toTargetCount();
+        Write("image.txt", row.image);
+        const std::string write =
+            unlock +
+            "<Tovrin_WriteFile strFileName=\"./image.txt\" nFileType=\"FILETYPE_TI_TXT\" "
+            "bVerifyMem=\"TRUE\"></Tovrin_WriteFile>\n";
+        const int code = Run(Write("write.kvnset", Project("3000", write, row.chip)));
+        const uint64_t writeSent = adapter->toTargetCount() - unlockSent;
+        if (row.refusedAt == nullptr) {
+            EXPECT_EQ(code, 0) << out;
+            EXPECT_GT(writeSent, unlockSent);
+            continue;
+        }
+        EXPECT_NE(code, 0) << out;
+        EXPECT_NE(
+            out.find("image.txt does not fit the " + std::string(row.chip) + ": it holds data at " +
+                     row.refusedAt + ", outside the chip's flash and RAM\n"),
+            std::string::npos)
+            << out;
+        EXPECT_EQ(writeSent, unlockSent) << out;
+    }
+}
+
+// A serial number or overlay written into a flash cell that does not hold it:
+// the write itself reads back right, the verify after it does not. The run
+// fails with the target switched off, and the project keeps the number it had.
+TEST_F(Edges, AValueWriteThatDoesNotHoldFailsAndKeepsTheNumber) {
+    struct Row {
+        std::string element;
+        std::string kept;  // the next value the project still holds
+    };
+    const Row rows[] = {
+        {"<Serialize strName=\"Unit\" dwAddress=\"0x00001000\" strAlgorithm=\"WORD\" "
+         "strModule=\"libvossil.so\" strNextValue=\"41\" nCount=\"0\" "
+         "bCountUp=\"TRUE\"></Serialize>\n",
+         "strNextValue=\"41\""},
+        {"<Overlay strName=\"Cal\" dwAddress=\"0x00001000\" strAlgorithm=\"Hex WORD\" "
+         "strModule=\"libgantrel.so\" strNextValue=\"1A2B\"></Overlay>\n",
+         "strNextValue=\"1A2B\""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.element);
+        backend = std::make_shared<sim::SimBackend>();
+        usb::setBackend(backend);
+        Plug("chip=MSP430F149,leaky=0x1001");
+        const std::string path = Write(
+            "values.kvnset",
+            Project("3000", kOpenIdentify + EraseSegment("0x00001000") + row.element + kClose));
+        EXPECT_NE(Run(path), 0) << out;
+        EXPECT_NE(out.find("Unable to verify WriteMemory"), std::string::npos) << out;
+        EXPECT_NE(out.find("VCC Off: OK\n"), std::string::npos) << out;
+        EXPECT_EQ(PodChip().peek8(0x1001), 0xFF);
+        const std::string saved = Read(path);
+        EXPECT_NE(saved.find(row.kept), std::string::npos) << saved;
+        EXPECT_EQ(saved.find("strNextValue=\"42\""), std::string::npos) << saved;
+    }
 }
 
 }  // namespace

@@ -134,7 +134,8 @@ const Hostile kHostile[] = {
          WriteLarge(d / "image.txt", "@0000\nq\n", "q", kRow, 100'000'000 / kRow.size());
          return ProjectWith(d, AdapterWrite("./image.txt"));
      },
-     1, {"does not fit the MSP430F2274: it holds data at 10000"}},
+     1, {"does not fit the MSP430F2274: it holds data at 00000, outside the chip's flash and "
+         "RAM\n"}},
     {"PodImageIsDevZero", "chip=MSP430F149",
      [](const fs::path& d) { return ProjectWith(d, PodProgram("/dev/zero", "FILETYPE_TI_TXT")); },
      23, {"File open error\n/dev/zero is a device, not a file\n"}},

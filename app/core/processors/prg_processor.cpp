@@ -53,6 +53,19 @@ int CPrgProcessor::ReadXml(std::int32_t element, CMapParameterXML& booleanMap,
                              {"MainSize", &MainSize},   {"MainSeg", &MainSeg}};
     for (const Layout& field : layout)
         if (!ReadXmlDwordHex(element, field.name, *field.value, error_)) return 0;
+    // The RAM blocks are optional: a list without them leaves the RAM unknown.
+    const Layout ram[] = {{"RamStart", &RamStart},
+                          {"RamSize", &RamSize},
+                          {"Ram2Start", &Ram2Start},
+                          {"Ram2Size", &Ram2Size}};
+    RamStart = RamSize = Ram2Start = Ram2Size = 0;
+    for (std::size_t block = 0; block < 2; ++block) {
+        std::string present;
+        std::string absent;
+        if (!GetXmlAttribute(element, ram[2 * block].name, present, absent)) continue;
+        for (const Layout& field : {ram[2 * block], ram[2 * block + 1]})
+            if (!ReadXmlDwordHex(element, field.name, *field.value, error_)) return 0;
+    }
 
     deviceTypes_.clear();
     for (std::int32_t child = GetFirstNamedChildElement_Caprel(element, "DeviceType"); child != -1;
@@ -121,6 +134,10 @@ bool CPrgProcessor::IsInInfoMemory(std::uint32_t address) const {
 
 bool CPrgProcessor::IsInMainMemory(std::uint32_t address) const {
     return InArea(address, MainStart, MainSize);
+}
+
+bool CPrgProcessor::IsInRam(std::uint32_t address) const {
+    return InArea(address, RamStart, RamSize) || InArea(address, Ram2Start, Ram2Size);
 }
 
 int CPrgProcessor::GetSegmentMap(std::uint32_t start, std::uint32_t length, SegmentMap* map) {

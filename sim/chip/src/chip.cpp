@@ -274,6 +274,9 @@ void Chip::peripheralWrite16(uint32_t address, uint16_t value) {
             requestPuc(ResetCause::FlashKey);
             return;
         }
+        if ((flash_.fctl1() & kFctl1Wrt) == 0)
+            for (uint32_t cell : leakyCells_)
+                mem_[cell] = 0xFF;
         updateInterrupts();
         scheduleEvents();
         return;

@@ -33,6 +33,8 @@ DravikPod::DravikPod(PodConfig config) : config_(std::move(config)) {
         // What this run asks for stands before what the state file holds.
         chip_->setStrictFlashTiming(!config_.lenient);
         if (config_.dcoScale > 0) chip_->setDcoScale(config_.dcoScale);
+        for (uint32_t cell : config_.leakyCells)
+            chip_->addLeakyCell(cell);
     }
     target_ = std::make_unique<PodTarget>(chip_);
     target_->setFaults(config_.target);

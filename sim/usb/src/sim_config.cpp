@@ -31,6 +31,9 @@
 //                        leaves cells that verify finds
 //   dco=<factor>         the chips' oscillators run at 0.4 to 6 times nominal (both
 //                        items apply to the pod's chip and the adapter's)
+//   leaky=<address>      the pod's chip's flash byte at the address holds no
+//                        charge: it reads erased once a write into it ends
+//                        (may be given more than once)
 //   jtagafter=<n>        the chip answers JTAG only from the n-th JTAG enable on
 //   entry                the chip answers JTAG only after the entry sequence
 //   nojtag               the chip never answers JTAG
@@ -224,6 +227,8 @@ bool configureSimBackend(const std::string& config, SimBackend& backend, std::st
             pod.lenient = true;
         } else if (key == "dco") {
             if (!parseFactor(value, &pod.dcoScale)) return fail(item);
+        } else if (key == "leaky" && parseNumber(value, &number) && number <= 0xFFFFF) {
+            pod.leakyCells.push_back(number);
         } else if (key == "jtagafter" && parseNumber(value, &number)) {
             pod.target.jtagAfter = number;
         } else if (key == "entry" && value.empty()) {

@@ -144,7 +144,8 @@ TEST(SimChipConfig, FlashRulesAndOscillatorScale) {
     EXPECT_EQ(fast.findAs<DravikPod>(kDravikDescription)->chip()->clocks().scale(), 6.0);
 
     SimBackend bad;
-    for (const char* item : {"dco=0.39", "dco=6.5", "dco=", "dco=fast", "lenient=1"}) {
+    for (const char* item :
+         {"dco=0.39", "dco=6.5", "dco=", "dco=fast", "lenient=1", "leaky=", "leaky=0x100000"}) {
         EXPECT_FALSE(configureSimBackend(item, bad, &error)) << item;
         EXPECT_EQ(error, std::string("unknown simulator setting \"") + item + "\"");
     }

@@ -104,6 +104,17 @@ TEST_F(ProcessorListTest, ShippedListHoldsTheSimulatedChipsWithTheirLayouts) {
     EXPECT_TRUE(fg4619->IsInMainMemory(0x1FFFF));
     EXPECT_FALSE(fg4619->IsInMainMemory(0x20000));
 
+    // RAM: one block, or the low block and the larger one above the
+    // information memory.
+    EXPECT_TRUE(f149->IsInRam(0x0200));
+    EXPECT_TRUE(f149->IsInRam(0x09FF));
+    EXPECT_FALSE(f149->IsInRam(0x0A00));
+    EXPECT_FALSE(f2274->IsInRam(0x0600));
+    EXPECT_TRUE(fg4619->IsInRam(0x09FF));
+    EXPECT_FALSE(fg4619->IsInRam(0x0A00));
+    EXPECT_TRUE(fg4619->IsInRam(0x20FF));
+    EXPECT_FALSE(fg4619->IsInRam(0x2100));
+
     // The simulated chips without an emulation module.
     for (const char* name : {"Prototype_MSP430F11x1", "TMS430FCAS003"}) {
         const CPrgProcessor* processor = FindProcessorByName(name);
@@ -140,6 +151,9 @@ TEST_F(ProcessorListTest, EveryShippedProcessorIsConsistent) {
         EXPECT_EQ(processor->MainStart + processor->MainSize,
                   processor->bIsMSP430X ? 0x20000u : 0x10000u);
         EXPECT_FALSE(processor->IsInMainMemory(processor->InfoStart));
+        EXPECT_TRUE(processor->RamKnown());
+        EXPECT_FALSE(processor->IsInRam(processor->InfoStart));
+        EXPECT_FALSE(processor->IsInRam(processor->MainStart));
         SegmentMap map;
         ASSERT_EQ(processor->GetSegmentMap(processor->MainStart, processor->MainSize, &map), 1);
         EXPECT_EQ(map.partialSize + map.segmentCount * map.segmentSize, processor->MainSize);
@@ -178,6 +192,14 @@ TEST_F(ProcessorListTest, MissingFileTakesTheReaderText) {
         "Could not load processor table from " + dir_.path("absent.xml") + "\n";
     EXPECT_EQ(boxes.calls()[0].text.rfind(prefix, 0), 0u);
     EXPECT_GT(boxes.calls()[0].text.size(), prefix.size());
+}
+
+// A list written before the RAM was listed loads with the RAM unknown.
+TEST_F(ProcessorListTest, RamIsOptional) {
+    const CPrgProcessor* processor = Load(Processor("A"));
+    ASSERT_NE(processor, nullptr);
+    EXPECT_FALSE(processor->RamKnown());
+    EXPECT_FALSE(processor->IsInRam(0x0200));
 }
 
 TEST_F(ProcessorListTest, LayoutValuesNeedTheirHexPrefix) {

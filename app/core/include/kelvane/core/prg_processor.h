@@ -49,6 +49,9 @@ class CPrgProcessor {
     CEmulationModule* GetEmulationModule() const;
     bool IsInInfoMemory(std::uint32_t address) const;
     bool IsInMainMemory(std::uint32_t address) const;
+    // In either RAM block (false while the list gives no RAM).
+    bool IsInRam(std::uint32_t address) const;
+    bool RamKnown() const { return RamSize != 0; }
     int GetSegmentMap(std::uint32_t start, std::uint32_t length, SegmentMap* map);
 
     const std::string& GetLastError() const { return error_; }
@@ -62,6 +65,11 @@ class CPrgProcessor {
     std::uint32_t MainStart = 0;
     std::uint32_t MainSize = 0;
     std::uint32_t MainSeg = 0;
+    // RAM, and the second RAM block of the larger parts (sizes 0: none given).
+    std::uint32_t RamStart = 0;
+    std::uint32_t RamSize = 0;
+    std::uint32_t Ram2Start = 0;
+    std::uint32_t Ram2Size = 0;
     int bHasLOCKA = 0;
     int bIsMSP430X = 0;
     std::int32_t nEMEX = 0;

@@ -192,6 +192,10 @@ class Chip : public Bus {
     void setCrystals(double lfxt1Hz, double xt2Hz);
     void setStrictFlashTiming(bool strict) { flash_.setStrict(strict); }
     void addStuckBit(const StuckBit& bit) { flash_.addStuckBit(bit); }
+    // A flash byte that holds no charge: it takes a write and reads back as
+    // written while the flash is in write mode, then reads erased once the
+    // write mode ends.
+    void addLeakyCell(uint32_t address) { leakyCells_.push_back(address & kAddressMask); }
     // The watchdog fires (PUC) now, or after `cycles` more cycles, whatever its settings.
     void fireWatchdog();
     void fireWatchdogAfter(uint64_t cycles);
@@ -254,6 +258,7 @@ class Chip : public Bus {
     const DeviceProfile profile_;
     std::unique_ptr<uint8_t[]> memory_;
     uint8_t* mem_;
+    std::vector<uint32_t> leakyCells_;
     std::vector<uint8_t> pages_;
     std::vector<uint8_t> unpoweredPages_;  // all vacant: what an unpowered chip answers
     const uint8_t* kinds_;                 // pages_ or unpoweredPages_

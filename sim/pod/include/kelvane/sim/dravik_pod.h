@@ -88,6 +88,8 @@ struct PodConfig {
     // chip or its state file has it) scales the chip's oscillators.
     bool lenient = false;
     double dcoScale = 0;
+    // Flash bytes of the chip that hold no charge (Chip::addLeakyCell).
+    std::vector<uint32_t> leakyCells;
     uint64_t routineLimit = PodTarget::kRoutineCycleLimit;
     TargetFaults target;
 
