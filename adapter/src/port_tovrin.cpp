@@ -160,6 +160,13 @@ bool CPortTovrin::GetSerialNumber(uint32_t* serialNumber) {
 bool CPortTovrin::GetQueueStatus(uint32_t* count) {
     if (!DeviceOpen()) return ClosedFailure("GetQueueStatus");
     const usb::Status s = usb::getQueueStatus(m_hDevice, count);
+    if (s == usb::kIoError) {
+        // A device that fails even this query is no longer on the bus.
+        return DriverFailure(Format("Unable to get Tovrin queue status, error %d\n"
+                                    "The Tovrin adapter is gone: it was unplugged or lost its "
+                                    "USB connection",
+                                    int(s)));
+    }
     if (s != usb::kOk)
         return DriverFailure(Format("Unable to get Tovrin queue status, error %d", int(s)));
     return true;

@@ -135,7 +135,8 @@ bool CHesmarkBootloadPort::WaitForReceive(size_t count, uint32_t timeoutMs) {
     for (;;) {
         uint32_t available = 0;
         if (!Tovrin_GetQueueStatus(&available))
-            return Fail("WaitForReceive Error: Unable to get number of bytes available.");
+            return Fail("WaitForReceive Error: Unable to get number of bytes available.\n" +
+                        AdapterErrorText());
         if (available >= count) return true;
         const uint32_t elapsed = kv::ticksSince(start, clock.tickCount());
         if (elapsed >= timeoutMs) return Fail("");
@@ -147,7 +148,7 @@ bool CHesmarkBootloadPort::WaitForReceive(size_t count, uint32_t timeoutMs) {
 }
 
 bool CHesmarkBootloadPort::ReadPort(uint8_t* buffer, size_t count, uint32_t timeoutMs,
-                                    size_t* received) {
+                                    size_t* received, size_t before) {
     *received = 0;
     if (count == 0) return true;
     if (!AdapterOpen()) return Fail("Error: ReadPort Called while Tovrin closed.");
@@ -155,10 +156,10 @@ bool CHesmarkBootloadPort::ReadPort(uint8_t* buffer, size_t count, uint32_t time
         uint32_t available = 0;
         if (Tovrin_GetQueueStatus(&available)) {
             return Fail(Format("Comm receive timed-out, %d bytes available (%s)",
-                               static_cast<int>(available), AdapterErrorText().c_str()));
+                               static_cast<int>(before + available), AdapterErrorText().c_str()));
         }
         return Fail(Format("ReadPort Error: Failed to receive %d bytes.\n%s",
-                           static_cast<int>(count), m_strError.c_str()));
+                           static_cast<int>(before + count), m_strError.c_str()));
     }
     uint32_t got = 0;
     if (!Tovrin_ReadPort(buffer, static_cast<uint32_t>(count), &got)) return FailWithAdapterError();
@@ -289,8 +290,22 @@ bool CHesmarkBootloadPort::RxDataBlock(uint32_t address, uint8_t* buffer, size_t
     if (!PatchEntry()) return false;
     if (!SendFrame(kCmdReadBlock, address, static_cast<uint16_t>(count), nullptr, 0)) return false;
     std::vector<uint8_t> reply(count + 6);
+    // The first byte is taken on its own: a loader that refuses the read
+    // answers one NAK, and waiting for a whole reply would only run out the time.
+    const uint32_t timeout = ReadReplyTimeout(count);
+    kv::Clock& clock = kv::clock();
+    const uint32_t start = clock.tickCount();
     size_t received = 0;
-    if (!ReadPort(reply.data(), reply.size(), ReadReplyTimeout(count), &received)) return false;
+    if (!ReadPort(reply.data(), 1, timeout, &received)) return false;
+    if (reply[0] == kNak) {
+        return Fail(Format("Read request failed, read %04lX bytes\n"
+                           "The loader refused the read: it answered NAK (%02X)",
+                           static_cast<unsigned long>(received), kNak));
+    }
+    const uint32_t spent = std::min(kv::ticksSince(start, clock.tickCount()), timeout);
+    size_t rest = 0;
+    if (!ReadPort(reply.data() + 1, reply.size() - 1, timeout - spent, &rest, 1)) return false;
+    received += rest;
     if (received != reply.size()) {
         return Fail(
             Format("Read request failed, read %04lX bytes", static_cast<unsigned long>(received)));

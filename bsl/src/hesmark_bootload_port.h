@@ -32,6 +32,7 @@ inline constexpr uint8_t kCmdMemoryOffset = 0x21;
 
 inline constexpr uint8_t kSync = 0x80;
 inline constexpr uint8_t kAck = 0x90;
+inline constexpr uint8_t kNak = 0xA0;
 inline constexpr size_t kMaxFrameData = 250;
 inline constexpr size_t kPasswordSize = 32;
 
@@ -92,7 +93,9 @@ class CHesmarkBootloadPort {
     bool WritePort(const uint8_t* data, size_t count);
     // Waits up to `timeoutMs` for `count` bytes and reads them; `*received`
     // is the number the adapter handed over.
-    bool ReadPort(uint8_t* buffer, size_t count, uint32_t timeoutMs, size_t* received);
+    // `before` bytes of the same reply were read already; a time-out counts them.
+    bool ReadPort(uint8_t* buffer, size_t count, uint32_t timeoutMs, size_t* received,
+                  size_t before = 0);
 
     // Frames.
     bool Synchronize();

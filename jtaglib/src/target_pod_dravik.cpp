@@ -45,6 +45,7 @@ bool CTargetPodDravik::Open() {
 
 bool CTargetPodDravik::OpenDevice() {
     Close();
+    firstTransferFailure_.clear();
     usb::Handle h = 0;
     usb::Status status = usb::open(kDravikDescription, usb::kOpenByDescription, &h);
     if (status != usb::kOk) {
@@ -77,8 +78,14 @@ bool CTargetPodDravik::WritePort(const uint8_t* data, uint32_t count) {
     if (!Debug_CheckPendingReads()) return false;
     uint32_t written = 0;
     const usb::Status status = usb::write(handle_, data, count, &written);
-    if (status != usb::kOk)
-        return fail(format("WritePort failed, error %d", static_cast<int>(status)));
+    if (status != usb::kOk) {
+        return failTransfer(
+            format("WritePort failed, error %d", static_cast<int>(status)) +
+            format("\nThe pod did not take the write of %u bytes (command %u): the write timed "
+                   "out or the pod is gone",
+                   static_cast<unsigned>(count), static_cast<unsigned>(data[0])));
+    }
+    firstTransferFailure_.clear();
     return true;
 }
 
@@ -90,7 +97,8 @@ bool CTargetPodDravik::ReadPort(uint8_t* buffer, uint32_t count, uint32_t* count
     uint32_t got = 0;
     const usb::Status status = usb::read(handle_, buffer, count, &got);
     if (status != usb::kOk)
-        return fail(format("ReadPort failed, error %d", static_cast<int>(status)));
+        return failTransfer(format("ReadPort failed, error %d", static_cast<int>(status)));
+    firstTransferFailure_.clear();
     *countRead = got;
     if (got < count)
         return fail(format("ReadPort failed, expected %d bytes, read %d", static_cast<int>(count),
@@ -103,7 +111,8 @@ bool CTargetPodDravik::Debug_CheckPendingReads() {
     uint32_t waiting = 0;
     const usb::Status status = usb::getQueueStatus(handle_, &waiting);
     if (status != usb::kOk)
-        return fail(format("FT_GetQueueStatus failed, error %d", static_cast<int>(status)));
+        return failTransfer(format("FT_GetQueueStatus failed, error %d", static_cast<int>(status)));
+    firstTransferFailure_.clear();
     if (waiting == 0) return true;
     errorText_ =
         format("Debug_CheckPendingReads failed, %d bytes pending read", static_cast<int>(waiting));
@@ -113,6 +122,12 @@ bool CTargetPodDravik::Debug_CheckPendingReads() {
         if (usb::read(handle_, &byte, 1, &got) != usb::kOk || got == 0) break;
     }
     return false;
+}
+
+bool CTargetPodDravik::failTransfer(std::string text) {
+    if (firstTransferFailure_.empty()) firstTransferFailure_ = text;
+    if (text == firstTransferFailure_) return fail(std::move(text));
+    return fail(text + "\nafter an earlier failure: " + firstTransferFailure_);
 }
 
 bool CTargetPodDravik::ReadReply(uint8_t command, const char* name, uint8_t* reply,

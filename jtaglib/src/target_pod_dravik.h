@@ -52,8 +52,14 @@ class CTargetPodDravik final : public CTargetPodJTAG {
     bool Query(uint8_t command, const char* name, const char* closedText, uint8_t* reply,
                uint32_t length);
     bool ReadReply(uint8_t command, const char* name, uint8_t* reply, uint32_t length);
+    // Fails with the text of a USB call that failed; a failure after an
+    // earlier one also names that one, which is where the pod was lost.
+    bool failTransfer(std::string text);
 
     uint16_t debugValue_ = 0;
+    // The first of the USB failures since the last call that passed; empty
+    // while calls pass.
+    std::string firstTransferFailure_;
     kv::usb::Handle handle_ = kClosed;
     bool opened_ = false;
 };

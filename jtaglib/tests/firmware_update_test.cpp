@@ -123,7 +123,9 @@ TEST_F(FirmwareUpdate, FailingUpdateStepsStopTheOpen) {
     write.faults = {{kPodWriteFlashBuffer, PodFaultKind::WriteFails, 0, 3}};
     const Case cases[] = {{"broken flash", broken, "Dravik flash verify failed (80)"},
                           {"erase", erase, "Dravik flash erase failed at 1234"},
-                          {"write", write, "WritePort failed, error 4"}};
+                          {"write", write,
+                           "WritePort failed, error 4\nThe pod did not take the write of 2 "
+                           "bytes (command 10): the write timed out or the pod is gone"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         auto pod = plug(c.config);

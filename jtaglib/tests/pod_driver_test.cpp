@@ -90,7 +90,9 @@ TEST_F(DravikDriver, ReplyChecks) {
     EXPECT_EQ(driver.errorText(), "Incorrect response ID for JTAGCMD_DEBUG");
     pod->addFault({kPodPing, PodFaultKind::WriteFails, kv::usb::kIoError, 0});
     EXPECT_FALSE(driver.HardwarePing());
-    EXPECT_EQ(driver.errorText(), "WritePort failed, error 4");
+    EXPECT_EQ(driver.errorText(),
+              "WritePort failed, error 4\nThe pod did not take the write of 1 bytes (command 18): "
+              "the write timed out or the pod is gone");
 }
 
 TEST_F(DravikDriver, ClosedDriverRefusesEveryCall) {

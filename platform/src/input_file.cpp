@@ -55,57 +55,24 @@ int OpenInputFile(const std::string& path, std::string* error) {
     return fd;
 }
 
-namespace {
-
-// Refuses what is not a regular file; true for one.
-bool RegularFile(int fd, const std::string& path, std::string* error) {
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
+bool CheckOutputFile(const std::string& path, std::string* error) {
+    // A FIFO without a reader would make even a non-blocking open fail with
+    // a text that names no cause, so what is there decides first.
+    struct stat there {};
+    if (::stat(path.c_str(), &there) != 0) return true;
+    const char* kind = KindOf(there.st_mode);
+    if (*kind != '\0') {
+        *error = NotAFileText(path, kind);
+        errno = S_ISDIR(there.st_mode) ? EISDIR : EINVAL;
+        return false;
+    }
+    // A file the user may not write stays as it is, although its folder
+    // would let it be replaced.
+    if (::access(path.c_str(), W_OK) != 0) {
         *error = std::strerror(errno);
         return false;
     }
-    const char* kind = KindOf(info.st_mode);
-    if (*kind == '\0') return true;
-    *error = NotAFileText(path, kind);
-    errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-    return false;
-}
-
-}  // namespace
-
-std::FILE* OpenOutputStream(const std::string& path, std::string* error) {
-    // What is there already decides first: a FIFO without a reader would make
-    // even a non-blocking open fail with a text that names no cause.
-    struct stat there {};
-    if (::stat(path.c_str(), &there) == 0 && *KindOf(there.st_mode) != '\0') {
-        *error = NotAFileText(path, KindOf(there.st_mode));
-        errno = S_ISDIR(there.st_mode) ? EISDIR : EINVAL;
-        return nullptr;
-    }
-    int fd = -1;
-    do {
-        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        *error = std::strerror(errno);
-        return nullptr;
-    }
-    const bool regular = RegularFile(fd, path, error);
-    if (!regular || ::ftruncate(fd, 0) != 0) {
-        if (regular) *error = std::strerror(errno);
-        const int code = errno;
-        ::close(fd);
-        errno = code;
-        return nullptr;
-    }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    std::FILE* file = ::fdopen(fd, "w");
-    if (file == nullptr) {
-        *error = std::strerror(errno);
-        ::close(fd);
-    }
-    return file;
+    return true;
 }
 
 std::FILE* OpenInputStream(const std::string& path, const char* mode, std::string* error) {

@@ -63,6 +63,8 @@ struct OpenDevice {
 struct Registry {
     std::mutex mutex;
     std::shared_ptr<Backend> backend;
+    // Why the chosen backend gives no devices; empty when it loaded.
+    std::string problem;
     std::map<Handle, OpenDevice> open;
     Handle next = 1;
 };
@@ -86,23 +88,27 @@ std::string besideThisLibrary(const char* name) {
 
 // Loads a backend module from beside this library (or from the library path)
 // and creates its backend; nullptr when the module or its factory is missing.
-// `why` gets dlopen's reason when the module cannot be loaded.
+// `why` gets the module's path and the loader's reason when it cannot be used.
 std::shared_ptr<Backend> loadBackend(const char* library, const char* factoryName,
                                      const char* config, std::string* why = nullptr) {
-    void* lib = dlopen(besideThisLibrary(library).c_str(), RTLD_NOW | RTLD_GLOBAL);
+    const std::string beside = besideThisLibrary(library);
+    void* lib = dlopen(beside.c_str(), RTLD_NOW | RTLD_GLOBAL);
     if (!lib) {
-        const char* beside = dlerror();
-        if (why && beside) *why = beside;
+        const char* reason = dlerror();
+        if (why) *why = beside + " (" + (reason ? reason : "unknown reason") + ")";
         lib = dlopen(library, RTLD_NOW | RTLD_GLOBAL);
     }
     if (!lib) return nullptr;
     auto factory = reinterpret_cast<SimBackendFactory>(dlsym(lib, factoryName));
-    if (!factory) return nullptr;
+    if (!factory) {
+        if (why) *why = std::string(library) + " (no " + factoryName + " in it)";
+        return nullptr;
+    }
     Backend* b = factory(config);
     return b ? std::shared_ptr<Backend>(b) : nullptr;
 }
 
-std::shared_ptr<Backend> backendFromEnvironment() {
+std::shared_ptr<Backend> backendFromEnvironment(std::string& problem) {
     const char* env = std::getenv("KELVANE_USB");
     const std::string choice = env ? env : "";
     std::shared_ptr<Backend> chosen;
@@ -110,15 +116,18 @@ std::shared_ptr<Backend> backendFromEnvironment() {
         const char* config = choice.size() > 3 ? env + 4 : "";
         chosen = loadBackend(kSimBackendLibrary, kSimBackendFactory, config);
     } else if (choice.empty() || choice == "ftdi") {
+        // Every real device depends on this module: without it a station
+        // would only ever hear "device not found".
         std::string why;
         chosen = loadBackend(kFtdiBackendLibrary, kFtdiBackendFactory, "", &why);
-        if (!chosen && !choice.empty())
-            std::fprintf(stderr, "KELVANE_USB: cannot load %s (%s); no USB devices\n",
-                         kFtdiBackendLibrary, why.empty() ? "no factory in it" : why.c_str());
+        if (!chosen)
+            problem = "Unable to load the USB module " +
+                      (why.empty() ? std::string(kFtdiBackendLibrary) : why) +
+                      "; no USB devices";
     } else if (choice != "none") {
-        std::fprintf(stderr, "KELVANE_USB: unknown setting \"%s\"; no USB devices\n",
-                     choice.c_str());
+        problem = "KELVANE_USB: unknown setting \"" + choice + "\"; no USB devices";
     }
+    if (!problem.empty()) std::fprintf(stderr, "%s\n", problem.c_str());
     return chosen ? chosen : std::make_shared<NullBackend>();
 }
 
@@ -154,14 +163,25 @@ void updateState(Handle h, const OpenDevice& d) {
 std::shared_ptr<Backend> backend() {
     Registry& r = registry();
     std::lock_guard lock(r.mutex);
-    if (!r.backend) r.backend = backendFromEnvironment();
+    if (!r.backend) {
+        r.problem.clear();
+        r.backend = backendFromEnvironment(r.problem);
+    }
     return r.backend;
+}
+
+std::string backendProblem() {
+    backend();
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    return r.problem;
 }
 
 void setBackend(std::shared_ptr<Backend> b) {
     Registry& r = registry();
     std::lock_guard lock(r.mutex);
     r.backend = std::move(b);
+    r.problem.clear();
 }
 
 Status open(const char* text, uint32_t flags, Handle* handle) {

@@ -50,6 +50,18 @@ TEST_F(ConsoleFailureTest, APodThatStopsAnsweringIsStillSwitchedOff) {
         << out;
 }
 
+// A write the pod does not take (a time-out, a pod gone) names the write.
+TEST_F(ConsoleFailureTest, AWriteThePodDoesNotTakeIsNamed) {
+    const std::string path = WriteProject("MSP430F149",
+                                          "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n");
+    EXPECT_EQ(RunOnce("fault=write:52:4", path), 10) << out;
+    EXPECT_NE(out.find("Could not set device Vcc\nWritePort failed, error 4\n"
+                       "The pod did not take the write of 3 bytes (command 52): the write "
+                       "timed out or the pod is gone\n"),
+              std::string::npos)
+        << out;
+}
+
 TEST_F(ConsoleFailureTest, AFailedAdapterRunSwitchesTheTargetOffBeforeTheResult) {
     const std::string path =
         WriteProject("MSP430F2274",
@@ -175,6 +187,10 @@ TEST_F(ConsoleFailureTest, EveryAdapterFaultFailsClearlyAndSwitchesTheTargetOff)
     for (const Case& c : {
              Case{"the loader refuses the write", "nak:3",
                   "Unable to complete operation.\nAck failed, returned A0\n"},
+             // At once, not after the reply's time-out.
+             Case{"the loader refuses a read", "nak:2",
+                  "Password failed:  Read request failed, read 0001 bytes\n"
+                  "The loader refused the read: it answered NAK (A0)\n"},
              Case{"the loader stays silent on the password", "silent:1",
                   "Password failed:  Unable to read ack\nComm receive timed-out"},
              Case{"a read reply comes back with a bad checksum", "reply:checksum",
@@ -187,7 +203,10 @@ TEST_F(ConsoleFailureTest, EveryAdapterFaultFailsClearlyAndSwitchesTheTargetOff)
                   "Password failed:  WritePort wrote 41 of 42 bytes"},
              Case{"the adapter is unplugged", "unplug:3",
                   "Power Off (BSL): failed\nUnable to complete operation.\n"
-                  "Password failed:  Unable to read ack\nReadPort Error"},
+                  "Password failed:  Unable to read ack\nReadPort Error: Failed to receive 1 "
+                  "bytes.\nWaitForReceive Error: Unable to get number of bytes available.\n"
+                  "Unable to get Tovrin queue status, error 4\nThe Tovrin adapter is gone: it "
+                  "was unplugged or lost its USB connection\n"},
          }) {
         const int code =
             RunOnce(std::string("pod=none,adapter=MSP430F2274,adapterfault=") + c.fault, path);

@@ -10,7 +10,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -29,7 +32,7 @@ class ConsoleProcess {
   public:
     // `wrapper` runs the program under another one (a tracer), given with its arguments.
     ConsoleProcess(const std::string& project, const std::string& configHome,
-                   std::vector<std::string> wrapper = {}) {
+                   std::vector<std::string> wrapper = {}, std::vector<std::string> extraEnv = {}) {
         int pipeFds[2];
         if (::pipe(pipeFds) != 0) return;
         posix_spawn_file_actions_t actions;
@@ -38,8 +41,12 @@ class ConsoleProcess {
         posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
         posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
         posix_spawn_file_actions_addclose(&actions, pipeFds[1]);
-        std::vector<std::string> env = {"KELVANE_USB=sim:chip=MSP430F149",
-                                        "XDG_CONFIG_HOME=" + configHome};
+        // The entries given first; the simulated pod unless another is given.
+        std::vector<std::string> env = std::move(extraEnv);
+        if (std::none_of(env.begin(), env.end(),
+                         [](const std::string& e) { return e.starts_with("KELVANE_USB="); }))
+            env.push_back("KELVANE_USB=sim:chip=MSP430F149");
+        env.push_back("XDG_CONFIG_HOME=" + configHome);
         for (char** e = environ; *e != nullptr; ++e) {
             const std::string entry = *e;
             if (entry.rfind("KELVANE_USB=", 0) != 0 && entry.rfind("XDG_CONFIG_HOME=", 0) != 0)
@@ -72,6 +79,7 @@ class ConsoleProcess {
     ConsoleProcess& operator=(const ConsoleProcess&) = delete;
 
     bool Started() const { return pid_ > 0; }
+    pid_t Pid() const { return pid_; }
     // Reads until the output holds the text (true) or ends (false).
     bool ReadUntil(const std::string& text) {
         while (text_.find(text) == std::string::npos) {
@@ -116,8 +124,10 @@ class ConsoleProcess {
 
 class ConsoleProcessTest : public ::testing::Test {
   protected:
+    // `after` stands after the Serialize command (a Delay gives the test time).
     std::string WriteSerialProject(const std::string& next,
-                                   const std::string& name = "line.kvnset") {
+                                   const std::string& name = "line.kvnset",
+                                   const std::string& after = "") {
         const std::string path = folder.File(name);
         WriteText(path,
                   "<?xml version=\"1.0\" standalone=\"yes\" ?>\n"
@@ -128,7 +138,8 @@ class ConsoleProcessTest : public ::testing::Test {
                   "<Serialize strName=\"Unit\" dwAddress=\"0x00000200\" strAlgorithm=\"DWORD\" "
                   "strModule=\"libvossil.so\" strNextValue=\"" +
                       next +
-                      "\" nCount=\"0\" bCountUp=\"TRUE\"></Serialize>\n"
+                      "\" nCount=\"0\" bCountUp=\"TRUE\"></Serialize>\n" +
+                      after +
                       "<Dravik_Close bVccOff=\"TRUE\"></Dravik_Close>\n"
                       "</CommandList>\n</ProjectKelvane>\n");
         return path;
@@ -153,7 +164,8 @@ TEST_F(ConsoleProcessTest, TwoStationsRunningOneProjectWriteTwoNumbers) {
     ConsoleProcess first(path, config.Path());
     ConsoleProcess second(path, config.Path());
     ASSERT_TRUE(first.Started() && second.Started());
-    const std::string waiting = "Waiting for " + path + ": another run is using it\n";
+    const std::string waiting = "Waiting for " + path + ": another run is using it (process " +
+                                std::to_string(::getpid()) + " (";
     EXPECT_TRUE(first.ReadUntil(waiting)) << first.Text();
     EXPECT_TRUE(second.ReadUntil(waiting)) << second.Text();
     ::close(holder);
@@ -172,6 +184,175 @@ TEST_F(ConsoleProcessTest, TwoStationsRunningOneProjectWriteTwoNumbers) {
     const std::string saved = ReadText(path);
     EXPECT_EQ(Attribute(saved, "strNextValue"), "1002");
     EXPECT_EQ(Attribute(saved, "nCount"), "2");
+}
+
+// A station stopped inside its run (Ctrl+Z, a debugger) holds the project:
+// the next one names it, says so again while it waits, and gives up at the
+// limit without opening anything; the stopped one, let go, completes.
+TEST_F(ConsoleProcessTest, AStoppedStationIsNamedAndTheNextGivesUpAtTheLimit) {
+    const std::string path = WriteSerialProject(
+        "900", "line.kvnset", "<Delay dwDelay=\"500\">held</Delay>\n");
+    ConsoleProcess stopped(path, config.Path());
+    ASSERT_TRUE(stopped.ReadUntil("held")) << stopped.Text();
+    ASSERT_EQ(::kill(stopped.Pid(), SIGSTOP), 0);
+    const auto start = std::chrono::steady_clock::now();
+    ConsoleProcess next(path, config.Path(), {}, {"KELVANE_LOCK_WAIT=1.5"});
+    EXPECT_EQ(next.Finish(), 3) << next.Text();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+    const std::string holder =
+        ": another run is using it (process " + std::to_string(stopped.Pid()) +
+        " (CmdLineKelvane), running since ";
+    const std::string& text = next.Text();
+    EXPECT_EQ(text.find("Waiting for " + path + holder), 0u) << text;
+    EXPECT_NE(text.find("Still waiting for " + path + " after "), std::string::npos) << text;
+    EXPECT_NE(text.find("giving up after 1.5 s\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Unable to open project " + path + "\nGave up after waiting 1.5 s for " +
+                        path + holder),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("Starting"), std::string::npos) << text;
+    EXPECT_EQ(Attribute(ReadText(path), "strNextValue"), "900");
+    ASSERT_EQ(::kill(stopped.Pid(), SIGCONT), 0);
+    EXPECT_EQ(stopped.Finish(), 0) << stopped.Text();
+    EXPECT_EQ(Attribute(ReadText(path), "strNextValue"), "901");
+}
+
+// A name given to the project while a run uses it would keep the old
+// number: the save refuses, so neither name issues the run's number again.
+TEST_F(ConsoleProcessTest, AHardLinkMadeDuringTheRunRefusesTheSave) {
+    const std::string path =
+        WriteSerialProject("4000", "line.kvnset", "<Delay dwDelay=\"300\">linkme</Delay>\n");
+    const std::string other = folder.File("h2.kvnset");
+    const std::string before = ReadText(path);
+    ConsoleProcess station(path, config.Path());
+    ASSERT_TRUE(station.ReadUntil("linkme")) << station.Text();
+    ASSERT_EQ(::link(path.c_str(), other.c_str()), 0);
+    EXPECT_EQ(station.Finish(), 26) << station.Text();
+    EXPECT_NE(station.Text().find("Unable to write " + path + ": it has 2 names (hard links) now,"
+                                  " one made while the file was in use."),
+              std::string::npos)
+        << station.Text();
+    EXPECT_NE(station.Text().find("what this run changed (a serial number it issued) is not "
+                                  "recorded"),
+              std::string::npos)
+        << station.Text();
+    EXPECT_EQ(ReadText(path), before);
+    EXPECT_EQ(ReadText(other), before);
+    ConsoleProcess again(other, config.Path());
+    EXPECT_EQ(again.Finish(), 3) << again.Text();
+    EXPECT_EQ(again.Text().find("Serialize"), std::string::npos) << again.Text();
+}
+
+// A read-out past the file size limit (ulimit -f 8, a full disk alike)
+// fails with the system's text, and the previous read-out stays whole; the
+// same run without the limit replaces it.
+TEST_F(ConsoleProcessTest, AReadOutThatCannotBeWrittenKeepsThePreviousOne) {
+    if (::access("/bin/bash", X_OK) != 0) GTEST_SKIP() << "bash is not installed";
+    const std::string out = folder.File("out.txt");
+    const std::string password =
+        "<Tovrin_SetPassword strFileName=\"NoFile.txt\" nFileType=\"FILETYPE_TI_TXT\" "
+        "bPasswordSourceIsFile=\"FALSE\">\n"
+        "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
+        "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n</Tovrin_SetPassword>\n";
+    struct Row {
+        const char* what;
+        const char* devices;
+        const char* processor;
+        std::string commands;
+    } rows[] = {
+        {"pod", "KELVANE_USB=sim:chip=MSP430F149", "MSP430F149",
+         "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n"
+         "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n"
+         "<Dravik_ReadRangeToFile strFileName=\"" + out +
+             "\" nFileType=\"FILETYPE_TI_TXT\" dwAddress=\"4352\" dwLength=\"4096\">"
+             "</Dravik_ReadRangeToFile>\n<Dravik_Close bVccOff=\"TRUE\"></Dravik_Close>\n"},
+        {"adapter", "KELVANE_USB=sim:pod=none,adapter=MSP430F2274", "MSP430F2274",
+         "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n" + password +
+             "<Tovrin_ReadRangeToFile strFileName=\"" + out +
+             "\" nFileType=\"FILETYPE_TI_TXT\" dwAddress=\"57344\" dwLength=\"4096\">"
+             "</Tovrin_ReadRangeToFile>\n<Tovrin_PowerOff></Tovrin_PowerOff>\n"},
+    };
+    const std::string good(24 * 1024, 'g');
+    for (const Row& row : rows) {
+        for (const bool limited : {true, false}) {
+            WriteText(out, good);
+            const std::string path = folder.File("read.kvnset");
+            WriteText(path, "<?xml version=\"1.0\" standalone=\"yes\" ?>\n"
+                            "<ProjectKelvane nFileVersion=\"2\" nFileSubVersion=\"0\" "
+                            "strName=\"Read\" strTargetProcessor=\"" +
+                                std::string(row.processor) +
+                                "\" dwVCC=\"3000\">\n<CommandList>\n" + row.commands +
+                                "</CommandList>\n</ProjectKelvane>\n");
+            std::vector<std::string> wrapper;
+            if (limited) wrapper = {"/bin/bash", "-c", "ulimit -f 8 && exec \"$0\" \"$@\""};
+            ConsoleProcess station(path, config.Path(), wrapper, {row.devices});
+            const int code = station.Finish();
+            const std::string after = ReadText(out);
+            if (limited) {
+                EXPECT_NE(code, 0) << row.what << "\n" << station.Text();
+                EXPECT_NE(station.Text().find("File too large"), std::string::npos)
+                    << row.what << "\n" << station.Text();
+                EXPECT_TRUE(after == good) << row.what << ": " << after.size() << " bytes";
+            } else {
+                EXPECT_EQ(code, 0) << row.what << "\n" << station.Text();
+                EXPECT_GT(after.size(), 8192u) << row.what;
+                EXPECT_TRUE(after.starts_with("@")) << row.what << after.substr(0, 100);
+            }
+            std::size_t files = 0;
+            for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+                files += entry.path().filename().string().starts_with("out.txt");
+            EXPECT_EQ(files, 1u) << row.what << ": a temporary file is left";
+        }
+    }
+}
+
+// A station whose USB module is missing (a copied program folder without it)
+// or cannot be loaded (a damaged file) says so, with the module's path and
+// the loader's reason, in its run log; with "none" it stays silent.
+TEST_F(ConsoleProcessTest, AUsbModuleThatCannotBeLoadedIsNamedWithItsReason) {
+    namespace fs = std::filesystem;
+    const fs::path built = fs::path(KELVANE_CONSOLE_PROGRAM).parent_path();
+    TempFolder station;
+    const fs::path copy = station.Path();
+    for (const auto& entry : fs::directory_iterator(built)) {
+        const std::string name = entry.path().filename().string();
+        if (name == "CmdLineKelvane" || name.ends_with(".xml") ||
+            (name.ends_with(".so") && name != "libkelvane_ftdiusb.so"))
+            fs::copy_file(entry.path(), copy / name);
+    }
+    const std::string program = (copy / "CmdLineKelvane").string();
+    const std::vector<std::string> wrapper = {"/bin/sh", "-c", "exec \"" + program + "\" \"$1\""};
+    const std::string module = (copy / "libkelvane_ftdiusb.so").string();
+    const std::string path = WriteSerialProject("1");
+    struct Row {
+        const char* what;
+        const char* setting;
+        const char* moduleText;  // nullptr: no module
+        std::string reason;      // empty: nothing is said
+    } rows[] = {
+        {"missing", "KELVANE_USB=", nullptr, "cannot open shared object file"},
+        {"damaged", "KELVANE_USB=ftdi", "not a library", "file too short"},
+        {"none", "KELVANE_USB=none", nullptr, ""},
+    };
+    for (const Row& row : rows) {
+        fs::remove(module);
+        if (row.moduleText != nullptr) WriteText(module, row.moduleText);
+        ConsoleProcess run(path, config.Path(), wrapper, {row.setting});
+        EXPECT_NE(run.Finish(), 0) << row.what << "\n" << run.Text();
+        const std::string said = "Unable to load the USB module " + module + " (";
+        const std::size_t at = run.Text().find(said);
+        if (row.reason.empty()) {
+            EXPECT_EQ(run.Text().find("USB module"), std::string::npos) << run.Text();
+            continue;
+        }
+        ASSERT_NE(at, std::string::npos) << row.what << "\n" << run.Text();
+        const std::string line = run.Text().substr(at, run.Text().find('\n', at) - at);
+        EXPECT_NE(line.find(row.reason), std::string::npos) << line;
+        EXPECT_TRUE(line.ends_with("); no USB devices")) << line;
+        // On standard error when loading, and in the run's log after the failed open.
+        EXPECT_NE(run.Text().find(said, at + 1), std::string::npos) << run.Text();
+        EXPECT_NE(run.Text().find("Unable to open Dravik"), std::string::npos) << run.Text();
+    }
 }
 
 TEST_F(ConsoleProcessTest, AKillAfterTheSuccessLineKeepsTheAdvance) {
@@ -330,6 +511,8 @@ TEST_F(ConsoleProcessTest, StationsOfOneAccountKeepTheSettingsFileWhole) {
         EXPECT_NE(text.find("[Station]\nBench=4\nLine=B\n"), std::string::npos) << text;
         EXPECT_TRUE(text.ends_with("\n")) << text;
         EXPECT_NE(text.find("LastOpenedFile=" + folder.File("station")), std::string::npos) << text;
+        // The processor of the file the console opened last, not the default F169.
+        EXPECT_NE(text.find("LastTargetProcessor=MSP430F149\n"), std::string::npos) << text;
     }
 }
 

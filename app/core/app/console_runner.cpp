@@ -1,6 +1,8 @@
 #include "kelvane/app/console_runner.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <new>
 
 #include "kelvane/app/app_message_box.h"
@@ -28,9 +30,21 @@ int Report(const std::string& text, int result) {
     return result;
 }
 
-void PrintWaiting(const std::string& path) {
-    std::printf("Waiting for %s: another run is using it\n", path.c_str());
+void PrintNotice(const std::string& text) {
+    std::printf("%s\n", text.c_str());
     std::fflush(stdout);
+}
+
+// How long a run waits for another run of its project: KELVANE_LOCK_WAIT in
+// seconds (a fraction allowed) when set to a number, else the lock's default.
+std::uint32_t LockWaitLimitMs() {
+    const char* setting = std::getenv("KELVANE_LOCK_WAIT");
+    if (setting == nullptr || *setting == '\0') return CProjectFileLock::kDefaultWaitLimitMs;
+    char* end = nullptr;
+    const double seconds = std::strtod(setting, &end);
+    if (*end != '\0' || !(seconds >= 0) || seconds > 24 * 3600)
+        return CProjectFileLock::kDefaultWaitLimitMs;
+    return static_cast<std::uint32_t>(seconds * 1000);
 }
 
 }  // namespace
@@ -51,7 +65,7 @@ int RunCommandLine(const std::string& commandLine) {
         CProjectFileLock lock;
         std::string error;
         CPrgProject* project = nullptr;
-        if (!lock.Acquire(path, [&] { PrintWaiting(path); })) {
+        if (!lock.Acquire(path, LockWaitLimitMs(), PrintNotice)) {
             error = "Unable to open project " + path + "\n" + lock.GetError();
         } else {
             try {
@@ -109,7 +123,9 @@ int ExecuteProjectConsole(int& modified) {
         modified = params.GetModified();
         // A changed project (a serial number advanced) is on disk before
         // success is reported, so a success line always means it is saved.
-        if (modified && !project->Save(project->GetPath())) {
+        // The lock refused a file with more than one name; the save refuses
+        // one that got another name during the run.
+        if (modified && !project->Save(project->GetPath(), true)) {
             result = Report(project->TakeError(), kResultSaveFailed);
             params.SetStatusText("Operation failed");
             params.Log("Operation failed", true);

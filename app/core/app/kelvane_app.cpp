@@ -1,5 +1,6 @@
 #include "kelvane/app/kelvane_app.h"
 
+#include <csignal>
 #include <cstdio>
 
 #include "kelvane/app/app_message_box.h"
@@ -79,6 +80,9 @@ int CKelvaneApp::ExitInstance(int frameworkExitCode) {
 }
 
 int CKelvaneApp::Main(const std::string& programPath, const std::string& commandLine) {
+    // A read-out past the user's file size limit (ulimit -f) fails its write
+    // with a text instead of ending the program with the target powered.
+    std::signal(SIGXFSZ, SIG_IGN);
     int frameworkCode = 0;
     if (InitInstance(programPath, commandLine) && window_ != nullptr)
         frameworkCode = window_->Run();

@@ -5,10 +5,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "kelvane/app/lock_holder.h"
+#include "kelvane/platform/clock.h"
 #include "kelvane/platform/input_file.h"
 
 namespace kv {
@@ -45,12 +50,77 @@ bool OneName(int fd, const std::string& path, std::string& error) {
     return false;
 }
 
+std::string Seconds(std::uint32_t ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", ms / 1000.0);
+    std::string seconds = text;
+    if (seconds.ends_with(".0")) seconds.resize(seconds.size() - 2);
+    return seconds + " s";
+}
+
+// Polls the lock on kv::clock() until it is taken, the limit passes or
+// locking fails; notices name the holder at the start and at intervals.
+class LockWait {
+  public:
+    LockWait(const std::string& path, std::uint32_t limitMs,
+             const std::function<void(const std::string&)>& notice)
+        : path_(path),
+          limitMs_(limitMs),
+          noticeEveryMs_(std::max<std::uint32_t>(
+              1, std::min(CProjectFileLock::kNoticeEveryMs, limitMs / 10))),
+          notice_(notice),
+          start_(clock().tickCount()) {}
+
+    // 0 when locked, else the errno of the failure (EWOULDBLOCK: the limit).
+    int Lock(int fd) {
+        constexpr std::uint32_t kPollMs = 50;
+        for (;;) {
+            if (LockFd(fd, LOCK_EX | LOCK_NB) == 0) return 0;
+            if (errno != EWOULDBLOCK) return errno;
+            const std::uint32_t waited = ticksSince(start_, clock().tickCount());
+            holder_ = DescribeLockHolder(fd);
+            if (waited >= limitMs_) return EWOULDBLOCK;
+            if (!told_ || waited >= nextNoticeMs_) Tell(waited);
+            clock().sleep(std::min(kPollMs, limitMs_ - waited));
+        }
+    }
+
+    std::string GiveUpText() const {
+        return "Gave up after waiting " + Seconds(limitMs_) + " for " + path_ +
+               ": another run is using it (" + holder_ +
+               "). Let that run end, or end it, and start this one again";
+    }
+
+  private:
+    void Tell(std::uint32_t waited) {
+        if (notice_) {
+            const std::string who = " (" + holder_ + ")";
+            notice_(told_ ? "Still waiting for " + path_ + " after " + Seconds(waited) +
+                                ": another run is using it" + who + "; giving up after " +
+                                Seconds(limitMs_)
+                          : "Waiting for " + path_ + ": another run is using it" + who);
+        }
+        told_ = true;
+        nextNoticeMs_ = (waited / noticeEveryMs_ + 1) * noticeEveryMs_;
+    }
+
+    const std::string& path_;
+    const std::uint32_t limitMs_;
+    const std::uint32_t noticeEveryMs_;
+    const std::function<void(const std::string&)>& notice_;
+    const std::uint32_t start_;
+    std::uint32_t nextNoticeMs_ = 0;
+    bool told_ = false;
+    std::string holder_;
+};
+
 }  // namespace
 
-bool CProjectFileLock::Acquire(const std::string& path, const std::function<void()>& waiting) {
+bool CProjectFileLock::Acquire(const std::string& path, std::uint32_t limitMs,
+                               const std::function<void(const std::string&)>& notice) {
     Release();
     error_.clear();
-    bool told = false;
+    LockWait wait(path, limitMs, notice);
     for (;;) {
         // Only a regular file is locked and read: the open of a FIFO would wait.
         std::string refused;
@@ -60,19 +130,13 @@ bool CProjectFileLock::Acquire(const std::string& path, const std::function<void
             return false;
         }
         if (fd < 0) return true;
-        if (LockFd(fd, LOCK_EX | LOCK_NB) != 0) {
-            if (errno != EWOULDBLOCK) {
-                error_ = "Unable to lock " + path + ": " + std::strerror(errno);
-                ::close(fd);
-                return false;
-            }
-            if (!told && waiting) waiting();
-            told = true;
-            if (LockFd(fd, LOCK_EX) != 0) {
-                error_ = "Unable to lock " + path + ": " + std::strerror(errno);
-                ::close(fd);
-                return false;
-            }
+        const int failure = wait.Lock(fd);
+        if (failure != 0) {
+            error_ = failure == EWOULDBLOCK
+                         ? wait.GiveUpText()
+                         : "Unable to lock " + path + ": " + std::strerror(failure);
+            ::close(fd);
+            return false;
         }
         if (StillThere(fd, path)) {
             if (!OneName(fd, path, error_)) {

@@ -6,6 +6,7 @@
 #include "engine/wrapper_devices.h"
 #include "kelvane/core/tree_ui.h"
 #include "kelvane/platform/terminal_text.h"
+#include "kelvane/platform/usb_backend.h"
 
 namespace kv {
 
@@ -59,6 +60,13 @@ int CExecuteParams::Open(CPrgProcessor* processor, std::uint32_t vcc, ProgressBa
         std::string text = std::move(error_);
         Close();
         error_ = std::move(text);
+        // A device that cannot be found because the USB module did not load
+        // says why in the run's log.
+        const std::string problem = usb::backendProblem();
+        if ((podNeeded || adapterNeeded) && !problem.empty() && log != nullptr) {
+            log->Append(problem);
+            log->NewLine();
+        }
         return 0;
     }
     vcc_ = vcc;

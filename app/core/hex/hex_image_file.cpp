@@ -9,6 +9,7 @@
 
 #include "hex_format.h"
 #include "kelvane/platform/input_file.h"
+#include "kelvane/platform/replaced_file.h"
 
 namespace kv {
 
@@ -279,18 +280,23 @@ int CHexImageFile::WriteBlocks() {
     }
     WriteEndText(&text);
 
-    std::string openError;
-    std::FILE* file = OpenOutputStream(fileName_, &openError);
+    // Written beside the file and put in place whole: a read-out that cannot
+    // be written keeps the previous one.
+    std::string fileError;
+    ReplacingFile output;
+    std::FILE* file = output.Open(fileName_, &fileError);
     if (file == nullptr) {
-        if (openError.size() > kMaxSystemErrorText) openError.resize(kMaxSystemErrorText);
-        error_ = openError;
+        if (fileError.size() > kMaxSystemErrorText) fileError.resize(kMaxSystemErrorText);
+        error_ = fileError;
         return 0;
     }
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    const int writeError = errno;
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed) {
-        error_ = systemErrorText(!written ? writeError : errno);
+    if (std::fwrite(text.data(), 1, text.size(), file) != text.size()) {
+        error_ = systemErrorText(errno);
+        return 0;
+    }
+    if (!output.Commit(&fileError)) {
+        if (fileError.size() > kMaxSystemErrorText) fileError.resize(kMaxSystemErrorText);
+        error_ = fileError;
         return 0;
     }
     return 1;

@@ -103,12 +103,12 @@ int CPrgProject::ReadVersion2(std::int32_t root) {
     return 1;
 }
 
-int CPrgProject::Save(const std::string& path) {
+int CPrgProject::Save(const std::string& path, bool oneNameOnly) {
     if (path != path_) SetPath(path, true);
-    return WriteFile(path);
+    return WriteFile(path, oneNameOnly);
 }
 
-int CPrgProject::WriteFile(const std::string& path) {
+int CPrgProject::WriteFile(const std::string& path, bool oneNameOnly) {
     CStdioXMLFile file;
     if (!file.Open(path)) {
         error_ = file.TakeError();
@@ -144,7 +144,7 @@ int CPrgProject::WriteFile(const std::string& path) {
     if (!ok) return failWith(file.TakeError());
     if (!commandList_.SaveCommandList(file)) return failWith(commandList_.TakeError());
     if (!file.CloseElement(kRootElement, true)) return failWith(file.TakeError());
-    if (!file.Close()) return Fail(file.TakeError());
+    if (!file.Close(oneNameOnly)) return Fail(file.TakeError());
     return 1;
 }
 

@@ -96,7 +96,9 @@ CPrgProject* OpenProject(const std::string& path, std::string& error) {
     }
     LastDocSettings& last = GetLastDocSettings();
     last.lastVcc = static_cast<int>(project->GetVcc());
+    // The file and its processor change together, in the console as in the window.
     last.lastOpenedFile = project->GetPath();
+    last.lastTargetProcessor = project->GetTargetProcessorName();
     return project;
 }
 

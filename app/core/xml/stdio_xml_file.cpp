@@ -1,7 +1,5 @@
 #include "kelvane/core/stdio_xml_file.h"
 
-#include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,10 +7,10 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <utility>
 
 #include "kelvane/core/map_parameter_xml.h"
+#include "kelvane/platform/replaced_file.h"
 #include "kelvane/platform/write_all.h"
 
 namespace kv {
@@ -33,61 +31,6 @@ std::string SystemText(int error) {
     return std::strerror(error);
 }
 
-// Symbolic links are followed, so that the file they name is replaced.
-std::string Destination(const std::string& path) {
-    std::error_code error;
-    if (std::filesystem::is_symlink(path, error)) {
-        const auto target = std::filesystem::canonical(path, error);
-        if (!error) return target.string();
-    }
-    return path;
-}
-
-// Makes a rename in the folder durable.
-bool SyncFolder(const std::string& file, int& error) {
-    std::string folder = std::filesystem::path(file).parent_path().string();
-    if (folder.empty()) folder = ".";
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        error = errno;
-        return false;
-    }
-    const bool ok = ::fsync(fd) == 0;
-    if (!ok) error = errno;
-    ::close(fd);
-    return ok;
-}
-
-// The process id in a temporary file's "<pid>.<n>" ending; 0 for any other.
-pid_t TempOwner(const std::string& ending) {
-    const std::size_t dot = ending.find('.');
-    if (dot == 0 || dot > 9 || dot == std::string::npos || dot + 1 == ending.size() ||
-        ending.find_first_not_of("0123456789") != dot ||
-        ending.find_first_not_of("0123456789", dot + 1) != std::string::npos)
-        return 0;
-    return static_cast<pid_t>(std::stol(ending.substr(0, dot)));
-}
-
-// Removes the temporary files "<name>.~<pid>.<n>" of the destination that a
-// program killed while saving left behind. A temporary file of a program
-// still running is its save in progress and stays.
-void RemoveStaleTemps(const std::string& destination) {
-    const std::filesystem::path target(destination);
-    const std::string prefix = target.filename().string() + ".~";
-    std::filesystem::path folder = target.parent_path();
-    if (folder.empty()) folder = ".";
-    std::error_code error;
-    std::filesystem::directory_iterator it(folder, error);
-    for (const std::filesystem::directory_iterator end; !error && it != end; it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        if (name.compare(0, prefix.size(), prefix) != 0) continue;
-        const pid_t pid = TempOwner(name.substr(prefix.size()));
-        if (pid <= 0 || pid == ::getpid()) continue;
-        if (::kill(pid, 0) == 0 || errno != ESRCH) continue;
-        ::unlink(it->path().c_str());
-    }
-}
-
 }  // namespace
 
 CStdioXMLFile::~CStdioXMLFile() {
@@ -99,7 +42,7 @@ int CStdioXMLFile::Open(const std::string& path) {
     path_ = path;
     failed_ = false;
     text_.clear();
-    const std::string destination = Destination(path);
+    const std::string destination = ReplacedPath(path);
     // A file the user may not write stays as it is, although its folder would
     // let it be replaced.
     if (::access(destination.c_str(), F_OK) == 0 && ::access(destination.c_str(), W_OK) != 0) {
@@ -107,25 +50,13 @@ int CStdioXMLFile::Open(const std::string& path) {
         return 0;
     }
     RemoveStaleTemps(destination);
-    static unsigned counter = 0;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string temp =
-            destination + ".~" + std::to_string(::getpid()) + "." + std::to_string(++counter);
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            struct stat existing {};
-            if (::stat(destination.c_str(), &existing) == 0) ::fchmod(fd, existing.st_mode & 07777);
-            tempFd_ = fd;
-            tempPath_ = temp;
-            return 1;
-        }
-        if (errno != EEXIST) break;
-    }
+    tempFd_ = CreateTempBeside(destination, &tempPath_);
+    if (tempFd_ >= 0) return 1;
     error_ = "Unable to create " + path + ": " + SystemText(errno);
     return 0;
 }
 
-int CStdioXMLFile::Close() {
+int CStdioXMLFile::Close(bool oneNameOnly) {
     if (!IsOpen()) {
         error_ = "No XML file is open";
         return 0;
@@ -141,7 +72,19 @@ int CStdioXMLFile::Close() {
         ok = false;
         error = errno;
     }
-    const std::string destination = Destination(path_);
+    const std::string destination = ReplacedPath(path_);
+    struct stat there {};
+    if (ok && oneNameOnly && ::stat(destination.c_str(), &there) == 0 && there.st_nlink > 1) {
+        ::unlink(tempPath_.c_str());
+        tempPath_.clear();
+        error_ = "Unable to write " + path_ + ": it has " + std::to_string(there.st_nlink) +
+                 " names (hard links) now, one made while the file was in use. Replacing it "
+                 "would leave the other names with the old contents, and a run by one of "
+                 "them would issue the same serial numbers again, so it was not saved and "
+                 "what this run changed (a serial number it issued) is not recorded in it. "
+                 "Remove the other names, then set the file right by hand";
+        return 0;
+    }
     if (ok && std::rename(tempPath_.c_str(), destination.c_str()) != 0) {
         ok = false;
         error = errno;

@@ -2,33 +2,35 @@
 
 #include <string>
 
-#include "kelvane/platform/input_file.h"
-
 namespace nandrel {
 
 bool OutputFile::open(const char* path) {
-    close();
+    file_.Abandon();
+    stream_ = nullptr;
     failed_ = false;
     if (path == nullptr) return false;
     // A FIFO or a device is refused at once rather than waited on.
     std::string error;
-    file_ = kv::OpenOutputStream(path, &error);
-    return file_ != nullptr;
+    stream_ = file_.Open(path, &error);
+    return stream_ != nullptr;
 }
 
 void OutputFile::print(const char* format, ...) {
-    if (file_ == nullptr) return;
+    if (stream_ == nullptr) return;
     va_list args;
     va_start(args, format);
-    if (std::vfprintf(file_, format, args) < 0) failed_ = true;
+    if (std::vfprintf(stream_, format, args) < 0) failed_ = true;
     va_end(args);
 }
 
 bool OutputFile::close() {
-    if (file_ == nullptr) return false;
-    if (std::ferror(file_) != 0) failed_ = true;
-    if (std::fclose(file_) != 0) failed_ = true;
-    file_ = nullptr;
+    if (stream_ == nullptr) return false;
+    stream_ = nullptr;
+    std::string error;
+    if (failed_ || !file_.Commit(&error)) {
+        file_.Abandon();
+        failed_ = true;
+    }
     return !failed_;
 }
 

@@ -1,8 +1,12 @@
-// An output text file that remembers whether any write to it failed.
+// An output text file that remembers whether any write to it failed. It is
+// written beside its name and put in place only when closed after writes that
+// all succeeded, so a failed write keeps the previous file.
 #pragma once
 
 #include <cstdarg>
 #include <cstdio>
+
+#include "kelvane/platform/replaced_file.h"
 
 namespace nandrel {
 
@@ -11,18 +15,20 @@ class OutputFile {
     OutputFile() = default;
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
-    ~OutputFile() { close(); }
+    ~OutputFile() { file_.Abandon(); }
 
-    // Closes a file still open, then creates the file (truncating it).
+    // Discards a file still open, then starts the file.
     bool open(const char* path);
-    bool isOpen() const { return file_ != nullptr; }
+    bool isOpen() const { return stream_ != nullptr; }
     bool failed() const { return failed_; }
     void print(const char* format, ...) __attribute__((format(printf, 2, 3)));
-    // Closes the file; false when it was not open or any write failed.
+    // Puts the file in place; false, with the previous file kept, when it was
+    // not open or any write failed.
     bool close();
 
   private:
-    std::FILE* file_ = nullptr;
+    kv::ReplacingFile file_;
+    std::FILE* stream_ = nullptr;
     bool failed_ = false;
 };
 

@@ -128,8 +128,16 @@ int FlushTransmit(FtdiContext* ctx) {
 #else
 // Before libftdi1 1.5 the purge calls were named from the chip's side: the
 // "tx" purge drops what the chip received for the host, and the other way round.
+// Only the "rx" one also dropped libftdi1's own read buffer, which holds bytes
+// the chip has already sent; they are received data too, so they go here, as
+// 1.5's tciflush drops them.
 int FlushReceived(FtdiContext* ctx) {
-    return ftdi_usb_purge_tx_buffer(ctx->ftdi);
+    const int result = ftdi_usb_purge_tx_buffer(ctx->ftdi);
+    if (result == 0) {
+        ctx->ftdi->readbuffer_offset = 0;
+        ctx->ftdi->readbuffer_remaining = 0;
+    }
+    return result;
 }
 
 int FlushTransmit(FtdiContext* ctx) {

@@ -18,10 +18,12 @@ int OpenInputFile(const std::string& path, std::string* error);
 // The same as a stdio stream in mode "r" or "rb"; nullptr with `*error` set.
 std::FILE* OpenInputStream(const std::string& path, const char* mode, std::string* error);
 
-// Opening a file the user named as output (a read-out): the same rule, so a
-// FIFO or a device never holds the run with the target powered. A missing file
-// is made; a regular one (or the file a link leads to) is emptied. A stdio
-// stream in mode "w", or nullptr with `*error` and errno set as above.
-std::FILE* OpenOutputStream(const std::string& path, std::string* error);
+// Whether a file the user named as output (a read-out) may be written: the
+// same rule, so a FIFO or a device never holds the run with the target
+// powered. A missing file may be, a regular one (or the file a link leads
+// to) when the user may write it; false with `*error` and errno set as above
+// or as the system's check of the write permission sets them. The file is
+// then written by replacing it (replaced_file.h).
+bool CheckOutputFile(const std::string& path, std::string* error);
 
 }  // namespace kv

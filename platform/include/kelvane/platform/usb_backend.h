@@ -70,8 +70,13 @@ public:
 // devices' backend from libkelvane_ftdiusb.so (built when libftdi1 is found;
 // without it no devices are found); "sim:<config>" loads the simulated
 // devices from libkelvane_simusb.so; "none" gives a backend without devices.
-// Any other value gives no devices and a note on standard error.
+// Any other value gives no devices. When the backend of the real devices
+// cannot be loaded, or the value is unknown, the reason (the module's path
+// and the loader's text) goes to standard error.
 std::shared_ptr<Backend> backend();
+// That reason, for a user interface to show; empty when the backend loaded
+// (or "none" was chosen).
+std::string backendProblem();
 // Installs a backend (nullptr: choose again from the environment). Handles of
 // the previous backend stay valid until closed.
 void setBackend(std::shared_ptr<Backend> b);

@@ -31,8 +31,10 @@ class CStdioXMLFile {
     // still open is abandoned first.
     int Open(const std::string& path);
     // Writes everything into the file. Fails, and leaves any previous file
-    // untouched, when a write operation failed since Open.
-    int Close();
+    // untouched, when a write operation failed since Open, and with
+    // `oneNameOnly` when the file has more than one name (hard links) just
+    // before it would be replaced: the other names would keep the old contents.
+    int Close(bool oneNameOnly = false);
     // Discards what was written; any previous file stays as it was.
     void Abort();
     bool IsOpen() const { return tempFd_ >= 0; }

@@ -4,6 +4,7 @@
 // number.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -16,12 +17,21 @@ class CProjectFileLock {
     CProjectFileLock(const CProjectFileLock&) = delete;
     CProjectFileLock& operator=(const CProjectFileLock&) = delete;
 
-    // Locks the file, waiting while another run holds it; `waiting` is called
-    // once before the wait. A file that does not exist is not locked (its
-    // open fails and says why); true when the lock is held or there is no
-    // file, false with the system's text when locking failed, and false with
-    // a text that says so when the file has more than one name (hard links).
-    bool Acquire(const std::string& path, const std::function<void()>& waiting);
+    // The longest wait for another run, unless the caller sets another: a
+    // real run ends long before, a stopped one never does.
+    static constexpr std::uint32_t kDefaultWaitLimitMs = 5 * 60 * 1000;
+    // Notices stand this far apart, or a tenth of a shorter limit.
+    static constexpr std::uint32_t kNoticeEveryMs = 30 * 1000;
+
+    // Locks the file, waiting while another run holds it, on kv::clock(), at
+    // most `limitMs`. `notice` gets a line that names the holder when the
+    // wait begins and again at intervals. A file that does not exist is not
+    // locked (its open fails and says why); true when the lock is held or
+    // there is no file, false with the system's text when locking failed,
+    // with a text naming the holder when the limit passed, and with a text
+    // that says so when the file has more than one name (hard links).
+    bool Acquire(const std::string& path, std::uint32_t limitMs,
+                 const std::function<void(const std::string&)>& notice);
     void Release();
     bool IsHeld() const { return fd_ >= 0; }
     const std::string& GetError() const { return error_; }

@@ -42,7 +42,9 @@ class CPrgProject : public ProjectAccess {
     int Open(const std::string& path);
     int InitNew(const NewProjectWizardData& wizard);
     // Writes the project file; the previous file stays when any part fails.
-    int Save(const std::string& path);
+    // With `oneNameOnly` a file that has other names (hard links) is not
+    // replaced, as they would keep the old contents.
+    int Save(const std::string& path, bool oneNameOnly = false);
     // Asks the user interface for a path, then saves there; 0 when cancelled.
     int SaveAs();
     int Read(const std::string& path);
@@ -88,7 +90,7 @@ class CPrgProject : public ProjectAccess {
         return 0;
     }
     int ReadVersion2(std::int32_t root);
-    int WriteFile(const std::string& path);
+    int WriteFile(const std::string& path, bool oneNameOnly);
     int LoadLegacyOperation(std::int32_t operation, std::string& name, std::string& description);
 
     std::unique_ptr<CProcessorTreeItem> processorItem_;
