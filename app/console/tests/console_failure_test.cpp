@@ -3,6 +3,7 @@
 // is given, and says so in its transcript.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -200,12 +201,10 @@ TEST_F(ConsoleFailureTest, EveryAdapterFaultFailsClearlyAndSwitchesTheTargetOff)
 }
 
 // The adapter's chip lives in the state file from run to run: the vectors
-// one run programs are the password the next run must give.
+// one run programs are the password the next run must give. A wrong one is
+// refused, and the F2274's 2.00 loader then erases the chip (its password is
+// blank again) unless the loader key word at 0xFFDE is 0x0000.
 TEST_F(ConsoleFailureTest, APasswordSetByOneRunIsCheckedByTheNext) {
-    std::string vectors = "@FFE0\n";
-    for (int i = 0; i < 32; ++i)
-        vectors += i % 2 == 0 ? "34 " : "12 ";
-    Write("vectors.txt", vectors + "\nq\n");
     auto project = [&](const std::string& word, const std::string& more) {
         std::string password;
         for (int i = 0; i < 16; ++i)
@@ -217,16 +216,34 @@ TEST_F(ConsoleFailureTest, APasswordSetByOneRunIsCheckedByTheNext) {
                                 password + "</Tovrin_SetPassword>\n" + more +
                                 "<Tovrin_PowerOff></Tovrin_PowerOff>\n");
     };
-    const std::string sim = "pod=none,adapter=MSP430F2274,state=" + Path("chip.kvchip");
-    ASSERT_EQ(RunOnce(sim, project("0xFFFF", "<Tovrin_WriteFile strFileName=\"" +
-                                                 Path("vectors.txt") +
-                                                 "\" nFileType=\"FILETYPE_TI_TXT\" "
-                                                 "bVerifyMem=\"TRUE\"></Tovrin_WriteFile>\n")),
-              0)
-        << out;
-    EXPECT_EQ(RunOnce(sim, project("0xFFFF", "")), 1) << out;
-    EXPECT_NE(out.find("Password failed:"), std::string::npos) << out;
-    EXPECT_EQ(RunOnce(sim, project("0x1234", "")), 0) << out;
+    const struct {
+        const char* keyWord;  // the bytes at 0xFFDE
+        bool kept;            // the chip survives a wrong password
+    } cases[] = {{"FF FF", false}, {"00 00", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keyWord);
+        std::string vectors = std::string("@FFDE\n") + c.keyWord + " ";
+        for (int i = 0; i < 32; ++i)
+            vectors += i % 2 == 0 ? "34 " : "12 ";
+        Write("vectors.txt", vectors + "\nq\n");
+        const std::string state = Path("chip.kvchip");
+        std::remove(state.c_str());
+        const std::string sim = "pod=none,adapter=MSP430F2274,state=" + state;
+        ASSERT_EQ(RunOnce(sim, project("0xFFFF", "<Tovrin_WriteFile strFileName=\"" +
+                                                     Path("vectors.txt") +
+                                                     "\" nFileType=\"FILETYPE_TI_TXT\" "
+                                                     "bVerifyMem=\"TRUE\"></Tovrin_WriteFile>\n")),
+                  0)
+            << out;
+        EXPECT_EQ(RunOnce(sim, project("0xFFFF", "")), 1) << out;
+        EXPECT_NE(out.find("Password failed:  Ack failed, returned A0\nThe target's bootstrap "
+                           "loader refused the password. A chip with a 2.x loader erases its "
+                           "main and information memory on a wrong password.\n"),
+                  std::string::npos)
+            << out;
+        EXPECT_EQ(RunOnce(sim, project("0x1234", "")), c.kept ? 0 : 1) << out;
+        EXPECT_EQ(RunOnce(sim, project("0xFFFF", "")), c.kept ? 1 : 0) << out;
+    }
 }
 
 // On modelled time the loader's pause after a load PC passes on the
