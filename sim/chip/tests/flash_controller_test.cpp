@@ -517,6 +517,16 @@ TEST(FlashRules, AccessViolationsAndWrongKeysAreCounted) {
     chip->run(limits);
     EXPECT_TRUE(chip->flash().accessViolation());
     EXPECT_EQ(chip->flash().ruleBreaks().access, 0u);
+
+    // A saved chip keeps the counts and addresses.
+    auto saved = poweredChip("MSP430F149");
+    saved->write16(0x0128, 0x9602);
+    const std::string path = ::testing::TempDir() + "access_rule.kvchip";
+    ASSERT_TRUE(saved->save(path, nullptr));
+    Chip loaded(saved->profile());
+    ASSERT_TRUE(loaded.load(path, nullptr));
+    EXPECT_EQ(loaded.flash().ruleBreaks().access, 1u);
+    EXPECT_EQ(loaded.flash().lastBreakAddresses().access, 0x0128u);
 }
 
 // The F47x3/F47x4 carry the 2xx flash controller: LOCKA keeps segment A,
@@ -538,23 +548,6 @@ TEST(FlashRules, TheF47x4KeepsSegmentAUnderLockA) {
     eraseSegment(*chip, 0x10C0);
     EXPECT_EQ(chip->peek16(0x10C0), 0xFFFF);
     EXPECT_EQ(chip->flash().ruleBreaks().total(), 0u);
-}
-
-// The 2xx flash is one set of facts, whichever way a profile is found.
-TEST(FlashRules, NamedAndRowProfilesShareThe2xxFlash) {
-    const DeviceProfile& named = *findProfile("MSP430F2274");
-    const DeviceProfile& row = *findProfile("row:58");
-    for (const DeviceProfile* p : {&named, &row, findProfile("MSP430F4794")}) {
-        SCOPED_TRACE(p->name);
-        EXPECT_EQ(p->timing.wordWrite, 30u);
-        EXPECT_EQ(p->timing.blockFirst, 25u);
-        EXPECT_EQ(p->timing.blockNext, 18u);
-        EXPECT_EQ(p->timing.blockEnd, 6u);
-        EXPECT_EQ(p->timing.segmentErase, 4819u);
-        EXPECT_EQ(p->timing.massErase, 10593u);
-        EXPECT_EQ(p->cumulativeProgramSeconds, 10e-3);
-        EXPECT_EQ(p->cumulativeMassEraseSeconds, 20e-3);
-    }
 }
 
 }  // namespace
