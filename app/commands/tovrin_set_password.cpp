@@ -1,6 +1,7 @@
 #include "kelvane/commands/tovrin_set_password.h"
 
 #include <sstream>
+#include <string_view>
 
 #include "kelvane/commands/command_text.h"
 #include "kelvane/core/execute_params.h"
@@ -10,6 +11,17 @@
 #include "kelvane/core/xml_reading.h"
 
 namespace kv {
+
+namespace {
+
+// The loader library's text when the loader answered the password with its
+// refusal (0xA0), and what the program adds to it.
+constexpr std::string_view kRefusedReply = "Ack failed, returned A0";
+constexpr std::string_view kRefusedText =
+    "\nThe target's bootstrap loader refused the password. A chip with a 2.x loader erases "
+    "its main and information memory on a wrong password.";
+
+}  // namespace
 
 CCommandTovrin_SetPassword::CCommandTovrin_SetPassword() : CCommandTovrin_File(Page()) {
     Describe(kElementName, "Set Password (BSL)", "Set password to unlock target via Tovrin", 32);
@@ -150,8 +162,11 @@ int CCommandTovrin_SetPassword::OnExecute(CExecuteParams* params) {
         params->Log(GetFileName() + " ", false);
         if (!LoadPasswordFromFile(1)) return 0;
     }
-    if (!adapter->SetPassword(words_.data()))
-        return Fail("Password failed:  " + adapter->TakeLastError());
+    if (!adapter->SetPassword(words_.data())) {
+        const std::string cause = adapter->TakeLastError();
+        return Fail("Password failed:  " + cause +
+                    (cause == kRefusedReply ? std::string(kRefusedText) : std::string()));
+    }
     std::uint8_t major = 0;
     std::uint8_t minor = 0;
     if (!adapter->GetBootloaderVersion(major, minor)) return FailFromAdapter(adapter);

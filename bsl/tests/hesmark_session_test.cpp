@@ -89,6 +89,7 @@ TEST_F(Library, AdapterInformationAndInitialisedTarget) {
     EXPECT_EQ(flag, 1);
 }
 
+// A 1.x loader keeps the chip on a wrong password: the right one follows.
 TEST_F(Library, PasswordFromWordsWrongThenRight) {
     const std::vector<uint8_t> password = Password();
     bench.chip.poke(0xFFE0, password.data(), password.size());
@@ -279,6 +280,37 @@ TEST_F(LockA, SegmentAKeptByWritesAndMassErase) {
     ASSERT_EQ(TxData_Hesmark(0x1080, data, 2, 1), 1) << LastError();
     ASSERT_EQ(MassErase_Hesmark(), 1) << LastError();
     EXPECT_EQ(Peek(0x10C0, 2), (std::vector<uint8_t>{0x5A, 0xA5}));
+}
+
+// The F2274's 2.00 loader answers a wrong password 0xA0 and erases the main
+// flash and, LOCKA cleared, the information memory; a loader key word of
+// 0x0000 at 0xFFDE keeps the chip.
+TEST_F(LockA, AWrongPasswordErasesTheChipUnlessTheKeyWordKeepsIt) {
+    const std::vector<uint8_t> password = Password();
+    for (const bool keep : {false, true}) {
+        SCOPED_TRACE(keep);
+        const uint8_t calibration[2] = {0x5A, 0xA5};
+        const uint8_t key[2] = {static_cast<uint8_t>(keep ? 0x00 : 0xFF),
+                                static_cast<uint8_t>(keep ? 0x00 : 0xFF)};
+        bench.chip.poke(0x10C0, calibration, 2);
+        bench.chip.poke(0x1000, calibration, 2);
+        bench.chip.poke(0xFFDE, key, 2);
+        bench.chip.poke(0xFFE0, password.data(), password.size());
+        Start();
+        EXPECT_EQ(SetPasswordData_Hesmark(blank.data()), 0);
+        EXPECT_EQ(LastError(), "Ack failed, returned A0");
+        const std::vector<uint8_t> kept = keep ? std::vector<uint8_t>{0x5A, 0xA5}
+                                               : std::vector<uint8_t>{0xFF, 0xFF};
+        EXPECT_EQ(Peek(0x10C0, 2), kept);
+        EXPECT_EQ(Peek(0x1000, 2), kept);
+        const std::vector<uint8_t> vectors = keep ? std::vector<uint8_t>{0xC0, 0xC1} : kept;
+        EXPECT_EQ(Peek(0xFFE0, 2), vectors);
+        EXPECT_EQ(SetPasswordData_Hesmark(password.data()), keep ? 1 : 0) << LastError();
+        if (!keep) {
+            EXPECT_EQ(SetPasswordData_Hesmark(blank.data()), 1) << LastError();
+        }
+        ASSERT_EQ(Close_Hesmark(), 1);
+    }
 }
 
 }  // namespace

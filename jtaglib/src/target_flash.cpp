@@ -3,8 +3,20 @@
 #include "error_table.h"
 #include "flash_errors.h"
 #include "target_jtag.h"
+#include "text_format.h"
 
 namespace nandrel {
+
+bool CTargetJTAG::FlashSupplyEnough(int32_t error) {
+    const uint32_t minimum = FlashDeviceFor(selectedDevice_, deviceClass_).flashSupplyMillivolts();
+    // A supply this library did not set (0) is the board's own.
+    if (lastVcc_ == 0 || lastVcc_ >= minimum) return true;
+    Fail(format("Target supply %lu mV is below the %lu mV this device's flash needs to be "
+                "erased or programmed",
+                static_cast<unsigned long>(lastVcc_), static_cast<unsigned long>(minimum)));
+    SetError(error);
+    return false;
+}
 
 int32_t CTargetJTAG::Erase(int32_t type, uint32_t address, uint32_t length) {
     auto lock = LockPort();
@@ -12,6 +24,7 @@ int32_t CTargetJTAG::Erase(int32_t type, uint32_t address, uint32_t length) {
         Fail("NULL interface");
         return SetError(kErrInitialize);
     }
+    if (!FlashSupplyEnough(kErrEraseMemory)) return 0;
     return flasher_.Erase(flashSettings_, type, address, length);
 }
 
@@ -31,6 +44,7 @@ int32_t CTargetJTAG::ProgramFile(const char* path, int32_t eraseType, bool verif
         Fail("NULL interface");
         return SetError(kErrInitialize);
     }
+    if (!FlashSupplyEnough(kErrWriteMemory)) return 0;
     return flasher_.ProgramFile(flashSettings_, path, eraseType, verify);
 }
 

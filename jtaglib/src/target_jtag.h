@@ -234,6 +234,9 @@ class CTargetJTAG : private FlashTarget {
     bool HasSelectedDevice() const override { return selectedDevice_ != 0; }
 
     int32_t WriteRam(uint32_t address, const uint8_t* data, uint32_t count);
+    // Flash is erased and programmed only at or above the supply its data
+    // sheet rates it for: below it, fails with `error` and returns 0.
+    bool FlashSupplyEnough(int32_t error);
     int32_t ReadChip(uint32_t address, uint8_t* buffer, uint32_t count);
     bool HoldWatchdogShadow() override;
     int32_t ReadOut(const char* path, uint32_t address, uint32_t length, bool intel);

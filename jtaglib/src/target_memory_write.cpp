@@ -145,6 +145,7 @@ int32_t CTargetJTAG::WriteMemory(uint32_t address, const uint8_t* data, uint32_t
                         static_cast<unsigned long>(last)));
             return SetError(kErrWriteMemory);
         }
+        if (!FlashSupplyEnough(kErrWriteMemory)) return 0;
         e = flasher_.WriteFlash(flashSettings_, address, data, count);
     } else {
         e = WriteRam(address, data, count);

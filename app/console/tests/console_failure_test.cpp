@@ -3,6 +3,7 @@
 // is given, and says so in its transcript.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -219,12 +220,10 @@ TEST_F(ConsoleFailureTest, EveryAdapterFaultFailsClearlyAndSwitchesTheTargetOff)
 }
 
 // The adapter's chip lives in the state file from run to run: the vectors
-// one run programs are the password the next run must give.
+// one run programs are the password the next run must give. A wrong one is
+// refused, and the F2274's 2.00 loader then erases the chip (its password is
+// blank again) unless the loader key word at 0xFFDE is 0x0000.
 TEST_F(ConsoleFailureTest, APasswordSetByOneRunIsCheckedByTheNext) {
-    std::string vectors = "@FFE0\n";
-    for (int i = 0; i < 32; ++i)
-        vectors += i % 2 == 0 ? "34 " : "12 ";
-    Write("vectors.txt", vectors + "\nq\n");
     auto project = [&](const std::string& word, const std::string& more) {
         std::string password;
         for (int i = 0; i < 16; ++i)
@@ -236,40 +235,128 @@ TEST_F(ConsoleFailureTest, APasswordSetByOneRunIsCheckedByTheNext) {
                                 password + "</Tovrin_SetPassword>\n" + more +
                                 "<Tovrin_PowerOff></Tovrin_PowerOff>\n");
     };
-    const std::string sim = "pod=none,adapter=MSP430F2274,state=" + Path("chip.kvchip");
-    ASSERT_EQ(RunOnce(sim, project("0xFFFF", "<Tovrin_WriteFile strFileName=\"" +
-                                                 Path("vectors.txt") +
-                                                 "\" nFileType=\"FILETYPE_TI_TXT\" "
-                                                 "bVerifyMem=\"TRUE\"></Tovrin_WriteFile>\n")),
-              0)
-        << out;
-    EXPECT_EQ(RunOnce(sim, project("0xFFFF", "")), 1) << out;
-    EXPECT_NE(out.find("Password failed:"), std::string::npos) << out;
-    EXPECT_EQ(RunOnce(sim, project("0x1234", "")), 0) << out;
+    const struct {
+        const char* keyWord;  // the bytes at 0xFFDE
+        bool kept;            // the chip survives a wrong password
+    } cases[] = {{"FF FF", false}, {"00 00", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keyWord);
+        std::string vectors = std::string("@FFDE\n") + c.keyWord + " ";
+        for (int i = 0; i < 32; ++i)
+            vectors += i % 2 == 0 ? "34 " : "12 ";
+        Write("vectors.txt", vectors + "\nq\n");
+        const std::string state = Path("chip.kvchip");
+        std::remove(state.c_str());
+        const std::string sim = "pod=none,adapter=MSP430F2274,state=" + state;
+        ASSERT_EQ(RunOnce(sim, project("0xFFFF", "<Tovrin_WriteFile strFileName=\"" +
+                                                     Path("vectors.txt") +
+                                                     "\" nFileType=\"FILETYPE_TI_TXT\" "
+                                                     "bVerifyMem=\"TRUE\"></Tovrin_WriteFile>\n")),
+                  0)
+            << out;
+        EXPECT_EQ(RunOnce(sim, project("0xFFFF", "")), 1) << out;
+        EXPECT_NE(out.find("Password failed:  Ack failed, returned A0\nThe target's bootstrap "
+                           "loader refused the password. A chip with a 2.x loader erases its "
+                           "main and information memory on a wrong password.\n"),
+                  std::string::npos)
+            << out;
+        EXPECT_EQ(RunOnce(sim, project("0x1234", "")), c.kept ? 0 : 1) << out;
+        EXPECT_EQ(RunOnce(sim, project("0xFFFF", "")), c.kept ? 1 : 0) << out;
+    }
 }
 
 // On modelled time the loader's pause after a load PC passes on the
 // adapter's own time: the host's clock does not wait 100 ms for it.
 TEST_F(ConsoleFailureTest, ALoadPcOnModelledTimeCostsNoHostPause) {
-    auto project = [&](const std::string& more) {
+    auto project = [&](const std::string& pod, const std::string& more) {
         return WriteProject("MSP430F2274",
-                            "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n"
-                            "<Tovrin_SetPassword strFileName=\"NoFile.txt\" "
-                            "nFileType=\"FILETYPE_TI_TXT\" bPasswordSourceIsFile=\"FALSE\">\n"
-                            "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
-                            "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
-                            "</Tovrin_SetPassword>\n" +
+                            pod +
+                                "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n"
+                                "<Tovrin_SetPassword strFileName=\"NoFile.txt\" "
+                                "nFileType=\"FILETYPE_TI_TXT\" bPasswordSourceIsFile=\"FALSE\">\n"
+                                "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
+                                "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
+                                "</Tovrin_SetPassword>\n" +
                                 more + "<Tovrin_PowerOff></Tovrin_PowerOff>\n");
     };
-    auto hostMs = [&](const std::string& more) {
-        const uint32_t start = manual.tickCount();
-        EXPECT_EQ(RunOnce("pod=none,adapter=MSP430F2274", project(more)), 0) << out;
-        return manual.tickCount() - start;
-    };
-    const uint32_t without = hostMs("");
-    const uint32_t with = hostMs("<Tovrin_LoadPC dwValue=\"0x0C22\"></Tovrin_LoadPC>\n");
-    EXPECT_NE(out.find("Load PC @0x0C22 (BSL): OK"), std::string::npos) << out;
-    EXPECT_LT(with - without, 100u);
+    // The adapter alone, and beside the simulated pod (both open in the run).
+    const struct {
+        const char* sim;
+        const char* pod;
+    } runs[] = {{"pod=none,adapter=MSP430F2274", ""},
+                {"chip=MSP430F2274,adapter=MSP430F2274",
+                 "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n"
+                 "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n"}};
+    for (const auto& r : runs) {
+        SCOPED_TRACE(r.sim);
+        auto hostMs = [&](const std::string& more) {
+            const uint32_t start = manual.tickCount();
+            EXPECT_EQ(RunOnce(r.sim, project(r.pod, more)), 0) << out;
+            return manual.tickCount() - start;
+        };
+        const uint32_t without = hostMs("");
+        const uint32_t with = hostMs("<Tovrin_LoadPC dwValue=\"0x0C22\"></Tovrin_LoadPC>\n");
+        EXPECT_NE(out.find("Load PC @0x0C22 (BSL): OK"), std::string::npos) << out;
+        EXPECT_LT(with - without, 100u);
+    }
+}
+
+// A pod and an adapter on one board reach one chip: the image programmed
+// by JTAG holds the vectors that are the loader's password, and the loader
+// verifies the image.
+TEST_F(ConsoleFailureTest, AnImageProgrammedByJtagIsVerifiedThroughTheLoader) {
+    std::string image = "@8000\n31 40 00 04 3F 40 5A 80\n@FFE0";
+    for (int i = 0; i < 32; ++i)
+        image += std::string(i % 16 == 0 ? "\n" : " ") + (i % 2 == 0 ? "34" : "12");
+    Write("image.txt", image + "\nq\n");
+    std::string password;
+    for (int i = 0; i < 16; ++i)
+        password += std::string("0x1234") + (i % 4 == 3 ? "\n" : " ");
+    const std::string path = WriteProject(
+        "MSP430F2274",
+        "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n"
+        "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n"
+        "<Dravik_Erase dwEraseType=\"ERASE_ALL\" dwSegment=\"0x00001000\" "
+        "dwLength=\"0x00000001\"></Dravik_Erase>\n"
+        "<Dravik_ProgramFile strFileName=\"" +
+            Path("image.txt") +
+            "\" nFileType=\"FILETYPE_TI_TXT\" bVerifyMem=\"TRUE\"></Dravik_ProgramFile>\n"
+            "<Dravik_Close bVccOff=\"TRUE\"></Dravik_Close>\n"
+            "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n"
+            "<Tovrin_SetPassword strFileName=\"NoFile.txt\" nFileType=\"FILETYPE_TI_TXT\" "
+            "bPasswordSourceIsFile=\"FALSE\">\n" +
+            password +
+            "</Tovrin_SetPassword>\n"
+            "<Tovrin_VerifyFile strFileName=\"" +
+            Path("image.txt") +
+            "\" nFileType=\"FILETYPE_TI_TXT\"></Tovrin_VerifyFile>\n"
+            "<Tovrin_PowerOff></Tovrin_PowerOff>\n");
+    EXPECT_EQ(RunOnce("chip=MSP430F2274,adapter=MSP430F2274", path), 0) << out;
+}
+
+// Below the supply the device's data sheet rates its flash for, the library
+// erases and programs nothing and says why.
+TEST_F(ConsoleFailureTest, FlashIsNotErasedBelowTheDevicesProgrammingSupply) {
+    const struct {
+        const char* chip;
+        const char* vcc;
+        const char* minimum;
+    } cases[] = {{"MSP430F149", "2600", "2700"}, {"MSP430F2274", "2100", "2200"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.chip);
+        const std::string path = WriteProject(
+            c.chip, std::string("<Dravik_Open dwVCC=\"") + c.vcc +
+                        "\"></Dravik_Open>\n"
+                        "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n"
+                        "<Dravik_Erase dwEraseType=\"ERASE_ALL\" dwSegment=\"0x00001000\" "
+                        "dwLength=\"0x00000001\"></Dravik_Erase>\n");
+        EXPECT_EQ(RunOnce(std::string("chip=") + c.chip, path), 14) << out;
+        EXPECT_NE(out.find(std::string("Could not erase device memory\nTarget supply ") + c.vcc +
+                           " mV is below the " + c.minimum +
+                           " mV this device's flash needs to be erased or programmed\n"),
+                  std::string::npos)
+            << out;
+    }
 }
 
 TEST_F(ConsoleFailureTest, AGoodRunRunsNoPowerOffOfItsOwn) {

@@ -16,6 +16,12 @@ inline constexpr double kRatedTimingHighHz = 476e3;
 // The information segment size of the 2xx and newer 4xx flash.
 inline constexpr uint32_t kSmallInfoSegment = 0x40;
 
+// The lowest supply the data sheets rate flash programming and erasing for:
+// 2.7 V on the 1xx, older 4xx and FG461x parts, 2.2 V on the 2xx flash (its
+// segment-A lock or its 64-byte information segments mark it).
+inline constexpr uint32_t kFlashSupplyMillivolts = 2700;
+inline constexpr uint32_t kNewerFlashSupplyMillivolts = 2200;
+
 // The device facts the flash code needs.
 struct FlashDevice {
     uint32_t mainStart = 0;
@@ -41,6 +47,10 @@ struct FlashDevice {
     std::array<uint8_t, 6> sfrMasks{};
 
     bool loopClock() const { return flashKind == 1 || flashKind == 2; }
+    uint32_t flashSupplyMillivolts() const {
+        return newerFlash || infoSegment == kSmallInfoSegment ? kNewerFlashSupplyMillivolts
+                                                              : kFlashSupplyMillivolts;
+    }
     // The flash of the 1xx and older 4xx parts (128-byte information
     // segments, 16-bit CPU): its mass and main erases complete only after
     // 200 ms of erasing in all.

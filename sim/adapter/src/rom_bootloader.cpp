@@ -14,6 +14,9 @@ constexpr uint32_t kFctl1 = 0x0128, kFctl2 = 0x012A, kFctl3 = 0x012C;
 constexpr uint32_t kPeripheralEnd = 0x0200;
 constexpr uint16_t kFwKey = 0xA500;
 constexpr uint16_t kWrt = 0x0040, kLock = 0x0010, kFsselMclk = 0x0040, kMeras = 0x0004;
+constexpr uint16_t kErase = 0x0002, kGmeras = 0x0008, kLockA = 0x0040;
+constexpr uint32_t kMassEraseAddress = 0xFFFE;
+constexpr uint32_t kHighVectorsKey = 0xFFBE;
 constexpr uint32_t kRomStart = 0x0C00, kIdentification = 0x0FF0, kRomEnd = 0x1000;
 constexpr uint8_t kAck = 0x90, kNak = 0xA0;
 constexpr uint32_t kWdtctl = 0x0120;
@@ -56,6 +59,7 @@ LoaderProfile LoaderProfile::f2619() {
     p.memoryOffset = true;
     p.ramStart = 0x1100;
     p.ramEnd = 0x3100;
+    p.keyAddress = kHighVectorsKey;
     return p;
 }
 
@@ -70,6 +74,8 @@ LoaderProfile LoaderProfile::forChip(const DeviceProfile& device, bool testPin) 
     p.memoryOffset = major >= 3 || (major == 2 && minor > 0x11);
     p.ramStart = device.ramStart;
     p.ramEnd = device.ramEnd + 1u;
+    // The MSP430X parts (FG461x, F241x, F261x) have 32 interrupt vectors.
+    if (device.extended) p.keyAddress = kHighVectorsKey;
     return p;
 }
 
@@ -274,6 +280,17 @@ void RomBootLoader::erase(uint32_t address, uint16_t control) {
     bus_.write16(kFctl3, kFwKey | kLock);
 }
 
+bool RomBootLoader::eraseAfterWrongPassword() {
+    if (!profile_.erasesOnWrongPassword() || bus_.read16(profile_.keyAddress) == 0x0000)
+        return false;
+    // LOCKA toggles on a written 1: cleared, the information memory goes too.
+    if (bus_.read16(kFctl3) & kLockA) bus_.write16(kFctl3, kFwKey | kLockA);
+    uint16_t control = kFwKey | kMeras | kErase;
+    if (chip_ && chip_->profile().globalMassErase) control |= kGmeras;
+    erase(kMassEraseAddress, control);
+    return true;
+}
+
 bool RomBootLoader::patchAt(uint32_t address) {
     if (profile_.patchCode.empty() || address < profile_.ramStart ||
         address + profile_.patchCode.size() > profile_.ramEnd)
@@ -294,8 +311,13 @@ void RomBootLoader::execute(uint64_t atUs) {
         bool match = data.size() == 32;
         for (size_t i = 0; match && i < 32; ++i)
             match = bus_.read8(0xFFE0 + i) == data[i];
-        if (match) locked_ = false;
-        answer(match ? kAck : kNak, at);
+        if (match) {
+            locked_ = false;
+            answer(kAck, at);
+            return;
+        }
+        const bool erased = eraseAfterWrongPassword();
+        answer(kNak, erased ? at + uint64_t{profile_.massEraseMs} * 1000 : at);
         return;
     }
     if (command == 0x18) {

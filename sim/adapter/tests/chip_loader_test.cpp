@@ -33,6 +33,13 @@ TEST(ChipLoaderProfile, VersionAndFeaturesFromTheIdentificationBlock) {
     EXPECT_FALSE(LoaderProfile::forChip(big, false).memoryOffset);
     big.idBlock[11] = 0x12;
     EXPECT_TRUE(LoaderProfile::forChip(big, false).memoryOffset);
+
+    // Who erases on a wrong password, and where the key word that stops it lies.
+    EXPECT_FALSE(old.erasesOnWrongPassword());
+    EXPECT_TRUE(f2274.erasesOnWrongPassword());
+    EXPECT_EQ(f2274.keyAddress, 0xFFDEu);
+    EXPECT_TRUE(LoaderProfile::forChip(big, false).erasesOnWrongPassword());
+    EXPECT_EQ(LoaderProfile::forChip(big, false).keyAddress, 0xFFBEu);
 }
 
 TEST(ChipLoader, PinsSwitchPowerAndEntryHoldsTheWatchdog) {

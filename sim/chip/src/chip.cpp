@@ -139,7 +139,8 @@ uint16_t Chip::slowRead16(uint32_t address, bool fetch) {
         case kFlash:
             // Flash is busy: the CPU fetches JMP $, a data read is an access violation.
             if (!fetch) {
-                flash_.readWhileBusy();
+                noteFlashAccessor();
+                flash_.readWhileBusy(address);
                 updateInterrupts();
             }
             return kUnmappedWord;
@@ -270,6 +271,7 @@ void Chip::peripheralWrite16(uint32_t address, uint16_t value) {
         return;
     }
     if (address >= 0x0128 && address <= 0x012D) {
+        noteFlashAccessor();
         if (!flash_.writeRegister(address, value, seconds())) {
             requestPuc(ResetCause::FlashKey);
             return;
@@ -295,7 +297,12 @@ void Chip::writeClockRegister(uint32_t address, uint8_t value) {
     scheduleEvents();
 }
 
+void Chip::noteFlashAccessor() {
+    flash_.setAccessByProgrammer(!running_ || feeding_ || programmerRun_);
+}
+
 void Chip::writeFlashCell(uint32_t address, uint16_t value, int size) {
+    noteFlashAccessor();
     double now = seconds();
     flash_.writeCell(address, value, size, now);
     if (flash_.busy() && running_ && !feeding_ &&
@@ -397,6 +404,7 @@ void Chip::setSupply(uint32_t millivolts) {
     if (millivolts < profile_.vccMinMillivolts) {
         powerOff();
         supply_ = millivolts;
+        flash_.setSupply(millivolts);
         return;
     }
     supply_ = millivolts;
@@ -406,6 +414,7 @@ void Chip::setSupply(uint32_t millivolts) {
 void Chip::powerOn() {
     if (supply_ < profile_.vccMinMillivolts)
         supply_ = std::max<uint32_t>(3000, profile_.vccMinMillivolts);
+    flash_.setSupply(supply_);
     if (powered_) return;
     powered_ = true;
     kinds_ = pages_.data();
@@ -414,6 +423,7 @@ void Chip::powerOn() {
 
 void Chip::powerOff() {
     supply_ = 0;
+    flash_.setSupply(0);
     if (!powered_) return;
     powered_ = false;
     kinds_ = unpoweredPages_.data();

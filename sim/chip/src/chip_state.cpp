@@ -187,6 +187,11 @@ bool Chip::save(const std::string& path, std::string* error) const {
     w.value(static_cast<uint32_t>(flash_.fullyErasedSegments().size()));
     for (uint32_t segment : flash_.fullyErasedSegments())
         w.value(segment);
+    // The supply and access rules broken (a third trailing section).
+    for (const FlashRuleBreaks* b : {&counts, &addresses}) {
+        w.value(b->supply);
+        w.value(b->access);
+    }
     w.value(byteSum(w.out, w.out.size()));
     return writeWhole(path, w.out, error);
 }
@@ -312,12 +317,17 @@ bool Chip::load(const std::string& path, std::string* error) {
             fullyErased.insert(segment);
         }
     }
+    if (ok && !r.atEnd()) {
+        for (FlashRuleBreaks* b : {&breakCounts, &addresses})
+            ok = ok && r.value(&b->supply) && r.value(&b->access);
+    }
     if (!ok || !r.atEnd()) return fail("Chip file is damaged: " + path);
 
     for (const Run& run : runs)
         std::memcpy(mem_ + run.start, run.bytes.data(), run.size);
     powered_ = powered != 0;
     supply_ = supply;
+    flash_.setSupply(supply);
     kinds_ = powered_ ? pages_.data() : unpoweredPages_.data();
     cpu_->invalidateDirectPages();
     fuseBlown_ = blown != 0;

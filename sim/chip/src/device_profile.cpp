@@ -22,26 +22,19 @@ bool DeviceProfile::flashSegment(uint32_t address, uint32_t* start, uint32_t* si
     return false;
 }
 
-namespace {
-
-FlashTiming timing2xx() {
-    FlashTiming t;
+void use2xxFlash(DeviceProfile& p) {
+    FlashTiming& t = p.timing;
     t.wordWrite = 30;
     t.blockFirst = 25;
     t.blockNext = 18;
     t.blockEnd = 6;
     t.segmentErase = 4819;
     t.massErase = 10593;
-    return t;
-}
-
-// The 2xx flash, also on the newer 4xx parts: its timing, 10 ms of program
-// time a row and one mass erase of 10593 cycles enough.
-void use2xxFlash(DeviceProfile& p) {
-    p.timing = timing2xx();
     p.cumulativeProgramSeconds = 10e-3;
     p.cumulativeMassEraseSeconds = 20e-3;
 }
+
+namespace {
 
 std::array<uint8_t, 16> idBlock(std::initializer_list<std::pair<int, uint8_t>> bytes) {
     std::array<uint8_t, 16> block{};
@@ -87,6 +80,7 @@ std::vector<DeviceProfile> buildProfiles() {
     f2274.eraseInterruptBits = true;
     f2274.failFlag = true;
     use2xxFlash(f2274);
+    f2274.flashMinMillivolts = 2200;
     f2274.clock = ClockKind::BasicClockPlus;
     f2274.resetFlags = true;
     f2274.timerA0Vector = 0xFFF2;

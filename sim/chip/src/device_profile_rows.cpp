@@ -51,23 +51,6 @@ IdBytes chooseIdentity(uint32_t index) {
     return bytes;  // a row that no chip can reach: it identifies as the row that shadows it
 }
 
-FlashTiming timing2xx() {
-    FlashTiming t;
-    t.wordWrite = 30;
-    t.blockFirst = 25;
-    t.blockNext = 18;
-    t.blockEnd = 6;
-    t.massErase = 10593;
-    return t;
-}
-
-// The 2xx flash: its timing, 10 ms of program time a row, one mass erase enough.
-void use2xxFlash(DeviceProfile& p) {
-    p.timing = timing2xx();
-    p.cumulativeProgramSeconds = 10e-3;
-    p.cumulativeMassEraseSeconds = 20e-3;
-}
-
 DeviceProfile buildRowProfile(uint32_t index) {
     const DeviceRowFacts& row = *deviceRowFacts(index);
     const DeviceClassFacts& c = deviceClassFacts(row.deviceClass);
@@ -144,8 +127,15 @@ DeviceProfile buildRowProfile(uint32_t index) {
     }
     p.extended = c.msp430x;
     // 64-byte information segments mark the 2xx flash on the newer 4xx
-    // parts too (F47x3, F47x4): one mass erase of 10593 cycles is enough.
-    if (p.infoSegment == 0x40 && p.idBlock[0] == 0xF4) use2xxFlash(p);
+    // parts too (F47x3, F47x4): its timing, segment A locked by LOCKA, the
+    // FAIL flag and the erase interrupt bits EEI and EEIEX.
+    if (p.infoSegment == 0x40 && p.idBlock[0] == 0xF4) {
+        use2xxFlash(p);
+        p.lockA = true;
+        p.segmentA = static_cast<uint16_t>(p.infoEnd - p.infoSegment + 1);
+        p.eraseInterruptBits = true;
+        p.failFlag = true;
+    }
     if (p.mainEnd > 0xFFFF) {
         p.flashBankSize = 0x10000;
         p.globalMassErase = true;
@@ -156,6 +146,7 @@ DeviceProfile buildRowProfile(uint32_t index) {
         p.vccMinMillivolts = c.vccMin;
         p.vccMaxMillivolts = c.vccMax;
     }
+    if (c.flashMin != 0) p.flashMinMillivolts = c.flashMin;
     p.eemLevel = static_cast<uint8_t>(c.emulationLevel);
     p.breakpoints = static_cast<uint8_t>(c.breakpoints);
     p.fuseBlowMillivolts = c.fuseBlowMillivolts;

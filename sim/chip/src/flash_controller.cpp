@@ -102,6 +102,7 @@ double FlashController::timingFrequency() const {
 bool FlashController::writeRegister(uint32_t address, uint16_t value, double now) {
     if ((value >> 8) != kWriteKey) {
         fctl3_ |= kFctl3Keyv;
+        if (strict_ && accessByProgrammer_) countBreak(breaks_.access, lastAddress_.access, address);
         return false;
     }
     uint8_t low = static_cast<uint8_t>(value);
@@ -112,7 +113,7 @@ bool FlashController::writeRegister(uint32_t address, uint16_t value, double now
                 bool endsBlock = blockActive_ && op_ == Operation::None && (fctl3_ & kFctl3Wait) &&
                                  !(low & kFctl1Blkwrt);
                 if (!endsBlock) {
-                    fctl3_ |= kFctl3Accvifg;
+                    noteAccessViolation(address);
                     return true;
                 }
                 fctl1_ = low & fctl1Mask_;
@@ -124,7 +125,7 @@ bool FlashController::writeRegister(uint32_t address, uint16_t value, double now
         }
         case 0x012A:
             if (busy()) {
-                fctl3_ |= kFctl3Accvifg;
+                noteAccessViolation(address);
                 return true;
             }
             fctl2_ = low;
@@ -139,6 +140,11 @@ bool FlashController::writeRegister(uint32_t address, uint16_t value, double now
             return true;
         }
     }
+}
+
+void FlashController::noteAccessViolation(uint32_t address) {
+    fctl3_ |= kFctl3Accvifg;
+    if (strict_ && accessByProgrammer_) countBreak(breaks_.access, lastAddress_.access, address);
 }
 
 bool FlashController::protectedByLockA(uint32_t segmentStart) const {
@@ -172,6 +178,10 @@ void FlashController::startOperation(Operation op, uint32_t cycles, double now) 
         const bool outOfRange = ftg < profile_.ftgMinHz || ftg > profile_.ftgMaxHz;
         opCorrupt_ = strict_ && outOfRange;
         if (opCorrupt_) countBreak(breaks_.clock, lastAddress_.clock, at);
+        if (strict_ && supplyMillivolts_ < profile_.flashMinMillivolts) {
+            countBreak(breaks_.supply, lastAddress_.supply, at);
+            opCorrupt_ = true;
+        }
         if (op == Operation::Write || op == Operation::BlockWord) {
             double& programmed = rowProgram_[rowOf(opAddress_)];
             programmed += opSeconds_;
@@ -209,12 +219,12 @@ void FlashController::writeCell(uint32_t address, uint16_t value, int size, doub
     if (busy()) {
         bool accepted = block && blockActive_ && op_ == Operation::None && (fctl3_ & kFctl3Wait);
         if (!accepted) {
-            fctl3_ |= kFctl3Accvifg;
+            noteAccessViolation(address);
             return;
         }
     }
     if (fctl3_ & kFctl3Lock) {
-        fctl3_ |= kFctl3Accvifg;
+        noteAccessViolation(address);
         return;
     }
     if (fctl1_ & (kFctl1Erase | kFctl1Meras)) {
@@ -222,7 +232,7 @@ void FlashController::writeCell(uint32_t address, uint16_t value, int size, doub
         return;
     }
     if (!(fctl1_ & kFctl1Wrt)) {
-        fctl3_ |= kFctl3Accvifg;
+        noteAccessViolation(address);
         return;
     }
     uint32_t segStart = 0;
@@ -423,6 +433,11 @@ std::vector<std::string> FlashController::ruleBreakLines() const {
         {breaks_.blockRow, lastAddress_.blockRow, "block write left its 64-byte row"},
         {breaks_.eraseTime, lastAddress_.eraseTime,
          "mass or main erase short of the cumulative mass erase time (tCMErase)"},
+        {breaks_.supply, lastAddress_.supply,
+         "write or erase below the program and erase supply minimum"},
+        {breaks_.access, lastAddress_.access,
+         "access violation (write or erase while busy, into locked flash or without "
+         "its mode, read while busy) or wrong key"},
     };
     std::vector<std::string> lines;
     for (const auto& r : rules) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <cmath>
+#include <cstdio>
 
 #include "chip_fixture.h"
 
@@ -419,6 +420,134 @@ TEST(FlashRules, EveryProfileIsRatedForTheSameGeneratorRange) {
         EXPECT_EQ(p->ftgMaxHz, 476e3) << name;
     }
     EXPECT_TRUE(poweredChip("TMS430FCAS003")->flash().strict());
+}
+
+}  // namespace
+}  // namespace kv::sim::test
+
+namespace kv::sim::test {
+namespace {
+
+std::string lineFor(const Chip& chip, const std::string& rule) {
+    for (const std::string& line : chip.flash().ruleBreakLines())
+        if (line.find(rule) != std::string::npos) return line;
+    return {};
+}
+
+// Each part programs and erases only at the supply its family's data sheet
+// rates the flash for; below it a write leaves weak bits and is counted.
+TEST(FlashRules, EachPartProgramsOnlyAtItsDataSheetsSupply) {
+    const struct {
+        const char* part;
+        uint32_t minimum;
+    } parts[] = {{"MSP430F149", 2700},   {"MSP430F1611", 2700}, {"MSP430FG43x", 2700},
+                 {"MSP430FE427", 2700},  {"MSP430FG4619", 2700}, {"MSP430F2274", 2200},
+                 {"MSP430F2132", 2200},  {"MSP430F2619", 2200}, {"MSP430F4794", 2200}};
+    for (const auto& p : parts) {
+        SCOPED_TRACE(p.part);
+        auto chip = poweredChip(p.part);
+        EXPECT_EQ(chip->profile().flashMinMillivolts, p.minimum);
+        const uint32_t at = chip->profile().mainStart;
+        chip->setSupply(p.minimum);
+        unlockFlash(*chip, 3);
+        writeWord(*chip, at, 0x1234);
+        EXPECT_EQ(chip->peek16(at), 0x1234);
+        EXPECT_EQ(chip->flash().ruleBreaks().supply, 0u);
+        if (p.minimum - 100 < chip->profile().vccMinMillivolts) continue;  // the chip is off
+        chip->setSupply(p.minimum - 100);
+        writeWord(*chip, at + 2, 0x0000);
+        EXPECT_NE(chip->peek16(at + 2), 0x0000);  // weak bits
+        EXPECT_EQ(chip->flash().ruleBreaks().supply, 1u);
+        char line[120];
+        std::snprintf(line, sizeof line,
+                      "flash rule broken: write or erase below the program and erase supply "
+                      "minimum, last at %05X, 1 time",
+                      at + 2);
+        EXPECT_EQ(lineFor(*chip, "supply minimum"), line);
+    }
+}
+
+// Access violations and wrong keys are counted with the address they were
+// made at; a user program's own from flash are its business.
+TEST(FlashRules, AccessViolationsAndWrongKeysAreCounted) {
+    const struct {
+        const char* what;
+        uint32_t at;
+        void (*make)(Chip&);
+    } cases[] = {
+        {"write while locked", 0xF000, [](Chip& c) { c.write16(0xF000, 0); }},
+        {"write without a mode", 0xF002,
+         [](Chip& c) {
+             unlockFlash(c, 3);
+             c.write16(0xF002, 0);
+         }},
+        {"write while busy", 0xF200,
+         [](Chip& c) {
+             unlockFlash(c, 3);
+             c.write16(0x0128, 0xA502);
+             c.write16(0xF000, 0);
+             c.write16(0xF200, 0);
+         }},
+        {"read while busy", 0xF204,
+         [](Chip& c) {
+             c.setDirectAccess(false);
+             unlockFlash(c, 3);
+             c.write16(0x0128, 0xA502);
+             c.write16(0xF000, 0);
+             c.read16(0xF204);
+         }},
+        {"wrong key", 0x0128, [](Chip& c) { c.write16(0x0128, 0x9602); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto chip = poweredChip("MSP430F149");
+        c.make(*chip);
+        chip->idleUntilFlashReady();
+        EXPECT_EQ(chip->flash().ruleBreaks().access, 1u);
+        EXPECT_EQ(chip->flash().lastBreakAddresses().access, c.at);
+        EXPECT_NE(lineFor(*chip, "access violation").find("1 time"), std::string::npos);
+    }
+    // A program running from flash that writes its locked flash.
+    auto chip = poweredChip("MSP430F149");
+    const uint16_t program[] = {0x4382, 0xF000, 0x3FFF};  // mov #0, &0xF000; jmp $
+    chip->poke(0xE000, reinterpret_cast<const uint8_t*>(program), sizeof program);
+    chip->setReg(0, 0xE000);
+    RunLimits limits;
+    limits.maxInstructions = 4;
+    chip->run(limits);
+    EXPECT_TRUE(chip->flash().accessViolation());
+    EXPECT_EQ(chip->flash().ruleBreaks().access, 0u);
+
+    // A saved chip keeps the counts and addresses.
+    auto saved = poweredChip("MSP430F149");
+    saved->write16(0x0128, 0x9602);
+    const std::string path = ::testing::TempDir() + "access_rule.kvchip";
+    ASSERT_TRUE(saved->save(path, nullptr));
+    Chip loaded(saved->profile());
+    ASSERT_TRUE(loaded.load(path, nullptr));
+    EXPECT_EQ(loaded.flash().ruleBreaks().access, 1u);
+    EXPECT_EQ(loaded.flash().lastBreakAddresses().access, 0x0128u);
+}
+
+// The F47x3/F47x4 carry the 2xx flash controller: LOCKA keeps segment A,
+// FAIL and the erase interrupt bits are there.
+TEST(FlashRules, TheF47x4KeepsSegmentAUnderLockA) {
+    auto chip = poweredChip("MSP430F4794");
+    EXPECT_EQ(chip->read16(0x012C), 0x9658);  // LOCK, WAIT and LOCKA
+    chip->write16(0x0128, 0xA5FE);
+    EXPECT_EQ(chip->read16(0x0128), 0x96DE);  // with EEI and EEIEX
+    chip->write16(0x0128, 0xA500);
+    chip->poke16(0x10C0, 0x0000);
+    chip->poke16(0x1080, 0x0000);
+    unlockFlash(*chip, 3);
+    eraseSegment(*chip, 0x10C0);
+    eraseSegment(*chip, 0x1080);
+    EXPECT_EQ(chip->peek16(0x10C0), 0x0000);
+    EXPECT_EQ(chip->peek16(0x1080), 0xFFFF);
+    chip->write16(0x012C, 0xA540);  // LOCKA cleared: segment A erases
+    eraseSegment(*chip, 0x10C0);
+    EXPECT_EQ(chip->peek16(0x10C0), 0xFFFF);
+    EXPECT_EQ(chip->flash().ruleBreaks().total(), 0u);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 // pod_target_commands.cpp, the TAP, memory and EEM parts in pod_target_jtag.cpp.
 #include "kelvane/sim/pod_target.h"
 
+#include <algorithm>
+
 #include "kelvane/sim/pod_commands.h"
 
 namespace kv::sim {
@@ -54,11 +56,12 @@ void PodTarget::setVcc(uint16_t millivolts) {
     const bool was = vcc_ >= kPowerOnMillivolts;
     const bool now = millivolts >= kPowerOnMillivolts;
     vcc_ = millivolts;
+    // The chip sees the supply the pod sets, its flash minimum checked against
+    // it; a supply below the part's run minimum still powers it, at that minimum.
+    if (chip_ && now)
+        chip_->setSupply(std::max<uint32_t>(millivolts, chip_->profile().vccMinMillivolts));
     if (!chip_ || was == now) return;
-    if (now)
-        chip_->powerOn();
-    else
-        chip_->powerOff();
+    if (!now) chip_->powerOff();
     held_ = false;
     frame_ = false;
     transferOpen_ = false;
@@ -224,6 +227,8 @@ uint8_t PodTarget::routine(uint32_t entry, uint32_t exit, uint16_t time) {
     }
     RunLimits limits;
     uint8_t status = kPodOk;
+    // What the routine does to the flash is the programmer's doing.
+    chip_->setProgrammerRun(true);
     if (exit != 0) {
         limits.stopAddress = exit;
         limits.maxCycles = routineLimit_;
@@ -239,6 +244,7 @@ uint8_t PodTarget::routine(uint32_t entry, uint32_t exit, uint16_t time) {
         }
         chip_->run(limits);
     }
+    chip_->setProgrammerRun(false);
     if (hasEem()) chip_->eem().writeRegister(kEemBreakReaction, reaction);
     hold();
     return status;

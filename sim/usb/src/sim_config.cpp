@@ -40,7 +40,9 @@
 //   fused                the chip's security fuse is blown
 //   adapter=<profile>    a Tovrin adapter with a chip of that profile (names as for
 //                        chip=) on its connector, reached through the chip's ROM
-//                        bootstrap loader
+//                        bootstrap loader; naming the pod's chip, the adapter
+//                        reaches that very chip (one board: one memory, one
+//                        state file)
 //   time=modelled|real   the adapter's serial line on modelled time (default: a
 //                        host waiting for bytes lets the line run on at once) or
 //                        paced on the wall clock
@@ -250,6 +252,7 @@ bool configureSimBackend(const std::string& config, SimBackend& backend, std::st
             return fail(item);
         }
     }
+    std::shared_ptr<Chip> podChip;
     if (withPod) {
         auto device = std::make_shared<DravikPod>(pod);
         const std::string stateError = device->stateError();
@@ -257,21 +260,31 @@ bool configureSimBackend(const std::string& config, SimBackend& backend, std::st
             if (error) *error = stateError;
             return false;
         }
+        podChip = device->chip();
         backend.plug(device);
     }
     if (!adapterChip.empty()) {
         const DeviceProfile profile = *findProfile(adapterChip);
-        // Without a pod the state file is the adapter chip's.
-        auto adapter = std::make_shared<AdapterWithChip>(
-            profile, ChipHasTestPin(profile), adapterConfig, withPod ? "" : pod.statePath);
+        // An adapter naming the pod's chip sits on the same board: its loader
+        // is that chip's boot ROM. Another chip is a board of its own; without
+        // a pod the state file is the adapter chip's.
+        const bool sameBoard = podChip && podChip->profile().name == profile.name;
+        auto adapter = sameBoard
+                           ? std::make_shared<AdapterWithChip>(podChip, ChipHasTestPin(profile),
+                                                               adapterConfig, pod.statePath)
+                           : std::make_shared<AdapterWithChip>(profile, ChipHasTestPin(profile),
+                                                               adapterConfig,
+                                                               withPod ? "" : pod.statePath);
         if (!adapter->stateError().empty()) {
             if (error) *error = adapter->stateError();
             return false;
         }
         for (const AdapterFault& fault : adapterFaults)
             applyToAdapter(fault, *adapter);
-        adapter->chip().setStrictFlashTiming(!pod.lenient);
-        if (pod.dcoScale > 0) adapter->chip().setDcoScale(pod.dcoScale);
+        if (!sameBoard) {
+            adapter->chip().setStrictFlashTiming(!pod.lenient);
+            if (pod.dcoScale > 0) adapter->chip().setDcoScale(pod.dcoScale);
+        }
         backend.plug(adapter);
     }
     if (!openFailure.empty()) {

@@ -13,7 +13,11 @@
 // checksum, a character with a line error) is answered 0xA0, as is a refused
 // command. Until the password (the 32 bytes at 0xFFE0) is received only the
 // password and mass-erase commands are accepted; mass erase also erases the
-// vectors, so the password becomes 32 bytes of 0xFF.
+// vectors, so the password becomes 32 bytes of 0xFF. A wrong password is
+// answered 0xA0; a loader of version 2.00 or later then mass-erases the main
+// flash and, with LOCKA cleared first, the information memory too, unless the
+// loader key word (just below the interrupt vectors) is 0x0000. Loaders 1.x
+// keep the chip.
 //
 // Memory goes through kv::sim::Bus; flash is written and erased the way the
 // ROM code does it, through FCTL1/FCTL2/FCTL3 with their keys. Reads of the
@@ -52,6 +56,10 @@ struct LoaderProfile {
     bool needsPatch = false;
     std::vector<uint8_t> patchCode;  // what the patch in RAM starts with
     uint32_t restartEntry = 0x0C22;  // load PC here restarts the loader (locked again)
+    // The loader key word: 0x0000 there keeps the chip on a wrong password
+    // (loaders 2.x). It lies below the interrupt vectors: 0xFFDE where they
+    // start at 0xFFE0, 0xFFBE on the parts whose 32 vectors start at 0xFFC0.
+    uint32_t keyAddress = 0xFFDE;
     uint32_t ramStart = 0x0200, ramEnd = 0x0A00;
     SerialFormat uart{};           // 9600 baud, 8 data bits, even parity, 1 stop bit
     uint32_t syncAnswerUs = 200;   // time from the sync byte to its answer
@@ -65,6 +73,7 @@ struct LoaderProfile {
 
     uint8_t major() const { return identification[10]; }
     uint8_t minor() const { return identification[11]; }
+    bool erasesOnWrongPassword() const { return major() >= 2; }
 
     // Loader 1.10 of a chip without TEST pin (id F1 49): needs the patch.
     static LoaderProfile f149();
@@ -126,6 +135,9 @@ class RomBootLoader : public BslTargetLines {
     uint8_t readByte(uint32_t address);
     bool writeBlock(uint32_t address, const std::vector<uint8_t>& data);
     void erase(uint32_t address, uint16_t control);
+    // A wrong password on a 2.x loader: everything goes unless the key word
+    // keeps it; true when the chip was erased.
+    bool eraseAfterWrongPassword();
     bool patchAt(uint32_t address);
     void restart();
     // Chip bound: the flash controller finishes its operation.

@@ -201,6 +201,9 @@ class Chip : public Bus {
     void fireWatchdogAfter(uint64_t cycles);
 
     // --- Rule breaks.
+    // Runs of the programmer's own code (a debugger's routines): the flash
+    // access violations they make count as breaks; a user program's do not.
+    void setProgrammerRun(bool on) { programmerRun_ = on; }
     // Ends the flash's open erase run (it is counted when short) and writes
     // one line on standard error for each flash rule broken since the last
     // report, naming the chip, the rule, the address and the count. Called
@@ -234,6 +237,11 @@ class Chip : public Bus {
     void peripheralWrite8(uint32_t address, uint8_t value);
     void peripheralWrite16(uint32_t address, uint16_t value);
     void writeFlashCell(uint32_t address, uint16_t value, int size);
+    // Tells the flash whose access comes next: the programmer's (outside a
+    // run, instructions fed over JTAG, the programmer's routines) or a user
+    // program's.
+    void noteFlashAccessor();
+    bool programmerRun_ = false;
     void writeClockRegister(uint32_t address, uint8_t value);
 
     template <bool kEem>

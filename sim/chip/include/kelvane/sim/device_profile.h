@@ -78,6 +78,10 @@ struct DeviceProfile {
     // Supply range (mV) and the 2xx reset flags PORIFG and RSTIFG in IFG1.
     uint16_t vccMinMillivolts = 1800;
     uint16_t vccMaxMillivolts = 3600;
+    // The lowest supply (mV) the data sheet rates flash programming and
+    // erasing for: 2700 on the 1xx, the older 4xx and the FG461x, 2200 on the
+    // 2xx and the F47x3/F47x4.
+    uint16_t flashMinMillivolts = 2700;
     bool resetFlags = false;
 
     // Identification and debug.
@@ -95,6 +99,11 @@ struct DeviceProfile {
     bool inInfo(uint32_t address) const { return address >= infoStart && address <= infoEnd; }
     bool inMain(uint32_t address) const { return address >= mainStart && address <= mainEnd; }
 };
+
+// The 2xx flash, also on the newer 4xx parts: its timing (word write 30,
+// block 25/18/6, mass erase 10593 generator cycles), 10 ms of program time a
+// row and one mass erase enough (tCMErase 20 ms).
+void use2xxFlash(DeviceProfile& profile);
 
 // Named profiles of real parts: "MSP430F149", "MSP430F2274", "MSP430FG4619",
 // "MSP430F11x1-prototype" (no EEM) and "TMS430FCAS003" (no EEM, clock module at

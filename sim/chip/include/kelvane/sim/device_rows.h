@@ -43,6 +43,7 @@ struct DeviceClassFacts {
     uint8_t breakpoints;
     uint8_t emulationLevel;
     uint16_t vccMin, vccMax;  // mV; 0 when not given
+    uint16_t flashMin;        // mV: program and erase supply minimum; 0 when not given
     uint16_t fuseBlowMillivolts;
     bool testPin;
     bool msp430x;

@@ -41,8 +41,12 @@ struct FlashRuleBreaks {
     uint64_t massErase = 0;    // a write into cells whose mass erase fell short of tCMErase
     uint64_t blockRow = 0;     // a block write that left its 64-byte row
     uint64_t eraseTime = 0;    // a run of mass or main erases that ended short of tCMErase
+    uint64_t supply = 0;       // a write or erase below the program and erase supply minimum
+    uint64_t access = 0;       // a flash access violation (ACCVIFG) or a wrong key (KEYV)
 
-    uint64_t total() const { return clock + programTime + massErase + blockRow + eraseTime; }
+    uint64_t total() const {
+        return clock + programTime + massErase + blockRow + eraseTime + supply + access;
+    }
 };
 
 // A flash cell bit that no longer follows programming (stuck at 1) or erasing (stuck at 0).
@@ -69,7 +73,14 @@ class FlashController {
     // A write of the flash array by the CPU or a debugger; `size` is 1 or 2.
     void writeCell(uint32_t address, uint16_t value, int size, double now);
     // A data read of the flash array while BUSY: sets ACCVIFG.
-    void readWhileBusy() { fctl3_ |= kFctl3Accvifg; }
+    void readWhileBusy(uint32_t address) { noteAccessViolation(address); }
+    // The chip's supply (mV): below the profile's flash minimum a write or
+    // erase is a break and leaves its cells as a badly timed one does.
+    void setSupply(uint32_t millivolts) { supplyMillivolts_ = millivolts; }
+    // Whether access violations and wrong keys from now on are the
+    // programmer's (a debugger, a loader, routines it runs outside the flash)
+    // and count as breaks; a user program's own from flash are not counted.
+    void setAccessByProgrammer(bool programmer) { accessByProgrammer_ = programmer; }
 
     bool busy() const { return (fctl3_ & kFctl3Busy) != 0; }
     // Simulated time of the next step of the running operation (infinity when none).
@@ -139,7 +150,12 @@ class FlashController {
     //   that write leaves weak bits;
     // - a mass or main-memory erase completes only once erases of that kind
     //   add up to tCMErase, else some cells keep their old value;
-    // - a block write stays inside its 64-byte row, else the word leaves weak bits.
+    // - a block write stays inside its 64-byte row, else the word leaves weak bits;
+    // - the supply at or above the part's program and erase minimum on every
+    //   erase and write, else the write leaves weak bits and the erase cells;
+    // - no access violation (a write or erase while BUSY, into locked flash or
+    //   without WRT or ERASE, a data read while BUSY) and no wrong key: the
+    //   write or erase does not happen.
     // Lenient mode keeps only the timing.
     void setStrict(bool strict) { strict_ = strict; }
     bool strict() const { return strict_; }
@@ -156,6 +172,7 @@ class FlashController {
     static constexpr double kNever = 1e300;
 
   private:
+    void noteAccessViolation(uint32_t address);
     bool protectedByLockA(uint32_t segmentStart) const;
     void startOperation(Operation op, uint32_t cycles, double now);
     void startErase(uint32_t address, double now);
@@ -185,6 +202,8 @@ class FlashController {
     double lastFtg_ = 0;
 
     bool strict_ = true;
+    uint32_t supplyMillivolts_ = 0;
+    bool accessByProgrammer_ = true;
     uint64_t corrupted_ = 0;
     FlashRuleBreaks breaks_;
     FlashRuleBreaks lastAddress_;

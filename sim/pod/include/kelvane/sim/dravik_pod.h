@@ -129,6 +129,9 @@ class DravikPod : public kv::usb::Device {
     size_t read(uint8_t* buffer, size_t count) override;
     void waitForData(size_t wanted, uint32_t timeoutMs) override;
     kv::usb::Status purge(uint32_t mask) override;
+    // The pod runs its chip only on commands: a host's pause passes at once
+    // on modelled time, so a loader pause beside it needs no wall time.
+    bool pause(uint32_t /*ms*/) override { return true; }
 
     // Configuration, also while in use.
     PodConfig config() const;

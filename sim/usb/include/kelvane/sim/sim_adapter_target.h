@@ -18,6 +18,11 @@ class AdapterWithChip final : public TovrinAdapter {
     // whenever a session closes (empty: none).
     AdapterWithChip(const DeviceProfile& profile, bool testPin, Config config = {},
                     std::string statePath = {});
+    // An adapter on the board of a pod: its loader is the boot ROM of the
+    // pod's chip (one memory, one state file, which the pod has loaded
+    // already and which is saved whenever either session closes).
+    AdapterWithChip(std::shared_ptr<Chip> chip, bool testPin, Config config,
+                    std::string statePath);
     ~AdapterWithChip() override;
 
     // A session closes: the chip reports its rule breaks and is saved.
@@ -25,13 +30,13 @@ class AdapterWithChip final : public TovrinAdapter {
     // Why the state file did not load (empty when it did or there is none).
     const std::string& stateError() const { return stateError_; }
 
-    Chip& chip() { return chip_; }
+    Chip& chip() { return *chip_; }
     RomBootLoader& loader() { return loader_; }
 
   private:
     void endSession();
 
-    Chip chip_;
+    std::shared_ptr<Chip> chip_;
     RomBootLoader loader_;
     std::string statePath_;
     std::string stateError_;
