@@ -12,15 +12,13 @@ void CXML_DocType::Reset() {
     attributeList_.reset();
     elements_.RemoveAll();
     attributeLists_.RemoveAll();
+    listsByElement_.clear();
 }
 
 const CXML_AttributeListDeclaration* CXML_DocType::FindAttributeList(
     std::string_view element) const {
-    for (size_t i = 0; i < attributeLists_.GetSize(); ++i) {
-        const CXML_AttributeListDeclaration* list = attributeLists_.GetAt(i);
-        if (list->GetName() == element) return list;
-    }
-    return nullptr;
+    const auto found = listsByElement_.find(element);
+    return found == listsByElement_.end() ? nullptr : found->second;
 }
 
 int CXML_DocType::StartDeclaration(CXML_ParseChar& reader) {
@@ -96,6 +94,7 @@ int CXML_DocType::Parse(CXML_ParseChar& reader) {
         case 108:
             if (!Feed(*attributeList_, reader)) return 0;
             if (attributeList_->IsComplete()) {
+                listsByElement_.emplace(attributeList_->GetName(), attributeList_.get());
                 attributeLists_.Add(std::move(attributeList_));
                 state_ = 105;
             }

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string_view>
+#include <unordered_map>
 
 #include "xml_attribute_list_declaration.h"
 #include "xml_comment.h"
@@ -31,6 +32,8 @@ class CXML_DocType : public CXML_Object {
     std::unique_ptr<CXML_AttributeListDeclaration> attributeList_;
     CXML_ArrayElementDeclaration elements_;
     CXML_ArrayAttributeListDeclaration attributeLists_;
+    // The first list declared for each element name.
+    std::unordered_map<std::string_view, const CXML_AttributeListDeclaration*> listsByElement_;
     CXML_Token token_;
 };
 
