@@ -2,9 +2,9 @@
 // programmer runs as its own process on the simulated devices, with no ulimit,
 // and must end within the time-out with a clear text, its result code and a
 // bounded peak memory. Large inputs are made here, never kept in the tree.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -53,8 +53,7 @@ std::string PodProgram(const std::string& image, const char* type) {
     return Project("MSP430F149",
                    "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n"
                    "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n"
-                   "<Dravik_ProgramFile strFileName=\"" +
-                       image + "\" nFileType=\"" + type +
+                   "<Dravik_ProgramFile strFileName=\"" + image + "\" nFileType=\"" + type +
                        "\" bVerifyMem=\"TRUE\"></Dravik_ProgramFile>\n"
                        "<Dravik_Close bVccOff=\"TRUE\"></Dravik_Close>\n");
 }
@@ -66,8 +65,7 @@ std::string AdapterWrite(const std::string& image) {
                    "bPasswordSourceIsFile=\"FALSE\">\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
                    "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
                    "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n</Tovrin_SetPassword>\n"
-                   "<Tovrin_WriteFile strFileName=\"" +
-                       image +
+                   "<Tovrin_WriteFile strFileName=\"" + image +
                        "\" nFileType=\"FILETYPE_TI_TXT\" bVerifyMem=\"TRUE\"></Tovrin_WriteFile>\n"
                        "<Tovrin_PowerOff></Tovrin_PowerOff>\n");
 }
@@ -122,70 +120,53 @@ std::string ProjectWith(const fs::path& dir, const std::string& text) {
 }
 
 const Hostile kHostile[] = {
-    {"PodImageRepeatsOneRowAThousandTimes",
-     "chip=MSP430F149",
+    {"PodImageRepeatsOneRowAThousandTimes", "chip=MSP430F149",
      [](const fs::path& d) {
          Write(d / "image.txt", Repeat("@1100\n" + kRow, 1000) + "q\n");
          return ProjectWith(d, PodProgram("./image.txt", "FILETYPE_TI_TXT"));
      },
-     27,
-     {"File data error\nLine 4: data at 01100 overlaps data of an earlier line\n"}},
-    {"PodIntelImageGivesOneAddressTwoValues",
-     "chip=MSP430F149",
+     27, {"File data error\nLine 4: data at 01100 overlaps data of an earlier line\n"}},
+    {"PodIntelImageGivesOneAddressTwoValues", "chip=MSP430F149",
      [](const fs::path& d) {
          Write(d / "image.hex", ":02110000AA55EE\n:021100001234A7\n:00000001FF\n");
          return ProjectWith(d, PodProgram("./image.hex", "FILETYPE_INTEL_HEX"));
      },
-     27,
-     {"Line 2: data at 01100 overlaps data of an earlier line\n"}},
-    {"AdapterImageRecordsOverlap",
-     "pod=none,adapter=MSP430F2274",
+     27, {"Line 2: data at 01100 overlaps data of an earlier line\n"}},
+    {"AdapterImageRecordsOverlap", "pod=none,adapter=MSP430F2274",
      [](const fs::path& d) {
          Write(d / "image.txt", "@E000\n" + kRow + "@E008\n" + kRow + "q\n");
          return ProjectWith(d, AdapterWrite("./image.txt"));
      },
-     1,
-     {"Error parsing line 4\n", "Data at 0000E008 overlaps data of an earlier line\n"}},
-    {"AdapterImageAboveTheChip",
-     "pod=none,adapter=MSP430F2274",
+     1, {"Error parsing line 4\n", "Data at 0000E008 overlaps data of an earlier line\n"}},
+    {"AdapterImageAboveTheChip", "pod=none,adapter=MSP430F2274",
      [](const fs::path& d) {
          Write(d / "image.txt", "@FFF8\n" + kRow + "q\n");
          return ProjectWith(d, AdapterWrite("./image.txt"));
      },
-     1,
-     {"does not fit the MSP430F2274: it holds data at 10000, above the chip's top "
-      "address 0FFFF\n"}},
-    {"AdapterImageOfAHundredMegabytes",
-     "pod=none,adapter=MSP430F2274",
+     1, {"does not fit the MSP430F2274: it holds data at 10000, above the chip's top "
+         "address 0FFFF\n"}},
+    {"AdapterImageOfAHundredMegabytes", "pod=none,adapter=MSP430F2274",
      [](const fs::path& d) {
          WriteLarge(d / "image.txt", "@0000\nq\n", "q", kRow, 100'000'000 / kRow.size());
          return ProjectWith(d, AdapterWrite("./image.txt"));
      },
-     1,
-     {"does not fit the MSP430F2274: it holds data at 10000"}},
-    {"PodImageIsDevZero",
-     "chip=MSP430F149",
+     1, {"does not fit the MSP430F2274: it holds data at 10000"}},
+    {"PodImageIsDevZero", "chip=MSP430F149",
      [](const fs::path& d) { return ProjectWith(d, PodProgram("/dev/zero", "FILETYPE_TI_TXT")); },
-     23,
-     {"File open error\n/dev/zero is a device, not a file\n"}},
-    {"PodImageIsAFolder",
-     "chip=MSP430F149",
+     23, {"File open error\n/dev/zero is a device, not a file\n"}},
+    {"PodImageIsAFolder", "chip=MSP430F149",
      [](const fs::path& d) {
          fs::create_directory(d / "image.txt");
          return ProjectWith(d, PodProgram("./image.txt", "FILETYPE_TI_TXT"));
      },
-     23,
-     {"image.txt is a folder, not a file\n"}},
-    {"AdapterImageIsAFifo",
-     "pod=none,adapter=MSP430F2274",
+     23, {"image.txt is a folder, not a file\n"}},
+    {"AdapterImageIsAFifo", "pod=none,adapter=MSP430F2274",
      [](const fs::path& d) {
          ::mkfifo((d / "image.txt").c_str(), 0600);
          return ProjectWith(d, AdapterWrite("./image.txt"));
      },
-     1,
-     {"image.txt is a FIFO, not a file\n"}},
-    {"PodReadOutToAFifo",
-     "chip=MSP430F149",
+     1, {"image.txt is a FIFO, not a file\n"}},
+    {"PodReadOutToAFifo", "chip=MSP430F149",
      [](const fs::path& d) {
          ::mkfifo((d / "out.txt").c_str(), 0600);
          return ProjectWith(
@@ -197,127 +178,89 @@ const Hostile kHostile[] = {
                         "</Dravik_ReadRangeToFile>\n"
                         "<Dravik_Close bVccOff=\"TRUE\"></Dravik_Close>\n"));
      },
-     1,
-     {"out.txt is a FIFO, not a file\n", "VCC Off: OK\n"}},
-    {"PodImageWithoutData",
-     "chip=MSP430F149",
+     1, {"out.txt is a FIFO, not a file\n", "VCC Off: OK\n"}},
+    {"PodImageWithoutData", "chip=MSP430F149",
      [](const fs::path& d) {
          Write(d / "image.txt", "@1100\nq\n");
          return ProjectWith(d, PodProgram("./image.txt", "FILETYPE_TI_TXT"));
      },
-     27,
-     {"File data error\n", "image.txt holds no data\n"}},
-    {"AdapterImageWithoutData",
-     "pod=none,adapter=MSP430F2274",
+     27, {"File data error\n", "image.txt holds no data\n"}},
+    {"AdapterImageWithoutData", "pod=none,adapter=MSP430F2274",
      [](const fs::path& d) {
          Write(d / "image.txt", "@E000\nq\n");
          return ProjectWith(d, AdapterWrite("./image.txt"));
      },
-     1,
-     {"image.txt holds no data\n", "Power Off (BSL): OK\n"}},
-    {"ProjectIsAFifo",
-     "chip=MSP430F149",
+     1, {"image.txt holds no data\n", "Power Off (BSL): OK\n"}},
+    {"ProjectIsAFifo", "chip=MSP430F149",
      [](const fs::path& d) {
          ::mkfifo((d / "run.kvnset").c_str(), 0600);
          return (d / "run.kvnset").string();
      },
-     3,
-     {"run.kvnset is a FIFO, not a file\n"}},
-    {"PodImageOfTenMegabytesWithoutALineFeed",
-     "chip=MSP430F149",
+     3, {"run.kvnset is a FIFO, not a file\n"}},
+    {"PodImageOfTenMegabytesWithoutALineFeed", "chip=MSP430F149",
      [](const fs::path& d) {
          Write(d / "image.txt", "@1100\n" + std::string(10 << 20, 'F'));
          return ProjectWith(d, PodProgram("./image.txt", "FILETYPE_TI_TXT"));
      },
-     27,
-     {"Line 2: line longer than 1024 characters\n"}},
-    {"ProjectOfAHundredMegabytes",
-     "chip=MSP430F149",
+     27, {"Line 2: line longer than 1024 characters\n"}},
+    {"ProjectOfAHundredMegabytes", "chip=MSP430F149",
      [](const fs::path& d) {
          WriteLarge(d / "run.kvnset", Project("MSP430F149", ""), "</CommandList>",
                     "<Comment></Comment>\n", 5'300'000);
          return (d / "run.kvnset").string();
      },
-     3,
-     {"run.kvnset is larger than 64 MB, more than a document may be\n"}},
-    {"ProjectOfTwoHundredThousandCommands",
-     "chip=MSP430F149",
+     3, {"run.kvnset is larger than 64 MB, more than a document may be\n"}},
+    {"ProjectOfTwoHundredThousandCommands", "chip=MSP430F149",
      [](const fs::path& d) {
          return ProjectWith(d, Project("MSP430F149", Repeat("<Comment></Comment>\n", 200'000)));
      },
-     3,
-     {"More than 100000 elements in the document\n"}},
-    {"ProjectNestedAMillionDeep",
-     "chip=MSP430F149",
+     3, {"More than 100000 elements in the document\n"}},
+    {"ProjectNestedAMillionDeep", "chip=MSP430F149",
      [](const fs::path& d) {
          return ProjectWith(d, "<ProjectKelvane>\n" + Repeat("<a>", 1'000'000) + "\n");
      },
-     3,
-     {"Error parsing line 2\n<a><a>", "...\nElements nested deeper than 1000 levels\n"}},
-    {"NulInsideAFileName",
-     "chip=MSP430F149",
+     3, {"Error parsing line 2\n<a><a>", "...\nElements nested deeper than 1000 levels\n"}},
+    {"NulInsideAFileName", "chip=MSP430F149",
      [](const fs::path& d) {
          Write(d / "blink.txt", "@1100\n" + kRow + "q\n");
          return ProjectWith(d, PodProgram(std::string("./blink.txt\0evil", 16), "FILETYPE_TI_TXT"));
      },
-     3,
-     {"blink.txt\\x00evil", "NUL byte at column"}},
-    {"EscapeBytesInAFileName",
-     "chip=MSP430F149",
+     3, {"blink.txt\\x00evil", "NUL byte at column"}},
+    {"EscapeBytesInAFileName", "chip=MSP430F149",
      [](const fs::path& d) {
          return ProjectWith(d, PodProgram("./\x1B[2Jgone.txt", "FILETYPE_TI_TXT"));
      },
-     23,
-     {"\\x1B[2Jgone.txt"}},
-    {"OneElementWithAHundredThousandAttributesAndTheFirstAgain",
-     "chip=MSP430F149",
+     23, {"\\x1B[2Jgone.txt"}},
+    {"OneElementWithAHundredThousandAttributesAndTheFirstAgain", "chip=MSP430F149",
+     [](const fs::path& d) {
+         return ProjectWith(d, Project("MSP430F149", "<Comment" + Attributes(100'000) +
+                                                         " a0=\"\"></Comment>\n"));
+     },
+     3, {"Attribute 'a0' appears twice in element 'Comment'\n"}, 5},
+    {"FourMegabytesOfElementsWithFiftyAttributes", "chip=MSP430F149",
      [](const fs::path& d) {
          return ProjectWith(
-             d, Project("MSP430F149", "<Comment" + Attributes(100'000) + " a0=\"\"></Comment>\n"));
+             d, Project("MSP430F149", Repeat("<Comment" + Attributes(50) + "></Comment>\n",
+                                             10'000)));
      },
-     3,
-     {"Attribute 'a0' appears twice in element 'Comment'\n"},
-     5},
-    {"FourMegabytesOfElementsWithFiftyAttributes",
-     "chip=MSP430F149",
+     0, {"Operation succeeded\n"}, 5},
+    {"FileNameWithTheOneCharacterCsiInUtf8", "chip=MSP430F149",
      [](const fs::path& d) {
-         return ProjectWith(
-             d,
-             Project("MSP430F149", Repeat("<Comment" + Attributes(50) + "></Comment>\n", 10'000)));
+         return ProjectWith(d, PodProgram("./\xC2\x9B" "2Jgone.txt", "FILETYPE_TI_TXT"));
      },
-     0,
-     {"Operation succeeded\n"},
-     5},
-    {"FileNameWithTheOneCharacterCsiInUtf8",
-     "chip=MSP430F149",
+     23, {"\\xC2\\x9B2Jgone.txt"}, 5},
+    {"FileNameWithARawCsiByte", "chip=MSP430F149",
      [](const fs::path& d) {
-         return ProjectWith(d, PodProgram("./\xC2\x9B"
-                                          "2Jgone.txt",
-                                          "FILETYPE_TI_TXT"));
+         return ProjectWith(d, PodProgram("./\x9B" "2Jraw.txt\xC3\xA9", "FILETYPE_TI_TXT"));
      },
-     23,
-     {"\\xC2\\x9B2Jgone.txt"},
-     5},
-    {"FileNameWithARawCsiByte",
-     "chip=MSP430F149",
-     [](const fs::path& d) {
-         return ProjectWith(d, PodProgram("./\x9B"
-                                          "2Jraw.txt\xC3\xA9",
-                                          "FILETYPE_TI_TXT"));
-     },
-     23,
-     {"\\x9B2Jraw.txt\xC3\xA9"},
-     5},
-    {"ImageIsASymbolicLinkLoop",
-     "chip=MSP430F149",
+     23, {"\\x9B2Jraw.txt\xC3\xA9"}, 5},
+    {"ImageIsASymbolicLinkLoop", "chip=MSP430F149",
      [](const fs::path& d) {
          fs::create_symlink("loop2", d / "loop1");
          fs::create_symlink("loop1", d / "loop2");
          return ProjectWith(d, PodProgram("./loop1", "FILETYPE_TI_TXT"));
      },
-     23,
-     {"File open error\nCannot open ", "loop1\nToo many levels of symbolic links\n"},
-     5},
+     23, {"File open error\nCannot open ", "loop1\nToo many levels of symbolic links\n"}, 5},
 };
 
 // The program's exit code, its output and peak memory; fails the test when it
