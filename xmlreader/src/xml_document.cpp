@@ -92,6 +92,8 @@ int CXML_Document::Read(const std::string& content, intptr_t callerValue) {
     CXML_ParseChar reader(callerValue);
     // A UTF-8 byte-order mark before the first line is not part of the document.
     size_t begin = content.rfind(kByteOrderMark, 0) == 0 ? kByteOrderMark.size() : 0;
+    // A file of blank lines only is as empty as an empty file.
+    if (content.find_first_not_of(" \t\r\n", begin) == std::string::npos) return 1;
     int number = 0;
     std::string_view line;
     while (begin < content.size()) {
