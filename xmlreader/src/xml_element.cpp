@@ -51,9 +51,15 @@ const std::string& CXML_Element::GetOpenElementName() const {
     return GetName();
 }
 
+CXML_Token& CXML_Element::Token() {
+    if (!token_) token_ = std::make_unique<CXML_Token>();
+    return *token_;
+}
+
 void CXML_Element::EndStartTag() {
     attributes_.Seal();
     attribute_.reset();
+    token_.reset();
 }
 
 CXML_Element* CXML_Element::GetChildElement(size_t index) const {
@@ -98,24 +104,26 @@ int CXML_Element::Step(CXML_ParseChar& reader) {
         case kNotStarted:
             if (c != '<') return Fail("Invalid element start char, expected '<'");
             lineNumber_ = reader.GetLineNumber();
-            token_.Reset();
+            Token().Reset();
             state_ = 101;
             return 1;
         case 101:
             if (c == '>') {
-                name_ = token_.GetText();
+                name_ = token_->GetText();
+                EndStartTag();
                 collecting_ = true;
                 state_ = 105;
                 return 1;
             }
             if (c == '/') {
-                name_ = token_.GetText();
+                name_ = token_->GetText();
+                EndStartTag();
                 state_ = 104;
                 return 1;
             }
-            if (!Feed(token_, reader)) return 0;
-            if (token_.IsComplete()) {
-                name_ = token_.GetText();
+            if (!Feed(*token_, reader)) return 0;
+            if (token_->IsComplete()) {
+                name_ = token_->GetText();
                 state_ = 102;
             }
             return 1;
@@ -172,7 +180,7 @@ int CXML_Element::Step(CXML_ParseChar& reader) {
                 return Start(*comment_, "<", reader);
             }
             if (c == '/') {
-                token_.Reset();
+                Token().Reset();
                 state_ = 109;
                 return 1;
             }
@@ -192,18 +200,20 @@ int CXML_Element::Step(CXML_ParseChar& reader) {
             return child_->IsComplete() ? ChildFinished() : 1;
         case 109:
             if (c == '>') {
-                if (token_.GetText() != name_) break;
+                if (token_->GetText() != name_) break;
+                token_.reset();
                 state_ = kComplete;
                 return 1;
             }
-            if (!Feed(token_, reader)) return 0;
-            if (token_.IsComplete()) {
-                if (token_.GetText() != name_) break;
+            if (!Feed(*token_, reader)) return 0;
+            if (token_->IsComplete()) {
+                if (token_->GetText() != name_) break;
                 state_ = 110;
             }
             return 1;
         case 110:
             if (c == '>') {
+                token_.reset();
                 state_ = kComplete;
                 return 1;
             }
@@ -212,8 +222,8 @@ int CXML_Element::Step(CXML_ParseChar& reader) {
         default:
             return Fail("Unknown element parsing state");
     }
-    return Fail(kv::text::Format("End tag %s does not match start tag %s", token_.GetText().c_str(),
-                                 name_.c_str()));
+    return Fail(kv::text::Format("End tag %s does not match start tag %s",
+                                 token_->GetText().c_str(), name_.c_str()));
 }
 
 }  // namespace caprel

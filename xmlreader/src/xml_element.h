@@ -64,7 +64,8 @@ class CXML_Element : public CXML_ContentParticle {
 
     // This element's own state table for one character.
     int Step(CXML_ParseChar& reader);
-    // The start tag is complete: what was kept for reading attributes is given back.
+    CXML_Token& Token();
+    // The start tag is complete: what was kept for reading it is given back.
     void EndStartTag();
     // The child being parsed has completed or failed.
     int ChildFinished();
@@ -82,7 +83,8 @@ class CXML_Element : public CXML_ContentParticle {
     std::unique_ptr<CXML_Element> child_;
     // Reads one attribute after the other while the start tag is open.
     std::unique_ptr<CXML_Attribute> attribute_;
-    CXML_Token token_;
+    // Reads the tag names; held only while a tag is open.
+    std::unique_ptr<CXML_Token> token_;
     // Elements open below this one, outermost first; used on the element fed from outside.
     std::vector<CXML_Element*> open_;
     CXML_Element* nextDoomed_ = nullptr;
