@@ -1,5 +1,7 @@
 #include "xml_doctype.h"
 
+#include "kelvane/platform/format.h"
+
 #include "xml_parse_char.h"
 #include "xml_text.h"
 
@@ -13,6 +15,12 @@ void CXML_DocType::Reset() {
     elements_.RemoveAll();
     attributeLists_.RemoveAll();
     listsByElement_.clear();
+    declared_ = 0;
+}
+
+int CXML_DocType::CheckDeclarationCount(size_t reading) {
+    if (declared_ + reading <= kMaxDeclarations) return 1;
+    return Fail(kv::text::Format("More than %zu declarations in the DTD", kMaxDeclarations));
 }
 
 const CXML_AttributeListDeclaration* CXML_DocType::FindAttributeList(
@@ -87,13 +95,18 @@ int CXML_DocType::Parse(CXML_ParseChar& reader) {
         case 107:
             if (!Feed(*element_, reader)) return 0;
             if (element_->IsComplete()) {
+                if (!CheckDeclarationCount(1)) return 0;
+                ++declared_;
                 elements_.Add(std::move(element_));
                 state_ = 105;
             }
             return 1;
         case 108:
             if (!Feed(*attributeList_, reader)) return 0;
+            // The list itself counts as one.
+            if (!CheckDeclarationCount(1 + attributeList_->GetDeclarations().GetSize())) return 0;
             if (attributeList_->IsComplete()) {
+                declared_ += 1 + attributeList_->GetDeclarations().GetSize();
                 listsByElement_.emplace(attributeList_->GetName(), attributeList_.get());
                 attributeLists_.Add(std::move(attributeList_));
                 state_ = 105;

@@ -244,6 +244,14 @@ const Hostile kHostile[] = {
                                              10'000)));
      },
      0, {"Operation succeeded\n"}, 5},
+    {"DtdOfAHundredThousandAndOneAttributeLists", "chip=MSP430F149",
+     [](const fs::path& d) {
+         std::string lists;
+         for (int i = 0; i <= 100'000; ++i)
+             lists += "<!ATTLIST e" + std::to_string(i) + " >" + (i % 50 == 49 ? "\n" : "");
+         return ProjectWith(d, "<!DOCTYPE ProjectKelvane [\n" + lists + "]>\n<ProjectKelvane/>\n");
+     },
+     3, {"\nMore than 100000 declarations in the DTD\n"}, 5},
     {"FileNameWithTheOneCharacterCsiInUtf8", "chip=MSP430F149",
      [](const fs::path& d) {
          return ProjectWith(d, PodProgram("./\xC2\x9B" "2Jgone.txt", "FILETYPE_TI_TXT"));
