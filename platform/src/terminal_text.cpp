@@ -56,29 +56,19 @@ std::string EscapeControlBytes(std::string_view text) {
     out.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
         const auto byte = static_cast<unsigned char>(text[i]);
+        size_t length = byte < 0x80 ? 1 : SequenceLength(text.substr(i));
+        bool escaped = false;
         if (byte < 0x80) {
-            if (IsControl(byte)) {
-                AppendEscaped(out, byte);
-            } else {
-                out.push_back(text[i]);
-            }
-            ++i;
-            continue;
-        }
-        const size_t length = SequenceLength(text.substr(i));
-        if (length == 0) {
+            escaped = IsControl(byte);
+        } else if (length == 0) {
             // Not UTF-8: a byte that a terminal reading 8-bit controls would obey is escaped.
-            if (IsC1(byte)) {
-                AppendEscaped(out, byte);
-            } else {
-                out.push_back(text[i]);
-            }
-            ++i;
-            continue;
+            length = 1;
+            escaped = IsC1(byte);
+        } else {
+            escaped = byte == 0xC2 && IsC1(static_cast<unsigned char>(text[i + 1]));
         }
-        const bool c1 = byte == 0xC2 && IsC1(static_cast<unsigned char>(text[i + 1]));
         for (size_t k = 0; k < length; ++k) {
-            if (c1) {
+            if (escaped) {
                 AppendEscaped(out, static_cast<unsigned char>(text[i + k]));
             } else {
                 out.push_back(text[i + k]);
