@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -263,10 +264,11 @@ int SetPatchFile_Hesmark(const char* fileName) {
     port->SetPatchFileName(fileName ? fileName : "");
     kv::CTextHexFile image(kv::kBootloaderHexBuild);
     if (fileName == nullptr) return SetError("Unable to open patch file (null)");
+    const std::string text = Format("Unable to open patch file %s", fileName);
     if (!image.Open(fileName, kv::CHexImageFile::kModeRead)) {
-        // A file that is there but cannot be read (a folder, a FIFO, a bad line) says why.
-        const std::string text = Format("Unable to open patch file %s", fileName);
-        if (::access(fileName, F_OK) != 0) return SetError(text);
+        // Only a file that is not there goes without a reason: the caller may do without a
+        // patch. One that cannot be read (a link loop, a folder, a FIFO, a bad line) says why.
+        if (::access(fileName, F_OK) != 0 && errno == ENOENT) return SetError(text);
         return SetError(text + "\n" + image.GetLastError());
     }
     // Contiguous lines make one block of code.
@@ -285,7 +287,18 @@ int SetPatchFile_Hesmark(const char* fileName) {
         }
     }
     image.Close();
-    if (blocks.empty()) return SetError(Format("Unable to open patch file %s", fileName));
+    if (blocks.empty()) return SetError(text + "\nThe file holds no data");
+    // A patch that does not fit the loader's RAM would only fail once it is written.
+    for (const hesmark::CodeBlock& block : blocks) {
+        const uint32_t end = block.address + static_cast<uint32_t>(block.data.size());
+        if (block.address >= hesmark::kPatchRamStart && end <= hesmark::kPatchRamEnd) continue;
+        const uint32_t outside = block.address < hesmark::kPatchRamStart
+                                     ? block.address
+                                     : std::max(block.address, hesmark::kPatchRamEnd);
+        return SetError(text + Format("\nPatch data at %05X lies outside the loader's RAM, "
+                                      "%05X to %05X",
+                                      outside, hesmark::kPatchRamStart, hesmark::kPatchRamEnd - 1));
+    }
     port->SetPatchImage(std::move(blocks));
     return 1;
 }

@@ -47,6 +47,10 @@ inline constexpr uint32_t ReadReplyTimeout(size_t n) {
 
 // Address of the loader's restart entry, used before loading the patch.
 inline constexpr uint32_t kPatchRestartPC = 0x0C22;
+// Where a patch may lie: in RAM above the loader's own variables, and below the end of the
+// largest RAM among the chips whose loader needs a patch (2 KB from 0x0200).
+inline constexpr uint32_t kPatchRamStart = 0x0220;
+inline constexpr uint32_t kPatchRamEnd = 0x0A00;
 inline constexpr uint32_t kProcessorInfoAddress = 0x0FF0;
 inline constexpr uint32_t kPasswordAddress = 0xFFE0;
 

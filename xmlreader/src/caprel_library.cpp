@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <optional>
 
 #include "kelvane/platform/format.h"
 
@@ -224,8 +225,8 @@ int32_t CaprelLibrary::GetAttributeValue(int32_t element, const char* name, char
         return 0;
     }
     const CXML_Element* owner = table_.ElementAt(slot);
-    const CXML_Attribute* attribute = owner->FindAttribute(name);
-    if (!attribute) {
+    const std::optional<std::string_view> value = owner->FindAttribute(name);
+    if (!value) {
         // Where to look: the element and the line of its start tag.
         document_->SetError(kv::text::Format("Attribute %s not found in element %s on line %d",
                                              name, owner->GetName().c_str(),
@@ -233,7 +234,7 @@ int32_t CaprelLibrary::GetAttributeValue(int32_t element, const char* name, char
         TakeDocumentError();
         return 0;
     }
-    CopyText(attribute->GetValue(), buffer, size, count);
+    CopyText(*value, buffer, size, count);
     Succeeded();
     return 1;
 }
@@ -250,7 +251,7 @@ int32_t CaprelLibrary::GetElementLineCount(int32_t element, int32_t* lines) {
     *lines = 0;
     const int32_t slot = Resolve(element, "GetElementLineCount_Caprel");
     if (slot < 0) return 0;
-    *lines = static_cast<int32_t>(table_.ElementAt(slot)->GetLines().size());
+    *lines = static_cast<int32_t>(table_.ElementAt(slot)->GetLines().GetCount());
     Succeeded();
     return 1;
 }
@@ -268,13 +269,13 @@ int32_t CaprelLibrary::GetElementLine(int32_t element, int32_t line, char* buffe
     *count = 0;
     const int32_t slot = Resolve(element, "GetElementLine_Caprel");
     if (slot < 0) return 0;
-    const auto& lines = table_.ElementAt(slot)->GetLines();
-    if (line < 0 || static_cast<size_t>(line) >= lines.size()) {
+    const TextLines& lines = table_.ElementAt(slot)->GetLines();
+    if (line < 0 || static_cast<size_t>(line) >= lines.GetCount()) {
         document_->SetError("GetLine called with out of bound line index");
         TakeDocumentError();
         return 0;
     }
-    CopyText(lines[static_cast<size_t>(line)], buffer, size, count);
+    CopyText(lines.GetLine(static_cast<size_t>(line)), buffer, size, count);
     Succeeded();
     return 1;
 }

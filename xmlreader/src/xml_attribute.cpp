@@ -5,12 +5,6 @@
 
 namespace caprel {
 
-CXML_Attribute::CXML_Attribute(std::string name, std::string value)
-    : value_(std::move(value)), defaulted_(1) {
-    name_ = std::move(name);
-    state_ = kComplete;
-}
-
 void CXML_Attribute::Reset() {
     state_ = kNotStarted;
     name_.clear();

@@ -1,5 +1,8 @@
 #include "xml_attribute_list_declaration.h"
 
+#include <string_view>
+#include <unordered_set>
+
 #include "xml_parse_char.h"
 #include "xml_text.h"
 
@@ -10,6 +13,22 @@ void CXML_AttributeListDeclaration::Reset() {
     name_.clear();
     declaration_.reset();
     declarations_.RemoveAll();
+    checked_.clear();
+}
+
+void CXML_AttributeListDeclaration::Complete() {
+    state_ = kComplete;
+    // A later declaration of a name already required or defaulted changes nothing: the
+    // attribute is present by then.
+    std::unordered_set<std::string_view> seen;
+    for (size_t i = 0; i < declarations_.GetSize(); ++i) {
+        const CXML_AttributeDeclaration* declaration = declarations_.GetAt(i);
+        const int kind = declaration->GetDefaultKind();
+        if (kind != CXML_AttributeDeclaration::kDefaultRequired &&
+            kind != CXML_AttributeDeclaration::kDefaultValue)
+            continue;
+        if (seen.insert(declaration->GetName()).second) checked_.push_back(declaration);
+    }
 }
 
 int CXML_AttributeListDeclaration::Parse(CXML_ParseChar& reader) {
@@ -33,7 +52,7 @@ int CXML_AttributeListDeclaration::Parse(CXML_ParseChar& reader) {
         case 104:
             if (reader.IsWhiteSpace()) return 1;
             if (reader.Is('>')) {
-                state_ = kComplete;
+                Complete();
                 return 1;
             }
             declaration_ = std::make_unique<CXML_AttributeDeclaration>();
@@ -44,7 +63,11 @@ int CXML_AttributeListDeclaration::Parse(CXML_ParseChar& reader) {
             if (!Feed(*declaration_, reader)) return 0;
             if (declaration_->IsComplete()) {
                 declarations_.Add(std::move(declaration_));
-                state_ = reader.Is('>') ? kComplete : 104;
+                if (reader.Is('>')) {
+                    Complete();
+                } else {
+                    state_ = 104;
+                }
             }
             return 1;
         default:

@@ -3,6 +3,7 @@
 #define CAPREL_XML_ATTRIBUTE_LIST_DECLARATION_H
 
 #include <memory>
+#include <vector>
 
 #include "xml_attribute_declaration.h"
 #include "xml_object.h"
@@ -17,10 +18,18 @@ class CXML_AttributeListDeclaration : public CXML_Object {
     int Parse(CXML_ParseChar& reader) override;
 
     const CXML_ArrayAttributeDeclaration& GetDeclarations() const { return declarations_; }
+    // What validation checks on each element: the first required or defaulted declaration of
+    // each name, in declared order; known once the list is complete.
+    const std::vector<const CXML_AttributeDeclaration*>& GetCheckedDeclarations() const {
+        return checked_;
+    }
 
   private:
+    void Complete();
+
     std::unique_ptr<CXML_AttributeDeclaration> declaration_;
     CXML_ArrayAttributeDeclaration declarations_;
+    std::vector<const CXML_AttributeDeclaration*> checked_;
     CXML_Token token_;
 };
 

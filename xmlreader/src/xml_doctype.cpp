@@ -1,5 +1,7 @@
 #include "xml_doctype.h"
 
+#include "kelvane/platform/format.h"
+
 #include "xml_parse_char.h"
 #include "xml_text.h"
 
@@ -12,15 +14,19 @@ void CXML_DocType::Reset() {
     attributeList_.reset();
     elements_.RemoveAll();
     attributeLists_.RemoveAll();
+    listsByElement_.clear();
+    declared_ = 0;
+}
+
+int CXML_DocType::CheckDeclarationCount(size_t reading) {
+    if (declared_ + reading <= kMaxDeclarations) return 1;
+    return Fail(kv::text::Format("More than %zu declarations in the DTD", kMaxDeclarations));
 }
 
 const CXML_AttributeListDeclaration* CXML_DocType::FindAttributeList(
     std::string_view element) const {
-    for (size_t i = 0; i < attributeLists_.GetSize(); ++i) {
-        const CXML_AttributeListDeclaration* list = attributeLists_.GetAt(i);
-        if (list->GetName() == element) return list;
-    }
-    return nullptr;
+    const auto found = listsByElement_.find(element);
+    return found == listsByElement_.end() ? nullptr : found->second;
 }
 
 int CXML_DocType::StartDeclaration(CXML_ParseChar& reader) {
@@ -89,13 +95,19 @@ int CXML_DocType::Parse(CXML_ParseChar& reader) {
         case 107:
             if (!Feed(*element_, reader)) return 0;
             if (element_->IsComplete()) {
+                if (!CheckDeclarationCount(1)) return 0;
+                ++declared_;
                 elements_.Add(std::move(element_));
                 state_ = 105;
             }
             return 1;
         case 108:
             if (!Feed(*attributeList_, reader)) return 0;
+            // The list itself counts as one.
+            if (!CheckDeclarationCount(1 + attributeList_->GetDeclarations().GetSize())) return 0;
             if (attributeList_->IsComplete()) {
+                declared_ += 1 + attributeList_->GetDeclarations().GetSize();
+                listsByElement_.emplace(attributeList_->GetName(), attributeList_.get());
                 attributeLists_.Add(std::move(attributeList_));
                 state_ = 105;
             }

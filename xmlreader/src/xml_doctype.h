@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string_view>
+#include <unordered_map>
 
 #include "xml_attribute_list_declaration.h"
 #include "xml_comment.h"
@@ -15,6 +16,11 @@ namespace caprel {
 
 class CXML_DocType : public CXML_Object {
   public:
+    // The most declarations a DTD may hold, element declarations, attribute lists and their
+    // attribute declarations together: a project's DTD holds about a thousand, and each costs a
+    // few hundred bytes.
+    static constexpr size_t kMaxDeclarations = 100000;
+
     void Reset() override;
     int Parse(CXML_ParseChar& reader) override;
 
@@ -25,12 +31,18 @@ class CXML_DocType : public CXML_Object {
 
   private:
     int StartDeclaration(CXML_ParseChar& reader);
+    // Fails once the declarations so far, with those of the list being read, pass the limit.
+    int CheckDeclarationCount(size_t reading);
 
     CXML_Comment comment_;
     std::unique_ptr<CXML_ElementDeclaration> element_;
     std::unique_ptr<CXML_AttributeListDeclaration> attributeList_;
     CXML_ArrayElementDeclaration elements_;
     CXML_ArrayAttributeListDeclaration attributeLists_;
+    // The first list declared for each element name.
+    std::unordered_map<std::string_view, const CXML_AttributeListDeclaration*> listsByElement_;
+    // Declarations of the completed element declarations and attribute lists.
+    size_t declared_ = 0;
     CXML_Token token_;
 };
 

@@ -28,6 +28,9 @@ constexpr size_t kMaxFileSize = size_t{64} << 20;
 // The most lines a document may have: every text line is kept in the tree, so this bounds
 // what a file of many short lines costs.
 constexpr int kMaxLines = 1000000;
+// The most attributes the validated elements of a document may hold, those supplied with their
+// declared defaults included: a project holds a few thousand.
+constexpr size_t kMaxAttributes = 4000000;
 // How much of a line a parse error quotes: the reason after it must survive the error buffer.
 constexpr size_t kMaxQuotedLine = 256;
 
@@ -39,8 +42,8 @@ bool ReadFile(const char* path, std::string& content, std::string& error) {
     // The size is known before a byte is read; the reading stops at the limit as well, for a
     // file that grows meanwhile.
     struct stat info {};
-    bool tooLarge = ::fstat(::fileno(file), &info) == 0 &&
-                    static_cast<uint64_t>(info.st_size) > kMaxFileSize;
+    bool tooLarge =
+        ::fstat(::fileno(file), &info) == 0 && static_cast<uint64_t>(info.st_size) > kMaxFileSize;
     char chunk[65536];
     size_t got = 0;
     while (!tooLarge && (got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
@@ -65,9 +68,9 @@ bool ReadFile(const char* path, std::string& content, std::string& error) {
 }
 
 // A line as a parse error shows it: cut, and without raw control bytes.
-std::string QuotedLine(const std::string& line) {
+std::string QuotedLine(std::string_view line) {
     if (line.size() <= kMaxQuotedLine) return kv::EscapeControlBytes(line);
-    return kv::EscapeControlBytes(std::string_view(line).substr(0, kMaxQuotedLine)) + "...";
+    return kv::EscapeControlBytes(line.substr(0, kMaxQuotedLine)) + "...";
 }
 
 }  // namespace
@@ -89,8 +92,10 @@ int CXML_Document::Read(const std::string& content, intptr_t callerValue) {
     CXML_ParseChar reader(callerValue);
     // A UTF-8 byte-order mark before the first line is not part of the document.
     size_t begin = content.rfind(kByteOrderMark, 0) == 0 ? kByteOrderMark.size() : 0;
+    // A file of blank lines only is as empty as an empty file.
+    if (content.find_first_not_of(" \t\r\n", begin) == std::string::npos) return 1;
     int number = 0;
-    std::string line;
+    std::string_view line;
     while (begin < content.size()) {
         size_t end = content.find('\n', begin);
         if (end == std::string::npos) end = content.size();
@@ -99,7 +104,7 @@ int CXML_Document::Read(const std::string& content, intptr_t callerValue) {
         if (stop > begin && content[stop - 1] == '\r') --stop;
         if (number == kMaxLines)
             return Fail(kv::text::Format("More than %d lines in the document", kMaxLines));
-        reader.SetLine(content.substr(begin, stop - begin), ++number);
+        reader.SetLine(std::string_view(content).substr(begin, stop - begin), ++number);
         begin = end + 1;
 
         line = reader.GetLine();
@@ -254,6 +259,7 @@ int CXML_Document::Parse(CXML_ParseChar& reader) {
 
 int CXML_Document::Validate(intptr_t /*callerValue*/) {
     if (!docType_ || !root_) return 1;
+    size_t attributes = 0;
     std::vector<CXML_Element*> pending{root_.get()};
     while (!pending.empty()) {
         CXML_Element* element = pending.back();
@@ -261,29 +267,22 @@ int CXML_Document::Validate(intptr_t /*callerValue*/) {
         const CXML_AttributeListDeclaration* list = docType_->FindAttributeList(element->GetName());
         // An element without an attribute list is accepted with its whole subtree.
         if (!list) continue;
-        const CXML_ArrayAttributeDeclaration& declarations = list->GetDeclarations();
-        for (size_t i = 0; i < declarations.GetSize(); ++i) {
-            const CXML_AttributeDeclaration* declaration = declarations.GetAt(i);
-            const bool present = element->FindAttribute(declaration->GetName()) != nullptr;
-            switch (declaration->GetDefaultKind()) {
-                case CXML_AttributeDeclaration::kDefaultRequired:
-                    if (!present) {
-                        const std::string missing =
-                            "missing required attribute value " + declaration->GetName();
-                        return Fail(kv::text::Format("Element %s %s", element->GetName().c_str(),
-                                                     missing.c_str()));
-                    }
-                    break;
-                case CXML_AttributeDeclaration::kDefaultValue:
-                    if (!present) {
-                        element->AddDefaultedAttribute(declaration->GetName(),
-                                                       declaration->GetDefaultValue());
-                    }
-                    break;
-                default:
-                    break;
+        for (const CXML_AttributeDeclaration* declaration : list->GetCheckedDeclarations()) {
+            if (element->FindAttribute(declaration->GetName())) continue;
+            if (declaration->GetDefaultKind() == CXML_AttributeDeclaration::kDefaultRequired) {
+                const std::string missing =
+                    "missing required attribute value " + declaration->GetName();
+                return Fail(
+                    kv::text::Format("Element %s %s", element->GetName().c_str(), missing.c_str()));
             }
+            element->AddDefaultedAttribute(*declaration);
         }
+        // Defaults are counted with the attributes of the file: a default declared once must
+        // not multiply without end.
+        attributes += element->GetAttributes().GetSize();
+        if (attributes > kMaxAttributes)
+            return Fail(
+                kv::text::Format("More than %zu attributes in the document", kMaxAttributes));
         // Children in document order: the first failure is the first in the file.
         for (size_t i = element->GetChildCount(); i-- > 0;) {
             if (CXML_Element* child = element->GetChildElement(i)) pending.push_back(child);

@@ -38,9 +38,8 @@ void CXML_Element::Reset() {
     state_ = kNotStarted;
     name_.clear();
     collecting_ = true;
-    line_.clear();
-    lines_.clear();
-    attributes_.RemoveAll();
+    lines_.Clear();
+    attributes_.Clear();
     comment_.reset();
     attribute_.reset();
     begun_ = 0;
@@ -52,26 +51,20 @@ const std::string& CXML_Element::GetOpenElementName() const {
     return GetName();
 }
 
-const CXML_Attribute* CXML_Element::FindAttribute(std::string_view name) const {
-    for (size_t i = 0; i < attributes_.GetSize(); ++i) {
-        const CXML_Attribute* attribute = attributes_.GetAt(i);
-        if (attribute->GetName() == name) return attribute;
-    }
-    return nullptr;
+CXML_Token& CXML_Element::Token() {
+    if (!token_) token_ = std::make_unique<CXML_Token>();
+    return *token_;
 }
 
-void CXML_Element::AddDefaultedAttribute(std::string name, std::string value) {
-    attributes_.Add(std::make_unique<CXML_Attribute>(std::move(name), std::move(value)));
+void CXML_Element::EndStartTag() {
+    attributes_.Seal();
+    attribute_.reset();
+    token_.reset();
 }
 
 CXML_Element* CXML_Element::GetChildElement(size_t index) const {
     CXML_ContentParticle* particle = children_.GetAt(index);
     return particle->GetKind() == kElement ? static_cast<CXML_Element*>(particle) : nullptr;
-}
-
-void CXML_Element::AppendLine() {
-    lines_.push_back(std::move(line_));
-    line_.clear();
 }
 
 int CXML_Element::Parse(CXML_ParseChar& reader) {
@@ -99,6 +92,7 @@ int CXML_Element::Parse(CXML_ParseChar& reader) {
 
 int CXML_Element::ChildFinished() {
     if (child_->GetState() == kFailed) return FailWith(*child_);
+    child_->lines_.Seal();
     children_.Add(std::move(child_));
     state_ = 105;
     return 1;
@@ -110,39 +104,43 @@ int CXML_Element::Step(CXML_ParseChar& reader) {
         case kNotStarted:
             if (c != '<') return Fail("Invalid element start char, expected '<'");
             lineNumber_ = reader.GetLineNumber();
-            token_.Reset();
+            Token().Reset();
             state_ = 101;
             return 1;
         case 101:
             if (c == '>') {
-                name_ = token_.GetText();
+                name_ = token_->GetText();
+                EndStartTag();
                 collecting_ = true;
                 state_ = 105;
                 return 1;
             }
             if (c == '/') {
-                name_ = token_.GetText();
+                name_ = token_->GetText();
+                EndStartTag();
                 state_ = 104;
                 return 1;
             }
-            if (!Feed(token_, reader)) return 0;
-            if (token_.IsComplete()) {
-                name_ = token_.GetText();
+            if (!Feed(*token_, reader)) return 0;
+            if (token_->IsComplete()) {
+                name_ = token_->GetText();
                 state_ = 102;
             }
             return 1;
         case 102:
             if (reader.IsWhiteSpace()) return 1;
             if (c == '>') {
+                EndStartTag();
                 collecting_ = true;
                 state_ = 105;
                 return 1;
             }
             if (c == '/') {
+                EndStartTag();
                 state_ = 104;
                 return 1;
             }
-            attribute_ = std::make_unique<CXML_Attribute>();
+            if (!attribute_) attribute_ = std::make_unique<CXML_Attribute>();
             attribute_->Reset();
             state_ = 103;
             return Feed(*attribute_, reader);
@@ -150,10 +148,9 @@ int CXML_Element::Step(CXML_ParseChar& reader) {
             if (!Feed(*attribute_, reader)) return 0;
             if (attribute_->IsComplete()) {
                 // An attribute given twice has no one value: refused, as XML does.
-                if (FindAttribute(attribute_->GetName()) != nullptr)
+                if (!attributes_.Add(attribute_->GetName(), attribute_->GetValue()))
                     return Fail("Attribute '" + attribute_->GetName() +
                                 "' appears twice in element '" + name_ + "'");
-                attributes_.Add(std::move(attribute_));
                 state_ = 102;
             }
             return 1;
@@ -164,15 +161,15 @@ int CXML_Element::Step(CXML_ParseChar& reader) {
         case 105:
             if (c == '<') {
                 if (collecting_) {
-                    AppendLine();
+                    lines_.EndLine();
                     collecting_ = false;
                 }
                 state_ = 106;
             } else if (collecting_) {
                 if (c == '\n') {
-                    AppendLine();
+                    lines_.EndLine();
                 } else {
-                    line_.push_back(c);
+                    lines_.Append(c);
                 }
             }
             return 1;
@@ -183,7 +180,7 @@ int CXML_Element::Step(CXML_ParseChar& reader) {
                 return Start(*comment_, "<", reader);
             }
             if (c == '/') {
-                token_.Reset();
+                Token().Reset();
                 state_ = 109;
                 return 1;
             }
@@ -203,18 +200,20 @@ int CXML_Element::Step(CXML_ParseChar& reader) {
             return child_->IsComplete() ? ChildFinished() : 1;
         case 109:
             if (c == '>') {
-                if (token_.GetText() != name_) break;
+                if (token_->GetText() != name_) break;
+                token_.reset();
                 state_ = kComplete;
                 return 1;
             }
-            if (!Feed(token_, reader)) return 0;
-            if (token_.IsComplete()) {
-                if (token_.GetText() != name_) break;
+            if (!Feed(*token_, reader)) return 0;
+            if (token_->IsComplete()) {
+                if (token_->GetText() != name_) break;
                 state_ = 110;
             }
             return 1;
         case 110:
             if (c == '>') {
+                token_.reset();
                 state_ = kComplete;
                 return 1;
             }
@@ -223,8 +222,8 @@ int CXML_Element::Step(CXML_ParseChar& reader) {
         default:
             return Fail("Unknown element parsing state");
     }
-    return Fail(kv::text::Format("End tag %s does not match start tag %s", token_.GetText().c_str(),
-                                 name_.c_str()));
+    return Fail(kv::text::Format("End tag %s does not match start tag %s",
+                                 token_->GetText().c_str(), name_.c_str()));
 }
 
 }  // namespace caprel

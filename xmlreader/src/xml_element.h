@@ -3,10 +3,13 @@
 #define CAPREL_XML_ELEMENT_H
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "attribute_set.h"
+#include "text_lines.h"
 #include "xml_attribute.h"
 #include "xml_comment.h"
 #include "xml_content_particle.h"
@@ -37,14 +40,18 @@ class CXML_Element : public CXML_ContentParticle {
     // stack and no time per character.
     int Parse(CXML_ParseChar& reader) override;
 
-    const std::vector<std::string>& GetLines() const { return lines_; }
+    const TextLines& GetLines() const { return lines_; }
     // The file line of the start tag, from 1.
     int GetLineNumber() const { return lineNumber_; }
-    const CXML_ArrayAttribute& GetAttributes() const { return attributes_; }
-    // The first attribute of that exact name, or null.
-    const CXML_Attribute* FindAttribute(std::string_view name) const;
-    // Appends an attribute that validation adds with its declared default value.
-    void AddDefaultedAttribute(std::string name, std::string value);
+    const AttributeSet& GetAttributes() const { return attributes_; }
+    // The value of the attribute of that exact name.
+    std::optional<std::string_view> FindAttribute(std::string_view name) const {
+        return attributes_.Find(name);
+    }
+    // Adds an attribute that validation supplies with its declared default value.
+    void AddDefaultedAttribute(const CXML_AttributeDeclaration& declaration) {
+        attributes_.AddDefaulted(declaration);
+    }
 
     size_t GetChildCount() const { return children_.GetSize(); }
     // The name of the innermost element still open below this one whose start tag got as far as
@@ -57,9 +64,11 @@ class CXML_Element : public CXML_ContentParticle {
 
     // This element's own state table for one character.
     int Step(CXML_ParseChar& reader);
+    CXML_Token& Token();
+    // The start tag is complete: what was kept for reading it is given back.
+    void EndStartTag();
     // The child being parsed has completed or failed.
     int ChildFinished();
-    void AppendLine();
     // Deletes every element below this one. The elements waiting to be deleted are chained
     // through their own `nextDoomed_`, so taking apart a tree needs no memory.
     void DestroyDescendants();
@@ -67,14 +76,15 @@ class CXML_Element : public CXML_ContentParticle {
     void ReleaseChildren(CXML_Element*& doomed);
 
     bool collecting_ = true;
-    std::string line_;
-    std::vector<std::string> lines_;
-    CXML_ArrayAttribute attributes_;
+    TextLines lines_;
+    AttributeSet attributes_;
     CXML_ArrayContentParticle children_;
     std::unique_ptr<CXML_Comment> comment_;
     std::unique_ptr<CXML_Element> child_;
+    // Reads one attribute after the other while the start tag is open.
     std::unique_ptr<CXML_Attribute> attribute_;
-    CXML_Token token_;
+    // Reads the tag names; held only while a tag is open.
+    std::unique_ptr<CXML_Token> token_;
     // Elements open below this one, outermost first; used on the element fed from outside.
     std::vector<CXML_Element*> open_;
     CXML_Element* nextDoomed_ = nullptr;

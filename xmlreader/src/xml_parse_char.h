@@ -3,7 +3,7 @@
 #define CAPREL_XML_PARSE_CHAR_H
 
 #include <cstdint>
-#include <string>
+#include <string_view>
 
 namespace caprel {
 
@@ -17,18 +17,19 @@ class CXML_ParseChar {
     bool IsWhiteSpace() const { return IsWhiteSpace(char_); }
     static bool IsWhiteSpace(char c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
 
-    void SetLine(std::string text, int number) {
-        line_ = std::move(text);
+    // The line is viewed, not copied: the text it stands in outlives the reading.
+    void SetLine(std::string_view text, int number) {
+        line_ = text;
         lineNumber_ = number;
     }
-    const std::string& GetLine() const { return line_; }
+    std::string_view GetLine() const { return line_; }
     int GetLineNumber() const { return lineNumber_; }
     int GetColumn() const { return column_; }
     void SetColumn(int column) { column_ = column; }
     intptr_t GetCallerValue() const { return callerValue_; }
 
   private:
-    std::string line_;
+    std::string_view line_;
     int lineNumber_ = 1;
     int column_ = 1;
     intptr_t callerValue_;

@@ -81,6 +81,9 @@ TEST_F(Element, FileEndingBeforeTheRootIsClosedFails) {
     EXPECT_EQ(OpenText("<a>\n<b/>\n</a>\n\n  \n"), 1);
     EXPECT_EQ(ChildNames(Root()), (Texts{"b"}));
     EXPECT_EQ(OpenText(""), 1);
+    // So is a file of blank lines only: the program then says the file is empty.
+    EXPECT_EQ(OpenText("\n  \n\t\r\n"), 1);
+    EXPECT_EQ(Name(Root()), "");
 }
 
 TEST_F(Element, ByteOrderMarkBeforeTheFirstLineIsSkipped) {

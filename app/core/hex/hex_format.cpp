@@ -7,9 +7,8 @@
 namespace kv::hex {
 
 std::string QuoteLine(std::string_view line) {
-    const std::size_t longest = CHexImageFile::kMaxLineLength;
-    const bool cut = line.size() > longest;
-    std::string text = EscapeControlBytes(cut ? line.substr(0, longest) : line);
+    const bool cut = line.size() > kQuotedLineLength;
+    std::string text = EscapeControlBytes(cut ? line.substr(0, kQuotedLineLength) : line);
     if (cut) text += "...";
     return text;
 }

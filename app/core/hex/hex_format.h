@@ -1,6 +1,7 @@
 // Formatting and critical-error helpers of the hex image classes.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -17,9 +18,12 @@ inline void AppendHexByte(std::string* out, unsigned byte) {
 
 using kv::text::Format;
 
+// How much of a line an error text quotes: a whole record of any usual width.
+inline constexpr std::size_t kQuotedLineLength = 64;
+
 // A line of the file as an error text shows it: control bytes escaped, and a
-// line too long to read cut after the longest line, so that the reason after
-// it is kept.
+// longer line cut with "...", so that the reason after it always fits a
+// caller's error buffer.
 std::string QuoteLine(std::string_view line);
 
 // Shows the critical-error message box of a class ("<class> Critical Error",

@@ -224,7 +224,7 @@ int CHexImageFile::MarkGiven(std::uint64_t address, std::uint32_t count,
     if (before != given.end() && before->second > address) clash = address;
     if (clash != end) {
         *lineError =
-            hex::Format("Data at %08llX overlap data of an earlier line",
+            hex::Format("Data at %08llX overlaps data of an earlier line",
                         static_cast<unsigned long long>(clash));
         return 0;
     }

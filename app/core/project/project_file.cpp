@@ -1,5 +1,6 @@
 // The project file: reading versions 1 and 2, writing version 2.
 #include <cstdio>
+#include <new>
 
 #include "caprel/caprel.h"
 #include "kelvane/app/app_message_box.h"
@@ -75,7 +76,14 @@ int CPrgProject::Read(const std::string& path) {
             if (!ok) return 0;  // the document stays open until the next one
         }
     } else if (version == 2) {
-        ok = ReadVersion2(root);
+        try {
+            ok = ReadVersion2(root);
+        } catch (const std::bad_alloc&) {
+            // The document is given back at once, so that the text of the
+            // failure can still be shown.
+            Close_Caprel();
+            throw;
+        }
     } else {
         ok = Fail("Unrecognized file version " + std::to_string(version));
     }

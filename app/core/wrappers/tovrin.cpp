@@ -125,10 +125,11 @@ int CTovrin::Open() {
     const std::string& patch = Process().patchFile;
     // The library keeps the name either way. A patch file that is not there
     // fails nothing until a loader that needs it is unlocked; then the
-    // library's text asks for it by name.
-    std::error_code missing;
+    // library's text asks for it by name. One that is there but cannot be
+    // read (a link loop among them) fails the open with the library's text.
+    std::error_code unreadable;
     bool ok = patch.empty() || SetPatchFile_Hesmark(patch.c_str()) ||
-              !std::filesystem::exists(patch, missing);
+              (!std::filesystem::exists(patch, unreadable) && !unreadable);
     ok = ok && InitializeAdapter_Hesmark();
     uint16_t version = 0;
     uint32_t serial = 0;

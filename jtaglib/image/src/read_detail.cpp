@@ -30,7 +30,7 @@ void SetHexReadErrorDetail(int lineNumber, const char* format, ...) {
 }
 
 void SetHexOverlapDetail(int lineNumber, unsigned address) {
-    SetHexReadErrorDetail(lineNumber, "data at %05X overlap data of an earlier line", address);
+    SetHexReadErrorDetail(lineNumber, "data at %05X overlaps data of an earlier line", address);
 }
 
 void SetHexOpenDetail(const char* path, const std::string& reason) {
@@ -39,7 +39,9 @@ void SetHexOpenDetail(const char* path, const std::string& reason) {
         detail = reason;
         return;
     }
-    SetHexReadErrorDetail(0, "Cannot open %s", path != nullptr ? path : "(no file name)");
+    // The system's reason on a line of its own, as for a project that cannot be opened.
+    detail = std::string("Cannot open ") + (path != nullptr ? path : "(no file name)");
+    if (!reason.empty()) detail += "\n" + reason;
 }
 
 }  // namespace nandrel

@@ -4,7 +4,9 @@
 // flash row written twice without an erase is beyond what the part allows.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "nandrel/image/hex_readers.h"
@@ -33,11 +35,17 @@ class SegmentBuilder {
     void close();
 
   private:
+    // The work is sized by the file, not by the address space: the bytes
+    // buffer grows with the segment, and the addresses given are kept one bit
+    // each in pages of 4096 addresses made when the file first reaches them.
+    static constexpr std::uint32_t kPageBits = 12;
+    using Page = std::array<std::uint64_t, (std::size_t{1} << kPageBits) / 64>;
+
     ImageMemoryLayout layout_;
     std::size_t capacity_;
     std::vector<std::uint8_t> bytes_;
-    // One bit per address up to kMaxImageAddress.
-    std::vector<std::uint64_t> givenBits_;
+    // One page per 4096 addresses up to kMaxImageAddress, null until used.
+    std::vector<std::unique_ptr<Page>> givenPages_;
     std::uint32_t start_ = 0;
     bool open_ = false;
 };

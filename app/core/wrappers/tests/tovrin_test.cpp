@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <chrono>
 #include <fstream>
 #include <sstream>
 
@@ -470,6 +471,46 @@ TEST_F(TovrinOldLoader, MissingPatchFileIsAskedForByNameWhenTheLoaderNeedsIt) {
     ASSERT_EQ(adapter.ReadMemory(back, 0x1100, 2), 1) << adapter.GetErrorText();
     EXPECT_EQ(back[0], 0x34);
     EXPECT_EQ(back[1], 0x12);
+}
+
+// A PATCH.TXT that cannot serve is refused when the adapter opens, with the
+// reason, and a long line's reason survives the library's error buffer.
+TEST_F(TovrinOldLoader, UnusablePatchFilesAreRefusedWithTheirReasonWhenRead) {
+    const std::string kRow = "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\n";
+    struct Case {
+        const char* what;
+        std::string content;  // empty: a symbolic link loop
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"empty", "\n", "\nThe file holds no data"},
+        {"no data", "@0220\nq\n", "\nThe file holds no data"},
+        {"long bad line", "@0220\n" + std::string(1000, ' ') + "ZZ\nq\n",
+         "\nError parsing line 2\n" + std::string(64, ' ') + "...\nUnrecognized source line\nZZ"},
+        {"above the RAM", "@09F0\n" + kRow + "00\nq\n",
+         "\nPatch data at 00A00 lies outside the loader's RAM, 00220 to 009FF"},
+        {"on the loader's variables", "@0200\n00 01\nq\n",
+         "\nPatch data at 00200 lies outside the loader's RAM, 00220 to 009FF"},
+        {"link loop", "", "\nToo many levels of symbolic links"},
+    };
+    std::filesystem::create_directories(dir);
+    const std::string patch = (dir / "PATCH.TXT").string();
+    kv::CTovrin::SetPatchFileName(patch.c_str(), 1);
+    for (const Case& c : cases) {
+        std::filesystem::remove(patch);
+        std::filesystem::remove(dir / "loop");
+        if (c.content.empty()) {
+            std::filesystem::create_symlink("loop", patch);
+            std::filesystem::create_symlink("PATCH.TXT", dir / "loop");
+        } else {
+            std::ofstream(patch) << c.content;
+        }
+        const auto begun = std::chrono::steady_clock::now();
+        EXPECT_EQ(adapter.Reopen(), 0) << c.what;
+        EXPECT_EQ(adapter.GetErrorText(), "Unable to open patch file " + patch + c.reason)
+            << c.what;
+        EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::seconds(5)) << c.what;
+    }
 }
 
 TEST(TovrinPatchFile, NameIsMadeFullUnlessKeptAsIs) {

@@ -8,8 +8,10 @@
 
 namespace kv {
 
-// The text with every control byte but line feed and tab written as "\xNN"
-// ; other bytes, UTF-8 included, pass unchanged.
+// The text with every control byte but line feed and tab written as "\xNN":
+// the C0 controls and DEL, the C1 controls U+0080 to U+009F (both bytes of
+// their UTF-8 form) and raw bytes 0x80 to 0x9F that are not part of a UTF-8
+// sequence. Other bytes, all other UTF-8 text included, pass unchanged.
 std::string EscapeControlBytes(std::string_view text);
 
 }  // namespace kv
