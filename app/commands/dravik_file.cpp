@@ -165,16 +165,9 @@ int CCommandDravik_File::WriteXMLAttributes(CStdioXMLFile& file) {
 
 int CCommandDravik_File::ReadFileAttributes(std::int32_t element, std::string& fileName,
                                             std::string& typeText) {
-    // The type is read as its text, which SetFileParameters parses; a text
-    // it would refuse is refused here with the attribute's place.
-    if (!GetXmlAttribute(element, kFileNameAttribute, fileName, error_) ||
-        !GetXmlAttribute(element, Attributes()[0].name, typeText, error_))
-        return 0;
-    CMapParameterXML& map = GetFileTypeMap();
-    std::int32_t type = 0;
-    if (!map.ParseNamedLONG(typeText, &type))
-        return Fail(map.TakeError(element, Attributes()[0].name));
-    return 1;
+    // The type is read as its text: SetFileParameters parses it.
+    return GetXmlAttribute(element, kFileNameAttribute, fileName, error_) &&
+           ReadKeywordText(Attributes()[0], element, typeText, error_);
 }
 
 }  // namespace kv

@@ -127,10 +127,9 @@ void StoreNumber(const CommandAttribute<T>& a, T& command, std::uint32_t value) 
 // Parses a keyword text by the attribute's width: a keyword, or a number a
 // keyword has. On failure the map's text with the attribute's place.
 template <class T>
-int ParseKeyword(const CommandAttribute<T>& a, std::int32_t element, T& command,
-                 const std::string& text, std::string& error) {
+int ParseKeywordValue(const CommandAttribute<T>& a, std::int32_t element, const std::string& text,
+                      std::uint32_t& value, std::string& error) {
     CMapParameterXML& map = a.map();
-    std::uint32_t value = 0;
     int ok = 0;
     if (a.width == KeywordWidth::kLong) {
         std::int32_t number = 0;
@@ -143,10 +142,15 @@ int ParseKeyword(const CommandAttribute<T>& a, std::int32_t element, T& command,
     } else {
         ok = map.ParseNamedDWORD(text, &value);
     }
-    if (!ok) {
-        error = map.TakeError(element, a.name);
-        return 0;
-    }
+    if (!ok) error = map.TakeError(element, a.name);
+    return ok;
+}
+
+template <class T>
+int ParseKeyword(const CommandAttribute<T>& a, std::int32_t element, T& command,
+                 const std::string& text, std::string& error) {
+    std::uint32_t value = 0;
+    if (!ParseKeywordValue(a, element, text, value, error)) return 0;
     StoreNumber(a, command, value);
     return 1;
 }
@@ -238,6 +242,17 @@ int ReadOne(const CommandAttribute<T>& a, std::int32_t element, T& command, std:
 }
 
 }  // namespace attribute_detail
+
+// Reads a keyword attribute as its text, for a class that parses the text
+// itself later: a text the attribute's map would refuse is refused here, with
+// the attribute's place.
+template <class T>
+int ReadKeywordText(const CommandAttribute<T>& a, std::int32_t element, std::string& text,
+                    std::string& error) {
+    std::uint32_t value = 0;
+    return GetXmlAttribute(element, a.name, text, error) &&
+           attribute_detail::ParseKeywordValue(a, element, text, value, error);
+}
 
 // The attribute lines of the class's ATTLIST, every one #REQUIRED.
 template <class T>
