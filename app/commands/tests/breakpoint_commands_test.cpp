@@ -103,8 +103,9 @@ TEST_F(BreakpointCommands, ChoosingCodeModeResetsTheTrigger) {
                                                    "BP_BRK", "BP_LOWER", 0, 0xE000, "BP_INSIDE",
                                                    "BP_NO_COND", 0, "BP_FETCH", 0, "BP_EQUAL", 0),
               nullptr);
-    EXPECT_EQ(error, "Unable to convert 0 to WORD: no keyword has this value; expected one of "
-                     "BP_CODE");
+    EXPECT_EQ(error,
+              "Unable to convert 0 to WORD: no keyword has this value; expected one of "
+              "BP_CODE");
     set->SetMode(0);
     EXPECT_EQ(set->GetTreeLabel(), "Set Bkpt 2");
     set->SetMode(1);

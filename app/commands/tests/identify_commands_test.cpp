@@ -127,8 +127,9 @@ TEST_F(IdentifyCommands, ConfigureKeepsItsTextsAndParsesByMode) {
     EXPECT_EQ(configure->SetParameters("VERIFICATION_MODE", "TRUE"), 1);
     EXPECT_EQ(configure->GetValue(), 1u);
     EXPECT_EQ(configure->SetParameters("VERIFICATION_MODE", "5"), 0);
-    EXPECT_EQ(configure->GetLastError(),
-              "Unable to convert 5 to LONG: no keyword has this value; expected one of TRUE, FALSE");
+    EXPECT_EQ(
+        configure->GetLastError(),
+        "Unable to convert 5 to LONG: no keyword has this value; expected one of TRUE, FALSE");
     EXPECT_EQ(configure->SetParameters("VERIFICATION_MODE", "0"), 1);
     EXPECT_EQ(configure->GetValue(), 0u);
     EXPECT_EQ(configure->SetParameters("FLASH_SWOP", "12abc"), 0);

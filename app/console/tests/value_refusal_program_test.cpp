@@ -96,7 +96,8 @@ TEST_F(ValueRefusal, BadNumbersStopTheProjectAtLoad) {
          "dwLength=\"0x00000002\"></Dravik_Erase>\n",
          "Unable to convert 7 to DWORD (dwEraseType): no keyword has this value (element "
          "Dravik_Erase on line 4); expected one of ERASE_ALL, ERASE_MAIN, ERASE_SEGMENT"},
-        {"a repeat count beyond 16 bits", "3000", "<Dravik_WaitForBreak dwDwellMilliseconds=\"1\" dwRepeatMilliseconds=\"1\" "
+        {"a repeat count beyond 16 bits", "3000",
+         "<Dravik_WaitForBreak dwDwellMilliseconds=\"1\" dwRepeatMilliseconds=\"1\" "
          "wRepeatCount=\"70000\"></Dravik_WaitForBreak>\n",
          "Unable to convert wRepeatCount value 70000 to WORD: the number does not fit in 16 bits "
          "(element Dravik_WaitForBreak on line 4); expected a decimal number from 0 to 65535"},
@@ -129,7 +130,6 @@ TEST_F(ValueRefusal, BlanksAroundANumberAndTheLongestTimesAreTaken) {
     EXPECT_EQ(Run(path), 0) << out;
     EXPECT_NE(out.find("Open JTAG: 3.6v OK\n"), std::string::npos) << out;
 }
-
 
 bool AllDigits(const std::string& text) {
     return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
@@ -174,20 +174,23 @@ TEST_F(ValueRefusal, EveryMistypedNumberOrKeywordOfTheGoldenProjectStopsItAtLoad
             std::string text = golden;
             text.replace(a.at, a.value.size(), value);
             Write("board/every_command.kvnset", text);
-            const std::string row = a.element + " line " + std::to_string(a.line) + " " + a.name +
-                                    "=\"" + value + "\"";
+            const std::string row =
+                a.element + " line " + std::to_string(a.line) + " " + a.name + "=\"" + value + "\"";
             ++rows;
             EXPECT_EQ(Run(path), 3) << row << "\n" << out;
             EXPECT_NE(out.find("Unable to open project " + path + "\n"), std::string::npos)
-                << row << "\n" << out;
+                << row << "\n"
+                << out;
             EXPECT_NE(out.find(a.name), std::string::npos) << row << "\n" << out;
-            EXPECT_NE(out.find("(element " + a.element + " on line " + std::to_string(a.line) +
-                               ")"),
-                      std::string::npos)
-                << row << "\n" << out;
+            EXPECT_NE(
+                out.find("(element " + a.element + " on line " + std::to_string(a.line) + ")"),
+                std::string::npos)
+                << row << "\n"
+                << out;
             EXPECT_TRUE(out.find("; expected ") != std::string::npos ||
                         out.find(": it must lie between ") != std::string::npos)
-                << row << ": the text says what the attribute takes\n" << out;
+                << row << ": the text says what the attribute takes\n"
+                << out;
             EXPECT_EQ(out.find("Open JTAG"), std::string::npos) << row << "\n" << out;
             EXPECT_EQ(Read(path), text) << row << ": the file is kept as it was";
         }
@@ -224,8 +227,7 @@ TEST_F(ValueRefusal, PlugInValuesTheAlgorithmRefusesStopTheRunBeforeTheChip) {
          "Overlay parse failed\nValue '10000' out of range for WORD algorithm"},
         {"a serial number with letters", serial, "strNextValue=\"41xyz\"",
          "Serializer parse failed\nValue '41xyz' is not a decimal number for WORD algorithm"},
-        {"a count at the bottom of an int", count,
-         "nCount=\"-2147483648\"\n\tbCountUp=\"FALSE\"",
+        {"a count at the bottom of an int", count, "nCount=\"-2147483648\"\n\tbCountUp=\"FALSE\"",
          "Unable to count nCount down from -2147483648: it would leave the range of an int"},
         {"a count at the top of an int", count, "nCount=\"2147483647\"\n\tbCountUp=\"TRUE\"",
          "Unable to count nCount up from 2147483647: it would leave the range of an int"},

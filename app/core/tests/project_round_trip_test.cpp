@@ -315,13 +315,13 @@ TEST_F(ProjectRoundTrip, AValueWithoutKeywordIsNeitherReadNorWritten) {
             document.children(document.child(document.root(), "CommandList"))[3];
         std::uint16_t type = 77;
         EXPECT_EQ(maps.eraseTypes.ReadNamedAttributeWORD(erase, "dwEraseType", &type), 0);
-        EXPECT_EQ(maps.eraseTypes.GetLastError(),
-                  "Unable to convert 9 to WORD (dwEraseType): no keyword has this value (element "
-                  "Dravik_Erase on line " +
-                      std::to_string(1 + std::count(typed.begin(),
-                                                    typed.begin() + typed.find("<Dravik_Erase"),
-                                                    '\n')) +
-                      "); expected one of ERASE_ALL, ERASE_MAIN, ERASE_SEGMENT");
+        EXPECT_EQ(
+            maps.eraseTypes.GetLastError(),
+            "Unable to convert 9 to WORD (dwEraseType): no keyword has this value (element "
+            "Dravik_Erase on line " +
+                std::to_string(1 + std::count(typed.begin(),
+                                              typed.begin() + typed.find("<Dravik_Erase"), '\n')) +
+                "); expected one of ERASE_ALL, ERASE_MAIN, ERASE_SEGMENT");
         EXPECT_EQ(type, 77) << "a refused value is not stored";
     }
 

@@ -262,12 +262,14 @@ class XmlNumberForms : public ::testing::Test {
 TEST_F(XmlNumberForms, HexadecimalNeedsItsPrefix) {
     std::uint32_t dword = 9;
     EXPECT_EQ(ReadXmlDwordHex(root, "dwPlain", dword, error), 0);
-    EXPECT_EQ(error, "Unable to convert dwPlain value F800 to DWORD (element Numbers on line 1); "
-                     "expected a hexadecimal number starting with 0x");
+    EXPECT_EQ(error,
+              "Unable to convert dwPlain value F800 to DWORD (element Numbers on line 1); "
+              "expected a hexadecimal number starting with 0x");
     EXPECT_EQ(dword, 9u);
     EXPECT_EQ(ReadXmlDwordHex(root, "dwUpper", dword, error), 0);
-    EXPECT_EQ(error, "Unable to convert dwUpper value 0XF800 to DWORD (element Numbers on line 1); "
-                     "expected a hexadecimal number starting with 0x");
+    EXPECT_EQ(error,
+              "Unable to convert dwUpper value 0XF800 to DWORD (element Numbers on line 1); "
+              "expected a hexadecimal number starting with 0x");
     // A character after the digits refuses the value, naming where it stands.
     EXPECT_EQ(ReadXmlDwordHex(root, "dwTail", dword, error), 0);
     EXPECT_EQ(error,
@@ -304,8 +306,9 @@ TEST_F(XmlNumberForms, DecimalIsTheWholeValue) {
     EXPECT_EQ(ReadXmlDword(root, "dwHuge", dword, error), 1);
     EXPECT_EQ(dword, 0xFFFFFFFFu);
     EXPECT_EQ(ReadXmlDword(root, "dwWord", dword, error), 0);
-    EXPECT_EQ(error, "Unable to convert dwWord value volts to DWORD (element Numbers on line 1); "
-                     "expected a decimal number");
+    EXPECT_EQ(error,
+              "Unable to convert dwWord value volts to DWORD (element Numbers on line 1); "
+              "expected a decimal number");
     std::uint16_t word = 7;
     EXPECT_EQ(ReadXmlWord(root, "wDec", word, error), 0);
     EXPECT_EQ(error,
@@ -313,8 +316,9 @@ TEST_F(XmlNumberForms, DecimalIsTheWholeValue) {
               "(element Numbers on line 1); expected a decimal number from 0 to 65535");
     EXPECT_EQ(word, 7);
     EXPECT_EQ(ReadXmlWord(root, "dwWord", word, error), 0);
-    EXPECT_EQ(error, "Unable to convert dwWord value volts to WORD (element Numbers on line 1); "
-                     "expected a decimal number from 0 to 65535");
+    EXPECT_EQ(error,
+              "Unable to convert dwWord value volts to WORD (element Numbers on line 1); "
+              "expected a decimal number from 0 to 65535");
     int value = 3;
     EXPECT_EQ(ReadXmlInt(root, "nHex", value, error), 0);
     EXPECT_EQ(value, 3);
@@ -327,8 +331,9 @@ TEST_F(XmlNumberForms, DecimalIsTheWholeValue) {
     EXPECT_EQ(value, 3);
     value = 0;
     EXPECT_EQ(ReadXmlInt(root, "dwWord", value, error), 0);
-    EXPECT_EQ(error, "Unable to convert dwWord value volts to int (element Numbers on line 1); "
-                     "expected a decimal number from -2147483648 to 2147483647");
+    EXPECT_EQ(error,
+              "Unable to convert dwWord value volts to int (element Numbers on line 1); "
+              "expected a decimal number from -2147483648 to 2147483647");
     EXPECT_EQ(value, 0);
 }
 
@@ -343,8 +348,9 @@ TEST_F(XmlNumberForms, BooleansReadNumbersAndTheirKeywords) {
     EXPECT_EQ(flag, 0);
     flag = 1;
     EXPECT_EQ(ReadXmlBool(root, "bLower", flag, error), 0);
-    EXPECT_EQ(error, "Unable to convert bLower value true to WORD (element Numbers on line 1); "
-                     "expected TRUE or FALSE");
+    EXPECT_EQ(error,
+              "Unable to convert bLower value true to WORD (element Numbers on line 1); "
+              "expected TRUE or FALSE");
     EXPECT_EQ(flag, 0);
 }
 

@@ -95,7 +95,8 @@ std::string Refused(std::int32_t element, const std::string& name, const std::st
 }
 
 // Reads the attribute and scans it; the scan's 32-bit result goes to the
-// caller. A value above `largest` does not fit the caller's field.
+// caller. A WORD reader passes its largest value, 0xFFFF: above it the
+// number does not fit in 16 bits.
 template <class Scan>
 int ReadNumber(std::int32_t element, const std::string& name, std::uint32_t& value,
                const char* type, Scan scan, const char* form, std::string& error,
@@ -200,8 +201,7 @@ int GetXmlAttribute(std::int32_t element, const std::string& name, std::string& 
 int ReadXmlWordHex(std::int32_t element, const std::string& name, std::uint16_t& out,
                    std::string& error) {
     std::uint32_t value = 0;
-    if (!ReadNumber(element, name, value, "WORD", scan::PrefixedHex, kWordHexForm, error,
-                    0xFFFFu))
+    if (!ReadNumber(element, name, value, "WORD", scan::PrefixedHex, kWordHexForm, error, 0xFFFFu))
         return 0;
     out = static_cast<std::uint16_t>(value);
     return 1;
@@ -245,9 +245,9 @@ int ReadXmlInt(std::int32_t element, const std::string& name, int& out, std::str
     const bool read = scan::Decimal(text, &value, &why);
     const bool negative = text.find('-') != std::string::npos;
     if (!read || (!negative && value > 0x7FFFFFFFu)) {
-        error = Refused(element, name, text, "int",
-                        read ? "the number does not fit in an int" : scan::RefusalText(why),
-                        kIntForm);
+        error =
+            Refused(element, name, text, "int",
+                    read ? "the number does not fit in an int" : scan::RefusalText(why), kIntForm);
         return 0;
     }
     out = static_cast<int>(value);

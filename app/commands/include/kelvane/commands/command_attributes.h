@@ -99,9 +99,9 @@ struct CommandAttribute {
     int choicesUpTo = -1;
     bool declaredCdata = false;
     // Checked as the table is built; never set by an entry.
-    bool slotChecked = attribute_detail::RequireSlotAgrees(attribute_detail::SlotAgrees(
-        form, dword != nullptr, word != nullptr, number != nullptr, text != nullptr,
-        map != nullptr));
+    bool slotChecked = attribute_detail::RequireSlotAgrees(
+        attribute_detail::SlotAgrees(form, dword != nullptr, word != nullptr, number != nullptr,
+                                     text != nullptr, map != nullptr));
 };
 
 namespace attribute_detail {
