@@ -139,7 +139,7 @@ int CBufferCommand<Family>::ReadBufferAttributes(std::int32_t element, std::uint
     if (!ReadXmlDwordHex(element, attributes[0].name, address, this->error_)) return 0;
     if (!ReadXmlDwordHex(element, attributes[1].name, count, this->error_)) return 0;
     CMapParameterXML& map = CValueBuffer::ValueTypeMap();
-    if (map.ReadAttributeWORD(element, attributes[2].name, &type)) return 1;
+    if (map.ReadNamedAttributeWORD(element, attributes[2].name, &type)) return 1;
     // Older files tell only bytes from words.
     std::string mapError = map.TakeError();
     std::string ignored;

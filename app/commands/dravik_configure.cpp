@@ -106,27 +106,42 @@ int CCommandDravik_Configure::DeclareAttlist(CStdioXMLFile& file) {
 
 int CCommandDravik_Configure::SetParameters(const std::string& modeText,
                                             const std::string& valueText) {
+    return Apply(modeText, valueText, -1);
+}
+
+int CCommandDravik_Configure::Apply(const std::string& modeText, const std::string& valueText,
+                                    std::int32_t element) {
     strMode_ = modeText;
     strValue_ = valueText;
+    // Read from a file, a refusal names the attribute and its place.
+    auto refuse = [&](CMapParameterXML& map, const char* name) {
+        return Fail(element < 0 ? map.TakeErrorWithExpected() : map.TakeError(element, name));
+    };
+    const char* modeName = Attributes()[0].name;
+    const char* valueName = Attributes()[1].name;
     CMapParameterXML& modes = GetModeMap();
     std::int32_t mode = 0;
-    if (!modes.ParseLONG(modeText, &mode)) return Fail(modes.TakeError());
+    if (!modes.ParseNamedLONG(modeText, &mode)) return refuse(modes, modeName);
     nMode = mode;
     nValue = 0;
     if (mode == kVerificationMode) {
         CMapParameterXML& booleans = GetBooleanMap();
         int flag = 0;
-        if (!booleans.ParseBOOL(valueText, &flag)) return Fail(booleans.TakeError());
+        if (!booleans.ParseNamedBOOL(valueText, &flag)) return refuse(booleans, valueName);
         nValue = flag != 0;
     } else if (mode == kInterfaceMode) {
         CMapParameterXML& interfaces = GetInterfaceMap();
         std::uint32_t value = 0;
-        if (!interfaces.ParseDWORD(valueText, &value)) return Fail(interfaces.TakeError());
+        if (!interfaces.ParseNamedDWORD(valueText, &value)) return refuse(interfaces, valueName);
         nValue = value;
     } else {
         std::uint32_t value = 0;
-        if (!ConvertValue(valueText, value))
-            return Fail("Unable to convert " + valueText + " to a DWORD value");
+        if (!ConvertValue(valueText, value)) {
+            if (element < 0) return Fail("Unable to convert " + valueText + " to a DWORD value");
+            return Fail(std::string("Unable to convert ") + valueName + " value " + valueText +
+                        " to DWORD " + ElementPlace(element) +
+                        "; expected a decimal number or a hexadecimal number starting with 0x");
+        }
         nValue = value;
     }
     return 1;
@@ -159,7 +174,7 @@ int CCommandDravik_Configure::WriteXMLAttributes(CStdioXMLFile& file) {
 int CCommandDravik_Configure::ReadXMLParameters(std::int32_t element) {
     CCommandDravik_Configure values;
     if (!ReadCommandAttributes(element, values, Attributes(), error_)) return 0;
-    return SetParameters(values.strMode_, values.strValue_);
+    return Apply(values.strMode_, values.strValue_, element);
 }
 
 }  // namespace kv

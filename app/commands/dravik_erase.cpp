@@ -84,7 +84,7 @@ int CCommandDravik_Erase::SetParameters(const std::string& typeText, std::uint32
                                         std::uint32_t length) {
     CMapParameterXML& map = GetEraseTypeMap();
     std::uint32_t type = 0;
-    if (!map.ParseDWORD(typeText, &type)) return Fail(map.TakeError());
+    if (!map.ParseNamedDWORD(typeText, &type)) return Fail(map.TakeErrorWithExpected());
     dwEraseType = type;
     dwSegment = segment;
     dwLength = length;

@@ -70,7 +70,7 @@ int CCommandDravik_File::SetFileParameters(const std::string& fileName,
     ResolveFilePath();
     CMapParameterXML& map = GetFileTypeMap();
     std::int32_t type = 0;
-    if (!map.ParseLONG(typeText, &type)) return Fail(map.TakeError());
+    if (!map.ParseNamedLONG(typeText, &type)) return Fail(map.TakeErrorWithExpected());
     keepFullPath_ = false;
     nFileType = type;
     return 1;
@@ -167,7 +167,7 @@ int CCommandDravik_File::ReadFileAttributes(std::int32_t element, std::string& f
                                             std::string& typeText) {
     // The type is read as its text: SetFileParameters parses it.
     return GetXmlAttribute(element, kFileNameAttribute, fileName, error_) &&
-           GetXmlAttribute(element, Attributes()[0].name, typeText, error_);
+           ReadKeywordText(Attributes()[0], element, typeText, error_);
 }
 
 }  // namespace kv

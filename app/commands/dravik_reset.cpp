@@ -97,7 +97,7 @@ CCommandDravik_Reset* CCommandDravik_Reset::CreateDefault(std::string& error) {
 int CCommandDravik_Reset::SetParameters(const std::string& method, int execute, int releaseJTAG) {
     std::uint32_t value = 0;
     CMapParameterXML& map = MethodMap();
-    if (!map.ParseDWORD(method, &value)) return Fail(map.TakeError());
+    if (!map.ParseNamedDWORD(method, &value)) return Fail(map.TakeErrorWithExpected());
     Store(value, execute, releaseJTAG);
     return 1;
 }

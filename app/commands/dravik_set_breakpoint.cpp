@@ -234,7 +234,7 @@ int CCommandDravik_SetBreakpoint::SetParameters(
     nBreakpointIndex = breakpoint;
     auto parse = [this](CMapParameterXML& map, const std::string& text, std::uint32_t& field) {
         std::uint16_t value = 0;
-        if (!map.ParseWORD(text, &value)) return Fail(map.TakeError());
+        if (!map.ParseNamedWORD(text, &value)) return Fail(map.TakeErrorWithExpected());
         field = value;
         return 1;
     };

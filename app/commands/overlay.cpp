@@ -163,6 +163,36 @@ std::string CCommandOverlay::StatusText() const {
     return "Writing overlay '" + strName + "'";
 }
 
+int CCommandOverlay::GetRequiredInterfaces(int* podNeeded, int* adapterNeeded) {
+    if (!CCommandDravik::GetRequiredInterfaces(podNeeded, adapterNeeded)) return 0;
+    // The value is checked before the run opens the pod, so a text the
+    // plug-in refuses stops the run before the first command touches the chip.
+    CPluginAlgorithm* algorithm = nullptr;
+    std::uint32_t size = 0;
+    return !IsActive() || Prepare(algorithm, size);
+}
+
+int CCommandOverlay::Prepare(CPluginAlgorithm*& algorithm, std::uint32_t& size) {
+    const Texts texts = GetTexts();
+    bool haveList = false;
+    algorithm = FindAlgorithm(haveList);
+    if (!haveList)
+        return Fail(std::string("Unable to execute ") + texts.className + " with " +
+                    texts.nullArray);
+    if (algorithm == nullptr)
+        return Fail(Format("Could not find %s '%s:%s'", texts.lowerWhat, strModule.c_str(),
+                           strAlgorithm.c_str()));
+    if (!algorithm->Parse(strNextValue))
+        return Fail(std::string(texts.what) + " parse failed\n" + algorithm->TakeLastError());
+    size = algorithm->GetOverlaySize();
+    if (size == 0)
+        return Fail(std::string(texts.what) + " overlay failed\n" + algorithm->TakeLastError());
+    if (size > kRenderLimit)
+        return Fail(
+            Format("%s overlay limited to %d bytes", texts.what, static_cast<int>(kRenderLimit)));
+    return CheckStep();
+}
+
 int CCommandOverlay::OnExecute(CExecuteParams* params) {
     if (params == nullptr) return Fail("Unable to execute NULL parameters");
     Texts texts = GetTexts();
@@ -179,22 +209,9 @@ int CCommandOverlay::OnExecute(CExecuteParams* params) {
     CDravik* pod = params->GetDravik();
     if (pod == nullptr)
         return Fail(std::string("Unable to execute ") + texts.className + " with NULL Dravik");
-    bool haveList = false;
-    CPluginAlgorithm* algorithm = FindAlgorithm(haveList);
-    if (!haveList)
-        return Fail(std::string("Unable to execute ") + texts.className + " with " +
-                    texts.nullArray);
-    if (algorithm == nullptr)
-        return Fail(Format("Could not find %s '%s:%s'", texts.lowerWhat, strModule.c_str(),
-                           strAlgorithm.c_str()));
-    if (!algorithm->Parse(strNextValue))
-        return Fail(std::string(texts.what) + " parse failed\n" + algorithm->TakeLastError());
-    std::uint32_t size = algorithm->GetOverlaySize();
-    if (size == 0)
-        return Fail(std::string(texts.what) + " overlay failed\n" + algorithm->TakeLastError());
-    if (size > kRenderLimit)
-        return Fail(
-            Format("%s overlay limited to %d bytes", texts.what, static_cast<int>(kRenderLimit)));
+    CPluginAlgorithm* algorithm = nullptr;
+    std::uint32_t size = 0;
+    if (!Prepare(algorithm, size)) return 0;
     if (!algorithm->Render(texts.buffer, kRenderLimit))
         return Fail(std::string(texts.what) + " overlay failed\n" + algorithm->TakeLastError());
     if (!pod->WriteMemory(texts.buffer, dwAddress, size) ||

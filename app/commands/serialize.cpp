@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -133,16 +134,31 @@ int CCommandSerialize::CopyTo(CProjectTreeItem* item) {
 }
 
 std::string CCommandSerialize::LoggedValue() const {
-    const std::size_t first = strNextValue.find_first_not_of(" \t\r\n");
-    const std::size_t last = strNextValue.find_last_not_of(" \t\r\n");
-    if (first == std::string::npos || strNextValue[first] != '-' || last == first)
-        return strNextValue;
-    const std::string digits = strNextValue.substr(first + 1, last - first);
-    if (digits.size() > 10 || digits.find_first_not_of("0123456789") != std::string::npos)
-        return strNextValue;
+    const std::size_t first = strNextValue.find_first_not_of(" \t\r\n\v\f");
+    if (first == std::string::npos) return strNextValue;
+    const std::size_t last = strNextValue.find_last_not_of(" \t\r\n\v\f");
+    const bool negative = strNextValue[first] == '-';
+    const std::size_t start = first + (negative || strNextValue[first] == '+' ? 1 : 0);
+    if (start > last) return strNextValue;
+    const std::string digits = strNextValue.substr(start, last - start + 1);
+    if (digits.find_first_not_of("0123456789") != std::string::npos) return strNextValue;
+    const std::size_t significant = std::min(digits.find_first_not_of('0'), digits.size());
+    if (digits.size() - significant > 10) return strNextValue;
     const unsigned long long magnitude = std::stoull(digits);
-    if (magnitude > 0x80000000ull) return strNextValue;
-    return std::to_string(static_cast<std::uint32_t>(0u - static_cast<std::uint32_t>(magnitude)));
+    if (magnitude > (negative ? 0x80000000ull : 0xFFFFFFFFull)) return strNextValue;
+    const auto low = static_cast<std::uint32_t>(magnitude);
+    return std::to_string(negative ? 0u - low : low);
+}
+
+int CCommandSerialize::CheckStep() {
+    if (bCountUp && nCount == INT32_MAX)
+        return Fail(Format("Unable to count nCount up from %ld: it would leave the range of an int",
+                           static_cast<long>(nCount)));
+    if (!bCountUp && nCount == INT32_MIN)
+        return Fail(
+            Format("Unable to count nCount down from %ld: it would leave the range of an int",
+                   static_cast<long>(nCount)));
+    return 1;
 }
 
 CCommandOverlay::Texts CCommandSerialize::GetTexts() const {

@@ -35,7 +35,7 @@ int CCommandTovrin_File::SetParameters(const std::string& fileName, const std::s
     ResolveFilePath();
     CMapParameterXML& map = GetFileTypeMap();
     std::int32_t type = 0;
-    if (!map.ParseLONG(fileType, &type)) return Fail(map.TakeError());
+    if (!map.ParseNamedLONG(fileType, &type)) return Fail(map.TakeErrorWithExpected());
     nFileType = type;
     UpdateLabel();
     return 1;
@@ -150,7 +150,7 @@ int CCommandTovrin_File::ReadFileAttributes(std::int32_t element, std::string& f
                                             std::string& typeText) {
     // The type is read as its text: SetParameters parses it.
     return GetXmlAttribute(element, kFileNameAttribute, fileName, error_) &&
-           GetXmlAttribute(element, Attributes()[0].name, typeText, error_);
+           ReadKeywordText(Attributes()[0], element, typeText, error_);
 }
 
 int CCommandTovrin_File::ReadXMLParameters(std::int32_t element) {

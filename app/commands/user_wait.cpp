@@ -85,7 +85,7 @@ CCommandUserWait* CCommandUserWait::CreateDefault(std::string& error) {
 int CCommandUserWait::SetParameters(const std::string& type, const std::string& text) {
     std::uint16_t value = 0;
     CMapParameterXML& map = ButtonMap();
-    if (!map.ParseWORD(type, &value)) return Fail(map.TakeError());
+    if (!map.ParseNamedWORD(type, &value)) return Fail(map.TakeErrorWithExpected());
     wType = value;
     return SetText(text);
 }

@@ -95,9 +95,18 @@ TEST_F(BreakpointCommands, KeywordsLoadFromNumbersAndBadOnesFail) {
 TEST_F(BreakpointCommands, ChoosingCodeModeResetsTheTrigger) {
     std::string error;
     std::unique_ptr<CCommandDravik_SetBreakpoint> set(CCommandDravik_SetBreakpoint::Create(
-        error, 2, "0", 0x2000, "BP_MDB", 4, "BP_READ", "BP_BRK", "BP_LOWER", 0, 0xE000, "BP_INSIDE",
-        "BP_NO_COND", 0, "BP_FETCH", 0, "BP_EQUAL", 0));
+        error, 2, "BP_CODE", 0x2000, "BP_MDB", 4, "BP_READ", "BP_BRK", "BP_LOWER", 0, 0xE000,
+        "BP_INSIDE", "BP_NO_COND", 0, "BP_FETCH", 0, "BP_EQUAL", 0));
     ASSERT_NE(set, nullptr) << error;
+    // A mode no keyword names is refused where it is given as a text.
+    EXPECT_EQ(CCommandDravik_SetBreakpoint::Create(error, 2, "0", 0x2000, "BP_MDB", 4, "BP_READ",
+                                                   "BP_BRK", "BP_LOWER", 0, 0xE000, "BP_INSIDE",
+                                                   "BP_NO_COND", 0, "BP_FETCH", 0, "BP_EQUAL", 0),
+              nullptr);
+    EXPECT_EQ(error,
+              "Unable to convert 0 to WORD: no keyword has this value; expected one of "
+              "BP_CODE");
+    set->SetMode(0);
     EXPECT_EQ(set->GetTreeLabel(), "Set Bkpt 2");
     set->SetMode(1);
     const BreakpointRecord record = set->GetRecord();

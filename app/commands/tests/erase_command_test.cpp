@@ -60,12 +60,15 @@ TEST_F(EraseCommand, DeclarationsAndPrototype) {
     EXPECT_EQ(erase->GetTreeLabel(), "Erase Main");
     EXPECT_EQ(erase->SetParameters("ERASE_ANY", 0x1100, 2), 0);
     EXPECT_EQ(erase->GetTreeLabel(), "Erase Main") << "a bad kind changes nothing";
-    EXPECT_EQ(erase->SetParameters("7", 0x1100, 2), 1);
-    EXPECT_EQ(erase->GetTreeLabel(), "Erase");
-    bool ok = true;
+    // A number no kind has could be run but never written back: refused.
+    EXPECT_EQ(erase->SetParameters("7", 0x1100, 2), 0);
+    EXPECT_EQ(erase->GetLastError(),
+              "Unable to convert 7 to DWORD: no keyword has this value; expected one of "
+              "ERASE_ALL, ERASE_MAIN, ERASE_SEGMENT");
+    EXPECT_EQ(erase->GetTreeLabel(), "Erase Main") << "a refused kind changes nothing";
+    bool ok = false;
     Save(*erase, &ok);
-    EXPECT_FALSE(ok) << "a kind without keyword is not written";
-    EXPECT_EQ(erase->GetLastError(), "Unable to store NULL XML DWORD parameter for dwEraseType");
+    EXPECT_TRUE(ok) << erase->GetLastError();
 }
 
 TEST_F(EraseCommand, ZeroSegmentAndLengthLoadAsTheDefaults) {
@@ -93,7 +96,9 @@ TEST_F(EraseCommand, ANumberForTheKindIsWrittenBackAsItsKeyword) {
 TEST_F(EraseCommand, BadAttributesDoNotLoad) {
     std::string error;
     EXPECT_EQ(LoadErase("ERASE_SEGMENT", "4096", "0x00000001", error), nullptr);
-    EXPECT_EQ(error, "Unable to convert dwSegment value 4096 to DWORD");
+    EXPECT_EQ(error,
+              "Unable to convert dwSegment value 4096 to DWORD (element Dravik_Erase on line 11); "
+              "expected a hexadecimal number starting with 0x");
 }
 
 TEST_F(EraseCommand, WithoutPodEachKindNamesItsPath) {

@@ -177,7 +177,7 @@ TEST_F(FileCommands, AttributesAreReadAsWritten) {
     EXPECT_EQ(range, nullptr);
     EXPECT_EQ(error,
               "Unable to convert dwAddress value 0xFFE0 to DWORD: characters follow the number "
-              "(element Dravik_ReadRangeToFile on line 12)");
+              "(element Dravik_ReadRangeToFile on line 12); expected a decimal number");
     range = LoadElement("Dravik_ReadRangeToFile",
                         "\tstrFileName=\"out.hex\"\n\tnFileType=\"FILETYPE_INTEL_HEX\"\n"
                         "\tdwAddress=\"65504\"\n\tdwLength=\"16\"\n",

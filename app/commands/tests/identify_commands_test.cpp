@@ -126,8 +126,12 @@ TEST_F(IdentifyCommands, ConfigureKeepsItsTextsAndParsesByMode) {
     EXPECT_EQ(configure->GetValue(), 0xFFFFFFFEu);
     EXPECT_EQ(configure->SetParameters("VERIFICATION_MODE", "TRUE"), 1);
     EXPECT_EQ(configure->GetValue(), 1u);
-    EXPECT_EQ(configure->SetParameters("VERIFICATION_MODE", "5"), 1);
-    EXPECT_EQ(configure->GetValue(), 1u);
+    EXPECT_EQ(configure->SetParameters("VERIFICATION_MODE", "5"), 0);
+    EXPECT_EQ(
+        configure->GetLastError(),
+        "Unable to convert 5 to LONG: no keyword has this value; expected one of TRUE, FALSE");
+    EXPECT_EQ(configure->SetParameters("VERIFICATION_MODE", "0"), 1);
+    EXPECT_EQ(configure->GetValue(), 0u);
     EXPECT_EQ(configure->SetParameters("FLASH_SWOP", "12abc"), 0);
 
     EXPECT_EQ(load("INTERFACE_MODE", "SERIAL_IF", error), nullptr);
@@ -149,7 +153,9 @@ TEST_F(IdentifyCommands, ConfigFuseNeedsTheHexPrefix) {
                             "<Dravik_ConfigFuse \n\tdwDeviceID=\"258\"\n></Dravik_ConfigFuse >\n"),
                    error),
               nullptr);
-    EXPECT_EQ(error, "Unable to convert dwDeviceID value 258 to DWORD");
+    EXPECT_EQ(error,
+              "Unable to convert dwDeviceID value 258 to DWORD (element Dravik_ConfigFuse on line "
+              "9); expected a hexadecimal number starting with 0x");
 }
 
 TEST_F(IdentifyCommands, WithoutPodOrProcessorTheyFailWithTheirTexts) {

@@ -76,7 +76,9 @@ TEST(TovrinSimpleCommands, LoadPcIsWrittenInHexAndNeedsThePrefix) {
 
     std::string error;
     EXPECT_EQ(LoadElement("<Tovrin_LoadPC dwValue=\"768\"></Tovrin_LoadPC >", error), nullptr);
-    EXPECT_EQ(error, "Unable to convert dwValue value 768 to DWORD");
+    EXPECT_EQ(error,
+              "Unable to convert dwValue value 768 to DWORD (element Tovrin_LoadPC on line 339); "
+              "expected a hexadecimal number starting with 0x");
 }
 
 TEST(TovrinSimpleCommands, LockALabelsImagesAndBooleans) {

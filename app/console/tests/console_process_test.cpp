@@ -392,10 +392,12 @@ TEST_F(ConsoleProcessTest, ANumberThatIsNotOneIsRefusedAndNothingAdvances) {
     ConsoleProcess station(path, config.Path());
     const int code = station.Finish();
     EXPECT_NE(code, 0) << station.Text();
-    EXPECT_NE(station.Text().find("Unable to complete operation.\nSerializer parse failed\n"
+    // Refused before the run opens the pod.
+    EXPECT_NE(station.Text().find("Unable to launch operation.\nSerializer parse failed\n"
                                   "Value '42xyz' is not a decimal number for DWORD algorithm\n"),
               std::string::npos)
         << station.Text();
+    EXPECT_EQ(station.Text().find("Open JTAG"), std::string::npos) << station.Text();
     EXPECT_EQ(ReadText(path), before);
 }
 

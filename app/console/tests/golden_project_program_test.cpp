@@ -66,6 +66,48 @@ TEST_F(GoldenProject, CopiesOfEveryCommandSaveTheSameFile) {
     EXPECT_EQ(LoadAndSave("copied.kvnset", true), golden_);
 }
 
+// The values each attribute of the golden project takes at its edges, in
+// the form the writer gives them; keywords and choices are those its DTD
+// declares.
+std::vector<std::string> Accepted(const AttributeLine& a,
+                                  const std::map<std::string, std::vector<std::string>>& choices) {
+    const std::string& n = a.name;
+    const auto declared = choices.find(a.element + "/" + n);
+    // The value type and counts decide how the memory text reads, and the
+    // mode how nValue reads: each of those makes a project of its own.
+    if (n == "wValueType" || n == "dwCount" || n == "dwPatternCount" || n == "nMode") return {};
+    if (declared != choices.end()) return declared->second;
+    if (a.value == "TRUE" || a.value == "FALSE") return {"TRUE", "FALSE"};
+    // An erase of segment 0 or length 0 is one of the defaults, written so.
+    if (a.element.find("Erase") != std::string::npos) return {"0x00000001", "0xFFFFFFFF"};
+    if (n.rfind("str", 0) == 0 || n == "nFileVersion" || n == "nFileSubVersion") return {};
+    if (n == "nValue") return {"0", "4294967295", "-2147483648", "0x0000", "0xFFFFFFFF"};
+    if (a.value.rfind("0x", 0) == 0)
+        return n[0] == 'w' ? std::vector<std::string>{"0x0000", "0xFFFF"}
+                           : std::vector<std::string>{"0x00000000", "0xFFFFFFFF"};
+    if (n[0] == 'w') return {"0", "65535"};
+    if (n == "nCount") return {"-2147483648", "2147483647"};
+    if (n.find("VCC") != std::string::npos) return {"0", "3600"};
+    if (n.find("Milliseconds") != std::string::npos || n == "dwDelay") return {"0", "3600000"};
+    return {"0", "2147483647", "-1", "-2147483648"};
+}
+
+TEST_F(GoldenProject, EveryValueItsAttributesTakeIsSavedByteForByte) {
+    const auto choices = DeclaredChoices(golden_);
+    int rows = 0;
+    for (const AttributeLine& a : AttributeLines(golden_)) {
+        for (const std::string& value : Accepted(a, choices)) {
+            std::string text = golden_;
+            text.replace(a.at, a.value.size(), value);
+            Write("board/every_command.kvnset", text);
+            ++rows;
+            EXPECT_EQ(LoadAndSave("saved.kvnset"), text)
+                << a.element << " line " << a.line << " " << a.name << "=\"" << value << "\"";
+        }
+    }
+    EXPECT_GT(rows, 200) << "every attribute of the golden project is tried";
+}
+
 TEST_F(GoldenProject, RunOnTheSimulatedDevicesItPrintsTheRecordedTranscript) {
     Plug("chip=MSP430F149,adapter=MSP430F2274");
     const int code = Run(Path("board/every_command.kvnset"));

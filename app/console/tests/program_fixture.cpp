@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -22,6 +23,58 @@
 namespace kv::testing {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// Calls `line` with each line of the text and its number, from 1.
+template <class Line>
+void ForEachLine(const std::string& text, Line line) {
+    int number = 0;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        line(text.substr(start, end - start), start, ++number);
+        start = end + 1;
+    }
+}
+
+}  // namespace
+
+std::vector<AttributeLine> AttributeLines(const std::string& text) {
+    std::vector<AttributeLine> lines;
+    std::string element;
+    int elementLine = 0;
+    ForEachLine(text, [&](std::string line, std::size_t start, int number) {
+        // A child element starts right after its parent's start tag ends.
+        if (line.rfind("><", 0) == 0) line.erase(0, 1);
+        if (line.size() > 1 && line[0] == '<' && line[1] != '/' && line[1] != '!' &&
+            line[1] != '?') {
+            element = line.substr(1, line.find(' ') - 1);
+            elementLine = number;
+        } else if (line.size() > 1 && line[0] == '\t' && line[1] != '\t' && line[1] != '<') {
+            const std::size_t equals = line.find("=\"");
+            if (equals != std::string::npos)
+                lines.push_back({start + equals + 2, element, line.substr(1, equals - 1),
+                                 line.substr(equals + 2, line.size() - equals - 3), elementLine});
+        }
+    });
+    return lines;
+}
+
+std::map<std::string, std::vector<std::string>> DeclaredChoices(const std::string& text) {
+    std::map<std::string, std::vector<std::string>> choices;
+    const std::string attlist = "\t<!ATTLIST ";
+    std::string element;
+    ForEachLine(text, [&](const std::string& line, std::size_t, int) {
+        if (line.rfind(attlist, 0) == 0) element = line.substr(attlist.size());
+        const std::size_t open = line.find(" (");
+        if (line.rfind("\t\t", 0) != 0 || open == std::string::npos) return;
+        std::vector<std::string>& list = choices[element + "/" + line.substr(2, open - 2)];
+        std::stringstream items(line.substr(open + 2, line.find(')') - open - 2));
+        for (std::string item; std::getline(items, item, '|');)
+            list.push_back(item);
+    });
+    return choices;
+}
 
 void ProgramTest::SetUp() {
     ::unsetenv("KELVANE_USB");

@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "kelvane/platform/clock.h"
 #include "kelvane/sim/chip.h"
@@ -24,6 +26,19 @@ inline const std::string kIdentify = "<Dravik_Identify bForceMatch=\"TRUE\"></Dr
 inline const std::string kRunToBreakpoint =
     "<Dravik_Run bRunToBreakpoint=\"TRUE\" bWaitForBreak=\"TRUE\" dwDwellMilliseconds=\"10\" "
     "dwRepeatMilliseconds=\"10\" wRepeatCount=\"5\"></Dravik_Run>\n";
+
+// One attribute of an element of a project file (not of its DTD).
+struct AttributeLine {
+    std::size_t at;  // offset of the value in the file
+    std::string element, name, value;
+    int line;  // of the element's start tag
+};
+
+// Every attribute of the file's elements, in file order, as the writer lays
+// them out (one per line).
+std::vector<AttributeLine> AttributeLines(const std::string& text);
+// The choices the file's DTD declares, by "element/attribute".
+std::map<std::string, std::vector<std::string>> DeclaredChoices(const std::string& text);
 
 class ProgramTest : public ::testing::Test {
   protected:

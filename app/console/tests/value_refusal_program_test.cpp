@@ -4,6 +4,9 @@
 // and a text that names the attribute, the element and its line.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <vector>
+
 #include "program_fixture.h"
 
 namespace kv::testing {
@@ -15,7 +18,7 @@ std::string Follows(const std::string& attribute, const std::string& value,
                     const std::string& element, int line) {
     return "Unable to convert " + attribute + " value " + value +
            " to DWORD: characters follow the number (element " + element + " on line " +
-           std::to_string(line) + ")";
+           std::to_string(line) + "); expected a decimal number";
 }
 
 std::string OutOfRange(const std::string& attribute, const std::string& value,
@@ -72,19 +75,36 @@ TEST_F(ValueRefusal, BadNumbersStopTheProjectAtLoad) {
         {"a signed hexadecimal segment", "3000",
          "<Dravik_Erase dwEraseType=\"ERASE_SEGMENT\" dwSegment=\"0x-1\" "
          "dwLength=\"0x00000002\"></Dravik_Erase>\n",
-         "Unable to convert dwSegment value 0x-1 to DWORD"},
+         "Unable to convert dwSegment value 0x-1 to DWORD (element Dravik_Erase on line 4); "
+         "expected a hexadecimal number starting with 0x"},
         {"an attribute given twice", "3000", twice + "\n",
          "Error parsing line 4\n" + twice +
              "\nAttribute 'dwSegment' appears twice in element 'Dravik_Erase'"},
         {"a version that is no number", "3000", "nFileVersion=\"2x\"",
          "Unable to convert nFileVersion value 2x to int: characters follow the number "
-         "(element ProjectKelvane on line 2)",
+         "(element ProjectKelvane on line 2); expected a decimal number from -2147483648 to "
+         "2147483647",
          true},
         {"an empty file", "", "", "The file is empty: it holds no project", true},
+        {"a file of blank lines", "", "\n  \r\n\t\n", "The file is empty: it holds no project",
+         true},
+        {"project supply above the pod's", "5000", "",
+         "Unable to use dwVCC value 5000: it must lie between 0 and 3600 mV (element "
+         "ProjectKelvane on line 2)"},
+        {"an erase kind no keyword names", "3000",
+         "<Dravik_Erase dwEraseType=\"7\" dwSegment=\"0x00001000\" "
+         "dwLength=\"0x00000002\"></Dravik_Erase>\n",
+         "Unable to convert 7 to DWORD (dwEraseType): no keyword has this value (element "
+         "Dravik_Erase on line 4); expected one of ERASE_ALL, ERASE_MAIN, ERASE_SEGMENT"},
+        {"a repeat count beyond 16 bits", "3000",
+         "<Dravik_WaitForBreak dwDwellMilliseconds=\"1\" dwRepeatMilliseconds=\"1\" "
+         "wRepeatCount=\"70000\"></Dravik_WaitForBreak>\n",
+         "Unable to convert wRepeatCount value 70000 to WORD: the number does not fit in 16 bits "
+         "(element Dravik_WaitForBreak on line 4); expected a decimal number from 0 to 65535"},
     };
     for (const Case& c : cases) {
         std::string text = c.whole ? c.command : Project(c.vcc, c.command);
-        if (c.whole && !c.command.empty()) {
+        if (c.whole && c.command.find("nFileVersion") != std::string::npos) {
             text = Project("3000", "");
             text.replace(text.find("nFileVersion=\"2\""), 16, c.command);
         }
@@ -109,6 +129,121 @@ TEST_F(ValueRefusal, BlanksAroundANumberAndTheLongestTimesAreTaken) {
                                        "<Dravik_Close bVccOff=\"TRUE\"></Dravik_Close>\n"));
     EXPECT_EQ(Run(path), 0) << out;
     EXPECT_NE(out.find("Open JTAG: 3.6v OK\n"), std::string::npos) << out;
+}
+
+bool AllDigits(const std::string& text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// The values a user could mistype for the attribute, by the form its golden
+// value shows: too wide for its size, negative, empty, a bare 0x, decimal in
+// a hexadecimal field, hexadecimal in a decimal one, a keyword with a blank,
+// a number no keyword names. Each is one the program cannot use or write back.
+std::vector<std::string> Mistyped(const AttributeLine& a) {
+    const std::string& n = a.name;
+    const bool word = n[0] == 'w';
+    if (n.rfind("str", 0) == 0 || n == "nFileVersion" || n == "nFileSubVersion") return {};
+    if (a.element == "Dravik_Configure" && n == "nValue") return {"", "0x", "0x100000000", "1x"};
+    if (a.value == "TRUE" || a.value == "FALSE") return {"", "TRUE ", "2", "-1"};
+    if (a.value.rfind("0x", 0) == 0)
+        return {word ? "0x10000" : "0x100000000", "-1", "", "0x", "4096"};
+    if (AllDigits(a.value) && word) return {"65536", "-1", "", "0x", "0x10"};
+    if (AllDigits(a.value) && n[0] == 'd') {
+        std::vector<std::string> values{"4294967296", "", "0x", "0x10"};
+        if (n.find("VCC") != std::string::npos) values.insert(values.end(), {"-1", "3601"});
+        if (n.find("Milliseconds") != std::string::npos || n == "dwDelay")
+            values.insert(values.end(), {"-1", "3600001"});
+        return values;
+    }
+    if (AllDigits(a.value)) {
+        std::vector<std::string> values{"2147483648", "", "0x", "0x10"};
+        if (n != "nCount") values.insert(values.end(), {"-1", "99"});  // a choice of numbers
+        return values;
+    }
+    return {"", a.value + " ", "99", "-1", "0x"};
+}
+
+TEST_F(ValueRefusal, EveryMistypedNumberOrKeywordOfTheGoldenProjectStopsItAtLoad) {
+    Plug("chip=MSP430F149,adapter=MSP430F2274");
+    std::filesystem::copy(KELVANE_GOLDEN_DIR, Folder(), std::filesystem::copy_options::recursive);
+    const std::string path = Path("board/every_command.kvnset");
+    const std::string golden = Read(path);
+    int rows = 0;
+    for (const AttributeLine& a : AttributeLines(golden)) {
+        for (const std::string& value : Mistyped(a)) {
+            std::string text = golden;
+            text.replace(a.at, a.value.size(), value);
+            Write("board/every_command.kvnset", text);
+            const std::string row =
+                a.element + " line " + std::to_string(a.line) + " " + a.name + "=\"" + value + "\"";
+            ++rows;
+            EXPECT_EQ(Run(path), 3) << row << "\n" << out;
+            EXPECT_NE(out.find("Unable to open project " + path + "\n"), std::string::npos)
+                << row << "\n"
+                << out;
+            EXPECT_NE(out.find(a.name), std::string::npos) << row << "\n" << out;
+            EXPECT_NE(
+                out.find("(element " + a.element + " on line " + std::to_string(a.line) + ")"),
+                std::string::npos)
+                << row << "\n"
+                << out;
+            EXPECT_TRUE(out.find("; expected ") != std::string::npos ||
+                        out.find(": it must lie between ") != std::string::npos)
+                << row << ": the text says what the attribute takes\n"
+                << out;
+            EXPECT_EQ(out.find("Open JTAG"), std::string::npos) << row << "\n" << out;
+            EXPECT_EQ(Read(path), text) << row << ": the file is kept as it was";
+        }
+    }
+    EXPECT_GT(rows, 400) << "every attribute of the golden project is tried";
+}
+
+// Values a value plug-in cannot write, typed into the golden project's
+// Overlay and Serialize: the run stops before the pod is opened, with the
+// plug-in's reason, and the project keeps the user's text.
+TEST_F(ValueRefusal, PlugInValuesTheAlgorithmRefusesStopTheRunBeforeTheChip) {
+    Plug("chip=MSP430F149,adapter=MSP430F2274");
+    std::filesystem::copy(KELVANE_GOLDEN_DIR, Folder(), std::filesystem::copy_options::recursive);
+    const std::string path = Path("board/every_command.kvnset");
+    const std::string golden = Read(path);
+    const std::string overlay = "strNextValue=\"0x0007\"";
+    const std::string serial = "strNextValue=\"41\"";
+    const std::string count = "nCount=\"3\"\n\tbCountUp=\"FALSE\"";
+    struct Case {
+        const char* what;
+        std::string from, to, text;
+    } cases[] = {
+        {"letters as an overlay", overlay, "strNextValue=\"xyz\"",
+         "Overlay parse failed\nValue 'xyz' is not a hexadecimal number for WORD algorithm"},
+        {"hex digits and letters", overlay, "strNextValue=\"12zz\"",
+         "Overlay parse failed\nValue '12zz' is not a hexadecimal number for WORD algorithm"},
+        {"a bare 0x", overlay, "strNextValue=\"0x\"",
+         "Overlay parse failed\nValue '0x' is not a hexadecimal number for WORD algorithm"},
+        {"a negative overlay", overlay, "strNextValue=\"-1\"",
+         "Overlay parse failed\nValue '-1' is not a hexadecimal number for WORD algorithm"},
+        {"too many digits for a word", overlay, "strNextValue=\"123456789\"",
+         "Overlay parse failed\nValue '123456789' out of range for WORD algorithm"},
+        {"five digits for a word", overlay, "strNextValue=\"10000\"",
+         "Overlay parse failed\nValue '10000' out of range for WORD algorithm"},
+        {"a serial number with letters", serial, "strNextValue=\"41xyz\"",
+         "Serializer parse failed\nValue '41xyz' is not a decimal number for WORD algorithm"},
+        {"a count at the bottom of an int", count, "nCount=\"-2147483648\"\n\tbCountUp=\"FALSE\"",
+         "Unable to count nCount down from -2147483648: it would leave the range of an int"},
+        {"a count at the top of an int", count, "nCount=\"2147483647\"\n\tbCountUp=\"TRUE\"",
+         "Unable to count nCount up from 2147483647: it would leave the range of an int"},
+    };
+    for (const Case& c : cases) {
+        std::string text = golden;
+        ASSERT_NE(text.find(c.from), std::string::npos) << c.what;
+        text.replace(text.find(c.from), c.from.size(), c.to);
+        Write("board/every_command.kvnset", text);
+        EXPECT_EQ(Run(path), 1) << c.what << "\n" << out;
+        EXPECT_NE(out.find("Unable to launch operation.\n" + c.text + "\n"), std::string::npos)
+            << c.what << "\n"
+            << out;
+        EXPECT_EQ(out.find("Open JTAG"), std::string::npos) << c.what << ": nothing ran\n" << out;
+        EXPECT_EQ(Read(path), text) << c.what << ": the project keeps the user's text";
+    }
 }
 
 }  // namespace

@@ -75,6 +75,7 @@ int CMapParameterXML::BuildAttList(std::string* out) {
 }
 
 int CMapParameterXML::ParseDWORD(const std::string& text, std::uint32_t* out) {
+    refusal_.clear();
     if (!out) {
         error_ = "Unable to parse DWORD to NULL value";
         return 0;
@@ -98,6 +99,7 @@ int CMapParameterXML::ParseWORD(const std::string& text, std::uint16_t* out) {
 }
 
 int CMapParameterXML::ParseLONG(const std::string& text, std::int32_t* out) {
+    refusal_.clear();
     if (!out) {
         error_ = "Unable to parse LONG to NULL value";
         return 0;
@@ -125,15 +127,69 @@ int CMapParameterXML::ParseBOOL(const std::string& text, int* out) {
     return 1;
 }
 
+int CMapParameterXML::Named(const std::string& text, std::uint32_t value, const char* type) {
+    if (FindByValue(value) != nullptr) return 1;
+    error_ = "Unable to convert " + text + " to " + type;
+    refusal_ = "no keyword has this value";
+    return 0;
+}
+
+int CMapParameterXML::ParseNamedDWORD(const std::string& text, std::uint32_t* out) {
+    std::uint32_t value = 0;
+    if (!ParseDWORD(text, out ? &value : nullptr) || !Named(text, value, "DWORD")) return 0;
+    *out = value;
+    return 1;
+}
+
+int CMapParameterXML::ParseNamedWORD(const std::string& text, std::uint16_t* out) {
+    std::uint32_t value = 0;
+    if (!ParseDWORD(text, out ? &value : nullptr) || !Named(text, value, "WORD")) return 0;
+    *out = static_cast<std::uint16_t>(value);
+    return 1;
+}
+
+int CMapParameterXML::ParseNamedLONG(const std::string& text, std::int32_t* out) {
+    std::int32_t value = 0;
+    if (!ParseLONG(text, out ? &value : nullptr) ||
+        !Named(text, static_cast<std::uint32_t>(value), "LONG"))
+        return 0;
+    *out = value;
+    return 1;
+}
+
+int CMapParameterXML::ParseNamedBOOL(const std::string& text, int* out) {
+    std::int32_t value = 0;
+    if (!ParseNamedLONG(text, out ? &value : nullptr)) return 0;
+    *out = value != 0 ? 1 : 0;
+    return 1;
+}
+
+std::string CMapParameterXML::Expected() const {
+    std::string list;
+    for (const auto& entry : entries_)
+        list += (list.empty() ? "" : ", ") + entry->GetKeyword();
+    return "expected one of " + list;
+}
+
+std::string CMapParameterXML::TakeError(std::int32_t element, const std::string& name) {
+    std::string text = TakeError() + " (" + name + ")";
+    if (!refusal_.empty()) text += ": " + refusal_;
+    return text + " " + ElementPlace(element) + "; " + Expected();
+}
+
+std::string CMapParameterXML::TakeErrorWithExpected() {
+    std::string text = TakeError();
+    if (!refusal_.empty()) text += ": " + refusal_;
+    return text + "; " + Expected();
+}
+
 template <class Value, class Parse>
 int CMapParameterXML::ReadAttribute(std::int32_t element, const std::string& name, Value* out,
                                     Parse parse) {
     std::string text;
     if (!GetXmlAttribute(element, name, text, error_)) return 0;
-    refusal_.clear();
     if (!(this->*parse)(text, out)) {
-        error_ += " (" + name + ")";
-        if (!refusal_.empty()) error_ += ": " + refusal_ + " " + ElementPlace(element);
+        error_ = TakeError(element, name);
         return 0;
     }
     return 1;
@@ -156,6 +212,26 @@ int CMapParameterXML::ReadAttributeLONG(std::int32_t element, const std::string&
 
 int CMapParameterXML::ReadAttributeBOOL(std::int32_t element, const std::string& name, int* out) {
     return ReadAttribute(element, name, out, &CMapParameterXML::ParseBOOL);
+}
+
+int CMapParameterXML::ReadNamedAttributeDWORD(std::int32_t element, const std::string& name,
+                                              std::uint32_t* out) {
+    return ReadAttribute(element, name, out, &CMapParameterXML::ParseNamedDWORD);
+}
+
+int CMapParameterXML::ReadNamedAttributeWORD(std::int32_t element, const std::string& name,
+                                             std::uint16_t* out) {
+    return ReadAttribute(element, name, out, &CMapParameterXML::ParseNamedWORD);
+}
+
+int CMapParameterXML::ReadNamedAttributeLONG(std::int32_t element, const std::string& name,
+                                             std::int32_t* out) {
+    return ReadAttribute(element, name, out, &CMapParameterXML::ParseNamedLONG);
+}
+
+int CMapParameterXML::ReadNamedAttributeBOOL(std::int32_t element, const std::string& name,
+                                             int* out) {
+    return ReadAttribute(element, name, out, &CMapParameterXML::ParseNamedBOOL);
 }
 
 int CMapParameterXML::FillComboBox(ComboBox* combo) {

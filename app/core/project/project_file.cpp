@@ -24,10 +24,27 @@ std::string LibraryError() {
     return text;
 }
 
+// A file that holds white space and nothing else is as empty as one without
+// a byte; the reader would only say it lacks its header.
+bool HoldsOnlyBlanks(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return false;
+    bool blank = false;
+    for (int c; (c = std::fgetc(file)) != EOF;) {
+        blank = c == ' ' || c == '\t' || c == '\r' || c == '\n';
+        if (!blank) break;
+    }
+    std::fclose(file);
+    return blank;
+}
+
+constexpr const char* kEmptyFile = "The file is empty: it holds no project";
+
 }  // namespace
 
 int CPrgProject::Read(const std::string& path) {
     if (IsOpen_Caprel()) Close_Caprel();
+    if (HoldsOnlyBlanks(path)) return Fail(kEmptyFile);
     if (!Open_Caprel(path.c_str(), 0)) return Fail(LibraryError());
     const std::int32_t root = GetRootElement_Caprel();
     if (root == -1) {
@@ -39,7 +56,7 @@ int CPrgProject::Read(const std::string& path) {
     // The reader makes an empty file a document with a nameless root.
     if (IsXmlElementNamed(root, "", error)) {
         Close_Caprel();
-        return Fail("The file is empty: it holds no project");
+        return Fail(kEmptyFile);
     }
     int version = 0;
     std::string versionText;
@@ -99,7 +116,7 @@ int CPrgProject::ReadVersion2(std::int32_t root) {
     std::uint32_t vcc = 0;
     if (!GetXmlAttribute(root, "strName", name, error) ||
         !GetXmlAttribute(root, "strTargetProcessor", processor, error) ||
-        !ReadXmlDword(root, "dwVCC", vcc, error))
+        !ReadXmlMillivolts(root, "dwVCC", vcc, error))
         return Fail(error);
     name_ = name;
     targetProcessor_ = processor;

@@ -165,6 +165,7 @@ TEST(KeywordMap, ReadsAttributesOfAnElement) {
                                        "\tdwSegment=\"0x0000F800\"\n"
                                        "\tbFlag=\"TRUE\"\n"
                                        "\tnLevel=\"-3\"\n"
+                                       "\tnKind=\"1\"\n"
                                        "\tdwBad=\"ERASE_EVERYTHING\"\n"
                                        "></Dravik_Erase >\n");
     test::OpenDocument document(path);
@@ -178,21 +179,45 @@ TEST(KeywordMap, ReadsAttributesOfAnElement) {
     EXPECT_EQ(map.ReadAttributeDWORD(element, "dwEraseType", &value), 1);
     EXPECT_EQ(value, static_cast<std::uint32_t>(NANDREL_ERASE_SEGMENT));
     std::uint16_t word = 0;
+    EXPECT_EQ(map.ReadAttributeWORD(element, "dwEraseType", &word), 1);
+    EXPECT_EQ(word, NANDREL_ERASE_SEGMENT);
     EXPECT_EQ(map.ReadAttributeWORD(element, "dwSegment", &word), 1);
     EXPECT_EQ(word, 0xF800);
+    // Read as a value the program writes back, a number is taken only when a
+    // keyword stands for it.
+    word = 5;
+    EXPECT_EQ(map.ReadNamedAttributeWORD(element, "dwSegment", &word), 0);
+    EXPECT_EQ(map.GetLastError(),
+              "Unable to convert 0x0000F800 to WORD (dwSegment): no keyword has this value "
+              "(element Dravik_Erase on line 1); expected one of ERASE_ALL, ERASE_MAIN, "
+              "ERASE_SEGMENT");
+    EXPECT_EQ(word, 5);
     std::int32_t level = 0;
     EXPECT_EQ(map.ReadAttributeLONG(element, "nLevel", &level), 1);
     EXPECT_EQ(level, -3);
+    EXPECT_EQ(map.ReadNamedAttributeLONG(element, "nLevel", &level), 0);
+    EXPECT_EQ(map.GetLastError(),
+              "Unable to convert -3 to LONG (nLevel): no keyword has this value (element "
+              "Dravik_Erase on line 1); expected one of ERASE_ALL, ERASE_MAIN, ERASE_SEGMENT");
+    EXPECT_EQ(map.ReadNamedAttributeLONG(element, "nKind", &level), 1);
+    EXPECT_EQ(level, NANDREL_ERASE_MAIN);
     int flag = 0;
     EXPECT_EQ(booleans.ReadAttributeBOOL(element, "bFlag", &flag), 1);
     EXPECT_EQ(flag, 1);
+    EXPECT_EQ(booleans.ReadAttributeBOOL(element, "nKind", &flag), 1);
+    EXPECT_EQ(booleans.ReadNamedAttributeBOOL(element, "nKind", &flag), 1);
+    EXPECT_EQ(booleans.ReadNamedAttributeBOOL(element, "nLevel", &flag), 0);
 
     value = 77;
     EXPECT_EQ(map.ReadAttributeDWORD(element, "dwBad", &value), 0);
-    EXPECT_EQ(map.GetLastError(), "Unable to convert ERASE_EVERYTHING to DWORD (dwBad)");
+    EXPECT_EQ(map.GetLastError(),
+              "Unable to convert ERASE_EVERYTHING to DWORD (dwBad) (element Dravik_Erase on line "
+              "1); expected one of ERASE_ALL, ERASE_MAIN, ERASE_SEGMENT");
     EXPECT_EQ(value, 77u);
     EXPECT_EQ(booleans.ReadAttributeBOOL(element, "dwBad", &flag), 0);
-    EXPECT_EQ(booleans.GetLastError(), "Unable to convert ERASE_EVERYTHING to LONG (dwBad)");
+    EXPECT_EQ(booleans.GetLastError(),
+              "Unable to convert ERASE_EVERYTHING to LONG (dwBad) (element Dravik_Erase on line "
+              "1); expected one of TRUE, FALSE");
     EXPECT_EQ(map.ReadAttributeDWORD(element, "dwMissing", &value), 0);
     EXPECT_EQ(map.GetLastError(), "Attribute dwMissing not found in element Dravik_Erase on line 1");
 }

@@ -2,6 +2,8 @@
 // and read back command by command.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "hex_test_support.h"
 #include "kelvane/core/map_parameter_xml.h"
 #include "kelvane/core/stdio_xml_file.h"
@@ -233,7 +235,7 @@ void ExpectReadsBack(std::int32_t element, const Command& expected, bool hasText
                 EXPECT_EQ(text, a.text);
                 break;
             case Kind::Keyword:
-                ASSERT_EQ(a.map->ReadAttributeWORD(element, a.name, &word), 1)
+                ASSERT_EQ(a.map->ReadNamedAttributeWORD(element, a.name, &word), 1)
                     << a.map->GetLastError();
                 EXPECT_EQ(word, a.value);
                 break;
@@ -294,11 +296,34 @@ TEST_F(ProjectRoundTrip, ReadsEveryCommandBackInOrder) {
     }
 }
 
-TEST_F(ProjectRoundTrip, AValueWithoutKeywordKeepsThePreviousFile) {
+TEST_F(ProjectRoundTrip, AValueWithoutKeywordIsNeitherReadNorWritten) {
     std::vector<Command> commands = CommandList(maps);
     std::string error;
     ASSERT_EQ(SaveProject(path, commands, error), 1) << error;
     const std::string saved = test::readFile(path);
+
+    // A number that no erase type has, typed into the file, is refused where
+    // it is read instead of failing the save after a run.
+    std::string typed = saved;
+    const std::string keyword = "dwEraseType=\"ERASE_SEGMENT\"";
+    typed.replace(typed.find(keyword), keyword.size(), "dwEraseType=\"9\"");
+    const std::string typedPath = dir.write("typed.kvnset", typed);
+    {
+        test::OpenDocument document(typedPath);
+        ASSERT_TRUE(document.ok()) << document.lastError();
+        const std::int32_t erase =
+            document.children(document.child(document.root(), "CommandList"))[3];
+        std::uint16_t type = 77;
+        EXPECT_EQ(maps.eraseTypes.ReadNamedAttributeWORD(erase, "dwEraseType", &type), 0);
+        EXPECT_EQ(
+            maps.eraseTypes.GetLastError(),
+            "Unable to convert 9 to WORD (dwEraseType): no keyword has this value (element "
+            "Dravik_Erase on line " +
+                std::to_string(1 + std::count(typed.begin(),
+                                              typed.begin() + typed.find("<Dravik_Erase"), '\n')) +
+                "); expected one of ERASE_ALL, ERASE_MAIN, ERASE_SEGMENT");
+        EXPECT_EQ(type, 77) << "a refused value is not stored";
+    }
 
     commands[3].attributes[0].value = 9;  // no erase type has this value
     EXPECT_EQ(SaveProject(path, commands, error), 0);

@@ -262,27 +262,39 @@ class XmlNumberForms : public ::testing::Test {
 TEST_F(XmlNumberForms, HexadecimalNeedsItsPrefix) {
     std::uint32_t dword = 9;
     EXPECT_EQ(ReadXmlDwordHex(root, "dwPlain", dword, error), 0);
-    EXPECT_EQ(error, "Unable to convert dwPlain value F800 to DWORD");
+    EXPECT_EQ(error,
+              "Unable to convert dwPlain value F800 to DWORD (element Numbers on line 1); "
+              "expected a hexadecimal number starting with 0x");
     EXPECT_EQ(dword, 9u);
     EXPECT_EQ(ReadXmlDwordHex(root, "dwUpper", dword, error), 0);
-    EXPECT_EQ(error, "Unable to convert dwUpper value 0XF800 to DWORD");
+    EXPECT_EQ(error,
+              "Unable to convert dwUpper value 0XF800 to DWORD (element Numbers on line 1); "
+              "expected a hexadecimal number starting with 0x");
     // A character after the digits refuses the value, naming where it stands.
     EXPECT_EQ(ReadXmlDwordHex(root, "dwTail", dword, error), 0);
     EXPECT_EQ(error,
               "Unable to convert dwTail value 0x1FG to DWORD: characters follow the number "
-              "(element Numbers on line 1)");
+              "(element Numbers on line 1); expected a hexadecimal number starting with 0x");
     EXPECT_EQ(dword, 9u);
     // More than 32 bits is refused, not cut to its low bits.
     EXPECT_EQ(ReadXmlDwordHex(root, "dwBig", dword, error), 0);
     EXPECT_EQ(error,
               "Unable to convert dwBig value 0x123456789 to DWORD: the number does not fit in "
-              "32 bits (element Numbers on line 1)");
+              "32 bits (element Numbers on line 1); expected a hexadecimal number starting with "
+              "0x");
     EXPECT_EQ(dword, 9u);
-    std::uint16_t word = 0;
-    EXPECT_EQ(ReadXmlWordHex(root, "wHex", word, error), 1);
-    EXPECT_EQ(word, 0x2345);
+    // A WORD is refused beyond 16 bits, not cut to its low bits.
+    std::uint16_t word = 7;
+    EXPECT_EQ(ReadXmlWordHex(root, "wHex", word, error), 0);
+    EXPECT_EQ(error,
+              "Unable to convert wHex value 0x12345 to WORD: the number does not fit in 16 bits "
+              "(element Numbers on line 1); expected a hexadecimal number starting with 0x, at "
+              "most 0xFFFF");
+    EXPECT_EQ(word, 7);
     EXPECT_EQ(ReadXmlWordHex(root, "dwPlain", word, error), 0);
-    EXPECT_EQ(error, "Unable to convert dwPlain value F800 to WORD");
+    EXPECT_EQ(error,
+              "Unable to convert dwPlain value F800 to WORD (element Numbers on line 1); expected "
+              "a hexadecimal number starting with 0x, at most 0xFFFF");
 }
 
 TEST_F(XmlNumberForms, DecimalIsTheWholeValue) {
@@ -290,22 +302,38 @@ TEST_F(XmlNumberForms, DecimalIsTheWholeValue) {
     EXPECT_EQ(ReadXmlDword(root, "dwLeading", dword, error), 0);
     EXPECT_EQ(error,
               "Unable to convert dwLeading value   3300mV to DWORD: characters follow the "
-              "number (element Numbers on line 1)");
+              "number (element Numbers on line 1); expected a decimal number");
     EXPECT_EQ(ReadXmlDword(root, "dwHuge", dword, error), 1);
     EXPECT_EQ(dword, 0xFFFFFFFFu);
     EXPECT_EQ(ReadXmlDword(root, "dwWord", dword, error), 0);
-    EXPECT_EQ(error, "Unable to convert dwWord value volts to DWORD");
-    std::uint16_t word = 0;
-    EXPECT_EQ(ReadXmlWord(root, "wDec", word, error), 1);
-    EXPECT_EQ(word, 70000 & 0xFFFF);
+    EXPECT_EQ(error,
+              "Unable to convert dwWord value volts to DWORD (element Numbers on line 1); "
+              "expected a decimal number");
+    std::uint16_t word = 7;
+    EXPECT_EQ(ReadXmlWord(root, "wDec", word, error), 0);
+    EXPECT_EQ(error,
+              "Unable to convert wDec value 70000 to WORD: the number does not fit in 16 bits "
+              "(element Numbers on line 1); expected a decimal number from 0 to 65535");
+    EXPECT_EQ(word, 7);
     EXPECT_EQ(ReadXmlWord(root, "dwWord", word, error), 0);
-    EXPECT_EQ(error, "Unable to convert dwWord value volts to WORD");
+    EXPECT_EQ(error,
+              "Unable to convert dwWord value volts to WORD (element Numbers on line 1); "
+              "expected a decimal number from 0 to 65535");
     int value = 3;
     EXPECT_EQ(ReadXmlInt(root, "nHex", value, error), 0);
     EXPECT_EQ(value, 3);
+    // An int holds only the signed half of 32 bits.
+    EXPECT_EQ(ReadXmlInt(root, "dwHuge", value, error), 0);
+    EXPECT_EQ(error,
+              "Unable to convert dwHuge value 4294967295 to int: the number does not fit in an "
+              "int (element Numbers on line 1); expected a decimal number from -2147483648 to "
+              "2147483647");
+    EXPECT_EQ(value, 3);
     value = 0;
     EXPECT_EQ(ReadXmlInt(root, "dwWord", value, error), 0);
-    EXPECT_EQ(error, "Unable to convert dwWord value volts to int");
+    EXPECT_EQ(error,
+              "Unable to convert dwWord value volts to int (element Numbers on line 1); "
+              "expected a decimal number from -2147483648 to 2147483647");
     EXPECT_EQ(value, 0);
 }
 
@@ -320,7 +348,9 @@ TEST_F(XmlNumberForms, BooleansReadNumbersAndTheirKeywords) {
     EXPECT_EQ(flag, 0);
     flag = 1;
     EXPECT_EQ(ReadXmlBool(root, "bLower", flag, error), 0);
-    EXPECT_EQ(error, "Unable to convert bLower value true to WORD");
+    EXPECT_EQ(error,
+              "Unable to convert bLower value true to WORD (element Numbers on line 1); "
+              "expected TRUE or FALSE");
     EXPECT_EQ(flag, 0);
 }
 

@@ -74,28 +74,46 @@ std::string ElementPlace(std::int32_t element) {
 
 namespace {
 
-// What a refused number adds to its conversion text; empty for no number.
-std::string NumberRefused(std::int32_t element, scan::Refusal why) {
-    const std::string reason = scan::RefusalText(why);
-    if (reason.empty()) return {};
-    return ": " + reason + " " + ElementPlace(element);
-}
+// What each reader takes, as its refusals say it.
+constexpr const char* kDecimalForm = "a decimal number";
+constexpr const char* kHexForm = "a hexadecimal number starting with 0x";
+constexpr const char* kWordForm = "a decimal number from 0 to 65535";
+constexpr const char* kWordHexForm = "a hexadecimal number starting with 0x, at most 0xFFFF";
+constexpr const char* kIntForm = "a decimal number from -2147483648 to 2147483647";
+constexpr const char* kBoolForm = "TRUE or FALSE";
 
 std::string ConvertError(const std::string& name, const std::string& value, const char* type) {
     return "Unable to convert " + name + " value " + value + " to " + type;
 }
 
-// Reads the attribute and scans it; the scan's 32-bit result goes to the caller.
+// The text of a refused value: the conversion, why (when a number was there),
+// where the element stands and what the attribute takes.
+std::string Refused(std::int32_t element, const std::string& name, const std::string& value,
+                    const char* type, const std::string& reason, const char* form) {
+    return ConvertError(name, value, type) + (reason.empty() ? "" : ": " + reason) + " " +
+           ElementPlace(element) + "; expected " + form;
+}
+
+// Reads the attribute and scans it; the scan's 32-bit result goes to the
+// caller. A WORD reader passes its largest value, 0xFFFF: above it the
+// number does not fit in 16 bits.
 template <class Scan>
 int ReadNumber(std::int32_t element, const std::string& name, std::uint32_t& value,
-               const char* type, Scan scan, std::string& error) {
+               const char* type, Scan scan, const char* form, std::string& error,
+               std::uint32_t largest = 0xFFFFFFFFu) {
     std::string text;
     if (!GetXmlAttribute(element, name, text, error)) return 0;
     scan::Refusal why = scan::Refusal::kNone;
-    if (!scan(text, &value, &why)) {
-        error = ConvertError(name, text, type) + NumberRefused(element, why);
+    std::uint32_t scanned = 0;
+    if (!scan(text, &scanned, &why)) {
+        error = Refused(element, name, text, type, scan::RefusalText(why), form);
         return 0;
     }
+    if (scanned > largest) {
+        error = Refused(element, name, text, type, "the number does not fit in 16 bits", form);
+        return 0;
+    }
+    value = scanned;
     return 1;
 }
 
@@ -104,7 +122,7 @@ int ReadNumber(std::int32_t element, const std::string& name, std::uint32_t& val
 int ReadBoundedDword(std::int32_t element, const std::string& name, std::uint32_t largest,
                      const char* unit, std::uint32_t& out, std::string& error) {
     std::uint32_t value = 0;
-    if (!ReadNumber(element, name, value, "DWORD", scan::Decimal, error)) return 0;
+    if (!ReadNumber(element, name, value, "DWORD", scan::Decimal, kDecimalForm, error)) return 0;
     if (value > largest) {
         std::string text;
         GetXmlAttribute(element, name, text, error);
@@ -183,7 +201,8 @@ int GetXmlAttribute(std::int32_t element, const std::string& name, std::string& 
 int ReadXmlWordHex(std::int32_t element, const std::string& name, std::uint16_t& out,
                    std::string& error) {
     std::uint32_t value = 0;
-    if (!ReadNumber(element, name, value, "WORD", scan::PrefixedHex, error)) return 0;
+    if (!ReadNumber(element, name, value, "WORD", scan::PrefixedHex, kWordHexForm, error, 0xFFFFu))
+        return 0;
     out = static_cast<std::uint16_t>(value);
     return 1;
 }
@@ -191,19 +210,20 @@ int ReadXmlWordHex(std::int32_t element, const std::string& name, std::uint16_t&
 int ReadXmlWord(std::int32_t element, const std::string& name, std::uint16_t& out,
                 std::string& error) {
     std::uint32_t value = 0;
-    if (!ReadNumber(element, name, value, "WORD", scan::Decimal, error)) return 0;
+    if (!ReadNumber(element, name, value, "WORD", scan::Decimal, kWordForm, error, 0xFFFFu))
+        return 0;
     out = static_cast<std::uint16_t>(value);
     return 1;
 }
 
 int ReadXmlDwordHex(std::int32_t element, const std::string& name, std::uint32_t& out,
                     std::string& error) {
-    return ReadNumber(element, name, out, "DWORD", scan::PrefixedHex, error);
+    return ReadNumber(element, name, out, "DWORD", scan::PrefixedHex, kHexForm, error);
 }
 
 int ReadXmlDword(std::int32_t element, const std::string& name, std::uint32_t& out,
                  std::string& error) {
-    return ReadNumber(element, name, out, "DWORD", scan::Decimal, error);
+    return ReadNumber(element, name, out, "DWORD", scan::Decimal, kDecimalForm, error);
 }
 
 int ReadXmlMilliseconds(std::int32_t element, const std::string& name, std::uint32_t& out,
@@ -217,8 +237,19 @@ int ReadXmlMillivolts(std::int32_t element, const std::string& name, std::uint32
 }
 
 int ReadXmlInt(std::int32_t element, const std::string& name, int& out, std::string& error) {
+    std::string text;
+    if (!GetXmlAttribute(element, name, text, error)) return 0;
+    // The scan takes a 32-bit pattern; an int holds only the signed half of it.
     std::uint32_t value = 0;
-    if (!ReadNumber(element, name, value, "int", scan::Decimal, error)) return 0;
+    scan::Refusal why = scan::Refusal::kNone;
+    const bool read = scan::Decimal(text, &value, &why);
+    const bool negative = text.find('-') != std::string::npos;
+    if (!read || (!negative && value > 0x7FFFFFFFu)) {
+        error =
+            Refused(element, name, text, "int",
+                    read ? "the number does not fit in an int" : scan::RefusalText(why), kIntForm);
+        return 0;
+    }
     out = static_cast<int>(value);
     return 1;
 }
@@ -235,7 +266,7 @@ int ReadXmlBool(std::int32_t element, const std::string& name, int& out, std::st
     std::uint32_t value = 0;
     scan::Refusal why = scan::Refusal::kNone;
     if (!scan::Decimal(text, &value, &why)) {
-        error = ConvertError(name, text, "WORD") + NumberRefused(element, why);
+        error = Refused(element, name, text, "WORD", scan::RefusalText(why), kBoolForm);
         return 0;
     }
     out = value != 0 ? 1 : 0;

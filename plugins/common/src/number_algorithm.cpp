@@ -18,8 +18,6 @@ const char* NumberAlgorithm::widthName() const {
 }
 
 bool NumberAlgorithm::fits(uint32_t value) const {
-    // An overlay value keeps its low bytes; only a serial number must not wrap.
-    if (style_ == NumberStyle::kHex) return true;
     return width_ >= 4 || value < (uint32_t{1} << (8 * width_));
 }
 
@@ -29,25 +27,21 @@ bool NumberAlgorithm::parse(const char* text, ErrorText& error) {
         error.format("Value text for %s algorithm must not be NULL", widthName());
         return false;
     }
+    const bool serial = style_ == NumberStyle::kSerial;
     uint32_t value = 0;
-    if (style_ == NumberStyle::kSerial) {
-        switch (scanSerial(text, value)) {
-            case SerialScan::kNoInput:
-                error.format("Unable to convert '%s' to the desired format", text);
-                return false;
-            case SerialScan::kNotANumber:
-                error.format("Value '%s' is not a decimal number for %s algorithm", text,
-                             widthName());
-                return false;
-            case SerialScan::kOutOfRange:
-                error.format("Value '%s' out of range for %s algorithm", text, widthName());
-                return false;
-            case SerialScan::kNumber:
-                break;
-        }
-    } else if (scanLong(text, Radix::kHex, value) == ScanResult::kNoInput) {
-        error.format("Unable to convert '%s' to the desired format", text);
-        return false;
+    switch (scanNumber(text, serial ? Radix::kDecimal : Radix::kHex, value)) {
+        case NumberScan::kNoInput:
+            error.format("Unable to convert '%s' to the desired format", text);
+            return false;
+        case NumberScan::kNotANumber:
+            error.format("Value '%s' is not a %s number for %s algorithm", text,
+                         serial ? "decimal" : "hexadecimal", widthName());
+            return false;
+        case NumberScan::kOutOfRange:
+            error.format("Value '%s' out of range for %s algorithm", text, widthName());
+            return false;
+        case NumberScan::kNumber:
+            break;
     }
     if (!fits(value)) {
         error.format("Value '%s' out of range for %s algorithm", text, widthName());

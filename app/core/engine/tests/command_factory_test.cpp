@@ -150,7 +150,9 @@ TEST_F(CommandFactoryTest, AFailedReadDiscardsTheCommand) {
     CArrayProjectTreeItem array;
     std::string error;
     EXPECT_EQ(LoadCommandFromXML(error, &array, GetFirstChildElement_Caprel(root)), 0);
-    EXPECT_EQ(error, "Unable to convert dwValue value many to DWORD");
+    EXPECT_EQ(error,
+              "Unable to convert dwValue value many to DWORD (element Dravik_Open on line 2); "
+              "expected a decimal number");
     EXPECT_EQ(array.GetSize(), 0);
 }
 

@@ -204,7 +204,8 @@ TEST_F(ProcessorListTest, RamIsOptional) {
 
 TEST_F(ProcessorListTest, LayoutValuesNeedTheirHexPrefix) {
     EXPECT_EQ(LoadFailure(ListFile("ProcessorListMSP430", Processor("A", "1000"))),
-              "Unable to convert InfoStart value 1000 to DWORD");
+              "Unable to convert InfoStart value 1000 to DWORD (element Processor on line 8); "
+              "expected a hexadecimal number starting with 0x");
 }
 
 TEST_F(ProcessorListTest, EmulationLevelIsAKeywordOrADecimalNumber) {
@@ -213,7 +214,8 @@ TEST_F(ProcessorListTest, EmulationLevelIsAKeywordOrADecimalNumber) {
     EXPECT_EQ(Load(Processor("A", "0x1000", "EMEX_NONE"))->GetEmulationModule(),
               GetEmulationModule(0));
     EXPECT_EQ(LoadFailure(ListFile("ProcessorListMSP430", Processor("A", "0x1000", "emex_medium"))),
-              "Unable to convert emex_medium to LONG (nEMEX)");
+              "Unable to convert emex_medium to LONG (nEMEX) (element Processor on line 8); "
+              "expected one of EMEX_NONE, EMEX_LOW, EMEX_MEDIUM, EMEX_HIGH");
     // A level the emulation module does not know has no module.
     EXPECT_EQ(Load(Processor("A", "0x1000", "7"))->GetEmulationModule(), nullptr);
 }
@@ -243,7 +245,10 @@ TEST_F(ProcessorListTest, ConfigurationPairsUseTheConfigurationKeywords) {
     EXPECT_EQ(LoadFailure(ListFile("ProcessorListMSP430",
                                    Processor("A", "0x1000", "EMEX_LOW",
                                              "<Configure nMode=\"SWOP\" nValue=\"0\"/>"))),
-              "Unable to convert SWOP to LONG (nMode)");
+              "Unable to convert SWOP to LONG (nMode) (element Configure on line 8); expected one "
+              "of VERIFICATION_MODE, EMULATION_MODE, CLK_CNTRL_MODE, MCLK_CNTRL_MODE, "
+              "FLASH_TEST_MODE, LOCKED_FLASH_ACCESS, FLASH_SWOP, EDT_TRACE_MODE, INTERFACE_MODE, "
+              "TRUE, FALSE, JTAG_IF, SPYBIWIRE_IF, SPYBIWIREJTAG_IF");
 }
 
 TEST_F(ProcessorListTest, ThirtyThreeConfigurationPairsAreTooMany) {
@@ -263,7 +268,8 @@ TEST_F(ProcessorListTest, RecordsKeepFileOrderAndAnyBadOneStopsTheLoad) {
     EXPECT_EQ(GetProcessorTable()->GetAt(1)->GetName(), "Second");
     EXPECT_EQ(LoadFailure(ListFile("ProcessorListMSP430",
                                    Processor("First") + Processor("Second", "0xG0"))),
-              "Unable to convert InfoStart value 0xG0 to DWORD");
+              "Unable to convert InfoStart value 0xG0 to DWORD (element Processor on line 9); "
+              "expected a hexadecimal number starting with 0x");
 }
 
 }  // namespace

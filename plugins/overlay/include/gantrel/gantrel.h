@@ -2,12 +2,12 @@
 // run: "Hex BYTE" (1 byte), "Hex WORD" (2 bytes), "Hex DWORD" (4 bytes), little-endian, and
 // "String" (at most 31 characters and a terminating zero), indices 0 to 3.
 //
-// A hexadecimal value text is read like a "%lX" scan into a 32-bit long: leading blanks are
-// skipped, an optional sign and "0x" are accepted, digits of either case count, a text that does
-// not start with a number gives 0, a number beyond 32 bits keeps its low 32 bits. Only an empty
-// or blank text fails ("Unable to convert '%s' to the desired format"), and a value above FF for
-// "Hex BYTE" or above FFFF for "Hex WORD", a negative one included ("Value '%s' out of range for
-// BYTE algorithm"). The next
+// A hexadecimal value text must be one whole hexadecimal number: blanks around it, an optional
+// "0x" or "0X" and digits of either case. An empty or blank text fails with "Unable to convert
+// '%s' to the desired format"; any other text, a sign included, with "Value '%s' is not a
+// hexadecimal number for WORD algorithm" (BYTE, DWORD); a value beyond the algorithm's bytes
+// (above FF for "Hex BYTE", FFFF for "Hex WORD", FFFFFFFF for "Hex DWORD") with "Value '%s' out
+// of range for BYTE algorithm" (WORD, DWORD). The next
 // value is the same value in upper-case hexadecimal without leading zeros. A "String" text longer
 // than 31 characters fails with "Desired string too large for String algorithm" and keeps the
 // text stored before; the next value is the text itself.

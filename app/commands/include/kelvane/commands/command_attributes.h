@@ -40,6 +40,45 @@ enum class KeywordRead { kThroughMap, kParseNow, kParseLast };
 // The width the keyword's value is written and parsed with.
 enum class KeywordWidth { kDword, kWord, kLong };
 
+namespace attribute_detail {
+
+// Whether an entry names exactly the field its form reads and writes: the
+// walks below follow the form to one member pointer, so an entry that gives
+// another one (or none) would read through a null member pointer.
+constexpr bool SlotAgrees(AttributeForm form, bool dword, bool word, bool number, bool text,
+                          bool map) {
+    if (int{dword} + int{word} + int{number} + int{text} != 1) return false;
+    switch (form) {
+        case AttributeForm::kDecimal:
+        case AttributeForm::kHex:
+        case AttributeForm::kMilliseconds:
+        case AttributeForm::kMillivolts:
+            return dword;
+        case AttributeForm::kWordDecimal:  // a 16-bit value may sit in a wider field
+            return !text;
+        case AttributeForm::kWordHex:
+            return word;
+        case AttributeForm::kInt:
+        case AttributeForm::kLong:
+        case AttributeForm::kBool:
+            return number;
+        case AttributeForm::kText:
+            return text;
+        case AttributeForm::kKeyword:
+            return map && !text;
+    }
+    return false;
+}
+
+// Stops the compiler at a table entry whose form and field disagree: a
+// throw is no constant expression, and every table is constexpr.
+constexpr bool RequireSlotAgrees(bool agrees) {
+    if (!agrees) throw "attribute entry: the form and the member slot disagree";
+    return true;
+}
+
+}  // namespace attribute_detail
+
 template <class T>
 struct CommandAttribute {
     const char* name;
@@ -59,6 +98,10 @@ struct CommandAttribute {
     // declared so).
     int choicesUpTo = -1;
     bool declaredCdata = false;
+    // Checked as the table is built; never set by an entry.
+    bool slotChecked = attribute_detail::RequireSlotAgrees(
+        attribute_detail::SlotAgrees(form, dword != nullptr, word != nullptr, number != nullptr,
+                                     text != nullptr, map != nullptr));
 };
 
 namespace attribute_detail {
@@ -81,28 +124,33 @@ void StoreNumber(const CommandAttribute<T>& a, T& command, std::uint32_t value) 
     }
 }
 
-// Parses a keyword text by the attribute's width; the map's text on failure.
+// Parses a keyword text by the attribute's width: a keyword, or a number a
+// keyword has. On failure the map's text with the attribute's place.
 template <class T>
-int ParseKeyword(const CommandAttribute<T>& a, T& command, const std::string& text,
-                 std::string& error) {
+int ParseKeywordValue(const CommandAttribute<T>& a, std::int32_t element, const std::string& text,
+                      std::uint32_t& value, std::string& error) {
     CMapParameterXML& map = a.map();
-    std::uint32_t value = 0;
     int ok = 0;
     if (a.width == KeywordWidth::kLong) {
         std::int32_t number = 0;
-        ok = map.ParseLONG(text, &number);
+        ok = map.ParseNamedLONG(text, &number);
         value = static_cast<std::uint32_t>(number);
     } else if (a.width == KeywordWidth::kWord) {
         std::uint16_t word = 0;
-        ok = map.ParseWORD(text, &word);
+        ok = map.ParseNamedWORD(text, &word);
         value = word;
     } else {
-        ok = map.ParseDWORD(text, &value);
+        ok = map.ParseNamedDWORD(text, &value);
     }
-    if (!ok) {
-        error = map.TakeError();
-        return 0;
-    }
+    if (!ok) error = map.TakeError(element, a.name);
+    return ok;
+}
+
+template <class T>
+int ParseKeyword(const CommandAttribute<T>& a, std::int32_t element, T& command,
+                 const std::string& text, std::string& error) {
+    std::uint32_t value = 0;
+    if (!ParseKeywordValue(a, element, text, value, error)) return 0;
     StoreNumber(a, command, value);
     return 1;
 }
@@ -115,14 +163,14 @@ int ReadKeywordThroughMap(const CommandAttribute<T>& a, std::int32_t element, T&
     int ok = 0;
     if (a.width == KeywordWidth::kLong) {
         std::int32_t number = 0;
-        ok = map.ReadAttributeLONG(element, a.name, &number);
+        ok = map.ReadNamedAttributeLONG(element, a.name, &number);
         value = static_cast<std::uint32_t>(number);
     } else if (a.width == KeywordWidth::kWord) {
         std::uint16_t word = 0;
-        ok = map.ReadAttributeWORD(element, a.name, &word);
+        ok = map.ReadNamedAttributeWORD(element, a.name, &word);
         value = word;
     } else {
-        ok = map.ReadAttributeDWORD(element, a.name, &value);
+        ok = map.ReadNamedAttributeDWORD(element, a.name, &value);
     }
     if (!ok) {
         error = map.TakeError();
@@ -156,11 +204,24 @@ int ReadOne(const CommandAttribute<T>& a, std::int32_t element, T& command, std:
         case AttributeForm::kWordHex:
             return ReadXmlWordHex(element, a.name, command.*a.word, error);
         case AttributeForm::kInt:
-        case AttributeForm::kLong:
-            return ReadXmlInt(element, a.name, command.*a.number, error);
+        case AttributeForm::kLong: {
+            int value = 0;
+            if (!ReadXmlInt(element, a.name, value, error)) return 0;
+            // A choice of numbers takes only the numbers it declares.
+            if (a.choicesUpTo >= 0 && (value < 0 || value > a.choicesUpTo)) {
+                std::string text;
+                GetXmlAttribute(element, a.name, text, error);
+                error = std::string("Unable to use ") + a.name + " value " + text +
+                        ": it must lie between 0 and " + std::to_string(a.choicesUpTo) + " " +
+                        ElementPlace(element);
+                return 0;
+            }
+            command.*a.number = value;
+            return 1;
+        }
         case AttributeForm::kBool: {
             CMapParameterXML& booleans = CProjectTreeItem::GetBooleanMap();
-            if (booleans.ReadAttributeBOOL(element, a.name, &(command.*a.number))) return 1;
+            if (booleans.ReadNamedAttributeBOOL(element, a.name, &(command.*a.number))) return 1;
             error = booleans.TakeError();
             return 0;
         }
@@ -177,10 +238,21 @@ int ReadOne(const CommandAttribute<T>& a, std::int32_t element, T& command, std:
         later = std::move(text);
         return 1;
     }
-    return ParseKeyword(a, command, text, error);
+    return ParseKeyword(a, element, command, text, error);
 }
 
 }  // namespace attribute_detail
+
+// Reads a keyword attribute as its text, for a class that parses the text
+// itself later: a text the attribute's map would refuse is refused here, with
+// the attribute's place.
+template <class T>
+int ReadKeywordText(const CommandAttribute<T>& a, std::int32_t element, std::string& text,
+                    std::string& error) {
+    std::uint32_t value = 0;
+    return GetXmlAttribute(element, a.name, text, error) &&
+           attribute_detail::ParseKeywordValue(a, element, text, value, error);
+}
 
 // The attribute lines of the class's ATTLIST, every one #REQUIRED.
 template <class T>
@@ -283,7 +355,7 @@ int ReadCommandAttributes(std::int32_t element, std::type_identity_t<T>& values,
     for (std::size_t i = 0; i < attributes.size(); ++i) {
         const CommandAttribute<T>& a = attributes[i];
         if (a.form == AttributeForm::kKeyword && a.read == KeywordRead::kParseLast &&
-            !attribute_detail::ParseKeyword(a, values, later[i], error))
+            !attribute_detail::ParseKeyword(a, element, values, later[i], error))
             return 0;
     }
     return 1;

@@ -42,6 +42,10 @@ class CCommandDravik_Configure : public CCommandDravik {
     int ReadXMLParameters(std::int32_t element) override;
 
   private:
+    // SetParameters for the texts of the element (or of no element, -1): a
+    // refusal read from a file names the attribute and its place.
+    int Apply(const std::string& modeText, const std::string& valueText, std::int32_t element);
+
     std::int32_t nMode = 0;
     std::uint32_t nValue = 0;
     std::string strMode_;

@@ -54,6 +54,8 @@ class CCommandOverlay : public CCommandDravik {
     void UpdateLabel() override;
     CProjectTreeItem* CreateNew() override { return new CCommandOverlay; }
     int CopyTo(CProjectTreeItem* item) override;
+    // The pod, and for an active command a value its plug-in takes.
+    int GetRequiredInterfaces(int* podNeeded, int* adapterNeeded) override;
     int OnExecute(CExecuteParams* params) override;
     int WriteXMLAttributes(CStdioXMLFile& file) override;
     int ReadXMLParameters(std::int32_t element) override;
@@ -77,6 +79,11 @@ class CCommandOverlay : public CCommandDravik {
     virtual std::string LoggedValue() const { return strNextValue; }
     // After the next value was stored.
     virtual void OnWritten(CExecuteParams* /*params*/) {}
+    // Whatever must hold before the bytes are written, beyond the value.
+    virtual int CheckStep() { return 1; }
+    // Every check that needs no pod: the algorithm found, the next value
+    // parsed by it, its size within the render buffer, the step allowed.
+    int Prepare(CPluginAlgorithm*& algorithm, std::uint32_t& size);
 
     std::uint32_t dwAddress = 0x1000;
     std::string strNextValue = "0";
@@ -123,10 +130,13 @@ class CCommandSerialize : public CCommandOverlay {
     Texts GetTexts() const override;
     CPluginAlgorithm* FindAlgorithm(bool& haveList) override;
     std::string StatusText() const override { return "Serializing"; }
-    // A serial number as the chip holds it: the negative text that older
-    // files store for 2^31 and above shows as its unsigned value.
+    // A serial number as the chip holds it: blanks and a sign are gone, and
+    // the negative text that older files store for 2^31 and above shows as
+    // its unsigned value.
     std::string LoggedValue() const override;
     void OnWritten(CExecuteParams* params) override;
+    // A count that cannot step without leaving the range of an int.
+    int CheckStep() override;
 
   private:
     std::int32_t nCount = 0;

@@ -48,12 +48,29 @@ class CMapParameterXML {
     int ParseLONG(const std::string& text, std::int32_t* out);
     int ParseBOOL(const std::string& text, int* out);
 
-    // Reads an attribute of an XML element and parses it as above. A parse
-    // failure names the attribute: "<parse text> (<attribute>)".
+    // The same for a value that must stand for a keyword: a number is taken
+    // only when an entry has it, since no other value could be written back.
+    // Refused: "Unable to convert <text> to <type>" with the reason "no
+    // keyword has this value".
+    int ParseNamedDWORD(const std::string& text, std::uint32_t* out);
+    int ParseNamedWORD(const std::string& text, std::uint16_t* out);
+    int ParseNamedLONG(const std::string& text, std::int32_t* out);
+    int ParseNamedBOOL(const std::string& text, int* out);
+
+    // Reads an attribute of an XML element and parses it as above. A failure
+    // names the attribute, the element and the keywords: "<parse text>
+    // (<attribute>)[: <why>] (element <name> on line <n>); expected one of
+    // <keyword>, <keyword>".
     int ReadAttributeDWORD(std::int32_t element, const std::string& name, std::uint32_t* out);
     int ReadAttributeWORD(std::int32_t element, const std::string& name, std::uint16_t* out);
     int ReadAttributeLONG(std::int32_t element, const std::string& name, std::int32_t* out);
     int ReadAttributeBOOL(std::int32_t element, const std::string& name, int* out);
+    // The same for a value the program writes back (a project's): a keyword
+    // or a number an entry has.
+    int ReadNamedAttributeDWORD(std::int32_t element, const std::string& name, std::uint32_t* out);
+    int ReadNamedAttributeWORD(std::int32_t element, const std::string& name, std::uint16_t* out);
+    int ReadNamedAttributeLONG(std::int32_t element, const std::string& name, std::int32_t* out);
+    int ReadNamedAttributeBOOL(std::int32_t element, const std::string& name, int* out);
 
     // Empties the box, adds every display text in order with its entry as the
     // row's data and selects the first row.
@@ -62,8 +79,18 @@ class CMapParameterXML {
     const std::string& GetLastError() const { return error_; }
     // Moves the error text out and leaves it empty.
     std::string TakeError();
+    // The error text of a failed parse of the element's attribute, with why,
+    // where and the keywords, as the attribute readers give it.
+    std::string TakeError(std::int32_t element, const std::string& name);
+    // The error text of a failed parse with why and the keywords, for a text
+    // that comes from no file.
+    std::string TakeErrorWithExpected();
+    // "expected one of <keyword>, <keyword>" in entry order.
+    std::string Expected() const;
 
   private:
+    // 1 when an entry has the value; else the refusal of the text.
+    int Named(const std::string& text, std::uint32_t value, const char* type);
     template <class Value, class Parse>
     int ReadAttribute(std::int32_t element, const std::string& name, Value* out, Parse parse);
 

@@ -10,9 +10,11 @@
 // Numbers are scanned as the C library scans a 32-bit long: white space
 // around the number is skipped and a negative text wraps to 32 bits ("-1"
 // reads as 0xFFFFFFFF, as the writer's "%ld" stores it). The number must be
-// the whole value: characters after it, or a number beyond 32 bits, refuse
-// the value with a text that names the attribute, the element and its line.
-// Hexadecimal values need their "0x".
+// the whole value and fit its field: characters after it, a number beyond 32
+// bits, or beyond 16 bits for a WORD, refuse the value. Every refusal names
+// the attribute, the element and its line and what the attribute takes:
+// "Unable to convert <attribute> value <value> to <type>[: <why>] (element
+// <name> on line <n>); expected <form>". Hexadecimal values need their "0x".
 #pragma once
 
 #include <cstdint>
@@ -30,10 +32,10 @@ int GetXmlElementText(std::int32_t element, std::string& out, bool trim, std::st
 int GetXmlAttribute(std::int32_t element, const std::string& name, std::string& out,
                     std::string& error);
 
-// "0x" hexadecimal, kept to the low 16 bits.
+// "0x" hexadecimal, at most 0xFFFF.
 int ReadXmlWordHex(std::int32_t element, const std::string& name, std::uint16_t& out,
                    std::string& error);
-// Decimal, kept to the low 16 bits.
+// Decimal, 0 to 65535.
 int ReadXmlWord(std::int32_t element, const std::string& name, std::uint16_t& out,
                 std::string& error);
 int ReadXmlDwordHex(std::int32_t element, const std::string& name, std::uint32_t& out,
@@ -51,15 +53,14 @@ int ReadXmlMilliseconds(std::int32_t element, const std::string& name, std::uint
                         std::string& error);
 int ReadXmlMillivolts(std::int32_t element, const std::string& name, std::uint32_t& out,
                       std::string& error);
+// Decimal, -2147483648 to 2147483647.
 int ReadXmlInt(std::int32_t element, const std::string& name, int& out, std::string& error);
 // "TRUE" and "FALSE", or a decimal number; 1 for nonzero.
 int ReadXmlBool(std::int32_t element, const std::string& name, int& out, std::string& error);
 
 // The library's last error text.
 void GetXmlLastError(std::string& out);
-// Where the element stands: "(element <name> on line <n>)"; a refused number
-// adds it to its conversion text after ": the number does not fit in 32 bits"
-// or ": characters follow the number".
+// Where the element stands: "(element <name> on line <n>)".
 std::string ElementPlace(std::int32_t element);
 
 }  // namespace kv

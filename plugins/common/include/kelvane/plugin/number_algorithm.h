@@ -3,15 +3,16 @@
 // -2147483648); a hexadecimal overlay value is read as hexadecimal and its next value is the
 // same value in upper-case hexadecimal without leading zeros.
 //
-// A serial text must be one whole decimal number ("abc" and "42xyz" are refused, never written
-// as 0 or 42) between -2147483648 and 4294967295. The DWORD number 0xFFFFFFFF is written once;
-// its next value, 4294967296, is refused, so a DWORD serial never wraps to 0 either.
+// A value text must be one whole number: a serial text decimal ("abc" and "42xyz" are refused,
+// never written as 0 or 42) between -2147483648 and 4294967295, an overlay text hexadecimal with
+// or without "0x" and no sign ("xyz", "12zz" and "-1" are refused, never written as 0, 12 or FF).
+// The DWORD serial number 0xFFFFFFFF is written once; its next value, 4294967296, is refused, so
+// a DWORD serial never wraps to 0 either.
 //
-// A serial BYTE or WORD value that does not fit its bytes is refused when parsed, so a serial
-// number never wraps silently into one already written: the 32-bit value must lie between 0 and
-// the largest unsigned value of the size (255 for BYTE, 65535 for WORD); a negative value, being
-// a 32-bit pattern above these, is refused as well. An overlay value writes its low bytes and
-// keeps its text (1FF as a Hex BYTE writes FF, and 1FF stays the value).
+// A BYTE or WORD value that does not fit its bytes is refused when parsed, so no value is cut to
+// its low bytes: the 32-bit value must lie between 0 and the largest unsigned value of the size
+// (255 for BYTE, 65535 for WORD); a negative serial value, being a 32-bit pattern above these, is
+// refused as well.
 #ifndef KELVANE_PLUGIN_NUMBER_ALGORITHM_H
 #define KELVANE_PLUGIN_NUMBER_ALGORITHM_H
 
