@@ -5,6 +5,7 @@
 #include "kelvane/core/dravik.h"
 #include "kelvane/core/execute_params.h"
 #include "kelvane/core/hex_image_file.h"
+#include "kelvane/core/prg_processor.h"
 #include "kelvane/core/xml_reading.h"
 
 namespace kv {
@@ -111,6 +112,8 @@ int CCommandDravik_ReadRangeToFile::CopyTo(CProjectTreeItem* item) {
 
 int CCommandDravik_ReadRangeToFile::OnExecute(CExecuteParams* params) {
     if (params == nullptr) return Fail("Unable to execute NULL parameters");
+    const std::string past = RangePastTheEnd(params->GetProcessor(), dwAddress, dwLength);
+    if (!past.empty()) return Fail(past);
     params->SetStatusText("Reading range to file");
     params->AdvanceProgress(1);
     CDravik* pod = TakePod(params, "CCommandDravik_ReadRangeToFile::OnExecute");

@@ -2,6 +2,7 @@
 #include "kelvane/commands/tovrin_file_commands.h"
 #include "kelvane/core/execute_params.h"
 #include "kelvane/core/hex_image_file.h"
+#include "kelvane/core/prg_processor.h"
 #include "kelvane/core/stdio_xml_file.h"
 #include "kelvane/core/tovrin.h"
 #include "kelvane/core/xml_reading.h"
@@ -115,6 +116,8 @@ int CCommandTovrin_ReadRangeToFile::CopyTo(CProjectTreeItem* item) {
 
 int CCommandTovrin_ReadRangeToFile::OnExecute(CExecuteParams* params) {
     if (params == nullptr) return Fail("Unable to execute NULL parameters");
+    const std::string past = RangePastTheEnd(params->GetProcessor(), dwAddress, dwLength);
+    if (!past.empty()) return Fail(past);
     params->SetStatusText("Reading range to file");
     params->AdvanceProgress(1);
     CTovrin* adapter = TakeAdapter(params, "CCommandTovrin_ReadRangeToFile::OnExecute");

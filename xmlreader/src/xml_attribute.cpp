@@ -11,8 +11,9 @@ void CXML_Attribute::Reset() {
     value_.clear();
 }
 
-int CXML_Attribute::UnexpectedCharacter(char c) {
-    return Fail(kv::text::Format("Unexpected '%c' in attribute '%s' definition", c, name_.c_str()));
+int CXML_Attribute::UnexpectedCharacter(const CXML_ParseChar& reader) {
+    return Fail(kv::text::Format("Unexpected '%s' in attribute '%s' definition",
+                                 reader.Shown().c_str(), name_.c_str()));
 }
 
 int CXML_Attribute::Parse(CXML_ParseChar& reader) {
@@ -41,7 +42,7 @@ int CXML_Attribute::Parse(CXML_ParseChar& reader) {
                 return 1;
             }
             if (reader.IsWhiteSpace()) return 1;
-            return UnexpectedCharacter(c);
+            return UnexpectedCharacter(reader);
         case 103:
             if (c == '"') {
                 value_.clear();
@@ -49,7 +50,7 @@ int CXML_Attribute::Parse(CXML_ParseChar& reader) {
                 return 1;
             }
             if (reader.IsWhiteSpace()) return 1;
-            return UnexpectedCharacter(c);
+            return UnexpectedCharacter(reader);
         case 104:
             if (c == '"') {
                 state_ = kComplete;

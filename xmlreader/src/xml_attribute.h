@@ -15,7 +15,7 @@ class CXML_Attribute : public CXML_Object {
     const std::string& GetValue() const { return value_; }
 
   private:
-    int UnexpectedCharacter(char c);
+    int UnexpectedCharacter(const CXML_ParseChar& reader);
 
     std::string value_;
     CXML_Token token_;

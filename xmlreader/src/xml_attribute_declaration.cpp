@@ -134,7 +134,7 @@ int CXML_AttributeDeclaration::Parse(CXML_ParseChar& reader) {
             } else if (c == '|') {
                 state_ = 105;
             } else {
-                return Fail(kv::text::Format("Unexpected char '%c'", c));
+                return Fail(kv::text::Format("Unexpected char '%s'", reader.Shown().c_str()));
             }
             return 1;
         case 108:
@@ -150,7 +150,8 @@ int CXML_AttributeDeclaration::Parse(CXML_ParseChar& reader) {
             if (c != '#') {
                 defaultKind_ = kDefaultUnrecognised;
                 return Fail(
-                    kv::text::Format("Unrecognized character '%c' in default declaration", c));
+                    kv::text::Format("Unrecognized character '%s' in default declaration",
+                                     reader.Shown().c_str()));
             }
             return 1;
         case 109:

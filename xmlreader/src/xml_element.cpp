@@ -218,7 +218,8 @@ int CXML_Element::Step(CXML_ParseChar& reader) {
                 return 1;
             }
             if (reader.IsWhiteSpace()) return 1;
-            return Fail(kv::text::Format("Invalid character '%c' found prior to '>'", c));
+            return Fail(kv::text::Format("Invalid character '%s' found prior to '>'",
+                                         reader.Shown().c_str()));
         default:
             return Fail("Unknown element parsing state");
     }

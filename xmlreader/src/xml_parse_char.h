@@ -3,6 +3,7 @@
 #define CAPREL_XML_PARSE_CHAR_H
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace caprel {
@@ -27,6 +28,10 @@ class CXML_ParseChar {
     int GetColumn() const { return column_; }
     void SetColumn(int column) { column_ = column; }
     intptr_t GetCallerValue() const { return callerValue_; }
+    // The character being parsed as a message quotes it: a printable ASCII
+    // character as it is, a UTF-8 character whole (never its lead byte
+    // alone), any other byte as "\xNN".
+    std::string Shown() const;
 
   private:
     std::string_view line_;

@@ -119,6 +119,25 @@ TEST_F(Element, AttributeValueInSingleQuotesFails) {
               "Error parsing line 1\n<a x y=\"1\"/>\nUnexpected 'y' in attribute 'x' definition");
 }
 
+TEST_F(Element, AnUnexpectedCharacterIsQuotedWholeNeverAsALoneByte) {
+    struct Row {
+        const char* text;
+        const char* reason;
+    };
+    const Row rows[] = {
+        {"<a x=\xC3\xA9/>", "Unexpected '\xC3\xA9' in attribute 'x' definition"},
+        {"<a x=\xE2\x82\xAC/>", "Unexpected '\xE2\x82\xAC' in attribute 'x' definition"},
+        {"<a></a \xC3\xA9>", "Invalid character '\xC3\xA9' found prior to '>'"},
+        // A lead byte without its continuation, and a byte that leads nothing.
+        {"<a x=\xC3/>", "Unexpected '\\xC3' in attribute 'x' definition"},
+        {"<a x=\x9B/>", "Unexpected '\\x9B' in attribute 'x' definition"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(OpenText(row.text), 0) << row.text;
+        EXPECT_TRUE(LastError().ends_with(std::string("\n") + row.reason)) << LastError();
+    }
+}
+
 TEST_F(Element, AttributeSpellings) {
     ASSERT_EQ(OpenText("<a x=\"1\" y = \"two words\"\tz=\"\" w=\"a\nb\"/>"), 1);
     EXPECT_EQ(Attribute(Root(), "x"), "1");

@@ -180,6 +180,30 @@ const Hostile kHostile[] = {
                         "<Dravik_Close bVccOff=\"TRUE\"></Dravik_Close>\n"));
      },
      1, {"out.txt is a FIFO, not a file\n", "VCC Off: OK\n"}},
+    {"PodReadRangePastTheLastAddress", "chip=MSP430F149",
+     [](const fs::path& d) {
+         return ProjectWith(
+             d, Project("MSP430F149",
+                        "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n"
+                        "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n"
+                        "<Dravik_ReadRangeToFile strFileName=\"./out.txt\" "
+                        "nFileType=\"FILETYPE_TI_TXT\" dwAddress=\"65280\" dwLength=\"512\">"
+                        "</Dravik_ReadRangeToFile>\n"
+                        "<Dravik_Close bVccOff=\"TRUE\"></Dravik_Close>\n"));
+     },
+     1, {"The range FF00-100FF ends past FFFF, the last address of the MSP430F149\n",
+         "VCC Off: OK\n"}},
+    {"AdapterReadRangePastTheLastAddress", "pod=none,adapter=MSP430F2274",
+     [](const fs::path& d) {
+         return ProjectWith(
+             d, Project("MSP430F2274",
+                        "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n"
+                        "<Tovrin_ReadRangeToFile strFileName=\"./out.txt\" "
+                        "nFileType=\"FILETYPE_TI_TXT\" dwAddress=\"65024\" dwLength=\"1024\">"
+                        "</Tovrin_ReadRangeToFile>\n"));
+     },
+     1, {"The range FE00-101FF ends past FFFF, the last address of the MSP430F2274\n",
+         "Power Off (BSL): OK\n"}},
     {"PodImageWithoutData", "chip=MSP430F149",
      [](const fs::path& d) {
          Write(d / "image.txt", "@1100\nq\n");

@@ -10,7 +10,6 @@
 #include "kelvane/core/execute_params.h"
 #include "kelvane/core/prg_operation.h"
 #include "kelvane/core/prg_processor.h"
-#include "kelvane/platform/format.h"
 
 namespace kv {
 
@@ -30,22 +29,6 @@ struct BuiltIns {
 BuiltIns& Ops() {
     static BuiltIns ops;
     return ops;
-}
-
-// A range read reaches at most the processor's last address (the end of its
-// main memory): past it the pod refuses with no more than "Invalid
-// parameter(s)", so the range is refused first, naming its end.
-std::string RangePastTheEnd(const CPrgProcessor* processor, std::uint32_t address,
-                            std::uint32_t length) {
-    if (processor == nullptr || length == 0) return {};
-    const std::uint64_t last = std::uint64_t{processor->MainStart} + processor->MainSize - 1;
-    const std::uint64_t end = std::uint64_t{address} + length - 1;
-    if (end <= last) return {};
-    const int digits = processor->GetAddressDigits();
-    return text::Format("The range %0*llX-%0*llX ends past %0*llX, the last address of the %s",
-                        digits, static_cast<unsigned long long>(address), digits,
-                        static_cast<unsigned long long>(end), digits,
-                        static_cast<unsigned long long>(last), processor->GetName().c_str());
 }
 
 std::uint32_t ProjectVcc(ProjectAccess* project) {

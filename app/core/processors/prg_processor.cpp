@@ -8,6 +8,7 @@
 #include "kelvane/core/emulation_module.h"
 #include "kelvane/core/map_parameter_xml.h"
 #include "kelvane/core/xml_reading.h"
+#include "kelvane/platform/format.h"
 
 namespace kv {
 
@@ -134,6 +135,20 @@ bool CPrgProcessor::IsInInfoMemory(std::uint32_t address) const {
 
 bool CPrgProcessor::IsInMainMemory(std::uint32_t address) const {
     return InArea(address, MainStart, MainSize);
+}
+
+std::string RangePastTheEnd(const CPrgProcessor* processor, std::uint32_t address,
+                            std::uint32_t length) {
+    if (processor == nullptr || length == 0) return {};
+    const std::uint64_t last = std::uint64_t{processor->MainStart} + processor->MainSize - 1;
+    const std::uint64_t end = std::uint64_t{address} + length - 1;
+    if (end <= last) return {};
+    const int digits = processor->GetAddressDigits();
+    return text::Format("The range %0*llX-%0*llX ends past %0*llX, the last address of the %s",
+                        digits, static_cast<unsigned long long>(address), digits,
+                        static_cast<unsigned long long>(end), digits,
+                        static_cast<unsigned long long>(last),
+                        processor->GetName().c_str());
 }
 
 bool CPrgProcessor::IsInRam(std::uint32_t address) const {

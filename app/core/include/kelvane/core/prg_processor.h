@@ -82,4 +82,10 @@ class CPrgProcessor {
     std::array<std::int32_t, kMaxConfigure> configureValues_{};
 };
 
+// Empty when a read of the range ends at or before the processor's last
+// address (the end of its main memory) or no processor is chosen; else the
+// refusal that names the range's end.
+std::string RangePastTheEnd(const CPrgProcessor* processor, std::uint32_t address,
+                            std::uint32_t length);
+
 }  // namespace kv
