@@ -22,35 +22,11 @@
 #include "kelvane/core/parameter_xml.h"
 #include "kelvane/core/xml_reading.h"
 #include "kelvane/ui/hex_number_edit.h"
+#include "kelvane/ui/bounded_number_validator.h"
 #include "kelvane/ui/parameter_pages.h"
 
 namespace kv::ui {
 
-namespace {
-
-// Takes only a delay the project file can be opened with again: a keystroke
-// or a paste that would make a longer one is refused, so the field never
-// shows another delay than the one the command keeps. An empty field is no
-// delay, and shows "0" once the field is left.
-class DelayValidator : public QValidator {
-  public:
-    using QValidator::QValidator;
-
-    State validate(QString& input, int& /*position*/) const override {
-        if (input.isEmpty()) return Intermediate;
-        for (const QChar c : input)
-            if (c < QLatin1Char('0') || c > QLatin1Char('9')) return Invalid;
-        bool ok = false;
-        const qulonglong value = input.toULongLong(&ok);
-        return ok && value <= kMostMilliseconds ? Acceptable : Invalid;
-    }
-
-    void fixup(QString& input) const override {
-        if (input.isEmpty()) input = QStringLiteral("0");
-    }
-};
-
-}  // namespace
 
 CDlgCmdCommentPageBase::CDlgCmdCommentPageBase(QWidget* parent) : CPropertyPageBase(parent) {}
 
@@ -94,7 +70,7 @@ bool CDlgCmdComment::Accepts(CProjectTreeItem* item) const {
 CDlgCmdDelay::CDlgCmdDelay(QWidget* parent) : CDlgCmdCommentPageBase(parent) {
     delay_ = new QLineEdit(this);
     delay_->setObjectName(QStringLiteral("1090"));
-    delay_->setValidator(new DelayValidator(delay_));
+    delay_->setValidator(new BoundedNumberValidator(kMostMilliseconds, delay_));
     Form()->addRow(QStringLiteral("Delay in milliseconds"), delay_);
     AddCommentEdit();
     SetHelpText(
@@ -102,11 +78,10 @@ CDlgCmdDelay::CDlgCmdDelay(QWidget* parent) : CDlgCmdCommentPageBase(parent) {
         "the comment will appear in the execution log during the delay.");
     connect(delay_, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (!CanWrite()) return;
-        // A text the program put there is held to the same rule as typing.
-        QString shown = text;
-        int position = 0;
-        if (delay_->validator()->validate(shown, position) == QValidator::Invalid) return;
-        Object<CCommandDelay>()->SetDelay(static_cast<std::uint32_t>(text.toULongLong()));
+        qulonglong value = 0;
+        if (!static_cast<const BoundedNumberValidator*>(delay_->validator())->Take(text, &value))
+            return;
+        Object<CCommandDelay>()->SetDelay(static_cast<std::uint32_t>(value));
     });
 }
 

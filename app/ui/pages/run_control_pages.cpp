@@ -4,41 +4,30 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QLineEdit>
-#include <QRegularExpressionValidator>
-#include <cstdlib>
 
 #include "kelvane/commands/dravik_run_control_commands.h"
 #include "kelvane/core/map_parameter_xml.h"
 #include "kelvane/core/parameter_xml.h"
 #include "kelvane/core/xml_reading.h"
+#include "kelvane/ui/bounded_number_validator.h"
 #include "kelvane/ui/parameter_pages.h"
 
 namespace kv::ui {
 
 namespace {
 
-// The number at the start of the text, as "%ld" reads it.
-bool ParseDecimal(const QString& text, long* value) {
-    const QByteArray bytes = text.toLatin1();
-    char* end = nullptr;
-    const long parsed = std::strtol(bytes.constData(), &end, 10);
-    if (end == bytes.constData()) return false;
-    *value = parsed;
-    return true;
-}
-
-// A time the project file can be opened with again.
-bool InTime(long value) {
-    return value >= 0 && static_cast<unsigned long>(value) <= kMostMilliseconds;
-}
-
-QLineEdit* AddDecimalField(QWidget* page, QFormLayout* form, const QString& label, const char* id) {
+QLineEdit* AddDecimalField(QWidget* page, QFormLayout* form, const QString& label, const char* id,
+                           qulonglong most) {
     auto* edit = new QLineEdit(page);
     edit->setObjectName(QString::fromLatin1(id));
-    edit->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+    edit->setValidator(new BoundedNumberValidator(most, edit));
     form->addRow(label, edit);
     return edit;
+}
+
+// The field's value when it may keep its text.
+bool FieldValue(const QLineEdit* edit, const QString& text, qulonglong* value) {
+    return static_cast<const BoundedNumberValidator*>(edit->validator())->Take(text, value);
 }
 
 }  // namespace
@@ -89,22 +78,24 @@ void CDlgCmdDravik_Reset::LoadControls() {
 
 CDlgCmdDravik_WaitForBreak::CDlgCmdDravik_WaitForBreak(QWidget* parent)
     : CPropertyPageBase(parent) {
-    dwell_ = AddDecimalField(this, Form(), QStringLiteral("Dwell (msec)"), "1099");
-    repeat_ = AddDecimalField(this, Form(), QStringLiteral("Repeat (msec)"), "1100");
-    count_ = AddDecimalField(this, Form(), QStringLiteral("Repeat Count"), "1101");
+    dwell_ = AddDecimalField(this, Form(), QStringLiteral("Dwell (msec)"), "1099",
+                             kMostMilliseconds);
+    repeat_ = AddDecimalField(this, Form(), QStringLiteral("Repeat (msec)"), "1100",
+                              kMostMilliseconds);
+    count_ = AddDecimalField(this, Form(), QStringLiteral("Repeat Count"), "1101", 0xFFFF);
     connect(dwell_, &QLineEdit::textChanged, this, [this](const QString& text) {
-        long value = 0;
-        if (CanWrite() && ParseDecimal(text, &value) && InTime(value))
+        qulonglong value = 0;
+        if (CanWrite() && FieldValue(dwell_, text, &value))
             Object<CCommandDravik_WaitForBreak>()->SetDwell(static_cast<std::uint32_t>(value));
     });
     connect(repeat_, &QLineEdit::textChanged, this, [this](const QString& text) {
-        long value = 0;
-        if (CanWrite() && ParseDecimal(text, &value) && InTime(value))
+        qulonglong value = 0;
+        if (CanWrite() && FieldValue(repeat_, text, &value))
             Object<CCommandDravik_WaitForBreak>()->SetRepeat(static_cast<std::uint32_t>(value));
     });
     connect(count_, &QLineEdit::textChanged, this, [this](const QString& text) {
-        long value = 0;
-        if (CanWrite() && ParseDecimal(text, &value))
+        qulonglong value = 0;
+        if (CanWrite() && FieldValue(count_, text, &value))
             Object<CCommandDravik_WaitForBreak>()->SetRepeatCount(
                 static_cast<std::uint16_t>(value));
     });

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QTest>
 #include <memory>
+#include <string>
 
 #include "kelvane/commands/dravik_breakpoint_commands.h"
 #include "kelvane/commands/dravik_run_control_commands.h"
@@ -41,21 +42,35 @@ TEST_F(RunControlPages, RunPageHidesTheTimingWithoutClearingIt) {
     EXPECT_EQ(run->GetWaitForBreak(), 1) << "hiding keeps the flag";
 }
 
-TEST_F(RunControlPages, TimingFieldsTakeDigitsAndKeepTheValueWhenEmptied) {
+TEST_F(RunControlPages, TimingFieldsShowTheValueTheyKeep) {
     auto wait = Make<CCommandDravik_WaitForBreak>("Dravik_WaitForBreak");
     ASSERT_NE(wait, nullptr);
     CDlgCmdDravik_WaitForBreak page;
     page.SetItem(wait.get());
-    const std::uint32_t before = wait->GetDwell();
-    page.DwellEdit()->selectAll();
-    QTest::keyClick(page.DwellEdit(), Qt::Key_Backspace);
-    EXPECT_EQ(wait->GetDwell(), before);
-    QTest::keyClicks(page.DwellEdit(), "1x2");
-    EXPECT_EQ(page.DwellEdit()->text(), "12");
-    EXPECT_EQ(wait->GetDwell(), 12u);
-    page.CountEdit()->selectAll();
-    QTest::keyClicks(page.CountEdit(), "7");
-    EXPECT_EQ(wait->GetRepeatCount(), 7);
+    // What the user types over the whole field and ends with Return: a
+    // keystroke that would pass what the field's attribute holds (one hour,
+    // a 16-bit count), or is no digit, is refused; an emptied field is 0.
+    const struct {
+        QLineEdit* edit;
+        const char* typed;
+        const char* shown;
+    } rows[] = {
+        {page.DwellEdit(), "1x2", "12"},           {page.DwellEdit(), "3600001", "360000"},
+        {page.DwellEdit(), "", "0"},               {page.RepeatEdit(), "3600000", "3600000"},
+        {page.RepeatEdit(), "99999999999", "999999"}, {page.CountEdit(), "65535", "65535"},
+        {page.CountEdit(), "70000", "7000"},       {page.CountEdit(), "", "0"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.edit->objectName().toStdString()) + " " + row.typed);
+        row.edit->selectAll();
+        if (row.typed[0] == '\0') QTest::keyClick(row.edit, Qt::Key_Backspace);
+        QTest::keyClicks(row.edit, row.typed);
+        QTest::keyClick(row.edit, Qt::Key_Return);
+        EXPECT_EQ(row.edit->text().toStdString(), row.shown);
+        EXPECT_EQ(page.DwellEdit()->text().toULongLong(), wait->GetDwell());
+        EXPECT_EQ(page.RepeatEdit()->text().toULongLong(), wait->GetRepeat());
+        EXPECT_EQ(page.CountEdit()->text().toULongLong(), wait->GetRepeatCount());
+    }
 }
 
 TEST_F(RunControlPages, ResetAndClearBreakpoint) {
