@@ -178,23 +178,47 @@ void FtdiChipModel::bulkOut(const uint8_t* data, size_t count) {
     behind_->write(data, count, &written);
 }
 
-Bytes FtdiChipModel::bulkIn(size_t capacity) {
-    const size_t perPacket = kPacketSize - 2;
-    const size_t packets = std::max<size_t>(1, capacity / kPacketSize);
-    if (behind_ && serialMode() && behind_->rxAvailable() == 0)
-        behind_->waitForData(1, latencyMs_);
+size_t FtdiChipModel::pending() {
+    if (!behind_ || !serialMode()) return 0;
+    const size_t waiting = behind_->rxAvailable();
+    if (in_.silentAfter == 0) return waiting;
+    // The bytes past the limit are lost on the way to the chip.
+    const size_t room = in_.silentAfter - std::min(in_.silentAfter, passed_);
+    for (size_t lost = waiting > room ? waiting - room : 0; lost > 0;) {
+        uint8_t drop[256];
+        const size_t n = behind_->read(drop, std::min(lost, sizeof drop));
+        if (n == 0) break;
+        lost -= n;
+    }
+    return std::min(waiting, room);
+}
+
+bool FtdiChipModel::bulkIn(size_t capacity, Bytes* out) {
+    const size_t perPacket = in_.piece ? std::min(in_.piece, kPacketSize - 2) : kPacketSize - 2;
+    const Clock::time_point now = Clock::now();
+    const size_t waiting = pending();
+    // A full packet leaves at once; anything less waits for the latency timer.
+    const bool full = in_.piece == 0 && waiting >= perPacket;
+    const bool timerRanOut = now - lastPacket_ >= std::chrono::milliseconds(latencyMs_);
+    if (!full && !timerRanOut && !(in_.instant && waiting > 0)) return false;
+    // A piece goes alone; otherwise as many packets as fit and are there.
+    const size_t packets = in_.piece ? 1 : std::max<size_t>(1, capacity / kPacketSize);
     const uint8_t modem = modemByte();
-    Bytes out;
+    size_t left = waiting;
+    out->clear();
     for (size_t p = 0; p < packets; ++p) {
         uint8_t chunk[kPacketSize];
-        const size_t n = behind_ && serialMode() ? behind_->read(chunk, perPacket) : 0;
+        const size_t n = left ? behind_->read(chunk, std::min(perPacket, left)) : 0;
         if (n == 0 && p > 0) break;
-        out.push_back(modem);
-        out.push_back(kLineIdle);
-        out.insert(out.end(), chunk, chunk + n);
+        left -= n;
+        passed_ += n;
+        out->push_back(modem);
+        out->push_back(kLineIdle);
+        out->insert(out->end(), chunk, chunk + n);
         if (n < perPacket) break;
     }
-    return out;
+    lastPacket_ = now;
+    return true;
 }
 
 }  // namespace kv::rig
