@@ -23,7 +23,8 @@
 //   --kernel-driver <name>   a kernel driver (ftdi_sio) is bound to it and must
 //                            be detached before the host can claim it
 //   --claimed-elsewhere      another program holds it claimed while the
-//                            program runs
+//                            program runs (the rig itself, started as
+//                            kelvane_usb_rig --hold-claim <node>)
 //
 // The bus lists the device plugged in last first, as libusb does. At the end
 // each pod or adapter says whether it left its target's supply on.

@@ -119,6 +119,11 @@ void UsbfsDevice::handle(UMockdevIoctlClient* client) {
     }
 }
 
+std::string UsbfsDevice::boundDriver() const {
+    // A claim through usbfs binds the kernel's usbfs driver.
+    return !driver_.empty() ? driver_ : owner_ ? "usbfs" : "";
+}
+
 void UsbfsDevice::claimOrRelease(UMockdevIoctlClient* client, unsigned long request,
                                  UMockdevIoctlData* arg) {
     const gsize size = request == USBDEVFS_DISCONNECT_CLAIM ? sizeof(usbdevfs_disconnect_claim)
@@ -133,7 +138,7 @@ void UsbfsDevice::claimOrRelease(UMockdevIoctlClient* client, unsigned long requ
         // Detaches the interface's driver (a kernel driver, or another open's
         // claim: the kernel's usbfs driver) unless the flags spare it.
         const auto* claim = reinterpret_cast<const usbdevfs_disconnect_claim*>(data->data);
-        const std::string bound = !driver_.empty() ? driver_ : owner_ ? "usbfs" : "";
+        const std::string bound = boundDriver();
         const bool named = bound == std::string(claim->driver, strnlen(claim->driver, sizeof claim->driver));
         const bool detach = !bound.empty() && owner_ != client &&
                             ((claim->flags & USBDEVFS_DISCONNECT_CLAIM_IF_DRIVER)       ? named
@@ -178,8 +183,7 @@ void UsbfsDevice::driverIoctl(UMockdevIoctlClient* client, unsigned long request
             return;
         }
         auto* query = reinterpret_cast<usbdevfs_getdriver*>(data->data);
-        // A claim through usbfs binds the kernel's usbfs driver.
-        const std::string bound = !driver_.empty() ? driver_ : owner_ ? "usbfs" : "";
+        const std::string bound = boundDriver();
         if (query->interface != 0 || bound.empty()) {
             umockdev_ioctl_client_complete(client, -1, ENODATA);
         } else {

@@ -67,6 +67,8 @@ private:
     // Claim, release, detach: the interface number in `arg` at `offset`.
     void claimOrRelease(UMockdevIoctlClient* client, unsigned long request,
                         UMockdevIoctlData* arg);
+    // The driver that holds interface 0 (empty: none).
+    std::string boundDriver() const;
     void driverIoctl(UMockdevIoctlClient* client, unsigned long request, UMockdevIoctlData* arg);
     void submit(UMockdevIoctlClient* client, UMockdevIoctlData* arg);
     void reap(UMockdevIoctlClient* client, UMockdevIoctlData* arg);
