@@ -61,10 +61,11 @@ public:
     bool control(const uint8_t* setup, Bytes* data);
     // Bytes the host sent to the bulk OUT endpoint.
     void bulkOut(const uint8_t* data, size_t count);
-    // One bulk IN transfer of up to `capacity` bytes, if the chip sends now:
-    // packets of at most 64 bytes, each the two status bytes and up to 62
-    // data bytes. False when the chip holds back (the host asks again).
-    bool bulkIn(size_t capacity, Bytes* out);
+    // One bulk IN transfer of up to `capacity` bytes, submitted at
+    // `submitted`, if the chip has answered it by now: packets of at most 64
+    // bytes, each the two status bytes and up to 62 data bytes. False while
+    // the chip holds back (the host asks again).
+    bool bulkIn(size_t capacity, Clock::time_point submitted, Bytes* out);
     // The simulated device behind the chip (null: none).
     const std::shared_ptr<usb::Device>& behind() const { return behind_; }
 
@@ -76,7 +77,8 @@ private:
     Bytes stringDescriptor(uint8_t index) const;
     bool vendorRequest(uint8_t request, uint16_t value, uint16_t index, Bytes* data);
     uint8_t modemByte();
-    // The device's bytes the chip may pass to the host now.
+    // The device's bytes the chip may pass to the host now; notes when the
+    // chip began to hold bytes.
     size_t pending();
 
     std::string product_;
@@ -87,7 +89,11 @@ private:
     uint16_t flow_ = 0x0100;
     uint8_t latencyMs_ = 16;
     InSide in_;
+    // When the last IN packet left (the latency timer restarts then), and
+    // since when the chip holds the bytes it has.
     Clock::time_point lastPacket_{};
+    Clock::time_point heldSince_{};
+    bool holding_ = false;
     size_t passed_ = 0;
 };
 

@@ -232,6 +232,7 @@ void UsbfsDevice::submit(UMockdevIoctlClient* client, UMockdevIoctlData* arg) {
     if (urb->type != USBDEVFS_URB_TYPE_CONTROL && owner_ != client)
         fail("a bulk transfer on an interface it had not claimed");
     if (urb->type == USBDEVFS_URB_TYPE_BULK && urb->endpoint == FtdiChipModel::kInEndpoint) {
+        u.submitted = FtdiChipModel::Clock::now();
         u.stalled = stallIn_ != 0 && ++inCount_ == stallIn_;
     } else {
         u.status = run(u);
@@ -278,7 +279,7 @@ bool UsbfsDevice::in(Urb& u) {
     if (u.stalled) return false;
     auto* urb = reinterpret_cast<usbdevfs_urb*>(u.urb->data);
     Bytes bytes;
-    if (!chip_.bulkIn(static_cast<size_t>(urb->buffer_length), &bytes)) return false;
+    if (!chip_.bulkIn(static_cast<size_t>(urb->buffer_length), u.submitted, &bytes)) return false;
     std::memcpy(u.buffer->data, bytes.data(), bytes.size());
     urb->actual_length = static_cast<int>(bytes.size());
     u.status = 0;

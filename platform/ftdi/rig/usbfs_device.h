@@ -59,6 +59,7 @@ private:
         UMockdevIoctlData* buffer = nullptr;
         bool done = false;  // OUT and control: run when submitted
         bool stalled = false;
+        FtdiChipModel::Clock::time_point submitted{};
         int status = 0;
     };
     static gboolean onIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self);
