@@ -84,7 +84,7 @@ int InFlightRead::take(unsigned char* buffer, int size, int waitMs) {
         libusb_handle_events_timeout_completed(ftdi_->usb_ctx, &wait, &arrived_);
     }
     const size_t n = std::min(received_.size() - head_, static_cast<size_t>(std::max(size, 0)));
-    if (n == 0 && error_) return error_;
+    if (n == 0) return error_;
     std::memcpy(buffer, received_.data() + head_, n);
     head_ += n;
     return static_cast<int>(n);
