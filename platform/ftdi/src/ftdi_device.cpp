@@ -85,6 +85,7 @@ size_t FtdiDevice::rxAvailable() {
 size_t FtdiDevice::read(uint8_t* buffer, size_t count) {
     if (buffered() < count) pull(0);
     const size_t n = std::min(count, buffered());
+    if (n == 0) return 0;
     std::memcpy(buffer, rx_.data() + rxHead_, n);
     rxHead_ += n;
     return n;
