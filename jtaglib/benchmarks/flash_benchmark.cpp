@@ -1,8 +1,8 @@
 // Erasing, programming and verifying 60 KB of flash through the exported
 // functions against the simulated pod and a chip that already holds another
 // image: wall time, pod commands and bytes on the wire per KB, the time the
-// same work would take on real hardware (the chip's simulated time plus 1 ms
-// for every pod command round trip) and where it goes, the flash timing
+// same work would take on real hardware (the chip's simulated time plus the
+// USB time of the pod commands, see usbSeconds) and where it goes, the flash timing
 // generator frequency the library chose, and that modelled time against the
 // physical limit: the family's generator cycles a word for every word, plus
 // the erase the flash needs (its cumulative mass erase time, at least one
@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "ftdi_device.h"
 #include "kelvane/platform/clock.h"
 #include "kelvane/platform/usb_backend.h"
 #include "kelvane/sim/chip.h"
@@ -34,7 +35,10 @@ struct Case {
 constexpr uint32_t kFullImageBytes = 60 * 1024;
 constexpr uint32_t kShortImageBytes = 4 * 1024;
 uint32_t imageBytes = kFullImageBytes;
-constexpr double kRoundTripSeconds = 0.001;
+// Full-speed USB: a 64-byte bulk packet takes about 1/19 of a 1 ms frame.
+constexpr double kPacketSeconds = 0.001 / 19;
+constexpr size_t kPacketBytes = 64;
+constexpr size_t kPacketDataBytes = kPacketBytes - 2;  // after the FTDI status bytes
 constexpr uint8_t kPrepareCode = 192;
 constexpr uint8_t kReleaseCode = 194;
 
@@ -57,6 +61,23 @@ std::string writeImage(const Case& c, const std::filesystem::path& file, uint32_
     segment(c.start, c.start + imageBytes - 1);
     out << "q\n";
     return file.string();
+}
+
+// The USB time of the pod commands as the FTDI backend moves them: each
+// request's OUT packets, each reply's IN packets, and the wait of a reply
+// that does not fill its last packet for the chip's latency timer (the whole
+// timer: the reply may come just after the chip sent a packet). Asking
+// whether reply bytes wait costs nothing: a read is kept in flight.
+double usbSeconds(const std::vector<kv::sim::CommandRecord>& records) {
+    const double latency = kv::usb::FtdiDevice::kLatencyMs / 1000.0;
+    double seconds = 0;
+    for (const kv::sim::CommandRecord& r : records) {
+        const size_t out = (r.request.size() + kPacketBytes - 1) / kPacketBytes;
+        const size_t in = (r.reply.size() + kPacketDataBytes - 1) / kPacketDataBytes;
+        seconds += static_cast<double>(out + in) * kPacketSeconds;
+        if (r.reply.size() % kPacketDataBytes != 0) seconds += latency;
+    }
+    return seconds;
 }
 
 // Where the chip's modelled time went, from the pod's log: each routine run
@@ -154,8 +175,8 @@ bool run(const Case& c) {
     const std::vector<kv::sim::CommandRecord> records = pod->records();
     const double commands = static_cast<double>(records.size());
     const double kb = bytes / 1024.0;
-    const double roundTrips = commands * kRoundTripSeconds;
-    const double modelled = chipSeconds + roundTrips;
+    const double usb = usbSeconds(records);
+    const double modelled = chipSeconds + usb;
     const double ftg = chip.flash().lastTimingFrequency();
     const kv::sim::DeviceProfile& profile = chip.profile();
     const double cyclesPerWord = profile.timing.wordWrite;
@@ -166,14 +187,14 @@ bool run(const Case& c) {
     std::printf(
         "%-13s %6.1f KB erase+program+verify: wall %.3f s; per KB: %.2f pod commands, "
         "%.0f bytes to the pod, %.0f bytes back; modelled on hardware %.2f s "
-        "(chip %.2f s + %.0f round trips)\n",
+        "(chip %.2f s + USB %.2f s for %.0f commands)\n",
         c.chip, kb, wall, commands / kb, pod->hostBytes().size() / kb, pod->podBytes().size() / kb,
-        modelled, chipSeconds, commands);
+        modelled, chipSeconds, usb, commands);
     std::printf(
         "%-13s modelled time: programming %.3f s, clock searches %.3f s, loop between words "
-        "%.3f s, pod round trips %.3f s, erase %.3f s (and %.3f s checking it), other chip "
+        "%.3f s, USB %.3f s, erase %.3f s (and %.3f s checking it), other chip "
         "time %.3f s\n",
-        c.chip, b.programming, b.clock, b.loop, roundTrips, b.erase, b.eraseCheck, b.other);
+        c.chip, b.programming, b.clock, b.loop, usb, b.erase, b.eraseCheck, b.other);
     std::printf(
         "%-13s f_FTG %.1f kHz (%.1f..%.1f kHz over all erases and writes); physical limit "
         "%.2f s (%.0f f_FTG cycles a word, erase %.3f s); modelled / limit %.2f\n",

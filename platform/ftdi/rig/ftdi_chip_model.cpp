@@ -176,25 +176,67 @@ void FtdiChipModel::bulkOut(const uint8_t* data, size_t count) {
     if (!behind_ || !serialMode() || count == 0) return;
     size_t written = 0;
     behind_->write(data, count, &written);
+    // A device that answers at once has its reply in the chip from now on.
+    pending();
 }
 
-Bytes FtdiChipModel::bulkIn(size_t capacity) {
-    const size_t perPacket = kPacketSize - 2;
-    const size_t packets = std::max<size_t>(1, capacity / kPacketSize);
-    if (behind_ && serialMode() && behind_->rxAvailable() == 0)
-        behind_->waitForData(1, latencyMs_);
+size_t FtdiChipModel::pending() {
+    if (!behind_ || !serialMode()) return 0;
+    size_t waiting = behind_->rxAvailable();
+    if (in_.silentAfter != 0) {
+        // The bytes past the limit are lost on the way to the chip.
+        const size_t room = in_.silentAfter - std::min(in_.silentAfter, passed_);
+        for (size_t lost = waiting > room ? waiting - room : 0; lost > 0;) {
+            uint8_t drop[256];
+            const size_t n = behind_->read(drop, std::min(lost, sizeof drop));
+            if (n == 0) break;
+            lost -= n;
+        }
+        waiting = std::min(waiting, room);
+    }
+    if (waiting == 0) {
+        holding_ = false;
+    } else if (!holding_) {
+        holding_ = true;
+        heldSince_ = Clock::now();
+    }
+    return waiting;
+}
+
+bool FtdiChipModel::bulkIn(size_t capacity, Clock::time_point submitted, Bytes* out) {
+    const size_t perPacket = in_.piece ? std::min(in_.piece, kPacketSize - 2) : kPacketSize - 2;
+    const Clock::time_point now = Clock::now();
+    const size_t waiting = pending();
+    // When the chip answers the transfer: a full packet (or, on a kind chip,
+    // any byte) as soon as it is there; anything else once the latency timer
+    // has run out since the last packet. The transfer may have been answered
+    // before the host asks for it, with what the chip held then.
+    const bool full = in_.piece == 0 && waiting >= perPacket;
+    const Clock::time_point timer = lastPacket_ + std::chrono::milliseconds(latencyMs_);
+    Clock::time_point due = std::max(submitted, timer);
+    if ((full || in_.instant) && waiting > 0) due = std::max(submitted, std::min(heldSince_, due));
+    if (due > now) return false;
+    const bool held = waiting > 0 && heldSince_ <= due;
+    // A piece goes alone; otherwise as many packets as fit and are there.
+    const size_t packets = in_.piece ? 1 : std::max<size_t>(1, capacity / kPacketSize);
     const uint8_t modem = modemByte();
-    Bytes out;
+    size_t left = held ? waiting : 0;
+    out->clear();
     for (size_t p = 0; p < packets; ++p) {
         uint8_t chunk[kPacketSize];
-        const size_t n = behind_ && serialMode() ? behind_->read(chunk, perPacket) : 0;
+        const size_t n = left ? behind_->read(chunk, std::min(perPacket, left)) : 0;
         if (n == 0 && p > 0) break;
-        out.push_back(modem);
-        out.push_back(kLineIdle);
-        out.insert(out.end(), chunk, chunk + n);
+        left -= n;
+        passed_ += n;
+        out->push_back(modem);
+        out->push_back(kLineIdle);
+        out->insert(out->end(), chunk, chunk + n);
         if (n < perPacket) break;
     }
-    return out;
+    // Bytes that come from now on are held from when they come.
+    if (held && left == 0) holding_ = false;
+    lastPacket_ = due;
+    return true;
 }
 
 }  // namespace kv::rig

@@ -4,8 +4,15 @@
 // latency timer, bit mode, modem status) and the bulk endpoints, each IN
 // packet led by the two status bytes. A simulated device of sim/ sits on its
 // serial side. Calls come from one thread.
+//
+// The IN side keeps the chip's timing: a packet that is not full leaves only
+// once the latency timer has run out since the last packet, and with nothing
+// to send the chip answers with the status bytes alone at that pace, so an IN
+// transfer may have to wait. A chip may also be kinder or worse than that
+// (see InSide).
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -17,8 +24,23 @@ namespace kv::rig {
 
 using Bytes = std::vector<uint8_t>;
 
+// How the chip's IN side treats the host; the defaults are a real chip's.
+struct InSide {
+    // The device's bytes leave at once, without waiting for the latency
+    // timer (status-only packets still keep its pace): a kinder chip.
+    bool instant = false;
+    // At most this many data bytes a packet, each piece after the latency
+    // timer (0: a full packet of 62).
+    size_t piece = 0;
+    // The device's bytes reach the host only up to this many; the rest are
+    // lost on the way (0: all).
+    size_t silentAfter = 0;
+};
+
 class FtdiChipModel {
 public:
+    using Clock = std::chrono::steady_clock;
+
     static constexpr uint16_t kVendor = 0x0403;
     static constexpr uint16_t kProduct = 0x6001;
     static constexpr uint8_t kInEndpoint = 0x81;
@@ -31,6 +53,7 @@ public:
     // The device descriptor followed by the configuration, as sysfs shows them.
     static Bytes descriptors();
     const std::string& product() const { return product_; }
+    InSide& inSide() { return in_; }
 
     // One control transfer: `setup` is the 8-byte setup packet, `data` the
     // data stage (OUT: what the host sent; IN: filled, at most wLength).
@@ -38,10 +61,13 @@ public:
     bool control(const uint8_t* setup, Bytes* data);
     // Bytes the host sent to the bulk OUT endpoint.
     void bulkOut(const uint8_t* data, size_t count);
-    // One bulk IN transfer of up to `capacity` bytes: packets of at most 64
-    // bytes, each the two status bytes and up to 62 data bytes. Waits up to
-    // the latency timer for data when none is there.
-    Bytes bulkIn(size_t capacity);
+    // One bulk IN transfer of up to `capacity` bytes, submitted at
+    // `submitted`, if the chip has answered it by now: packets of at most 64
+    // bytes, each the two status bytes and up to 62 data bytes. False while
+    // the chip holds back (the host asks again).
+    bool bulkIn(size_t capacity, Clock::time_point submitted, Bytes* out);
+    // The simulated device behind the chip (null: none).
+    const std::shared_ptr<usb::Device>& behind() const { return behind_; }
 
     // What the host left the chip in.
     bool serialMode() const { return bitMode_ == 0; }
@@ -51,6 +77,9 @@ private:
     Bytes stringDescriptor(uint8_t index) const;
     bool vendorRequest(uint8_t request, uint16_t value, uint16_t index, Bytes* data);
     uint8_t modemByte();
+    // The device's bytes the chip may pass to the host now; notes when the
+    // chip began to hold bytes.
+    size_t pending();
 
     std::string product_;
     std::string serial_;
@@ -59,6 +88,13 @@ private:
     uint8_t bitMode_ = 0x01;
     uint16_t flow_ = 0x0100;
     uint8_t latencyMs_ = 16;
+    InSide in_;
+    // When the last IN packet left (the latency timer restarts then), and
+    // since when the chip holds the bytes it has.
+    Clock::time_point lastPacket_{};
+    Clock::time_point heldSince_{};
+    bool holding_ = false;
+    size_t passed_ = 0;
 };
 
 }  // namespace kv::rig

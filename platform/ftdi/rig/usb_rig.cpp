@@ -13,12 +13,28 @@
 //   --locked                 the device before it cannot be opened by this user
 //   --record <file>          the bytes the host sends the device before it are
 //                            appended to the file
+// How the device before it treats the host (by default as a real chip does:
+// a packet that is not full waits for the latency timer):
+//   --instant                its device's bytes leave at once
+//   --pieces <n>             at most n data bytes a packet, each after the
+//                            latency timer
+//   --silent-after <n>       only the first n bytes of its device reach the host
+//   --stall-in <n>           the n-th bulk IN transfer never completes
+//   --kernel-driver <name>   a kernel driver (ftdi_sio) is bound to it and must
+//                            be detached before the host can claim it
+//   --claimed-elsewhere      another program holds it claimed while the
+//                            program runs (the rig itself, started as
+//                            kelvane_usb_rig --hold-claim <node>)
 //
-// The bus lists the device plugged in last first, as libusb does.
+// The bus lists the device plugged in last first, as libusb does. At the end
+// each pod or adapter says whether it left its target's supply on.
 // Ends with the program's exit status; 124 when it did not end within the
 // time-out (it is killed), 125 when the host broke a rule of the kernel's.
+#include <fcntl.h>
 #include <glib.h>
+#include <linux/usbdevice_fs.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <umockdev.h>
@@ -32,7 +48,9 @@
 #include <thread>
 #include <vector>
 
+#include "kelvane/sim/dravik_pod.h"
 #include "kelvane/sim/sim_backend.h"
+#include "kelvane/sim/tovrin_adapter.h"
 #include "usbfs_device.h"
 
 namespace {
@@ -45,6 +63,7 @@ struct Plugged {
     std::string syspath;
     std::string node;
     bool locked = false;
+    bool claimedElsewhere = false;
 };
 
 [[noreturn]] void usage(const char* why) {
@@ -109,9 +128,54 @@ void plug(UMockdevTestbed* bed, std::vector<Plugged>& all, FtdiChipModel chip) {
     all.push_back(std::move(p));
 }
 
+// Another program: opens the node, claims interface 0 and holds it until it
+// is killed. Says "claimed" on standard output once it holds it.
+int holdClaim(const char* node) {
+    const int fd = open(node, O_RDWR);
+    unsigned int iface = 0;
+    if (fd < 0 || ioctl(fd, USBDEVFS_CLAIMINTERFACE, &iface) != 0) {
+        std::perror(node);
+        return 1;
+    }
+    std::printf("claimed\n");
+    std::fflush(stdout);
+    for (;;) pause();
+}
+
+// Starts the program that holds `node` claimed; returns its process id once
+// it holds it.
+pid_t startHolder(const char* rig, const std::string& node) {
+    int out[2];
+    if (pipe(out) != 0) usage("cannot start the program that holds the device");
+    const pid_t holder = fork();
+    if (holder == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        close(out[0]);
+        close(out[1]);
+        execl(rig, rig, "--hold-claim", node.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(out[1]);
+    char said[16] = {};
+    const ssize_t n = read(out[0], said, sizeof said - 1);
+    close(out[0]);
+    if (n <= 0 || std::string(said) != "claimed\n") usage(("cannot claim " + node).c_str());
+    return holder;
+}
+
+// Whether the pod or adapter behind a device still powers its target.
+bool supplyOn(const std::shared_ptr<kv::usb::Device>& device) {
+    if (auto pod = std::dynamic_pointer_cast<kv::sim::DravikPod>(device))
+        return pod->target().vcc() != 0;
+    if (auto adapter = std::dynamic_pointer_cast<kv::sim::TovrinAdapter>(device))
+        return adapter->lines().supply;
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--hold-claim") return holdClaim(argv[2]);
     UMockdevTestbed* bed = umockdev_testbed_new();
     GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
     std::thread events([loop] { g_main_loop_run(loop); });
@@ -121,7 +185,11 @@ int main(int argc, char** argv) {
     for (; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--") break;
-        if (i + 1 >= argc && a != "--locked") usage(("no value after " + a).c_str());
+        const bool flag = a == "--locked" || a == "--instant" || a == "--claimed-elsewhere";
+        if (i + 1 >= argc && !flag) usage(("no value after " + a).c_str());
+        if (a != "--pod" && a != "--adapter" && a != "--other" && a != "--timeout" &&
+            all.empty())
+            usage((a + " before any device").c_str());
         if (a == "--pod" || a == "--adapter") {
             const bool pod = a == "--pod";
             auto device = pod ? simulated(argv[++i], {"Dravik - MSP430 Flash Programmer", "Dravik"})
@@ -129,16 +197,28 @@ int main(int argc, char** argv) {
             plug(bed, all, FtdiChipModel(device->description(), "", device));
         } else if (a == "--other") {
             plug(bed, all, FtdiChipModel(argv[++i], "", nullptr));
-        } else if (a == "--unplug-after" && !all.empty()) {
+        } else if (a == "--unplug-after") {
             const std::string syspath = all.back().syspath;
             all.back().device->unplugAfter(std::strtoul(argv[++i], nullptr, 10), [bed, syspath] {
                 umockdev_testbed_uevent(bed, syspath.c_str(), "remove");
                 umockdev_testbed_remove_device(bed, syspath.c_str());
             });
-        } else if (a == "--record" && !all.empty()) {
+        } else if (a == "--record") {
             all.back().device->recordTo(argv[++i]);
-        } else if (a == "--locked" && !all.empty()) {
+        } else if (a == "--locked") {
             all.back().locked = true;
+        } else if (a == "--instant") {
+            all.back().device->chip().inSide().instant = true;
+        } else if (a == "--pieces") {
+            all.back().device->chip().inSide().piece = std::strtoul(argv[++i], nullptr, 10);
+        } else if (a == "--silent-after") {
+            all.back().device->chip().inSide().silentAfter = std::strtoul(argv[++i], nullptr, 10);
+        } else if (a == "--stall-in") {
+            all.back().device->stallIn(std::strtoul(argv[++i], nullptr, 10));
+        } else if (a == "--kernel-driver") {
+            all.back().device->bindDriver(argv[++i]);
+        } else if (a == "--claimed-elsewhere") {
+            all.back().claimedElsewhere = true;
         } else if (a == "--timeout") {
             timeout = std::atoi(argv[++i]);
         } else {
@@ -149,6 +229,9 @@ int main(int argc, char** argv) {
     const std::string root = umockdev_testbed_get_root_dir(bed);
     for (const Plugged& p : all)
         if (p.locked) chmod((root + p.node).c_str(), 0);
+    std::vector<pid_t> holders;
+    for (const Plugged& p : all)
+        if (p.claimedElsewhere) holders.push_back(startHolder(argv[0], p.node));
 
     const pid_t child = fork();
     if (child == 0) {
@@ -174,7 +257,16 @@ int main(int argc, char** argv) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+    for (const pid_t holder : holders) {
+        kill(holder, SIGKILL);
+        waitpid(holder, nullptr, 0);
+    }
     for (const Plugged& p : all) {
+        // A device pulled out no longer powers anything.
+        const auto& behind = p.device->chip().behind();
+        if (behind && !p.device->pulled())
+            std::fprintf(stderr, "kelvane_usb_rig: %s: target supply %s\n",
+                         p.device->chip().product().c_str(), supplyOn(behind) ? "on" : "off");
         const std::string v = p.device->violation();
         if (!v.empty()) {
             std::fprintf(stderr, "kelvane_usb_rig: %s: %s\n", p.device->chip().product().c_str(),

@@ -18,6 +18,9 @@ struct FtdiUsbDevice;
 // that timed out brought nothing; any other failure means the link is gone.
 inline constexpr int kFtdiTimedOut = -7;
 inline constexpr int kFtdiNoDevice = -4;
+// libftdi1's code of an open whose device could not be claimed: another
+// program holds it (a kernel driver is detached first).
+inline constexpr int kFtdiClaimFailed = -5;
 
 // libftdi1's line settings.
 enum class FtdiStopBits { One, OneAndHalf, Two };
@@ -53,8 +56,14 @@ struct FtdiApi {
     int (*setLatencyTimer)(FtdiContext* ctx, unsigned char ms) = nullptr;
     // The context's USB read and write time-outs (milliseconds).
     void (*setUsbTimeouts)(FtdiContext* ctx, int readMs, int writeMs) = nullptr;
-    // ftdi_read_data: bytes read (0: none came), or a negative code.
-    int (*readData)(FtdiContext* ctx, unsigned char* buffer, int size) = nullptr;
+    // Bytes from the IN transfer the device keeps in flight (put in flight by
+    // the first call, again after each one ends), waiting up to `waitMs` for
+    // the first when none have come: the count taken (0: none came), or a
+    // negative code once the transfer failed.
+    int (*readData)(FtdiContext* ctx, unsigned char* buffer, int size, int waitMs) = nullptr;
+    // Gives up the IN transfer in flight and drops what it brought, before a
+    // purge or reset of the chip.
+    void (*dropRead)(FtdiContext* ctx) = nullptr;
     // ftdi_write_data: bytes written, or a negative code.
     int (*writeData)(FtdiContext* ctx, const unsigned char* data, int size) = nullptr;
     // ftdi_tciflush (bytes received, not yet read) and ftdi_tcoflush (bytes

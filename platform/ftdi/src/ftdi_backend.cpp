@@ -1,5 +1,6 @@
 #include "ftdi_backend.h"
 
+#include <cstdio>
 #include <vector>
 
 #include "ftdi_device.h"
@@ -23,7 +24,11 @@ Status FtdiBackend::open(const std::string& description, std::shared_ptr<Device>
             if (api_.getDescription(ctx, candidate, text, sizeof text) < 0) continue;
             text[sizeof text - 1] = 0;
             if (description != text) continue;
-            if (api_.openDevice(ctx, candidate) < 0) {
+            const int code = api_.openDevice(ctx, candidate);
+            if (code < 0) {
+                // The interface could not be claimed: another program holds it.
+                if (code == kFtdiClaimFailed)
+                    std::fprintf(stderr, "%s: in use by another program\n", description.c_str());
                 // Another device of the same description may still be free.
                 result = kDeviceNotOpened;
                 continue;

@@ -38,6 +38,7 @@ Status FtdiDevice::controlResult(int result) const {
 
 Status FtdiDevice::reset() {
     if (lost_ != kOk) return lost_;
+    api_.dropRead(ctx_);
     rx_.clear();
     rxHead_ = 0;
     return controlResult(api_.reset(ctx_));
@@ -60,14 +61,15 @@ Status FtdiDevice::write(const uint8_t* data, size_t count, size_t* written) {
     return kOk;
 }
 
-void FtdiDevice::pull() {
+void FtdiDevice::pull(uint32_t waitMs) {
     if (lost_ != kOk) return;
     if (rxHead_ == rx_.size()) {
         rx_.clear();
         rxHead_ = 0;
     }
     unsigned char chunk[4096];
-    const int r = api_.readData(ctx_, chunk, sizeof chunk);
+    const int wait = static_cast<int>(std::min<uint32_t>(waitMs, INT_MAX));
+    const int r = api_.readData(ctx_, chunk, sizeof chunk, wait);
     if (r > 0) {
         rx_.insert(rx_.end(), chunk, chunk + std::min<size_t>(static_cast<size_t>(r), sizeof chunk));
     } else if (r < 0 && r != kFtdiTimedOut) {
@@ -76,13 +78,14 @@ void FtdiDevice::pull() {
 }
 
 size_t FtdiDevice::rxAvailable() {
-    pull();
+    pull(0);
     return buffered();
 }
 
 size_t FtdiDevice::read(uint8_t* buffer, size_t count) {
-    if (buffered() < count) pull();
+    if (buffered() < count) pull(0);
     const size_t n = std::min(count, buffered());
+    if (n == 0) return 0;
     std::memcpy(buffer, rx_.data() + rxHead_, n);
     rxHead_ += n;
     return n;
@@ -93,10 +96,11 @@ void FtdiDevice::waitForData(size_t wanted, uint32_t timeoutMs) {
     const uint32_t start = c.tickCount();
     while (buffered() < wanted && lost_ == kOk) {
         const uint32_t before = c.tickCount();
+        const uint32_t elapsed = ticksSince(start, before);
+        if (elapsed >= timeoutMs) break;
         const size_t had = buffered();
-        pull();
+        pull(timeoutMs - elapsed);
         if (buffered() >= wanted || lost_ != kOk) break;
-        if (ticksSince(start, c.tickCount()) >= timeoutMs) break;
         // A read that came back at once with nothing: let a millisecond pass.
         if (buffered() == had && c.tickCount() == before) c.sleep(1);
     }
@@ -105,6 +109,8 @@ void FtdiDevice::waitForData(size_t wanted, uint32_t timeoutMs) {
 Status FtdiDevice::purge(uint32_t mask) {
     if (lost_ != kOk) return lost_;
     if (mask & kPurgeRx) {
+        // What the read in flight brought came before the purge.
+        api_.dropRead(ctx_);
         rx_.clear();
         rxHead_ = 0;
         if (api_.flushReceived(ctx_) < 0) return kIoError;

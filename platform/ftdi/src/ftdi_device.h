@@ -1,8 +1,10 @@
 // One FTDI device opened through libftdi1, with the meaning the pod and
-// adapter drivers expect of each call: reads served from the backend's own
-// read-ahead buffer (libftdi1 has no queue status), both buffers purged on
-// request, time-outs bounding every transfer, line settings, RTS and DTR, and
-// the modem status in the layout of kv::usb.
+// adapter drivers expect of each call: reads and the queue status served from
+// the bytes an IN transfer kept in flight has brought (libftdi1 has no queue
+// status; asking costs no transfer of its own, so no wait for the chip's
+// latency timer), both buffers purged on request, time-outs bounding every
+// transfer, line settings, RTS and DTR, and the modem status in the layout of
+// kv::usb.
 #pragma once
 
 #include <cstddef>
@@ -55,8 +57,9 @@ public:
     Status linkStatus() const override { return lost_; }
 
 private:
-    // One USB read into the read-ahead buffer.
-    void pull();
+    // Takes what the read in flight has brought into the read-ahead buffer,
+    // waiting up to `waitMs` for the first bytes when none have come.
+    void pull(uint32_t waitMs);
     // The status of a control call: kOk, or kIoError (the link's own failure
     // first, when it is gone).
     Status controlResult(int result) const;

@@ -5,16 +5,20 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "ftdi_backend.h"
+#include "in_flight_read.h"
 #include "sysfs_product.h"
 
 namespace kv::usb {
 
-// A libftdi1 context and the device list of its last scan.
+// A libftdi1 context, the device list of its last scan and, once the device
+// is read, the IN transfer kept in flight on it.
 struct FtdiContext {
     ftdi_context* ftdi = nullptr;
     ftdi_device_list* list = nullptr;
+    std::unique_ptr<InFlightRead> read;
 };
 
 namespace {
@@ -42,10 +46,11 @@ ftdi_parity_type ParityOf(FtdiParity p) {
 FtdiContext* Create(void*) {
     ftdi_context* ftdi = ftdi_new();
     if (!ftdi) return nullptr;
-    return new FtdiContext{ftdi, nullptr};
+    return new FtdiContext{ftdi, nullptr, nullptr};
 }
 
 void Destroy(FtdiContext* ctx) {
+    ctx->read.reset();
     if (ctx->list) ftdi_list_free(&ctx->list);
     ftdi_free(ctx->ftdi);
     delete ctx;
@@ -85,6 +90,8 @@ int OpenDevice(FtdiContext* ctx, FtdiUsbDevice* device) {
 }
 
 int CloseDevice(FtdiContext* ctx) {
+    // No transfer may outlive the device handle.
+    ctx->read.reset();
     return ftdi_usb_close(ctx->ftdi);
 }
 
@@ -109,8 +116,14 @@ void SetUsbTimeouts(FtdiContext* ctx, int readMs, int writeMs) {
     ctx->ftdi->usb_write_timeout = writeMs;
 }
 
-int ReadData(FtdiContext* ctx, unsigned char* buffer, int size) {
-    return ftdi_read_data(ctx->ftdi, buffer, size);
+int ReadData(FtdiContext* ctx, unsigned char* buffer, int size, int waitMs) {
+    if (!ctx->ftdi->usb_dev) return LIBUSB_ERROR_NO_DEVICE;
+    if (!ctx->read) ctx->read = std::make_unique<InFlightRead>(ctx->ftdi);
+    return ctx->read->take(buffer, size, waitMs);
+}
+
+void DropRead(FtdiContext* ctx) {
+    if (ctx->read) ctx->read->drop();
 }
 
 int WriteData(FtdiContext* ctx, const unsigned char* data, int size) {
@@ -184,6 +197,7 @@ const FtdiApi& libftdiApi() {
         .setLatencyTimer = SetLatencyTimer,
         .setUsbTimeouts = SetUsbTimeouts,
         .readData = ReadData,
+        .dropRead = DropRead,
         .writeData = WriteData,
         .flushReceived = FlushReceived,
         .flushTransmit = FlushTransmit,

@@ -61,10 +61,12 @@ TEST_F(DriversOverFtdi, PodOpensThroughLibftdi) {
     ASSERT_NE(port, nullptr) << Nandrel_GetLastInterfaceError(i);
     EXPECT_STREQ(Nandrel_GetPortFirmwareVersion(port), "DRV-1P-A02.03.03");
     // Opened by its description, reset, time-outs set (read 5000 ms, write 0:
-    // no limit of the driver's), both buffers purged.
-    EXPECT_EQ(First(chip, 9), (Calls{"open", "timeouts 500 10000", "bitmode reset", "flow off",
-                                     "latency 2", "reset",
-                                     "timeouts 500 10000", "flush received", "flush transmit"}));
+    // no limit of the driver's), both buffers purged (the read in flight
+    // given up first).
+    EXPECT_EQ(First(chip, 11),
+              (Calls{"open", "timeouts 500 10000", "bitmode reset", "flow off", "latency 2",
+                     "drop read", "reset", "timeouts 500 10000", "drop read", "flush received",
+                     "flush transmit"}));
     EXPECT_EQ(pod.commands(), (Bytes{18, 20, 12, 20, 30, 30, 20, 20, 22}));
     Nandrel_ClosePort(port);
     EXPECT_FALSE(chip.open);
@@ -94,9 +96,9 @@ TEST_F(DriversOverFtdi, AdapterOpensAndMovesBytesThroughLibftdi) {
     ASSERT_EQ(Tovrin_Open(0), 1) << TovrinError();
     // Reset, time-outs (500 ms, no write limit), 8 data bits, 1 stop bit, even
     // parity; RTS and DTR low, then five RTS edges before the control channel.
-    EXPECT_EQ(First(chip, 15),
+    EXPECT_EQ(First(chip, 16),
               (Calls{"open", "timeouts 500 10000", "bitmode reset", "flow off", "latency 2",
-                     "reset", "timeouts 500 10000",
+                     "drop read", "reset", "timeouts 500 10000",
                      "line 8 1 even", "rts 0", "dtr 0", "rts 1", "rts 0", "rts 1", "rts 0",
                      "rts 1"}));
     EXPECT_EQ(std::count(chip.calls.begin(), chip.calls.end(), "modem"), 16)
@@ -113,7 +115,8 @@ TEST_F(DriversOverFtdi, AdapterOpensAndMovesBytesThroughLibftdi) {
     EXPECT_EQ(Tovrin_GetBLSIG(&signal), 1);
     EXPECT_EQ(signal, 0);
     EXPECT_EQ(chip.calls,
-              (Calls{"baud 9600", "flush received", "flush transmit", "modem", "modem"}));
+              (Calls{"baud 9600", "drop read", "flush received", "flush transmit", "modem",
+                     "modem"}));
 
     const uint8_t frame[3] = {0x80, 0x10, 0x24};
     ASSERT_EQ(Tovrin_WritePort(frame, 3), 1);

@@ -137,10 +137,11 @@ void SetUsbTimeouts(FtdiContext* ctx, int readMs, int writeMs) {
     Control(ctx, "timeouts " + std::to_string(readMs) + " " + std::to_string(writeMs), 0);
 }
 
-int ReadData(FtdiContext* ctx, unsigned char* buffer, int size) {
+int ReadData(FtdiContext* ctx, unsigned char* buffer, int size, int waitMs) {
     FakeChip* chip = ctx->chip;
     if (!chip || !chip->open) return -666;
     ++chip->readCalls;
+    chip->readWaits.push_back(waitMs);
     if (chip->unplugged) return -4;
     if (chip->reads.empty()) return 0;
     ReadReply& reply = chip->reads.front();
@@ -154,6 +155,10 @@ int ReadData(FtdiContext* ctx, unsigned char* buffer, int size) {
     reply.bytes.erase(reply.bytes.begin(), reply.bytes.begin() + static_cast<long>(n));
     if (reply.bytes.empty()) chip->reads.pop_front();
     return static_cast<int>(n);
+}
+
+void DropRead(FtdiContext* ctx) {
+    Control(ctx, "drop read", 0);
 }
 
 int WriteData(FtdiContext* ctx, const unsigned char* data, int size) {
@@ -233,6 +238,7 @@ FtdiApi FakeFtdi::api() {
         .setLatencyTimer = SetLatencyTimer,
         .setUsbTimeouts = SetUsbTimeouts,
         .readData = ReadData,
+        .dropRead = DropRead,
         .writeData = WriteData,
         .flushReceived = FlushReceived,
         .flushTransmit = FlushTransmit,

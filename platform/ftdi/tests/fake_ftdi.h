@@ -13,7 +13,8 @@
 
 namespace kv::usb::testing {
 
-// One answer of ftdi_read_data: bytes, or a code (< 0) with none.
+// One answer of a read from the transfer in flight: bytes, or a code (< 0)
+// with none.
 struct ReadReply {
     std::vector<uint8_t> bytes;
     int code = 0;
@@ -51,8 +52,9 @@ struct FakeChip {
     bool open = false;
     bool rts = false;
     bool dtr = false;
-    // Reads asked of the chip (each one a USB read).
+    // Reads asked of the chip, and how long each one could wait.
     int readCalls = 0;
+    std::vector<int> readWaits;
 };
 
 class FakeFtdi {
