@@ -65,6 +65,9 @@ struct Registry {
     std::shared_ptr<Backend> backend;
     // Why the chosen backend gives no devices; empty when it loaded.
     std::string problem;
+    // Why the last open found its device but could not open it; empty when
+    // nothing was said.
+    std::string openProblem;
     std::map<Handle, OpenDevice> open;
     Handle next = 1;
 };
@@ -174,7 +177,14 @@ std::string backendProblem() {
     backend();
     Registry& r = registry();
     std::lock_guard lock(r.mutex);
-    return r.problem;
+    return r.problem.empty() ? r.openProblem : r.problem;
+}
+
+void reportOpenProblem(const std::string& text) {
+    std::fprintf(stderr, "%s\n", text.c_str());
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    r.openProblem = text;
 }
 
 void setBackend(std::shared_ptr<Backend> b) {
@@ -189,6 +199,11 @@ Status open(const char* text, uint32_t flags, Handle* handle) {
     *handle = 0;
     if (!text || flags != kOpenByDescription) return kDeviceNotFound;
     std::shared_ptr<Device> device;
+    {
+        Registry& r = registry();
+        std::lock_guard lock(r.mutex);
+        r.openProblem.clear();
+    }
     Status s = backend()->open(text, &device);
     if (s != kOk) return s;
     if (!device) return kDeviceNotFound;

@@ -60,8 +60,8 @@ int CExecuteParams::Open(CPrgProcessor* processor, std::uint32_t vcc, ProgressBa
         std::string text = std::move(error_);
         Close();
         error_ = std::move(text);
-        // A device that cannot be found because the USB module did not load
-        // says why in the run's log.
+        // A device that cannot be found because the USB module did not load,
+        // or that another program holds, says why in the run's log.
         const std::string problem = usb::backendProblem();
         if ((podNeeded || adapterNeeded) && !problem.empty() && log != nullptr) {
             log->Append(problem);

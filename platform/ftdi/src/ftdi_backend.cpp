@@ -28,7 +28,7 @@ Status FtdiBackend::open(const std::string& description, std::shared_ptr<Device>
             if (code < 0) {
                 // The interface could not be claimed: another program holds it.
                 if (code == kFtdiClaimFailed)
-                    std::fprintf(stderr, "%s: in use by another program\n", description.c_str());
+                    reportOpenProblem(description + ": in use by another program");
                 // Another device of the same description may still be free.
                 result = kDeviceNotOpened;
                 continue;

@@ -74,9 +74,13 @@ public:
 // cannot be loaded, or the value is unknown, the reason (the module's path
 // and the loader's text) goes to standard error.
 std::shared_ptr<Backend> backend();
-// That reason, for a user interface to show; empty when the backend loaded
-// (or "none" was chosen).
+// That reason, for a user interface to show; when the backend loaded (or
+// "none" was chosen), what the last open said of a device it found but could
+// not open; else empty.
 std::string backendProblem();
+// Said by a backend while opening: goes to standard error and is kept for
+// backendProblem() until the next open.
+void reportOpenProblem(const std::string& text);
 // Installs a backend (nullptr: choose again from the environment). Handles of
 // the previous backend stay valid until closed.
 void setBackend(std::shared_ptr<Backend> b);
