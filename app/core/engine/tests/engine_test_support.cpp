@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "kelvane/core/prg_processor.h"
 #include "kelvane/core/stdio_xml_file.h"
 #include "kelvane/core/xml_reading.h"
 
@@ -270,11 +271,13 @@ const std::vector<std::string>& BuiltInCommandNames() {
 
 namespace {
 
-// Stand-in objects: the engine only passes these pointers around.
+// Stand-in objects: the engine only passes these pointers around. The
+// processor is a real one without a memory layout, since a range read asks it
+// for its last address.
 alignas(16) unsigned char gPod[16];
 alignas(16) unsigned char gAdapter[16];
 alignas(16) unsigned char gModule[16];
-alignas(16) unsigned char gProcessor[16];
+CPrgProcessor gProcessor;
 
 }  // namespace
 
@@ -333,7 +336,7 @@ void FakeDevices::CloseEmulationModule(CEmulationModule* /*module*/) {
 }
 
 CPrgProcessor* FakeDevices::Processor() {
-    return reinterpret_cast<CPrgProcessor*>(gProcessor);
+    return &gProcessor;
 }
 
 }  // namespace kv::testing
