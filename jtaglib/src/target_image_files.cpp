@@ -37,8 +37,9 @@ int32_t CTargetJTAG::ReadOut(const char* path, uint32_t address, uint32_t length
         return SetError(kErrInitialize);
     }
     const FlashDevice d = FlashDeviceFor(selectedDevice_, deviceClass_);
-    if (!path || static_cast<uint64_t>(address) + length > static_cast<uint64_t>(d.mainEnd) + 1)
-        return SetError(kErrParameter);
+    if (!path) return SetError(kErrParameter);
+    if (static_cast<uint64_t>(address) + length > static_cast<uint64_t>(d.mainEnd) + 1)
+        return RefusePastTheEnd(address, length, d.mainEnd);
     std::vector<uint8_t> buffer;
     try {
         buffer.resize(length == 0 ? 1 : length);

@@ -163,6 +163,10 @@ class CTargetJTAG : private FlashTarget {
     // Fails an operation that needs the CPU held with "CPU is running" and
     // error `number`; 0.
     int32_t RefuseWhileRunning(int32_t number);
+    // Fails a read of `count` bytes at `address` that ends past `last`, the
+    // device's last address, with "Invalid parameter(s)" and a detail that
+    // names the range's end; 0.
+    int32_t RefusePastTheEnd(uint32_t address, uint64_t count, uint32_t last);
     int32_t ReadRegister(int32_t number, uint32_t* value);
     int32_t WriteRegister(int32_t number, uint32_t value);
     int32_t ReadRegisters(uint32_t* registers, int32_t mask);

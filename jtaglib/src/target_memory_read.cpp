@@ -1,6 +1,7 @@
 // Memory reads through the pod's memory commands, with the low bytes'
 // SFR masks and the shadows the writes keep.
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 #include "error_table.h"
@@ -57,6 +58,16 @@ int32_t CTargetJTAG::ReadChip(uint32_t address, uint8_t* buffer, uint32_t count)
     return 0;
 }
 
+int32_t CTargetJTAG::RefusePastTheEnd(uint32_t address, uint64_t count, uint32_t last) {
+    char text[96];
+    std::snprintf(text, sizeof text, "The range %05lX-%05llX ends past %05lX, the device's last address",
+                  static_cast<unsigned long>(address),
+                  static_cast<unsigned long long>(count != 0 ? address + count - 1 : address),
+                  static_cast<unsigned long>(last));
+    Fail(text);
+    return SetError(kErrParameter);
+}
+
 int32_t CTargetJTAG::ReadMemory(uint32_t address, uint8_t* buffer, uint32_t count) {
     auto lock = LockPort();
     if (!protocol_) {
@@ -64,8 +75,9 @@ int32_t CTargetJTAG::ReadMemory(uint32_t address, uint8_t* buffer, uint32_t coun
         return SetError(kErrInitialize);
     }
     const FlashDevice d = FlashDeviceFor(selectedDevice_, deviceClass_);
-    if (!buffer || static_cast<uint64_t>(address) + count > static_cast<uint64_t>(d.mainEnd) + 1)
-        return SetError(kErrParameter);
+    if (!buffer) return SetError(kErrParameter);
+    if (static_cast<uint64_t>(address) + count > static_cast<uint64_t>(d.mainEnd) + 1)
+        return RefusePastTheEnd(address, count, d.mainEnd);
     if (runMode_ != kNotRunning) return RefuseWhileRunning(kErrReadMemory);
     if (count == 0) return ClearError();
     const uint32_t end = address + count;

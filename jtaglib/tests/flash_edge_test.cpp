@@ -122,6 +122,22 @@ TEST_F(FlashEdges, WritesOutsideRamAndFlashAreRefused) {
     EXPECT_EQ(Nandrel_WriteMemory(target, 0x0300, data.data(), 0), 1);
 }
 
+TEST_F(FlashEdges, AReadPastTheLastAddressNamesItsEnd) {
+    open(kF1xx);
+    std::vector<uint8_t> back(0x200);
+    EXPECT_EQ(Nandrel_ReadMemory(target, 0xFF00, back.data(), 0x200), 0);
+    EXPECT_STREQ(Nandrel_GetLastTargetError(target),
+                 "Invalid parameter(s):\nThe range 0FF00-100FF ends past 0FFFF, the device's last "
+                 "address");
+    EXPECT_EQ(errorNumber(), 3);
+    EXPECT_EQ(Nandrel_ReadOutFile(target, "never.txt", 1, 0xFFFF, 2), 0);
+    EXPECT_STREQ(Nandrel_GetLastTargetError(target),
+                 "Invalid parameter(s):\nThe range 0FFFF-10000 ends past 0FFFF, the device's last "
+                 "address");
+    EXPECT_EQ(errorNumber(), 3);
+    EXPECT_EQ(Nandrel_ReadMemory(target, 0xFF00, back.data(), 0x100), 1) << error();
+}
+
 TEST_F(FlashEdges, VerifyingAcross64KiBSplitsTheSignature) {
     open(kWide);
     std::vector<uint8_t> data = chipBytes(0xFFFF, 16384);
