@@ -58,6 +58,10 @@ int ReadTextHexFile(const char* path, const ImageMemoryLayout& layout) {
                 SetHexReadErrorDetail(n, "segment at %05X too long", segment.start());
                 return -1;
             }
+            if (segment.end() > kMaxImageAddress) {
+                SetHexReadErrorDetail(n, "data above %05X", kMaxImageAddress);
+                return -1;
+            }
             if (segment.given(segment.end())) {
                 SetHexOverlapDetail(n, segment.end());
                 return kErrFileData;

@@ -70,6 +70,12 @@ TEST_F(TextReader, FailureNamesTheLine) {
     EXPECT_EQ(HexReadErrorDetail(), "Line 3: invalid data line");
     EXPECT_EQ(read("@F000\n01\n"), -1);
     EXPECT_EQ(HexReadErrorDetail(), "No end mark \"q\" at the end of the file");
+    // Data that run on past the last address an image may hold.
+    EXPECT_EQ(read("@3FFFF\n01 02 03\nq\n"), -1);
+    EXPECT_EQ(HexReadErrorDetail(), "Line 2: data above 40000");
+    EXPECT_EQ(read("@40000\n01\n02\nq\n"), -1);
+    EXPECT_EQ(HexReadErrorDetail(), "Line 3: data above 40000");
+    EXPECT_EQ(read("@3FFFF\n01 02\nq\n"), 0);
 }
 
 TEST_F(TextReader, SegmentMustStayBelowTheSizeLimit) {
