@@ -215,6 +215,13 @@ TEST_F(ConsoleProcessTest, AStoppedStationIsNamedAndTheNextGivesUpAtTheLimit) {
     ASSERT_EQ(::kill(stopped.Pid(), SIGCONT), 0);
     EXPECT_EQ(stopped.Finish(), 0) << stopped.Text();
     EXPECT_EQ(Attribute(ReadText(path), "strNextValue"), "901");
+    // A limit that is no number is said at once, and the default holds.
+    ConsoleProcess mistyped(path, config.Path(), {}, {"KELVANE_LOCK_WAIT=1.5s"});
+    EXPECT_EQ(mistyped.Finish(), 0) << mistyped.Text();
+    EXPECT_EQ(mistyped.Text().find("KELVANE_LOCK_WAIT: \"1.5s\" is no number of seconds from 0 "
+                                   "to 86400; waiting up to 300 s\n"),
+              0u)
+        << mistyped.Text();
 }
 
 // A name given to the project while a run uses it would keep the old

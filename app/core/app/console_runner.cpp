@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <string>
 
 #include "kelvane/app/app_message_box.h"
 #include "kelvane/app/kelvane_app.h"
@@ -42,8 +43,13 @@ std::uint32_t LockWaitLimitMs() {
     if (setting == nullptr || *setting == '\0') return CProjectFileLock::kDefaultWaitLimitMs;
     char* end = nullptr;
     const double seconds = std::strtod(setting, &end);
-    if (*end != '\0' || !(seconds >= 0) || seconds > 24 * 3600)
+    if (*end != '\0' || !(seconds >= 0) || seconds > 24 * 3600) {
+        // A mistyped setting is said at once, not found out at the limit.
+        PrintNotice(std::string("KELVANE_LOCK_WAIT: \"") + setting +
+                    "\" is no number of seconds from 0 to 86400; waiting up to " +
+                    std::to_string(CProjectFileLock::kDefaultWaitLimitMs / 1000) + " s");
         return CProjectFileLock::kDefaultWaitLimitMs;
+    }
     return static_cast<std::uint32_t>(seconds * 1000);
 }
 
