@@ -65,17 +65,23 @@ std::string writeImage(const Case& c, const std::filesystem::path& file, uint32_
 
 // The USB time of the pod commands as the FTDI backend moves them: each
 // request's OUT packets, each reply's IN packets, and the wait of a reply
-// that does not fill its last packet for the chip's latency timer (the whole
-// timer: the reply may come just after the chip sent a packet). Asking
-// whether reply bytes wait costs nothing: a read is kept in flight.
-double usbSeconds(const std::vector<kv::sim::CommandRecord>& records) {
+// that neither fills its last packet nor ends in the event character for the
+// chip's latency timer (the whole timer: the reply may come just after the
+// chip sent a packet). Asking whether reply bytes wait costs nothing: a read
+// is kept in flight.
+double usbSeconds(const std::vector<kv::sim::CommandRecord>& records, size_t* waits) {
     const double latency = kv::usb::FtdiDevice::kLatencyMs / 1000.0;
     double seconds = 0;
+    *waits = 0;
     for (const kv::sim::CommandRecord& r : records) {
         const size_t out = (r.request.size() + kPacketBytes - 1) / kPacketBytes;
         const size_t in = (r.reply.size() + kPacketDataBytes - 1) / kPacketDataBytes;
         seconds += static_cast<double>(out + in) * kPacketSeconds;
-        if (r.reply.size() % kPacketDataBytes != 0) seconds += latency;
+        if (r.reply.size() % kPacketDataBytes != 0 &&
+            r.reply.back() != kv::usb::FtdiDevice::kEventChar) {
+            seconds += latency;
+            ++*waits;
+        }
     }
     return seconds;
 }
@@ -175,7 +181,8 @@ bool run(const Case& c) {
     const std::vector<kv::sim::CommandRecord> records = pod->records();
     const double commands = static_cast<double>(records.size());
     const double kb = bytes / 1024.0;
-    const double usb = usbSeconds(records);
+    size_t waits = 0;
+    const double usb = usbSeconds(records, &waits);
     const double modelled = chipSeconds + usb;
     const double ftg = chip.flash().lastTimingFrequency();
     const kv::sim::DeviceProfile& profile = chip.profile();
@@ -187,9 +194,10 @@ bool run(const Case& c) {
     std::printf(
         "%-13s %6.1f KB erase+program+verify: wall %.3f s; per KB: %.2f pod commands, "
         "%.0f bytes to the pod, %.0f bytes back; modelled on hardware %.2f s "
-        "(chip %.2f s + USB %.2f s for %.0f commands)\n",
+        "(chip %.2f s + USB %.2f s for %.0f commands, %zu of whose replies wait for the "
+        "latency timer)\n",
         c.chip, kb, wall, commands / kb, pod->hostBytes().size() / kb, pod->podBytes().size() / kb,
-        modelled, chipSeconds, usb, commands);
+        modelled, chipSeconds, usb, commands, waits);
     std::printf(
         "%-13s modelled time: programming %.3f s, clock searches %.3f s, loop between words "
         "%.3f s, USB %.3f s, erase %.3f s (and %.3f s checking it), other chip "

@@ -109,6 +109,7 @@ bool FtdiChipModel::vendorRequest(uint8_t request, uint16_t value, uint16_t inde
     switch (request) {
         case kReset:
             if (!behind_) return true;
+            if (value == kResetSio || value == kPurgeLineToHost) purgeHeld();
             if (value == kResetSio) behind_->purge(usb::kPurgeRx | usb::kPurgeTx);
             if (value == kPurgeLineToHost) behind_->purge(usb::kPurgeRx);
             if (value == kPurgeHostToLine) behind_->purge(usb::kPurgeTx);
@@ -142,6 +143,9 @@ bool FtdiChipModel::vendorRequest(uint8_t request, uint16_t value, uint16_t inde
             *data = Bytes{modemByte(), kLineIdle};
             return true;
         case kEventChar:
+            eventChar_ = static_cast<uint8_t>(value & 0xFF);
+            eventOn_ = (value & 0x0100) != 0;
+            return true;
         case kErrorChar:
             return true;
         case kSetLatency:
@@ -177,15 +181,15 @@ void FtdiChipModel::bulkOut(const uint8_t* data, size_t count) {
     size_t written = 0;
     behind_->write(data, count, &written);
     // A device that answers at once has its reply in the chip from now on.
-    pending();
+    receive();
 }
 
-size_t FtdiChipModel::pending() {
-    if (!behind_ || !serialMode()) return 0;
+void FtdiChipModel::receive() {
+    if (!behind_ || !serialMode()) return;
     size_t waiting = behind_->rxAvailable();
     if (in_.silentAfter != 0) {
         // The bytes past the limit are lost on the way to the chip.
-        const size_t room = in_.silentAfter - std::min(in_.silentAfter, passed_);
+        const size_t room = in_.silentAfter - std::min(in_.silentAfter, passed_ + held_.size());
         for (size_t lost = waiting > room ? waiting - room : 0; lost > 0;) {
             uint8_t drop[256];
             const size_t n = behind_->read(drop, std::min(lost, sizeof drop));
@@ -194,47 +198,89 @@ size_t FtdiChipModel::pending() {
         }
         waiting = std::min(waiting, room);
     }
-    if (waiting == 0) {
-        holding_ = false;
-    } else if (!holding_) {
-        holding_ = true;
-        heldSince_ = Clock::now();
+    while (waiting > 0) {
+        uint8_t chunk[256];
+        const size_t n = behind_->read(chunk, std::min(waiting, sizeof chunk));
+        if (n == 0) break;
+        held_.insert(held_.end(), chunk, chunk + n);
+        waiting -= n;
     }
-    return waiting;
+    if (held_.size() > (came_.empty() ? 0 : came_.back().second))
+        came_.emplace_back(Clock::now(), held_.size());
+}
+
+void FtdiChipModel::purgeHeld() {
+    held_.clear();
+    came_.clear();
+}
+
+FtdiChipModel::Clock::time_point FtdiChipModel::cameAt(size_t index) const {
+    for (const auto& [at, end] : came_)
+        if (index < end) return at;
+    return Clock::time_point::max();
 }
 
 bool FtdiChipModel::bulkIn(size_t capacity, Clock::time_point submitted, Bytes* out) {
     const size_t perPacket = in_.piece ? std::min(in_.piece, kPacketSize - 2) : kPacketSize - 2;
     const Clock::time_point now = Clock::now();
-    const size_t waiting = pending();
-    // When the chip answers the transfer: a full packet (or, on a kind chip,
-    // any byte) as soon as it is there; anything else once the latency timer
-    // has run out since the last packet. The transfer may have been answered
-    // before the host asks for it, with what the chip held then.
-    const bool full = in_.piece == 0 && waiting >= perPacket;
-    const Clock::time_point timer = lastPacket_ + std::chrono::milliseconds(latencyMs_);
-    Clock::time_point due = std::max(submitted, timer);
-    if ((full || in_.instant) && waiting > 0) due = std::max(submitted, std::min(heldSince_, due));
+    receive();
+    // When the chip answers the transfer: once the latency timer has run out
+    // since the last packet, with the bytes that had come by then (none: the
+    // status bytes alone); earlier when a full packet (or, on a kind chip, any
+    // byte) or the event character has come. The transfer may have been
+    // answered before the host asks for it, with what the chip held then.
+    const Clock::time_point timer =
+        std::max(submitted, lastPacket_ + std::chrono::milliseconds(latencyMs_));
+    Clock::time_point due = timer;
+    size_t limit = held_.size();
+    bool onEvent = false;
+    if (!held_.empty() && in_.piece == 0) {
+        if (in_.instant) due = std::min(due, std::max(submitted, cameAt(0)));
+        if (held_.size() >= perPacket) due = std::min(due, std::max(submitted, cameAt(perPacket - 1)));
+        if (eventOn_) {
+            // The first event character held sends the buffer; the bytes of
+            // the same run follow within microseconds, so the packet carries
+            // them up to the run's last event character. The rest wait.
+            size_t first = held_.size();
+            for (size_t k = 0; k < held_.size() && first == held_.size(); ++k)
+                if (held_[k] == eventChar_) first = k;
+            if (first < held_.size()) {
+                const Clock::time_point came = cameAt(first);
+                const Clock::time_point at = std::max(submitted, came);
+                if (at < due) {
+                    due = at;
+                    onEvent = true;
+                    for (size_t k = first; k < held_.size() && cameAt(k) <= came; ++k)
+                        if (held_[k] == eventChar_) limit = k + 1;
+                }
+            }
+        }
+    }
     if (due > now) return false;
-    const bool held = waiting > 0 && heldSince_ <= due;
+    // What had come by then, and no more than the packet that left early.
+    size_t left = 0;
+    while (left < held_.size() && cameAt(left) <= due) ++left;
+    if (onEvent) {
+        left = std::min(left, limit);
+        ++eventPackets_;
+    }
     // A piece goes alone; otherwise as many packets as fit and are there.
     const size_t packets = in_.piece ? 1 : std::max<size_t>(1, capacity / kPacketSize);
     const uint8_t modem = modemByte();
-    size_t left = held ? waiting : 0;
     out->clear();
     for (size_t p = 0; p < packets; ++p) {
-        uint8_t chunk[kPacketSize];
-        const size_t n = left ? behind_->read(chunk, std::min(perPacket, left)) : 0;
+        const size_t n = std::min(perPacket, left);
         if (n == 0 && p > 0) break;
-        left -= n;
-        passed_ += n;
         out->push_back(modem);
         out->push_back(kLineIdle);
-        out->insert(out->end(), chunk, chunk + n);
+        out->insert(out->end(), held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(n));
+        held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(n));
+        left -= n;
+        passed_ += n;
+        for (auto& run : came_) run.second -= std::min(run.second, n);
+        while (!came_.empty() && came_.front().second == 0) came_.pop_front();
         if (n < perPacket) break;
     }
-    // Bytes that come from now on are held from when they come.
-    if (held && left == 0) holding_ = false;
     lastPacket_ = due;
     return true;
 }

@@ -8,12 +8,14 @@
 // The IN side keeps the chip's timing: a packet that is not full leaves only
 // once the latency timer has run out since the last packet, and with nothing
 // to send the chip answers with the status bytes alone at that pace, so an IN
-// transfer may have to wait. A chip may also be kinder or worse than that
-// (see InSide).
+// transfer may have to wait. With the event character on, the bytes up to and
+// including that character leave as soon as it has come; the bytes behind it
+// wait as before. A chip may also be kinder or worse than that (see InSide).
 #pragma once
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,7 +32,7 @@ struct InSide {
     // timer (status-only packets still keep its pace): a kinder chip.
     bool instant = false;
     // At most this many data bytes a packet, each piece after the latency
-    // timer (0: a full packet of 62).
+    // timer, event character or not (0: a full packet of 62).
     size_t piece = 0;
     // The device's bytes reach the host only up to this many; the rest are
     // lost on the way (0: all).
@@ -72,14 +74,20 @@ public:
     // What the host left the chip in.
     bool serialMode() const { return bitMode_ == 0; }
     bool flowControl() const { return flow_ != 0; }
+    // Packets that left early because the event character had come.
+    size_t eventPackets() const { return eventPackets_; }
 
 private:
     Bytes stringDescriptor(uint8_t index) const;
     bool vendorRequest(uint8_t request, uint16_t value, uint16_t index, Bytes* data);
     uint8_t modemByte();
-    // The device's bytes the chip may pass to the host now; notes when the
-    // chip began to hold bytes.
-    size_t pending();
+    // Moves the bytes the device has sent into the chip's buffer, noting when
+    // they came.
+    void receive();
+    // Empties the chip's buffer towards the host.
+    void purgeHeld();
+    // When the bytes held at `index` came.
+    Clock::time_point cameAt(size_t index) const;
 
     std::string product_;
     std::string serial_;
@@ -88,13 +96,17 @@ private:
     uint8_t bitMode_ = 0x01;
     uint16_t flow_ = 0x0100;
     uint8_t latencyMs_ = 16;
+    uint8_t eventChar_ = 0;
+    bool eventOn_ = false;
     InSide in_;
-    // When the last IN packet left (the latency timer restarts then), and
-    // since when the chip holds the bytes it has.
+    // When the last IN packet left (the latency timer restarts then).
     Clock::time_point lastPacket_{};
-    Clock::time_point heldSince_{};
-    bool holding_ = false;
+    // The bytes the chip holds for the host, and when each run of them came:
+    // the time and the count held once the run was in.
+    std::deque<uint8_t> held_;
+    std::deque<std::pair<Clock::time_point, size_t>> came_;
     size_t passed_ = 0;
+    size_t eventPackets_ = 0;
 };
 
 }  // namespace kv::rig

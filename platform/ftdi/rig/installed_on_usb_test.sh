@@ -93,6 +93,7 @@ NoAdapterFailsToOpenAtOnce|--other TTL232R-3V3|loader|1|$tovrin_not_found
 AnUnrelatedDeviceWithoutAccessIsNotTheAdapter|--other TTL232R-3V3 --locked|loader|1|$tovrin_not_found
 AnAdapterWithoutAccessCannotBeOpened|--adapter $adapter --locked|loader|1|Unable to open Tovrin, error 3
 WindowStartsWithThePodFound|--pod $pod --record $here/pod.bin|window|0|
+PodRepliesLeaveOnTheEventCharacter|--pod $pod|blink|0|Operation succeeded
 RepliesInOneBytePiecesWithGaps|--pod $pod --pieces 1|blink|0|Verify File 'blink': $here/blink.txt OK;Operation succeeded
 RepliesInFiveBytePiecesWithGaps|--pod $pod --pieces 5|blink|0|Verify File 'blink': $here/blink.txt OK;Operation succeeded
 LoaderRepliesInOneBytePiecesWithGaps|--adapter $adapter --pieces 1|loader|0|Read F227, v02.00 OK;Operation succeeded
@@ -153,6 +154,11 @@ case $row in
   TwoPodsTheFirstListedIsUsed)
     [ -s "$here/first.bin" ] && [ ! -e "$here/second.bin" ] ||
       { echo "not the first pod the bus lists was used"; exit 1; } ;;
+  PodRepliesLeaveOnTheEventCharacter)
+    # The replies that end in the event character leave without waiting for
+    # the latency timer: most of the pod's.
+    early=$(sed -n 's/.*target supply off; \([0-9]*\) packets on the event character/\1/p' <<<"$out")
+    [ "${early:-0}" -ge 100 ] || { echo "only ${early:-no} packets left on the event character"; exit 1; } ;;
   WindowStartsWithThePodFound)
     # Detection: ping, version, flash verify, version, then the serial number.
     detected=$(od -An -tu1 -v "$here/pod.bin" | tr -s ' \n' ' ')

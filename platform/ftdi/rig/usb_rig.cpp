@@ -27,7 +27,8 @@
 //                            kelvane_usb_rig --hold-claim <node>)
 //
 // The bus lists the device plugged in last first, as libusb does. At the end
-// each pod or adapter says whether it left its target's supply on.
+// each pod or adapter says whether it left its target's supply on, and how
+// many of its packets left early on the event character.
 // Ends with the program's exit status; 124 when it did not end within the
 // time-out (it is killed), 125 when the host broke a rule of the kernel's.
 #include <fcntl.h>
@@ -265,8 +266,11 @@ int main(int argc, char** argv) {
         // A device pulled out no longer powers anything.
         const auto& behind = p.device->chip().behind();
         if (behind && !p.device->pulled())
-            std::fprintf(stderr, "kelvane_usb_rig: %s: target supply %s\n",
-                         p.device->chip().product().c_str(), supplyOn(behind) ? "on" : "off");
+            std::fprintf(stderr,
+                         "kelvane_usb_rig: %s: target supply %s; %zu packets on the event "
+                         "character\n",
+                         p.device->chip().product().c_str(), supplyOn(behind) ? "on" : "off",
+                         p.device->chip().eventPackets());
         const std::string v = p.device->violation();
         if (!v.empty()) {
             std::fprintf(stderr, "kelvane_usb_rig: %s: %s\n", p.device->chip().product().c_str(),

@@ -54,6 +54,9 @@ struct FtdiApi {
     int (*disableFlowControl)(FtdiContext* ctx) = nullptr;
     // ftdi_set_latency_timer: how long the chip holds back a part-filled packet.
     int (*setLatencyTimer)(FtdiContext* ctx, unsigned char ms) = nullptr;
+    // ftdi_set_event_char: the byte that makes the chip pass on what it holds
+    // at once, without waiting for the latency timer.
+    int (*setEventChar)(FtdiContext* ctx, unsigned char byte) = nullptr;
     // The context's USB read and write time-outs (milliseconds).
     void (*setUsbTimeouts)(FtdiContext* ctx, int readMs, int writeMs) = nullptr;
     // Bytes from the IN transfer the device keeps in flight (put in flight by

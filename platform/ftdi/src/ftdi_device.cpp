@@ -20,6 +20,7 @@ void FtdiDevice::configure() {
     api_.resetBitMode(ctx_);
     api_.disableFlowControl(ctx_);
     api_.setLatencyTimer(ctx_, kLatencyMs);
+    api_.setEventChar(ctx_, kEventChar);
 }
 
 void FtdiDevice::close() {

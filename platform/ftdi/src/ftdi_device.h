@@ -22,6 +22,12 @@ public:
     // The latency timer: short enough that a reply, or one modem-line answer of
     // the adapter's control channel, waits at most this long in the chip.
     static constexpr unsigned char kLatencyMs = 2;
+    // The event character. The pod's replies mostly end in a zero byte (the
+    // status of success), and a reply leaves the chip as soon as its last
+    // zero is in instead of waiting out the latency timer; a reply that ends
+    // otherwise waits for the timer with the bytes behind its last zero only.
+    // The byte is not taken out of what the host reads.
+    static constexpr unsigned char kEventChar = 0x00;
     // How long one USB read may wait for the chip, which answers every latency
     // period even with nothing to send; a longer wait means the chip is gone.
     static constexpr int kUsbReadTimeoutMs = 500;
@@ -36,7 +42,7 @@ public:
     FtdiDevice& operator=(const FtdiDevice&) = delete;
 
     // Puts the chip into the state the drivers expect: serial mode without
-    // flow control, the latency timer, the USB time-outs. A chip that refuses
+    // flow control, the latency timer and event character, the USB time-outs. A chip that refuses
     // a setting is left to the drivers' next call (the reset) to report.
     void configure();
 

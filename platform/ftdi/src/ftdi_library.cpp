@@ -111,6 +111,10 @@ int SetLatencyTimer(FtdiContext* ctx, unsigned char ms) {
     return ftdi_set_latency_timer(ctx->ftdi, ms);
 }
 
+int SetEventChar(FtdiContext* ctx, unsigned char byte) {
+    return ftdi_set_event_char(ctx->ftdi, byte, 1);
+}
+
 void SetUsbTimeouts(FtdiContext* ctx, int readMs, int writeMs) {
     ctx->ftdi->usb_read_timeout = readMs;
     ctx->ftdi->usb_write_timeout = writeMs;
@@ -195,6 +199,7 @@ const FtdiApi& libftdiApi() {
         .resetBitMode = ResetBitMode,
         .disableFlowControl = DisableFlowControl,
         .setLatencyTimer = SetLatencyTimer,
+        .setEventChar = SetEventChar,
         .setUsbTimeouts = SetUsbTimeouts,
         .readData = ReadData,
         .dropRead = DropRead,

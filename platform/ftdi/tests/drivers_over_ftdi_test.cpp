@@ -63,9 +63,9 @@ TEST_F(DriversOverFtdi, PodOpensThroughLibftdi) {
     // Opened by its description, reset, time-outs set (read 5000 ms, write 0:
     // no limit of the driver's), both buffers purged (the read in flight
     // given up first).
-    EXPECT_EQ(First(chip, 11),
+    EXPECT_EQ(First(chip, 12),
               (Calls{"open", "timeouts 500 10000", "bitmode reset", "flow off", "latency 2",
-                     "drop read", "reset", "timeouts 500 10000", "drop read", "flush received",
+                     "event char 0", "drop read", "reset", "timeouts 500 10000", "drop read", "flush received",
                      "flush transmit"}));
     EXPECT_EQ(pod.commands(), (Bytes{18, 20, 12, 20, 30, 30, 20, 20, 22}));
     Nandrel_ClosePort(port);
@@ -96,9 +96,9 @@ TEST_F(DriversOverFtdi, AdapterOpensAndMovesBytesThroughLibftdi) {
     ASSERT_EQ(Tovrin_Open(0), 1) << TovrinError();
     // Reset, time-outs (500 ms, no write limit), 8 data bits, 1 stop bit, even
     // parity; RTS and DTR low, then five RTS edges before the control channel.
-    EXPECT_EQ(First(chip, 16),
+    EXPECT_EQ(First(chip, 17),
               (Calls{"open", "timeouts 500 10000", "bitmode reset", "flow off", "latency 2",
-                     "drop read", "reset", "timeouts 500 10000",
+                     "event char 0", "drop read", "reset", "timeouts 500 10000",
                      "line 8 1 even", "rts 0", "dtr 0", "rts 1", "rts 0", "rts 1", "rts 0",
                      "rts 1"}));
     EXPECT_EQ(std::count(chip.calls.begin(), chip.calls.end(), "modem"), 16)

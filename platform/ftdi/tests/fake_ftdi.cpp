@@ -133,6 +133,10 @@ int SetLatencyTimer(FtdiContext* ctx, unsigned char ms) {
     return Control(ctx, "latency " + std::to_string(ms), ctx->chip ? ctx->chip->latencyResult : 0);
 }
 
+int SetEventChar(FtdiContext* ctx, unsigned char byte) {
+    return Control(ctx, "event char " + std::to_string(byte), 0);
+}
+
 void SetUsbTimeouts(FtdiContext* ctx, int readMs, int writeMs) {
     Control(ctx, "timeouts " + std::to_string(readMs) + " " + std::to_string(writeMs), 0);
 }
@@ -236,6 +240,7 @@ FtdiApi FakeFtdi::api() {
         .resetBitMode = ResetBitMode,
         .disableFlowControl = DisableFlowControl,
         .setLatencyTimer = SetLatencyTimer,
+        .setEventChar = SetEventChar,
         .setUsbTimeouts = SetUsbTimeouts,
         .readData = ReadData,
         .dropRead = DropRead,

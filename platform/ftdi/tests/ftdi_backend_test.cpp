@@ -65,7 +65,7 @@ TEST_F(FtdiBackendTest, OpensTheDeviceWithExactlyTheDescription) {
     ASSERT_EQ(Open(kPod, &h), kOk);
     EXPECT_NE(h, 0u);
     EXPECT_EQ(pod.calls, (Calls{"open", "timeouts 500 10000", "bitmode reset", "flow off",
-                                "latency 2"}));
+                                "latency 2", "event char 0"}));
     EXPECT_EQ(longer.openCount, 0);
     EXPECT_EQ(shortName.openCount, 0);
     EXPECT_EQ(bus.liveContexts, 1) << "the open device keeps the context that listed it";
