@@ -2,8 +2,6 @@
 
 #include <functional>
 
-#include "xml_attribute_declaration.h"
-
 namespace caprel {
 
 size_t AttributeSet::SlotOf(std::string_view name) const {
@@ -54,31 +52,10 @@ bool AttributeSet::Add(std::string_view name, std::string_view value) {
     return true;
 }
 
-void AttributeSet::AddDefaulted(const CXML_AttributeDeclaration& declaration) {
-    defaulted_.push_back(&declaration);
-}
-
-std::optional<std::string_view> AttributeSet::Find(std::string_view name) const {
-    const int64_t entry = FindEntry(name);
-    if (entry >= 0) {
-        const Entry& found = entries_[static_cast<size_t>(entry)];
-        return std::string_view(text_).substr(found.start + found.nameLength, found.valueLength);
-    }
-    for (const CXML_AttributeDeclaration* declaration : defaulted_)
-        if (declaration->GetName() == name) return declaration->GetDefaultValue();
-    return std::nullopt;
-}
-
-void AttributeSet::Seal() {
-    text_.shrink_to_fit();
-    entries_.shrink_to_fit();
-}
-
 void AttributeSet::Clear() {
     text_.clear();
     entries_.clear();
     index_.clear();
-    defaulted_.clear();
 }
 
 }  // namespace caprel
