@@ -15,41 +15,24 @@ uint32_t ElementStore::Append(std::string_view text) {
 uint32_t ElementStore::Begin(int lineNumber) {
     Record record{};
     record.lineNumber = lineNumber;
+    record.firstAttribute = static_cast<uint32_t>(attributes_.size());
     records_.push_back(record);
+    openTag_.Begin();
     return static_cast<uint32_t>(records_.size() - 1);
 }
 
-void ElementStore::SetStartTag(uint32_t element, std::string_view name,
-                               const AttributeSet& attributes) {
+void ElementStore::SetStartTag(uint32_t element, std::string_view name) {
+    openTag_.End();
     Record& record = records_[element];
     record.name = Append(name);
     record.nameLength = static_cast<uint32_t>(name.size());
-    record.firstAttribute = static_cast<uint32_t>(attributes_.size());
-    // One step of growth for a long start tag rather than many.
-    const size_t needed = attributes_.size() + attributes.GetSize();
-    if (needed > attributes_.capacity())
-        attributes_.reserve(std::max(needed, 2 * attributes_.capacity()));
-    for (size_t i = 0; i < attributes.GetSize(); ++i) {
-        const std::string_view attributeName = attributes.GetName(i);
-        const std::string_view value = attributes.GetValue(i);
-        attributes_.push_back({Append(attributeName), static_cast<uint32_t>(attributeName.size()),
-                               static_cast<uint32_t>(value.size())});
-        Append(value);
-    }
     // Many attributes are looked up by halving; their order in the file is read by no one.
-    if (attributes.GetSize() > AttributeSet::kScannedUpTo) {
+    if (attributes_.size() - record.firstAttribute > AttributeSet::kScannedUpTo) {
         std::sort(attributes_.begin() + record.firstAttribute, attributes_.end(),
                   [this](const Attribute& a, const Attribute& b) { return NameOf(a) < NameOf(b); });
     }
     record.lineText = static_cast<uint32_t>(bytes_.size());
     record.firstLine = static_cast<uint32_t>(lineEnds_.size());
-}
-
-void ElementStore::Seal() {
-    records_.shrink_to_fit();
-    attributes_.shrink_to_fit();
-    lineEnds_.shrink_to_fit();
-    bytes_.shrink_to_fit();
 }
 
 void ElementStore::Clear() {

@@ -1,9 +1,9 @@
 // The elements of a document, held compactly: a fixed-size record each, in document order (an
 // element before its children, a subtree in consecutive records), with every name, attribute
 // name and value and text line in one byte store. An element reserves its record when its start
-// tag begins, fills in its name and attributes when the start tag ends, and its text lines as
-// they are read: they come before any markup of its content, so nothing else is stored
-// meanwhile. Its parse state is then reused for the next element at that depth.
+// tag begins, and stores its attributes as they are read, its name when the start tag ends and
+// its text lines as they are read: a start tag holds no other markup, and text lines come
+// before any markup of the content, so nothing else is stored meanwhile. Its parse state is then reused for the next element at that depth.
 #ifndef CAPREL_ELEMENT_STORE_H
 #define CAPREL_ELEMENT_STORE_H
 
@@ -21,10 +21,19 @@ class CXML_AttributeDeclaration;
 
 class ElementStore {
   public:
+    ElementStore() = default;
+    ElementStore(const ElementStore&) = delete;
+    ElementStore& operator=(const ElementStore&) = delete;
+
     // Reserves the record of an element whose start tag begins on that file line.
     uint32_t Begin(int lineNumber);
+    // Adds an attribute to the start tag being read; false, adding nothing, when one of that
+    // name is already there.
+    bool AddAttribute(std::string_view name, std::string_view value) {
+        return openTag_.Add(name, value);
+    }
     // The start tag of the element is complete: its text lines follow.
-    void SetStartTag(uint32_t element, std::string_view name, const AttributeSet& attributes);
+    void SetStartTag(uint32_t element, std::string_view name);
     // Appends a character to the text line being read, of the element whose start tag was the
     // last to complete.
     void AppendText(char c) { bytes_.push_back(c); }
@@ -32,8 +41,9 @@ class ElementStore {
     void EndLine() { lineEnds_.push_back(static_cast<uint32_t>(bytes_.size())); }
     // The end tag of the element is complete: every record after it belongs to another subtree.
     void End(uint32_t element) { records_[element].subtreeEnd = GetSize(); }
-    // Gives back the room kept for more elements: the document is read.
-    void Seal();
+    // Room for every byte the store may take from a file of that size: it holds only bytes of
+    // the file, each at most once, and so never moves them. Room never written takes no memory.
+    void Reserve(size_t fileSize) { bytes_.reserve(fileSize); }
     void Clear();
 
     // Elements stored, complete or still open.
@@ -72,11 +82,7 @@ class ElementStore {
         uint32_t lineText;   // in bytes_
         uint32_t firstLine;  // in lineEnds_
     };
-    struct Attribute {
-        uint32_t name;  // in bytes_, the value right after it
-        uint32_t nameLength;
-        uint32_t valueLength;
-    };
+    using Attribute = StoredAttribute;
 
     uint32_t Append(std::string_view text);
     // How many of the element's items begin at its field, up to where the next record's begin.
@@ -104,6 +110,7 @@ class ElementStore {
     // Records whose first default is set: those before the last one given a default.
     uint32_t defaultsSet_ = 0;
     std::string bytes_;
+    AttributeSet openTag_{bytes_, attributes_};
 };
 
 }  // namespace caprel

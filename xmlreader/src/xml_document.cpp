@@ -83,6 +83,7 @@ int CXML_Document::Open(const char* path, intptr_t callerValue) {
     header_ = std::make_unique<CXML_Header>();
     docType_ = std::make_unique<CXML_DocType>();
     root_ = std::make_unique<CXML_Element>();
+    root_->ReserveFor(content.size());
     state_ = kNotStarted;
     if (!Read(content, callerValue)) return 0;
     return Validate(callerValue);

@@ -26,16 +26,19 @@ void CXML_Element::Reset() {
     state_ = kNotStarted;
     name_.clear();
     collecting_ = true;
-    attributes_.Clear();
     open_.clear();
     begun_ = 0;
     if (ownStore_) ownStore_->Clear();
 }
 
+void CXML_Element::ReserveFor(size_t fileSize) {
+    store_->Reserve(fileSize);
+}
+
 ElementStore& CXML_Element::GetElements() {
     if (store_->GetSize() == 0) {
         record_ = store_->Begin(0);
-        store_->SetStartTag(record_, {}, attributes_);
+        store_->SetStartTag(record_, {});
         store_->End(record_);
     }
     return *store_;
@@ -53,14 +56,12 @@ CXML_Token& CXML_Element::Token() {
 }
 
 void CXML_Element::EndStartTag() {
-    store_->SetStartTag(record_, name_, attributes_);
-    attributes_.Clear();
+    store_->SetStartTag(record_, name_);
 }
 
 int CXML_Element::Complete() {
     store_->End(record_);
     state_ = kComplete;
-    if (ownStore_) ownStore_->Seal();
     return 1;
 }
 
@@ -143,7 +144,7 @@ int CXML_Element::Step(CXML_ParseChar& reader) {
             if (!Feed(*attribute_, reader)) return 0;
             if (attribute_->IsComplete()) {
                 // An attribute given twice has no one value: refused, as XML does.
-                if (!attributes_.Add(attribute_->GetName(), attribute_->GetValue()))
+                if (!store_->AddAttribute(attribute_->GetName(), attribute_->GetValue()))
                     return Fail("Attribute '" + attribute_->GetName() +
                                 "' appears twice in element '" + name_ + "'");
                 state_ = 102;

@@ -7,7 +7,6 @@
 #include <string_view>
 #include <vector>
 
-#include "attribute_set.h"
 #include "element_store.h"
 #include "xml_attribute.h"
 #include "xml_comment.h"
@@ -37,6 +36,8 @@ class CXML_Element : public CXML_ContentParticle {
     // stack and no time per character.
     int Parse(CXML_ParseChar& reader) override;
 
+    // Sizes the store for a document read from a file of that size.
+    void ReserveFor(size_t fileSize);
     // The elements read, this one in record 0. An element that never began is stored as one
     // without name, line, attributes or content: the root of an empty document.
     ElementStore& GetElements();
@@ -53,7 +54,7 @@ class CXML_Element : public CXML_ContentParticle {
     // This element's own state table for one character.
     int Step(CXML_ParseChar& reader);
     CXML_Token& Token();
-    // The start tag is complete: its name and attributes go into the store.
+    // The start tag is complete: its name goes into the store.
     void EndStartTag();
     // The end tag is complete.
     int Complete();
@@ -64,7 +65,6 @@ class CXML_Element : public CXML_ContentParticle {
     ElementStore* store_;
     uint32_t record_ = 0;
     bool collecting_ = true;
-    AttributeSet attributes_;
     std::unique_ptr<CXML_Comment> comment_;
     // The parse state of the child element open now, kept for the next child once it closes.
     std::unique_ptr<CXML_Element> child_;
