@@ -288,6 +288,24 @@ const Hostile kHostile[] = {
          return ProjectWith(d, Project("MSP430F149", Repeat("<Comment></Comment>\n", 99'990)));
      },
      0, {"Operation succeeded\n"}, 5, PlainPeakKb(16 * 2'000'000 / 1024)},
+    // The reader's own share: 100,000 elements the program refuses after the parse cost the
+    // reader a few megabytes in all.
+    {"HalfAMegabyteOfUnknownElements", "chip=MSP430F149",
+     [](const fs::path& d) {
+         return ProjectWith(d, Project("MSP430F149", Repeat("<a/>\n", 99'990)));
+     },
+     3, {"Unable to open command 'a'\n"}, 5, PlainPeakKb(14 * 1024)},
+    // A DTD of 2 MB: one list of 100,000 attribute declarations stays below 16 times the file.
+    {"DtdOfOneListOfAHundredThousandDeclarations", "chip=MSP430F149",
+     [](const fs::path& d) {
+         std::string list = "<!ATTLIST Comment\n";
+         for (int i = 0; i < 99'990; ++i)
+             list += " a" + std::to_string(i) + " CDATA #IMPLIED\n";
+         const std::string project = Project("MSP430F149", "<Comment></Comment>\n");
+         return ProjectWith(d, "<!DOCTYPE ProjectKelvane [\n" + list + ">\n]>\n" +
+                                   project.substr(project.find("<ProjectKelvane")));
+     },
+     0, {"Operation succeeded\n"}, 5, PlainPeakKb(16 * 2'000'000 / 1024)},
     {"DtdOfAHundredThousandAndOneAttributeLists", "chip=MSP430F149",
      [](const fs::path& d) {
          std::string lists;
