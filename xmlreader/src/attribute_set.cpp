@@ -2,83 +2,67 @@
 
 #include <functional>
 
-#include "xml_attribute_declaration.h"
-
 namespace caprel {
 
 size_t AttributeSet::SlotOf(std::string_view name) const {
     const size_t mask = index_.size() - 1;
     size_t slot = std::hash<std::string_view>{}(name)&mask;
-    while (index_[slot] != 0 && NameOf(entries_[index_[slot] - 1]) != name)
+    while (index_[slot] != 0 && NameOf(index_[slot] - 1) != name)
         slot = (slot + 1) & mask;
     return slot;
 }
 
-int64_t AttributeSet::FindEntry(std::string_view name) const {
+int64_t AttributeSet::Find(std::string_view name) const {
     if (index_.empty()) {
-        for (size_t i = 0; i < entries_.size(); ++i)
-            if (NameOf(entries_[i]) == name) return static_cast<int64_t>(i);
+        for (size_t i = 0; i < Count(); ++i)
+            if (NameOf(static_cast<uint32_t>(i)) == name) return static_cast<int64_t>(i);
         return -1;
     }
     const uint32_t found = index_[SlotOf(name)];
     return static_cast<int64_t>(found) - 1;
 }
 
-void AttributeSet::Index(uint32_t entry) {
-    index_[SlotOf(NameOf(entries_[entry]))] = entry + 1;
+void AttributeSet::Index(uint32_t attribute) {
+    index_[SlotOf(NameOf(attribute))] = attribute + 1;
 }
 
 void AttributeSet::Reindex() {
     // At most half the slots in use keeps the probes short.
     size_t slots = 2 * kScannedUpTo;
-    while (slots < 2 * entries_.size())
+    while (slots < 2 * Count())
         slots *= 2;
     index_.assign(slots, 0);
-    for (uint32_t i = 0; i < entries_.size(); ++i)
+    for (uint32_t i = 0; i < Count(); ++i)
         Index(i);
 }
 
+void AttributeSet::Begin() {
+    first_ = table_.size();
+    index_.clear();
+}
+
 bool AttributeSet::Add(std::string_view name, std::string_view value) {
-    if (FindEntry(name) >= 0) return false;
-    entries_.push_back({static_cast<uint32_t>(text_.size()), static_cast<uint32_t>(name.size()),
-                        static_cast<uint32_t>(value.size())});
-    text_.append(name);
-    text_.append(value);
-    if (entries_.size() > kScannedUpTo) {
-        if (2 * entries_.size() > index_.size()) {
+    if (Find(name) >= 0) return false;
+    table_.push_back({static_cast<uint32_t>(bytes_.size()), static_cast<uint32_t>(name.size()),
+                      static_cast<uint32_t>(value.size())});
+    bytes_.append(name);
+    bytes_.append(value);
+    if (Count() > kScannedUpTo) {
+        if (2 * Count() > index_.size()) {
             Reindex();
         } else {
-            Index(static_cast<uint32_t>(entries_.size() - 1));
+            Index(static_cast<uint32_t>(Count() - 1));
         }
     }
     return true;
 }
 
-void AttributeSet::AddDefaulted(const CXML_AttributeDeclaration& declaration) {
-    defaulted_.push_back(&declaration);
-}
-
-std::optional<std::string_view> AttributeSet::Find(std::string_view name) const {
-    const int64_t entry = FindEntry(name);
-    if (entry >= 0) {
-        const Entry& found = entries_[static_cast<size_t>(entry)];
-        return std::string_view(text_).substr(found.start + found.nameLength, found.valueLength);
+void AttributeSet::End() {
+    if (index_.capacity() > kKeptSlots) {
+        std::vector<uint32_t>().swap(index_);
+    } else {
+        index_.clear();
     }
-    for (const CXML_AttributeDeclaration* declaration : defaulted_)
-        if (declaration->GetName() == name) return declaration->GetDefaultValue();
-    return std::nullopt;
-}
-
-void AttributeSet::Seal() {
-    text_.shrink_to_fit();
-    entries_.shrink_to_fit();
-}
-
-void AttributeSet::Clear() {
-    text_.clear();
-    entries_.clear();
-    index_.clear();
-    defaulted_.clear();
 }
 
 }  // namespace caprel

@@ -5,18 +5,11 @@
 #include <cstring>
 #include <new>
 #include <optional>
+#include <string>
 
 #include "kelvane/platform/format.h"
 
 namespace caprel {
-
-namespace {
-
-bool NameIs(const CXML_Element* element, const char* name) {
-    return element->GetName() == std::string_view(name);
-}
-
-}  // namespace
 
 void CopyText(std::string_view text, char* buffer, uint32_t size, uint32_t* count) {
     *count = 0;
@@ -88,7 +81,7 @@ int32_t CaprelLibrary::Open(const char* path, intptr_t callerValue) {
     // Handles of each document carry a tag from 1 to 127, so that a handle kept from the
     // previous document does not name an element of this one.
     documentTag_ = documentTag_ % 127 + 1;
-    if (!table_.Build(document->GetRootElement(), documentTag_)) {
+    if (!table_.Build(document->GetElements(), documentTag_)) {
         SetLastError(
             kv::text::Format("Document holds more than %zu elements", ElementTable::kMaxElements));
         return 0;
@@ -146,8 +139,12 @@ int32_t CaprelLibrary::GetNextChildElement(int32_t parent, int32_t child) {
     return table_.HandleOf(next);
 }
 
+const ElementStore& CaprelLibrary::Elements() const {
+    return document_->GetElements();
+}
+
 int32_t CaprelLibrary::FindNamed(int32_t parent, int32_t slot, const char* name) const {
-    while (slot >= 0 && !NameIs(table_.ElementAt(slot), name))
+    while (slot >= 0 && Elements().GetName(table_.ElementAt(slot)) != std::string_view(name))
         slot = table_.NextChild(parent, slot);
     return slot;
 }
@@ -202,7 +199,7 @@ int32_t CaprelLibrary::GetElementName(int32_t element, char* buffer, uint32_t si
     *count = 0;
     const int32_t slot = Resolve(element, "GetElementName_Caprel");
     if (slot < 0) return 0;
-    CopyText(table_.ElementAt(slot)->GetName(), buffer, size, count);
+    CopyText(Elements().GetName(table_.ElementAt(slot)), buffer, size, count);
     Succeeded();
     return 1;
 }
@@ -224,13 +221,13 @@ int32_t CaprelLibrary::GetAttributeValue(int32_t element, const char* name, char
         SetLastError("GetAttribute_Caprel() called with NULL attribute name");
         return 0;
     }
-    const CXML_Element* owner = table_.ElementAt(slot);
-    const std::optional<std::string_view> value = owner->FindAttribute(name);
+    const uint32_t owner = table_.ElementAt(slot);
+    const std::optional<std::string_view> value = Elements().FindAttribute(owner, name);
     if (!value) {
         // Where to look: the element and the line of its start tag.
         document_->SetError(kv::text::Format("Attribute %s not found in element %s on line %d",
-                                             name, owner->GetName().c_str(),
-                                             owner->GetLineNumber()));
+                                             name, std::string(Elements().GetName(owner)).c_str(),
+                                             Elements().GetLineNumber(owner)));
         TakeDocumentError();
         return 0;
     }
@@ -251,7 +248,7 @@ int32_t CaprelLibrary::GetElementLineCount(int32_t element, int32_t* lines) {
     *lines = 0;
     const int32_t slot = Resolve(element, "GetElementLineCount_Caprel");
     if (slot < 0) return 0;
-    *lines = static_cast<int32_t>(table_.ElementAt(slot)->GetLines().GetCount());
+    *lines = static_cast<int32_t>(Elements().GetLineCount(table_.ElementAt(slot)));
     Succeeded();
     return 1;
 }
@@ -269,13 +266,13 @@ int32_t CaprelLibrary::GetElementLine(int32_t element, int32_t line, char* buffe
     *count = 0;
     const int32_t slot = Resolve(element, "GetElementLine_Caprel");
     if (slot < 0) return 0;
-    const TextLines& lines = table_.ElementAt(slot)->GetLines();
-    if (line < 0 || static_cast<size_t>(line) >= lines.GetCount()) {
+    const uint32_t owner = table_.ElementAt(slot);
+    if (line < 0 || static_cast<size_t>(line) >= Elements().GetLineCount(owner)) {
         document_->SetError("GetLine called with out of bound line index");
         TakeDocumentError();
         return 0;
     }
-    CopyText(lines.GetLine(static_cast<size_t>(line)), buffer, size, count);
+    CopyText(Elements().GetLine(owner, static_cast<size_t>(line)), buffer, size, count);
     Succeeded();
     return 1;
 }

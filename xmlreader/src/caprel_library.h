@@ -46,6 +46,8 @@ class CaprelLibrary {
     // Moves the document's error text into the last-error text.
     void TakeDocumentError();
     int32_t FindNamed(int32_t parent, int32_t slot, const char* name) const;
+    // The elements of the open document.
+    const ElementStore& Elements() const;
 
     std::unique_ptr<CXML_Document> document_;
     ElementTable table_;

@@ -1,28 +1,28 @@
 #include "element_table.h"
 
-#include "xml_element.h"
+#include "element_store.h"
 
 namespace caprel {
 
-bool ElementTable::Build(CXML_Element* root, uint32_t documentTag) {
+bool ElementTable::Build(const ElementStore& elements, uint32_t documentTag) {
     entries_.clear();
     tag_ = documentTag;
-    if (!root) return true;
-    entries_.push_back({root, -1, -1, 0});
+    if (elements.GetSize() == 0) return true;
+    entries_.reserve(elements.GetSize());
+    entries_.push_back({0, -1, -1});
     // Breadth first: the table itself is the queue, and each element's children land in
     // consecutive slots.
     for (size_t slot = 0; slot < entries_.size(); ++slot) {
-        CXML_Element* element = entries_[slot].element;
-        const size_t count = element->GetChildCount();
-        if (count == 0) continue;
-        if (entries_.size() + count > kMaxElements) {
-            entries_.clear();
-            return false;
-        }
+        const uint32_t element = entries_[slot].element;
+        if (!elements.HasChildren(element)) continue;
         entries_[slot].firstChild = static_cast<int32_t>(entries_.size());
-        entries_[slot].childCount = static_cast<int32_t>(count);
-        for (size_t i = 0; i < count; ++i) {
-            entries_.push_back({element->GetChildElement(i), static_cast<int32_t>(slot), -1, 0});
+        for (uint32_t child = element + 1; child < elements.SubtreeEnd(element);
+             child = elements.SubtreeEnd(child)) {
+            if (entries_.size() + 1 > kMaxElements) {
+                entries_.clear();
+                return false;
+            }
+            entries_.push_back({child, static_cast<int32_t>(slot), -1});
         }
     }
     return true;
@@ -41,10 +41,11 @@ int32_t ElementTable::FirstChild(int32_t slot) const {
 }
 
 int32_t ElementTable::NextChild(int32_t parent, int32_t child) const {
-    const Entry& entry = entries_[static_cast<size_t>(parent)];
     if (entries_[static_cast<size_t>(child)].parent != parent) return -1;
     const int32_t next = child + 1;
-    return next < entry.firstChild + entry.childCount ? next : -1;
+    const bool sibling = static_cast<size_t>(next) < entries_.size() &&
+                         entries_[static_cast<size_t>(next)].parent == parent;
+    return sibling ? next : -1;
 }
 
 }  // namespace caprel

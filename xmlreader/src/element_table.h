@@ -11,7 +11,7 @@
 
 namespace caprel {
 
-class CXML_Element;
+class ElementStore;
 
 class ElementTable {
   public:
@@ -19,9 +19,9 @@ class ElementTable {
     static constexpr uint32_t kSlotBits = 24;
     static constexpr size_t kMaxElements = size_t{1} << kSlotBits;
 
-    // Lists every element under the root; false when the document has more elements than
-    // handles can address.
-    bool Build(CXML_Element* root, uint32_t documentTag);
+    // Lists every element of the store, the root in record 0; false when the document has more
+    // elements than handles can address.
+    bool Build(const ElementStore& elements, uint32_t documentTag);
     void Clear() { entries_.clear(); }
 
     // The slot of a handle of this document, or -1.
@@ -29,9 +29,8 @@ class ElementTable {
     int32_t HandleOf(int32_t slot) const {
         return static_cast<int32_t>((tag_ << kSlotBits) | static_cast<uint32_t>(slot));
     }
-    CXML_Element* ElementAt(int32_t slot) const {
-        return entries_[static_cast<size_t>(slot)].element;
-    }
+    // The element's record in the store.
+    uint32_t ElementAt(int32_t slot) const { return entries_[static_cast<size_t>(slot)].element; }
 
     // Slot results, -1 for none.
     int32_t Root() const { return entries_.empty() ? -1 : 0; }
@@ -41,10 +40,9 @@ class ElementTable {
 
   private:
     struct Entry {
-        CXML_Element* element;
+        uint32_t element;
         int32_t parent;
-        int32_t firstChild;
-        int32_t childCount;
+        int32_t firstChild;  // the others follow, with the same parent
     };
 
     std::vector<Entry> entries_;

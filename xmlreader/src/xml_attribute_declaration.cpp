@@ -35,7 +35,7 @@ void CXML_AttributeDeclaration::Reset() {
 }
 
 int CXML_AttributeDeclaration::TakeType() {
-    const std::string& word = token_.GetText();
+    const std::string& word = Token().GetText();
     for (const auto& [keyword, type] : kSimpleTypes) {
         if (word == keyword) {
             type_ = type;
@@ -53,7 +53,7 @@ int CXML_AttributeDeclaration::TakeType() {
 }
 
 int CXML_AttributeDeclaration::TakeDefaultKind() {
-    const std::string& word = token_.GetText();
+    const std::string& word = Token().GetText();
     if (word == "#REQUIRED") {
         defaultKind_ = kDefaultRequired;
         state_ = kComplete;
@@ -62,7 +62,7 @@ int CXML_AttributeDeclaration::TakeDefaultKind() {
         state_ = kComplete;
     } else if (word == "#FIXED") {
         defaultKind_ = kDefaultFixed;
-        token_.Reset();
+        Token().Reset();
         state_ = 110;
     } else {
         defaultKind_ = kDefaultUnrecognised;
@@ -71,20 +71,32 @@ int CXML_AttributeDeclaration::TakeDefaultKind() {
     return 1;
 }
 
+CXML_Token& CXML_AttributeDeclaration::Token() {
+    if (!token_) token_ = std::make_unique<CXML_Token>();
+    return *token_;
+}
+
 int CXML_AttributeDeclaration::Parse(CXML_ParseChar& reader) {
     if (IsIdle()) return 1;
+    const int ok = Step(reader);
+    // A DTD may hold many declarations: a complete one keeps nothing of its parsing.
+    if (state_ == kComplete) token_.reset();
+    return ok;
+}
+
+int CXML_AttributeDeclaration::Step(CXML_ParseChar& reader) {
     const char c = reader.GetChar();
     const bool blank = reader.IsWhiteSpace();
     switch (state_) {
         case kNotStarted:
-            token_.Reset();
+            Token().Reset();
             state_ = 101;
-            return Feed(token_, reader);
+            return Feed(Token(), reader);
         case 101:
-            if (!Feed(token_, reader)) return 0;
-            if (token_.IsComplete()) {
-                name_ = token_.GetText();
-                token_.Reset();
+            if (!Feed(Token(), reader)) return 0;
+            if (Token().IsComplete()) {
+                name_ = Token().GetText();
+                Token().Reset();
                 state_ = 102;
             }
             return 1;
@@ -96,10 +108,10 @@ int CXML_AttributeDeclaration::Parse(CXML_ParseChar& reader) {
                 return 1;
             }
             state_ = 103;
-            return Feed(token_, reader);
+            return Feed(Token(), reader);
         case 103:
-            if (!Feed(token_, reader)) return 0;
-            return token_.IsComplete() ? TakeType() : 1;
+            if (!Feed(Token(), reader)) return 0;
+            return Token().IsComplete() ? TakeType() : 1;
         case 104:
             if (c == ')') state_ = 108;
             return 1;
@@ -110,14 +122,14 @@ int CXML_AttributeDeclaration::Parse(CXML_ParseChar& reader) {
                 return 1;
             }
             if (c == '|') return Fail("Invalid location for separator symbol");
-            token_.ResetWith(kEnumTerminators);
+            Token().ResetWith(kEnumTerminators);
             state_ = 106;
-            return Feed(token_, reader);
+            return Feed(Token(), reader);
         case 106:
-            if (!Feed(token_, reader)) return 0;
-            if (token_.IsComplete()) {
-                enumValues_.push_back(token_.GetText());
-                token_.ResetWith(kEnumTerminators);
+            if (!Feed(Token(), reader)) return 0;
+            if (Token().IsComplete()) {
+                enumValues_.push_back(Token().GetText());
+                Token().ResetWith(kEnumTerminators);
                 if (c == ')') {
                     state_ = 108;
                 } else if (c == '|') {
@@ -144,9 +156,9 @@ int CXML_AttributeDeclaration::Parse(CXML_ParseChar& reader) {
                 state_ = 111;
                 return 1;
             }
-            token_.Reset();
+            Token().Reset();
             state_ = 109;
-            if (!Feed(token_, reader)) return 0;
+            if (!Feed(Token(), reader)) return 0;
             if (c != '#') {
                 defaultKind_ = kDefaultUnrecognised;
                 return Fail(
@@ -156,11 +168,11 @@ int CXML_AttributeDeclaration::Parse(CXML_ParseChar& reader) {
             return 1;
         case 109:
             if (c == 'D') {
-                token_.CompleteWith(c);
-            } else if (!Feed(token_, reader)) {
+                Token().CompleteWith(c);
+            } else if (!Feed(Token(), reader)) {
                 return 0;
             }
-            return token_.IsComplete() ? TakeDefaultKind() : 1;
+            return Token().IsComplete() ? TakeDefaultKind() : 1;
         case 110:
             if (blank) return 1;
             if (c == '"') {
@@ -169,7 +181,7 @@ int CXML_AttributeDeclaration::Parse(CXML_ParseChar& reader) {
             }
             defaultKind_ = kDefaultUnrecognised;
             return Fail(kv::text::Format("Unrecognized attribute default delimiter '%s'",
-                                         token_.GetText().c_str()));
+                                         Token().GetText().c_str()));
         case 111:
             if (c == '"') {
                 state_ = kComplete;

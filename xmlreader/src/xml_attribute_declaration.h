@@ -2,6 +2,7 @@
 #ifndef CAPREL_XML_ATTRIBUTE_DECLARATION_H
 #define CAPREL_XML_ATTRIBUTE_DECLARATION_H
 
+#include <memory>
 #include <vector>
 
 #include "xml_object.h"
@@ -44,6 +45,10 @@ class CXML_AttributeDeclaration : public CXML_Object {
     const std::vector<std::string>& GetEnumValues() const { return enumValues_; }
 
   private:
+    // This declaration's own state table for one character.
+    int Step(CXML_ParseChar& reader);
+    // Reads the words; held only while the declaration is being read.
+    CXML_Token& Token();
     int TakeType();
     int TakeDefaultKind();
 
@@ -51,7 +56,7 @@ class CXML_AttributeDeclaration : public CXML_Object {
     int defaultKind_ = kDefaultNone;
     std::string defaultValue_;
     std::vector<std::string> enumValues_;
-    CXML_Token token_;
+    std::unique_ptr<CXML_Token> token_;
 };
 
 class CXML_ArrayAttributeDeclaration : public CXML_ObjectArray<CXML_AttributeDeclaration> {};

@@ -16,8 +16,15 @@ void CXML_AttributeListDeclaration::Reset() {
     checked_.clear();
 }
 
+CXML_Token& CXML_AttributeListDeclaration::Token() {
+    if (!token_) token_ = std::make_unique<CXML_Token>();
+    return *token_;
+}
+
 void CXML_AttributeListDeclaration::Complete() {
     state_ = kComplete;
+    // A DTD may hold many lists: a complete one keeps nothing of its parsing.
+    token_.reset();
     // A later declaration of a name already required or defaulted changes nothing: the
     // attribute is present by then.
     std::unordered_set<std::string_view> seen;
@@ -34,18 +41,18 @@ void CXML_AttributeListDeclaration::Complete() {
 int CXML_AttributeListDeclaration::Parse(CXML_ParseChar& reader) {
     if (IsIdle()) return 1;
     if (IsOpening())
-        return ParseOpening(token_, reader, "<!ATTLIST",
+        return ParseOpening(Token(), reader, "<!ATTLIST",
                             "XML attribute list must begin with <!ATTLIST");
     switch (state_) {
         case kAfterOpening:
             if (reader.IsWhiteSpace()) return 1;
-            token_.Reset();
+            Token().Reset();
             state_ = 103;
-            return Feed(token_, reader);
+            return Feed(Token(), reader);
         case 103:
-            if (!Feed(token_, reader)) return 0;
-            if (token_.IsComplete()) {
-                name_ = token_.GetText();
+            if (!Feed(Token(), reader)) return 0;
+            if (Token().IsComplete()) {
+                name_ = Token().GetText();
                 state_ = 104;
             }
             return 1;

@@ -25,12 +25,14 @@ class CXML_AttributeListDeclaration : public CXML_Object {
     }
 
   private:
+    // Reads the words; held only while the list is being read.
+    CXML_Token& Token();
     void Complete();
 
     std::unique_ptr<CXML_AttributeDeclaration> declaration_;
     CXML_ArrayAttributeDeclaration declarations_;
     std::vector<const CXML_AttributeDeclaration*> checked_;
-    CXML_Token token_;
+    std::unique_ptr<CXML_Token> token_;
 };
 
 class CXML_ArrayAttributeListDeclaration : public CXML_ObjectArray<CXML_AttributeListDeclaration> {

@@ -83,6 +83,7 @@ int CXML_Document::Open(const char* path, intptr_t callerValue) {
     header_ = std::make_unique<CXML_Header>();
     docType_ = std::make_unique<CXML_DocType>();
     root_ = std::make_unique<CXML_Element>();
+    root_->ReserveFor(content.size());
     state_ = kNotStarted;
     if (!Read(content, callerValue)) return 0;
     return Validate(callerValue);
@@ -259,34 +260,35 @@ int CXML_Document::Parse(CXML_ParseChar& reader) {
 
 int CXML_Document::Validate(intptr_t /*callerValue*/) {
     if (!docType_ || !root_) return 1;
+    ElementStore& elements = root_->GetElements();
     size_t attributes = 0;
-    std::vector<CXML_Element*> pending{root_.get()};
-    while (!pending.empty()) {
-        CXML_Element* element = pending.back();
-        pending.pop_back();
-        const CXML_AttributeListDeclaration* list = docType_->FindAttributeList(element->GetName());
+    // Records are in document order: the first failure is the first in the file.
+    uint32_t element = 0;
+    while (element < elements.GetSize()) {
+        const std::string_view name = elements.GetName(element);
+        const CXML_AttributeListDeclaration* list = docType_->FindAttributeList(name);
         // An element without an attribute list is accepted with its whole subtree.
-        if (!list) continue;
+        if (!list) {
+            element = elements.SubtreeEnd(element);
+            continue;
+        }
         for (const CXML_AttributeDeclaration* declaration : list->GetCheckedDeclarations()) {
-            if (element->FindAttribute(declaration->GetName())) continue;
+            if (elements.FindAttribute(element, declaration->GetName())) continue;
             if (declaration->GetDefaultKind() == CXML_AttributeDeclaration::kDefaultRequired) {
                 const std::string missing =
                     "missing required attribute value " + declaration->GetName();
-                return Fail(
-                    kv::text::Format("Element %s %s", element->GetName().c_str(), missing.c_str()));
+                return Fail(kv::text::Format("Element %s %s", std::string(name).c_str(),
+                                             missing.c_str()));
             }
-            element->AddDefaultedAttribute(*declaration);
+            elements.AddDefaulted(element, *declaration);
         }
         // Defaults are counted with the attributes of the file: a default declared once must
         // not multiply without end.
-        attributes += element->GetAttributes().GetSize();
+        attributes += elements.GetAttributeCount(element);
         if (attributes > kMaxAttributes)
             return Fail(
                 kv::text::Format("More than %zu attributes in the document", kMaxAttributes));
-        // Children in document order: the first failure is the first in the file.
-        for (size_t i = element->GetChildCount(); i-- > 0;) {
-            if (CXML_Element* child = element->GetChildElement(i)) pending.push_back(child);
-        }
+        ++element;
     }
     return 1;
 }

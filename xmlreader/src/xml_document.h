@@ -26,7 +26,8 @@ class CXML_Document : public CXML_Object {
 
     const CXML_Header* GetHeader() const { return header_.get(); }
     const CXML_DocType* GetDocType() const { return docType_.get(); }
-    CXML_Element* GetRootElement() const { return root_.get(); }
+    // Every element, the root in record 0.
+    ElementStore& GetElements() { return root_->GetElements(); }
 
   private:
     int Read(const std::string& content, intptr_t callerValue);

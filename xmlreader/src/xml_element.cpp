@@ -5,44 +5,43 @@
 
 namespace caprel {
 
+CXML_Element::CXML_Element()
+    : CXML_ContentParticle(kElement),
+      ownStore_(std::make_unique<ElementStore>()),
+      store_(ownStore_.get()) {}
+
+CXML_Element::CXML_Element(ElementStore& store)
+    : CXML_ContentParticle(kElement), store_(&store) {}
+
 CXML_Element::~CXML_Element() {
-    DestroyDescendants();
-}
-
-void CXML_Element::DestroyDescendants() {
-    CXML_Element* doomed = nullptr;
-    ReleaseChildren(doomed);
-    while (doomed != nullptr) {
-        CXML_Element* element = doomed;
-        doomed = element->nextDoomed_;
-        element->ReleaseChildren(doomed);
-        delete element;  // childless by now: its own destructor finds nothing to do
+    std::unique_ptr<CXML_Element> next = std::move(child_);
+    while (next) {
+        std::unique_ptr<CXML_Element> after = std::move(next->child_);
+        next.reset();  // childless by now: its own destructor finds nothing to do
+        next = std::move(after);
     }
-    open_.clear();
-}
-
-void CXML_Element::ReleaseChildren(CXML_Element*& doomed) {
-    auto chain = [&doomed](std::unique_ptr<CXML_ContentParticle> particle) {
-        if (particle->GetKind() != kElement) return;  // a comment has no children
-        auto* element = static_cast<CXML_Element*>(particle.release());
-        element->nextDoomed_ = doomed;
-        doomed = element;
-    };
-    while (children_.GetSize() > 0)
-        chain(children_.TakeLast());
-    if (child_) chain(std::move(child_));
 }
 
 void CXML_Element::Reset() {
-    DestroyDescendants();
     state_ = kNotStarted;
     name_.clear();
     collecting_ = true;
-    lines_.Clear();
-    attributes_.Clear();
-    comment_.reset();
-    attribute_.reset();
+    open_.clear();
     begun_ = 0;
+    if (ownStore_) ownStore_->Clear();
+}
+
+void CXML_Element::ReserveFor(size_t fileSize) {
+    store_->Reserve(fileSize);
+}
+
+ElementStore& CXML_Element::GetElements() {
+    if (store_->GetSize() == 0) {
+        record_ = store_->Begin(0);
+        store_->SetStartTag(record_, {});
+        store_->End(record_);
+    }
+    return *store_;
 }
 
 const std::string& CXML_Element::GetOpenElementName() const {
@@ -57,14 +56,13 @@ CXML_Token& CXML_Element::Token() {
 }
 
 void CXML_Element::EndStartTag() {
-    attributes_.Seal();
-    attribute_.reset();
-    token_.reset();
+    store_->SetStartTag(record_, name_);
 }
 
-CXML_Element* CXML_Element::GetChildElement(size_t index) const {
-    CXML_ContentParticle* particle = children_.GetAt(index);
-    return particle->GetKind() == kElement ? static_cast<CXML_Element*>(particle) : nullptr;
+int CXML_Element::Complete() {
+    store_->End(record_);
+    state_ = kComplete;
+    return 1;
 }
 
 int CXML_Element::Parse(CXML_ParseChar& reader) {
@@ -92,8 +90,6 @@ int CXML_Element::Parse(CXML_ParseChar& reader) {
 
 int CXML_Element::ChildFinished() {
     if (child_->GetState() == kFailed) return FailWith(*child_);
-    child_->lines_.Seal();
-    children_.Add(std::move(child_));
     state_ = 105;
     return 1;
 }
@@ -103,7 +99,7 @@ int CXML_Element::Step(CXML_ParseChar& reader) {
     switch (state_) {
         case kNotStarted:
             if (c != '<') return Fail("Invalid element start char, expected '<'");
-            lineNumber_ = reader.GetLineNumber();
+            record_ = store_->Begin(reader.GetLineNumber());
             Token().Reset();
             state_ = 101;
             return 1;
@@ -148,7 +144,7 @@ int CXML_Element::Step(CXML_ParseChar& reader) {
             if (!Feed(*attribute_, reader)) return 0;
             if (attribute_->IsComplete()) {
                 // An attribute given twice has no one value: refused, as XML does.
-                if (!attributes_.Add(attribute_->GetName(), attribute_->GetValue()))
+                if (!store_->AddAttribute(attribute_->GetName(), attribute_->GetValue()))
                     return Fail("Attribute '" + attribute_->GetName() +
                                 "' appears twice in element '" + name_ + "'");
                 state_ = 102;
@@ -156,20 +152,19 @@ int CXML_Element::Step(CXML_ParseChar& reader) {
             return 1;
         case 104:
             if (c != '>') return Fail("Invalid empty element symbol, expected '/>'");
-            state_ = kComplete;
-            return 1;
+            return Complete();
         case 105:
             if (c == '<') {
                 if (collecting_) {
-                    lines_.EndLine();
+                    store_->EndLine();
                     collecting_ = false;
                 }
                 state_ = 106;
             } else if (collecting_) {
                 if (c == '\n') {
-                    lines_.EndLine();
+                    store_->EndLine();
                 } else {
-                    lines_.Append(c);
+                    store_->AppendText(c);
                 }
             }
             return 1;
@@ -184,7 +179,7 @@ int CXML_Element::Step(CXML_ParseChar& reader) {
                 state_ = 109;
                 return 1;
             }
-            child_ = std::make_unique<CXML_Element>();
+            if (!child_) child_.reset(new CXML_Element(*store_));
             state_ = kChildOpen;
             return Start(*child_, "<", reader);
         case 107:
@@ -201,9 +196,7 @@ int CXML_Element::Step(CXML_ParseChar& reader) {
         case 109:
             if (c == '>') {
                 if (token_->GetText() != name_) break;
-                token_.reset();
-                state_ = kComplete;
-                return 1;
+                return Complete();
             }
             if (!Feed(*token_, reader)) return 0;
             if (token_->IsComplete()) {
@@ -212,11 +205,7 @@ int CXML_Element::Step(CXML_ParseChar& reader) {
             }
             return 1;
         case 110:
-            if (c == '>') {
-                token_.reset();
-                state_ = kComplete;
-                return 1;
-            }
+            if (c == '>') return Complete();
             if (reader.IsWhiteSpace()) return 1;
             return Fail(kv::text::Format("Invalid character '%s' found prior to '>'",
                                          reader.Shown().c_str()));

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "kelvane/core/shared_text.h"
 #include "kelvane/core/tree_ui.h"
 
 namespace kv {
@@ -138,10 +139,11 @@ class CProjectTreeItem {
     }
 
     std::string error_ = "No error";
-    std::string elementName_;
-    std::string displayName_;
-    std::string description_;
-    std::string group_ = "System";
+    // The same for every item of a class: one copy for all of them.
+    SharedText elementName_;
+    SharedText displayName_;
+    SharedText description_;
+    SharedText group_ = "System";
     int printLabel_ = 1;
     int printResult_ = 1;
     std::string treeLabel_;
