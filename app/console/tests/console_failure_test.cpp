@@ -35,32 +35,55 @@ TEST_F(ConsoleFailureTest, AFailedPodRunSwitchesTheTargetOffBeforeTheResult) {
     EXPECT_TRUE(out.ends_with("Operation failed\nResult = 4\n")) << out;
 }
 
-TEST_F(ConsoleFailureTest, APodThatStopsAnsweringIsStillSwitchedOff) {
-    const std::string path =
-        WriteProject("MSP430F149",
-                     "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n"
-                     "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n");
-    // The pod answers nothing from the third instruction shift on; the
-    // supply commands need no answer.
-    const int code = RunOnce("fault=stop:56:0:3", path);
-    EXPECT_EQ(code, 8) << out;
-    EXPECT_EQ(vccAfterRun, 0) << out;
-    EXPECT_NE(out.find("Identify Target: failed\n\nVCC Off: OK\nUnable to complete operation.\n"
-                       "Unable to identify device (8)\n"),
-              std::string::npos)
-        << out;
-}
-
-// A write the pod does not take (a time-out, a pod gone) names the write.
-TEST_F(ConsoleFailureTest, AWriteThePodDoesNotTakeIsNamed) {
-    const std::string path = WriteProject("MSP430F149",
-                                          "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n");
-    EXPECT_EQ(RunOnce("fault=write:52:4", path), 10) << out;
-    EXPECT_NE(out.find("Could not set device Vcc\nWritePort failed, error 4\n"
-                       "The pod did not take the write of 3 bytes (command 52): the write "
-                       "timed out or the pod is gone\n"),
-              std::string::npos)
-        << out;
+// Every fault on the pod's side, from the configuration a user gives
+// KELVANE_USB or the project: the run fails with the library's error number
+// and its cause, and the target is switched off.
+TEST_F(ConsoleFailureTest, EveryPodFaultFailsWithItsCauseAndSwitchesTheTargetOff) {
+    const std::string identify = "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n";
+    const std::string erase =
+        "<Dravik_Erase dwEraseType=\"ERASE_ALL\" dwSegment=\"0x00001000\" "
+        "dwLength=\"0x00000001\"></Dravik_Erase>\n";
+    const struct {
+        const char* what;
+        const char* chip;
+        const char* vcc;
+        std::string more;
+        const char* sim;
+        int code;
+        const char* text;
+    } cases[] = {
+        // The supply commands need no answer.
+        {"the pod answers nothing from the third instruction shift on", "MSP430F149", "3000",
+         identify, "fault=stop:56:0:3", 8,
+         "Identify Target: failed\n\nVCC Off: OK\nUnable to complete operation.\n"
+         "Unable to identify device (8)\n"},
+        {"the pod does not take a write", "MSP430F149", "3000", "", "fault=write:52:4", 10,
+         "Could not set device Vcc\nWritePort failed, error 4\nThe pod did not take the write "
+         "of 3 bytes (command 52): the write timed out or the pod is gone\n"},
+        // Three stray bytes follow the second byte read: the erase's save step.
+        {"stray bytes after a reply", "MSP430F149", "3000", identify + erase,
+         "fault=stray:96:3:2", 12,
+         "Mass Erase: failed\n\nVCC Off: OK\nUnable to complete operation.\n"
+         "Unable to perform EraseAll (12)\nCould not preserve/restore device memory\n"
+         "Debug_CheckPendingReads failed, 3 bytes pending read\nOK? <Auto OK>\n"},
+        // Below the supply the data sheet rates the flash for, nothing is erased.
+        {"an F149 at 2.6 V", "MSP430F149", "2600", identify + erase, "chip=MSP430F149", 14,
+         "Could not erase device memory\nTarget supply 2600 mV is below the 2700 mV this "
+         "device's flash needs to be erased or programmed\n"},
+        {"an F2274 at 2.1 V", "MSP430F2274", "2100", identify + erase, "chip=MSP430F2274", 14,
+         "Could not erase device memory\nTarget supply 2100 mV is below the 2200 mV this "
+         "device's flash needs to be erased or programmed\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = WriteProject(
+            c.chip, std::string("<Dravik_Open dwVCC=\"") + c.vcc + "\"></Dravik_Open>\n" + c.more);
+        EXPECT_EQ(RunOnce(c.sim, path), c.code) << out;
+        EXPECT_EQ(vccAfterRun, 0) << out;
+        EXPECT_NE(out.find(c.text), std::string::npos) << out;
+        EXPECT_TRUE(out.ends_with("Operation failed\nResult = " + std::to_string(c.code) + "\n"))
+            << out;
+    }
 }
 
 TEST_F(ConsoleFailureTest, AFailedAdapterRunSwitchesTheTargetOffBeforeTheResult) {
@@ -102,23 +125,6 @@ TEST_F(ConsoleFailureTest, APodThenAdapterRunFailingAtTheAdapterSwitchesBothTarg
     EXPECT_FALSE(adapterSupplyAfterRun) << out;
     EXPECT_NE(out.find("Set Password (BSL): failed\n\nVCC Off: OK\n\nPower Off (BSL): OK\n"
                        "Unable to complete operation.\nPassword failed:"),
-              std::string::npos)
-        << out;
-}
-
-TEST_F(ConsoleFailureTest, AFailedPodOperationCarriesTheLibrarysCause) {
-    const std::string path =
-        WriteProject("MSP430F149",
-                     "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n"
-                     "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n"
-                     "<Dravik_Erase dwEraseType=\"ERASE_ALL\" dwSegment=\"0x00001000\" "
-                     "dwLength=\"0x00000001\"></Dravik_Erase>\n");
-    // Three stray bytes follow the second byte read: the erase's save step.
-    EXPECT_EQ(RunOnce("fault=stray:96:3:2", path), 12) << out;
-    EXPECT_NE(out.find("Mass Erase: failed\n\nVCC Off: OK\nUnable to complete operation.\n"
-                       "Unable to perform EraseAll (12)\n"
-                       "Could not preserve/restore device memory\n"
-                       "Debug_CheckPendingReads failed, 3 bytes pending read\nOK? <Auto OK>\n"),
               std::string::npos)
         << out;
 }
@@ -332,31 +338,6 @@ TEST_F(ConsoleFailureTest, AnImageProgrammedByJtagIsVerifiedThroughTheLoader) {
             "\" nFileType=\"FILETYPE_TI_TXT\"></Tovrin_VerifyFile>\n"
             "<Tovrin_PowerOff></Tovrin_PowerOff>\n");
     EXPECT_EQ(RunOnce("chip=MSP430F2274,adapter=MSP430F2274", path), 0) << out;
-}
-
-// Below the supply the device's data sheet rates its flash for, the library
-// erases and programs nothing and says why.
-TEST_F(ConsoleFailureTest, FlashIsNotErasedBelowTheDevicesProgrammingSupply) {
-    const struct {
-        const char* chip;
-        const char* vcc;
-        const char* minimum;
-    } cases[] = {{"MSP430F149", "2600", "2700"}, {"MSP430F2274", "2100", "2200"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.chip);
-        const std::string path = WriteProject(
-            c.chip, std::string("<Dravik_Open dwVCC=\"") + c.vcc +
-                        "\"></Dravik_Open>\n"
-                        "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n"
-                        "<Dravik_Erase dwEraseType=\"ERASE_ALL\" dwSegment=\"0x00001000\" "
-                        "dwLength=\"0x00000001\"></Dravik_Erase>\n");
-        EXPECT_EQ(RunOnce(std::string("chip=") + c.chip, path), 14) << out;
-        EXPECT_NE(out.find(std::string("Could not erase device memory\nTarget supply ") + c.vcc +
-                           " mV is below the " + c.minimum +
-                           " mV this device's flash needs to be erased or programmed\n"),
-                  std::string::npos)
-            << out;
-    }
 }
 
 TEST_F(ConsoleFailureTest, AGoodRunRunsNoPowerOffOfItsOwn) {

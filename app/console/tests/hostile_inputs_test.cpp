@@ -68,6 +68,17 @@ std::string PodProgram(const std::string& image, const char* type) {
                        "<Dravik_Close bVccOff=\"TRUE\"></Dravik_Close>\n");
 }
 
+// A read of `length` bytes from `address` into ./out.txt through the pod.
+std::string PodReadRange(const char* address, const char* length) {
+    return Project("MSP430F149",
+                   "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n"
+                   "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n"
+                   "<Dravik_ReadRangeToFile strFileName=\"./out.txt\" "
+                   "nFileType=\"FILETYPE_TI_TXT\" dwAddress=\"" + std::string(address) +
+                       "\" dwLength=\"" + length + "\"></Dravik_ReadRangeToFile>\n"
+                       "<Dravik_Close bVccOff=\"TRUE\"></Dravik_Close>\n");
+}
+
 std::string AdapterWrite(const std::string& image) {
     return Project("MSP430F2274",
                    "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n"
@@ -181,27 +192,11 @@ const Hostile kHostile[] = {
     {"PodReadOutToAFifo", "chip=MSP430F149",
      [](const fs::path& d) {
          ::mkfifo((d / "out.txt").c_str(), 0600);
-         return ProjectWith(
-             d, Project("MSP430F149",
-                        "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n"
-                        "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n"
-                        "<Dravik_ReadRangeToFile strFileName=\"./out.txt\" "
-                        "nFileType=\"FILETYPE_TI_TXT\" dwAddress=\"61440\" dwLength=\"16\">"
-                        "</Dravik_ReadRangeToFile>\n"
-                        "<Dravik_Close bVccOff=\"TRUE\"></Dravik_Close>\n"));
+         return ProjectWith(d, PodReadRange("61440", "16"));
      },
      1, {"out.txt is a FIFO, not a file\n", "VCC Off: OK\n"}},
     {"PodReadRangePastTheLastAddress", "chip=MSP430F149",
-     [](const fs::path& d) {
-         return ProjectWith(
-             d, Project("MSP430F149",
-                        "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n"
-                        "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n"
-                        "<Dravik_ReadRangeToFile strFileName=\"./out.txt\" "
-                        "nFileType=\"FILETYPE_TI_TXT\" dwAddress=\"65280\" dwLength=\"512\">"
-                        "</Dravik_ReadRangeToFile>\n"
-                        "<Dravik_Close bVccOff=\"TRUE\"></Dravik_Close>\n"));
-     },
+     [](const fs::path& d) { return ProjectWith(d, PodReadRange("65280", "512")); },
      1, {"The range FF00-100FF ends past FFFF, the last address of the MSP430F149\n",
          "VCC Off: OK\n"}},
     {"AdapterReadRangePastTheLastAddress", "pod=none,adapter=MSP430F2274",

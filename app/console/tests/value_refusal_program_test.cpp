@@ -200,7 +200,8 @@ TEST_F(ValueRefusal, EveryMistypedNumberOrKeywordOfTheGoldenProjectStopsItAtLoad
 
 // Values a value plug-in cannot write, typed into the golden project's
 // Overlay and Serialize: the run stops before the pod is opened, with the
-// plug-in's reason, and the project keeps the user's text.
+// plug-in's reason, and the project keeps the user's text. (The plug-ins'
+// own tests hold every form they refuse; here one of each kind.)
 TEST_F(ValueRefusal, PlugInValuesTheAlgorithmRefusesStopTheRunBeforeTheChip) {
     Plug("chip=MSP430F149,adapter=MSP430F2274");
     std::filesystem::copy(KELVANE_GOLDEN_DIR, Folder(), std::filesystem::copy_options::recursive);
@@ -213,18 +214,10 @@ TEST_F(ValueRefusal, PlugInValuesTheAlgorithmRefusesStopTheRunBeforeTheChip) {
         const char* what;
         std::string from, to, text;
     } cases[] = {
-        {"letters as an overlay", overlay, "strNextValue=\"xyz\"",
-         "Overlay parse failed\nValue 'xyz' is not a hexadecimal number for WORD algorithm"},
         {"hex digits and letters", overlay, "strNextValue=\"12zz\"",
          "Overlay parse failed\nValue '12zz' is not a hexadecimal number for WORD algorithm"},
-        {"a bare 0x", overlay, "strNextValue=\"0x\"",
-         "Overlay parse failed\nValue '0x' is not a hexadecimal number for WORD algorithm"},
-        {"a negative overlay", overlay, "strNextValue=\"-1\"",
-         "Overlay parse failed\nValue '-1' is not a hexadecimal number for WORD algorithm"},
         {"too many digits for a word", overlay, "strNextValue=\"123456789\"",
          "Overlay parse failed\nValue '123456789' out of range for WORD algorithm"},
-        {"five digits for a word", overlay, "strNextValue=\"10000\"",
-         "Overlay parse failed\nValue '10000' out of range for WORD algorithm"},
         {"a serial number with letters", serial, "strNextValue=\"41xyz\"",
          "Serializer parse failed\nValue '41xyz' is not a decimal number for WORD algorithm"},
         {"a count at the bottom of an int", count, "nCount=\"-2147483648\"\n\tbCountUp=\"FALSE\"",

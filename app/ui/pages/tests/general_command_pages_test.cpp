@@ -59,17 +59,14 @@ TEST_F(GeneralCommandPages, DelayShowsTheDelayItKeeps) {
     EXPECT_EQ(edit->text(), QString::number(delay->GetDelay()));
     const std::string before = TreeLabel(delay.get());
     // What the user types over the whole field and ends with Return: a
-    // keystroke that would pass one hour, or is no digit, is refused, and an
-    // emptied field is no delay.
+    // keystroke that would pass one hour is refused, and an emptied field is
+    // no delay. (The field's validator is the timing fields' one, whose table
+    // has the other cases.)
     const struct {
         const char* typed;
         const char* shown;
         std::uint32_t kept;
-    } rows[] = {
-        {"250", "250", 250},          {"3600000", "3600000", 3600000},
-        {"3600001", "360000", 360000}, {"99999999999", "999999", 999999},
-        {"1x2", "12", 12},            {"", "0", 0},
-    };
+    } rows[] = {{"250", "250", 250}, {"3600001", "360000", 360000}, {"", "0", 0}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.typed);
         edit->selectAll();
