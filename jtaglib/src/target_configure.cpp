@@ -101,6 +101,7 @@ bool CTargetJTAG::SelectDevice(uint32_t index, uint32_t deviceClass,
 }
 
 void CTargetJTAG::ClearDeviceState() {
+    fuseBlown_ = false;
     jtagReleased_ = false;
     runMode_ = kNotRunning;
     stepOver_ = false;
