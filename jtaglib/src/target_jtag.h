@@ -240,6 +240,7 @@ class CTargetJTAG : private FlashTarget {
     // What the flasher reaches of the target.
     CTargetProtocolJTAG& Protocol() override { return *protocol_; }
     FlashDevice Device() const override { return FlashDeviceFor(selectedDevice_, deviceClass_); }
+    void SetFlashTiming(uint32_t value) override { flashSettings_.SetFlashTiming(value); }
     bool HasSelectedDevice() const override { return selectedDevice_ != 0; }
 
     int32_t WriteRam(uint32_t address, const uint8_t* data, uint32_t count);
