@@ -33,6 +33,10 @@ TEST_F(PodTest, WireLogNamesEveryCommand) {
     EXPECT_EQ(records[2].name, "TCLK0");
     EXPECT_EQ(records[1].reply.size(), 6u);
     EXPECT_TRUE(records[2].reply.empty());
+    // The TCK periods each took on the JTAG lines.
+    EXPECT_EQ(records[0].jtagPeriods, 14u + 21u);
+    EXPECT_EQ(records[1].jtagPeriods, 168u);
+    EXPECT_EQ(records[2].jtagPeriods, 1u);
     const std::string text = pod_->wireText();
     EXPECT_EQ(text.substr(0, text.find('\n')), "> 64 IrDrShift16 c8 24 01 | 41 00 00");
     EXPECT_NE(text.find("> 49 TCLK0 | -\n"), std::string::npos);
@@ -53,6 +57,25 @@ TEST(PodCommandTable, LengthsOfVariableCommands) {
         if (info && info->status) {
             EXPECT_GE(info->replyLength, 2) << c;
         }
+    }
+}
+
+// A word block sets the PC once and moves each word quickly; each byte is
+// reached with its own address; lines and supply clock nothing.
+TEST(PodCommandTable, JtagPeriodsOfVariableCommands) {
+    const uint8_t words[] = {106, 0x03, 0, 0x02, 0, 0x00, 0x04};
+    EXPECT_EQ(podJtagPeriods(words), 194u + 4u * 23u);
+    const uint8_t read[] = {102, 0x03, 0, 0x02, 0, 0x00, 0x01};
+    EXPECT_EQ(podJtagPeriods(read), 194u + 23u);
+    const uint8_t bytes[] = {98, 0x03, 0, 0x02, 0, 0x00, 0x03};
+    EXPECT_EQ(podJtagPeriods(bytes), 3u * 107u);
+    const uint8_t psa[] = {92, 0, 0, 0x11, 0, 0x01, 0x00};
+    EXPECT_EQ(podJtagPeriods(psa), 229u + 256u * 5u);
+    const uint8_t clocks[] = {78, 10};
+    EXPECT_EQ(podJtagPeriods(clocks), 10u * 37u);
+    for (const uint8_t none : {uint8_t{32}, uint8_t{52}, uint8_t{40}, uint8_t{170}, uint8_t{20}}) {
+        const uint8_t command[] = {none, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+        EXPECT_EQ(podJtagPeriods(command), 0u) << int(none);
     }
 }
 
