@@ -45,6 +45,10 @@ public:
     // The n-th bulk IN transfer (from 1) never completes; the host must give
     // it up (0: none).
     void stallIn(size_t n) { stallIn_ = n; }
+    // The n-th bulk OUT transfer (from 1) is never taken: the chip holds it
+    // off until the host gives it up at its write time-out, and takes the
+    // ones after it again (0: none). Control transfers go on meanwhile.
+    void stallOut(size_t n) { stallOut_ = n; }
     // Bytes the host sent to the bulk OUT endpoint.
     size_t bytesOut() const { return bytesOut_; }
     bool pulled() const { return unplugged_; }
@@ -59,6 +63,7 @@ private:
         UMockdevIoctlData* buffer = nullptr;
         bool done = false;  // OUT and control: run when submitted
         bool stalled = false;
+        bool stalledOut = false;  // an OUT transfer the chip never takes
         FtdiChipModel::Clock::time_point submitted{};
         int status = 0;
     };
@@ -91,6 +96,8 @@ private:
     std::string driver_;
     size_t stallIn_ = 0;
     size_t inCount_ = 0;
+    size_t stallOut_ = 0;
+    size_t outCount_ = 0;
     size_t unplugAfter_ = 0;
     std::function<void()> pulled_;
     std::string record_;
