@@ -114,6 +114,7 @@ KernelDriverIsDetachedFromThePod|--pod $pod --kernel-driver ftdi_sio|blink|0|Ope
 KernelDriverIsDetachedFromTheAdapter|--adapter $adapter --kernel-driver ftdi_sio|loader|0|Operation succeeded
 PodInUseByAnotherProgram|--pod $pod --claimed-elsewhere|blink|1|Unable to open Dravik;once:Dravik - MSP430 Flash Programmer: in use by another program
 AdapterInUseByAnotherProgram|--adapter $adapter --claimed-elsewhere|loader|1|Unable to open Tovrin, error 3;once:Tovrin - MSP430 Flash Bootloader: in use by another program
+AnAdapterPulledOutBesideAPodSwitchesThePodOffOnce|--pod chip=MSP430F2274 --adapter $adapter --unplug-after 20|podadapter|1|Open JTAG: 3.0v OK;Seize Target (BSL): OK;once:VCC Off: OK;Power Off (BSL): failed;The Tovrin adapter is gone: it was unplugged or lost its USB connection;Operation failed
 "
 line=$(printf '%s\n' "$table" | grep "^$row|") || { echo "no row $row"; exit 2; }
 IFS='|' read -r _ devices program code texts <<<"$line"
