@@ -5,9 +5,10 @@
 // and carries the transfers to the FTDI chip model. Each open of the node (a
 // client) claims and submits on its own, as each process does with the
 // kernel: an interface another open holds is busy, and closing the node
-// releases what it held. OUT and control transfers complete at once; an IN
-// transfer completes when the chip sends. Pulling the device out makes every
-// later call fail as the kernel's do once a device is gone.
+// releases what it held. OUT and control transfers complete at once (unless
+// an OUT is told to stall); an IN transfer completes when the chip sends.
+// Pulling the device out makes every later call fail as the kernel's do once
+// a device is gone.
 #pragma once
 
 #include <umockdev.h>
