@@ -2,7 +2,9 @@
 
 #include <caprel/caprel.h>
 
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "kelvane/core/command_factory.h"
 #include "kelvane/core/command_roles.h"
@@ -127,8 +129,12 @@ int CPrgOperation::OnExecute(CExecuteParams* params) {
         }
     }
     if (!result) {
-        for (CPrgOperation* powerOff : GetPowerOffAfterFailureOperations(*params))
-            if (powerOff != nullptr && powerOff != this) powerOff->OnExecute(params);
+        // A power-off that fails is one of those the failed run goes on with:
+        // it starts none of them again.
+        const std::vector<CPrgOperation*> powerOffs = GetPowerOffAfterFailureOperations(*params);
+        if (std::find(powerOffs.begin(), powerOffs.end(), this) == powerOffs.end())
+            for (CPrgOperation* powerOff : powerOffs)
+                if (powerOff != nullptr) powerOff->OnExecute(params);
     }
     executeParams_ = nullptr;
     return result;

@@ -107,12 +107,16 @@ class CExecuteParams {
         return 0;
     }
     void CloseEmulationModule();
+    // Keeps what the USB layer said of devices an open that succeeded passed over.
+    void NotePassedOver();
 
     ProgressBar* progressBar_ = nullptr;
     StatusBar* statusBar_ = nullptr;
     CPrgProcessor* processor_ = nullptr;
     CEmulationModule* emulationModule_ = nullptr;
     std::string error_ = "No error";
+    // Devices the opens passed over, to be told before the run.
+    std::string passedOver_;
     LogWindow* log_ = nullptr;
     int stepCount_ = 1;
     int currentStep_ = 0;
