@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "engine/wrapper_devices.h"
+#include "kelvane/core/run_stop.h"
 #include "kelvane/core/tree_ui.h"
 #include "kelvane/platform/terminal_text.h"
 #include "kelvane/platform/usb_backend.h"
@@ -74,6 +75,7 @@ int CExecuteParams::Open(CPrgProcessor* processor, std::uint32_t vcc, ProgressBa
     statusBar_ = statusBar;
     log_ = log;
     modified_ = 0;
+    issued_.clear();
     LogNewLine();
     std::string starting = "Starting '" + operationName + "'";
     SetStatusText(starting);
@@ -155,6 +157,10 @@ void CExecuteParams::UpdateProgressBar() {
 void CExecuteParams::SetModified(int modified) {
     modified_ = modified;
     if (modified) SetDocumentModified(1);
+}
+
+bool CExecuteParams::IsStopRequested() const {
+    return !poweringOff_ && GetRunStopSignal() != 0;
 }
 
 int CExecuteParams::GetPodErrorNumber() {

@@ -7,6 +7,7 @@
 #include "kelvane/core/command_factory.h"
 #include "kelvane/core/command_roles.h"
 #include "kelvane/core/execute_params.h"
+#include "kelvane/core/run_stop.h"
 #include "kelvane/core/stdio_xml_file.h"
 #include "kelvane/platform/message_box.h"
 
@@ -119,6 +120,11 @@ int CPrgOperation::OnExecute(CExecuteParams* params) {
     params->AdvanceProgress(progressUnits_);
     int result = 1;
     for (int i = 0; i < commands_.GetSize(); ++i) {
+        if (params->IsStopRequested()) {
+            error_ = RunStopText();
+            result = 0;
+            break;
+        }
         CProjectTreeItem* command = commands_.GetAt(i);
         if (!command->Execute(params)) {
             error_ = command->TakeError();
@@ -127,8 +133,11 @@ int CPrgOperation::OnExecute(CExecuteParams* params) {
         }
     }
     if (!result) {
+        // A stop asked for meanwhile does not keep the targets powered.
+        const bool outer = params->SetPoweringOff(true);
         for (CPrgOperation* powerOff : GetPowerOffAfterFailureOperations(*params))
             if (powerOff != nullptr && powerOff != this) powerOff->OnExecute(params);
+        params->SetPoweringOff(outer);
     }
     executeParams_ = nullptr;
     return result;

@@ -3,9 +3,11 @@
 // configuration files from the program's folder, driven through its menu, its
 // keys and the modal Add New Command dialog.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -18,17 +20,20 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <memory>
 #include <set>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "chip_state.h"
 #include "command_ids.h"
 #include "dlg_new_command.h"
 #include "doc_kelvane.h"
@@ -848,6 +853,228 @@ TEST_F(RealWindow, NothingAUserDoesDuringARunChangesItsCommands) {
         EXPECT_TRUE(View()->GetPane()->isEnabled()) << "the pages take input again";
         ASSERT_TRUE(View()->GetDocument()->OnSaveDocument(saved.string()));
         EXPECT_EQ(ProjectBody(ReadText(saved)), ProjectBody(unchanged));
+    }
+}
+
+// A console station beside the window: the console programmer as a process
+// of its own, on a simulated pod of its own, running the same project file.
+class Station {
+  public:
+    Station(const std::string& project, const fs::path& config) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("KELVANE_USB"), QStringLiteral("sim:chip=MSP430F149"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                           QString::fromStdString(config.string()));
+        process_.setProcessEnvironment(environment);
+        process_.setProcessChannelMode(QProcess::MergedChannels);
+        process_.start(QString::fromStdString(kBin + "/CmdLineKelvane"),
+                       {QString::fromStdString(project)});
+        process_.waitForStarted();
+        pid_ = process_.processId();
+    }
+    ~Station() {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished();
+        }
+    }
+    std::int64_t Pid() const { return pid_; }
+    bool ReadUntil(const std::string& text) {
+        while (output_.find(text) == std::string::npos) {
+            if (!process_.waitForReadyRead(20000)) return false;
+            output_ += process_.readAll().toStdString();
+        }
+        return true;
+    }
+    int Finish() {
+        process_.waitForFinished(60000);
+        output_ += process_.readAll().toStdString();
+        return process_.exitCode();
+    }
+    const std::string& Output() const { return output_; }
+
+  private:
+    QProcess process_;
+    std::int64_t pid_ = 0;
+    std::string output_;
+};
+
+// A Serialize project that a station and the window both run; its Delay
+// gives the other time to come.
+constexpr const char* kLineProject = R"(<?xml version="1.0" standalone="yes" ?>
+<ProjectKelvane nFileVersion="2" nFileSubVersion="0" strName="Line" strTargetProcessor="MSP430F149" dwVCC="3000">
+<CommandList>
+<Dravik_Open dwVCC="3000"></Dravik_Open>
+<Dravik_Identify bForceMatch="FALSE"></Dravik_Identify>
+<Serialize strName="Lot" dwAddress="0x00000200" strAlgorithm="WORD" strModule="libvossil.so" strNextValue="100" nCount="0" bCountUp="TRUE"></Serialize>
+<Delay dwDelay="1500">held</Delay>
+<Dravik_Close bVccOff="TRUE"></Dravik_Close>
+</CommandList>
+</ProjectKelvane>
+)";
+
+std::string NextValue(const std::string& saved) {
+    const std::string key = "strNextValue=\"";
+    const std::size_t at = saved.find(key);
+    if (at == std::string::npos) return "(none)";
+    return saved.substr(at + key.size(), saved.find('"', at + key.size()) - at - key.size());
+}
+
+// The window's Save of a project that a station ran: after the station's
+// run, and while it runs. It asks before writing over the file, reloading
+// is the answer the Enter key gives, and the stations' numbers then stay.
+TEST_F(RealWindow, TheWindowsSaveAsksBeforeWritingOverAStationsNumbers) {
+    const std::string path = (folder_ / "line.kvnset").string();
+    const fs::path stations = folder_ / "stations";
+    const std::string question =
+        path + " has changed on disk since it was opened, perhaps by a production run: reload it?";
+    const struct Row {
+        const char* what;
+        bool saveDuringTheRun;
+        int answer;           // 0: the default
+        const char* renamed;  // the window's own change before the save, if any
+        const char* next;     // the file's next number afterwards
+        const char* shown;    // the window's
+    } rows[] = {
+        {"nothing changed, after the station's run", false, 0, nullptr, "101", "101"},
+        {"a change of its own, after the station's run", false, 0, "Renamed", "101", "101"},
+        {"during the station's run", true, 0, nullptr, "101", "101"},
+        {"answered No: the window's copy is written", false, kIdNo, nullptr, "100", "100"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::ofstream(path) << kLineProject;
+        ASSERT_TRUE(Start(path));
+        if (row.renamed != nullptr) View()->GetDocument()->GetProject()->SetName(row.renamed);
+        messages.clear();
+        answer = row.answer;
+        Station station(path, stations);
+        // Time goes on in the window while its Save waits for the station.
+        int ticksWhileWaiting = 0;
+        QTimer ticker;
+        ticker.setInterval(10);
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            if (View()->GetLog()->GetLogText().find("Waiting for ") != std::string::npos &&
+                messages.empty())
+                ++ticksWhileWaiting;
+        });
+        ticker.start();
+        if (row.saveDuringTheRun) {
+            ASSERT_TRUE(station.ReadUntil("held")) << station.Output();
+        } else {
+            ASSERT_EQ(station.Finish(), 0) << station.Output();
+        }
+        Frame()->OnCommand(ID_FILE_SAVE);
+        ticker.stop();
+        EXPECT_EQ(station.Finish(), 0) << station.Output();
+        EXPECT_NE(station.Output().find("Serialize Lot: 100 to 0x0200"), std::string::npos)
+            << station.Output();
+        EXPECT_EQ(messages, (std::vector<std::string>{question}));
+        if (row.saveDuringTheRun) {
+            const std::string log = View()->GetLog()->GetLogText();
+            EXPECT_NE(log.find("Waiting for " + path + ": another run is using it (process " +
+                               std::to_string(station.Pid()) + " (CmdLineKelvane)"),
+                      std::string::npos)
+                << log;
+            EXPECT_GT(ticksWhileWaiting, 5) << "the window froze while it waited";
+        }
+        EXPECT_EQ(NextValue(ReadText(path)), row.next);
+        auto* serialize = dynamic_cast<CCommandSerialize*>(Commands().GetAt(2));
+        ASSERT_NE(serialize, nullptr);
+        EXPECT_EQ(serialize->GetNextValue(), row.shown);
+        EXPECT_EQ(View()->GetDocument()->IsModified(), 0);
+        // Now the window holds the file as it is: the next Save asks nothing.
+        messages.clear();
+        Frame()->OnCommand(ID_FILE_SAVE);
+        EXPECT_TRUE(messages.empty()) << messages.front();
+        EXPECT_EQ(NextValue(ReadText(path)), row.next);
+        Stop();
+    }
+}
+
+// The window's Execute while a station runs the project: it waits for the
+// station, says so and by whom, goes on drawing, then runs the file as the
+// station left it, so the two chips get two numbers.
+TEST_F(RealWindow, TheWindowsRunWaitsForAStationAndTakesTheNextNumber) {
+    ::setenv("KELVANE_USB", "sim:chip=MSP430F149", 1);
+    usb::setBackend(nullptr);
+    const std::string path = (folder_ / "line.kvnset").string();
+    std::ofstream(path) << kLineProject;
+    ASSERT_TRUE(Start(path));
+    Station station(path, folder_ / "stations");
+    ASSERT_TRUE(station.ReadUntil("held")) << station.Output();
+    int ticksWhileWaiting = 0;
+    QTimer ticker;
+    ticker.setInterval(10);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const std::string log = View()->GetLog()->GetLogText();
+        if (log.find("Waiting for ") != std::string::npos &&
+            log.find("Starting 'Line'") == std::string::npos)
+            ++ticksWhileWaiting;
+    });
+    ticker.start();
+    View()->GetButton(CViewKelvane::IDC_EXECUTE)->click();
+    ticker.stop();
+    EXPECT_EQ(station.Finish(), 0) << station.Output();
+    EXPECT_TRUE(messages.empty()) << messages.front();
+    EXPECT_EQ(View()->GetStatusPicture(), StatusPicture::Success);
+    const std::string log = View()->GetLog()->GetLogText();
+    EXPECT_NE(log.find("Waiting for " + path + ": another run is using it (process " +
+                       std::to_string(station.Pid()) + " (CmdLineKelvane)"),
+              std::string::npos)
+        << log;
+    EXPECT_GT(ticksWhileWaiting, 5) << "the window froze while it waited";
+    EXPECT_NE(station.Output().find("Serialize Lot: 100 to 0x0200"), std::string::npos)
+        << station.Output();
+    EXPECT_NE(log.find("Serialize Lot: 101 to 0x0200"), std::string::npos) << log;
+    // Saved, the window's run records its number over the station's.
+    Frame()->OnCommand(ID_FILE_SAVE);
+    EXPECT_TRUE(messages.empty()) << messages.front();
+    EXPECT_EQ(NextValue(ReadText(path)), "102");
+}
+
+// Told to end by a signal during a run (a logout, a shutdown, Ctrl+C in its
+// terminal), the window stops the run, switches the target off, says so in
+// its log and ends with 100, asking nothing.
+TEST_F(RealWindow, ASignalDuringARunSwitchesTheTargetOffAndEndsTheWindow) {
+    const fs::path state = folder_ / "chip.state";
+    ::setenv("KELVANE_USB", ("sim:chip=MSP430F149,state=" + state.string()).c_str(), 1);
+    usb::setBackend(nullptr);
+    const std::string path = (folder_ / "delayed.kvnset").string();
+    std::ofstream(path) << kDelayProject;
+    const std::pair<int, const char*> endings[] = {
+        {SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}};
+    for (const auto& [number, name] : endings) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(Start(path));
+        messages.clear();
+        UserDuringTheDelay user(View()->GetLog(), [number = number] { ::kill(::getpid(), number); });
+        int code = -1;
+        {
+            ScopedClock scope{user};
+            QTimer::singleShot(0, [this] { View()->GetButton(CViewKelvane::IDC_EXECUTE)->click(); });
+            // A window that does not end is ended here, and fails the row.
+            QTimer limit;
+            limit.setSingleShot(true);
+            QObject::connect(&limit, &QTimer::timeout, [] { QCoreApplication::exit(-1); });
+            limit.start(30000);
+            code = QApplication::exec();
+            limit.stop();
+        }
+        EXPECT_TRUE(user.Acted());
+        EXPECT_EQ(code, 100);
+        EXPECT_TRUE(messages.empty()) << messages.front();
+        const std::string log = View()->GetLog()->GetLogText();
+        const std::size_t off = log.find("VCC Off: OK\r\n");
+        EXPECT_NE(off, std::string::npos) << log;
+        EXPECT_NE(log.find("Unable to complete operation.\r\nStopped by " + std::string(name) +
+                               "\r\nOperation failed\r\n",
+                           off),
+                  std::string::npos)
+            << log;
+        EXPECT_EQ(log.find("Identify Target"), std::string::npos) << log;
+        EXPECT_EQ(ChipPowered(state.string(), "MSP430F149"), std::optional<bool>(false)) << "the target is left powered";
+        Stop();
     }
 }
 
