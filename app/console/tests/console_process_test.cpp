@@ -220,6 +220,7 @@ TEST_F(ConsoleProcessTest, AStoppedStationIsNamedAndTheNextGivesUpAtTheLimit) {
     EXPECT_EQ(Attribute(ReadText(path), "strNextValue"), "901");
     // A limit that is not decimal seconds is said at once, and the default holds.
     for (const char* setting : {"1.5s", "0x10", "1e1", "+2", "inf", " 2", "90000"}) {
+        SCOPED_TRACE(setting);
         ConsoleProcess mistyped(path, config.Path(), {},
                                 {std::string("KELVANE_LOCK_WAIT=") + setting});
         EXPECT_EQ(mistyped.Finish(), 0) << mistyped.Text();
@@ -364,7 +365,7 @@ TEST_F(ConsoleProcessTest, ASignalDuringARunStopsItAndSwitchesTheTargetOff) {
         {"pod: in a Delay after Open", "MSP430F149", "chip=MSP430F149",
          "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n<Delay dwDelay=\"3000\">hold</Delay>\n" +
              podOpen.substr(podOpen.find("<Dravik_Identify")) + podClose,
-         "hold", "Open JTAG: 3.0v OK\n", "VCC Off: OK\n", {"Identify", "Close JTAG"}},
+         "hold", "Open JTAG: 3.0v OK\n", "VCC Off: OK\n", {"hold......", "Identify", "Close JTAG"}},
         {"pod: in a programming call", "MSP430F149", "chip=MSP430F149",
          podOpen +
              "<Dravik_Erase dwEraseType=\"ERASE_ALL\" dwSegment=\"0x00001000\" "
@@ -382,12 +383,15 @@ TEST_F(ConsoleProcessTest, ASignalDuringARunStopsItAndSwitchesTheTargetOff) {
              "</Serialize>\n<Delay dwDelay=\"3000\">hold</Delay>\n" +
              podClose,
          "hold", "Serialize Unit: 77 to 0x0200 (libvossil.so::DWORD) OK\n", "VCC Off: OK\n",
-         {"Close JTAG"}},
-        {"adapter: in a Delay after the target was seized", "MSP430F2274",
-         "pod=none,adapter=MSP430F2274",
-         seize + "<Delay dwDelay=\"3000\">hold</Delay>\n" + powerOff, "hold",
-         "Set Password (BSL): Read F227, v02.00 OK\n", "Power Off (BSL): OK\n",
-         {"Operation succeeded"}},
+         {"hold......", "Close JTAG"}},
+        {"adapter: in a memory read, one library call", "MSP430F2274",
+         "pod=none,adapter=MSP430F2274,time=real",
+         seize +
+             "<Tovrin_ReadMemory dwAddress=\"0x00008000\" dwCount=\"0x00000200\" "
+             "wValueType=\"BYTE\"></Tovrin_ReadMemory>\n"
+             "<Tovrin_LoadPC dwValue=\"0x0C22\"></Tovrin_LoadPC>\n" +
+             powerOff,
+         "Read Memory @0x08000 (BSL): ", "081F0: FF", "Power Off (BSL): OK\n", {"Load PC"}},
         {"adapter: between the pieces of a file written", "MSP430F2274",
          "pod=none,adapter=MSP430F2274,time=real",
          seize +

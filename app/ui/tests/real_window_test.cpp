@@ -2,7 +2,9 @@
 // with the real command library, page factory, prototype list, plug-ins and
 // configuration files from the program's folder, driven through its menu, its
 // keys and the modal Add New Command dialog.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <QAction>
@@ -992,45 +994,99 @@ TEST_F(RealWindow, TheWindowsSaveAsksBeforeWritingOverAStationsNumbers) {
     }
 }
 
-// The window's Execute while a station runs the project: it waits for the
-// station, says so and by whom, goes on drawing, then runs the file as the
-// station left it, so the two chips get two numbers.
-TEST_F(RealWindow, TheWindowsRunWaitsForAStationAndTakesTheNextNumber) {
+// The window's Execute and immediate commands while a station runs the
+// project: each waits for the station, says so and by whom, goes on drawing,
+// then runs; Execute runs the file as the station left it (a document with
+// changes of its own after the user's word), so two chips get two numbers.
+// One held past KELVANE_LOCK_WAIT gives up and runs nothing.
+TEST_F(RealWindow, TheWindowsRunsWaitForAStationAndTakeTheNextNumber) {
     ::setenv("KELVANE_USB", "sim:chip=MSP430F149", 1);
     usb::setBackend(nullptr);
     const std::string path = (folder_ / "line.kvnset").string();
-    std::ofstream(path) << kLineProject;
-    ASSERT_TRUE(Start(path));
-    Station station(path, folder_ / "stations");
-    ASSERT_TRUE(station.ReadUntil("held")) << station.Output();
-    int ticksWhileWaiting = 0;
-    QTimer ticker;
-    ticker.setInterval(10);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
+    const struct Row {
+        const char* what;
+        int button;
+        const char* renamed;  // a change of the window's own before the run
+        const char* ran;      // in the window's log after the wait
+        bool asked;           // whether the reload was asked
+        bool heldByTheTest;   // held by this process past a short limit instead
+    } rows[] = {
+        {"Execute", CViewKelvane::IDC_EXECUTE, nullptr, "Serialize Lot: 101 to 0x0200", false,
+         false},
+        {"Execute of a changed project", CViewKelvane::IDC_EXECUTE, "Renamed",
+         "Serialize Lot: 101 to 0x0200", true, false},
+        {"Mass Erase", CViewKelvane::IDC_MASS_ERASE, nullptr, "Mass Erase: OK", false, false},
+        {"Power Off", CViewKelvane::IDC_POWER_OFF, nullptr, "VCC Off: OK", false, false},
+        {"Execute held past the limit", CViewKelvane::IDC_EXECUTE, nullptr, nullptr, false, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::ofstream(path) << kLineProject;
+        ASSERT_TRUE(Start(path));
+        if (row.renamed != nullptr) View()->GetDocument()->GetProject()->SetName(row.renamed);
+        messages.clear();
+        std::unique_ptr<Station> station;
+        int holder = -1;
+        std::string holderPid;
+        if (row.heldByTheTest) {
+            ::setenv("KELVANE_LOCK_WAIT", "0.3", 1);
+            holder = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+            ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+            holderPid = std::to_string(::getpid());
+        } else {
+            station = std::make_unique<Station>(path, folder_ / "stations");
+            ASSERT_TRUE(station->ReadUntil("held")) << station->Output();
+            holderPid = std::to_string(station->Pid());
+        }
+        int ticksWhileWaiting = 0;
+        QTimer ticker;
+        ticker.setInterval(10);
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            const std::string log = View()->GetLog()->GetLogText();
+            if (log.find("Waiting for ") != std::string::npos &&
+                log.find("Starting '") == std::string::npos && messages.empty())
+                ++ticksWhileWaiting;
+        });
+        ticker.start();
+        View()->GetButton(row.button)->click();
+        ticker.stop();
         const std::string log = View()->GetLog()->GetLogText();
-        if (log.find("Waiting for ") != std::string::npos &&
-            log.find("Starting 'Line'") == std::string::npos)
-            ++ticksWhileWaiting;
-    });
-    ticker.start();
-    View()->GetButton(CViewKelvane::IDC_EXECUTE)->click();
-    ticker.stop();
-    EXPECT_EQ(station.Finish(), 0) << station.Output();
-    EXPECT_TRUE(messages.empty()) << messages.front();
-    EXPECT_EQ(View()->GetStatusPicture(), StatusPicture::Success);
-    const std::string log = View()->GetLog()->GetLogText();
-    EXPECT_NE(log.find("Waiting for " + path + ": another run is using it (process " +
-                       std::to_string(station.Pid()) + " (CmdLineKelvane)"),
-              std::string::npos)
-        << log;
-    EXPECT_GT(ticksWhileWaiting, 5) << "the window froze while it waited";
-    EXPECT_NE(station.Output().find("Serialize Lot: 100 to 0x0200"), std::string::npos)
-        << station.Output();
-    EXPECT_NE(log.find("Serialize Lot: 101 to 0x0200"), std::string::npos) << log;
-    // Saved, the window's run records its number over the station's.
-    Frame()->OnCommand(ID_FILE_SAVE);
-    EXPECT_TRUE(messages.empty()) << messages.front();
-    EXPECT_EQ(NextValue(ReadText(path)), "102");
+        EXPECT_NE(log.find("Waiting for " + path + ": another run is using it (process " +
+                           holderPid + " ("),
+                  std::string::npos)
+            << log;
+        EXPECT_GT(ticksWhileWaiting, 5) << "the window froze while it waited";
+        if (row.heldByTheTest) {
+            ::unsetenv("KELVANE_LOCK_WAIT");
+            ::close(holder);
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_TRUE(messages.front().starts_with("Unable to lock project " + path +
+                                                     "\nGave up after waiting 0.3 s for " + path))
+                << messages.front();
+            EXPECT_EQ(View()->GetStatusPicture(), StatusPicture::Failure);
+            EXPECT_EQ(log.find("Starting '"), std::string::npos) << log;
+            Stop();
+            continue;
+        }
+        EXPECT_EQ(station->Finish(), 0) << station->Output();
+        EXPECT_NE(station->Output().find("Serialize Lot: 100 to 0x0200"), std::string::npos)
+            << station->Output();
+        const std::string question =
+            path +
+            " has changed on disk since it was opened, perhaps by a production run: reload it?";
+        EXPECT_EQ(messages, row.asked ? std::vector<std::string>{question}
+                                      : std::vector<std::string>{});
+        EXPECT_EQ(View()->GetStatusPicture(), StatusPicture::Success);
+        EXPECT_NE(log.find(row.ran, log.find("Starting '")), std::string::npos) << log;
+        if (row.button == CViewKelvane::IDC_EXECUTE) {
+            // Saved, the window's run records its number over the station's.
+            messages.clear();
+            Frame()->OnCommand(ID_FILE_SAVE);
+            EXPECT_TRUE(messages.empty()) << messages.front();
+            EXPECT_EQ(NextValue(ReadText(path)), "102");
+        }
+        Stop();
+    }
 }
 
 // Told to end by a signal during a run (a logout, a shutdown, Ctrl+C in its
