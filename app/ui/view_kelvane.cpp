@@ -213,12 +213,19 @@ CViewKelvane::BusyScope::~BusyScope() {
 }
 
 bool CViewKelvane::LockProjectFile(CProjectFileLock& lock, const std::string& path) {
-    BusyScope busy(this);
     auto notice = [this](const std::string& text) {
         log_->Print(text, 1);
         if (statusBar_ != nullptr) statusBar_->SetText(text);
     };
-    if (lock.Acquire(path, CProjectFileLock::WaitLimitFromEnvironment(notice), notice)) return true;
+    const StatusPicture shown = picture_;
+    bool locked = false;
+    {
+        BusyScope busy(this);
+        locked = lock.Acquire(path, CProjectFileLock::WaitLimitFromEnvironment(notice), notice);
+    }
+    // A save goes on showing what the last run left.
+    SetStatusPicture(shown);
+    if (locked) return true;
     Message("Unable to lock project " + path + "\n" + lock.GetError());
     return false;
 }
