@@ -21,8 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "kelvane/sim/chip.h"
-#include "kelvane/sim/device_profile.h"
+#include "chip_state.h"
 #include "project_test_support.h"
 
 extern char** environ;
@@ -318,17 +317,6 @@ TEST_F(ConsoleProcessTest, AFileReplacedOrEditedDuringARunNeverPassesOneNumberTw
         EXPECT_NE(saved.find(row.kept), std::string::npos) << saved;
         std::remove(edited.c_str());
     }
-}
-
-// Whether the simulated chip kept in the state file is powered; nothing when
-// no chip was saved there.
-std::optional<bool> ChipPowered(const std::string& state, const char* device) {
-    const sim::DeviceProfile* profile = sim::findProfile(device);
-    if (profile == nullptr || !FileExists(state)) return std::nullopt;
-    sim::Chip chip(*profile);
-    std::string error;
-    if (!chip.load(state, &error)) return std::nullopt;
-    return chip.powered();
 }
 
 // SIGINT (Ctrl+C), SIGTERM (timeout) and SIGHUP (a logout) at three points

@@ -35,7 +35,7 @@
 #include <tuple>
 #include <vector>
 
-#include "chip_state.h"
+#include "tests/chip_state.h"
 #include "command_ids.h"
 #include "dlg_new_command.h"
 #include "doc_kelvane.h"
@@ -922,26 +922,45 @@ std::string NextValue(const std::string& saved) {
     return saved.substr(at + key.size(), saved.find('"', at + key.size()) - at - key.size());
 }
 
-// The window's Save of a project that a station ran: after the station's
-// run, and while it runs. It asks before writing over the file, reloading
-// is the answer the Enter key gives, and the stations' numbers then stay.
-TEST_F(RealWindow, TheWindowsSaveAsksBeforeWritingOverAStationsNumbers) {
+// The window beside a console station running the same file. Save,
+// Execute and the immediate commands wait for the station's run, say so and
+// by whom, and go on drawing; one held past KELVANE_LOCK_WAIT gives up and
+// does nothing. Save then asks before writing over the number the station
+// advanced (reloading, the default, keeps it), and Execute runs the file as
+// the station left it (asking first when the window holds changes), so two
+// chips get two numbers.
+TEST_F(RealWindow, BesideAStationTheWindowWaitsAndNeverWritesOverItsNumbers) {
+    ::setenv("KELVANE_USB", "sim:chip=MSP430F149", 1);
+    usb::setBackend(nullptr);
     const std::string path = (folder_ / "line.kvnset").string();
-    const fs::path stations = folder_ / "stations";
     const std::string question =
         path + " has changed on disk since it was opened, perhaps by a production run: reload it?";
+    constexpr int kSave = 0;
     const struct Row {
         const char* what;
-        bool saveDuringTheRun;
-        int answer;           // 0: the default
-        const char* renamed;  // the window's own change before the save, if any
-        const char* next;     // the file's next number afterwards
-        const char* shown;    // the window's
+        int command;          // kSave, or the button clicked
+        bool duringTheRun;    // else after the station's run
+        const char* renamed;  // the window's own change before, if any
+        int answer;           // to the question; 0 the default
+        bool asked;
+        const char* ran;      // in the window's log after the wait
+        const char* next;     // the file's next number after a second Save
+        bool askedAgain;      // by that Save
     } rows[] = {
-        {"nothing changed, after the station's run", false, 0, nullptr, "101", "101"},
-        {"a change of its own, after the station's run", false, 0, "Renamed", "101", "101"},
-        {"during the station's run", true, 0, nullptr, "101", "101"},
-        {"answered No: the window's copy is written", false, kIdNo, nullptr, "100", "100"},
+        {"Save, nothing changed", kSave, false, nullptr, 0, true, nullptr, "101", false},
+        {"Save of a change of its own", kSave, false, "Renamed", 0, true, nullptr, "101", false},
+        {"Save during the run", kSave, true, nullptr, 0, true, nullptr, "101", false},
+        {"Save answered No", kSave, false, nullptr, kIdNo, true, nullptr, "100", false},
+        {"Execute", CViewKelvane::IDC_EXECUTE, true, nullptr, 0, false,
+         "Serialize Lot: 101 to 0x0200", "102", false},
+        {"Execute of a change of its own", CViewKelvane::IDC_EXECUTE, true, "Renamed", 0, true,
+         "Serialize Lot: 101 to 0x0200", "102", false},
+        {"Mass Erase", CViewKelvane::IDC_MASS_ERASE, true, nullptr, 0, false, "Mass Erase: OK",
+         "101", true},
+        {"Power Off", CViewKelvane::IDC_POWER_OFF, true, nullptr, 0, false, "VCC Off: OK", "101",
+         true},
+        {"Execute held past the limit", CViewKelvane::IDC_EXECUTE, true, nullptr, 0, false, nullptr,
+         nullptr, false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -950,94 +969,24 @@ TEST_F(RealWindow, TheWindowsSaveAsksBeforeWritingOverAStationsNumbers) {
         if (row.renamed != nullptr) View()->GetDocument()->GetProject()->SetName(row.renamed);
         messages.clear();
         answer = row.answer;
-        Station station(path, stations);
-        // Time goes on in the window while its Save waits for the station.
-        int ticksWhileWaiting = 0;
-        QTimer ticker;
-        ticker.setInterval(10);
-        QObject::connect(&ticker, &QTimer::timeout, [&] {
-            if (View()->GetLog()->GetLogText().find("Waiting for ") != std::string::npos &&
-                messages.empty())
-                ++ticksWhileWaiting;
-        });
-        ticker.start();
-        if (row.saveDuringTheRun) {
-            ASSERT_TRUE(station.ReadUntil("held")) << station.Output();
-        } else {
-            ASSERT_EQ(station.Finish(), 0) << station.Output();
-        }
-        Frame()->OnCommand(ID_FILE_SAVE);
-        ticker.stop();
-        EXPECT_EQ(station.Finish(), 0) << station.Output();
-        EXPECT_NE(station.Output().find("Serialize Lot: 100 to 0x0200"), std::string::npos)
-            << station.Output();
-        EXPECT_EQ(messages, (std::vector<std::string>{question}));
-        if (row.saveDuringTheRun) {
-            const std::string log = View()->GetLog()->GetLogText();
-            EXPECT_NE(log.find("Waiting for " + path + ": another run is using it (process " +
-                               std::to_string(station.Pid()) + " (CmdLineKelvane)"),
-                      std::string::npos)
-                << log;
-            EXPECT_GT(ticksWhileWaiting, 3) << "the window froze while it waited";
-        }
-        EXPECT_EQ(NextValue(ReadText(path)), row.next);
-        auto* serialize = dynamic_cast<CCommandSerialize*>(Commands().GetAt(2));
-        ASSERT_NE(serialize, nullptr);
-        EXPECT_EQ(serialize->GetNextValue(), row.shown);
-        EXPECT_EQ(View()->GetDocument()->IsModified(), 0);
-        // Now the window holds the file as it is: the next Save asks nothing.
-        messages.clear();
-        Frame()->OnCommand(ID_FILE_SAVE);
-        EXPECT_TRUE(messages.empty()) << messages.front();
-        EXPECT_EQ(NextValue(ReadText(path)), row.next);
-        Stop();
-    }
-}
-
-// The window's Execute and immediate commands while a station runs the
-// project: each waits for the station, says so and by whom, goes on drawing,
-// then runs; Execute runs the file as the station left it (a document with
-// changes of its own after the user's word), so two chips get two numbers.
-// One held past KELVANE_LOCK_WAIT gives up and runs nothing.
-TEST_F(RealWindow, TheWindowsRunsWaitForAStationAndTakeTheNextNumber) {
-    ::setenv("KELVANE_USB", "sim:chip=MSP430F149", 1);
-    usb::setBackend(nullptr);
-    const std::string path = (folder_ / "line.kvnset").string();
-    const struct Row {
-        const char* what;
-        int button;
-        const char* renamed;  // a change of the window's own before the run
-        const char* ran;      // in the window's log after the wait
-        bool asked;           // whether the reload was asked
-        bool heldByTheTest;   // held by this process past a short limit instead
-    } rows[] = {
-        {"Execute", CViewKelvane::IDC_EXECUTE, nullptr, "Serialize Lot: 101 to 0x0200", false,
-         false},
-        {"Execute of a changed project", CViewKelvane::IDC_EXECUTE, "Renamed",
-         "Serialize Lot: 101 to 0x0200", true, false},
-        {"Mass Erase", CViewKelvane::IDC_MASS_ERASE, nullptr, "Mass Erase: OK", false, false},
-        {"Power Off", CViewKelvane::IDC_POWER_OFF, nullptr, "VCC Off: OK", false, false},
-        {"Execute held past the limit", CViewKelvane::IDC_EXECUTE, nullptr, nullptr, false, true},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        std::ofstream(path) << kLineProject;
-        ASSERT_TRUE(Start(path));
-        if (row.renamed != nullptr) View()->GetDocument()->GetProject()->SetName(row.renamed);
-        messages.clear();
+        const bool heldByTheTest = row.next == nullptr;
         std::unique_ptr<Station> station;
         int holder = -1;
-        std::string holderPid;
-        if (row.heldByTheTest) {
+        std::string holderPid = std::to_string(::getpid());
+        if (heldByTheTest) {
             ::setenv("KELVANE_LOCK_WAIT", "1", 1);
             holder = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
             ASSERT_EQ(::flock(holder, LOCK_EX), 0);
-            holderPid = std::to_string(::getpid());
         } else {
             station = std::make_unique<Station>(path, folder_ / "stations");
-            ASSERT_TRUE(station->ReadUntil("held")) << station->Output();
             holderPid = std::to_string(station->Pid());
+            if (row.duringTheRun) {
+                ASSERT_TRUE(station->ReadUntil("held")) << station->Output();
+            } else {
+                EXPECT_EQ(station->Finish(), 0) << station->Output();
+            }
         }
+        // Time goes on in the window while it waits.
         int ticksWhileWaiting = 0;
         QTimer ticker;
         ticker.setInterval(10);
@@ -1048,15 +997,21 @@ TEST_F(RealWindow, TheWindowsRunsWaitForAStationAndTakeTheNextNumber) {
                 ++ticksWhileWaiting;
         });
         ticker.start();
-        View()->GetButton(row.button)->click();
+        if (row.command == kSave) {
+            Frame()->OnCommand(ID_FILE_SAVE);
+        } else {
+            View()->GetButton(row.command)->click();
+        }
         ticker.stop();
         const std::string log = View()->GetLog()->GetLogText();
-        EXPECT_NE(log.find("Waiting for " + path + ": another run is using it (process " +
-                           holderPid + " ("),
-                  std::string::npos)
-            << log;
-        EXPECT_GT(ticksWhileWaiting, 3) << "the window froze while it waited";
-        if (row.heldByTheTest) {
+        if (row.duringTheRun) {
+            EXPECT_NE(log.find("Waiting for " + path + ": another run is using it (process " +
+                               holderPid + " ("),
+                      std::string::npos)
+                << log;
+            EXPECT_GT(ticksWhileWaiting, 3) << "the window froze while it waited";
+        }
+        if (heldByTheTest) {
             ::unsetenv("KELVANE_LOCK_WAIT");
             ::close(holder);
             ASSERT_EQ(messages.size(), 1u);
@@ -1071,20 +1026,22 @@ TEST_F(RealWindow, TheWindowsRunsWaitForAStationAndTakeTheNextNumber) {
         EXPECT_EQ(station->Finish(), 0) << station->Output();
         EXPECT_NE(station->Output().find("Serialize Lot: 100 to 0x0200"), std::string::npos)
             << station->Output();
-        const std::string question =
-            path +
-            " has changed on disk since it was opened, perhaps by a production run: reload it?";
         EXPECT_EQ(messages, row.asked ? std::vector<std::string>{question}
                                       : std::vector<std::string>{});
-        EXPECT_EQ(View()->GetStatusPicture(), StatusPicture::Success);
-        EXPECT_NE(log.find(row.ran, log.find("Starting '")), std::string::npos) << log;
-        if (row.button == CViewKelvane::IDC_EXECUTE) {
-            // Saved, the window's run records its number over the station's.
-            messages.clear();
-            Frame()->OnCommand(ID_FILE_SAVE);
-            EXPECT_TRUE(messages.empty()) << messages.front();
-            EXPECT_EQ(NextValue(ReadText(path)), "102");
+        if (row.ran != nullptr) {
+            EXPECT_EQ(View()->GetStatusPicture(), StatusPicture::Success);
+            EXPECT_NE(log.find(row.ran, log.find("Starting '")), std::string::npos) << log;
         }
+        // A second Save asks only while the window holds an older file.
+        messages.clear();
+        answer = 0;
+        Frame()->OnCommand(ID_FILE_SAVE);
+        EXPECT_EQ(messages, row.askedAgain ? std::vector<std::string>{question}
+                                           : std::vector<std::string>{});
+        EXPECT_EQ(NextValue(ReadText(path)), row.next);
+        auto* serialize = dynamic_cast<CCommandSerialize*>(Commands().GetAt(2));
+        ASSERT_NE(serialize, nullptr);
+        EXPECT_EQ(serialize->GetNextValue(), row.next);
         Stop();
     }
 }
@@ -1129,7 +1086,7 @@ TEST_F(RealWindow, ASignalDuringARunSwitchesTheTargetOffAndEndsTheWindow) {
                   std::string::npos)
             << log;
         EXPECT_EQ(log.find("Identify Target"), std::string::npos) << log;
-        EXPECT_EQ(ChipPowered(state.string(), "MSP430F149"), std::optional<bool>(false)) << "the target is left powered";
+        EXPECT_EQ(kv::testing::ChipPowered(state.string(), "MSP430F149"), std::optional<bool>(false)) << "the target is left powered";
         Stop();
     }
 }

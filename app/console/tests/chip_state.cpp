@@ -5,7 +5,7 @@
 #include "kelvane/sim/chip.h"
 #include "kelvane/sim/device_profile.h"
 
-namespace kv::ui::testing {
+namespace kv::testing {
 
 std::optional<bool> ChipPowered(const std::string& state, const char* device) {
     const sim::DeviceProfile* profile = sim::findProfile(device);
@@ -16,4 +16,4 @@ std::optional<bool> ChipPowered(const std::string& state, const char* device) {
     return chip.powered();
 }
 
-}  // namespace kv::ui::testing
+}  // namespace kv::testing
