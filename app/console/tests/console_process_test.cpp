@@ -273,7 +273,7 @@ TEST_F(ConsoleProcessTest, AFileReplacedOrEditedDuringARunNeverPassesOneNumberTw
         {"sed -i", "sed -i 's/strName=\"Unit\"/strName=\"Unit\"/' \"$0\"",
          "it was replaced during the run (another program saved it, or a file was renamed over "
          "it), so it was not saved",
-         false, "dwDelay=\"1500\""},
+         false, "dwDelay=\"3000\""},
         {"mv of an edited copy", "mv \"$1\" \"$0\"",
          "it was replaced during the run (another program saved it, or a file was renamed over "
          "it), so it was not saved",
@@ -285,11 +285,13 @@ TEST_F(ConsoleProcessTest, AFileReplacedOrEditedDuringARunNeverPassesOneNumberTw
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         const std::string path =
-            WriteSerialProject("6000", "line.kvnset", "<Delay dwDelay=\"1500\">held</Delay>\n");
+            WriteSerialProject("6000", "line.kvnset", "<Delay dwDelay=\"3000\">held</Delay>\n");
         const std::string edited = folder.File("edited.kvnset");
         std::string text = ReadText(path);
-        text.replace(text.find("dwDelay=\"1500\""), 14, "dwDelay=\"1400\"");
+        text.replace(text.find("dwDelay=\"3000\""), 14, "dwDelay=\"1400\"");
         WriteText(edited, text);
+        // The first station's Delay leaves the second time to start, even on a
+        // loaded machine.
         ConsoleProcess first(path, config.Path());
         ASSERT_TRUE(first.ReadUntil("held")) << first.Text();
         ASSERT_EQ(std::system(("sh -c '" + std::string(row.command) + "' '" + path + "' '" +
