@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "engine/wrapper_devices.h"
+#include "kelvane/core/run_stop.h"
 #include "kelvane/core/tree_ui.h"
 #include "kelvane/platform/terminal_text.h"
 #include "kelvane/platform/usb_backend.h"
@@ -76,6 +77,7 @@ int CExecuteParams::Open(CPrgProcessor* processor, std::uint32_t vcc, ProgressBa
     statusBar_ = statusBar;
     log_ = log;
     modified_ = 0;
+    issued_.clear();
     // A device passed over for another of its kind (another program holds
     // it) is told once, before the run.
     if (!passedOver_.empty()) Log(std::exchange(passedOver_, std::string()), true);
@@ -161,6 +163,10 @@ void CExecuteParams::UpdateProgressBar() {
 void CExecuteParams::SetModified(int modified) {
     modified_ = modified;
     if (modified) SetDocumentModified(1);
+}
+
+bool CExecuteParams::IsStopRequested() const {
+    return !poweringOff_ && GetRunStopSignal() != 0;
 }
 
 int CExecuteParams::GetPodErrorNumber() {

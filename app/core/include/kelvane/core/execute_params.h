@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "kelvane/core/execute_outlets.h"
 
@@ -79,6 +80,20 @@ class CExecuteParams {
     // A nonzero flag also marks the document modified.
     void SetModified(int modified);
     int GetModified() const { return modified_; }
+    // What the run gave out that the project must record, as its log shows
+    // it ("Serialize Unit: 1000"): named when the record cannot be saved.
+    void RecordIssued(const std::string& what) { issued_.push_back(what); }
+    const std::vector<std::string>& GetIssued() const { return issued_; }
+
+    // Whether the run was asked to stop (run_stop.h). Never while the
+    // power-off operation of a failed run switches the targets off.
+    bool IsStopRequested() const;
+    // Returns the previous state, for the power-off of a failure inside one.
+    bool SetPoweringOff(bool poweringOff) {
+        const bool previous = poweringOff_;
+        poweringOff_ = poweringOff;
+        return previous;
+    }
 
     CPrgProcessor* GetProcessor() const { return processor_; }
     CEmulationModule* GetEmulationModule() const { return emulationModule_; }
@@ -124,6 +139,8 @@ class CExecuteParams {
     int perMille_ = 0;
     int stepSize_ = 100;
     int modified_ = 0;
+    std::vector<std::string> issued_;
+    bool poweringOff_ = false;
     CDravik* pod_ = nullptr;
     CTovrin* adapter_ = nullptr;
     std::uint32_t vcc_ = 0;
