@@ -13,6 +13,7 @@
 #include "doc_kelvane.h"
 #include "kelvane/app/kelvane_app.h"
 #include "kelvane/commands/file_paths.h"
+#include "kelvane/commands/tovrin_simple_commands.h"
 #include "kelvane/core/array_prg_processor.h"
 #include "kelvane/core/command_factory.h"
 #include "kelvane/core/execute_params.h"
@@ -20,6 +21,7 @@
 #include "kelvane/core/prg_processor.h"
 #include "kelvane/core/project_tree_item.h"
 #include "kelvane/core/root_tree_item.h"
+#include "kelvane/core/tovrin.h"
 #include "kelvane/platform/message_box.h"
 #include "kelvane/project/prg_project.h"
 #include "kelvane/ui/page_environment.h"
@@ -405,8 +407,14 @@ void CViewKelvane::RunRead(CPrgProcessor* processor, bool range) {
         SetStatusPicture(StatusPicture::Failure);
         return;
     }
+    // Through the adapter the read first sends the kept password: one the
+    // program does not know is sent only when the user agrees, before anything
+    // starts.
+    const bool askForPassword = adapterNeeded && !CTovrin::IsPasswordKnown();
+    if (askForPassword && !CCommandTovrin_ResendPassword::AskToSendUnknownPassword()) return;
     ProgressBar* progress = statusBar_ != nullptr ? statusBar_->GetStatusProgressCtrl() : nullptr;
     CExecuteParams params;
+    if (askForPassword) params.AllowUnknownPassword();
     if (!params.Open(processor, project->GetVcc(), progress, statusBar_, log_, operation->GetName(),
                      operation->GetProgressAggregate(), podNeeded, adapterNeeded)) {
         Message(params.TakeError());

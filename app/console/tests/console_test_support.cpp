@@ -3,6 +3,7 @@
 #include "kelvane/app/app_message_box.h"
 #include "kelvane/app/kelvane_app.h"
 #include "kelvane/core/execute_params.h"
+#include "kelvane/core/tovrin.h"
 #include "kelvane/platform/usb_backend.h"
 #include "kelvane/project/prg_project.h"
 #include "kelvane/sim/dravik_pod.h"
@@ -31,6 +32,9 @@ int ConsoleProgramTest::RunOnce(const std::string& simConfig, const std::string&
     Plug(simConfig);
     if (prepare) prepare(*backend);
     usb::setBackend(backend);
+    // Every run is a process of its own: nothing the adapter wrapper kept
+    // (the password, the line registers) carries over.
+    CTovrin::ResetProcessState();
     ::testing::internal::CaptureStdout();
     int code = 0;
     {
