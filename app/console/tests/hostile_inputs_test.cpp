@@ -192,6 +192,13 @@ const Hostile kHostile[] = {
          return ProjectWith(d, AdapterWrite("./image.txt"));
      },
      1, {"Error parsing line 4\n", "Data at 0000E008 overlaps data of an earlier line\n"}},
+    // Out of address order: the earlier line's range is found all the same.
+    {"AdapterImageRecordsOverlapOutOfOrder", "pod=none,adapter=MSP430F2274",
+     [](const fs::path& d) {
+         Write(d / "image.txt", "@E100\n01\n@E000\n" + kRow + "@E008\n01\nq\n");
+         return ProjectWith(d, AdapterWrite("./image.txt"));
+     },
+     1, {"Error parsing line 6\n", "Data at 0000E008 overlaps data of an earlier line\n"}},
     {"AdapterImageAboveTheChip", "pod=none,adapter=MSP430F2274",
      [](const fs::path& d) {
          Write(d / "image.txt", "@FFF8\n" + kRow + "q\n");
