@@ -393,80 +393,62 @@ class WindowAdapterReadTest : public WindowProgramTest,
                               public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(WindowAdapterReadTest, AsksBeforeSendingAPasswordNotKnown) {
-    const std::string question =
-        "The target's password is not known: no Set Password (BSL) gave it and no Mass Erase "
-        "(BSL) erased the chip in this program.\n\nA programmed chip with a 2.x bootstrap loader "
-        "erases its main and information memory when it is sent a wrong password.\n\nSend the "
-        "erased chip's password (32 bytes of 0xFF)?";
     const std::string chip = GetParam();
     const std::string state = Scratch("chip.kvchip");
     std::string error;
     ASSERT_TRUE(SaveProgrammedChip(chip, state, &error)) << error;
     ::setenv("KELVANE_USB", ("sim:pod=none,adapter=" + chip + ",state=" + state).c_str(), 1);
     const std::string project = Scratch("erase.kvnset");
-    std::ofstream(project) << "<?xml version=\"1.0\" standalone=\"yes\" ?>\n"
-                              "<ProjectKelvane nFileVersion=\"2\" nFileSubVersion=\"0\" "
-                              "strName=\"Erase\" strTargetProcessor=\"" << chip
-                           << "\" dwVCC=\"3000\">\n<CommandList>\n"
+    std::ofstream(project) << "<?xml version=\"1.0\" standalone=\"yes\" ?>\n<ProjectKelvane "
+                              "nFileVersion=\"2\" nFileSubVersion=\"0\" strName=\"Erase\" "
+                              "strTargetProcessor=\"" << chip << "\" dwVCC=\"3000\">\n<CommandList>\n"
                               "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n"
                               "<Tovrin_MassErase></Tovrin_MassErase>\n"
-                              "<Tovrin_PowerOff></Tovrin_PowerOff>\n"
-                              "</CommandList>\n</ProjectKelvane>\n";
+                              "<Tovrin_PowerOff></Tovrin_PowerOff>\n</CommandList>\n</ProjectKelvane>\n";
     Start(project);
     GetReadSettings().OpenAfterRead = 0;
     GetReadSettings().ReadAddress = 0xFFE0;
     GetReadSettings().ReadSize = 0x20;
-    auto acceptDialog = [](QWidget* modal) {
-        auto* dialog = qobject_cast<CDlgReadToFile*>(modal);
-        ASSERT_NE(dialog, nullptr) << modal->metaObject()->className();
-        dialog->accept();
+    auto accept = [](QWidget* modal) {
+        ASSERT_NE(qobject_cast<CDlgReadToFile*>(modal), nullptr);
+        static_cast<QDialog*>(modal)->accept();
     };
     for (const bool range : {false, true}) {
-        SCOPED_TRACE(range ? "Read Range" : "Read Device");
+        SCOPED_TRACE(range);
         const std::string logBefore = View()->GetLog()->GetLogText();
         bool noIsDefault = false;
         modals.texts.clear();
-        modals.Expect(acceptDialog);
+        modals.Expect(accept);
         modals.Expect([&](QWidget* modal) {
             auto* box = qobject_cast<QMessageBox*>(modal);
-            ASSERT_NE(box, nullptr) << modal->metaObject()->className();
+            ASSERT_NE(box, nullptr);
             modals.texts.push_back(box->text().toStdString());
             noIsDefault = box->defaultButton() == box->button(QMessageBox::No);
             QTest::keyClick(box, Qt::Key_Return);
         });
         range ? View()->OnReadRange() : View()->OnReadDevice();
-        EXPECT_TRUE(modals.Done());
-        EXPECT_EQ(modals.texts, std::vector<std::string>{question});
+        ASSERT_EQ(modals.texts.size(), 1u);
+        EXPECT_EQ(modals.texts[0].rfind("The target's password is not known: no Set Password "
+                                        "(BSL) gave it and no Mass Erase (BSL) erased the chip",
+                                        0),
+                  0u);
         EXPECT_TRUE(noIsDefault);
-        // Nothing ran: the target was not even seized, and keeps its program.
+        // Nothing ran, not even the seize, and the chip keeps its program.
         EXPECT_EQ(View()->GetLog()->GetLogText(), logBefore);
-        EXPECT_FALSE(fs::exists(Scratch("MyFile.txt")));
         EXPECT_EQ(SavedChipWord(chip, state, 0xFFE0), 0x1234);
         EXPECT_EQ(SavedChipWord(chip, state, 0xE000), 0x4031);
     }
-
-    // A Mass Erase through the adapter: the erased chip's password is the right one.
     View()->OnExecute();
     ASSERT_EQ(View()->GetStatusPicture(), StatusPicture::Success) << View()->GetLog()->GetLogText();
-    EXPECT_EQ(SavedChipWord(chip, state, 0xE000), 0xFFFF);
     modals.texts.clear();
-    modals.Expect(acceptDialog);
-    // A loader of version 1.10 reads only with its patch, which the program lacks.
-    const bool needsPatch = chip == "MSP430F149";
-    if (needsPatch) modals.Expect(Answer(modals));
+    modals.Expect(accept);
+    // A 1.10 loader reads only with its patch, which the program lacks.
+    const bool read = chip != "MSP430F149";
+    if (!read) modals.Expect(Answer(modals));
     View()->OnReadRange();
-    EXPECT_TRUE(modals.Done());
-    for (const std::string& text : modals.texts)
-        EXPECT_EQ(text.find("password is not known"), std::string::npos) << text;
-    if (needsPatch) {
-        EXPECT_NE(View()->GetLog()->GetLogText().find("Resend Password (BSL): OK"),
-                  std::string::npos)
-            << View()->GetLog()->GetLogText();
-    } else {
-        EXPECT_EQ(View()->GetStatusPicture(), StatusPicture::Success)
-            << View()->GetLog()->GetLogText();
-        EXPECT_TRUE(fs::exists(Scratch("MyFile.txt")));
-    }
+    EXPECT_TRUE(modals.texts.empty() || modals.texts[0].find("not known") == std::string::npos);
+    EXPECT_NE(View()->GetLog()->GetLogText().find("Resend Password (BSL): OK"), std::string::npos);
+    EXPECT_EQ(fs::exists(Scratch("MyFile.txt")), read);
 }
 
 // Loaders 2.00 (erases on a wrong password), 2.12 and 1.10 (needs the patch).
