@@ -438,6 +438,18 @@ TEST_P(WindowAdapterReadTest, AsksBeforeSendingAPasswordNotKnown) {
         EXPECT_EQ(SavedChipWord(chip, state, 0xFFE0), 0x1234);
         EXPECT_EQ(SavedChipWord(chip, state, 0xE000), 0x4031);
     }
+    // Yes sends the erased chip's password once, without a second question; the
+    // programmed chip refuses it, and the failure says so.
+    modals.texts.clear();
+    modals.Expect(accept);
+    modals.Expect(Answer(modals, "&Yes"));
+    modals.Expect(Answer(modals));
+    View()->OnReadDevice();
+    ASSERT_EQ(modals.texts.size(), 2u);
+    EXPECT_NE(modals.texts[1].find("Ack failed, returned A0\nThe target's bootstrap loader "
+                                   "refused the password."),
+              std::string::npos)
+        << modals.texts[1];
     View()->OnExecute();
     ASSERT_EQ(View()->GetStatusPicture(), StatusPicture::Success) << View()->GetLog()->GetLogText();
     modals.texts.clear();
