@@ -385,7 +385,8 @@ TEST_F(ConsoleFailureTest, APasswordTheProgramDoesNotKnowIsNeverSent) {
         "Unable to complete operation.\nNo password was sent: the target's password is not "
         "known.\nPut a Set Password (BSL) with the chip's password before the Resend Password "
         "(BSL).\n";
-    // The 1.10 loader reads only with its patch, which the program lacks.
+    // The 1.10 loader moves data only with its patch.
+    UseProgramFolderWithPatch();
     for (const std::string chip : {"MSP430F2274", "MSP430FG4619", "MSP430F149"}) {
         SCOPED_TRACE(chip);
         const std::string state = Path("chip.kvchip");
@@ -410,16 +411,69 @@ TEST_F(ConsoleFailureTest, APasswordTheProgramDoesNotKnowIsNeverSent) {
                 << out;
         }
         EXPECT_EQ(run(pod("<Dravik_VerifyFile " + file + "></Dravik_VerifyFile>\n")), 0) << out;
-        if (chip != "MSP430F149") {
-            EXPECT_EQ(run(seize + passwordFrom("image.txt") + "<Tovrin_VerifyFile " + file +
-                          "></Tovrin_VerifyFile>\n" + off),
-                      0)
-                << out;
-        }
+        EXPECT_EQ(run(seize + passwordFrom("image.txt") + "<Tovrin_VerifyFile " + file +
+                      "></Tovrin_VerifyFile>\n" + off),
+                  0)
+            << out;
         // After a Mass Erase the erased chip's password is the right one: no question.
         EXPECT_EQ(run(seize + "<Tovrin_MassErase></Tovrin_MassErase>\n" + resend + off), 0) << out;
         EXPECT_EQ(out.find("Yes, no?"), std::string::npos) << out;
     }
+}
+
+// A 1.10 loader needs its patch after the password: a refusal of any of the
+// patch's frames names that step (the password was accepted), and a write
+// the loader acknowledges but that did not take (flash bits cannot go back to
+// 1 without an erase) fails the run by the library's own read-back.
+TEST_F(ConsoleFailureTest, OnALoaderThatNeedsItsPatchEveryStepIsNamed) {
+    const std::uint32_t patchBytes = UseProgramFolderWithPatch();
+    Write("zeros.txt", "@1100\n00 00\nq\n");
+    Write("ones.txt", "@1100\n0F F0\nq\n");
+    auto writeFile = [&](const std::string& name) {
+        return "<Tovrin_WriteFile strFileName=\"" + Path(name) +
+               "\" nFileType=\"FILETYPE_TI_TXT\" bVerifyMem=\"TRUE\"></Tovrin_WriteFile>\n";
+    };
+    auto project = [&](const std::string& more) {
+        return WriteProject("MSP430F149",
+                            "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n"
+                            "<Tovrin_SetPassword strFileName=\"NoFile.txt\" "
+                            "nFileType=\"FILETYPE_TI_TXT\" bPasswordSourceIsFile=\"FALSE\">\n"
+                            "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
+                            "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
+                            "</Tovrin_SetPassword>\n" +
+                                more + "<Tovrin_PowerOff></Tovrin_PowerOff>\n");
+    };
+    const std::string accepted = "Password failed:  The password was accepted, but the loader ";
+    const struct {
+        const char* what;
+        const char* fault;
+        std::string commands;
+        int code;
+        std::string text;
+    } cases[] = {
+        {"the patch applied, the bytes written and read back", "", writeFile("zeros.txt"), 0,
+         "Write File (BSL) " + Path("zeros.txt") + " .OK\n"},
+        {"the loader refuses the patch's load PC", ",adapterfault=nak:3", "", 1,
+         accepted + "patch failed at its load PC 0C22\nAck failed, returned A0\n"},
+        {"the loader refuses the password of the restarted loader", ",adapterfault=nak:4", "", 1,
+         accepted + "patch failed at the password for the restarted loader\nAck failed, "
+                    "returned A0\n"},
+        {"the loader refuses the patch's write", ",adapterfault=nak:5", "", 1,
+         accepted + "patch failed at its write of " + std::to_string(patchBytes) +
+             " bytes at 0220\nAck failed, returned A0\n"},
+        {"a write that does not take", "", writeFile("zeros.txt") + writeFile("ones.txt"), 1,
+         "Unable to complete operation.\nVerify failed at address 1100\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const int code = RunOnce(std::string("pod=none,adapter=MSP430F149") + c.fault,
+                                 project(c.commands));
+        EXPECT_EQ(code, c.code) << out;
+        EXPECT_NE(out.find(c.text), std::string::npos) << out;
+        EXPECT_FALSE(adapterSupplyAfterRun) << out;
+    }
+    // The cells kept what the first write gave them.
+    EXPECT_EQ(Word(AdapterChip(), 0x1100), 0x0000u);
 }
 
 TEST_F(ConsoleFailureTest, AGoodRunRunsNoPowerOffOfItsOwn) {
