@@ -172,9 +172,10 @@ CPluginAlgorithm* CCommandSerialize::FindAlgorithm(bool& haveList) {
     return list != nullptr ? list->Find(strModule, strAlgorithm) : nullptr;
 }
 
-void CCommandSerialize::OnWritten(CExecuteParams* params) {
+void CCommandSerialize::OnWritten(CExecuteParams* params, const std::string& written) {
     StepCount();
     params->SetModified(1);
+    params->RecordIssued("Serialize " + strName + ": " + written);
     RefreshPage();
 }
 

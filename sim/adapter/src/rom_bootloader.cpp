@@ -178,7 +178,10 @@ void RomBootLoader::send(const std::vector<uint8_t>& bytes, uint64_t atUs) {
 
 void RomBootLoader::receive(uint8_t value, bool ok, uint64_t atUs) {
     if (!powered_ || !running()) return;
-    if (state_ == State::InFrame && atUs - lastByteUs_ > uint64_t{profile_.frameGapMs} * 1000) {
+    // The sync is answered before the frame is sent, so the host's wait for
+    // that answer is no pause inside the frame: only gaps between its bytes are.
+    if (state_ == State::InFrame && !frame_.empty() &&
+        atUs - lastByteUs_ > uint64_t{profile_.frameGapMs} * 1000) {
         state_ = State::WaitSync;
         frame_.clear();
     }
@@ -188,7 +191,6 @@ void RomBootLoader::receive(uint8_t value, bool ok, uint64_t atUs) {
             state_ = State::InFrame;
             frame_.clear();
             frameError_ = false;
-            lastByteUs_ = atUs;
         }
         return;
     }

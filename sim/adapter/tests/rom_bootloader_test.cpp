@@ -118,6 +118,31 @@ TEST_F(Loader, SyncThenLockedRefusalThenPassword) {
     EXPECT_FALSE(loader.locked());
 }
 
+TEST_F(Loader, OnlyAPauseBetweenAFramesBytesAbandonsIt) {
+    struct Row {
+        const char* what;
+        size_t pauseBefore;  // index of the frame byte the pause comes before
+        uint64_t pauseUs;
+        std::vector<uint8_t> answer;
+    };
+    const auto frame = Frame(0x14, 0xF000, 2);
+    const Row rows[] = {
+        {"a long wait after the sync's answer", 0, 2000000, {0x90, 0xA0}},
+        {"a short pause inside the frame", 3, 50000, {0x90, 0xA0}},
+        {"a long pause inside the frame", 3, 200000, {0x90}},
+    };
+    Enter();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        out.bytes.clear();
+        loader.receive(0x80, true, t += 10000);
+        for (size_t i = 0; i < frame.size(); ++i)
+            loader.receive(frame[i], true, t += (i == row.pauseBefore ? row.pauseUs : 1000));
+        EXPECT_EQ(out.bytes, row.answer);
+        EXPECT_EQ(loader.state(), State::WaitSync);
+    }
+}
+
 TEST_F(Loader, BadChecksumIsRefused) {
     Enter();
     auto f = Frame(0x18, 0xFF00, 0xA506);

@@ -77,8 +77,9 @@ class CCommandOverlay : public CCommandDravik {
     virtual std::string StatusText() const;
     // The next value as the run's line shows it.
     virtual std::string LoggedValue() const { return strNextValue; }
-    // After the next value was stored.
-    virtual void OnWritten(CExecuteParams* /*params*/) {}
+    // After the next value was stored; `written` is the value the chip got,
+    // as the run's line shows it.
+    virtual void OnWritten(CExecuteParams* /*params*/, const std::string& /*written*/) {}
     // Whatever must hold before the bytes are written, beyond the value.
     virtual int CheckStep() { return 1; }
     // Every check that needs no pod: the algorithm found, the next value
@@ -134,7 +135,7 @@ class CCommandSerialize : public CCommandOverlay {
     // the negative text that older files store for 2^31 and above shows as
     // its unsigned value.
     std::string LoggedValue() const override;
-    void OnWritten(CExecuteParams* params) override;
+    void OnWritten(CExecuteParams* params, const std::string& written) override;
     // A count that cannot step without leaving the range of an int.
     int CheckStep() override;
 

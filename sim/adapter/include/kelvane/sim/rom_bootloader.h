@@ -69,7 +69,7 @@ struct LoaderProfile {
     uint32_t byteWriteUs = 80;     // extra per byte written
     uint32_t segmentEraseMs = 20;  // extra for an erase-segment command
     uint32_t massEraseMs = 250;    // extra for a mass-erase command
-    uint32_t frameGapMs = 100;     // a pause this long inside a frame abandons it
+    uint32_t frameGapMs = 100;     // a pause this long between a frame's bytes abandons it
     // CPU cycles a started user program runs for (on a chip; it stops early when it sleeps).
     uint64_t userProgramCycles = 200000;
 
