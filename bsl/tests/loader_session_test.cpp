@@ -202,7 +202,10 @@ TEST_F(LoaderSession, PurgeFirstArgumentIsTransmitSecondIsReceive) {
     // Sync and a mass-erase frame, purged from the transmit side at once:
     // only the character already on the line reaches the loader.
     const uint8_t burst[] = {0x80, 0x80, 0x18, 0x04, 0x04, 0x00, 0xFF, 0x06, 0xA5, 0x7D, 0xB9};
-    bench.clock.advance(200);  // the loader drops the frame the first sync opened
+    // The loader waits for the frame the first sync announced: its header
+    // byte, then a pause, and the loader drops that frame.
+    ASSERT_EQ(Tovrin_WritePort(&sync, 1), 1);
+    bench.clock.advance(200);
     ASSERT_EQ(Tovrin_WritePort(burst, sizeof burst), 1);
     Tovrin_Purge(1, 0);
     bench.clock.advance(2000);
