@@ -212,7 +212,8 @@ TEST_F(ConsoleFailureTest, EveryAdapterFaultFailsClearlyAndSwitchesTheTargetOff)
              Case{"the USB side takes a write short", "shortwrite:2",
                   "Password failed:  WritePort wrote 41 of 42 bytes"},
              Case{"the USB side takes a one-byte write short", "shortwrite:1",
-                  "Password failed:  Unable to write status byte\nWritePort wrote 0 of 1 bytes\n"},
+                  "Password failed:  Unable to write status byte\nWritePort wrote 0 of 1 bytes: the write "
+                  "timed out\n"},
              Case{"the adapter is unplugged", "unplug:3",
                   "Power Off (BSL): failed\nUnable to complete operation.\n"
                   "Password failed:  The password was accepted, but the read of the processor "
@@ -452,7 +453,7 @@ TEST_F(ConsoleFailureTest, OnALoaderThatNeedsItsPatchEveryStepIsNamed) {
         std::string text;
     } cases[] = {
         {"the patch applied, the bytes written and read back", "", writeFile("zeros.txt"), 0,
-         "Write File (BSL) " + Path("zeros.txt") + " .OK\n"},
+         "Write File 'zeros' (BSL): " + Path("zeros.txt") + " \n.OK\n"},
         {"the loader refuses the patch's load PC", ",adapterfault=nak:3", "", 1,
          accepted + "patch failed at its load PC 0C22\nAck failed, returned A0\n"},
         {"the loader refuses the password of the restarted loader", ",adapterfault=nak:4", "", 1,
