@@ -61,7 +61,8 @@ int CCommandTovrin_File::SetFileType(int fileType) {
 }
 
 std::unique_ptr<CHexImageFile> CCommandTovrin_File::CreateHexFile(const std::string& path,
-                                                                  int fileType, bool read) {
+                                                                  int fileType, bool read,
+                                                                  const CPrgProcessor* chip) {
     std::unique_ptr<CHexImageFile> image;
     if (fileType == 1)
         image = std::make_unique<CTextHexFile>();
@@ -70,6 +71,11 @@ std::unique_ptr<CHexImageFile> CCommandTovrin_File::CreateHexFile(const std::str
     else {
         Fail(Format("Unrecognized file type %d", fileType));
         return nullptr;
+    }
+    if (chip != nullptr) {
+        image->SetAddressCheck([this, chip](std::uint64_t address, std::uint32_t count) {
+            return OutsideTheChip(*chip, address, count);
+        });
     }
     if (!image->Open(path, read ? CHexImageFile::kModeRead : CHexImageFile::kModeWrite)) {
         Fail(image->GetLastError());
@@ -160,41 +166,37 @@ int CCommandTovrin_File::ReadXMLParameters(std::int32_t element) {
     return SetParameters(name, type);
 }
 
-int CCommandTovrin_File::FitsTheChip(const CHexImageFile& image, const CPrgProcessor* processor) {
-    if (processor == nullptr) return 1;
+std::string CCommandTovrin_File::OutsideTheChip(const CPrgProcessor& processor,
+                                                std::uint64_t address, std::uint32_t count) const {
+    if (count == 0) return {};
     // Everything the chip has lies below the top of its address space, in its
     // flash or its RAM: an image with a byte anywhere else (peripherals, boot
-    // ROM, a gap) is refused before the first frame goes out.
-    const std::uint64_t top = processor->bIsMSP430X ? 0xFFFFF : 0xFFFF;
-    auto inMemory = [processor](std::uint32_t a) {
-        return processor->IsInInfoMemory(a) || processor->IsInMainMemory(a) ||
-               !processor->RamKnown() || processor->IsInRam(a);
-    };
-    std::uint64_t bytes = 0;
-    for (std::size_t i = 0; i < image.GetBlockCount(); ++i) {
-        const CHexBlock* block = image.GetBlock(i);
-        if (block == nullptr || block->GetCount() == 0) continue;
-        bytes += block->GetCount();
-        const std::uint64_t last = std::uint64_t{block->GetAddress()} + block->GetCount() - 1;
-        if (last > top) {
-            const std::uint64_t first = std::max<std::uint64_t>(block->GetAddress(), top + 1);
-            return Fail(Format("%s does not fit the %s: it holds data at %05llX, above the "
-                               "chip's top address %05llX",
-                               strFileName.c_str(), processor->GetName().c_str(),
-                               static_cast<unsigned long long>(first),
-                               static_cast<unsigned long long>(top)));
-        }
-        for (std::uint64_t a = block->GetAddress(); a <= last; ++a) {
-            if (inMemory(static_cast<std::uint32_t>(a))) continue;
-            return Fail(
-                Format("%s does not fit the %s: it holds data at %05llX, outside the "
-                       "chip's flash and RAM",
-                       strFileName.c_str(), processor->GetName().c_str(),
-                       static_cast<unsigned long long>(a)));
-        }
+    // ROM, a gap) is refused while it is read, before the first frame goes out.
+    const std::uint64_t top = processor.bIsMSP430X ? 0xFFFFF : 0xFFFF;
+    const std::uint64_t last = address + count - 1;
+    if (last > top) {
+        const std::uint64_t first = std::max<std::uint64_t>(address, top + 1);
+        return Format("%s does not fit the %s: it holds data at %05llX, above the chip's top "
+                      "address %05llX",
+                      strFileName.c_str(), processor.GetName().c_str(),
+                      static_cast<unsigned long long>(first), static_cast<unsigned long long>(top));
     }
+    for (std::uint64_t a = address; a <= last; ++a) {
+        const auto at = static_cast<std::uint32_t>(a);
+        if (processor.IsInInfoMemory(at) || processor.IsInMainMemory(at) ||
+            !processor.RamKnown() || processor.IsInRam(at))
+            continue;
+        return Format("%s does not fit the %s: it holds data at %05llX, outside the chip's flash "
+                      "and RAM",
+                      strFileName.c_str(), processor.GetName().c_str(),
+                      static_cast<unsigned long long>(a));
+    }
+    return {};
+}
+
+int CCommandTovrin_File::HoldsData(const CHexImageFile& image) {
     // An image without a byte would write and verify nothing and still end well.
-    if (bytes == 0) return Fail(strFileName + " holds no data");
+    if (image.GetTotalBytes() == 0) return Fail(strFileName + " holds no data");
     return 1;
 }
 
@@ -205,9 +207,10 @@ int CCommandTovrin_File::TransferFile(CExecuteParams* params, bool write, const 
     CTovrin* adapter = TakeAdapter(params, std::string(className) + "::OnExecute");
     if (adapter == nullptr) return 0;
     params->Log(strFileName + " ", true);
-    std::unique_ptr<CHexImageFile> image = CreateHexFile(strFileName, nFileType, true);
+    std::unique_ptr<CHexImageFile> image =
+        CreateHexFile(strFileName, nFileType, true, params->GetProcessor());
     if (image == nullptr) return 0;
-    if (!FitsTheChip(*image, params->GetProcessor())) {
+    if (!HoldsData(*image)) {
         image->Close();
         return 0;
     }

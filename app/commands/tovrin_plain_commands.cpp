@@ -6,6 +6,7 @@
 #include "kelvane/core/prg_processor.h"
 #include "kelvane/core/stdio_xml_file.h"
 #include "kelvane/core/tovrin.h"
+#include "kelvane/platform/message_box.h"
 
 namespace kv {
 
@@ -55,8 +56,23 @@ int CCommandTovrin_PowerOff::Call(CCommandTovrin_PowerOff* self, CExecuteParams*
     return adapter->PowerOff() ? 1 : self->FailFromAdapter(adapter);
 }
 
+bool CCommandTovrin_ResendPassword::AskToSendUnknownPassword() {
+    return messageBox("The target's password is not known: no Set Password (BSL) gave it and no "
+                      "Mass Erase (BSL) erased the chip in this program.\n\nA programmed chip "
+                      "with a 2.x bootstrap loader erases its main and information memory when "
+                      "it is sent a wrong password.\n\nSend the erased chip's password (32 bytes "
+                      "of 0xFF)?",
+                      "Kelvane", kMbYesNo | kMbIconWarning | kMbDefButton2) == kIdYes;
+}
+
 int CCommandTovrin_ResendPassword::Call(CCommandTovrin_ResendPassword* self,
-                                        CExecuteParams* /*params*/, CTovrin* adapter) {
+                                        CExecuteParams* params, CTovrin* adapter) {
+    if (!CTovrin::IsPasswordKnown() && !params->IsUnknownPasswordAllowed() &&
+        !AskToSendUnknownPassword()) {
+        return self->Fail(
+            "No password was sent: the target's password is not known.\nPut a Set Password "
+            "(BSL) with the chip's password before the Resend Password (BSL).");
+    }
     return adapter->ResendPassword() ? 1 : self->FailFromAdapter(adapter);
 }
 

@@ -1,7 +1,6 @@
 #include "kelvane/commands/tovrin_set_password.h"
 
 #include <sstream>
-#include <string_view>
 
 #include "kelvane/commands/command_text.h"
 #include "kelvane/core/execute_params.h"
@@ -11,17 +10,6 @@
 #include "kelvane/core/xml_reading.h"
 
 namespace kv {
-
-namespace {
-
-// The loader library's text when the loader answered the password with its
-// refusal (0xA0), and what the program adds to it.
-constexpr std::string_view kRefusedReply = "Ack failed, returned A0";
-constexpr std::string_view kRefusedText =
-    "\nThe target's bootstrap loader refused the password. A chip with a 2.x loader erases "
-    "its main and information memory on a wrong password.";
-
-}  // namespace
 
 CCommandTovrin_SetPassword::CCommandTovrin_SetPassword() : CCommandTovrin_File(Page()) {
     Describe(kElementName, "Set Password (BSL)", "Set password to unlock target via Tovrin", 32);
@@ -119,6 +107,13 @@ int CCommandTovrin_SetPassword::LoadPasswordFromFile(int refresh) {
     std::fill(std::begin(bytes), std::end(bytes), 0xFF);
     std::unique_ptr<CHexImageFile> image = CreateHexFile(GetFileName(), GetFileType(), true);
     if (image == nullptr) return 0;
+    // A file without a byte of the vector table gives no password: sending
+    // the erased chip's instead would erase a programmed 2.x chip.
+    if (!image->HoldsAny(kVectorTable, sizeof bytes)) {
+        Fail(GetFileName() + " holds no password: no byte at FFE0-FFFF");
+        image->Close();
+        return 0;
+    }
     if (!image->ExtractBlock(bytes, kVectorTable, sizeof bytes)) {
         Fail(image->GetLastError());
         image->Close();
@@ -162,11 +157,8 @@ int CCommandTovrin_SetPassword::OnExecute(CExecuteParams* params) {
         params->Log(GetFileName() + " ", false);
         if (!LoadPasswordFromFile(1)) return 0;
     }
-    if (!adapter->SetPassword(words_.data())) {
-        const std::string cause = adapter->TakeLastError();
-        return Fail("Password failed:  " + cause +
-                    (cause == kRefusedReply ? std::string(kRefusedText) : std::string()));
-    }
+    if (!adapter->SetPassword(words_.data()))
+        return Fail("Password failed:  " + adapter->TakeLastError());
     std::uint8_t major = 0;
     std::uint8_t minor = 0;
     if (!adapter->GetBootloaderVersion(major, minor)) return FailFromAdapter(adapter);

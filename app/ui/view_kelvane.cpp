@@ -18,6 +18,7 @@
 #include "kelvane/app/project_file_lock.h"
 #include "kelvane/app/run_signals.h"
 #include "kelvane/commands/file_paths.h"
+#include "kelvane/commands/tovrin_simple_commands.h"
 #include "kelvane/core/array_prg_processor.h"
 #include "kelvane/core/command_factory.h"
 #include "kelvane/core/execute_params.h"
@@ -26,6 +27,7 @@
 #include "kelvane/core/project_tree_item.h"
 #include "kelvane/core/root_tree_item.h"
 #include "kelvane/core/run_stop.h"
+#include "kelvane/core/tovrin.h"
 #include "kelvane/platform/message_box.h"
 #include "kelvane/project/prg_project.h"
 #include "kelvane/ui/page_environment.h"
@@ -490,9 +492,15 @@ void CViewKelvane::RunRead(CPrgProcessor* processor, bool range) {
         SetStatusPicture(StatusPicture::Failure);
         return;
     }
+    // Through the adapter the read first sends the kept password: one the
+    // program does not know is sent only when the user agrees, before anything
+    // starts.
+    const bool askForPassword = adapterNeeded && !CTovrin::IsPasswordKnown();
+    if (askForPassword && !CCommandTovrin_ResendPassword::AskToSendUnknownPassword()) return;
     ProgressBar* progress = statusBar_ != nullptr ? statusBar_->GetStatusProgressCtrl() : nullptr;
     CRunSignalGuard stopOnSignal;
     CExecuteParams params;
+    if (askForPassword) params.AllowUnknownPassword();
     if (!params.Open(processor, project->GetVcc(), progress, statusBar_, log_, operation->GetName(),
                      operation->GetProgressAggregate(), podNeeded, adapterNeeded)) {
         if (GetRunStopSignal() != 0) {

@@ -286,8 +286,18 @@ int SetPatchFile_Hesmark(const char* fileName) {
                  std::vector<uint8_t>(block->GetData(), block->GetData() + block->GetCount())});
         }
     }
+    const bool ended = image.EndsWithEndLine();
     image.Close();
     if (blocks.empty()) return SetError(text + "\nThe file holds no data");
+    // The patch runs as code: one cut short or out of step would run whatever it lacks.
+    if (!ended)
+        return SetError(text + "\nThe patch has no end line 'q': the file may be cut short");
+    for (const hesmark::CodeBlock& block : blocks) {
+        if ((block.address & 1) == 0) continue;
+        return SetError(text + Format("\nPatch code at %05X starts at an odd address: MSP430 "
+                                      "code starts at even addresses only",
+                                      block.address));
+    }
     // A patch that does not fit the loader's RAM would only fail once it is written.
     for (const hesmark::CodeBlock& block : blocks) {
         const uint32_t end = block.address + static_cast<uint32_t>(block.data.size());

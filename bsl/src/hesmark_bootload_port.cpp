@@ -375,21 +375,29 @@ bool CHesmarkBootloadPort::IsPatchRequired() const {
     return m_byMajor < 2 && m_byMinor <= 0x10;
 }
 
+bool CHesmarkBootloadPort::PatchStepFailed(const std::string& step) {
+    return Fail(Format("The password was accepted, but the loader patch failed at %s\n%s",
+                       step.c_str(), m_strError.c_str()));
+}
+
 bool CHesmarkBootloadPort::ApplyPatch(const uint8_t* password) {
     if (m_patch.empty()) return Fail("No patch file available");
     QuietScope quiet(*this);
-    if (!LoadPC(kPatchRestartPC)) return false;
+    if (!LoadPC(kPatchRestartPC))
+        return PatchStepFailed(Format("its load PC %04X", unsigned(kPatchRestartPC)));
     m_dwOffset = 0;  // the restarted loader works in the first 64K again
-    if (!SendPassword(password)) return false;
+    if (!SendPassword(password)) return PatchStepFailed("the password for the restarted loader");
     for (const CodeBlock& block : m_patch) {
         for (size_t done = 0; done < block.data.size(); done += 128) {
             const size_t n = std::min<size_t>(128, block.data.size() - done);
             std::vector<uint8_t> piece(block.data.begin() + static_cast<long>(done),
                                        block.data.begin() + static_cast<long>(done + n));
             if (piece.size() & 1) piece.push_back(0xFF);
-            if (!TxDataBlock(block.address + static_cast<uint32_t>(done), piece.data(),
-                             piece.size(), true))
-                return false;
+            const uint32_t at = block.address + static_cast<uint32_t>(done);
+            if (!TxDataBlock(at, piece.data(), piece.size(), true)) {
+                return PatchStepFailed(
+                    Format("its write of %u bytes at %04X", unsigned(piece.size()), unsigned(at)));
+            }
         }
     }
     m_bPatchActive = true;
@@ -447,7 +455,10 @@ bool CHesmarkBootloadPort::SetPassword(const uint8_t* password, bool autoPatch) 
         return Fail(error);
     }
     Log("Reading processor information");
-    if (!ReadProcessorInfo()) return false;
+    if (!ReadProcessorInfo()) {
+        return Fail("The password was accepted, but the read of the processor information "
+                    "and loader version failed\n" + m_strError);
+    }
     if (!PatchAfterPassword(password, autoPatch)) return false;
     StorePassword(password);
     Log("Set password successful", true);

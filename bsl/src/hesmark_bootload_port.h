@@ -165,6 +165,8 @@ class CHesmarkBootloadPort {
     void StorePassword(const uint8_t* password);
     bool ReadProcessorInfo();
     bool IsPatchRequired() const;
+    // Load PC onto the loader's restart, the password again, the patch image
+    // written with read-back verify; a failing step is named in the text.
     bool ApplyPatch(const uint8_t* password);
 
     // The patch image (blocks in address order); none at creation.
@@ -204,6 +206,8 @@ class CHesmarkBootloadPort {
     void NotifyText(uint32_t kind, bool flag, const std::string& text) const;
 
   private:
+    // Fails with the step of the patch named before the step's own text.
+    bool PatchStepFailed(const std::string& step);
     struct Piece;
     bool Lines(std::initializer_list<int (*)()> calls);
     bool DisableAll();

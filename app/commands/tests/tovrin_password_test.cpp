@@ -96,6 +96,24 @@ TEST(TovrinPassword, PasswordFromTheResetVectorOnly) {
     EXPECT_EQ(command->GetTreeLabel(), "Set Password (BSL) 'password'");
 }
 
+// A file that holds no byte of the vector table gives no password: it is
+// refused before anything is sent, and the words stay as they were.
+TEST(TovrinPassword, AFileWithoutAByteOfTheVectorsIsRefused) {
+    for (const char* content : {"", "@F000\n01 02\nq\n", "@FFE0\nq\n", "@FFDE\n01 02\nq\n"}) {
+        SCOPED_TRACE(content);
+        AdapterRun run;
+        run.Seize();
+        run.bench.ClearLogs();
+        auto command = FromFile(content);
+        command->SetPasswordWord(3, 0x1111);
+        EXPECT_EQ(run.Run(*command), 0);
+        EXPECT_EQ(command->GetLastError(),
+                  TestPath("password.txt") + " holds no password: no byte at FFE0-FFFF");
+        EXPECT_EQ(command->GetPasswordWord(3), 0x1111);
+        EXPECT_TRUE(run.bench.Frames(kPassword).empty());
+    }
+}
+
 TEST(TovrinPassword, AMissingFileKeepsTheWords) {
     std::string error;
     std::unique_ptr<CCommandTovrin_SetPassword> command(
@@ -112,9 +130,11 @@ TEST(TovrinPassword, SentLowByteFirstThenLoggedWithTheLoaderVersion) {
     ASSERT_EQ(run.Run(seize), 1) << seize.GetLastError();
     run.bench.ClearLogs();
     run.log.Clear();
-    auto command = FromFile("@FFE0\n" + std::string(31 * 3, ' ') + "\nq\n");
-    // An image without data at the vectors sends the erased chip's password.
-    command = FromFile("@F000\n01 02\nq\n");
+    // The vectors of an erased chip, given in the file.
+    std::string vectors = "@FFE0\n";
+    for (int i = 0; i < 32; ++i)
+        vectors += i % 16 == 15 ? "FF\n" : "FF ";
+    auto command = FromFile(vectors + "q\n");
     ASSERT_EQ(run.Run(*command), 1) << command->GetLastError();
     auto sent = run.bench.Frames(kPassword);
     ASSERT_EQ(sent.size(), 1u);

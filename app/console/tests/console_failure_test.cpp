@@ -196,21 +196,29 @@ TEST_F(ConsoleFailureTest, EveryAdapterFaultFailsClearlyAndSwitchesTheTargetOff)
                   "Unable to complete operation.\nAck failed, returned A0\n"},
              // At once, not after the reply's time-out.
              Case{"the loader refuses a read", "nak:2",
-                  "Password failed:  Read request failed, read 0001 bytes\n"
+                  "Password failed:  The password was accepted, but the read of the processor information "
+                  "and loader version failed\nRead request failed, read 0001 bytes\n"
                   "The loader refused the read: it answered NAK (A0)\n"},
              Case{"the loader stays silent on the password", "silent:1",
                   "Password failed:  Unable to read ack\nComm receive timed-out"},
              Case{"a read reply comes back with a bad checksum", "reply:checksum",
-                  "Password failed:  Read request failed, returned checksum"},
+                  "Password failed:  The password was accepted, but the read of the processor information "
+                  "and loader version failed\nRead request failed, returned checksum"},
              Case{"a byte to the target is lost", "totarget:40",
                   "Password failed:  Unable to read ack\nComm receive timed-out"},
              Case{"a byte to the host is lost", "tohost:3",
-                  "Password failed:  Unable to read ack\nComm receive timed-out"},
+                  "Password failed:  The password was accepted, but the read of the processor information "
+                  "and loader version failed\nUnable to read ack\nComm receive timed-out"},
              Case{"the USB side takes a write short", "shortwrite:2",
                   "Password failed:  WritePort wrote 41 of 42 bytes"},
+             Case{"the USB side takes a one-byte write short", "shortwrite:1",
+                  "Password failed:  Unable to write status byte\nWritePort wrote 0 of 1 bytes: the write "
+                  "timed out\n"},
              Case{"the adapter is unplugged", "unplug:3",
                   "Power Off (BSL): failed\nUnable to complete operation.\n"
-                  "Password failed:  Unable to read ack\nReadPort Error: Failed to receive 1 "
+                  "Password failed:  The password was accepted, but the read of the processor "
+                  "information and loader version failed\n"
+                  "Unable to read ack\nReadPort Error: Failed to receive 1 "
                   "bytes.\nWaitForReceive Error: Unable to get number of bytes available.\n"
                   "Unable to get Tovrin queue status, error 4\nThe Tovrin adapter is gone: it "
                   "was unplugged or lost its USB connection\n"},
@@ -338,6 +346,135 @@ TEST_F(ConsoleFailureTest, AnImageProgrammedByJtagIsVerifiedThroughTheLoader) {
             "\" nFileType=\"FILETYPE_TI_TXT\"></Tovrin_VerifyFile>\n"
             "<Tovrin_PowerOff></Tovrin_PowerOff>\n");
     EXPECT_EQ(RunOnce("chip=MSP430F2274,adapter=MSP430F2274", path), 0) << out;
+}
+
+// A password the program does not know is never sent without asking: a
+// Resend Password before any Set Password or Mass Erase asks (the console
+// answers No), and a password file without a byte of the vector table is
+// refused. The programmed chip keeps its data - a 2.x loader would erase it on
+// the wrong password - and its own password opens it.
+TEST_F(ConsoleFailureTest, APasswordTheProgramDoesNotKnowIsNeverSent) {
+    std::string image = "@E000\n31 40 00 04\n@FFE0\n", words;
+    for (int i = 0; i < 16; ++i) {
+        image += i % 8 == 7 ? "34 12\n" : "34 12 ";
+        words += i % 4 == 3 ? "0x1234\n" : "0x1234 ";
+    }
+    Write("image.txt", image + "q\n");
+    Write("empty.txt", "");
+    Write("nopassword.txt", "@E000\n31 40\nq\n");
+    const std::string seize = "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n";
+    const std::string resend = "<Tovrin_ResendPassword></Tovrin_ResendPassword>\n";
+    const std::string off = "<Tovrin_PowerOff></Tovrin_PowerOff>\n";
+    const std::string file = "strFileName=\"" + Path("image.txt") + "\" nFileType=\"FILETYPE_TI_TXT\"";
+    auto passwordFrom = [&](const std::string& name) {
+        return "<Tovrin_SetPassword strFileName=\"" + Path(name) +
+               "\" nFileType=\"FILETYPE_TI_TXT\" bPasswordSourceIsFile=\"TRUE\">\n" + words +
+               "</Tovrin_SetPassword>\n";
+    };
+    auto pod = [&](const std::string& commands) {
+        return "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n"
+               "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n" + commands +
+               "<Dravik_Close bVccOff=\"TRUE\"></Dravik_Close>\n";
+    };
+    const std::string question =
+        "Resend Password (BSL): The target's password is not known: no Set Password (BSL) gave "
+        "it and no Mass Erase (BSL) erased the chip in this program.\n\nA programmed chip with a "
+        "2.x bootstrap loader erases its main and information memory when it is sent a wrong "
+        "password.\n\nSend the erased chip's password (32 bytes of 0xFF)?\nYes, no? <Auto "
+        "No>\nfailed\n";
+    const std::string refusal =
+        "Unable to complete operation.\nNo password was sent: the target's password is not "
+        "known.\nPut a Set Password (BSL) with the chip's password before the Resend Password "
+        "(BSL).\n";
+    // The 1.10 loader moves data only with its patch.
+    UseProgramFolderWithPatch();
+    for (const std::string chip : {"MSP430F2274", "MSP430FG4619", "MSP430F149"}) {
+        SCOPED_TRACE(chip);
+        const std::string state = Path("chip.kvchip");
+        std::remove(state.c_str());
+        const std::string sim = "chip=" + chip + ",adapter=" + chip + ",state=" + state;
+        auto run = [&](const std::string& commands) {
+            return RunOnce(sim, WriteProject(chip, commands));
+        };
+        ASSERT_EQ(run(pod("<Dravik_Erase dwEraseType=\"ERASE_ALL\" dwSegment=\"0x00001000\" "
+                          "dwLength=\"0x00000001\"></Dravik_Erase>\n<Dravik_ProgramFile " +
+                          file + " bVerifyMem=\"TRUE\"></Dravik_ProgramFile>\n")),
+                  0)
+            << out;
+        EXPECT_EQ(run(seize + resend + off), 1) << out;
+        EXPECT_NE(out.find(question + "\nPower Off (BSL): OK\n" + refusal), std::string::npos)
+            << out;
+        EXPECT_FALSE(adapterSupplyAfterRun) << out;
+        for (const char* name : {"empty.txt", "nopassword.txt"}) {
+            EXPECT_EQ(run(seize + passwordFrom(name) + off), 1) << out;
+            EXPECT_NE(out.find(Path(name) + " holds no password: no byte at FFE0-FFFF\n"),
+                      std::string::npos)
+                << out;
+        }
+        EXPECT_EQ(run(pod("<Dravik_VerifyFile " + file + "></Dravik_VerifyFile>\n")), 0) << out;
+        EXPECT_EQ(run(seize + passwordFrom("image.txt") + "<Tovrin_VerifyFile " + file +
+                      "></Tovrin_VerifyFile>\n" + off),
+                  0)
+            << out;
+        // After a Mass Erase the erased chip's password is the right one: no question.
+        EXPECT_EQ(run(seize + "<Tovrin_MassErase></Tovrin_MassErase>\n" + resend + off), 0) << out;
+        EXPECT_EQ(out.find("Yes, no?"), std::string::npos) << out;
+    }
+}
+
+// A 1.10 loader needs its patch after the password: a refusal of any of the
+// patch's frames names that step (the password was accepted), and a write
+// the loader acknowledges but that did not take (flash bits cannot go back to
+// 1 without an erase) fails the run by the library's own read-back.
+TEST_F(ConsoleFailureTest, OnALoaderThatNeedsItsPatchEveryStepIsNamed) {
+    const std::uint32_t patchBytes = UseProgramFolderWithPatch();
+    Write("zeros.txt", "@1100\n00 00\nq\n");
+    Write("ones.txt", "@1100\n0F F0\nq\n");
+    auto writeFile = [&](const std::string& name) {
+        return "<Tovrin_WriteFile strFileName=\"" + Path(name) +
+               "\" nFileType=\"FILETYPE_TI_TXT\" bVerifyMem=\"TRUE\"></Tovrin_WriteFile>\n";
+    };
+    auto project = [&](const std::string& more) {
+        return WriteProject("MSP430F149",
+                            "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n"
+                            "<Tovrin_SetPassword strFileName=\"NoFile.txt\" "
+                            "nFileType=\"FILETYPE_TI_TXT\" bPasswordSourceIsFile=\"FALSE\">\n"
+                            "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
+                            "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
+                            "</Tovrin_SetPassword>\n" +
+                                more + "<Tovrin_PowerOff></Tovrin_PowerOff>\n");
+    };
+    const std::string accepted = "Password failed:  The password was accepted, but the loader ";
+    const struct {
+        const char* what;
+        const char* fault;
+        std::string commands;
+        int code;
+        std::string text;
+    } cases[] = {
+        {"the patch applied, the bytes written and read back", "", writeFile("zeros.txt"), 0,
+         "Write File 'zeros' (BSL): " + Path("zeros.txt") + " \n.OK\n"},
+        {"the loader refuses the patch's load PC", ",adapterfault=nak:3", "", 1,
+         accepted + "patch failed at its load PC 0C22\nAck failed, returned A0\n"},
+        {"the loader refuses the password of the restarted loader", ",adapterfault=nak:4", "", 1,
+         accepted + "patch failed at the password for the restarted loader\nAck failed, "
+                    "returned A0\n"},
+        {"the loader refuses the patch's write", ",adapterfault=nak:5", "", 1,
+         accepted + "patch failed at its write of " + std::to_string(patchBytes) +
+             " bytes at 0220\nAck failed, returned A0\n"},
+        {"a write that does not take", "", writeFile("zeros.txt") + writeFile("ones.txt"), 1,
+         "Unable to complete operation.\nVerify failed at address 1100\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const int code = RunOnce(std::string("pod=none,adapter=MSP430F149") + c.fault,
+                                 project(c.commands));
+        EXPECT_EQ(code, c.code) << out;
+        EXPECT_NE(out.find(c.text), std::string::npos) << out;
+        EXPECT_FALSE(adapterSupplyAfterRun) << out;
+    }
+    // The cells kept what the first write gave them.
+    EXPECT_EQ(Word(AdapterChip(), 0x1100), 0x0000u);
 }
 
 TEST_F(ConsoleFailureTest, AGoodRunRunsNoPowerOffOfItsOwn) {

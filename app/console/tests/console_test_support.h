@@ -3,6 +3,7 @@
 // and the shutdown can be checked.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -22,6 +23,11 @@ class ConsoleProgramTest : public ProgramTest {
     // configuration, then the shutdown; the exit code. What the devices show
     // between run and shutdown is kept below.
     int RunOnce(const std::string& simConfig, const std::string& path);
+    // The program's folder becomes the test's own: bin/'s configuration files
+    // and the simulator's loader patch as PATCH.TXT, so that a chip with a
+    // 1.10 loader moves data (the build never puts that patch beside the
+    // programs). The patch's first write, in bytes (what the loader is sent).
+    std::uint32_t UseProgramFolderWithPatch();
 
     // Called with the simulated devices before the run, for faults.
     std::function<void(sim::SimBackend&)> prepare;

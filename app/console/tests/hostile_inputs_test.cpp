@@ -11,6 +11,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -91,6 +93,36 @@ std::string AdapterWrite(const std::string& image) {
                        "<Tovrin_PowerOff></Tovrin_PowerOff>\n");
 }
 
+// The password taken from the file before anything else is sent.
+std::string AdapterPasswordFile(const std::string& image) {
+    return Project("MSP430F2274",
+                   "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n"
+                   "<Tovrin_SetPassword strFileName=\"" + image +
+                       "\" nFileType=\"FILETYPE_TI_TXT\" bPasswordSourceIsFile=\"TRUE\">\n"
+                       "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
+                       "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
+                       "</Tovrin_SetPassword>\n"
+                       "<Tovrin_PowerOff></Tovrin_PowerOff>\n");
+}
+
+// `count` one-byte records, one every other address from `address` on, as TI-TXT.
+void WriteScatteredBytes(const fs::path& path, std::uint32_t address, std::size_t count) {
+    std::ofstream out(path, std::ios::binary);
+    char line[32];
+    for (std::size_t i = 0; i < count; ++i) {
+        std::snprintf(line, sizeof line, "@%X\n01\n", static_cast<unsigned>(address + 2 * i));
+        out << line;
+    }
+    out << "q\n";
+}
+
+// What the program itself takes (a trivial project peaks near 7.6 MB) and the
+// bound of an image: 16 times its size beyond that.
+constexpr long kProgramOwnKb = 8 * 1024;
+constexpr long ImagePeakKb(long fileBytes) {
+    return PlainPeakKb(kProgramOwnKb + 16 * fileBytes / 1024);
+}
+
 std::string Repeat(const std::string& piece, std::size_t times) {
     std::string text;
     text.reserve(piece.size() * times);
@@ -160,6 +192,13 @@ const Hostile kHostile[] = {
          return ProjectWith(d, AdapterWrite("./image.txt"));
      },
      1, {"Error parsing line 4\n", "Data at 0000E008 overlaps data of an earlier line\n"}},
+    // Out of address order: the earlier line's range is found all the same.
+    {"AdapterImageRecordsOverlapOutOfOrder", "pod=none,adapter=MSP430F2274",
+     [](const fs::path& d) {
+         Write(d / "image.txt", "@E100\n01\n@E000\n" + kRow + "@E008\n01\nq\n");
+         return ProjectWith(d, AdapterWrite("./image.txt"));
+     },
+     1, {"Error parsing line 6\n", "Data at 0000E008 overlaps data of an earlier line\n"}},
     {"AdapterImageAboveTheChip", "pod=none,adapter=MSP430F2274",
      [](const fs::path& d) {
          Write(d / "image.txt", "@FFF8\n" + kRow + "q\n");
@@ -174,6 +213,24 @@ const Hostile kHostile[] = {
      },
      1, {"does not fit the MSP430F2274: it holds data at 00000, outside the chip's flash and "
          "RAM\n"}},
+    // 100,000 scattered bytes (1.1 MB): each costs the image a few dozen bytes, not a
+    // block of 4 KB; none lies in the vector table, so no password is sent.
+    {"AdapterPasswordFileOfAHundredThousandScatteredBytes", "pod=none,adapter=MSP430F2274",
+     [](const fs::path& d) {
+         WriteScatteredBytes(d / "pw.txt", 0x100000, 100'000);
+         return ProjectWith(d, AdapterPasswordFile("./pw.txt"));
+     },
+     1, {"pw.txt holds no password: no byte at FFE0-FFFF\n", "Power Off (BSL): OK\n"}, 10,
+     ImagePeakKb(1'100'002)},
+    // The same bytes to write: the first one above the chip ends the read at its line.
+    {"AdapterImageOfAHundredThousandBytesAboveTheChip", "pod=none,adapter=MSP430F2274",
+     [](const fs::path& d) {
+         WriteScatteredBytes(d / "image.txt", 0x100000, 100'000);
+         return ProjectWith(d, AdapterWrite("./image.txt"));
+     },
+     1, {"Error parsing line 2\n01\n", "image.txt does not fit the MSP430F2274: it holds data at "
+         "100000, above the chip's top address 0FFFF\n", "Power Off (BSL): OK\n"}, 5,
+     PlainPeakKb(kProgramOwnKb + 2 * 1024)},
     {"PodImageIsDevZero", "chip=MSP430F149",
      [](const fs::path& d) { return ProjectWith(d, PodProgram("/dev/zero", "FILETYPE_TI_TXT")); },
      23, {"File open error\n/dev/zero is a device, not a file\n"}},

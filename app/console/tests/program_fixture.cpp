@@ -15,6 +15,7 @@
 #include "kelvane/app/profile_settings.h"
 #include "kelvane/core/command_factory.h"
 #include "kelvane/core/execute_params.h"
+#include "kelvane/core/tovrin.h"
 #include "kelvane/platform/message_box.h"
 #include "kelvane/platform/usb_backend.h"
 #include "kelvane/sim/dravik_pod.h"
@@ -137,6 +138,9 @@ sim::Chip& ProgramTest::AdapterChip() {
 }
 
 int ProgramTest::Run(const std::string& commandLine) {
+    // Every run is a process of its own: nothing the adapter wrapper kept
+    // (the password, the line registers) carries over.
+    CTovrin::ResetProcessState();
     ::testing::internal::CaptureStdout();
     CKelvaneApp app;
     const int code = app.Main("/opt/kelvane/CmdLineKelvane", commandLine);

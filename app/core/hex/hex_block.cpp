@@ -2,17 +2,51 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "hex_format.h"
 
 namespace kv {
 
-CHexBlock::CHexBlock(std::uint32_t capacity) : capacity_(capacity) {
-    data_.reserve(capacity_);
+CHexBlock::CHexBlock(std::uint32_t capacity) : capacity_(capacity) {}
+
+CHexBlock::CHexBlock(CHexBlock&& other) noexcept
+    : error_(std::move(other.error_)),
+      address_(other.address_),
+      capacity_(other.capacity_),
+      count_(other.count_) {
+    std::memcpy(inline_, other.inline_, sizeof inline_);
+    other.count_ = 0;  // a pointer taken over is no longer the other's
+}
+
+CHexBlock& CHexBlock::operator=(CHexBlock&& other) noexcept {
+    if (this == &other) return *this;
+    FreeData();
+    error_ = std::move(other.error_);
+    address_ = other.address_;
+    capacity_ = other.capacity_;
+    count_ = other.count_;
+    std::memcpy(inline_, other.inline_, sizeof inline_);
+    other.count_ = 0;
+    return *this;
+}
+
+CHexBlock::~CHexBlock() {
+    FreeData();
+}
+
+void CHexBlock::FreeData() {
+    if (!IsInline()) delete[] heap_;
+    count_ = 0;
+}
+
+const std::string& CHexBlock::GetLastError() const {
+    static const std::string kNoError = "No error";
+    return error_ ? *error_ : kNoError;
 }
 
 int CHexBlock::CriticalError(const char* method, const std::string& message) {
-    error_ = hex::ReportCriticalError("CHexBlock", method, message);
+    error_ = std::make_unique<std::string>(hex::ReportCriticalError("CHexBlock", method, message));
     return 0;
 }
 
@@ -20,11 +54,18 @@ int CHexBlock::Load(const std::uint8_t* source, std::uint32_t address, std::uint
     address_ = address;
     if (count > capacity_) return CriticalError("Load", "Passed too many bytes");
     if (source == nullptr && count > 0) return CriticalError("Load", "NULL source buffer");
-    if (count == 0) {
-        data_.clear();
+    if (count <= kInlineBytes) {
+        std::uint8_t bytes[kInlineBytes];
+        if (count > 0) std::memcpy(bytes, source, count);
+        FreeData();
+        std::memcpy(inline_, bytes, count);
     } else {
-        data_.assign(source, source + count);
+        auto* bytes = new std::uint8_t[count];
+        std::memcpy(bytes, source, count);
+        FreeData();
+        heap_ = bytes;
     }
+    count_ = count;
     return 1;
 }
 
@@ -47,7 +88,7 @@ int CHexBlock::ReadFrom(std::uint32_t offset, std::uint8_t* destination, std::ui
     if (n > 0 && destination == nullptr) {
         return CriticalError("ReadFrom", "NULL destination buffer");
     }
-    if (n > 0) std::memcpy(destination, data_.data() + offset, n);
+    if (n > 0) std::memcpy(destination, GetData() + offset, n);
     if (copied != nullptr) *copied = n;
     return 1;
 }
@@ -73,7 +114,7 @@ int CHexBlock::Merge(std::uint8_t* destination, std::uint32_t base, std::uint32_
     if (k > n) return CriticalError("Merge", "Error in buffer math(3)");
     if (to + k - 1 >= window) return CriticalError("Merge", "Error in buffer math(4)");
     if (from + k - 1 >= n) return CriticalError("Merge", "Error in buffer math(5)");
-    std::memcpy(destination + to, data_.data() + from, static_cast<std::size_t>(k));
+    std::memcpy(destination + to, GetData() + from, static_cast<std::size_t>(k));
     return 1;
 }
 

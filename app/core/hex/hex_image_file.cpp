@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <utility>
+#include <vector>
 #include <new>
 
 #include "hex_format.h"
@@ -54,10 +56,67 @@ struct StartOrder {
 
 }  // namespace
 
-// The address ranges [start, end) read so far, merged where they touch.
+// The address ranges [start, end) read so far, merged where they touch. Ranges
+// that come in address order (most files) are kept in a vector, 16 bytes each;
+// the few that come out of order in a map.
 class GivenRanges {
   public:
-    std::map<std::uint64_t, std::uint64_t, StartOrder> ranges;
+    void Clear() {
+        ascending_.clear();
+        ascending_.shrink_to_fit();
+        others_.clear();
+    }
+
+    // The first address of [address, end) that a range holds, or end.
+    std::uint64_t FirstClash(std::uint64_t address, std::uint64_t end) const {
+        return std::min(FirstClashInAscending(address, end), FirstClashInOthers(address, end));
+    }
+
+    void Add(std::uint64_t address, std::uint64_t end) {
+        if (ascending_.empty() || address >= ascending_.back().end) {
+            if (!ascending_.empty() && ascending_.back().end == address) {
+                ascending_.back().end = end;
+            } else {
+                ascending_.push_back({address, end});
+            }
+            return;
+        }
+        auto next = others_.upper_bound(address);
+        auto before = next == others_.begin() ? others_.end() : std::prev(next);
+        if (before != others_.end() && before->second == address) {
+            before->second = end;
+        } else {
+            before = others_.emplace_hint(next, address, end);
+        }
+        if (next != others_.end() && next->first == before->second) {
+            before->second = next->second;
+            others_.erase(next);
+        }
+    }
+
+  private:
+    struct Range {
+        std::uint64_t start;
+        std::uint64_t end;
+    };
+
+    std::uint64_t FirstClashInAscending(std::uint64_t address, std::uint64_t end) const {
+        // The first range that ends after the address.
+        auto it = std::upper_bound(ascending_.begin(), ascending_.end(), address,
+                                   [](std::uint64_t a, const Range& r) { return a < r.end; });
+        if (it == ascending_.end() || it->start >= end) return end;
+        return std::max(it->start, address);
+    }
+
+    std::uint64_t FirstClashInOthers(std::uint64_t address, std::uint64_t end) const {
+        auto next = others_.upper_bound(address);
+        if (next != others_.begin() && std::prev(next)->second > address) return address;
+        if (next != others_.end() && next->first < end) return next->first;
+        return end;
+    }
+
+    std::vector<Range> ascending_;
+    std::map<std::uint64_t, std::uint64_t, StartOrder> others_;
 };
 
 CHexImageFile::CHexImageFile(const HexImageBuild& build)
@@ -138,6 +197,18 @@ int CHexImageFile::ExtractBlock(std::uint8_t* destination, std::uint32_t base,
     return 1;
 }
 
+bool CHexImageFile::HoldsAny(std::uint32_t base, std::uint32_t length) const {
+    if (!blocks_ || length == 0) return false;
+    const std::uint64_t end = std::uint64_t{base} + length;
+    for (std::size_t i = 0; i < blocks_->GetSize(); ++i) {
+        const CHexBlock* block = blocks_->GetAt(i);
+        if (block == nullptr || block->GetCount() == 0) continue;
+        const std::uint64_t first = block->GetAddress();
+        if (first < end && base < first + block->GetCount()) return true;
+    }
+    return false;
+}
+
 CHexBlock* CHexImageFile::GetBlock(std::size_t index) const {
     return blocks_ ? blocks_->GetAt(index) : nullptr;
 }
@@ -156,7 +227,7 @@ std::uint32_t CHexImageFile::GetStartAddress() const {
 }
 
 int CHexImageFile::ReadSourceLines() {
-    given_->ranges.clear();
+    given_->Clear();
     std::string openError;
     std::FILE* file = OpenInputStream(fileName_, "r", &openError);
     if (file == nullptr) {
@@ -186,6 +257,7 @@ int CHexImageFile::ReadSourceLines() {
         result = 0;
     }
     std::fclose(file);
+    given_->Clear();
     // Data still gathered when the file ends are kept like those of a closed run.
     if (result && !FlushRun(&lineError)) {
         error_ = lineError;
@@ -215,28 +287,23 @@ int CHexImageFile::MarkGiven(std::uint64_t address, std::uint32_t count,
                                  static_cast<unsigned long long>(build_.addressEnd - 1));
         return 0;
     }
-    auto& given = given_->ranges;
-    auto next = given.upper_bound(address);
+    // Bytes the reader's user cannot take stop the read where they are.
+    if (addressCheck_) {
+        std::string refusal = addressCheck_(address, count);
+        if (!refusal.empty()) {
+            *lineError = std::move(refusal);
+            return 0;
+        }
+    }
     // The first address of the new bytes that an earlier line gave.
-    std::uint64_t clash = end;
-    if (next != given.end() && next->first < end) clash = next->first;
-    auto before = next == given.begin() ? given.end() : std::prev(next);
-    if (before != given.end() && before->second > address) clash = address;
+    const std::uint64_t clash = given_->FirstClash(address, end);
     if (clash != end) {
         *lineError =
             hex::Format("Data at %08llX overlaps data of an earlier line",
                         static_cast<unsigned long long>(clash));
         return 0;
     }
-    if (before != given.end() && before->second == address) {
-        before->second = end;
-    } else {
-        before = given.emplace_hint(next, address, end);
-    }
-    if (next != given.end() && next->first == before->second) {
-        before->second = next->second;
-        given.erase(next);
-    }
+    given_->Add(address, end);
     return 1;
 }
 

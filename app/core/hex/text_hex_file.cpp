@@ -18,6 +18,7 @@ bool isBlank(char c) {
 
 int CTextHexFile::ReadFile() {
     loadAddress_ = 0;
+    endLine_ = false;
     return ReadSourceLines();
 }
 
@@ -29,6 +30,7 @@ int CTextHexFile::ParseLine(const std::string& line, std::string* lineError) {
     for (char& c : text)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (text.empty()) return 1;
+    endLine_ = text[0] == 'Q';
     const std::string quoted = hex::QuoteLine(text);
     const char* source = quoted.c_str();
     const char lead = text[0];

@@ -129,11 +129,11 @@ TEST(HexImageFile, ReadingWithoutEnoughMemoryFailsWithAText) {
 #ifdef KELVANE_NO_ADDRESS_LIMIT
     GTEST_SKIP() << "the address sanitizer reserves more address space than the limit allows";
 #else
-    // Twenty thousand one-byte blocks of 4096 bytes each: some 80 MB.
+    // Two hundred thousand one-byte blocks of a few dozen bytes each: some 11 MB.
     test::TempDir dir;
     std::string text;
     char line[32];
-    for (unsigned i = 0; i < 20000; ++i) {
+    for (unsigned i = 0; i < 200000; ++i) {
         std::snprintf(line, sizeof line, "@%05X\n00\n", 0x1000 + 2 * i);
         text += line;
     }
@@ -143,7 +143,7 @@ TEST(HexImageFile, ReadingWithoutEnoughMemoryFailsWithAText) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        const rlim_t limit = CurrentAddressSpace() + 32u * 1024 * 1024;
+        const rlim_t limit = CurrentAddressSpace() + 4u * 1024 * 1024;
         const rlimit bound{limit, limit};
         ::setrlimit(RLIMIT_AS, &bound);
         CTextHexFile image;

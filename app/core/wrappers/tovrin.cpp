@@ -1,6 +1,7 @@
 #include "kelvane/core/tovrin.h"
 
 #include <filesystem>
+#include <string_view>
 #include <new>
 #include <vector>
 
@@ -24,6 +25,9 @@ struct ProcessState {
     std::string patchFile;
     uint32_t adapterRegisters = 0;
     std::array<uint8_t, 32> password;
+    // Whether the password is the chip's as far as the program knows: a Set
+    // Password gave it, or a mass erase made it the erased chip's.
+    bool passwordKnown = false;
     ProcessState() { password.fill(0xFF); }
 };
 
@@ -41,6 +45,13 @@ bool Allocate(std::vector<uint8_t>& buffer, size_t size) {
         return false;
     }
 }
+
+// The library's text when the loader answered the password frame with its
+// refusal (0xA0), and what the wrapper adds to it.
+constexpr std::string_view kRefusedReply = "Ack failed, returned A0";
+constexpr std::string_view kRefusedText =
+    "\nThe target's bootstrap loader refused the password. A chip with a 2.x loader erases "
+    "its main and information memory on a wrong password.";
 
 // Loaders from version 2.18 on take a memory offset.
 bool LoaderSupportsOffset(uint8_t major, uint8_t minor) {
@@ -73,6 +84,9 @@ void CTovrin::SetSavedAdapterRegisters(uint32_t image) {
 }
 const std::array<uint8_t, 32>& CTovrin::GetLastPassword() {
     return Process().password;
+}
+bool CTovrin::IsPasswordKnown() {
+    return Process().passwordKnown;
 }
 
 void CTovrin::ResetProcessState() {
@@ -188,7 +202,11 @@ int CTovrin::InitializeTarget() {
 }
 
 int CTovrin::MassErase() {
-    return MassErase_Hesmark() ? 1 : TakeLibraryError();
+    if (!MassErase_Hesmark()) return TakeLibraryError();
+    // The erased chip's password is 32 bytes of 0xFF.
+    Process().password.fill(0xFF);
+    Process().passwordKnown = true;
+    return 1;
 }
 int CTovrin::ResetTarget() {
     return ResetTarget_Hesmark() ? 1 : TakeLibraryError();
@@ -213,11 +231,15 @@ int CTovrin::SetPassword(const uint16_t* words) {
         password[2 * i] = static_cast<uint8_t>(words[i] & 0xFF);
         password[2 * i + 1] = static_cast<uint8_t>(words[i] >> 8);
     }
+    Process().passwordKnown = true;
     return ResendPassword();
 }
 
 int CTovrin::ResendPassword() {
-    return SetPasswordData_Hesmark(Process().password.data()) ? 1 : TakeLibraryError();
+    if (SetPasswordData_Hesmark(Process().password.data())) return 1;
+    TakeLibraryError();
+    if (GetErrorText() == kRefusedReply) SetError(GetErrorText() + std::string(kRefusedText));
+    return 0;
 }
 
 int CTovrin::GetBootloaderVersion(uint8_t& major, uint8_t& minor) {

@@ -18,6 +18,7 @@
 #include "kelvane/core/command_factory.h"
 #include "kelvane/core/prg_operation.h"
 #include "kelvane/core/project_tree_item.h"
+#include "kelvane/core/tovrin.h"
 #include "kelvane/core/tree_ui.h"
 #include "kelvane/platform/usb_backend.h"
 #include "kelvane/project/prg_project.h"
@@ -87,6 +88,9 @@ void WindowProgramTest::SetUp() {
     ::unsetenv("KELVANE_USB");
     ::unsetenv("KELVANE_TEXT_EDITOR");
     startDir_ = fs::current_path().string();
+    // The program starts afresh: nothing the adapter wrapper kept for the whole
+    // process (the password, the line registers) comes from an earlier test.
+    CTovrin::ResetProcessState();
     SetModuleDirectory(KELVANE_BIN_DIR);
     // What the window program's main does before the application starts.
     InstallMessageBoxHandler();

@@ -42,6 +42,7 @@
 #include "status_bitmaps.h"
 #include "view_kelvane.h"
 #include "window_program_support.h"
+#include "window_sim_chip.h"
 
 namespace kv::ui::testing {
 namespace {
@@ -383,6 +384,91 @@ TEST_F(WindowReadTest, EnterAtTheBlowFuseQuestionAnswersNo) {
     // Nothing ran.
     EXPECT_EQ(View()->GetLog()->GetLogText(), logBefore);
 }
+
+// Read Device and Read Range through the adapter send the kept password: one
+// the program does not know is sent only when the user agrees, asked before
+// anything starts, No the default. After a Mass Erase in the program, the
+// erased chip's password is known and nothing is asked.
+class WindowAdapterReadTest : public WindowProgramTest,
+                              public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(WindowAdapterReadTest, AsksBeforeSendingAPasswordNotKnown) {
+    const std::string chip = GetParam();
+    const std::string state = Scratch("chip.kvchip");
+    std::string error;
+    ASSERT_TRUE(SaveProgrammedChip(chip, state, &error)) << error;
+    ::setenv("KELVANE_USB", ("sim:pod=none,adapter=" + chip + ",state=" + state).c_str(), 1);
+    const std::string project = Scratch("erase.kvnset");
+    std::ofstream(project) << "<?xml version=\"1.0\" standalone=\"yes\" ?>\n<ProjectKelvane "
+                              "nFileVersion=\"2\" nFileSubVersion=\"0\" strName=\"Erase\" "
+                              "strTargetProcessor=\"" << chip << "\" dwVCC=\"3000\">\n<CommandList>\n"
+                              "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n"
+                              "<Tovrin_MassErase></Tovrin_MassErase>\n"
+                              "<Tovrin_PowerOff></Tovrin_PowerOff>\n</CommandList>\n</ProjectKelvane>\n";
+    Start(project);
+    GetReadSettings().OpenAfterRead = 0;
+    GetReadSettings().ReadAddress = 0xFFE0;
+    GetReadSettings().ReadSize = 0x20;
+    auto accept = [](QWidget* modal) {
+        ASSERT_NE(qobject_cast<CDlgReadToFile*>(modal), nullptr);
+        static_cast<QDialog*>(modal)->accept();
+    };
+    for (const bool range : {false, true}) {
+        SCOPED_TRACE(range);
+        const std::string logBefore = View()->GetLog()->GetLogText();
+        bool noIsDefault = false;
+        modals.texts.clear();
+        modals.Expect(accept);
+        modals.Expect([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            ASSERT_NE(box, nullptr);
+            modals.texts.push_back(box->text().toStdString());
+            noIsDefault = box->defaultButton() == box->button(QMessageBox::No);
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        range ? View()->OnReadRange() : View()->OnReadDevice();
+        ASSERT_EQ(modals.texts.size(), 1u);
+        EXPECT_EQ(modals.texts[0].rfind("The target's password is not known: no Set Password "
+                                        "(BSL) gave it and no Mass Erase (BSL) erased the chip",
+                                        0),
+                  0u);
+        EXPECT_TRUE(noIsDefault);
+        // Nothing ran, not even the seize, and the chip keeps its program.
+        EXPECT_EQ(View()->GetLog()->GetLogText(), logBefore);
+        EXPECT_EQ(SavedChipWord(chip, state, 0xFFE0), 0x1234);
+        EXPECT_EQ(SavedChipWord(chip, state, 0xE000), 0x4031);
+    }
+    // Yes sends the erased chip's password once, without a second question; the
+    // programmed chip refuses it, and the failure says so.
+    modals.texts.clear();
+    modals.Expect(accept);
+    modals.Expect(Answer(modals, "&Yes"));
+    modals.Expect(Answer(modals));
+    View()->OnReadDevice();
+    ASSERT_EQ(modals.texts.size(), 2u);
+    EXPECT_NE(modals.texts[1].find("Ack failed, returned A0\nThe target's bootstrap loader "
+                                   "refused the password."),
+              std::string::npos)
+        << modals.texts[1];
+    View()->OnExecute();
+    ASSERT_EQ(View()->GetStatusPicture(), StatusPicture::Success) << View()->GetLog()->GetLogText();
+    modals.texts.clear();
+    modals.Expect(accept);
+    // A 1.10 loader reads only with its patch, which the program lacks.
+    const bool read = chip != "MSP430F149";
+    if (!read) modals.Expect(Answer(modals));
+    View()->OnReadRange();
+    EXPECT_TRUE(modals.texts.empty() || modals.texts[0].find("not known") == std::string::npos);
+    EXPECT_NE(View()->GetLog()->GetLogText().find("Resend Password (BSL): OK"), std::string::npos);
+    EXPECT_EQ(fs::exists(Scratch("MyFile.txt")), read);
+}
+
+// Loaders 2.00 (erases on a wrong password), 2.12 and 1.10 (needs the patch).
+INSTANTIATE_TEST_SUITE_P(Chips, WindowAdapterReadTest,
+                         ::testing::Values("MSP430F2274", "MSP430FG4619", "MSP430F149"),
+                         [](const ::testing::TestParamInfo<const char*>& row) {
+                             return std::string(row.param).substr(6);
+                         });
 
 using WindowRecentFilesTest = WindowProgramTest;
 

@@ -234,27 +234,34 @@ bool RomBootLoader::writeBlock(uint32_t address, const std::vector<uint8_t>& dat
     bus_.write16(kFctl3, kFwKey);
     bus_.write16(kFctl1, kFwKey | kWrt);
     bool ok = true;
+    // Loaders from 1.40 on compare what they wrote from 0x0200 to 0xFFFF (online
+    // verification) and answer a difference with 0xA0; older ones answer every
+    // block they received with 0x90, whether it took or not. Peripheral
+    // registers (below 0x0200) read back other values than written (keys,
+    // status bits) and are never checked.
+    auto verified = [this](uint32_t a) {
+        return profile_.verifiesWrites() && a >= kPeripheralEnd && a <= 0xFFFF;
+    };
     for (size_t i = 0; i < data.size();) {
         const uint32_t a = (address + i) & 0xFFFFF;
         if (a >= kRomStart && a < kRomEnd) {
-            ok = false;
+            // The boot ROM takes no write.
+            if (verified(a) && readByte(a) != data[i]) ok = false;
             ++i;
             continue;
         }
-        // Whole words where the block allows, as the ROM code writes them. Memory
-        // is read back; peripheral registers (below 0x0200) read back other
-        // values than written (keys, status bits) and are not checked.
-        const bool check = a >= kPeripheralEnd;
+        // Whole words where the block allows, as the ROM code writes them.
         if (!(a & 1) && i + 1 < data.size()) {
             bus_.write16(a, static_cast<uint16_t>(data[i] | (data[i + 1] << 8)));
             settleFlash();
-            if (check && (bus_.read8(a) != data[i] || bus_.read8(a + 1) != data[i + 1])) ok = false;
+            if (verified(a) && (bus_.read8(a) != data[i] || bus_.read8(a + 1) != data[i + 1]))
+                ok = false;
             i += 2;
             continue;
         }
         bus_.write8(a, data[i]);
         settleFlash();
-        if (check && bus_.read8(a) != data[i]) ok = false;
+        if (verified(a) && bus_.read8(a) != data[i]) ok = false;
         ++i;
     }
     bus_.write16(kFctl1, kFwKey);

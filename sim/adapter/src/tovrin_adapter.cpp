@@ -97,7 +97,7 @@ usb::Status TovrinAdapter::write(const uint8_t* data, size_t count, size_t* writ
     if (unplugged_) return usb::kIoError;
     advance();
     ++usbWrites_;
-    if (usbWrites_ == config_.shortWrite && count > 1) --count;
+    if (usbWrites_ == config_.shortWrite && count > 0) --count;
     const uint64_t now = nowUs();
     for (size_t i = 0; i < count; ++i) {
         const uint64_t nth = ++toTargetCount_;

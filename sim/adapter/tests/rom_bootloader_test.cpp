@@ -179,6 +179,38 @@ TEST_F(Loader, WriteReadAndIdentification) {
     EXPECT_EQ(Send(Frame(0x12, 0xE000, 2, {0xFF, 0xFF})), std::vector<uint8_t>({0x90, 0xA0}));
 }
 
+// Online verification from version 1.40 on, for 0x0200 to 0xFFFF: an older
+// loader acknowledges a block that did not take (flash bits back to 1, the
+// boot ROM), a newer one refuses it; peripheral registers are never checked.
+struct VerifyRow {
+    uint8_t major, minor, answer;  // the answer to a block that did not take
+};
+class LoaderVersion : public Loader, public ::testing::WithParamInterface<VerifyRow> {
+  protected:
+    LoaderVersion() : Loader(Versioned(GetParam())) {}
+    static LoaderProfile Versioned(const VerifyRow& row) {
+        LoaderProfile p = LoaderProfile::f413();
+        p.identification[10] = row.major;
+        p.identification[11] = row.minor;
+        return p;
+    }
+};
+
+TEST_P(LoaderVersion, VerifiesWrittenBlocksOnlyFromOneFortyOn) {
+    const uint8_t answer = GetParam().answer;
+    Enter();
+    Send(Frame(0x10, 0xFFE0, 32, std::vector<uint8_t>(32, 0xFF)));
+    EXPECT_EQ(Send(Frame(0x12, 0xE000, 2, {0x00, 0x00})), std::vector<uint8_t>({0x90, 0x90}));
+    EXPECT_EQ(Send(Frame(0x12, 0xE000, 2, {0x12, 0x34})), std::vector<uint8_t>({0x90, answer}));
+    EXPECT_EQ(bus.peek(0xE000, 2), (std::vector<uint8_t>{0x00, 0x00}));
+    EXPECT_EQ(Send(Frame(0x12, 0x0C00, 2, {0x12, 0x34})), std::vector<uint8_t>({0x90, answer}));
+    EXPECT_EQ(Send(Frame(0x12, 0x0100, 2, {0x12, 0x34})), std::vector<uint8_t>({0x90, 0x90}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, LoaderVersion,
+                         ::testing::Values(VerifyRow{0x01, 0x10, 0x90}, VerifyRow{0x01, 0x30, 0x90},
+                                           VerifyRow{0x01, 0x40, 0xA0}, VerifyRow{0x02, 0x00, 0xA0}));
+
 TEST_F(Loader, LoadPCStartsUserProgramAndSilencesLoader) {
     Enter();
     Send(Frame(0x10, 0xFFE0, 32, std::vector<uint8_t>(32, 0xFF)));

@@ -2,8 +2,9 @@
 // the ROM loader of a simulated chip.
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -442,6 +443,16 @@ class TovrinOldLoader : public TovrinTest {
         kv::CTovrin::ResetProcessState();
         std::filesystem::remove_all(dir);
     }
+    // The simulator's patch as the program's PATCH.TXT; the bytes it writes.
+    uint32_t SupplyPatch() {
+        std::filesystem::create_directories(dir);
+        const std::string patch = (dir / "PATCH.TXT").string();
+        std::filesystem::copy_file(KELVANE_SIM_PATCH_FILE, patch);
+        kv::CTovrin::SetPatchFileName(patch.c_str(), 1);
+        kv::CTextHexFile image;
+        EXPECT_EQ(image.Open(patch, kv::CHexImageFile::kModeRead), 1) << image.GetLastError();
+        return (image.GetTotalBytes() + 1) & ~1u;
+    }
     std::filesystem::path dir = std::filesystem::temp_directory_path() /
                                 ("kelvane_oldloader_" + std::to_string(::getpid()));
 };
@@ -491,6 +502,12 @@ TEST_F(TovrinOldLoader, UnusablePatchFilesAreRefusedWithTheirReasonWhenRead) {
          "\nPatch data at 00A00 lies outside the loader's RAM, 00220 to 009FF"},
         {"on the loader's variables", "@0200\n00 01\nq\n",
          "\nPatch data at 00200 lies outside the loader's RAM, 00220 to 009FF"},
+        {"cut short", "@0220\n" + kRow, "\nThe patch has no end line 'q': the file may be cut short"},
+        {"data behind the end line", "@0220\n" + kRow + "q\n@0240\n00 01\n",
+         "\nThe patch has no end line 'q': the file may be cut short"},
+        {"odd start", "@0221\n" + kRow + "q\n",
+         "\nPatch code at 00221 starts at an odd address: MSP430 code starts at even addresses "
+         "only"},
         {"link loop", "", "\nToo many levels of symbolic links"},
     };
     std::filesystem::create_directories(dir);
@@ -511,6 +528,55 @@ TEST_F(TovrinOldLoader, UnusablePatchFilesAreRefusedWithTheirReasonWhenRead) {
             << c.what;
         EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::seconds(5)) << c.what;
     }
+}
+
+// Each frame the password sends on a loader that needs the patch, refused:
+// only the password frame's refusal is a refused password; the version read
+// and every step of the patch are named.
+TEST_F(TovrinOldLoader, ARefusedStepAfterThePasswordIsNamed) {
+    const uint32_t patchBytes = SupplyPatch();
+    const std::string accepted = "The password was accepted, but ";
+    const std::string nak = "\nAck failed, returned A0";
+    const struct {
+        uint32_t frame;
+        std::string text;
+    } rows[] = {
+        {1, "Ack failed, returned A0\nThe target's bootstrap loader refused the password. A "
+            "chip with a 2.x loader erases its main and information memory on a wrong password."},
+        {2, accepted + "the read of the processor information and loader version failed\n"
+                       "Read request failed, read 0001 bytes\n"
+                       "The loader refused the read: it answered NAK (A0)"},
+        {3, accepted + "the loader patch failed at its load PC 0C22" + nak},
+        {4, accepted + "the loader patch failed at the password for the restarted loader" + nak},
+        {5, accepted + "the loader patch failed at its write of " + std::to_string(patchBytes) +
+                " bytes at 0220" + nak},
+    };
+    uint16_t words[16];
+    std::fill(std::begin(words), std::end(words), 0xFFFF);
+    ASSERT_EQ(adapter.Reopen(), 1) << adapter.GetErrorText();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.frame);
+        bench.loader.faults().refuseFrame = row.frame;
+        ASSERT_EQ(adapter.InitializeTarget(), 1) << adapter.GetErrorText();
+        EXPECT_EQ(adapter.SetPassword(words), 0);
+        EXPECT_EQ(adapter.GetErrorText(), row.text);
+        ASSERT_EQ(adapter.InitializeTarget(), 1) << adapter.GetErrorText();
+        EXPECT_EQ(adapter.ResendPassword(), 0);
+        EXPECT_EQ(adapter.GetErrorText(), row.text);
+    }
+}
+
+// A 1.10 loader acknowledges a block that did not take (bits of programmed
+// flash cannot go back to 1); the library's own read-back finds it.
+TEST_F(TovrinOldLoader, AWriteThatDoesNotTakeIsFoundByTheReadBack) {
+    SupplyPatch();
+    Start();
+    const uint8_t zeros[2] = {0x00, 0x00};
+    const uint8_t ones[2] = {0x0F, 0xF0};
+    ASSERT_EQ(adapter.WriteMemory(zeros, 0x1100, 2), 1) << adapter.GetErrorText();
+    EXPECT_EQ(adapter.WriteMemory(ones, 0x1100, 2), 0);
+    EXPECT_EQ(adapter.GetErrorText(), "Verify failed at address 1100");
+    EXPECT_EQ(bench.Peek(0x1100, 2), (std::vector<uint8_t>{0x00, 0x00}));
 }
 
 TEST(TovrinPatchFile, NameIsMadeFullUnlessKeptAsIs) {

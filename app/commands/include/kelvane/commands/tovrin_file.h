@@ -44,8 +44,10 @@ class CCommandTovrin_File : public CCommandTovrin, public FileCommand {
     // Called after a file was picked; SetPassword loads the password from it.
     virtual int ValidateFile() { return 1; }
     // A TI-TXT (1) or Intel HEX (2) image opened for reading (parsed) or
-    // writing; nullptr with the image's text in the command.
-    std::unique_ptr<CHexImageFile> CreateHexFile(const std::string& path, int fileType, bool read);
+    // writing; nullptr with the image's text in the command. With a chip, a
+    // read stops at the first line whose bytes do not fit the chip.
+    std::unique_ptr<CHexImageFile> CreateHexFile(const std::string& path, int fileType, bool read,
+                                                 const CPrgProcessor* chip = nullptr);
     // The sum over the file's blocks of (length / 768 + 1).
     int CalculateFileIncrements(int* count);
 
@@ -59,9 +61,13 @@ class CCommandTovrin_File : public CCommandTovrin, public FileCommand {
     int ReadFileAttributes(std::int32_t element, std::string& fileName, std::string& typeText);
     // Writes (or verifies) every block of the file in pieces of 768 bytes.
     int TransferFile(CExecuteParams* params, bool write, const char* className);
-    // Fails with a text when the image holds bytes above the processor's address
-    // space or no byte at all; 1 without a processor.
-    int FitsTheChip(const CHexImageFile& image, const CPrgProcessor* processor);
+    // Why bytes at [address, address + count) of the file do not fit the
+    // processor (above its address space, or outside its flash and RAM);
+    // empty when they fit.
+    std::string OutsideTheChip(const CPrgProcessor& processor, std::uint64_t address,
+                               std::uint32_t count) const;
+    // Fails with a text when the image holds no byte at all.
+    int HoldsData(const CHexImageFile& image);
     // 2 plus the file's increments; 0 when the file cannot be opened.
     int FileTransferUnits();
     // The file's title for the label.

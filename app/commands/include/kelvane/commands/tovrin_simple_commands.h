@@ -90,7 +90,13 @@ class CCommandTovrin_ResendPassword : public CCommandTovrin_Plain<CCommandTovrin
     static constexpr const char* kDescription = "Resend most recent password via Tovrin";
     static constexpr int kImage = 32;
     static constexpr const char* kStatus = "Resending password";
+    // Sends the kept password. One the program does not know (no Set Password
+    // gave it, no mass erase made it the erased chip's) is sent only when the
+    // user agrees, in the question below or before the run.
     static int Call(CCommandTovrin_ResendPassword* self, CExecuteParams* params, CTovrin* adapter);
+    // Asks whether to send the erased chip's password to a target whose
+    // password is not known (Yes/No, No the default); true on Yes.
+    static bool AskToSendUnknownPassword();
 };
 
 class CCommandTovrin_LoadPC : public CCommandTovrin {

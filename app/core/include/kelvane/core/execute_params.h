@@ -77,6 +77,11 @@ class CExecuteParams {
 
     void SetVcc(std::uint32_t vcc) { vcc_ = vcc; }
     std::uint32_t GetVcc() const { return vcc_; }
+    // The user agreed before the run that a Resend Password may send a
+    // password the program does not know (the erased chip's).
+    void AllowUnknownPassword() { unknownPasswordAllowed_ = true; }
+    bool IsUnknownPasswordAllowed() const { return unknownPasswordAllowed_; }
+
     // A nonzero flag also marks the document modified.
     void SetModified(int modified);
     int GetModified() const { return modified_; }
@@ -144,6 +149,7 @@ class CExecuteParams {
     CDravik* pod_ = nullptr;
     CTovrin* adapter_ = nullptr;
     std::uint32_t vcc_ = 0;
+    bool unknownPasswordAllowed_ = false;
 };
 
 }  // namespace kv

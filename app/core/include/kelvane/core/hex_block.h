@@ -2,8 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <vector>
 
 namespace kv {
 
@@ -23,18 +23,28 @@ struct HexImageBuild {
 inline constexpr HexImageBuild kProgramHexBuild{4096, true, std::uint64_t{1} << 32};
 inline constexpr HexImageBuild kBootloaderHexBuild{16, false, std::uint64_t{1} << 20};
 
+// A block takes the memory its bytes need and no more: up to kInlineBytes live
+// in the block itself, more in one allocation of their exact size, so that an
+// image of many short records costs a few dozen bytes per record. The error
+// text is allocated only once there is one.
 class CHexBlock {
   public:
+    static constexpr std::uint32_t kInlineBytes = 16;
+
     explicit CHexBlock(std::uint32_t capacity = kProgramHexBuild.blockSize);
-    virtual ~CHexBlock() = default;
+    CHexBlock(CHexBlock&& other) noexcept;
+    CHexBlock& operator=(CHexBlock&& other) noexcept;
+    CHexBlock(const CHexBlock&) = delete;
+    CHexBlock& operator=(const CHexBlock&) = delete;
+    ~CHexBlock();
 
     // Sets the address and copies count bytes; more than the capacity fails.
     int Load(const std::uint8_t* source, std::uint32_t address, std::uint32_t count);
 
     std::uint32_t GetAddress() const { return address_; }
-    std::uint32_t GetCount() const { return static_cast<std::uint32_t>(data_.size()); }
+    std::uint32_t GetCount() const { return count_; }
     std::uint32_t GetCapacity() const { return capacity_; }
-    const std::uint8_t* GetData() const { return data_.data(); }
+    const std::uint8_t* GetData() const { return IsInline() ? inline_ : heap_; }
 
     // This block's address minus the other's: the sort key.
     std::int64_t Compare(const CHexBlock& other) const;
@@ -49,15 +59,21 @@ class CHexBlock {
     // the destination at (address - base). No overlap copies nothing.
     int Merge(std::uint8_t* destination, std::uint32_t base, std::uint32_t length);
 
-    const std::string& GetLastError() const { return error_; }
+    const std::string& GetLastError() const;
 
   private:
+    bool IsInline() const { return count_ <= kInlineBytes; }
+    void FreeData();
     int CriticalError(const char* method, const std::string& message);
 
-    std::string error_ = "No error";
+    std::unique_ptr<std::string> error_;  // none: "No error"
     std::uint32_t address_ = 0;
     std::uint32_t capacity_;
-    std::vector<std::uint8_t> data_;
+    std::uint32_t count_ = 0;
+    union {
+        std::uint8_t inline_[kInlineBytes];
+        std::uint8_t* heap_;
+    };
 };
 
 }  // namespace kv

@@ -2,8 +2,7 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
-#include <vector>
+#include <deque>
 
 #include "kelvane/core/hex_block.h"
 
@@ -24,7 +23,9 @@ class CArrayHexBlock {
     void FreeAll();
 
     std::size_t GetSize() const { return blocks_.size(); }
-    CHexBlock* GetAt(std::size_t index) const;
+    // The block stays where it is while blocks are added (not across a sort).
+    CHexBlock* GetAt(std::size_t index);
+    const CHexBlock* GetAt(std::size_t index) const;
     // The sum of all sizes added.
     std::uint32_t GetTotal() const { return total_; }
     std::uint32_t GetBlockSize() const { return blockSize_; }
@@ -32,7 +33,9 @@ class CArrayHexBlock {
   private:
     std::uint32_t blockSize_;
     std::uint32_t total_ = 0;
-    std::vector<std::unique_ptr<CHexBlock>> blocks_;
+    // Held by value, each in its own few dozen bytes; a deque keeps them in
+    // place as it grows.
+    std::deque<CHexBlock> blocks_;
 };
 
 }  // namespace kv

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "kelvane/core/hex_block.h"
@@ -32,6 +34,12 @@ class CHexImageFile {
     virtual const char* GetClassName() const = 0;
     virtual void Serialize() {}
 
+    // Tells why bytes at [address, address + count) cannot be taken, empty
+    // when they can; called for the bytes of every line as it is read.
+    using AddressCheck = std::function<std::string(std::uint64_t address, std::uint32_t count)>;
+    // Bytes the check refuses stop the read at their line with its text.
+    void SetAddressCheck(AddressCheck check) { addressCheck_ = std::move(check); }
+
     // Mode 1 reads and parses the file into blocks; any other mode prepares an
     // empty image for writing. A failed read leaves the image closed.
     int Open(const std::string& fileName, int mode);
@@ -42,6 +50,9 @@ class CHexImageFile {
     // Merges every block into the flat buffer [base, base + length - 1]; bytes no
     // block covers are left as the caller filled them.
     int ExtractBlock(std::uint8_t* destination, std::uint32_t base, std::uint32_t length);
+
+    // Whether any block holds a byte of [base, base + length - 1].
+    bool HoldsAny(std::uint32_t base, std::uint32_t length) const;
 
     CHexBlock* GetBlock(std::size_t index) const;
     std::size_t GetBlockCount() const;
@@ -98,6 +109,7 @@ class CHexImageFile {
     std::vector<std::uint8_t> runBuffer_;
     // The address ranges read so far.
     std::unique_ptr<GivenRanges> given_;
+    AddressCheck addressCheck_;
 };
 
 }  // namespace kv

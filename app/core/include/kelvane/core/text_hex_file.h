@@ -15,6 +15,9 @@ class CTextHexFile : public CHexImageFile {
     explicit CTextHexFile(const HexImageBuild& build = kProgramHexBuild) : CHexImageFile(build) {}
 
     const char* GetClassName() const override { return "CTextHexFile"; }
+    // Whether the last line read that was not empty is the end line 'q': a
+    // file without it may have been cut short.
+    bool EndsWithEndLine() const { return endLine_; }
 
   protected:
     int WriteFile() override;
@@ -27,6 +30,7 @@ class CTextHexFile : public CHexImageFile {
 
   private:
     std::uint32_t loadAddress_ = 0;  // reader
+    bool endLine_ = false;           // reader: the last line was 'q'
     int column_ = 0;                 // writer: bytes on the current line
     std::uint32_t nextAddress_ = 0;  // writer: where the previous block ended
     bool haveAddress_ = false;       // writer: an address line has been written

@@ -38,11 +38,14 @@ class CTovrin : public CTargetPod {
     int GetFirmwareVersion(std::string& text);
 
     int InitializeTarget();
+    // A successful mass erase makes the erased chip's password (32 bytes of
+    // 0xFF) the one kept for ResendPassword, and known.
     int MassErase();
     int ResetTarget();
     int PowerOff();
     // Sends the 16 words as 32 bytes, low byte first, and keeps them for
-    // ResendPassword (for the whole process).
+    // ResendPassword (for the whole process) as the known password. A
+    // password the loader refuses says so and what a 2.x loader then does.
     int SetPassword(const uint16_t* words);
     int ResendPassword();
     int GetBootloaderVersion(uint8_t& major, uint8_t& minor);
@@ -72,8 +75,12 @@ class CTovrin : public CTargetPod {
     static uint32_t GetSavedAdapterRegisters();
     static void SetSavedAdapterRegisters(uint32_t image);
     static const std::array<uint8_t, 32>& GetLastPassword();
-    // Back to the state at program start (all 0xFF password, no patch file,
-    // line-register image 0).
+    // Whether the kept password was given by a SetPassword or made the erased
+    // chip's by a mass erase; until then it is the erased chip's by default
+    // only, which a programmed chip refuses.
+    static bool IsPasswordKnown();
+    // Back to the state at program start (all 0xFF password not known, no
+    // patch file, line-register image 0).
     static void ResetProcessState();
 
   private:

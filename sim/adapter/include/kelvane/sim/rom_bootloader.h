@@ -20,7 +20,9 @@
 // keep the chip.
 //
 // Memory goes through kv::sim::Bus; flash is written and erased the way the
-// ROM code does it, through FCTL1/FCTL2/FCTL3 with their keys. Reads of the
+// ROM code does it, through FCTL1/FCTL2/FCTL3 with their keys. Loaders from
+// version 1.40 on verify a written block from 0x0200 to 0xFFFF themselves and
+// answer a byte that did not take with 0xA0; older ones acknowledge it. Reads of the
 // identification block at 0x0FF0 come from the loader's own ROM.
 //
 // Bound to a simulated chip (kv::sim::Chip), the loader is that chip's boot
@@ -74,6 +76,8 @@ struct LoaderProfile {
     uint8_t major() const { return identification[10]; }
     uint8_t minor() const { return identification[11]; }
     bool erasesOnWrongPassword() const { return major() >= 2; }
+    // Online verification of written blocks (0x0200-0xFFFF): from version 1.40 on.
+    bool verifiesWrites() const { return (major() << 8 | minor()) >= 0x0140; }
 
     // Loader 1.10 of a chip without TEST pin (id F1 49): needs the patch.
     static LoaderProfile f149();
