@@ -16,6 +16,14 @@ namespace {
 
 class ConsoleFailureTest : public ConsoleProgramTest {};
 
+// Seize and the erased chip's password, typed into the project.
+const std::string kSeizeWithErasedPassword =
+    "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n"
+    "<Tovrin_SetPassword strFileName=\"NoFile.txt\" nFileType=\"FILETYPE_TI_TXT\" "
+    "bPasswordSourceIsFile=\"FALSE\">\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
+    "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
+    "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n</Tovrin_SetPassword>\n";
+
 TEST_F(ConsoleFailureTest, AFailedPodRunSwitchesTheTargetOffBeforeTheResult) {
     const std::string path =
         WriteProject("MSP430F149",
@@ -131,12 +139,7 @@ TEST_F(ConsoleFailureTest, APodThenAdapterRunFailingAtTheAdapterSwitchesBothTarg
 
 TEST_F(ConsoleFailureTest, AFailedAdapterVerificationSaysWhyTheReadFailed) {
     Write("image.txt", "@0200\n01 02 03 04\nq\n");
-    const std::string unlock =
-        "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n"
-        "<Tovrin_SetPassword strFileName=\"NoFile.txt\" nFileType=\"FILETYPE_TI_TXT\" "
-        "bPasswordSourceIsFile=\"FALSE\">\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
-        "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
-        "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n</Tovrin_SetPassword>\n";
+    const std::string unlock = kSeizeWithErasedPassword;
     ASSERT_EQ(RunOnce("pod=none,adapter=MSP430F2274", WriteProject("MSP430F2274", unlock)), 0)
         << out;
     // What the target has sent once the chip is unlocked.
@@ -176,12 +179,7 @@ TEST_F(ConsoleFailureTest, EveryAdapterFaultFailsClearlyAndSwitchesTheTargetOff)
     Write("image.txt", "@8000\n01 02 03 04 05 06 07 08\nq\n");
     const std::string path = WriteProject(
         "MSP430F2274",
-        "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n"
-        "<Tovrin_SetPassword strFileName=\"NoFile.txt\" nFileType=\"FILETYPE_TI_TXT\" "
-        "bPasswordSourceIsFile=\"FALSE\">\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
-        "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
-        "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n</Tovrin_SetPassword>\n"
-        "<Tovrin_WriteFile strFileName=\"" +
+        kSeizeWithErasedPassword + "<Tovrin_WriteFile strFileName=\"" +
             Path("image.txt") +
             "\" nFileType=\"FILETYPE_TI_TXT\" bVerifyMem=\"TRUE\"></Tovrin_WriteFile>\n"
             "<Tovrin_PowerOff></Tovrin_PowerOff>\n");
@@ -284,14 +282,8 @@ TEST_F(ConsoleFailureTest, APasswordSetByOneRunIsCheckedByTheNext) {
 TEST_F(ConsoleFailureTest, ALoadPcOnModelledTimeCostsNoHostPause) {
     auto project = [&](const std::string& pod, const std::string& more) {
         return WriteProject("MSP430F2274",
-                            pod +
-                                "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n"
-                                "<Tovrin_SetPassword strFileName=\"NoFile.txt\" "
-                                "nFileType=\"FILETYPE_TI_TXT\" bPasswordSourceIsFile=\"FALSE\">\n"
-                                "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
-                                "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
-                                "</Tovrin_SetPassword>\n" +
-                                more + "<Tovrin_PowerOff></Tovrin_PowerOff>\n");
+                            pod + kSeizeWithErasedPassword + more +
+                                "<Tovrin_PowerOff></Tovrin_PowerOff>\n");
     };
     // The adapter alone, and beside the simulated pod (both open in the run).
     const struct {
@@ -435,14 +427,8 @@ TEST_F(ConsoleFailureTest, OnALoaderThatNeedsItsPatchEveryStepIsNamed) {
                "\" nFileType=\"FILETYPE_TI_TXT\" bVerifyMem=\"TRUE\"></Tovrin_WriteFile>\n";
     };
     auto project = [&](const std::string& more) {
-        return WriteProject("MSP430F149",
-                            "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n"
-                            "<Tovrin_SetPassword strFileName=\"NoFile.txt\" "
-                            "nFileType=\"FILETYPE_TI_TXT\" bPasswordSourceIsFile=\"FALSE\">\n"
-                            "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
-                            "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
-                            "</Tovrin_SetPassword>\n" +
-                                more + "<Tovrin_PowerOff></Tovrin_PowerOff>\n");
+        return WriteProject("MSP430F149", kSeizeWithErasedPassword + more +
+                                              "<Tovrin_PowerOff></Tovrin_PowerOff>\n");
     };
     const std::string accepted = "Password failed:  The password was accepted, but the loader ";
     const struct {

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimerEvent>
 #include <cstdlib>
 #include <filesystem>
@@ -75,6 +76,16 @@ ModalDriver::Step Answer(ModalDriver& driver, const QString& button) {
         }
         ASSERT_NE(chosen, nullptr);
         chosen->click();
+    };
+}
+
+ModalDriver::Step AnswerWithEnter(ModalDriver& driver, bool& noIsDefault) {
+    return [&driver, &noIsDefault](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        driver.texts.push_back(box->text().toStdString());
+        noIsDefault = box->defaultButton() == box->button(QMessageBox::No);
+        QTest::keyClick(box, Qt::Key_Return);
     };
 }
 

@@ -52,6 +52,9 @@ class ModalDriver : public QObject {
 // A message-box step: records the text and clicks the button whose text is
 // given ("&Yes", "&No", "OK" ...; empty clicks the default button).
 ModalDriver::Step Answer(ModalDriver& driver, const QString& button = QString());
+// A question answered with the Enter key, as a hurried user would: records
+// the text and whether No is the button Enter presses.
+ModalDriver::Step AnswerWithEnter(ModalDriver& driver, bool& noIsDefault);
 
 class WindowProgramTest : public ::testing::Test {
   protected:

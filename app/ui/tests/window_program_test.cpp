@@ -370,13 +370,7 @@ TEST_F(WindowReadTest, EnterAtTheBlowFuseQuestionAnswersNo) {
     GetAppGlobals().podVppCapable = 1;
     const std::string logBefore = View()->GetLog()->GetLogText();
     bool noIsDefault = false;
-    modals.Expect([&](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        ASSERT_NE(box, nullptr);
-        modals.texts.push_back(box->text().toStdString());
-        noIsDefault = box->defaultButton() == box->button(QMessageBox::No);
-        QTest::keyClick(box, Qt::Key_Return);
-    });
+    modals.Expect(AnswerWithEnter(modals, noIsDefault));
     View()->OnBlowFuseNow();
     GetAppGlobals().podVppCapable = 0;
     EXPECT_EQ(modals.texts, (std::vector<std::string>{"Do you really want to blow the JTAG fuse?"}));
@@ -419,13 +413,7 @@ TEST_P(WindowAdapterReadTest, AsksBeforeSendingAPasswordNotKnown) {
         bool noIsDefault = false;
         modals.texts.clear();
         modals.Expect(accept);
-        modals.Expect([&](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            ASSERT_NE(box, nullptr);
-            modals.texts.push_back(box->text().toStdString());
-            noIsDefault = box->defaultButton() == box->button(QMessageBox::No);
-            QTest::keyClick(box, Qt::Key_Return);
-        });
+        modals.Expect(AnswerWithEnter(modals, noIsDefault));
         range ? View()->OnReadRange() : View()->OnReadDevice();
         ASSERT_EQ(modals.texts.size(), 1u);
         EXPECT_EQ(modals.texts[0].rfind("The target's password is not known: no Set Password "
