@@ -19,7 +19,7 @@ constexpr uint32_t kCombineAny = 0x8000;
 constexpr uint32_t kSequencerTrigger = 0x8000;
 enum : uint32_t { kModeClear = 0, kModeCode = 1, kModeRange = 2, kModeComplex = 3 };
 enum : uint32_t { kOpEqual = 0, kOpGreater = 1, kOpLower = 2, kOpUnequal = 3 };
-constexpr uint32_t kTypeRegister = 2;
+enum : uint32_t { kTypeAddress = 0, kTypeRegister = 2 };
 
 bool wholeBytes(uint32_t mask) {
     const uint32_t m = mask & 0xFFFF;
@@ -81,21 +81,41 @@ bool CEemJTAG::CheckRecord(const BreakpointRecord& r) const {
            (!r.condition || (plain(r.conditionOperator) && wholeBytes(r.conditionMask)));
 }
 
+bool CEemJTAG::AddressFits(const char* what, uint32_t address) const {
+    // The buses never carry an address past the part's memory: the blocks
+    // would compare the address cut to their width instead.
+    const uint32_t last = t_.lastAddress();
+    return address <= last ||
+           t_.Fail(format("The %s at %05lX lies past %05lX, the device's last address", what,
+                          static_cast<unsigned long>(address), static_cast<unsigned long>(last)));
+}
+
 bool CEemJTAG::FetchAddressFits(uint32_t address) const {
     // Instructions start at even addresses of the part's memory: a trigger
     // anywhere else would never fire.
-    const uint32_t last = t_.lastAddress();
-    if (address > last)
-        return t_.Fail(
-            format("The code breakpoint at %05lX lies past %05lX, the device's last "
-                   "address",
-                   static_cast<unsigned long>(address), static_cast<unsigned long>(last)));
+    if (!AddressFits("code breakpoint", address)) return false;
     if (address & 1)
         return t_.Fail(
             format("The code breakpoint at %05lX is odd: instructions start at even "
                    "addresses",
                    static_cast<unsigned long>(address)));
     return true;
+}
+
+bool CEemJTAG::RecordAddressesFit(const BreakpointRecord& r) const {
+    // Data and register comparisons hold values, not addresses; bytes are
+    // addressed, so an odd address of a data access is one the bus carries.
+    switch (r.mode) {
+        case kModeCode:
+            return FetchAddressFits(r.address);
+        case kModeRange:
+            return r.type != kTypeAddress || (AddressFits("range breakpoint", r.address) &&
+                                              AddressFits("range breakpoint's end", r.endAddress));
+        case kModeComplex:
+            return r.type != kTypeAddress || AddressFits("complex breakpoint", r.address);
+        default:
+            return true;
+    }
 }
 
 bool CEemJTAG::Allocate(const BreakpointRecord& r, uint32_t busy, EemBreakpoint* bp) const {
@@ -276,8 +296,7 @@ int32_t CEemJTAG::SetBreakpoint(uint16_t* handle, const BreakpointRecord* record
         if (!handle || !record || (*handle == 0 && record->mode == kModeClear))
             return t_.SetError(kErrParameter);
         if (!CheckRecord(*record)) return t_.SetError(kErrParameter);
-        if (record->mode == kModeCode && !FetchAddressFits(record->address))
-            return t_.SetError(kErrParameter);
+        if (!RecordAddressesFit(*record)) return t_.SetError(kErrParameter);
         EemBreakpoint* existing = nullptr;
         if (*handle != 0) {
             existing = Find(*handle);

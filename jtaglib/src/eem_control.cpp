@@ -24,6 +24,8 @@ constexpr uint16_t kControlledClock = 46;
 constexpr uint16_t kFreeClock = 38;
 constexpr uint32_t kClass13 = 13;
 constexpr uint8_t kFuseCheckInstruction = 20;
+// The simple breakpoints hold a 16-bit address.
+constexpr uint32_t kHighestSimpleBreakpoint = 0xFFFF;
 
 }  // namespace
 
@@ -170,8 +172,17 @@ int32_t CEemJTAG::SimpleBreakpoint(int32_t number, uint32_t address) {
     if (polling_) NotifyWarning(kWarningAccess);
     return Operation([&] {
         if (t_.selectedDevice() == 0) return t_.SetError(kErrUnknownDevice);
-        if (number < 0 || number >= t_.classValues().breakpoints || address > 0xFFFF)
+        if (number < 0 || number >= t_.classValues().breakpoints)
             return t_.SetError(kErrParameter);
+        // They break at an instruction fetch, as code breakpoints do.
+        if (!FetchAddressFits(address)) return t_.SetError(kErrParameter);
+        if (address > kHighestSimpleBreakpoint) {
+            t_.Fail(format("The code breakpoint at %05lX lies past %05lX, the highest address of "
+                           "a simple breakpoint",
+                           static_cast<unsigned long>(address),
+                           static_cast<unsigned long>(kHighestSimpleBreakpoint)));
+            return t_.SetError(kErrParameter);
+        }
         CTargetProtocolJTAG& p = *t_.protocol();
         const uint32_t bit = 1u << number;
         if (t_.classValues().emulationLevel != 0) {

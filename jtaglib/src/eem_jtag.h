@@ -146,9 +146,14 @@ class CEemJTAG : public std::enable_shared_from_this<CEemJTAG> {
     int BusBlocks() const;
     int RegisterBlocks() const;
     bool CheckRecord(const BreakpointRecord& r) const;
+    // Whether the part's buses carry `address`; false with a text naming
+    // `what` and the part's last address as the target's detail.
+    bool AddressFits(const char* what, uint32_t address) const;
     // Whether an instruction can be fetched at a code breakpoint's address;
     // false with the reason as the target's detail.
     bool FetchAddressFits(uint32_t address) const;
+    // Whether the addresses a record compares lie in the part's memory.
+    bool RecordAddressesFit(const BreakpointRecord& r) const;
     // Chooses blocks for `r` among those free; false when none are left.
     bool Allocate(const BreakpointRecord& r, uint32_t busy, EemBreakpoint* bp) const;
     bool ProgramBreakpoint(const EemBreakpoint& bp);

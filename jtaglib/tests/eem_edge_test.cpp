@@ -1,7 +1,8 @@
 // The EEM at its edges, through the exported functions against the simulated
 // chips: closing from the client's callback, the pause right after a wake,
-// every trace setting, breakpoints that fire again after a run from one, and
-// the trigger blocks the breakpoint table owns.
+// every trace setting, breakpoints that fire again after a run from one, the
+// trigger blocks the breakpoint table owns, and the addresses a breakpoint
+// may name.
 #include <atomic>
 #include <ostream>
 #include <string>
@@ -471,5 +472,108 @@ TEST_F(EemEdge, APartWithoutEemRefusesBreakpointRecordsWithoutTalkingToThePod) {
     // The simple breakpoints are the part's own.
     EXPECT_EQ(Nandrel_Breakpoint(target, 0, 0x0208), 1) << Nandrel_GetLastTargetError(target);
 }
+
+// A breakpoint at an address the part's buses never carry, or a simple one
+// where no instruction starts, is refused before the pod is asked anything;
+// data accesses address bytes, so an odd data address is taken.
+struct AddressCase {
+    const char* chip;
+    int simple;  // the simple breakpoint set, or -1 for the record
+    BreakpointRecord record;
+    const char* text;  // the refusal's detail; none: the set succeeds
+    const char* name;
+};
+
+void PrintTo(const AddressCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class EemEdgeAddress : public EemEdge, public ::testing::WithParamInterface<AddressCase> {};
+
+TEST_P(EemEdgeAddress, ABreakpointNamesAnAddressOfThePart) {
+    const AddressCase& c = GetParam();
+    if (c.chip == std::string(kFG))
+        startHeld(kFG, 38, testclasses::fg4619());
+    else if (c.chip == std::string(kF149))
+        startHeld(kF149, 7, testclasses::f149());
+    else
+        startHeld(c.chip, 1, testclasses::noEem());
+    const size_t before = podCommands();
+    uint16_t handle = 0;
+    const int32_t set = c.simple >= 0
+                            ? Nandrel_Breakpoint(target, c.simple, c.record.address)
+                            : Nandrel_EEM_SetBreakpoint(target, &handle, &c.record);
+    if (!c.text) {
+        EXPECT_EQ(set, 1) << Nandrel_GetLastTargetError(target);
+        return;
+    }
+    EXPECT_EQ(set, 0);
+    EXPECT_EQ(lastError(), kErrParameter);
+    EXPECT_NE(std::string(Nandrel_GetLastTargetError(target)).find(c.text), std::string::npos)
+        << Nandrel_GetLastTargetError(target);
+    EXPECT_EQ(handle, 0);
+    EXPECT_EQ(podCommands(), before);
+}
+
+constexpr uint32_t kWrite = 7;
+
+BreakpointRecord range(uint32_t start, uint32_t end) {
+    BreakpointRecord r{};
+    r.mode = 2;
+    r.address = start;
+    r.endAddress = end;
+    r.access = kWrite;
+    r.action = 1;
+    return r;
+}
+
+BreakpointRecord complexWrite(uint32_t address) {
+    BreakpointRecord r{};
+    r.mode = 3;
+    r.address = address;
+    r.access = kWrite;
+    r.action = 1;
+    r.mask = 0xFFFFF;
+    return r;
+}
+
+BreakpointRecord at(uint32_t address) {
+    BreakpointRecord r{};
+    r.address = address;
+    return r;
+}
+
+constexpr const char* kNoEem = "MSP430F11x1-prototype";
+
+INSTANTIATE_TEST_SUITE_P(
+    Addresses, EemEdgeAddress,
+    ::testing::Values(
+        AddressCase{kF149, 1, at(0x0207),
+                    "The code breakpoint at 00207 is odd: instructions start at even addresses",
+                    "F149SimpleAtAnOddAddress"},
+        AddressCase{kNoEem, 0, at(0x0209),
+                    "The code breakpoint at 00209 is odd: instructions start at even addresses",
+                    "NoEemSimpleAtAnOddAddress"},
+        AddressCase{kFG, 1, at(0x1020A),
+                    "The code breakpoint at 1020A lies past 0FFFF, the highest address of a "
+                    "simple breakpoint",
+                    "FG4619SimplePastSixteenBits"},
+        AddressCase{kFG, -1, range(0x0300, 0x20300),
+                    "The range breakpoint's end at 20300 lies past 1FFFF, the device's last "
+                    "address",
+                    "FG4619RangeEndPastTheEnd"},
+        AddressCase{kFG, -1, range(0x20300, 0x0300),
+                    "The range breakpoint at 20300 lies past 1FFFF, the device's last address",
+                    "FG4619RangeStartPastTheEnd"},
+        AddressCase{kF149, -1, complexWrite(0x10300),
+                    "The complex breakpoint at 10300 lies past 0FFFF, the device's last address",
+                    "F149ComplexPastTheEnd"},
+        AddressCase{kFG, -1, complexWrite(0x20300),
+                    "The complex breakpoint at 20300 lies past 1FFFF, the device's last address",
+                    "FG4619ComplexPastTheEnd"},
+        AddressCase{kFG, -1, range(0x0301, 0x0303), nullptr, "FG4619RangeAtOddAddresses"},
+        AddressCase{kF149, -1, complexWrite(0x0301), nullptr, "F149ComplexAtAnOddAddress"},
+        AddressCase{kFG, 1, at(0xFFFE), nullptr, "FG4619SimpleAtTheTopOfSixteenBits"}),
+    [](const ::testing::TestParamInfo<AddressCase>& p) { return std::string(p.param.name); });
 
 }  // namespace
