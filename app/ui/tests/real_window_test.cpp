@@ -11,12 +11,15 @@
 #include <QDialogButtonBox>
 #include <QImage>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QSet>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
@@ -775,6 +778,50 @@ TEST_F(RealWindow, NothingAUserDoesDuringARunChangesItsCommands) {
                  // What the entry and the button run, were they not greyed.
                  Frame()->OnCommand(id);
              }
+         }},
+        {"Every menu and toolbar command, the recent files and the view's handlers", nullptr,
+         [&] {
+             Frame()->UpdateCommandUi();
+             std::vector<QAction*> actions;
+             for (QAction* menu : Frame()->menuBar()->actions())
+                 for (QAction* action : menu->menu()->actions())
+                     actions.push_back(action);
+             for (QAction* action : Frame()->GetToolBar()->actions())
+                 actions.push_back(action);
+             int commands = 0;
+             int recentFiles = 0;
+             for (QAction* action : actions) {
+                 if (action->isSeparator()) continue;
+                 const std::string what = action->text().toStdString();
+                 EXPECT_FALSE(action->isEnabled()) << what << " is not greyed";
+                 // What the entry and the button run, were they not greyed.
+                 bool isCommand = false;
+                 const int id = action->data().toInt(&isCommand);
+                 if (isCommand) {
+                     Frame()->OnCommand(id);
+                     ++commands;
+                 } else {
+                     Frame()->onOpenRecentFile(action->data().toString().toStdString());
+                     ++recentFiles;
+                 }
+             }
+             // The menus' 25 entries (About and Exit too) and the toolbar's 16.
+             EXPECT_EQ(commands, 25 + 16);
+             EXPECT_GE(recentFiles, 1);
+             for (int id : {CViewKelvane::IDC_EXECUTE, CViewKelvane::IDC_MASS_ERASE,
+                            CViewKelvane::IDC_RESET, CViewKelvane::IDC_POWER_OFF,
+                            CViewKelvane::IDC_READ_DEVICE, CViewKelvane::IDC_READ_RANGE})
+                 EXPECT_FALSE(View()->GetButton(id)->isEnabled()) << id;
+             // Each of the view's command handlers returns at once.
+             for (auto handler :
+                  {&CViewKelvane::OnExecute, &CViewKelvane::OnMassEraseNow,
+                   &CViewKelvane::OnBlowFuseNow, &CViewKelvane::OnResetNow,
+                   &CViewKelvane::OnPowerOffNow, &CViewKelvane::OnReadDevice,
+                   &CViewKelvane::OnReadRange, &CViewKelvane::OnClearLog,
+                   &CViewKelvane::OnDeleteCommand, &CViewKelvane::OnInsertCommand,
+                   &CViewKelvane::OnAddCommand, &CViewKelvane::OnCommandUp,
+                   &CViewKelvane::OnCommandDown})
+                 (View()->*handler)();
          }},
         {"Typing, pasting and clicking in the pages",
          [&] {
