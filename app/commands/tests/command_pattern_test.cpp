@@ -78,6 +78,95 @@ TEST_F(CommandPattern, EveryClassIsRegisteredAndCreatesItself) {
     }
 }
 
+// The classes the library registers make the project file's CommandList:
+// every element name in the file format's order, the pod's Open and Close
+// required in every list, and the program-file command declared before the
+// pod read-to-file commands.
+TEST_F(CommandPattern, TheLibraryRegistersEveryClassInTheFileFormatsOrder) {
+    const std::vector<std::string> list = {"Comment",
+                                           "Dravik_ConfigFuse",
+                                           "Delay",
+                                           "Overlay",
+                                           "AnalyzeResults",
+                                           "Serialize",
+                                           "UserWait",
+                                           "Dravik_BlowFuse",
+                                           "Dravik_ClearBreakpoint",
+                                           "Dravik_Close+",
+                                           "Dravik_Configure",
+                                           "Dravik_Erase",
+                                           "Dravik_FillMemory",
+                                           "Dravik_Identify",
+                                           "Dravik_LockA",
+                                           "Dravik_Open+",
+                                           "Dravik_ReadRangeToFile",
+                                           "Dravik_ReadProcessorToFile",
+                                           "Dravik_ProgramFile",
+                                           "Dravik_ReadMemory",
+                                           "Dravik_ReadRegister",
+                                           "Dravik_Reset",
+                                           "Dravik_Run",
+                                           "Dravik_SetBreakpoint",
+                                           "Dravik_SingleStep",
+                                           "Dravik_State",
+                                           "Dravik_Stop",
+                                           "Dravik_VCC",
+                                           "Dravik_VerifyFile",
+                                           "Dravik_VerifyMemory",
+                                           "Dravik_VerifyRegister",
+                                           "Dravik_WaitForBreak",
+                                           "Dravik_WriteMemory",
+                                           "Dravik_WriteRegister",
+                                           "Tovrin_EraseSegment",
+                                           "Tovrin_FillMemory",
+                                           "Tovrin_LoadPC",
+                                           "Tovrin_LockA",
+                                           "Tovrin_MassErase",
+                                           "Tovrin_PowerOff",
+                                           "Tovrin_ReadMemory",
+                                           "Tovrin_ReadRangeToFile",
+                                           "Tovrin_ReadProcessorToFile",
+                                           "Tovrin_ResendPassword",
+                                           "Tovrin_ResetTarget",
+                                           "Tovrin_SeizeTarget",
+                                           "Tovrin_SetPassword",
+                                           "Tovrin_VerifyFile",
+                                           "Tovrin_VerifyMemory",
+                                           "Tovrin_WriteFile",
+                                           "Tovrin_WriteMemory"};
+    ASSERT_EQ(list.size(), 51u);
+    std::string children = "\t<!ELEMENT CommandList (\n";
+    std::vector<std::string> declared;
+    for (const std::string& entry : list) {
+        const bool required = entry.ends_with('+');
+        children +=
+            "\t\t" + entry + (required ? "" : "*") + (&entry == &list.back() ? ")>\n" : ",\n");
+        const std::string name = required ? entry.substr(0, entry.size() - 1) : entry;
+        if (name == "Dravik_ProgramFile") {
+            declared.insert(std::find(declared.begin(), declared.end(), "Dravik_ReadRangeToFile"),
+                            name);
+        } else {
+            declared.push_back(name);
+        }
+    }
+    CStdioXMLFile file;
+    ASSERT_EQ(file.Open(Path("list.kvnset")), 1);
+    file.BeginElementDecl("CommandList");
+    ASSERT_EQ(DeclareCommandListChildren(file), 1);
+    file.EndElementDecl();
+    EXPECT_EQ(file.GetText(), children);
+    file.Abort();
+    ASSERT_EQ(file.Open(Path("elements.kvnset")), 1);
+    ASSERT_EQ(DeclareCommandElements(file), 1);
+    const std::string& elements = file.GetText();
+    std::size_t at = 0;
+    for (const std::string& name : declared) {
+        at = elements.find("\t<!ELEMENT " + name + " ", at);
+        ASSERT_NE(at, std::string::npos) << name << " is not declared in its place";
+    }
+    file.Abort();
+}
+
 TEST_F(CommandPattern, CreateChecksItsArguments) {
     std::string error;
     CArrayProjectTreeItem list;
