@@ -813,14 +813,13 @@ TEST_F(RealWindow, NothingAUserDoesDuringARunChangesItsCommands) {
                             CViewKelvane::IDC_READ_DEVICE, CViewKelvane::IDC_READ_RANGE})
                  EXPECT_FALSE(View()->GetButton(id)->isEnabled()) << id;
              // Each of the view's command handlers returns at once.
-             for (auto handler :
-                  {&CViewKelvane::OnExecute, &CViewKelvane::OnMassEraseNow,
-                   &CViewKelvane::OnBlowFuseNow, &CViewKelvane::OnResetNow,
-                   &CViewKelvane::OnPowerOffNow, &CViewKelvane::OnReadDevice,
-                   &CViewKelvane::OnReadRange, &CViewKelvane::OnClearLog,
-                   &CViewKelvane::OnDeleteCommand, &CViewKelvane::OnInsertCommand,
-                   &CViewKelvane::OnAddCommand, &CViewKelvane::OnCommandUp,
-                   &CViewKelvane::OnCommandDown})
+             for (auto handler : {&CViewKelvane::OnExecute, &CViewKelvane::OnMassEraseNow,
+                                  &CViewKelvane::OnBlowFuseNow, &CViewKelvane::OnResetNow,
+                                  &CViewKelvane::OnPowerOffNow, &CViewKelvane::OnReadDevice,
+                                  &CViewKelvane::OnReadRange, &CViewKelvane::OnClearLog,
+                                  &CViewKelvane::OnDeleteCommand, &CViewKelvane::OnInsertCommand,
+                                  &CViewKelvane::OnAddCommand, &CViewKelvane::OnCommandUp,
+                                  &CViewKelvane::OnCommandDown})
                  (View()->*handler)();
          }},
         {"Typing, pasting and clicking in the pages",

@@ -196,7 +196,8 @@ TEST_F(VossilTest, RefusesValuesThatDoNotFitByteOrWord) {
     for (const char* negative : {"-1", "-2", "-2147483648", " -7 "}) {
         SCOPED_TRACE(negative);
         EXPECT_EQ(api().parse(kDword, negative), 0);
-        EXPECT_EQ(error(), std::string("Value '") + negative + "' out of range for DWORD algorithm");
+        EXPECT_EQ(error(),
+                  std::string("Value '") + negative + "' out of range for DWORD algorithm");
         uint8_t bytes[4] = {0xEE, 0xEE, 0xEE, 0xEE};
         EXPECT_EQ(api().overlay(kDword, bytes, 4), 1);
         EXPECT_EQ(Bytes(bytes, bytes + 4), (Bytes{0, 0, 0, 0}));

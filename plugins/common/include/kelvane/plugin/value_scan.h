@@ -19,8 +19,9 @@ enum class NumberScan {
 };
 
 // Decimal: an optional sign and digits, from 0 to 4294967295; a negative number is out of range
-// for every width, since a serial number counts up from where it stands. Hexadecimal: an optional "0x" or "0X" and digits of either case, no sign, at most
-// FFFFFFFF. The value is 0 unless a number was read.
+// for every width, since a serial number counts up from where it stands. Hexadecimal: an optional
+// "0x" or "0X" and digits of either case, no sign, at most FFFFFFFF. The value is 0 unless a number
+// was read.
 NumberScan scanNumber(const char* text, Radix radix, uint32_t& value);
 
 }  // namespace kv::plugin
