@@ -12,6 +12,7 @@
 #include "kelvane/core/text_hex_file.h"
 #include "kelvane/core/tovrin.h"
 #include "kelvane/core/xml_reading.h"
+#include "kelvane/platform/terminal_text.h"
 
 namespace kv {
 
@@ -178,23 +179,23 @@ int CCommandTovrin_File::FitsTheChip(const CHexImageFile& image, const CPrgProce
         const std::uint64_t last = std::uint64_t{block->GetAddress()} + block->GetCount() - 1;
         if (last > top) {
             const std::uint64_t first = std::max<std::uint64_t>(block->GetAddress(), top + 1);
-            return Fail(Format("%s does not fit the %s: it holds data at %05llX, above the "
-                               "chip's top address %05llX",
-                               strFileName.c_str(), processor->GetName().c_str(),
-                               static_cast<unsigned long long>(first),
-                               static_cast<unsigned long long>(top)));
+            return Fail(Format(
+                "%s does not fit the %s: it holds data at %05llX, above the "
+                "chip's top address %05llX",
+                Quoted(strFileName).c_str(), processor->GetName().c_str(),
+                static_cast<unsigned long long>(first), static_cast<unsigned long long>(top)));
         }
         for (std::uint64_t a = block->GetAddress(); a <= last; ++a) {
             if (inMemory(static_cast<std::uint32_t>(a))) continue;
             return Fail(
                 Format("%s does not fit the %s: it holds data at %05llX, outside the "
                        "chip's flash and RAM",
-                       strFileName.c_str(), processor->GetName().c_str(),
+                       Quoted(strFileName).c_str(), processor->GetName().c_str(),
                        static_cast<unsigned long long>(a)));
         }
     }
     // An image without a byte would write and verify nothing and still end well.
-    if (bytes == 0) return Fail(strFileName + " holds no data");
+    if (bytes == 0) return Fail(Quoted(strFileName) + " holds no data");
     return 1;
 }
 
@@ -204,7 +205,7 @@ int CCommandTovrin_File::TransferFile(CExecuteParams* params, bool write, const 
     params->AdvanceProgress(1);
     CTovrin* adapter = TakeAdapter(params, std::string(className) + "::OnExecute");
     if (adapter == nullptr) return 0;
-    params->Log(strFileName + " ", true);
+    params->Log(Quoted(strFileName) + " ", true);
     std::unique_ptr<CHexImageFile> image = CreateHexFile(strFileName, nFileType, true);
     if (image == nullptr) return 0;
     if (!FitsTheChip(*image, params->GetProcessor())) {

@@ -112,12 +112,15 @@ TEST_F(ProjectValues, MemoryValuesThatDoNotFitTheirTypeStopTheProjectFromOpening
         std::string type, values, text;
     } cases[] = {
         {"BYTE", "0x01 0x1FF",
-         "Unable to parse '0x1FF' for value: it does not fit in a BYTE value"},
+         "Unable to parse '0x1FF' for value: it does not fit in a BYTE value (element "
+         "Dravik_WriteMemory on line 6)"},
         {"WORD", "0x0001 0x12345",
          "Unable to parse '0x12345' for value: it does not fit in a "
-         "WORD value"},
-        {"BYTE", "0x01 0x12zz", "Unable to parse '0x12zz' for value"},
-        {"DWORD", "0x1 0x123456789", "Unable to parse '0x123456789' for value"},
+         "WORD value (element Dravik_WriteMemory on line 6)"},
+        {"BYTE", "0x01 0x12zz",
+         "Unable to parse '0x12zz' for value (element Dravik_WriteMemory on line 6)"},
+        {"DWORD", "0x1 0x123456789",
+         "Unable to parse '0x123456789' for value (element Dravik_WriteMemory on line 6)"},
     };
     for (const Case& c : cases) {
         const std::string path =

@@ -8,6 +8,7 @@
 #include "kelvane/core/array_project_tree_item.h"
 #include "kelvane/core/project_tree_item.h"
 #include "kelvane/core/stdio_xml_file.h"
+#include "kelvane/platform/terminal_text.h"
 
 namespace kv {
 
@@ -127,7 +128,7 @@ int LoadCommandFromXML(std::string& error, CArrayProjectTreeItem* array, std::in
     if (!ReadElementName(element, name, error)) return 0;
     std::unique_ptr<CProjectTreeItem> command(CreateCommandByName(name));
     if (command == nullptr) {
-        error = "Unable to open command '" + name + "'";
+        error = "Unable to open command '" + Quoted(name) + "'";
         return 0;
     }
     if (!command->ReadXML(element)) {

@@ -75,7 +75,7 @@ int CExecuteParams::Open(CPrgProcessor* processor, std::uint32_t vcc, ProgressBa
     log_ = log;
     modified_ = 0;
     LogNewLine();
-    std::string starting = "Starting '" + operationName + "'";
+    std::string starting = "Starting '" + Quoted(operationName) + "'";
     SetStatusText(starting);
     Log(starting, true);
     BeginProgress(totalUnits);

@@ -92,7 +92,8 @@ TEST_F(ProjectFileTest, VersionsOtherThanOneAndTwoAreRefused) {
               Root("nFileVersion=\"3\" strName=\"x\" strTargetProcessor=\"y\" dwVCC=\"1\""));
     CPrgProject project;
     EXPECT_FALSE(project.Open(folder.File("v3.kvnset")));
-    EXPECT_EQ(project.GetLastError(), "Unrecognized file version 3");
+    EXPECT_EQ(project.GetLastError(),
+              "Unrecognized file version 3 (element ProjectKelvane on line 2)");
     EXPECT_EQ(project.GetProcessorItem(), nullptr);
     EXPECT_FALSE(IsOpen_Caprel());
 }

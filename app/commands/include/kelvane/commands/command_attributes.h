@@ -17,6 +17,7 @@
 #include "kelvane/core/project_tree_item.h"
 #include "kelvane/core/stdio_xml_file.h"
 #include "kelvane/core/xml_reading.h"
+#include "kelvane/platform/terminal_text.h"
 
 namespace kv {
 
@@ -229,7 +230,7 @@ int ReadOne(const CommandAttribute<T>& a, std::int32_t element, T& command, std:
             if (a.choicesUpTo >= 0 && (value < 0 || value > a.choicesUpTo)) {
                 std::string text;
                 GetXmlAttribute(element, a.name, text, error);
-                error = std::string("Unable to use ") + a.name + " value " + text +
+                error = std::string("Unable to use ") + a.name + " value " + Quoted(text) +
                         ": it must lie between 0 and " + std::to_string(a.choicesUpTo) + " " +
                         ElementPlace(element);
                 return 0;
