@@ -198,5 +198,38 @@ TEST_F(ProjectValues, SerialNumbersFromTwoToTheThirtyFirstAreLoggedAndSavedUnsig
     }
 }
 
+// An overlay's line shows the value it writes, as a serial number's does:
+// the number the plug-in read from the text, in the form the project keeps
+// after the run.
+TEST_F(ProjectValues, OverlayValuesAreLoggedAsWritten) {
+    Plug();
+    struct Case {
+        std::string algorithm, stored, logged;
+        unsigned chipWord;
+    } cases[] = {
+        {"Hex WORD", "  0x00Ab ", "AB", 0x00AB},
+        {"Hex WORD", "1a2b", "1A2B", 0x1A2B},
+        {"Hex BYTE", "0007", "7", 0xFF07},
+        {"String", "K", "K", 0x004B},
+    };
+    for (const Case& c : cases) {
+        const std::string path = Write(
+            "overlay.kvnset",
+            Project("3000", kOpenIdentify +
+                                "<Dravik_Erase dwEraseType=\"ERASE_SEGMENT\" "
+                                "dwSegment=\"0x00001000\" dwLength=\"0x00000002\"></Dravik_Erase>\n"
+                                "<Overlay strName=\"Cal\" dwAddress=\"0x00001000\" strAlgorithm=\"" +
+                                c.algorithm +
+                                "\" strModule=\"libgantrel.so\" strNextValue=\"" + c.stored +
+                                "\"></Overlay>\n" + kClose));
+        ASSERT_EQ(Run(path), 0) << out;
+        EXPECT_NE(out.find("Overlay Cal: " + c.logged + " to 0x00001000 (libgantrel.so::" +
+                           c.algorithm + ") OK\n"),
+                  std::string::npos)
+            << out;
+        EXPECT_EQ(Word(PodChip(), 0x1000), c.chipWord) << c.stored;
+    }
+}
+
 }  // namespace
 }  // namespace kv::testing
