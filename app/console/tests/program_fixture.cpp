@@ -73,8 +73,8 @@ std::vector<TextToken> TextTokens(const std::string& text) {
         } else if (line.rfind("0x", 0) == 0) {
             for (std::size_t at = 0; at < line.size();) {
                 const std::size_t end = std::min(line.find(' ', at), line.size());
-                if (end > at) tokens.push_back({start + at, element, line.substr(at, end - at),
-                                                elementLine});
+                if (end > at)
+                    tokens.push_back({start + at, element, line.substr(at, end - at), elementLine});
                 at = end + 1;
             }
         }

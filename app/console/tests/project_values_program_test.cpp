@@ -213,18 +213,18 @@ TEST_F(ProjectValues, OverlayValuesAreLoggedAsWritten) {
         {"String", "K", "K", 0x004B},
     };
     for (const Case& c : cases) {
-        const std::string path = Write(
-            "overlay.kvnset",
-            Project("3000", kOpenIdentify +
-                                "<Dravik_Erase dwEraseType=\"ERASE_SEGMENT\" "
-                                "dwSegment=\"0x00001000\" dwLength=\"0x00000002\"></Dravik_Erase>\n"
-                                "<Overlay strName=\"Cal\" dwAddress=\"0x00001000\" strAlgorithm=\"" +
-                                c.algorithm +
-                                "\" strModule=\"libgantrel.so\" strNextValue=\"" + c.stored +
-                                "\"></Overlay>\n" + kClose));
+        const std::string path =
+            Write("overlay.kvnset",
+                  Project("3000",
+                          kOpenIdentify +
+                              "<Dravik_Erase dwEraseType=\"ERASE_SEGMENT\" "
+                              "dwSegment=\"0x00001000\" dwLength=\"0x00000002\"></Dravik_Erase>\n"
+                              "<Overlay strName=\"Cal\" dwAddress=\"0x00001000\" strAlgorithm=\"" +
+                              c.algorithm + "\" strModule=\"libgantrel.so\" strNextValue=\"" +
+                              c.stored + "\"></Overlay>\n" + kClose));
         ASSERT_EQ(Run(path), 0) << out;
-        EXPECT_NE(out.find("Overlay Cal: " + c.logged + " to 0x00001000 (libgantrel.so::" +
-                           c.algorithm + ") OK\n"),
+        EXPECT_NE(out.find("Overlay Cal: " + c.logged +
+                           " to 0x00001000 (libgantrel.so::" + c.algorithm + ") OK\n"),
                   std::string::npos)
             << out;
         EXPECT_EQ(Word(PodChip(), 0x1000), c.chipWord) << c.stored;
