@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds Kelvane twice (plain, and with AddressSanitizer + UndefinedBehaviorSanitizer)
-# with warnings as errors, and runs every test in both builds; runs every fuzz
+# Builds Kelvane twice (plain, and with AddressSanitizer + UndefinedBehaviorSanitizer,
+# whose USB module takes libftdi1 1.4's way) with warnings as errors, and runs
+# every test in both builds; runs every fuzz
 # target for a minute (clang, ASan + UBSan; any finding fails); then builds the
 # tests that run threads with ThreadSanitizer and runs them.
 set -euo pipefail
@@ -19,10 +20,11 @@ run_build() {
 
 echo "=== plain build ==="
 run_build build/ci-plain
-echo "=== sanitizer build (ASan + UBSan) ==="
+echo "=== sanitizer build (ASan + UBSan; the USB module with libftdi1 1.4's purge calls) ==="
 export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
-run_build build/ci-sanitize -DKELVANE_SANITIZE=ON -DKELVANE_BENCHMARKS=OFF
+run_build build/ci-sanitize -DKELVANE_SANITIZE=ON -DKELVANE_BENCHMARKS=OFF \
+  -DKELVANE_LIBFTDI1_PURGE_CALLS=ON
 echo "=== fuzz targets (libFuzzer, ASan + UBSan), 60 s each ==="
 scripts/fuzz.sh 60
 echo "=== thread sanitizer build (threaded tests only) ==="

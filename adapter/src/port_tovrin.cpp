@@ -10,6 +10,18 @@ using kv::text::Format;
 
 namespace usb = kv::usb;
 
+namespace {
+
+// The line that follows a USB call's failure when its status says the device
+// left the bus; nothing otherwise.
+std::string GoneIf(usb::Status s) {
+    return s == usb::kIoError
+               ? "\nThe Tovrin adapter is gone: it was unplugged or lost its USB connection"
+               : "";
+}
+
+}  // namespace
+
 CPortTovrin::~CPortTovrin() {
     Close();
 }
@@ -70,8 +82,9 @@ void CPortTovrin::Close() {
 bool CPortTovrin::SetRtsLevel(bool level) {
     const usb::Status s = level ? usb::setRts(m_hDevice) : usb::clrRts(m_hDevice);
     if (s != usb::kOk) {
-        return DriverFailure(level ? Format("Unable to set Tovrin RTS, error %d", int(s))
-                                   : Format("Unable to clear Tovrin RTS, error %d", int(s)));
+        return DriverFailure((level ? Format("Unable to set Tovrin RTS, error %d", int(s))
+                                    : Format("Unable to clear Tovrin RTS, error %d", int(s))) +
+                             GoneIf(s));
     }
     m_bRts = level;
     return true;
@@ -80,8 +93,9 @@ bool CPortTovrin::SetRtsLevel(bool level) {
 bool CPortTovrin::SetDtrLevel(bool level) {
     const usb::Status s = level ? usb::setDtr(m_hDevice) : usb::clrDtr(m_hDevice);
     if (s != usb::kOk) {
-        return DriverFailure(level ? Format("Unable to set Tovrin DTR, error %d", int(s))
-                                   : Format("Unable to clear Tovrin DTR, error %d", int(s)));
+        return DriverFailure((level ? Format("Unable to set Tovrin DTR, error %d", int(s))
+                                    : Format("Unable to clear Tovrin DTR, error %d", int(s))) +
+                             GoneIf(s));
     }
     m_bDtr = level;
     return true;
@@ -103,7 +117,8 @@ bool CPortTovrin::GetModemStatus(uint32_t* status) {
     if (!DeviceOpen()) return ClosedFailure("GetModemStatus");
     const usb::Status s = usb::getModemStatus(m_hDevice, status);
     if (s != usb::kOk)
-        return DriverFailure(Format("Unable to get Tovrin modem status, error %d", int(s)));
+        return DriverFailure(Format("Unable to get Tovrin modem status, error %d", int(s)) +
+                             GoneIf(s));
     return true;
 }
 
@@ -160,15 +175,9 @@ bool CPortTovrin::GetSerialNumber(uint32_t* serialNumber) {
 bool CPortTovrin::GetQueueStatus(uint32_t* count) {
     if (!DeviceOpen()) return ClosedFailure("GetQueueStatus");
     const usb::Status s = usb::getQueueStatus(m_hDevice, count);
-    if (s == usb::kIoError) {
-        // A device that fails even this query is no longer on the bus.
-        return DriverFailure(Format("Unable to get Tovrin queue status, error %d\n"
-                                    "The Tovrin adapter is gone: it was unplugged or lost its "
-                                    "USB connection",
-                                    int(s)));
-    }
     if (s != usb::kOk)
-        return DriverFailure(Format("Unable to get Tovrin queue status, error %d", int(s)));
+        return DriverFailure(Format("Unable to get Tovrin queue status, error %d", int(s)) +
+                             GoneIf(s));
     return true;
 }
 
@@ -177,13 +186,14 @@ bool CPortTovrin::WritePort(const uint8_t* data, uint32_t count) {
     uint32_t written = 0;
     const usb::Status s = usb::write(m_hDevice, data, count, &written);
     if (s != usb::kOk) {
-        m_strError = Format("WritePort failed, error %d", int(s));
+        m_strError = Format("WritePort failed, error %d", int(s)) + GoneIf(s);
         return false;
     }
     if (written != count) {
-        // The bytes left over would be missing from the loader's frame.
-        m_strError = Format("WritePort wrote %u of %u bytes", static_cast<unsigned>(written),
-                            static_cast<unsigned>(count));
+        // The bytes left over would be missing from the loader's frame. The
+        // adapter is still there: its lines can still switch the target off.
+        m_strError = Format("WritePort wrote %u of %u bytes: the write timed out",
+                            static_cast<unsigned>(written), static_cast<unsigned>(count));
         return false;
     }
     return true;
@@ -193,7 +203,7 @@ bool CPortTovrin::ReadPort(uint8_t* buffer, uint32_t count, uint32_t* countRead)
     if (!DeviceOpen()) return ClosedFailure("ReadPort");
     const usb::Status s = usb::read(m_hDevice, buffer, count, countRead);
     if (s != usb::kOk) {
-        m_strError = Format("ReadPort failed, error %d", int(s));
+        m_strError = Format("ReadPort failed, error %d", int(s)) + GoneIf(s);
         return false;
     }
     return true;

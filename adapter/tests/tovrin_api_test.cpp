@@ -145,7 +145,7 @@ TEST_F(TovrinApi, AShortWriteIsReportedWithTheCounts) {
     ASSERT_EQ(Tovrin_Open(0), 1) << LastError();
     const uint8_t bytes[4] = {0x80, 0x10, 0x24, 0x24};
     EXPECT_EQ(Tovrin_WritePort(bytes, 4), 0);
-    EXPECT_EQ(LastError(), "WritePort wrote 3 of 4 bytes");
+    EXPECT_EQ(LastError(), "WritePort wrote 3 of 4 bytes: the write timed out");
     EXPECT_EQ(Tovrin_WritePort(bytes, 1), 1) << LastError();
     Tovrin_Close();
 }

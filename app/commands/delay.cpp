@@ -109,6 +109,7 @@ int CCommandDelay::OnExecute(CExecuteParams* params) {
     if (!GetText().empty()) params->Log(GetText(), false);
     for (std::uint32_t remaining = dwDelay; remaining > 0;) {
         PumpMessages(0);
+        if (StopRequested(params)) return 0;
         std::uint32_t slice = std::min(remaining, kSlice);
         clock().sleep(slice);
         remaining -= slice;

@@ -136,12 +136,13 @@ int CCommandDravik_WaitForBreak::CopyTo(CProjectTreeItem* item) {
     return 1;
 }
 
-void CCommandDravik_WaitForBreak::SleepWithProgress(CExecuteParams* params,
-                                                    std::uint32_t milliseconds, int& remaining) {
+int CCommandDravik_WaitForBreak::SleepWithProgress(CExecuteParams* params,
+                                                   std::uint32_t milliseconds, int& remaining) {
     // The first slice is the whole time when that is shorter than a slice;
     // every slice after it is a whole one.
     const std::int64_t slices = Slices(milliseconds);
     for (std::int64_t i = 0; i < slices; ++i) {
+        if (StopRequested(params)) return 0;
         clock().sleep(i == 0 ? std::min(milliseconds, kSlice) : kSlice);
         params->Log(".", false);
         if (remaining > 0) {
@@ -149,6 +150,7 @@ void CCommandDravik_WaitForBreak::SleepWithProgress(CExecuteParams* params,
             --remaining;
         }
     }
+    return 1;
 }
 
 int CCommandDravik_WaitForBreak::ExecuteWait(CExecuteParams* params) {
@@ -157,14 +159,14 @@ int CCommandDravik_WaitForBreak::ExecuteWait(CExecuteParams* params) {
     if (TakeEmulationModule(params, *this, "CCommandDravik_WaitForBreak::ExecuteWait") == nullptr)
         return 0;
     int remaining = WaitUnits() - 1;
-    SleepWithProgress(params, dwDwellMilliseconds, remaining);
+    if (!SleepWithProgress(params, dwDwellMilliseconds, remaining)) return 0;
     std::int32_t state = 0;
     std::uint32_t cycles = 0;
     if (!pod->State(state, 0, cycles)) return FailFromPod(pod);
     std::uint32_t polls = 0;
     while (state == kTargetRunning) {
         if (polls >= wRepeatCount) return Fail("Target did not stop or hit breakpoint");
-        SleepWithProgress(params, dwRepeatMilliseconds, remaining);
+        if (!SleepWithProgress(params, dwRepeatMilliseconds, remaining)) return 0;
         if (!pod->State(state, 0, cycles)) return FailFromPod(pod);
         ++polls;
     }

@@ -229,8 +229,9 @@ int CCommandOverlay::OnExecute(CExecuteParams* params) {
         return FailFromPod(pod);
     std::string next;
     if (!algorithm->GetNextValue(next)) return Fail(algorithm->TakeLastError());
+    const std::string written = LoggedValue();
     SetNextValue(next);
-    OnWritten(params);
+    OnWritten(params, written);
     return 1;
 }
 

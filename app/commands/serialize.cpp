@@ -10,6 +10,7 @@
 #include "kelvane/core/plugin_lists.h"
 #include "kelvane/core/stdio_xml_file.h"
 #include "kelvane/core/xml_reading.h"
+#include "kelvane/platform/terminal_text.h"
 
 namespace kv {
 
@@ -170,9 +171,10 @@ CPluginAlgorithm* CCommandSerialize::FindAlgorithm(bool& haveList) {
     return list != nullptr ? list->Find(strModule, strAlgorithm) : nullptr;
 }
 
-void CCommandSerialize::OnWritten(CExecuteParams* params) {
+void CCommandSerialize::OnWritten(CExecuteParams* params, const std::string& written) {
     StepCount();
     params->SetModified(1);
+    params->RecordIssued("Serialize " + Quoted(strName) + ": " + written);
     RefreshPage();
 }
 

@@ -141,7 +141,8 @@ int CCommandTovrin_EraseSegment::OnExecute(CExecuteParams* params) {
         return 0;
     std::uint32_t address = map.firstSegment;
     for (std::uint32_t i = 0; i < map.segmentCount; ++i, address += map.segmentSize)
-        if (!EraseOne(params, adapter, address, map.segmentSize)) return 0;
+        if (StopRequested(params) || !EraseOne(params, adapter, address, map.segmentSize))
+            return 0;
     return 1;
 }
 

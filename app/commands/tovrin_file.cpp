@@ -224,6 +224,10 @@ int CCommandTovrin_File::TransferFile(CExecuteParams* params, bool write, const 
         std::uint32_t address = block->GetAddress();
         for (std::uint32_t offset = 0; offset < block->GetCount();) {
             PumpMessages(0);
+            if (StopRequested(params)) {
+                image->Close();
+                return 0;
+            }
             std::uint32_t copied = 0;
             std::uint32_t want = std::min(block->GetCount() - offset, kPieceSize);
             if (!block->ReadFrom(offset, piece, want, &copied)) {

@@ -100,6 +100,7 @@ int CCommandTovrin_ReadProcessorToFile::ReadPieces(CExecuteParams* params, CTovr
     std::uint8_t piece[kPieceSize];
     for (std::uint32_t done = 0; done < length;) {
         PumpMessages(0);
+        if (StopRequested(params)) return 0;
         std::uint32_t size = std::min(length - done, kPieceSize);
         if (!adapter->ReadMemory(piece, address + done, size)) return FailFromAdapter(adapter);
         if (!image.AddBlock(piece, address + done, size)) return Fail(image.GetLastError());

@@ -77,6 +77,7 @@ bool CDocKelvane::OnNewDocument() {
     SetModifiedFlag(0);
     GetLastDocSettings().lastOpenedFile = project->GetPath();
     SetPathName(project->GetPath());
+    diskStamp_ = StampOfPath(project->GetPath());
     return true;
 }
 
@@ -93,6 +94,9 @@ bool CDocKelvane::OnOpenDocument(const std::string& name) {
     std::string folder;
     GetCurrentDirectoryString(folder);
     SetCurrentProject(nullptr);
+    // Taken before the file is read: a change made while it is read is seen
+    // as one later, rather than missed.
+    const std::optional<FileStamp> stamp = StampOfPath(path);
     std::string error;
     CPrgProject* project = OpenProject(path, error);
     if (project == nullptr) {
@@ -113,19 +117,42 @@ bool CDocKelvane::OnOpenDocument(const std::string& name) {
     GetLastDocSettings().lastOpenedFile = path;
     GetLastDocSettings().lastTargetProcessor = project->GetTargetProcessorName();
     SetPathName(path);
+    diskStamp_ = stamp;
     return true;
 }
 
-bool CDocKelvane::OnSaveDocument(const std::string& name) {
+bool CDocKelvane::OnSaveDocument(const std::string& name, const ReplaceGuard& guard) {
     std::string path;
     GetFullPath(path, name);
     CPrgProject* project = GetCurrentProject();
-    if (project == nullptr || !project->Save(path)) return false;
+    if (project == nullptr) return false;
+    if (!project->Save(path, guard)) {
+        // A refused replacement says why; a file that could not be created
+        // has said so already.
+        const std::string error = project->TakeError();
+        if (guard.asRead && !error.empty()) AppMessageBox(error, kMbOk | kMbIconError);
+        return false;
+    }
     GetLastDocSettings().lastOpenedFile = path;
     GetLastDocSettings().lastTargetProcessor = project->GetTargetProcessorName();
     SetModifiedFlag(0);
     SetPathName(path);
+    diskStamp_ = StampOfPath(path);
     return true;
+}
+
+bool CDocKelvane::ChangedOnDisk() const {
+    if (path_.empty()) return false;
+    const std::optional<FileStamp> now = StampOfPath(path_);
+    if (!now) return false;
+    return !diskStamp_ || !now->Unchanged(*diskStamp_);
+}
+
+bool CDocKelvane::AskReload() const {
+    return messageBox(path_ +
+                          " has changed on disk since it was opened, perhaps by a production run: "
+                          "reload it?",
+                      kAppTitle, kMbYesNo | kMbIconQuestion) == kIdYes;
 }
 
 void CDocKelvane::DeleteContents() {

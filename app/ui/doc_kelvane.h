@@ -5,9 +5,12 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "kelvane/core/project_access.h"
+#include "kelvane/core/stdio_xml_file.h"
+#include "kelvane/platform/file_stamp.h"
 #include "kelvane/project/prg_project.h"
 
 namespace kv {
@@ -64,8 +67,16 @@ class CDocKelvane : public ProjectDocument {
     // Both take a relative name against the current folder and keep the
     // file's full path.
     bool OnOpenDocument(const std::string& name);
-    bool OnSaveDocument(const std::string& name);
+    // The guard is the save's check of the file there (stdio_xml_file.h).
+    bool OnSaveDocument(const std::string& name, const ReplaceGuard& guard = {});
     void DeleteContents();
+
+    // Whether the document's file is no longer the one it read or saved last
+    // (a station's run advanced it, an editor replaced it). A file that is
+    // gone has not changed: saving puts it back.
+    bool ChangedOnDisk() const;
+    // Asks whether to read the changed file again; true for Yes, the default.
+    bool AskReload() const;
 
     int IsModified() override { return modified_; }
     void SetModifiedFlag(int modified) override;
@@ -86,6 +97,8 @@ class CDocKelvane : public ProjectDocument {
     std::function<bool()> onFileSaveAs;
     // Called when the title or the modified flag changes.
     std::function<void()> onChanged;
+    // Reads the document's file again and shows it, as opening it does.
+    std::function<bool()> onReload;
 
   private:
     DocumentProject* project_ = nullptr;
@@ -93,6 +106,8 @@ class CDocKelvane : public ProjectDocument {
     int modified_ = 0;
     std::string path_;
     std::string title_ = "Untitled";
+    // The file as it was read or saved last.
+    std::optional<FileStamp> diskStamp_;
 };
 
 }  // namespace kv::ui

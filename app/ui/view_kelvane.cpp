@@ -1,17 +1,22 @@
 #include "view_kelvane.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <cstdio>
 
 #include "app_state.h"
 #include "command_ids.h"
 #include "dlg_new_command.h"
 #include "dlg_read_to_file.h"
 #include "doc_kelvane.h"
+#include "kelvane/app/console_runner.h"
 #include "kelvane/app/kelvane_app.h"
+#include "kelvane/app/project_file_lock.h"
+#include "kelvane/app/run_signals.h"
 #include "kelvane/commands/file_paths.h"
 #include "kelvane/core/array_prg_processor.h"
 #include "kelvane/core/command_factory.h"
@@ -20,6 +25,7 @@
 #include "kelvane/core/prg_processor.h"
 #include "kelvane/core/project_tree_item.h"
 #include "kelvane/core/root_tree_item.h"
+#include "kelvane/core/run_stop.h"
 #include "kelvane/platform/message_box.h"
 #include "kelvane/project/prg_project.h"
 #include "kelvane/ui/page_environment.h"
@@ -198,6 +204,54 @@ void CViewKelvane::SetBusy(bool busy) {
     UpdateCommandUi();
 }
 
+CViewKelvane::BusyScope::BusyScope(CViewKelvane* view) : view_(view), previous_(IsBusy() != 0) {
+    view_->SetBusy(true);
+}
+
+CViewKelvane::BusyScope::~BusyScope() {
+    view_->SetBusy(previous_);
+}
+
+bool CViewKelvane::LockProjectFile(CProjectFileLock& lock, const std::string& path) {
+    auto notice = [this](const std::string& text) {
+        log_->Print(text, 1);
+        if (statusBar_ != nullptr) statusBar_->SetText(text);
+    };
+    const StatusPicture shown = picture_;
+    bool locked = false;
+    {
+        BusyScope busy(this);
+        locked = lock.Acquire(path, CProjectFileLock::WaitLimitFromEnvironment(notice), notice);
+    }
+    // A save goes on showing what the last run left.
+    SetStatusPicture(shown);
+    if (locked) return true;
+    Message("Unable to lock project " + path + "\n" + lock.GetError());
+    return false;
+}
+
+bool CViewKelvane::HoldProjectFile(CProjectFileLock& lock, bool readAfresh) {
+    const std::string path = document_ != nullptr ? document_->GetPathName() : std::string();
+    if (path.empty()) return true;
+    if (!LockProjectFile(lock, path)) return false;
+    if (!readAfresh || !document_->ChangedOnDisk()) return true;
+    // A station's run or an editor wrote the file since the window read it:
+    // what the window holds (a serial number) may be what the file had then.
+    if (document_->IsModified() && !document_->AskReload()) return true;
+    if (!document_->onReload || !document_->onReload()) return false;
+    log_->Print(path + " had changed on disk; the run uses it as it is now", 1);
+    return true;
+}
+
+void CViewKelvane::EndAfterSignal(bool completed) {
+    const int code = completed ? kResultSuccess : kResultStopped;
+    GetAppGlobals().resultCode = code;
+    if (document_ != nullptr && document_->IsModified())
+        std::fprintf(stderr, "Kelvane: %s ends the program; the changes to %s were not saved\n",
+                     SignalName(GetRunStopSignal()).c_str(), document_->GetTitle().c_str());
+    QCoreApplication::exit(code);
+}
+
 int CViewKelvane::RunOperation(CPrgOperation* operation, const std::string& name) {
     if (operation == nullptr) {
         Message("Unable to execute NULL command list");
@@ -239,8 +293,15 @@ int CViewKelvane::RunOperation(CPrgOperation* operation, const std::string& name
         SetStatusPicture(StatusPicture::Failure);
         return 0;
     }
+    // From before the devices open until they are closed, a signal stops the
+    // run (and then ends the program) instead of ending it at once.
+    CRunSignalGuard stopOnSignal;
     if (!params.Open(processor, project->GetVcc(), progress, statusBar_, log_, name, totalUnits,
                      podNeeded, adapterNeeded)) {
+        if (GetRunStopSignal() != 0) {
+            EndAfterSignal(false);
+            return 0;
+        }
         Message(params.TakeError());
         SetStatusPicture(StatusPicture::Failure);
         params.Close();
@@ -252,17 +313,30 @@ int CViewKelvane::RunOperation(CPrgOperation* operation, const std::string& name
         log_->Print("Operation succeeded", 1);
         SetStatusPicture(StatusPicture::Success);
     } else {
-        Message("Unable to complete operation.\n" + operation->TakeError());
+        const std::string text = "Unable to complete operation.\n" + operation->TakeError();
+        // Nobody may be there to answer a program told to end.
+        if (GetRunStopSignal() != 0) {
+            log_->Print(text, 1);
+        } else {
+            Message(text);
+        }
         params.SetStatusText("Operation failed");
         log_->Print("Operation failed", 1);
         SetStatusPicture(StatusPicture::Failure);
     }
     params.Close();
+    if (GetRunStopSignal() != 0) EndAfterSignal(result != 0);
     return result;
 }
 
 void CViewKelvane::OnExecute() {
     if (IsBusy()) return;
+    BusyScope busy(this);
+    CProjectFileLock lock;
+    if (!HoldProjectFile(lock, true)) {
+        SetStatusPicture(StatusPicture::Failure);
+        return;
+    }
     DocumentProject* project = Project();
     if (project == nullptr) {
         Message("Unable to execute NULL project\nUnable to get NULL current project");
@@ -281,6 +355,12 @@ void CViewKelvane::OnExecute() {
 void CViewKelvane::RunImmediate(CPrgOperation* operation, const char* missing) {
     if (operation == nullptr) {
         Message(missing);
+        SetStatusPicture(StatusPicture::Failure);
+        return;
+    }
+    BusyScope busy(this);
+    CProjectFileLock lock;
+    if (!HoldProjectFile(lock, false)) {
         SetStatusPicture(StatusPicture::Failure);
         return;
     }
@@ -379,6 +459,11 @@ void CViewKelvane::RunRead(CPrgProcessor* processor, bool range) {
         CViewKelvane* view;
         ~ClearBusy() { view->SetBusy(false); }
     } clearBusy{this};
+    CProjectFileLock lock;
+    if (!HoldProjectFile(lock, false)) {
+        SetStatusPicture(StatusPicture::Failure);
+        return;
+    }
     CPrgOperation* operation = range ? GetReadRangeNowOperation() : GetReadProcessorNowOperation();
     if (operation == nullptr) {
         Message("Unable to execute NULL operation");
@@ -406,9 +491,14 @@ void CViewKelvane::RunRead(CPrgProcessor* processor, bool range) {
         return;
     }
     ProgressBar* progress = statusBar_ != nullptr ? statusBar_->GetStatusProgressCtrl() : nullptr;
+    CRunSignalGuard stopOnSignal;
     CExecuteParams params;
     if (!params.Open(processor, project->GetVcc(), progress, statusBar_, log_, operation->GetName(),
                      operation->GetProgressAggregate(), podNeeded, adapterNeeded)) {
+        if (GetRunStopSignal() != 0) {
+            EndAfterSignal(false);
+            return;
+        }
         Message(params.TakeError());
         SetStatusPicture(StatusPicture::Failure);
         params.Close();
@@ -432,11 +522,19 @@ void CViewKelvane::RunRead(CPrgProcessor* processor, bool range) {
         params.SetStatusText("Operation succeeded");
         SetStatusPicture(StatusPicture::Success);
     } else {
-        Message("Unable to complete operation.\n" + error);
+        if (GetRunStopSignal() != 0) {
+            log_->Print("Unable to complete operation.\n" + error, 1);
+        } else {
+            Message("Unable to complete operation.\n" + error);
+        }
         params.SetStatusText("Operation failed");
         SetStatusPicture(StatusPicture::Failure);
     }
     params.Close();
+    if (GetRunStopSignal() != 0) {
+        EndAfterSignal(result != 0);
+        return;
+    }
     // Opened as the pages' Preview and View buttons open their files.
     if (result && settings.OpenAfterRead == 1) ViewFile(writtenPath);
 }

@@ -17,6 +17,7 @@ class QPushButton;
 namespace kv {
 class CPrgOperation;
 class CPrgProcessor;
+class CProjectFileLock;
 }  // namespace kv
 
 namespace kv::ui {
@@ -55,6 +56,11 @@ class CViewKelvane : public QWidget {
     void RefillTree();
 
     int RunOperation(CPrgOperation* operation, const std::string& name);
+    // Takes the lock of a project file as a console run does: while another
+    // run holds it the wait is told in the log and the window goes on
+    // drawing, with its commands turned away. False, and said, when the lock
+    // cannot be taken.
+    bool LockProjectFile(CProjectFileLock& lock, const std::string& path);
     void OnExecute();
     void OnMassEraseNow();
     void OnBlowFuseNow();
@@ -95,8 +101,28 @@ class CViewKelvane : public QWidget {
     void commandStateChanged();
 
   private:
+    // Busy for its life; then as before.
+    class BusyScope {
+      public:
+        explicit BusyScope(CViewKelvane* view);
+        ~BusyScope();
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+
+      private:
+        CViewKelvane* view_;
+        bool previous_;
+    };
+
     void SetStatusPicture(StatusPicture picture);
     void SetBusy(bool busy);
+    // Locks the document's file, if it has one, for a run. With `readAfresh`
+    // a file changed on disk since the window read it is read again (a
+    // modified document only when the user says so).
+    bool HoldProjectFile(CProjectFileLock& lock, bool readAfresh);
+    // After a run during which a signal came: the program ends without a
+    // question, with the stopped run's result unless the run had completed.
+    void EndAfterSignal(bool completed);
     DocumentProject* Project() const;
     // The common part of Read Device and Read Range after the dialog.
     void RunRead(CPrgProcessor* processor, bool range);

@@ -9,7 +9,9 @@
 #include "app_state.h"
 #include "command_line_info.h"
 #include "dlg_new_project.h"
+#include "kelvane/app/path_functions.h"
 #include "kelvane/app/profile_settings.h"
+#include "kelvane/app/project_file_lock.h"
 #include "doc_kelvane.h"
 #include "main_frame.h"
 #include "view_kelvane.h"
@@ -78,6 +80,7 @@ void CKelvaneWindow::RegisterDocumentTemplate() {
         return Save(document_->GetPathName());
     };
     document_->onFileSaveAs = [this] { return SaveAs(); };
+    document_->onReload = [this] { return OpenDocumentFile(document_->GetPathName()); };
 }
 
 void CKelvaneWindow::ParseCommandLine(const std::string& commandLine, bool& silent,
@@ -164,8 +167,17 @@ bool CKelvaneWindow::SaveAs() {
     return Save(path);
 }
 
-bool CKelvaneWindow::Save(const std::string& path) {
-    if (!document_->OnSaveDocument(path)) return false;
+bool CKelvaneWindow::Save(const std::string& name) {
+    std::string path;
+    GetFullPath(path, name);
+    // The file is written only while no run uses it, and a file that a run
+    // (or anyone) wrote since the window read it is not written over unasked.
+    CProjectFileLock lock;
+    if (!frame_->GetView()->LockProjectFile(lock, path)) return false;
+    if (path == document_->GetPathName() && document_->ChangedOnDisk() &&
+        document_->AskReload())
+        return OpenDocumentFile(path);
+    if (!document_->OnSaveDocument(path, {.asRead = lock.GetStamp()})) return false;
     AddToRecentFiles();
     return true;
 }

@@ -46,7 +46,9 @@ class CKelvaneWindow : public WindowModeHooks, public ProjectDialogs {
 
   private:
     bool SaveAs();
-    bool Save(const std::string& path);
+    // Saves under the file's lock; a file changed on disk since the window
+    // read it is read again instead when the user says so.
+    bool Save(const std::string& name);
     // The document's file goes to the top of the recent files.
     void AddToRecentFiles();
     void ShowRecentFiles();

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "eem_operation.h"
+#include "text_format.h"
 
 namespace nandrel {
 
@@ -78,6 +79,23 @@ bool CEemJTAG::CheckRecord(const BreakpointRecord& r) const {
     auto plain = [](uint32_t op) { return op == kOpEqual || op == kOpUnequal; };
     return plain(r.op) && wholeBytes(r.mask) &&
            (!r.condition || (plain(r.conditionOperator) && wholeBytes(r.conditionMask)));
+}
+
+bool CEemJTAG::FetchAddressFits(uint32_t address) const {
+    // Instructions start at even addresses of the part's memory: a trigger
+    // anywhere else would never fire.
+    const uint32_t last = t_.lastAddress();
+    if (address > last)
+        return t_.Fail(
+            format("The code breakpoint at %05lX lies past %05lX, the device's last "
+                   "address",
+                   static_cast<unsigned long>(address), static_cast<unsigned long>(last)));
+    if (address & 1)
+        return t_.Fail(
+            format("The code breakpoint at %05lX is odd: instructions start at even "
+                   "addresses",
+                   static_cast<unsigned long>(address)));
+    return true;
 }
 
 bool CEemJTAG::Allocate(const BreakpointRecord& r, uint32_t busy, EemBreakpoint* bp) const {
@@ -183,13 +201,25 @@ bool CEemJTAG::UpdateReactions() {
                 if (const EemBreakpoint* bp = Find(h)) sto &= ~(1u << bp->combination);
     if (sequencerOn_) brk |= kSequencerTrigger;
     if (brk != breakMask_) {
-        if (!WriteReg(kBreakReaction, brk)) return false;
+        // A free run goes on past them: they stop the next run to them.
+        if (!freeRun_ && !WriteReg(kBreakReaction, brk)) return false;
         breakMask_ = brk;
     }
     if (t_.classValues().emulationLevel >= 3 && sto != storageMask_) {
         if (!WriteReg(kStorageReaction, sto)) return false;
         storageMask_ = sto;
     }
+    return true;
+}
+
+bool CEemJTAG::SetFreeRun(bool free) {
+    const uint32_t held = freeRun_ ? 0 : breakMask_;
+    const uint32_t wanted = free ? 0 : breakMask_;
+    // Written past the shadow: the breakpoints stay what they are.
+    uint32_t value = wanted;
+    if (held != wanted && !t_.protocol()->EEM_DataExchange(kBreakReaction, &value))
+        return t_.Fail(t_.protocol()->errorText());
+    freeRun_ = free;
     return true;
 }
 
@@ -246,6 +276,8 @@ int32_t CEemJTAG::SetBreakpoint(uint16_t* handle, const BreakpointRecord* record
         if (!handle || !record || (*handle == 0 && record->mode == kModeClear))
             return t_.SetError(kErrParameter);
         if (!CheckRecord(*record)) return t_.SetError(kErrParameter);
+        if (record->mode == kModeCode && !FetchAddressFits(record->address))
+            return t_.SetError(kErrParameter);
         EemBreakpoint* existing = nullptr;
         if (*handle != 0) {
             existing = Find(*handle);

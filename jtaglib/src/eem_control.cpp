@@ -76,6 +76,8 @@ int32_t CEemJTAG::InitEem() {
     // released (a reset or run that let it go) is taken back and runs on.
     if (!t_.TakeBackJtag()) return kErrEemInit;
     if (!WriteReg(kBreakReaction, 0) || !WriteReg(kGeneralControl, 0)) return kErrEemInit;
+    // Breakpoints set while the CPU runs free stop it only once it runs to them.
+    freeRun_ = t_.runMode() == kFreeRun;
     // The controlled clock goes into force at once, not at a next reset.
     if (!t_.Configure(2, kControlledClock) || !WriteClockControl()) return kErrEemInit;
     if (t_.deviceClass() == kClass13 && !t_.Configure(1, 0)) return kErrEemInit;
@@ -181,10 +183,13 @@ int32_t CEemJTAG::SimpleBreakpoint(int32_t number, uint32_t address) {
                     return t_.SetError(kErrResources);
                 }
             const auto b = static_cast<uint16_t>(number * 8);
-            uint32_t previous = 0;
+            uint32_t previous = breakMask_;
             if (!WriteReg(b, address) || !WriteReg(b + 2, 0) || !WriteReg(b + 4, 0) ||
-                !WriteReg(b + 6, bit) || !ReadReg(kBreakReaction + 1, &previous) ||
-                !WriteReg(kBreakReaction, previous | bit))
+                !WriteReg(b + 6, bit))
+                return t_.SetError(kErrBreakpoint);
+            // A free run goes on past it: the next run to the breakpoints arms it.
+            if (!freeRun_ && (!ReadReg(kBreakReaction + 1, &previous) ||
+                              !WriteReg(kBreakReaction, previous | bit)))
                 return t_.SetError(kErrBreakpoint);
             simpleBreaks_ |= bit;
             breakMask_ = previous | bit;

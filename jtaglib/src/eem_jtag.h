@@ -113,6 +113,11 @@ class CEemJTAG : public std::enable_shared_from_this<CEemJTAG> {
     bool threadRunning() const { return thread_.joinable() && !ended_; }
     // Called before a run: the stop of the new run is not reported yet.
     void PrepareRun() { breakpointReported_ = false; }
+    // The break reaction follows the run: the breakpoints stop a CPU that
+    // runs to them (and are in force while it is held), none stops a free
+    // run. Writes register 128 when what it holds changes; false with the
+    // pod's text.
+    bool SetFreeRun(bool free);
     // Whether an opcode fetch at `address` would stop the CPU: a trigger with
     // a break reaction, or an armed simple breakpoint on a part without EEM.
     bool BreaksAtFetch(uint32_t address, uint16_t opcode) const;
@@ -141,6 +146,9 @@ class CEemJTAG : public std::enable_shared_from_this<CEemJTAG> {
     int BusBlocks() const;
     int RegisterBlocks() const;
     bool CheckRecord(const BreakpointRecord& r) const;
+    // Whether an instruction can be fetched at a code breakpoint's address;
+    // false with the reason as the target's detail.
+    bool FetchAddressFits(uint32_t address) const;
     // Chooses blocks for `r` among those free; false when none are left.
     bool Allocate(const BreakpointRecord& r, uint32_t busy, EemBreakpoint* bp) const;
     bool ProgramBreakpoint(const EemBreakpoint& bp);
@@ -194,6 +202,8 @@ class CEemJTAG : public std::enable_shared_from_this<CEemJTAG> {
     std::array<EemBreakpoint, kEemTableSize> table_{};
     std::array<EemCombination, kEemMaxBlocks> combinations_{};
     uint32_t breakMask_ = 0;
+    // A free run holds 0 in register 128 instead of breakMask_.
+    bool freeRun_ = false;
     uint32_t storageMask_ = 0;
     uint32_t simpleBreaks_ = 0;  // blocks armed by the simple breakpoints
     std::array<EemBlockShadow, kEemMaxBlocks> shadow_{};

@@ -4,6 +4,7 @@
 
 #include <exception>
 
+#include "error_table.h"
 #include "interface_jtag.h"
 #include "module430.h"
 #include "nandrel/nandrel.h"
@@ -31,6 +32,15 @@ inline CTargetJTAG* targetOf(NANDREL_HANDLE h) {
     else
         o->BeginCall();
     return o;
+}
+
+// Whether a call may reach the target's chip: once its security fuse is
+// blown the chip answers over JTAG no more, and the call fails at once with
+// the error that says so.
+inline bool chipReachable(CTargetJTAG& t) {
+    if (!t.fuseBlown()) return true;
+    t.SetError(kErrFuseBlown);
+    return false;
 }
 
 // Runs `body`; an exception becomes the `failed` result with its text in the

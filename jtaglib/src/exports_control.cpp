@@ -14,6 +14,16 @@ int32_t onTarget(NANDREL_HANDLE target, F&& body) {
     });
 }
 
+// A call that always reaches the chip. The link, the supply, the register
+// copy and a reset (which tells a blown fuse itself) need no chip that answers.
+template <typename F>
+int32_t onChip(NANDREL_HANDLE target, F&& body) {
+    return guarded(0, [&] {
+        CTargetJTAG* t = targetOf(target);
+        return t && chipReachable(*t) ? body(*t) : 0;
+    });
+}
+
 }  // namespace
 
 extern "C" {
@@ -48,7 +58,7 @@ int32_t Nandrel_ReadRegisters(NANDREL_HANDLE target, uint32_t* registers, int32_
 }
 
 int32_t Nandrel_WriteRegisters(NANDREL_HANDLE target, const uint32_t* registers, int32_t mask) {
-    return onTarget(target, [&](CTargetJTAG& t) { return t.WriteRegisters(registers, mask); });
+    return onChip(target, [&](CTargetJTAG& t) { return t.WriteRegisters(registers, mask); });
 }
 
 int32_t Nandrel_ReadRegister(NANDREL_HANDLE target, int32_t number, uint32_t* value) {
@@ -56,11 +66,11 @@ int32_t Nandrel_ReadRegister(NANDREL_HANDLE target, int32_t number, uint32_t* va
 }
 
 int32_t Nandrel_WriteRegister(NANDREL_HANDLE target, int32_t number, uint32_t value) {
-    return onTarget(target, [&](CTargetJTAG& t) { return t.WriteRegister(number, value); });
+    return onChip(target, [&](CTargetJTAG& t) { return t.WriteRegister(number, value); });
 }
 
 int32_t Nandrel_Run(NANDREL_HANDLE target, int32_t mode, int32_t releaseJtag) {
-    return onTarget(target, [&](CTargetJTAG& t) { return t.Run(mode, releaseJtag != 0); });
+    return onChip(target, [&](CTargetJTAG& t) { return t.Run(mode, releaseJtag != 0); });
 }
 
 int32_t Nandrel_State(NANDREL_HANDLE target, int32_t* state, int32_t stop, uint32_t* cycles) {
@@ -68,7 +78,7 @@ int32_t Nandrel_State(NANDREL_HANDLE target, int32_t* state, int32_t stop, uint3
 }
 
 int32_t Nandrel_Secure(NANDREL_HANDLE target) {
-    return onTarget(target, [](CTargetJTAG& t) { return t.Secure(); });
+    return onChip(target, [](CTargetJTAG& t) { return t.Secure(); });
 }
 
 }  // extern "C"

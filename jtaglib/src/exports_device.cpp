@@ -39,8 +39,9 @@ int32_t Nandrel_GetClockControlModuleNames(NANDREL_HANDLE target, int32_t device
 int32_t Nandrel_QueryTargetFeature(NANDREL_HANDLE target, uint32_t featureId, void*, uint32_t,
                                    uint32_t* length) {
     if (length) *length = 0;
-    return onTarget(target,
-                    [&](CTargetJTAG& t) { return t.QueryTargetFeature(featureId, length); });
+    return onTarget(target, [&](CTargetJTAG& t) {
+        return chipReachable(t) ? t.QueryTargetFeature(featureId, length) : 0;
+    });
 }
 
 }  // extern "C"

@@ -15,16 +15,26 @@ int32_t onEem(NANDREL_HANDLE target, F&& body) {
     });
 }
 
+// An EEM call that reaches the chip; closing the EEM and the reads of what
+// the library keeps do not.
+template <typename F>
+int32_t onChipEem(NANDREL_HANDLE target, F&& body) {
+    return guarded(0, [&] {
+        CTargetJTAG* t = targetOf(target);
+        return t && chipReachable(*t) ? body(t->Eem()) : 0;
+    });
+}
+
 }  // namespace
 
 extern "C" {
 
 int32_t Nandrel_Breakpoint(NANDREL_HANDLE target, int32_t number, uint32_t address) {
-    return onEem(target, [&](CEemJTAG& e) { return e.SimpleBreakpoint(number, address); });
+    return onChipEem(target, [&](CEemJTAG& e) { return e.SimpleBreakpoint(number, address); });
 }
 
 int32_t Nandrel_OpenEEM(NANDREL_HANDLE target) {
-    return onEem(target, [](CEemJTAG& e) { return e.Open(); });
+    return onChipEem(target, [](CEemJTAG& e) { return e.Open(); });
 }
 
 int32_t Nandrel_CloseEEM(NANDREL_HANDLE target) {
@@ -33,25 +43,25 @@ int32_t Nandrel_CloseEEM(NANDREL_HANDLE target) {
 
 int32_t Nandrel_ReadRegisterEEM(NANDREL_HANDLE target, uint32_t number, uint32_t* value) {
     if (value) *value = 0;
-    return onEem(target, [&](CEemJTAG& e) { return e.ReadRegister(number, value); });
+    return onChipEem(target, [&](CEemJTAG& e) { return e.ReadRegister(number, value); });
 }
 
 int32_t Nandrel_WriteRegisterEEM(NANDREL_HANDLE target, uint32_t number, uint32_t value) {
-    return onEem(target, [&](CEemJTAG& e) { return e.WriteRegister(number, value); });
+    return onChipEem(target, [&](CEemJTAG& e) { return e.WriteRegister(number, value); });
 }
 
 int32_t Nandrel_Test(NANDREL_HANDLE target, int32_t flag) {
-    return onEem(target, [&](CEemJTAG& e) { return flag ? 1 : e.Test(); });
+    return onChipEem(target, [&](CEemJTAG& e) { return flag ? 1 : e.Test(); });
 }
 
 int32_t Nandrel_EEM_Init(NANDREL_HANDLE target, NandrelEemCallback callback, uint32_t clientValue,
                          const EemMessageNumbers* messages) {
-    return onEem(target, [&](CEemJTAG& e) { return e.Init(callback, clientValue, messages); });
+    return onChipEem(target, [&](CEemJTAG& e) { return e.Init(callback, clientValue, messages); });
 }
 
 int32_t Nandrel_EEM_SetBreakpoint(NANDREL_HANDLE target, uint16_t* handle,
                                   const BreakpointRecord* record) {
-    return onEem(target, [&](CEemJTAG& e) { return e.SetBreakpoint(handle, record); });
+    return onChipEem(target, [&](CEemJTAG& e) { return e.SetBreakpoint(handle, record); });
 }
 
 int32_t Nandrel_EEM_GetBreakpoint(NANDREL_HANDLE target, uint16_t handle,
@@ -61,7 +71,8 @@ int32_t Nandrel_EEM_GetBreakpoint(NANDREL_HANDLE target, uint16_t handle,
 
 int32_t Nandrel_EEM_SetCombineBreakpoint(NANDREL_HANDLE target, int32_t mode, uint16_t count,
                                          uint16_t* handle, const uint16_t* list) {
-    return onEem(target, [&](CEemJTAG& e) { return e.SetCombination(mode, count, handle, list); });
+    return onChipEem(target,
+                     [&](CEemJTAG& e) { return e.SetCombination(mode, count, handle, list); });
 }
 
 int32_t Nandrel_EEM_GetCombineBreakpoint(NANDREL_HANDLE target, uint16_t handle, uint16_t* count,
@@ -70,7 +81,7 @@ int32_t Nandrel_EEM_GetCombineBreakpoint(NANDREL_HANDLE target, uint16_t handle,
 }
 
 int32_t Nandrel_EEM_SetTrace(NANDREL_HANDLE target, const EemTraceSettings* settings) {
-    return onEem(target, [&](CEemJTAG& e) { return e.SetTrace(settings); });
+    return onChipEem(target, [&](CEemJTAG& e) { return e.SetTrace(settings); });
 }
 
 int32_t Nandrel_EEM_GetTrace(NANDREL_HANDLE target, EemTraceSettings* settings) {
@@ -82,11 +93,11 @@ int32_t Nandrel_EEM_ReadTraceBuffer(NANDREL_HANDLE target, EemTraceEntry* entrie
 }
 
 int32_t Nandrel_EEM_RefreshTraceBuffer(NANDREL_HANDLE target) {
-    return onEem(target, [](CEemJTAG& e) { return e.RefreshTraceBuffer(); });
+    return onChipEem(target, [](CEemJTAG& e) { return e.RefreshTraceBuffer(); });
 }
 
 int32_t Nandrel_EEM_SetVariableWatch(NANDREL_HANDLE target, int32_t enable) {
-    return onEem(target, [&](CEemJTAG& e) { return e.SetVariableWatch(enable != 0); });
+    return onChipEem(target, [&](CEemJTAG& e) { return e.SetVariableWatch(enable != 0); });
 }
 
 int32_t Nandrel_EEM_GetVariableWatch(NANDREL_HANDLE target, uint32_t* state,
@@ -96,11 +107,11 @@ int32_t Nandrel_EEM_GetVariableWatch(NANDREL_HANDLE target, uint32_t* state,
 
 int32_t Nandrel_EEM_SetVariable(NANDREL_HANDLE target, uint16_t* handle,
                                 const EemVariableSettings* settings) {
-    return onEem(target, [&](CEemJTAG& e) { return e.SetVariable(handle, settings); });
+    return onChipEem(target, [&](CEemJTAG& e) { return e.SetVariable(handle, settings); });
 }
 
 int32_t Nandrel_EEM_SetClockControl(NANDREL_HANDLE target, const EemClockControl* settings) {
-    return onEem(target, [&](CEemJTAG& e) { return e.SetClockControl(settings); });
+    return onChipEem(target, [&](CEemJTAG& e) { return e.SetClockControl(settings); });
 }
 
 int32_t Nandrel_EEM_GetClockControl(NANDREL_HANDLE target, EemClockControl* settings) {
@@ -108,7 +119,7 @@ int32_t Nandrel_EEM_GetClockControl(NANDREL_HANDLE target, EemClockControl* sett
 }
 
 int32_t Nandrel_EEM_SetSequencer(NANDREL_HANDLE target, const EemSequencer* settings) {
-    return onEem(target, [&](CEemJTAG& e) { return e.SetSequencer(settings); });
+    return onChipEem(target, [&](CEemJTAG& e) { return e.SetSequencer(settings); });
 }
 
 int32_t Nandrel_EEM_GetSequencer(NANDREL_HANDLE target, EemSequencer* settings) {
@@ -116,7 +127,7 @@ int32_t Nandrel_EEM_GetSequencer(NANDREL_HANDLE target, EemSequencer* settings) 
 }
 
 int32_t Nandrel_EEM_ReadSequencerState(NANDREL_HANDLE target, uint32_t* state) {
-    return onEem(target, [&](CEemJTAG& e) { return e.ReadSequencerState(state); });
+    return onChipEem(target, [&](CEemJTAG& e) { return e.ReadSequencerState(state); });
 }
 
 }  // extern "C"

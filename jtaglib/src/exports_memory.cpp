@@ -1,4 +1,5 @@
-// Exported target functions of memory, flash and image files.
+// Exported target functions of memory, flash and image files; each reaches
+// the chip.
 #include "error_table.h"
 #include "exports_common.h"
 
@@ -10,7 +11,7 @@ template <typename F>
 int32_t onTarget(NANDREL_HANDLE target, F&& body) {
     return guarded(0, [&] {
         CTargetJTAG* t = targetOf(target);
-        return t ? body(*t) : 0;
+        return t && chipReachable(*t) ? body(*t) : 0;
     });
 }
 

@@ -66,12 +66,7 @@ int32_t CTargetJTAG::Configure(int32_t item, int32_t value) {
             flashSettings_.lockedSegmentAccess = v != 0;
             break;
         case kFlashTiming:
-            if (v == 0 || v == 1) {
-                flashSettings_.flashClockDivider = v == 0 ? 32 : 16;
-                flashSettings_.alternativeFlashTiming = false;
-            } else if (v == 2) {
-                flashSettings_.alternativeFlashTiming = true;
-            }
+            flashSettings_.SetFlashTiming(v);
             break;
         case kJtagMode:
             if (v > 2) return SetError(kErrParameter);
@@ -101,6 +96,7 @@ bool CTargetJTAG::SelectDevice(uint32_t index, uint32_t deviceClass,
 }
 
 void CTargetJTAG::ClearDeviceState() {
+    fuseBlown_ = false;
     jtagReleased_ = false;
     runMode_ = kNotRunning;
     stepOver_ = false;

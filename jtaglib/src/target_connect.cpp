@@ -105,6 +105,7 @@ int32_t CTargetJTAG::Secure() {
     if (class_.securityValue == 0) return SetError(kErrFuseBlow);
     if (!protocol_->ExecuteFuseBlow()) return PodError(kErrFuseBlow);
     if (const int32_t e = CheckFuseBlown()) return SetError(e);
+    fuseBlown_ = true;
     return ClearError();
 }
 

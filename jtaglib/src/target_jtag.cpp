@@ -106,6 +106,8 @@ int32_t CTargetJTAG::OpenJTAG() {
     keySPMASet_ = false;
     errorNumber_ = 0;
     lastInstruction_ = 0;
+    // The link may lead to another chip now.
+    fuseBlown_ = false;
     jtagMode_ = 0;
     if (!protocol_->SetJtagMode(0) || !protocol_->EnableJTAG()) return Fail(protocol_->errorText());
     return 1;

@@ -103,6 +103,9 @@ class CTargetJTAG : private FlashTarget {
     int32_t SetJtagMode(uint32_t mode);
     int32_t VCC(int32_t millivolts);
     int32_t Secure();
+    // The security fuse of the chip was blown through this link: the chip no
+    // longer answers over JTAG. Cleared by the next OpenJTAG or identification.
+    bool fuseBlown() const { return fuseBlown_; }
 
     // --- Settings.
     int32_t Configure(int32_t item, int32_t value);
@@ -167,6 +170,8 @@ class CTargetJTAG : private FlashTarget {
     // device's last address, with "Invalid parameter(s)" and a detail that
     // names the range's end; 0.
     int32_t RefusePastTheEnd(uint32_t address, uint64_t count, uint32_t last);
+    // The last address of the selected device (of the default map without one).
+    uint32_t lastAddress() const { return FlashDeviceFor(selectedDevice_, deviceClass_).mainEnd; }
     int32_t ReadRegister(int32_t number, uint32_t* value);
     int32_t WriteRegister(int32_t number, uint32_t value);
     int32_t ReadRegisters(uint32_t* registers, int32_t mask);
@@ -235,6 +240,7 @@ class CTargetJTAG : private FlashTarget {
     // What the flasher reaches of the target.
     CTargetProtocolJTAG& Protocol() override { return *protocol_; }
     FlashDevice Device() const override { return FlashDeviceFor(selectedDevice_, deviceClass_); }
+    void SetFlashTiming(uint32_t value) override { flashSettings_.SetFlashTiming(value); }
     bool HasSelectedDevice() const override { return selectedDevice_ != 0; }
 
     int32_t WriteRam(uint32_t address, const uint8_t* data, uint32_t count);
@@ -290,6 +296,10 @@ class CTargetJTAG : private FlashTarget {
     // Decides whether a running CPU has stopped; *state gets 2 or 3 when so.
     bool PollStopped(bool stop, int32_t* state, bool* stopped);
     bool ProgramBreakpoints();
+    // Lets a free run run past every breakpoint; the next run to them, a
+    // stop or a reset that holds the CPU puts them back in force.
+    bool DisarmBreakpoints();
+    bool RearmBreakpoints();
     // Identification steps; 0 or the error number.
     int32_t ReadDeviceRow(uint32_t* row);
     int32_t ConfigureIdentified(bool automatic);
@@ -311,6 +321,8 @@ class CTargetJTAG : private FlashTarget {
     int32_t runMode_ = kNotRunning;
     bool stepOver_ = false;
     bool breakpointProgrammed_ = false;
+    // A run to the simple breakpoints of a part without EEM enabled stopping at them.
+    bool simpleStopsEnabled_ = false;
     uint32_t cycleCounter_ = kCyclesNotCounted;
     uint16_t lastInstruction_ = 0;
 
@@ -339,6 +351,7 @@ class CTargetJTAG : private FlashTarget {
     std::array<uint32_t, 5> savedEem_{};
 
     uint32_t lastVcc_ = 0;
+    bool fuseBlown_ = false;
     std::array<uint8_t, 8> keySPMA_{};
     bool keySPMASet_ = false;
 

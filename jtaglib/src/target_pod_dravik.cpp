@@ -16,6 +16,10 @@ namespace usb = kv::usb;
 
 namespace {
 
+// Said once a USB call ends with the status of a device that left the bus.
+constexpr const char* kPodGone =
+    "The Dravik pod is gone: it was unplugged or lost its USB connection";
+
 // Characters [pos, pos + n) of a text, or fewer when it is shorter.
 std::string part(const std::string& text, size_t pos, size_t n) {
     return pos < text.size() ? text.substr(pos, n) : std::string();
@@ -78,12 +82,16 @@ bool CTargetPodDravik::WritePort(const uint8_t* data, uint32_t count) {
     if (!Debug_CheckPendingReads()) return false;
     uint32_t written = 0;
     const usb::Status status = usb::write(handle_, data, count, &written);
-    if (status != usb::kOk) {
-        return failTransfer(
-            format("WritePort failed, error %d", static_cast<int>(status)) +
-            format("\nThe pod did not take the write of %u bytes (command %u): the write timed "
-                   "out or the pod is gone",
-                   static_cast<unsigned>(count), static_cast<unsigned>(data[0])));
+    if (status != usb::kOk)
+        return failTransfer(format("WritePort failed, error %d", static_cast<int>(status)), status);
+    // Bytes the pod never got would leave it waiting for the rest of its
+    // command, and take the next command's first bytes for them.
+    if (written < count) {
+        return failTransfer(format("WritePort failed, the write timed out: the pod took %u of %u "
+                                   "bytes (command %u)",
+                                   static_cast<unsigned>(written), static_cast<unsigned>(count),
+                                   static_cast<unsigned>(data[0])),
+                            status);
     }
     firstTransferFailure_.clear();
     return true;
@@ -97,12 +105,16 @@ bool CTargetPodDravik::ReadPort(uint8_t* buffer, uint32_t count, uint32_t* count
     uint32_t got = 0;
     const usb::Status status = usb::read(handle_, buffer, count, &got);
     if (status != usb::kOk)
-        return failTransfer(format("ReadPort failed, error %d", static_cast<int>(status)));
+        return failTransfer(format("ReadPort failed, error %d", static_cast<int>(status)), status);
     firstTransferFailure_.clear();
     *countRead = got;
-    if (got < count)
+    if (got < count) {
         return fail(format("ReadPort failed, expected %d bytes, read %d", static_cast<int>(count),
-                           static_cast<int>(got)));
+                           static_cast<int>(got)) +
+                    format("\nThe Dravik pod stopped answering: %s within %u ms",
+                           got == 0 ? "no reply came" : "the rest of its reply did not come",
+                           static_cast<unsigned>(kDravikReadTimeoutMs)));
+    }
     return true;
 }
 
@@ -110,8 +122,10 @@ bool CTargetPodDravik::Debug_CheckPendingReads() {
     if (!opened_) return true;
     uint32_t waiting = 0;
     const usb::Status status = usb::getQueueStatus(handle_, &waiting);
-    if (status != usb::kOk)
-        return failTransfer(format("FT_GetQueueStatus failed, error %d", static_cast<int>(status)));
+    if (status != usb::kOk) {
+        return failTransfer(format("FT_GetQueueStatus failed, error %d", static_cast<int>(status)),
+                            status);
+    }
     firstTransferFailure_.clear();
     if (waiting == 0) return true;
     errorText_ =
@@ -124,10 +138,13 @@ bool CTargetPodDravik::Debug_CheckPendingReads() {
     return false;
 }
 
-bool CTargetPodDravik::failTransfer(std::string text) {
+bool CTargetPodDravik::failTransfer(std::string text, usb::Status status) {
     if (firstTransferFailure_.empty()) firstTransferFailure_ = text;
-    if (text == firstTransferFailure_) return fail(std::move(text));
-    return fail(text + "\nafter an earlier failure: " + firstTransferFailure_);
+    if (text != firstTransferFailure_)
+        text += "\nafter an earlier failure: " + firstTransferFailure_;
+    // The USB layer's I/O error: the device is no longer on the bus.
+    if (status == usb::kIoError) text += std::string("\n") + kPodGone;
+    return fail(std::move(text));
 }
 
 bool CTargetPodDravik::ReadReply(uint8_t command, const char* name, uint8_t* reply,

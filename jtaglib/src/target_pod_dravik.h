@@ -52,9 +52,10 @@ class CTargetPodDravik final : public CTargetPodJTAG {
     bool Query(uint8_t command, const char* name, const char* closedText, uint8_t* reply,
                uint32_t length);
     bool ReadReply(uint8_t command, const char* name, uint8_t* reply, uint32_t length);
-    // Fails with the text of a USB call that failed; a failure after an
-    // earlier one also names that one, which is where the pod was lost.
-    bool failTransfer(std::string text);
+    // Fails with the text of a USB call that failed with `status` (or did
+    // not finish); a failure after an earlier one also names that one, which
+    // is where the pod was lost, and a pod that left the bus is called gone.
+    bool failTransfer(std::string text, kv::usb::Status status);
 
     uint16_t debugValue_ = 0;
     // The first of the USB failures since the last call that passed; empty

@@ -106,6 +106,8 @@ int32_t CTargetJTAG::Reset(int32_t method, bool execute, bool releaseJtag) {
         return SetError((method & kResetSupply) ? kErrFindDevice : kErrReset);
     }
     if (execute) {
+        // The program runs free: past its breakpoints.
+        if (!DisarmBreakpoints()) return SetError(kErrRun);
         if (!protocol_->ReleaseCPU()) return PodError(kErrRun);
         runMode_ = kFreeRun;
         if (releaseJtag) {
@@ -114,6 +116,7 @@ int32_t CTargetJTAG::Reset(int32_t method, bool execute, bool releaseJtag) {
         }
         return ClearError();
     }
+    if (!RearmBreakpoints()) return SetError(kErrReset);
     if (selectedDevice_ != 0) {
         if (!SaveContext()) return SetError(kErrReset);
     } else if (!HoldWatchdog()) {

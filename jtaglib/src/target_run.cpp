@@ -28,11 +28,31 @@ void CTargetJTAG::CountCycles(uint32_t cycles) {
 }
 
 bool CTargetJTAG::ProgramBreakpoints() {
-    // EEM triggers are in the EEM already; simple breakpoints are armed with
-    // their addresses and need stopping at them enabled.
-    if (!HasEem() && !protocol_->Exchange74(1, nullptr)) return Fail(protocol_->errorText());
+    // EEM triggers are in the EEM already and their break reaction comes
+    // back into force; simple breakpoints are armed with their addresses and
+    // need stopping at them enabled.
+    if (HasEem()) {
+        if (!RearmBreakpoints()) return false;
+    } else {
+        if (!protocol_->Exchange74(1, nullptr)) return Fail(protocol_->errorText());
+        simpleStopsEnabled_ = true;
+    }
     breakpointProgrammed_ = true;
     return true;
+}
+
+bool CTargetJTAG::DisarmBreakpoints() {
+    // A free run runs past every breakpoint: the EEM's break reaction is off,
+    // stopping at simple breakpoints disabled, until a run to them.
+    if (HasEem()) return !eem_ || eem_->SetFreeRun(true);
+    if (!simpleStopsEnabled_) return true;
+    if (!protocol_->Exchange74(0, nullptr)) return Fail(protocol_->errorText());
+    simpleStopsEnabled_ = false;
+    return true;
+}
+
+bool CTargetJTAG::RearmBreakpoints() {
+    return !HasEem() || !eem_ || eem_->SetFreeRun(false);
 }
 
 bool CTargetJTAG::StepByClock() {
@@ -84,7 +104,9 @@ int32_t CTargetJTAG::StartRunOffBreakpoint() {
     uint16_t word = 0;
     if (!protocol_->ReadWords(registers_[0], 1, &word)) return PodDetail(kErrRun);
     if (HasEem()) {
-        // The stop of the step releases the CPU again with the breakpoints back (State).
+        // The stop of the step releases the CPU again with the breakpoints
+        // back (State): they are in force before the step borrows the EEM.
+        if (!RearmBreakpoints()) return kErrBreakpoint;
         if (const int32_t e = StartEemStep(word)) return e == kErrSingleStep ? kErrRun : e;
         stepOver_ = true;
         breakpointProgrammed_ = true;
@@ -157,6 +179,7 @@ int32_t CTargetJTAG::Run(int32_t mode, bool releaseJtag) {
             if (!RestoreContext()) return SetError(kErrRun);
             if (mode == kRunToBreakpoint && class_.breakpoints > 0 && !ProgramBreakpoints())
                 return SetError(kErrBreakpoint);
+            if (mode == kFreeRun && !DisarmBreakpoints()) return SetError(kErrRun);
             const bool fromBus = mdbPending_;
             mdbPending_ = false;
             if (fromBus ? !protocol_->SetMDB(mdbValue_) : !protocol_->ReleaseCPU())
@@ -196,6 +219,7 @@ int32_t CTargetJTAG::RunOn(int32_t mode, bool releaseJtag) {
     if (!TakeBackJtag()) return kErrRun;
     if (mode == kRunToBreakpoint && class_.breakpoints > 0 && !ProgramBreakpoints())
         return kErrBreakpoint;
+    if (mode == kFreeRun && !DisarmBreakpoints()) return kErrRun;
     if (releaseJtag) {
         if (!protocol_->ReleaseJTAG()) return PodDetail(kErrRun);
         jtagReleased_ = true;
@@ -255,7 +279,7 @@ int32_t CTargetJTAG::StateWorker(int32_t* state, bool stop, uint32_t* cycles, bo
         if ((runMode_ == kSingleStep || stepOver_) && HasEem() && !RestoreEemRegisters())
             return SetError(kErrSingleStep);
         if (!protocol_->SyncCPU()) return PodError(kErrState);
-        if (!SaveContext()) return SetError(kErrState);
+        if (!RearmBreakpoints() || !SaveContext()) return SetError(kErrState);
         if (cycles) *cycles = cycleCounter_;
         if (*state == kRunning) *state = kStopped;
         unreportedStop_ = polling ? *state : kStopped;

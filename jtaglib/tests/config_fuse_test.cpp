@@ -110,7 +110,10 @@ TEST_F(ConfigFuses, InjectedResultsOfThePod) {
 TEST_F(ConfigFuses, SecondSupplyIsOffAfterAFailedFuseCommand) {
     startWith(0x00, 1, kv::sim::PodFaultKind::NoReply);
     EXPECT_EQ(query(0x4618), 0);
-    EXPECT_EQ(errorText(), "ReadPort failed, expected 3 bytes, read 0") << "the pod's text";
+    EXPECT_EQ(errorText(),
+              "ReadPort failed, expected 3 bytes, read 0\nThe Dravik pod stopped answering: no "
+              "reply came within 5000 ms")
+        << "the pod's text";
     EXPECT_EQ(pod->target().supply2(), 0u);
     const std::vector<uint8_t> commands = pod->commands();
     ASSERT_GE(commands.size(), 6u);

@@ -296,7 +296,11 @@ TEST_F(EemEdge, RunHitRunReachesTheNextHitWithoutThePollingThread) {
         EXPECT_EQ(reg(4), round);
         EXPECT_EQ(reg(5), round - 1);
     }
-    // The breakpoint is armed as before: a free run from elsewhere stops at it.
+    // A free run from the breakpoint runs past it.
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_FREE, 0), 1) << Nandrel_GetLastTargetError(target);
+    EXPECT_EQ(state(true), kStopped);
+    EXPECT_GT(reg(4), 100u);
+    // The breakpoint is armed as before: a run to it from elsewhere stops at it.
     uint32_t reaction = 0;
     ASSERT_EQ(Nandrel_ReadRegisterEEM(target, 129, &reaction), 1);
     EXPECT_EQ(reaction & 1, 1u);
@@ -314,6 +318,13 @@ TEST_F(EemEdge, RunHitRunWithSimpleBreakpointsOnAPartWithoutEem) {
         EXPECT_EQ(reg(4), round);
         EXPECT_EQ(reg(5), round - 1);
     }
+    // A free run from the breakpoint runs past it; the next run to it stops there.
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_FREE, 0), 1) << Nandrel_GetLastTargetError(target);
+    EXPECT_EQ(state(true), kStopped);
+    EXPECT_GT(reg(4), 100u);
+    ASSERT_EQ(Nandrel_Run(target, NANDREL_RUN_TO_BREAKPOINT, 0), 1);
+    EXPECT_EQ(state(false), kBreakpointHit);
+    EXPECT_EQ(reg(0), 0x0208u);
 }
 
 TEST_F(EemEdge, ARunStartingAtADataBreakpointDoesNotStepOverIt) {

@@ -124,8 +124,8 @@ TEST_F(FirmwareUpdate, FailingUpdateStepsStopTheOpen) {
     const Case cases[] = {{"broken flash", broken, "Dravik flash verify failed (80)"},
                           {"erase", erase, "Dravik flash erase failed at 1234"},
                           {"write", write,
-                           "WritePort failed, error 4\nThe pod did not take the write of 2 "
-                           "bytes (command 10): the write timed out or the pod is gone"}};
+                           "WritePort failed, error 4\nThe Dravik pod is gone: it was unplugged or "
+                           "lost its USB connection"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         auto pod = plug(c.config);

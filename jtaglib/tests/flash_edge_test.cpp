@@ -1,8 +1,11 @@
 // The edge cases of erasing, writing, reading and verifying, and the chip
 // state every flash operation must leave behind.
 #include <gmock/gmock.h>
+#include <sys/resource.h>
 
 #include <cmath>
+#include <csignal>
+#include <filesystem>
 
 #include "flash_fixture.h"
 
@@ -188,6 +191,35 @@ TEST_F(FlashEdges, ReadOutOfAnOddLengthWritesEveryByteAskedFor) {
     EXPECT_EQ(Nandrel_ReadOutFile(target, out.c_str(), 3, 0x1000, 5), 0);
     EXPECT_EQ(Nandrel_ReadOutFile(target, nullptr, 1, 0x1000, 5), 0);
     EXPECT_EQ(errorNumber(), 3);
+}
+
+// A read-out that cannot be written whole (a file size limit, a full disk
+// alike) fails with the file error and leaves the previous read-out whole,
+// with nothing beside it.
+TEST_F(FlashEdges, AReadOutThatCannotBeWrittenKeepsThePreviousOne) {
+    open(kF1xx);
+    const std::string out = path("kept.txt");
+    const std::string previous(8192, 'p');
+    writeFile(out, previous);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit before{};
+    ::getrlimit(RLIMIT_FSIZE, &before);
+    rlimit limit = before;
+    limit.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    for (int32_t type : {1, 2}) {
+        EXPECT_EQ(Nandrel_ReadOutFile(target, out.c_str(), type, 0x1100, 0x2000), 0) << type;
+        EXPECT_EQ(errorNumber(), 26) << type;
+        EXPECT_TRUE(readFile(out) == previous) << type << ": " << readFile(out).size() << " bytes";
+    }
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    size_t files = 0;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::path(out).parent_path()))
+        files += entry.path().filename().string().starts_with("kept.txt");
+    EXPECT_EQ(files, 1u) << "a temporary file is left";
+    ASSERT_EQ(Nandrel_ReadOutFile(target, out.c_str(), 1, 0x1100, 0x2000), 1) << error();
+    EXPECT_TRUE(readFile(out).starts_with("@1100\n"));
 }
 
 TEST_F(FlashEdges, ASegmentAcrossTheInformationMainBoundary) {

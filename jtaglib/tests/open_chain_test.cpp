@@ -168,7 +168,9 @@ TEST_F(OpenChain, UnreadableSerialNumberFailsThePort) {
     config.faults = {{kPodReportSerial, PodFaultKind::NoReply, 0, 0}};
     plug(config);
     EXPECT_EQ(openPort(), nullptr);
-    EXPECT_EQ(interfaceError(), "ReadPort failed, expected 5 bytes, read 0");
+    EXPECT_EQ(interfaceError(),
+              "ReadPort failed, expected 5 bytes, read 0"
+              "\nThe Dravik pod stopped answering: no reply came within 5000 ms");
     EXPECT_EQ(manual.tickCount(), 1000u + 50u + 5000u) << "one read time-out on the clock";
 }
 
@@ -179,7 +181,8 @@ TEST_F(OpenChain, SilentPodFailsAfterOneTimeOut) {
     EXPECT_EQ(openPort(), nullptr);
     EXPECT_EQ(interfaceError(),
               "CTargetPodSyltane::GetHardwareVersion not implemented:\n"
-              "ReadPort failed, expected 1 bytes, read 0");
+              "ReadPort failed, expected 1 bytes, read 0\nThe Dravik pod stopped answering: no "
+              "reply came within 5000 ms");
     EXPECT_EQ(pod->commands(), (Bytes{18}));
     EXPECT_FALSE(pod->isOpen());
 }

@@ -81,7 +81,10 @@ TEST_F(DravikDriver, ReplyChecks) {
     std::string text;
     pod->addFault({kPodReportVersion, PodFaultKind::ShortReply, 1, 1});
     EXPECT_FALSE(driver.GetFirmwareVersion(&text));
-    EXPECT_EQ(driver.errorText(), "ReadPort failed, expected 17 bytes, read 16");
+    EXPECT_EQ(
+        driver.errorText(),
+        "ReadPort failed, expected 17 bytes, read 16"
+        "\nThe Dravik pod stopped answering: the rest of its reply did not come within 5000 ms");
     pod->addFault({kPodReportVersion, PodFaultKind::WrongReplyId, 0x5A, 2});
     EXPECT_FALSE(driver.GetFirmwareVersion(&text));
     EXPECT_EQ(driver.errorText(), "Incorrect response ID for JTAGCMD_REPORT_VERSION");
@@ -91,8 +94,8 @@ TEST_F(DravikDriver, ReplyChecks) {
     pod->addFault({kPodPing, PodFaultKind::WriteFails, kv::usb::kIoError, 0});
     EXPECT_FALSE(driver.HardwarePing());
     EXPECT_EQ(driver.errorText(),
-              "WritePort failed, error 4\nThe pod did not take the write of 1 bytes (command 18): "
-              "the write timed out or the pod is gone");
+              "WritePort failed, error 4\nThe Dravik pod is gone: it was unplugged or lost its USB "
+              "connection");
 }
 
 TEST_F(DravikDriver, ClosedDriverRefusesEveryCall) {

@@ -16,7 +16,9 @@ TEST_F(Port, UnreadableSerialNumberLeavesZeros) {
     nandrel::CPortJTAG port;
     EXPECT_FALSE(port.Open());
     EXPECT_EQ(port.serialNumber(), "000000");
-    EXPECT_EQ(port.errorText(), "ReadPort failed, expected 5 bytes, read 0");
+    EXPECT_EQ(port.errorText(),
+              "ReadPort failed, expected 5 bytes, read 0\nThe Dravik pod stopped answering: no "
+              "reply came within 5000 ms");
     EXPECT_EQ(port.targetCount(), 0);
     int32_t result = 0;
     EXPECT_FALSE(port.WaitWakeupEvent(0, &result)) << "the events were closed";

@@ -160,7 +160,10 @@ TEST_F(ProtocolTransfers, AShortReplyFailsWithTheDriverCounts) {
     uint8_t id = 0;
     pod->reply(56, {57});
     EXPECT_FALSE(protocol.IrShift(0xFF, &id));
-    EXPECT_EQ(protocol.errorText(), "ReadPort failed, expected 2 bytes, read 1");
+    EXPECT_EQ(
+        protocol.errorText(),
+        "ReadPort failed, expected 2 bytes, read 1"
+        "\nThe Dravik pod stopped answering: the rest of its reply did not come within 5000 ms");
 }
 
 TEST_F(ProtocolTransfers, UnreadReplyBytesFailTheNextCommandOnce) {

@@ -1,7 +1,6 @@
 #include <dlfcn.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -65,9 +64,9 @@ struct Registry {
     std::shared_ptr<Backend> backend;
     // Why the chosen backend gives no devices; empty when it loaded.
     std::string problem;
-    // Why the last open found its device but could not open it; empty when
-    // nothing was said.
-    std::string openProblem;
+    // What opens said of devices they found but could not open, not yet
+    // taken; each text once.
+    std::vector<std::string> openProblems;
     std::map<Handle, OpenDevice> open;
     Handle next = 1;
 };
@@ -130,7 +129,6 @@ std::shared_ptr<Backend> backendFromEnvironment(std::string& problem) {
     } else if (choice != "none") {
         problem = "KELVANE_USB: unknown setting \"" + choice + "\"; no USB devices";
     }
-    if (!problem.empty()) std::fprintf(stderr, "%s\n", problem.c_str());
     return chosen ? chosen : std::make_shared<NullBackend>();
 }
 
@@ -177,14 +175,24 @@ std::string backendProblem() {
     backend();
     Registry& r = registry();
     std::lock_guard lock(r.mutex);
-    return r.problem.empty() ? r.openProblem : r.problem;
+    return r.problem;
 }
 
 void reportOpenProblem(const std::string& text) {
-    std::fprintf(stderr, "%s\n", text.c_str());
     Registry& r = registry();
     std::lock_guard lock(r.mutex);
-    r.openProblem = text;
+    if (std::find(r.openProblems.begin(), r.openProblems.end(), text) == r.openProblems.end())
+        r.openProblems.push_back(text);
+}
+
+std::string takeOpenProblems() {
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    std::string said;
+    for (const std::string& text : r.openProblems)
+        said += (said.empty() ? "" : "\n") + text;
+    r.openProblems.clear();
+    return said;
 }
 
 void setBackend(std::shared_ptr<Backend> b) {
@@ -199,11 +207,6 @@ Status open(const char* text, uint32_t flags, Handle* handle) {
     *handle = 0;
     if (!text || flags != kOpenByDescription) return kDeviceNotFound;
     std::shared_ptr<Device> device;
-    {
-        Registry& r = registry();
-        std::lock_guard lock(r.mutex);
-        r.openProblem.clear();
-    }
     Status s = backend()->open(text, &device);
     if (s != kOk) return s;
     if (!device) return kDeviceNotFound;

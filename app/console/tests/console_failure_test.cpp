@@ -58,11 +58,11 @@ TEST_F(ConsoleFailureTest, EveryPodFaultFailsWithItsCauseAndSwitchesTheTargetOff
          "Identify Target: failed\n\nVCC Off: OK\nUnable to complete operation.\n"
          "Unable to identify device (8)\n"},
         {"the pod does not take a write", "MSP430F149", "3000", "", "fault=write:52:4", 10,
-         "Could not set device Vcc\nWritePort failed, error 4\nThe pod did not take the write "
-         "of 3 bytes (command 52): the write timed out or the pod is gone\n"},
+         "Could not set device Vcc\nWritePort failed, error 4\nThe Dravik pod is gone: it was "
+         "unplugged or lost its USB connection\n"},
         // Three stray bytes follow the second byte read: the erase's save step.
-        {"stray bytes after a reply", "MSP430F149", "3000", identify + erase,
-         "fault=stray:96:3:2", 12,
+        {"stray bytes after a reply", "MSP430F149", "3000", identify + erase, "fault=stray:96:3:2",
+         12,
          "Mass Erase: failed\n\nVCC Off: OK\nUnable to complete operation.\n"
          "Unable to perform EraseAll (12)\nCould not preserve/restore device memory\n"
          "Debug_CheckPendingReads failed, 3 bytes pending read\nOK? <Auto OK>\n"},

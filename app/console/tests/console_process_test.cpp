@@ -15,11 +15,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "chip_state.h"
 #include "project_test_support.h"
 
 extern char** environ;
@@ -215,13 +217,18 @@ TEST_F(ConsoleProcessTest, AStoppedStationIsNamedAndTheNextGivesUpAtTheLimit) {
     ASSERT_EQ(::kill(stopped.Pid(), SIGCONT), 0);
     EXPECT_EQ(stopped.Finish(), 0) << stopped.Text();
     EXPECT_EQ(Attribute(ReadText(path), "strNextValue"), "901");
-    // A limit that is no number is said at once, and the default holds.
-    ConsoleProcess mistyped(path, config.Path(), {}, {"KELVANE_LOCK_WAIT=1.5s"});
-    EXPECT_EQ(mistyped.Finish(), 0) << mistyped.Text();
-    EXPECT_EQ(mistyped.Text().find("KELVANE_LOCK_WAIT: \"1.5s\" is no number of seconds from 0 "
-                                   "to 86400; waiting up to 300 s\n"),
-              0u)
-        << mistyped.Text();
+    // A limit that is not decimal seconds is said at once, and the default holds.
+    for (const char* setting : {"1.5s", "0x10", "1e1", "+2", "inf", " 2", "90000"}) {
+        SCOPED_TRACE(setting);
+        ConsoleProcess mistyped(path, config.Path(), {},
+                                {std::string("KELVANE_LOCK_WAIT=") + setting});
+        EXPECT_EQ(mistyped.Finish(), 0) << mistyped.Text();
+        EXPECT_EQ(mistyped.Text().find(std::string("KELVANE_LOCK_WAIT: \"") + setting +
+                                       "\" is no number of seconds from 0 to 86400; waiting up "
+                                       "to 300 s\n"),
+                  0u)
+            << mistyped.Text();
+    }
 }
 
 // A name given to the project while a run uses it would keep the old
@@ -248,6 +255,215 @@ TEST_F(ConsoleProcessTest, AHardLinkMadeDuringTheRunRefusesTheSave) {
     ConsoleProcess again(other, config.Path());
     EXPECT_EQ(again.Finish(), 3) << again.Text();
     EXPECT_EQ(again.Text().find("Serialize"), std::string::npos) << again.Text();
+}
+
+// A project replaced or edited while a station runs it: by sed -i (a new
+// file under the name, with nothing changed), by an edited copy moved over
+// it, by an editor writing it in place. The next station runs the file as it
+// is then; the running one's save is refused and names the serial number it
+// wrote, so no number goes to two chips whose runs pass, and the edit stays.
+TEST_F(ConsoleProcessTest, AFileReplacedOrEditedDuringARunNeverPassesOneNumberTwice) {
+    struct Row {
+        const char* what;
+        const char* command;  // run by the shell on the project "$0" and the edited copy "$1"
+        const char* refusal;  // what the first station's save says
+        bool secondWaits;     // the same file stays locked
+        const char* kept;     // what the file holds afterwards
+    } rows[] = {
+        {"sed -i", "sed -i 's/strName=\"Unit\"/strName=\"Unit\"/' \"$0\"",
+         "it was replaced during the run (another program saved it, or a file was renamed over "
+         "it), so it was not saved",
+         false, "dwDelay=\"3000\""},
+        {"mv of an edited copy", "mv \"$1\" \"$0\"",
+         "it was replaced during the run (another program saved it, or a file was renamed over "
+         "it), so it was not saved",
+         false, "dwDelay=\"1400\""},
+        {"an edit written in place", "cat \"$1\" > \"$0\"",
+         "it was changed during the run by another program, so it was not saved", true,
+         "dwDelay=\"1400\""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string path =
+            WriteSerialProject("6000", "line.kvnset", "<Delay dwDelay=\"3000\">held</Delay>\n");
+        const std::string edited = folder.File("edited.kvnset");
+        std::string text = ReadText(path);
+        text.replace(text.find("dwDelay=\"3000\""), 14, "dwDelay=\"1400\"");
+        WriteText(edited, text);
+        // The first station's Delay leaves the second time to start, even on a
+        // loaded machine.
+        ConsoleProcess first(path, config.Path());
+        ASSERT_TRUE(first.ReadUntil("held")) << first.Text();
+        ASSERT_EQ(std::system(("sh -c '" + std::string(row.command) + "' '" + path + "' '" +
+                               edited + "'")
+                                  .c_str()),
+                  0);
+        ConsoleProcess second(path, config.Path());
+        const int firstCode = first.Finish();
+        const int secondCode = second.Finish();
+        EXPECT_EQ(firstCode, 26) << first.Text();
+        EXPECT_EQ(secondCode, 0) << second.Text();
+        EXPECT_NE(first.Text().find("Unable to write " + path + ": " + row.refusal),
+                  std::string::npos)
+            << first.Text();
+        EXPECT_NE(first.Text().find("\nThis run issued Serialize Unit: 6000, which the file does "
+                                    "not record\n"),
+                  std::string::npos)
+            << first.Text();
+        EXPECT_EQ(second.Text().find("Waiting for ") == 0, row.secondWaits) << second.Text();
+        // Only the second run passed: it issued the number, and recorded the next.
+        EXPECT_NE(second.Text().find("Serialize Unit: 6000 to 0x0200"), std::string::npos)
+            << second.Text();
+        const std::string saved = ReadText(path);
+        EXPECT_EQ(Attribute(saved, "strNextValue"), "6001");
+        EXPECT_NE(saved.find(row.kept), std::string::npos) << saved;
+        std::remove(edited.c_str());
+    }
+}
+
+// SIGINT (Ctrl+C), SIGTERM (timeout) and SIGHUP (a logout) at three points
+// of a pod run and of an adapter run: the run stops after the library call
+// in progress, switches the target off, says by which signal, saves nothing
+// and ends with 100.
+TEST_F(ConsoleProcessTest, ASignalDuringARunStopsItAndSwitchesTheTargetOff) {
+    std::string image = "@8000\n";
+    for (int i = 0; i < 8192; ++i)
+        image += (i % 16 == 15) ? "A5\n" : "A5 ";
+    WriteText(folder.File("image.txt"), image + "q\n");
+    const std::string out = folder.File("out.txt");
+    const std::string password =
+        "<Tovrin_SetPassword strFileName=\"NoFile.txt\" nFileType=\"FILETYPE_TI_TXT\" "
+        "bPasswordSourceIsFile=\"FALSE\">\n"
+        "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n"
+        "0xFFFF 0xFFFF 0xFFFF 0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF\n</Tovrin_SetPassword>\n";
+    const std::string podOpen =
+        "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n"
+        "<Dravik_Identify bForceMatch=\"TRUE\"></Dravik_Identify>\n";
+    const std::string podClose = "<Dravik_Close bVccOff=\"TRUE\"></Dravik_Close>\n";
+    const std::string seize = "<Tovrin_SeizeTarget></Tovrin_SeizeTarget>\n" + password;
+    const std::string powerOff = "<Tovrin_PowerOff></Tovrin_PowerOff>\n";
+    struct Point {
+        const char* what;
+        const char* processor;
+        const char* devices;  // the simulator's settings before its state file
+        std::string commands;
+        const char* killAt;   // the signal goes once the output holds this
+        const char* ran;      // in the output: the command the signal met ended
+        const char* offLine;  // the failure path's power-off
+        std::vector<const char*> notRun;
+    } points[] = {
+        {"pod: in a Delay after Open", "MSP430F149", "chip=MSP430F149",
+         "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n<Delay dwDelay=\"3000\">hold</Delay>\n" +
+             podOpen.substr(podOpen.find("<Dravik_Identify")) + podClose,
+         "hold", "Open JTAG: 3.0v OK\n", "VCC Off: OK\n", {"hold......", "Identify", "Close JTAG"}},
+        {"pod: in a programming call", "MSP430F149", "chip=MSP430F149",
+         podOpen +
+             "<Dravik_Erase dwEraseType=\"ERASE_ALL\" dwSegment=\"0x00001000\" "
+             "dwLength=\"0x00000001\"></Dravik_Erase>\n"
+             "<Dravik_ProgramFile strFileName=\"image.txt\" nFileType=\"FILETYPE_TI_TXT\" "
+             "bVerifyMem=\"FALSE\"></Dravik_ProgramFile>\n<Delay dwDelay=\"2000\">after</Delay>\n"
+             "<Dravik_VerifyFile strFileName=\"image.txt\" nFileType=\"FILETYPE_TI_TXT\">"
+             "</Dravik_VerifyFile>\n" +
+             podClose,
+         "Program File 'image': ", "image.txt OK\n", "VCC Off: OK\n", {"Verify File", "Close JTAG"}},
+        {"pod: after a serial number was written", "MSP430F149", "chip=MSP430F149",
+         podOpen +
+             "<Serialize strName=\"Unit\" dwAddress=\"0x00000200\" strAlgorithm=\"DWORD\" "
+             "strModule=\"libvossil.so\" strNextValue=\"77\" nCount=\"0\" bCountUp=\"TRUE\">"
+             "</Serialize>\n<Delay dwDelay=\"3000\">hold</Delay>\n" +
+             podClose,
+         "hold", "Serialize Unit: 77 to 0x0200 (libvossil.so::DWORD) OK\n", "VCC Off: OK\n",
+         {"hold......", "Close JTAG"}},
+        {"adapter: in a memory read, one library call", "MSP430F2274",
+         "pod=none,adapter=MSP430F2274,time=real",
+         seize +
+             "<Tovrin_ReadMemory dwAddress=\"0x00008000\" dwCount=\"0x00000200\" "
+             "wValueType=\"BYTE\"></Tovrin_ReadMemory>\n"
+             "<Tovrin_LoadPC dwValue=\"0x0C22\"></Tovrin_LoadPC>\n" +
+             powerOff,
+         "Read Memory @0x08000 (BSL): ", "081F0: FF", "Power Off (BSL): OK\n", {"Load PC"}},
+        {"adapter: between the pieces of a file written", "MSP430F2274",
+         "pod=none,adapter=MSP430F2274,time=real",
+         seize +
+             "<Tovrin_WriteFile strFileName=\"image.txt\" nFileType=\"FILETYPE_TI_TXT\" "
+             "bVerifyMem=\"FALSE\"></Tovrin_WriteFile>\n" +
+             powerOff,
+         "image.txt \n", "image.txt \n", "Power Off (BSL): OK\n", {"......", "Operation succeeded"}},
+        {"adapter: between the pieces of a read-out", "MSP430F2274",
+         "pod=none,adapter=MSP430F2274,time=real",
+         seize + "<Tovrin_ReadRangeToFile strFileName=\"" + out +
+             "\" nFileType=\"FILETYPE_TI_TXT\" dwAddress=\"32768\" dwLength=\"8192\">"
+             "</Tovrin_ReadRangeToFile>\n" +
+             powerOff,
+         "Reading at 0x", "length 0x00002000\n", "Power Off (BSL): OK\n",
+         {"......", "Writing file"}},
+    };
+    const std::pair<int, const char*> signals[] = {
+        {SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}};
+    for (const Point& point : points) {
+        for (const auto& [number, name] : signals) {
+            SCOPED_TRACE(std::string(point.what) + ", " + name);
+            const std::string state = folder.File("chip.state");
+            std::remove(state.c_str());
+            WriteText(out, "the previous read-out\n");
+            const std::string path = folder.File("stopped.kvnset");
+            WriteText(path, "<?xml version=\"1.0\" standalone=\"yes\" ?>\n"
+                            "<ProjectKelvane nFileVersion=\"2\" nFileSubVersion=\"0\" "
+                            "strName=\"Stopped\" strTargetProcessor=\"" +
+                                std::string(point.processor) +
+                                "\" dwVCC=\"3000\">\n<CommandList>\n" + point.commands +
+                                "</CommandList>\n</ProjectKelvane>\n");
+            const std::string before = ReadText(path);
+            ConsoleProcess station(
+                path, config.Path(), {},
+                {std::string("KELVANE_USB=sim:") + point.devices + ",state=" + state});
+            ASSERT_TRUE(station.ReadUntil(point.killAt)) << station.Text();
+            ASSERT_EQ(::kill(station.Pid(), number), 0);
+            EXPECT_EQ(station.Finish(), 100) << station.Text();
+            const std::string& text = station.Text();
+            const std::size_t ran = text.find(point.ran);
+            const std::size_t off = text.find(point.offLine, ran);
+            const std::size_t said =
+                text.find("Unable to complete operation.\nStopped by " + std::string(name) +
+                              "\nOK? <Auto OK>\nOperation failed\nResult = 100\n",
+                          off);
+            EXPECT_TRUE(ran != std::string::npos && off != std::string::npos &&
+                        said != std::string::npos)
+                << text;
+            for (const char* absent : point.notRun)
+                EXPECT_EQ(text.find(absent), std::string::npos) << absent << "\n" << text;
+            EXPECT_EQ(ChipPowered(state, point.processor), std::optional<bool>(false))
+                << "the target is left powered";
+            EXPECT_EQ(ReadText(path), before);
+            EXPECT_EQ(ReadText(out), "the previous read-out\n");
+        }
+    }
+}
+
+// A second signal ends the program at once, as an operator who means it
+// wants; outside a run (waiting for the project) a signal ends it as ever.
+TEST_F(ConsoleProcessTest, ASecondSignalOrOneOutsideARunEndsTheProgramAtOnce) {
+    const std::string path =
+        WriteSerialProject("5", "line.kvnset", "<Delay dwDelay=\"5000\">hold</Delay>\n");
+    ConsoleProcess twice(path, config.Path());
+    ASSERT_TRUE(twice.ReadUntil("hold")) << twice.Text();
+    // Two different signals, as a second one of the same kind sent before
+    // the first is taken would be one: Ctrl+C, then a timeout's SIGTERM.
+    ASSERT_EQ(::kill(twice.Pid(), SIGINT), 0);
+    ASSERT_EQ(::kill(twice.Pid(), SIGTERM), 0);
+    const int code = twice.Finish();
+    EXPECT_TRUE(code == 128 + SIGINT || code == 128 + SIGTERM) << code << "\n" << twice.Text();
+    EXPECT_EQ(twice.Text().find("Result ="), std::string::npos) << twice.Text();
+
+    const int holder = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    ConsoleProcess waiting(path, config.Path());
+    ASSERT_TRUE(waiting.ReadUntil("Waiting for ")) << waiting.Text();
+    ASSERT_EQ(::kill(waiting.Pid(), SIGTERM), 0);
+    EXPECT_EQ(waiting.Finish(), 128 + SIGTERM) << waiting.Text();
+    EXPECT_EQ(waiting.Text().find("Starting"), std::string::npos) << waiting.Text();
+    ::close(holder);
 }
 
 // A read-out past the file size limit (ulimit -f 8, a full disk alike)
@@ -356,9 +572,11 @@ TEST_F(ConsoleProcessTest, AUsbModuleThatCannotBeLoadedIsNamedWithItsReason) {
         const std::string line = run.Text().substr(at, run.Text().find('\n', at) - at);
         EXPECT_NE(line.find(row.reason), std::string::npos) << line;
         EXPECT_TRUE(line.ends_with("); no USB devices")) << line;
-        // On standard error when loading, and in the run's log after the failed open.
-        EXPECT_NE(run.Text().find(said, at + 1), std::string::npos) << run.Text();
-        EXPECT_NE(run.Text().find("Unable to open Dravik"), std::string::npos) << run.Text();
+        // Once, after the failed open's own text and before the result.
+        EXPECT_EQ(run.Text().find(said, at + 1), std::string::npos) << run.Text();
+        EXPECT_LT(run.Text().find("Unable to open Dravik\nCould not open port 0\n"), at)
+            << run.Text();
+        EXPECT_LT(at, run.Text().find("Result = ")) << run.Text();
     }
 }
 

@@ -4,14 +4,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "kelvane/app/app_message_box.h"
 #include "kelvane/app/kelvane_app.h"
 #include "kelvane/app/path_functions.h"
 #include "kelvane/app/project_file_lock.h"
+#include "kelvane/app/run_signals.h"
 #include "kelvane/core/execute_params.h"
 #include "kelvane/core/prg_processor.h"
+#include "kelvane/core/run_stop.h"
 #include "kelvane/platform/message_box.h"
 #include "kelvane/project/prg_project.h"
 
@@ -36,21 +40,37 @@ void PrintNotice(const std::string& text) {
     std::fflush(stdout);
 }
 
-// How long a run waits for another run of its project: KELVANE_LOCK_WAIT in
-// seconds (a fraction allowed) when set to a number, else the lock's default.
-std::uint32_t LockWaitLimitMs() {
-    const char* setting = std::getenv("KELVANE_LOCK_WAIT");
-    if (setting == nullptr || *setting == '\0') return CProjectFileLock::kDefaultWaitLimitMs;
-    char* end = nullptr;
-    const double seconds = std::strtod(setting, &end);
-    if (*end != '\0' || !(seconds >= 0) || seconds > 24 * 3600) {
-        // A mistyped setting is said at once, not found out at the limit.
-        PrintNotice(std::string("KELVANE_LOCK_WAIT: \"") + setting +
-                    "\" is no number of seconds from 0 to 86400; waiting up to " +
-                    std::to_string(CProjectFileLock::kDefaultWaitLimitMs / 1000) + " s");
-        return CProjectFileLock::kDefaultWaitLimitMs;
+// Opens the project under its lock. A file replaced while it was read (the
+// lock then guards the file that was there before) is locked and read again,
+// so the run sends nothing to a device from a file another run may read too.
+CPrgProject* OpenLockedProject(const std::string& path, CProjectFileLock& lock,
+                               std::string& error) {
+    const std::uint32_t limitMs = CProjectFileLock::WaitLimitFromEnvironment(PrintNotice);
+    for (;;) {
+        if (!lock.Acquire(path, limitMs, PrintNotice)) {
+            error = "Unable to open project " + path + "\n" + lock.GetError();
+            return nullptr;
+        }
+        CPrgProject* project = nullptr;
+        try {
+            project = OpenProject(path, error);
+        } catch (const std::bad_alloc&) {
+            // Whatever the project built so far is freed again on the way here.
+            error = "Unable to open project " + path + "\nNot enough memory";
+        }
+        if (project == nullptr || !lock.IsHeld() || lock.StillNames(path)) return project;
+        project->Clear();
+        delete project;
     }
-    return static_cast<std::uint32_t>(seconds * 1000);
+}
+
+// The save's text, and what the run issued that the file now lacks.
+std::string SaveFailureText(const std::string& error, const std::vector<std::string>& issued) {
+    if (issued.empty()) return error;
+    std::string names;
+    for (const std::string& what : issued)
+        names += (names.empty() ? "" : ", ") + what;
+    return error + "\nThis run issued " + names + ", which the file does not record";
 }
 
 }  // namespace
@@ -70,23 +90,13 @@ int RunCommandLine(const std::string& commandLine) {
         // are saved: another run of the file waits and then reads it afresh.
         CProjectFileLock lock;
         std::string error;
-        CPrgProject* project = nullptr;
-        if (!lock.Acquire(path, LockWaitLimitMs(), PrintNotice)) {
-            error = "Unable to open project " + path + "\n" + lock.GetError();
-        } else {
-            try {
-                project = OpenProject(path, error);
-            } catch (const std::bad_alloc&) {
-                // Whatever the project built so far is freed again on the way here.
-                error = "Unable to open project " + path + "\nNot enough memory";
-            }
-        }
+        CPrgProject* project = OpenLockedProject(path, lock, error);
         if (project == nullptr)
             result = Report(error, kResultNoProject);
         if (project != nullptr) {
             SetCurrentProject(project);
             int modified = 0;
-            result = ExecuteProjectConsole(modified);
+            result = ExecuteProjectConsole(modified, lock.GetStamp());
             SetCurrentProject(nullptr);
             project->Clear();
             delete project;
@@ -96,7 +106,7 @@ int RunCommandLine(const std::string& commandLine) {
     return result;
 }
 
-int ExecuteProjectConsole(int& modified) {
+int ExecuteProjectConsole(int& modified, const std::optional<FileStamp>& asRead) {
     modified = 0;
     std::string error;
     CPrgProject* project = GetCurrentProject();
@@ -116,6 +126,9 @@ int ExecuteProjectConsole(int& modified) {
     if (!list->GetRequiredInterfaces(&podNeeded, &adapterNeeded))
         return Report("Unable to launch operation.\n" + list->TakeError(), kResultFailure);
 
+    // From before the devices open until they are closed and the changes
+    // saved, a signal stops the run instead of ending the program.
+    CRunSignalGuard stopOnSignal;
     StdoutLog log;
     CExecuteParams params;
     if (!params.Open(processor, project->GetVcc(), nullptr, nullptr, &log, project->GetName(), 1,
@@ -130,9 +143,11 @@ int ExecuteProjectConsole(int& modified) {
         // A changed project (a serial number advanced) is on disk before
         // success is reported, so a success line always means it is saved.
         // The lock refused a file with more than one name; the save refuses
-        // one that got another name during the run.
-        if (modified && !project->Save(project->GetPath(), true)) {
-            result = Report(project->TakeError(), kResultSaveFailed);
+        // one that got another name during the run, and one that another
+        // program replaced or changed since the run read it.
+        if (modified && !project->Save(project->GetPath(), {.asRead = asRead, .oneNameOnly = true})) {
+            result = Report(SaveFailureText(project->TakeError(), params.GetIssued()),
+                            kResultSaveFailed);
             params.SetStatusText("Operation failed");
             params.Log("Operation failed", true);
         } else {
@@ -146,6 +161,7 @@ int ExecuteProjectConsole(int& modified) {
         // A failed run never reports success, even when no pod call failed.
         result = params.GetPodErrorNumber();
         if (result == kResultSuccess) result = kResultFailure;
+        if (GetRunStopSignal() != 0) result = kResultStopped;
     }
     params.Close();
     return result;

@@ -9,10 +9,13 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "kelvane/app/lock_holder.h"
+#include "kelvane/core/tree_ui.h"
 #include "kelvane/platform/clock.h"
 #include "kelvane/platform/input_file.h"
 
@@ -82,6 +85,8 @@ class LockWait {
             if (waited >= limitMs_) return EWOULDBLOCK;
             if (!told_ || waited >= nextNoticeMs_) Tell(waited);
             clock().sleep(std::min(kPollMs, limitMs_ - waited));
+            // The window keeps drawing and answering while a run waits.
+            PumpWindowMessages(100);
         }
     }
 
@@ -114,7 +119,42 @@ class LockWait {
     std::string holder_;
 };
 
+// Seconds written as decimal digits with an optional fraction ("300",
+// "1.5"): no sign, no exponent, no hexadecimal, nothing around them.
+std::optional<double> DecimalSeconds(const std::string& text) {
+    std::size_t digits = 0;
+    std::size_t points = 0;
+    for (char c : text) {
+        if (c >= '0' && c <= '9') {
+            ++digits;
+        } else if (c == '.' && points == 0) {
+            ++points;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0) return std::nullopt;
+    return std::strtod(text.c_str(), nullptr);
+}
+
 }  // namespace
+
+std::uint32_t CProjectFileLock::WaitLimitFromEnvironment(
+    const std::function<void(const std::string&)>& notice) {
+    const char* setting = std::getenv("KELVANE_LOCK_WAIT");
+    if (setting == nullptr || *setting == '\0') return kDefaultWaitLimitMs;
+    constexpr double kMostSeconds = 24 * 3600;
+    const std::optional<double> seconds = DecimalSeconds(setting);
+    if (!seconds || *seconds > kMostSeconds) {
+        // A mistyped setting is said at once, not found out at the limit.
+        if (notice)
+            notice(std::string("KELVANE_LOCK_WAIT: \"") + setting +
+                   "\" is no number of seconds from 0 to 86400; waiting up to " +
+                   std::to_string(kDefaultWaitLimitMs / 1000) + " s");
+        return kDefaultWaitLimitMs;
+    }
+    return static_cast<std::uint32_t>(*seconds * 1000);
+}
 
 bool CProjectFileLock::Acquire(const std::string& path, std::uint32_t limitMs,
                                const std::function<void(const std::string&)>& notice) {
@@ -144,6 +184,7 @@ bool CProjectFileLock::Acquire(const std::string& path, std::uint32_t limitMs,
                 return false;
             }
             fd_ = fd;
+            stamp_ = StampOfDescriptor(fd);
             return true;
         }
         ::close(fd);
@@ -151,9 +192,15 @@ bool CProjectFileLock::Acquire(const std::string& path, std::uint32_t limitMs,
 }
 
 void CProjectFileLock::Release() {
+    stamp_.reset();
     if (fd_ < 0) return;
     ::close(fd_);
     fd_ = -1;
+}
+
+bool CProjectFileLock::StillNames(const std::string& path) const {
+    const std::optional<FileStamp> now = StampOfPath(path);
+    return fd_ >= 0 && stamp_ && now && now->Unchanged(*stamp_);
 }
 
 }  // namespace kv

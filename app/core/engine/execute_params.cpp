@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "engine/wrapper_devices.h"
+#include "kelvane/core/run_stop.h"
 #include "kelvane/core/tree_ui.h"
 #include "kelvane/platform/terminal_text.h"
 #include "kelvane/platform/usb_backend.h"
@@ -14,6 +15,15 @@ namespace {
 
 ExecuteDevices* gDevices = nullptr;
 int gPodInUse = 0;
+
+// An open's own text, followed by what the USB layer knows of why: it has no
+// devices at all, or it found one it could not open (held by another
+// program, or not this user's to open).
+std::string WithUsbCause(std::string text) {
+    for (const std::string& why : {usb::backendProblem(), usb::takeOpenProblems()})
+        if (!why.empty()) text += "\n" + why;
+    return text;
+}
 
 }  // namespace
 
@@ -60,13 +70,6 @@ int CExecuteParams::Open(CPrgProcessor* processor, std::uint32_t vcc, ProgressBa
         std::string text = std::move(error_);
         Close();
         error_ = std::move(text);
-        // A device that cannot be found because the USB module did not load,
-        // or that another program holds, says why in the run's log.
-        const std::string problem = usb::backendProblem();
-        if ((podNeeded || adapterNeeded) && !problem.empty() && log != nullptr) {
-            log->Append(problem);
-            log->NewLine();
-        }
         return 0;
     }
     vcc_ = vcc;
@@ -74,6 +77,10 @@ int CExecuteParams::Open(CPrgProcessor* processor, std::uint32_t vcc, ProgressBa
     statusBar_ = statusBar;
     log_ = log;
     modified_ = 0;
+    issued_.clear();
+    // A device passed over for another of its kind (another program holds
+    // it) is told once, before the run.
+    if (!passedOver_.empty()) Log(std::exchange(passedOver_, std::string()), true);
     LogNewLine();
     std::string starting = "Starting '" + Quoted(operationName) + "'";
     SetStatusText(starting);
@@ -83,6 +90,7 @@ int CExecuteParams::Open(CPrgProcessor* processor, std::uint32_t vcc, ProgressBa
 }
 
 void CExecuteParams::Close() {
+    passedOver_.clear();
     ResetProgress();
     CloseEmulationModule();
     CloseDravik();
@@ -157,6 +165,10 @@ void CExecuteParams::SetModified(int modified) {
     if (modified) SetDocumentModified(1);
 }
 
+bool CExecuteParams::IsStopRequested() const {
+    return !poweringOff_ && GetRunStopSignal() != 0;
+}
+
 int CExecuteParams::GetPodErrorNumber() {
     if (pod_ == nullptr) return 1;
     return GetExecuteDevices().GetPodErrorNumber(pod_);
@@ -165,21 +177,31 @@ int CExecuteParams::GetPodErrorNumber() {
 int CExecuteParams::OpenDravik() {
     CloseDravik();
     std::string text;
+    // What earlier opens (detection, another run) said is not this open's.
+    usb::takeOpenProblems();
     pod_ = GetExecuteDevices().OpenDravik(text);
     if (pod_ == nullptr) {
         SetPodInUse(0);
-        return Fail("Unable to open Dravik\n" + text);
+        return Fail(WithUsbCause("Unable to open Dravik\n" + text));
     }
     SetPodInUse(1);
+    NotePassedOver();
     return 1;
 }
 
 int CExecuteParams::OpenTovrin() {
     CloseTovrin();
     std::string text;
+    usb::takeOpenProblems();
     adapter_ = GetExecuteDevices().OpenTovrin(text);
-    if (adapter_ == nullptr) return Fail("Unable to open Tovrin\n" + text);
+    if (adapter_ == nullptr) return Fail(WithUsbCause("Unable to open Tovrin\n" + text));
+    NotePassedOver();
     return 1;
+}
+
+void CExecuteParams::NotePassedOver() {
+    const std::string said = usb::takeOpenProblems();
+    if (!said.empty()) passedOver_ += (passedOver_.empty() ? "" : "\n") + said;
 }
 
 void CExecuteParams::CloseDravik() {

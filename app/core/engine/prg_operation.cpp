@@ -2,11 +2,14 @@
 
 #include <caprel/caprel.h>
 
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "kelvane/core/command_factory.h"
 #include "kelvane/core/command_roles.h"
 #include "kelvane/core/execute_params.h"
+#include "kelvane/core/run_stop.h"
 #include "kelvane/core/stdio_xml_file.h"
 #include "kelvane/platform/message_box.h"
 
@@ -119,6 +122,11 @@ int CPrgOperation::OnExecute(CExecuteParams* params) {
     params->AdvanceProgress(progressUnits_);
     int result = 1;
     for (int i = 0; i < commands_.GetSize(); ++i) {
+        if (params->IsStopRequested()) {
+            error_ = RunStopText();
+            result = 0;
+            break;
+        }
         CProjectTreeItem* command = commands_.GetAt(i);
         if (!command->Execute(params)) {
             error_ = command->TakeError();
@@ -127,8 +135,16 @@ int CPrgOperation::OnExecute(CExecuteParams* params) {
         }
     }
     if (!result) {
-        for (CPrgOperation* powerOff : GetPowerOffAfterFailureOperations(*params))
-            if (powerOff != nullptr && powerOff != this) powerOff->OnExecute(params);
+        // A power-off that fails is one of those the failed run goes on with:
+        // it starts none of them again. A stop asked for meanwhile does not
+        // keep the targets powered.
+        const std::vector<CPrgOperation*> powerOffs = GetPowerOffAfterFailureOperations(*params);
+        if (std::find(powerOffs.begin(), powerOffs.end(), this) == powerOffs.end()) {
+            const bool outer = params->SetPoweringOff(true);
+            for (CPrgOperation* powerOff : powerOffs)
+                if (powerOff != nullptr) powerOff->OnExecute(params);
+            params->SetPoweringOff(outer);
+        }
     }
     executeParams_ = nullptr;
     return result;

@@ -5,6 +5,7 @@
 #include "engine/element_name.h"
 #include "kelvane/core/execute_params.h"
 #include "kelvane/core/map_parameter_xml.h"
+#include "kelvane/core/run_stop.h"
 #include "kelvane/core/stdio_xml_file.h"
 #include "kelvane/platform/terminal_text.h"
 
@@ -190,6 +191,12 @@ void CProjectTreeItem::SetTreeImage(bool redraw) {
     if (tree_ == nullptr || treeHandle_ == kTreeNone) return;
     tree_->SetItemImage(treeHandle_, treeImage_, treeImage_);
     if (redraw) tree_->Redraw();
+}
+
+bool CProjectTreeItem::StopRequested(const CExecuteParams* params) {
+    if (params == nullptr || !params->IsStopRequested()) return false;
+    error_ = RunStopText();
+    return true;
 }
 
 void CProjectTreeItem::PumpMessages(int /*ignored*/) {

@@ -130,12 +130,12 @@ int CPrgProject::ReadVersion2(std::int32_t root) {
     return 1;
 }
 
-int CPrgProject::Save(const std::string& path, bool oneNameOnly) {
+int CPrgProject::Save(const std::string& path, const ReplaceGuard& guard) {
     if (path != path_) SetPath(path, true);
-    return WriteFile(path, oneNameOnly);
+    return WriteFile(path, guard);
 }
 
-int CPrgProject::WriteFile(const std::string& path, bool oneNameOnly) {
+int CPrgProject::WriteFile(const std::string& path, const ReplaceGuard& guard) {
     CStdioXMLFile file;
     if (!file.Open(path)) {
         error_ = file.TakeError();
@@ -171,7 +171,7 @@ int CPrgProject::WriteFile(const std::string& path, bool oneNameOnly) {
     if (!ok) return failWith(file.TakeError());
     if (!commandList_.SaveCommandList(file)) return failWith(commandList_.TakeError());
     if (!file.CloseElement(kRootElement, true)) return failWith(file.TakeError());
-    if (!file.Close(oneNameOnly)) return Fail(file.TakeError());
+    if (!file.Close(guard)) return Fail(file.TakeError());
     return 1;
 }
 

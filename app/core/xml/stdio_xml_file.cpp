@@ -1,6 +1,5 @@
 #include "kelvane/core/stdio_xml_file.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -31,6 +30,34 @@ std::string SystemText(int error) {
     return std::strerror(error);
 }
 
+// What a run that saves its changes loses when the save is refused.
+constexpr const char* kNotRecorded =
+    "so it was not saved and what this run changed (a serial number it issued) is not recorded "
+    "in it.";
+
+// Why the file now at the name may not be replaced; empty when it may.
+std::string RefusedReplacement(const ReplaceGuard& guard, const std::optional<FileStamp>& now) {
+    if (guard.asRead) {
+        if (!now)
+            return std::string("it was removed or renamed during the run, ") + kNotRecorded +
+                   " Find where it went, then set it right by hand";
+        if (!now->SameFile(*guard.asRead))
+            return std::string("it was replaced during the run (another program saved it, or "
+                               "a file was renamed over it), ") +
+                   kNotRecorded + " Look at the file as it is now, then set it right by hand";
+        if (!now->Unchanged(*guard.asRead))
+            return std::string("it was changed during the run by another program, ") +
+                   kNotRecorded + " Look at the file as it is now, then set it right by hand";
+    }
+    if (guard.oneNameOnly && now && now->names > 1)
+        return "it has " + std::to_string(now->names) +
+               " names (hard links) now, one made while the file was in use. Replacing it "
+               "would leave the other names with the old contents, and a run by one of "
+               "them would issue the same serial numbers again, " +
+               kNotRecorded + " Remove the other names, then set the file right by hand";
+    return {};
+}
+
 }  // namespace
 
 CStdioXMLFile::~CStdioXMLFile() {
@@ -56,7 +83,7 @@ int CStdioXMLFile::Open(const std::string& path) {
     return 0;
 }
 
-int CStdioXMLFile::Close(bool oneNameOnly) {
+int CStdioXMLFile::Close(const ReplaceGuard& guard) {
     if (!IsOpen()) {
         error_ = "No XML file is open";
         return 0;
@@ -73,17 +100,14 @@ int CStdioXMLFile::Close(bool oneNameOnly) {
         error = errno;
     }
     const std::string destination = ReplacedPath(path_);
-    struct stat there {};
-    if (ok && oneNameOnly && ::stat(destination.c_str(), &there) == 0 && there.st_nlink > 1) {
-        ::unlink(tempPath_.c_str());
-        tempPath_.clear();
-        error_ = "Unable to write " + path_ + ": it has " + std::to_string(there.st_nlink) +
-                 " names (hard links) now, one made while the file was in use. Replacing it "
-                 "would leave the other names with the old contents, and a run by one of "
-                 "them would issue the same serial numbers again, so it was not saved and "
-                 "what this run changed (a serial number it issued) is not recorded in it. "
-                 "Remove the other names, then set the file right by hand";
-        return 0;
+    if (ok) {
+        const std::string refused = RefusedReplacement(guard, StampOfPath(destination));
+        if (!refused.empty()) {
+            ::unlink(tempPath_.c_str());
+            tempPath_.clear();
+            error_ = "Unable to write " + path_ + ": " + refused;
+            return 0;
+        }
     }
     if (ok && std::rename(tempPath_.c_str(), destination.c_str()) != 0) {
         ok = false;

@@ -2,10 +2,14 @@
 // with the real command library, page factory, prototype list, plug-ins and
 // configuration files from the program's folder, driven through its menu, its
 // keys and the modal Add New Command dialog.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -21,17 +25,20 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <memory>
 #include <set>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "tests/chip_state.h"
 #include "command_ids.h"
 #include "dlg_new_command.h"
 #include "doc_kelvane.h"
@@ -898,6 +905,239 @@ TEST_F(RealWindow, NothingAUserDoesDuringARunChangesItsCommands) {
         EXPECT_TRUE(View()->GetPane()->isEnabled()) << "the pages take input again";
         ASSERT_TRUE(View()->GetDocument()->OnSaveDocument(saved.string()));
         EXPECT_EQ(ProjectBody(ReadText(saved)), ProjectBody(unchanged));
+    }
+}
+
+// A console station beside the window: the console programmer as a process
+// of its own, on a simulated pod of its own, running the same project file.
+class Station {
+  public:
+    Station(const std::string& project, const fs::path& config) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("KELVANE_USB"), QStringLiteral("sim:chip=MSP430F149"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                           QString::fromStdString(config.string()));
+        process_.setProcessEnvironment(environment);
+        process_.setProcessChannelMode(QProcess::MergedChannels);
+        process_.start(QString::fromStdString(kBin + "/CmdLineKelvane"),
+                       {QString::fromStdString(project)});
+        process_.waitForStarted();
+        pid_ = process_.processId();
+    }
+    ~Station() {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished();
+        }
+    }
+    std::int64_t Pid() const { return pid_; }
+    bool ReadUntil(const std::string& text) {
+        while (output_.find(text) == std::string::npos) {
+            if (!process_.waitForReadyRead(20000)) return false;
+            output_ += process_.readAll().toStdString();
+        }
+        return true;
+    }
+    int Finish() {
+        process_.waitForFinished(60000);
+        output_ += process_.readAll().toStdString();
+        return process_.exitCode();
+    }
+    const std::string& Output() const { return output_; }
+
+  private:
+    QProcess process_;
+    std::int64_t pid_ = 0;
+    std::string output_;
+};
+
+// A Serialize project that a station and the window both run; its Delay
+// gives the other time to come.
+constexpr const char* kLineProject = R"(<?xml version="1.0" standalone="yes" ?>
+<ProjectKelvane nFileVersion="2" nFileSubVersion="0" strName="Line" strTargetProcessor="MSP430F149" dwVCC="3000">
+<CommandList>
+<Dravik_Open dwVCC="3000"></Dravik_Open>
+<Dravik_Identify bForceMatch="FALSE"></Dravik_Identify>
+<Serialize strName="Lot" dwAddress="0x00000200" strAlgorithm="WORD" strModule="libvossil.so" strNextValue="100" nCount="0" bCountUp="TRUE"></Serialize>
+<Delay dwDelay="1500">held</Delay>
+<Dravik_Close bVccOff="TRUE"></Dravik_Close>
+</CommandList>
+</ProjectKelvane>
+)";
+
+std::string NextValue(const std::string& saved) {
+    const std::string key = "strNextValue=\"";
+    const std::size_t at = saved.find(key);
+    if (at == std::string::npos) return "(none)";
+    return saved.substr(at + key.size(), saved.find('"', at + key.size()) - at - key.size());
+}
+
+// The window beside a console station running the same file. Save,
+// Execute and the immediate commands wait for the station's run, say so and
+// by whom, and go on drawing; one held past KELVANE_LOCK_WAIT gives up and
+// does nothing. Save then asks before writing over the number the station
+// advanced (reloading, the default, keeps it), and Execute runs the file as
+// the station left it (asking first when the window holds changes), so two
+// chips get two numbers.
+TEST_F(RealWindow, BesideAStationTheWindowWaitsAndNeverWritesOverItsNumbers) {
+    ::setenv("KELVANE_USB", "sim:chip=MSP430F149", 1);
+    usb::setBackend(nullptr);
+    const std::string path = (folder_ / "line.kvnset").string();
+    const std::string question =
+        path + " has changed on disk since it was opened, perhaps by a production run: reload it?";
+    constexpr int kSave = 0;
+    const struct Row {
+        const char* what;
+        int command;          // kSave, or the button clicked
+        bool duringTheRun;    // else after the station's run
+        const char* renamed;  // the window's own change before, if any
+        int answer;           // to the question; 0 the default
+        bool asked;
+        const char* ran;      // in the window's log after the wait
+        const char* next;     // the file's next number after a second Save
+        bool askedAgain;      // by that Save
+    } rows[] = {
+        {"Save, nothing changed", kSave, false, nullptr, 0, true, nullptr, "101", false},
+        {"Save of a change of its own", kSave, false, "Renamed", 0, true, nullptr, "101", false},
+        {"Save during the run", kSave, true, nullptr, 0, true, nullptr, "101", false},
+        {"Save answered No", kSave, false, nullptr, kIdNo, true, nullptr, "100", false},
+        {"Execute", CViewKelvane::IDC_EXECUTE, true, nullptr, 0, false,
+         "Serialize Lot: 101 to 0x0200", "102", false},
+        {"Execute of a change of its own", CViewKelvane::IDC_EXECUTE, true, "Renamed", 0, true,
+         "Serialize Lot: 101 to 0x0200", "102", false},
+        {"Mass Erase", CViewKelvane::IDC_MASS_ERASE, true, nullptr, 0, false, "Mass Erase: OK",
+         "101", true},
+        {"Power Off", CViewKelvane::IDC_POWER_OFF, true, nullptr, 0, false, "VCC Off: OK", "101",
+         true},
+        {"Execute held past the limit", CViewKelvane::IDC_EXECUTE, true, nullptr, 0, false, nullptr,
+         nullptr, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::ofstream(path) << kLineProject;
+        ASSERT_TRUE(Start(path));
+        if (row.renamed != nullptr) View()->GetDocument()->GetProject()->SetName(row.renamed);
+        messages.clear();
+        answer = row.answer;
+        const bool heldByTheTest = row.next == nullptr;
+        std::unique_ptr<Station> station;
+        int holder = -1;
+        std::string holderPid = std::to_string(::getpid());
+        if (heldByTheTest) {
+            ::setenv("KELVANE_LOCK_WAIT", "1", 1);
+            holder = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+            ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+        } else {
+            station = std::make_unique<Station>(path, folder_ / "stations");
+            holderPid = std::to_string(station->Pid());
+            if (row.duringTheRun) {
+                ASSERT_TRUE(station->ReadUntil("held")) << station->Output();
+            } else {
+                EXPECT_EQ(station->Finish(), 0) << station->Output();
+            }
+        }
+        // Time goes on in the window while it waits.
+        int ticksWhileWaiting = 0;
+        QTimer ticker;
+        ticker.setInterval(10);
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            const std::string log = View()->GetLog()->GetLogText();
+            if (log.find("Waiting for ") != std::string::npos &&
+                log.find("Starting '") == std::string::npos && messages.empty())
+                ++ticksWhileWaiting;
+        });
+        ticker.start();
+        if (row.command == kSave) {
+            Frame()->OnCommand(ID_FILE_SAVE);
+        } else {
+            View()->GetButton(row.command)->click();
+        }
+        ticker.stop();
+        const std::string log = View()->GetLog()->GetLogText();
+        if (row.duringTheRun) {
+            EXPECT_NE(log.find("Waiting for " + path + ": another run is using it (process " +
+                               holderPid + " ("),
+                      std::string::npos)
+                << log;
+            EXPECT_GT(ticksWhileWaiting, 3) << "the window froze while it waited";
+        }
+        if (heldByTheTest) {
+            ::unsetenv("KELVANE_LOCK_WAIT");
+            ::close(holder);
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_TRUE(messages.front().starts_with("Unable to lock project " + path +
+                                                     "\nGave up after waiting 1 s for " + path))
+                << messages.front();
+            EXPECT_EQ(View()->GetStatusPicture(), StatusPicture::Failure);
+            EXPECT_EQ(log.find("Starting '"), std::string::npos) << log;
+            Stop();
+            continue;
+        }
+        EXPECT_EQ(station->Finish(), 0) << station->Output();
+        EXPECT_NE(station->Output().find("Serialize Lot: 100 to 0x0200"), std::string::npos)
+            << station->Output();
+        EXPECT_EQ(messages, row.asked ? std::vector<std::string>{question}
+                                      : std::vector<std::string>{});
+        if (row.ran != nullptr) {
+            EXPECT_EQ(View()->GetStatusPicture(), StatusPicture::Success);
+            EXPECT_NE(log.find(row.ran, log.find("Starting '")), std::string::npos) << log;
+        }
+        // A second Save asks only while the window holds an older file.
+        messages.clear();
+        answer = 0;
+        Frame()->OnCommand(ID_FILE_SAVE);
+        EXPECT_EQ(messages, row.askedAgain ? std::vector<std::string>{question}
+                                           : std::vector<std::string>{});
+        EXPECT_EQ(NextValue(ReadText(path)), row.next);
+        auto* serialize = dynamic_cast<CCommandSerialize*>(Commands().GetAt(2));
+        ASSERT_NE(serialize, nullptr);
+        EXPECT_EQ(serialize->GetNextValue(), row.next);
+        Stop();
+    }
+}
+
+// Told to end by a signal during a run (a logout, a shutdown, Ctrl+C in its
+// terminal), the window stops the run, switches the target off, says so in
+// its log and ends with 100, asking nothing.
+TEST_F(RealWindow, ASignalDuringARunSwitchesTheTargetOffAndEndsTheWindow) {
+    const fs::path state = folder_ / "chip.state";
+    ::setenv("KELVANE_USB", ("sim:chip=MSP430F149,state=" + state.string()).c_str(), 1);
+    usb::setBackend(nullptr);
+    const std::string path = (folder_ / "delayed.kvnset").string();
+    std::ofstream(path) << kDelayProject;
+    const std::pair<int, const char*> endings[] = {
+        {SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}};
+    for (const auto& [number, name] : endings) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(Start(path));
+        messages.clear();
+        UserDuringTheDelay user(View()->GetLog(), [number = number] { ::kill(::getpid(), number); });
+        int code = -1;
+        {
+            ScopedClock scope{user};
+            QTimer::singleShot(0, [this] { View()->GetButton(CViewKelvane::IDC_EXECUTE)->click(); });
+            // A window that does not end is ended here, and fails the row.
+            QTimer limit;
+            limit.setSingleShot(true);
+            QObject::connect(&limit, &QTimer::timeout, [] { QCoreApplication::exit(-1); });
+            limit.start(30000);
+            code = QApplication::exec();
+            limit.stop();
+        }
+        EXPECT_TRUE(user.Acted());
+        EXPECT_EQ(code, 100);
+        EXPECT_TRUE(messages.empty()) << messages.front();
+        const std::string log = View()->GetLog()->GetLogText();
+        const std::size_t off = log.find("VCC Off: OK\r\n");
+        EXPECT_NE(off, std::string::npos) << log;
+        EXPECT_NE(log.find("Unable to complete operation.\r\nStopped by " + std::string(name) +
+                               "\r\nOperation failed\r\n",
+                           off),
+                  std::string::npos)
+            << log;
+        EXPECT_EQ(log.find("Identify Target"), std::string::npos) << log;
+        EXPECT_EQ(kv::testing::ChipPowered(state.string(), "MSP430F149"), std::optional<bool>(false)) << "the target is left powered";
+        Stop();
     }
 }
 

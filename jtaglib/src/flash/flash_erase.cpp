@@ -120,12 +120,12 @@ int32_t CFlashJTAG::Erase(const FlashSettings& settings, int32_t type, uint32_t 
         return target_.SetError(e);
     if (d.newerFlash && type == NANDREL_ERASE_ALL && unlocked) {
         // The information memory is erased on its own with the faster
-        // standard timing; the settings are Configure's again afterwards.
-        settings_.flashClockDivider = 16;
-        settings_.alternativeFlashTiming = false;
+        // standard timing (item 6 at 1); the target is left with the slower
+        // standard timing (item 6 at 0), which is rated as well.
+        settings_.SetFlashTiming(1);
         const int32_t e =
             EraseRange(PlanErase(d, NANDREL_ERASE_SEGMENT, d.infoStart, d.infoSegment, unlocked));
-        settings_ = settings;
+        target_.SetFlashTiming(0);
         if (e) return target_.SetError(e);
     }
     return target_.ClearError();

@@ -1,6 +1,7 @@
 // The flash settings of a target: Configure fills them, and the flasher works
-// on a copy for the length of one operation, so that no operation leaves a
-// setting changed for the next.
+// on a copy for the length of one operation. The one setting an operation
+// leaves changed is the flash timing after a newer flash's mass erase with
+// segment A unlocked (item 6 at 0).
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,15 @@ struct FlashSettings {
 
     // The flash timing bits of the standard timing.
     uint16_t standardTimingBits() const { return flashClockDivider == 16 ? 0x10 : 0x20; }
+    // Item 6 set to `value`; values above 2 change nothing.
+    void SetFlashTiming(uint32_t value) {
+        if (value == 0 || value == 1) {
+            flashClockDivider = value == 0 ? 32 : 16;
+            alternativeFlashTiming = false;
+        } else if (value == 2) {
+            alternativeFlashTiming = true;
+        }
+    }
 };
 
 }  // namespace nandrel

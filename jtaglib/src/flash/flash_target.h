@@ -36,6 +36,8 @@ class FlashTarget {
     virtual bool HoldWatchdogShadow() = 0;
     // Memory writes of an image's segments, RAM and flash alike.
     virtual int32_t WriteMemory(uint32_t address, const uint8_t* data, uint32_t count) = 0;
+    // Configure item 6 (flash timing) of the target, set by an operation.
+    virtual void SetFlashTiming(uint32_t value) = 0;
     // A progress notification to the registered window.
     virtual void Notify(uint32_t wParam, uint32_t operation, uint32_t done, uint32_t total) = 0;
 

@@ -80,29 +80,41 @@ pod="chip=MSP430F149"
 adapter="pod=none,adapter=MSP430F2274"
 tovrin_not_found="Unable to open Tovrin, error 2"
 
+no_access="this user may not open /dev/bus/usb/001/002 (install the udev rule 60-kelvane.rules, join the plugdev group, then log in again and plug the device in again)"
+pod_gone="The Dravik pod is gone: it was unplugged or lost its USB connection"
+
 # row | devices plugged (the bus lists the last first; a chip keeps its
 # latency timer unless told otherwise, see usb_rig.cpp) | program and project |
-# exit code | texts the user sees
+# exit code | texts the user sees, in this order ("once:" text: on exactly one
+# line, before the result)
 table="
 BlinkProgramsAndVerifiesThroughThePod|--pod $pod|blink|0|Verify File 'blink': $here/blink.txt OK;Operation succeeded
 LoaderProjectRunsThroughTheAdapter|--adapter $adapter|loader|0|Seize Target (BSL): OK;Mass Erase (BSL): OK;Read F227, v02.00 OK;Write File 'app' (BSL);Power Off (BSL): OK;Operation succeeded
-PodPulledOutMidRun|--pod $pod --unplug-after 4000|blink|10|Could not write device memory;FT_GetQueueStatus failed, error 4;Operation failed
+PodPulledOutMidRun|--pod $pod --unplug-after 4000|blink|10|Could not write device memory;FT_GetQueueStatus failed, error 4;once:$pod_gone;Operation failed
+PodPulledOutMidVerify|--pod $pod --unplug-after 5200|blink|10|Mass Erase: OK;Program File 'blink': $here/blink.txt failed;Verification error;ReadPort failed, error 4;once:$pod_gone;Operation failed
 TwoPodsTheFirstListedIsUsed|--other TTL232R-3V3 --pod $pod --record $here/second.bin --pod $pod --record $here/first.bin|blink|0|Operation succeeded
+ABusyPodIsPassedOverForAFreeOne|--pod $pod --record $here/free.bin --pod $pod --claimed-elsewhere|blink|0|once:Dravik - MSP430 Flash Programmer: in use by another program;Starting 'Blink';Operation succeeded
 NoDeviceFailsToOpenAtOnce||blink|1|Unable to open Dravik;Could not open port 0
 NoAdapterFailsToOpenAtOnce|--other TTL232R-3V3|loader|1|$tovrin_not_found
 AnUnrelatedDeviceWithoutAccessIsNotTheAdapter|--other TTL232R-3V3 --locked|loader|1|$tovrin_not_found
-AnAdapterWithoutAccessCannotBeOpened|--adapter $adapter --locked|loader|1|Unable to open Tovrin, error 3
+APodWithoutAccessCannotBeOpened|--pod $pod --locked|blink|1|Unable to open Dravik;Could not open port 0;once:Dravik - MSP430 Flash Programmer: $no_access
+AnAdapterWithoutAccessCannotBeOpened|--adapter $adapter --locked|loader|1|Unable to open Tovrin, error 3;once:Tovrin - MSP430 Flash Bootloader: $no_access
+WithoutTheUsbModuleTheReasonIsToldOnce|--pod $pod|station|1|Unable to open Dravik;Could not open port 0;once:Unable to load the USB module
 WindowStartsWithThePodFound|--pod $pod --record $here/pod.bin|window|0|
 PodRepliesLeaveOnTheEventCharacter|--pod $pod|blink|0|Operation succeeded
 RepliesInOneBytePiecesWithGaps|--pod $pod --pieces 1|blink|0|Verify File 'blink': $here/blink.txt OK;Operation succeeded
 RepliesInFiveBytePiecesWithGaps|--pod $pod --pieces 5|blink|0|Verify File 'blink': $here/blink.txt OK;Operation succeeded
 LoaderRepliesInOneBytePiecesWithGaps|--adapter $adapter --pieces 1|loader|0|Read F227, v02.00 OK;Operation succeeded
-PodSilentAfterItsFirstReplies|--pod $pod --silent-after 400|blink|13|Could not set device operating frequency;ReadPort failed, expected 2 bytes, read 0;Operation failed
+ALargeRangeReadsBackAsProgrammed|--pod $pod|readback|0|Program File 'big': $here/big.txt OK;Operation succeeded
+PodSilentAfterItsFirstReplies|--pod $pod --silent-after 400|blink|13|Could not set device operating frequency;ReadPort failed, expected 2 bytes, read 0;The Dravik pod stopped answering: no reply came within 5000 ms;Operation failed
 AnInThatNeverCompletesIsGivenUp|--pod $pod --stall-in 3|blink|0|Verify File 'blink': $here/blink.txt OK;Operation succeeded
+AWriteThePodNeverTakesTimesOut|--pod $pod --stall-out 260|blink|12|Program File 'blink': $here/blink.txt failed;VCC Off: OK;WritePort failed, the write timed out: the pod took 0 of 9 bytes (command 106);Operation failed
+AWriteTheAdapterNeverTakesTimesOut|--adapter $adapter --stall-out 6|loader|1|Set Password (BSL) 'pw';Power Off (BSL): OK;WritePort wrote 0 of 10 bytes: the write timed out;Operation failed
 KernelDriverIsDetachedFromThePod|--pod $pod --kernel-driver ftdi_sio|blink|0|Operation succeeded
 KernelDriverIsDetachedFromTheAdapter|--adapter $adapter --kernel-driver ftdi_sio|loader|0|Operation succeeded
-PodInUseByAnotherProgram|--pod $pod --claimed-elsewhere|blink|1|Dravik - MSP430 Flash Programmer: in use by another program;Unable to open Dravik
-AdapterInUseByAnotherProgram|--adapter $adapter --claimed-elsewhere|loader|1|Tovrin - MSP430 Flash Bootloader: in use by another program;Unable to open Tovrin, error 3
+PodInUseByAnotherProgram|--pod $pod --claimed-elsewhere|blink|1|Unable to open Dravik;once:Dravik - MSP430 Flash Programmer: in use by another program
+AdapterInUseByAnotherProgram|--adapter $adapter --claimed-elsewhere|loader|1|Unable to open Tovrin, error 3;once:Tovrin - MSP430 Flash Bootloader: in use by another program
+AnAdapterPulledOutBesideAPodSwitchesThePodOffOnce|--pod chip=MSP430F2274 --adapter $adapter --unplug-after 20|podadapter|1|Open JTAG: 3.0v OK;Seize Target (BSL): OK;once:VCC Off: OK;Power Off (BSL): failed;The Tovrin adapter is gone: it was unplugged or lost its USB connection;Operation failed
 "
 line=$(printf '%s\n' "$table" | grep "^$row|") || { echo "no row $row"; exit 2; }
 IFS='|' read -r _ devices program code texts <<<"$line"
@@ -112,13 +124,25 @@ mkdir -p "$here/config"
 # Each row has its own copy of the projects (a run locks its project file).
 cp "$source/examples/blink/blink.kvnset" "$source/examples/blink/blink.txt" \
   "$source"/platform/ftdi/rig/data/* "$here/"
-if [ "$(id -u)" -eq 0 ]; then chown -R nobody:nogroup "$here"; fi
 case $program in
   blink) command=("$prefix/bin/CmdLineKelvane" "$here/blink.kvnset") ;;
-  loader) command=("$prefix/bin/CmdLineKelvane" "$here/loader.kvnset") ;;
+  loader | podadapter) command=("$prefix/bin/CmdLineKelvane" "$here/$program.kvnset") ;;
+  readback)
+    # 60 KB of made-up bytes over the whole main flash of the F149.
+    awk 'BEGIN { s = 45; print "@1100"
+      for (i = 0; i < 61184; i++) { s = (s * 69069 + 1) % 4294967296
+        printf "%02X%s", int(s / 16777216), (i % 16 == 15) ? "\n" : " " }
+      print "q" }' >"$here/big.txt"
+    command=("$prefix/bin/CmdLineKelvane" "$here/readback.kvnset") ;;
+  station)
+    # The installed programs copied to a station folder without the USB module.
+    cp -r "$prefix/lib/kelvane" "$here/station"
+    rm "$here/station/libkelvane_ftdiusb.so"
+    command=("$here/station/CmdLineKelvane" "$here/blink.kvnset") ;;
   # A silent start detects the devices, loads the configuration and ends.
   window) command=("$prefix/bin/kelvane" -Silent) ;;
 esac
+if [ "$(id -u)" -eq 0 ]; then chown -R nobody:nogroup "$here"; fi
 # A row that should fail to open does so at once; any row that hangs fails.
 limit=60
 case $row in NoDevice*|NoAdapter*) limit=10 ;; esac
@@ -135,8 +159,22 @@ set -e
 printf '%s\n' "$out"
 [ "$result" -eq "$code" ] || { echo "exit code $result, not $code"; exit 1; }
 IFS=';' read -r -a wanted <<<"$texts"
+result_line=$(grep -n "^Result = " <<<"$out" | tail -n 1 | cut -d: -f1 || true)
+from=1
 for text in "${wanted[@]}"; do
-  grep -F -- "$text" <<<"$out" >/dev/null || { echo "missing: $text"; exit 1; }
+  once=${text#once:}
+  if [ "$once" != "$text" ]; then
+    text=$once
+    lines=$(grep -n -F -- "$text" <<<"$out" | cut -d: -f1 || true)
+    [ "$(grep -c . <<<"$lines")" -eq 1 ] ||
+      { echo "not on exactly one line: $text"; exit 1; }
+    [ -z "$result_line" ] || [ "$lines" -lt "$result_line" ] ||
+      { echo "after the result: $text"; exit 1; }
+  fi
+  rest=$(tail -n +"$from" <<<"$out")
+  at=$(grep -n -F -m 1 -- "$text" <<<"$rest" | cut -d: -f1) ||
+    { echo "missing (or out of order): $text"; exit 1; }
+  from=$((from + at - 1))
 done
 # Every row ends with the target's supply off, failed or not.
 if grep "target supply on" <<<"$out" >/dev/null; then
@@ -159,6 +197,13 @@ case $row in
     # the latency timer: most of the pod's.
     early=$(sed -n 's/.*target supply off; \([0-9]*\) packets on the event character/\1/p' <<<"$out")
     [ "${early:-0}" -ge 100 ] || { echo "only ${early:-no} packets left on the event character"; exit 1; } ;;
+  ABusyPodIsPassedOverForAFreeOne)
+    [ -s "$here/free.bin" ] || { echo "the free pod was not used"; exit 1; } ;;
+  ALargeRangeReadsBackAsProgrammed)
+    # The bytes read back are the image's, address for address.
+    words() { tr ' \r' '\n\n' <"$1" | grep .; }
+    cmp <(words "$here/big.txt") <(words "$here/readback.txt") ||
+      { echo "the range read back differs from the image"; exit 1; } ;;
   WindowStartsWithThePodFound)
     # Detection: ping, version, flash verify, version, then the serial number.
     detected=$(od -An -tu1 -v "$here/pod.bin" | tr -s ' \n' ' ')

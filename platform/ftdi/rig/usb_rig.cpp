@@ -20,6 +20,8 @@
 //                            latency timer
 //   --silent-after <n>       only the first n bytes of its device reach the host
 //   --stall-in <n>           the n-th bulk IN transfer never completes
+//   --stall-out <n>          the n-th bulk OUT transfer is never taken (the
+//                            host's write times out; later ones are taken)
 //   --kernel-driver <name>   a kernel driver (ftdi_sio) is bound to it and must
 //                            be detached before the host can claim it
 //   --claimed-elsewhere      another program holds it claimed while the
@@ -216,6 +218,8 @@ int main(int argc, char** argv) {
             all.back().device->chip().inSide().silentAfter = std::strtoul(argv[++i], nullptr, 10);
         } else if (a == "--stall-in") {
             all.back().device->stallIn(std::strtoul(argv[++i], nullptr, 10));
+        } else if (a == "--stall-out") {
+            all.back().device->stallOut(std::strtoul(argv[++i], nullptr, 10));
         } else if (a == "--kernel-driver") {
             all.back().device->bindDriver(argv[++i]);
         } else if (a == "--claimed-elsewhere") {

@@ -234,6 +234,11 @@ void UsbfsDevice::submit(UMockdevIoctlClient* client, UMockdevIoctlData* arg) {
     if (urb->type == USBDEVFS_URB_TYPE_BULK && urb->endpoint == FtdiChipModel::kInEndpoint) {
         u.submitted = FtdiChipModel::Clock::now();
         u.stalled = stallIn_ != 0 && ++inCount_ == stallIn_;
+    } else if (urb->type == USBDEVFS_URB_TYPE_BULK &&
+               urb->endpoint == FtdiChipModel::kOutEndpoint && stallOut_ != 0 &&
+               ++outCount_ == stallOut_) {
+        // Stays in flight with nothing taken until it is discarded.
+        u.stalledOut = true;
     } else {
         u.status = run(u);
         u.done = true;
@@ -303,8 +308,9 @@ void UsbfsDevice::reap(UMockdevIoctlClient* client, UMockdevIoctlData* arg) {
     bool inSeen = false;
     for (auto it = submitted_.begin(); it != submitted_.end() && !found; ++it) {
         if (it->client != client) continue;
-        const bool isIn = !it->done;
-        if (unplugged_ && isIn) it->status = -ENODEV;
+        const bool isIn = !it->done && !it->stalledOut;
+        if (unplugged_ && !it->done) it->status = -ENODEV;
+        if (it->stalledOut && !unplugged_) continue;
         if (it->done || unplugged_ || (isIn && !inSeen && in(*it))) {
             u = *it;
             submitted_.erase(it);

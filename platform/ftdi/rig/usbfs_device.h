@@ -5,9 +5,10 @@
 // and carries the transfers to the FTDI chip model. Each open of the node (a
 // client) claims and submits on its own, as each process does with the
 // kernel: an interface another open holds is busy, and closing the node
-// releases what it held. OUT and control transfers complete at once; an IN
-// transfer completes when the chip sends. Pulling the device out makes every
-// later call fail as the kernel's do once a device is gone.
+// releases what it held. OUT and control transfers complete at once (unless
+// an OUT is told to stall); an IN transfer completes when the chip sends.
+// Pulling the device out makes every later call fail as the kernel's do once
+// a device is gone.
 #pragma once
 
 #include <umockdev.h>
@@ -45,6 +46,10 @@ public:
     // The n-th bulk IN transfer (from 1) never completes; the host must give
     // it up (0: none).
     void stallIn(size_t n) { stallIn_ = n; }
+    // The n-th bulk OUT transfer (from 1) is never taken: the chip holds it
+    // off until the host gives it up at its write time-out, and takes the
+    // ones after it again (0: none). Control transfers go on meanwhile.
+    void stallOut(size_t n) { stallOut_ = n; }
     // Bytes the host sent to the bulk OUT endpoint.
     size_t bytesOut() const { return bytesOut_; }
     bool pulled() const { return unplugged_; }
@@ -59,6 +64,7 @@ private:
         UMockdevIoctlData* buffer = nullptr;
         bool done = false;  // OUT and control: run when submitted
         bool stalled = false;
+        bool stalledOut = false;  // an OUT transfer the chip never takes
         FtdiChipModel::Clock::time_point submitted{};
         int status = 0;
     };
@@ -91,6 +97,8 @@ private:
     std::string driver_;
     size_t stallIn_ = 0;
     size_t inCount_ = 0;
+    size_t stallOut_ = 0;
+    size_t outCount_ = 0;
     size_t unplugAfter_ = 0;
     std::function<void()> pulled_;
     std::string record_;

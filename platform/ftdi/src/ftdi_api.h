@@ -21,6 +21,10 @@ inline constexpr int kFtdiNoDevice = -4;
 // libftdi1's code of an open whose device could not be claimed: another
 // program holds it (a kernel driver is detached first).
 inline constexpr int kFtdiClaimFailed = -5;
+// libftdi1's code of an open this user has no permission for; the module
+// also gives it when libusb refuses to open the device node for want of
+// access (libftdi1 itself calls that "libusb_open() failed", -4).
+inline constexpr int kFtdiNoAccess = -8;
 
 // libftdi1's line settings.
 enum class FtdiStopBits { One, OneAndHalf, Two };
@@ -42,7 +46,11 @@ struct FtdiApi {
     // The product description only: ftdi_usb_get_strings, or, for a device
     // this user may not open, the product text the kernel shows of it.
     int (*getDescription)(FtdiContext* ctx, FtdiUsbDevice* device, char* text, int size) = nullptr;
-    // ftdi_usb_open_dev, ftdi_usb_close.
+    // The device node of a listed device ("/dev/bus/usb/001/004"), named
+    // when this user may not open it.
+    int (*deviceNode)(FtdiUsbDevice* device, char* text, int size) = nullptr;
+    // ftdi_usb_open_dev (kFtdiNoAccess when the node may not be opened),
+    // ftdi_usb_close.
     int (*openDevice)(FtdiContext* ctx, FtdiUsbDevice* device) = nullptr;
     int (*closeDevice)(FtdiContext* ctx) = nullptr;
     // ftdi_usb_reset: resets the chip's serial engine.
@@ -67,7 +75,10 @@ struct FtdiApi {
     // Gives up the IN transfer in flight and drops what it brought, before a
     // purge or reset of the chip.
     void (*dropRead)(FtdiContext* ctx) = nullptr;
-    // ftdi_write_data: bytes written, or a negative code.
+    // ftdi_write_data, one bulk transfer of at most the chip's chunk size at
+    // a time: the bytes the chip took, all of them unless the write time-out
+    // ran out first (then fewer; kFtdiTimedOut for none), or another negative
+    // code when a transfer failed (kFtdiNoDevice: the device is gone).
     int (*writeData)(FtdiContext* ctx, const unsigned char* data, int size) = nullptr;
     // ftdi_tciflush (bytes received, not yet read) and ftdi_tcoflush (bytes
     // written, not yet sent).

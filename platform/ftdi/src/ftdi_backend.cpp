@@ -1,11 +1,20 @@
 #include "ftdi_backend.h"
 
-#include <cstdio>
 #include <vector>
 
 #include "ftdi_device.h"
 
 namespace kv::usb {
+
+std::string FtdiBackend::noAccess(const std::string& description, FtdiUsbDevice* device) const {
+    char node[64] = {};
+    if (api_.deviceNode(device, node, sizeof node) < 0) node[0] = 0;
+    node[sizeof node - 1] = 0;
+    // What the installation's "Real hardware" steps do about it.
+    return description + ": this user may not open " + (node[0] ? node : "the device") +
+           " (install the udev rule 60-kelvane.rules, join the plugdev group, then log in "
+           "again and plug the device in again)";
+}
 
 Status FtdiBackend::open(const std::string& description, std::shared_ptr<Device>* device) {
     if (!device) return kInvalidParameter;
@@ -29,6 +38,7 @@ Status FtdiBackend::open(const std::string& description, std::shared_ptr<Device>
                 // The interface could not be claimed: another program holds it.
                 if (code == kFtdiClaimFailed)
                     reportOpenProblem(description + ": in use by another program");
+                if (code == kFtdiNoAccess) reportOpenProblem(noAccess(description, candidate));
                 // Another device of the same description may still be free.
                 result = kDeviceNotOpened;
                 continue;

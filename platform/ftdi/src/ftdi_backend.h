@@ -15,12 +15,17 @@ class FtdiBackend final : public Backend {
 public:
     explicit FtdiBackend(const FtdiApi& api) : api_(api) {}
     // kDeviceNotFound when no device has the description (or no bus is
-    // there); kDeviceNotOpened when one has it but cannot be opened, or when a
-    // device could not be asked for its description (no access to it).
+    // there); kDeviceNotOpened when one has it but cannot be opened (another
+    // program holds it, or this user may not open it: both are reported
+    // through reportOpenProblem). A device whose description cannot be had
+    // is not the one asked for.
     Status open(const std::string& description, std::shared_ptr<Device>* device) override;
 
 private:
-    FtdiApi api_;
+  // What a user told that this user may not open `device` reads.
+  std::string noAccess(const std::string& description, FtdiUsbDevice* device) const;
+
+  FtdiApi api_;
 };
 
 // The table over the real libftdi1 (in the backend module only).

@@ -51,13 +51,15 @@ Status FtdiDevice::write(const uint8_t* data, size_t count, size_t* written) {
     while (*written < count) {
         const int piece = static_cast<int>(std::min<size_t>(count - *written, INT_MAX));
         const int r = api_.writeData(ctx_, data + *written, piece);
+        // The write time-out ran out: a short write, for the driver to judge.
+        // The device is still there; its control requests are still tried.
+        if (r == kFtdiTimedOut) break;
         if (r < 0) {
             lost_ = kIoError;
             return lost_;
         }
-        // The device took nothing within the write time-out: a short write.
-        if (r == 0) break;
         *written += static_cast<size_t>(std::min(r, piece));
+        if (r < piece) break;
     }
     return kOk;
 }

@@ -4,6 +4,7 @@
 #include <libusb.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -22,6 +23,9 @@ struct FtdiContext {
 };
 
 namespace {
+
+// ftdi_usb_open_dev's code when libusb_open failed.
+constexpr int kLibftdiUsbOpenFailed = -4;
 
 ftdi_stopbits_type StopBitsOf(FtdiStopBits s) {
     switch (s) {
@@ -85,8 +89,22 @@ int GetDescription(FtdiContext* ctx, FtdiUsbDevice* device, char* text, int size
     return 0;
 }
 
+int DeviceNode(FtdiUsbDevice* device, char* text, int size) {
+    auto* dev = reinterpret_cast<libusb_device*>(device);
+    return std::snprintf(text, static_cast<size_t>(std::max(size, 0)), "/dev/bus/usb/%03d/%03d",
+                         libusb_get_bus_number(dev), libusb_get_device_address(dev));
+}
+
 int OpenDevice(FtdiContext* ctx, FtdiUsbDevice* device) {
-    return ftdi_usb_open_dev(ctx->ftdi, reinterpret_cast<libusb_device*>(device));
+    auto* dev = reinterpret_cast<libusb_device*>(device);
+    const int r = ftdi_usb_open_dev(ctx->ftdi, dev);
+    if (r != kLibftdiUsbOpenFailed) return r;
+    // libftdi1 keeps libusb's reason to itself; asking libusb again tells a
+    // node this user may not open from a device that went away meanwhile.
+    libusb_device_handle* handle = nullptr;
+    const int again = libusb_open(dev, &handle);
+    if (again == 0) libusb_close(handle);
+    return again == LIBUSB_ERROR_ACCESS ? kFtdiNoAccess : r;
 }
 
 int CloseDevice(FtdiContext* ctx) {
@@ -130,8 +148,25 @@ void DropRead(FtdiContext* ctx) {
     if (ctx->read) ctx->read->drop();
 }
 
+// As ftdi_write_data, which keeps neither what a timed-out transfer took nor
+// why a transfer failed: a time-out leaves the device in use (its control
+// requests still work), a device that is gone does not.
 int WriteData(FtdiContext* ctx, const unsigned char* data, int size) {
-    return ftdi_write_data(ctx->ftdi, data, size);
+    ftdi_context* ftdi = ctx->ftdi;
+    if (!ftdi->usb_dev) return LIBUSB_ERROR_NO_DEVICE;
+    const int chunk = std::max(static_cast<int>(ftdi->writebuffer_chunksize), 1);
+    int offset = 0;
+    while (offset < size) {
+        const int piece = std::min(chunk, size - offset);
+        int taken = 0;
+        const int r = libusb_bulk_transfer(ftdi->usb_dev, static_cast<unsigned char>(ftdi->in_ep),
+                                           const_cast<unsigned char*>(data) + offset, piece, &taken,
+                                           static_cast<unsigned>(ftdi->usb_write_timeout));
+        offset += std::clamp(taken, 0, piece);
+        if (r == LIBUSB_ERROR_TIMEOUT) return offset > 0 ? offset : kFtdiTimedOut;
+        if (r < 0) return r;
+    }
+    return offset;
 }
 
 #if KELVANE_LIBFTDI1_TCFLUSH
@@ -193,6 +228,7 @@ const FtdiApi& libftdiApi() {
         .findAll = FindAll,
         .freeList = FreeList,
         .getDescription = GetDescription,
+        .deviceNode = DeviceNode,
         .openDevice = OpenDevice,
         .closeDevice = CloseDevice,
         .reset = Reset,

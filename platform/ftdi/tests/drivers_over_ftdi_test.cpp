@@ -9,6 +9,7 @@
 #include "ftdi_backend.h"
 #include "kelvane/platform/clock.h"
 #include "kelvane/platform/usb.h"
+#include "kelvane/platform/usb_backend.h"
 #include "kelvane/sim/dravik_pod.h"
 #include "nandrel/nandrel.h"
 #include "tovrin/tovrin.h"
@@ -130,9 +131,11 @@ TEST_F(DriversOverFtdi, AdapterOpensAndMovesBytesThroughLibftdi) {
 
     chip.unplugged = true;
     EXPECT_EQ(Tovrin_ReadPort(reply, 1, &got), 0);
-    EXPECT_EQ(TovrinError(), "ReadPort failed, error 4");
+    const std::string gone =
+        "\nThe Tovrin adapter is gone: it was unplugged or lost its USB connection";
+    EXPECT_EQ(TovrinError(), "ReadPort failed, error 4" + gone);
     EXPECT_EQ(Tovrin_WritePort(frame, 1), 0);
-    EXPECT_EQ(TovrinError(), "WritePort failed, error 4");
+    EXPECT_EQ(TovrinError(), "WritePort failed, error 4" + gone);
     Tovrin_Close();
     EXPECT_EQ(bus.liveContexts, 0);
 }
@@ -144,9 +147,11 @@ TEST_F(DriversOverFtdi, AdapterNotAttachedOrNotAccessible) {
     EXPECT_EQ(TovrinError(), "Unable to open Tovrin, error 2");
     Tovrin_Close();
     FakeChip& chip = bus.plug("Tovrin - MSP430 Flash Bootloader");
-    chip.openResult = -3;  // no access rights: its description is the kernel's copy
+    chip.openResult = kFtdiNoAccess;  // its description is the kernel's copy
     EXPECT_EQ(Tovrin_Open(0), 0);
     EXPECT_EQ(TovrinError(), "Unable to open Tovrin, error 3");
+    EXPECT_NE(takeOpenProblems().find("Tovrin - MSP430 Flash Bootloader: this user may not open"),
+              std::string::npos);
     Tovrin_Close();
     EXPECT_EQ(bus.liveContexts, 0);
 }

@@ -1,6 +1,7 @@
 #include "fake_ftdi.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace kv::usb {
 
@@ -93,6 +94,11 @@ int GetDescription(FtdiContext*, FtdiUsbDevice* device, char* text, int size) {
     return 0;
 }
 
+int DeviceNode(FtdiUsbDevice* device, char* text, int size) {
+    return std::snprintf(text, static_cast<size_t>(size), "/dev/bus/usb/001/%03d",
+                         ChipOf(device)->address);
+}
+
 int OpenDevice(FtdiContext* ctx, FtdiUsbDevice* device) {
     FakeChip* chip = ChipOf(device);
     if (!ctx->listLive || std::find(ctx->listed.begin(), ctx->listed.end(), chip) ==
@@ -169,6 +175,7 @@ int WriteData(FtdiContext* ctx, const unsigned char* data, int size) {
     FakeChip* chip = ctx->chip;
     if (!chip || !chip->open) return -666;
     if (chip->unplugged) return -4;
+    chip->writeSizes.push_back(size);
     int taken = size;
     if (!chip->writeResults.empty()) {
         taken = std::min(chip->writeResults.front(), size);
@@ -223,6 +230,7 @@ int PollModemStatus(FtdiContext* ctx, unsigned short* status) {
 FakeChip& FakeFtdi::plug(const std::string& description) {
     chips.emplace_back();
     chips.back().description = description;
+    chips.back().address = static_cast<int>(chips.size()) + 1;
     return chips.back();
 }
 
@@ -234,6 +242,7 @@ FtdiApi FakeFtdi::api() {
         .findAll = FindAll,
         .freeList = FreeList,
         .getDescription = GetDescription,
+        .deviceNode = DeviceNode,
         .openDevice = OpenDevice,
         .closeDevice = CloseDevice,
         .reset = Reset,

@@ -22,6 +22,8 @@ struct ReadReply {
 
 struct FakeChip {
     std::string description;
+    // Its address on bus 1 (from 2, in the order plugged).
+    int address = 0;
     // Results of the calls (0 unless a test sets a failure).
     int stringsResult = 0;
     int openResult = 0;
@@ -37,8 +39,9 @@ struct FakeChip {
     unsigned short modem = 0;
     // Replies of the reads in turn; once used up, reads bring nothing.
     std::deque<ReadReply> reads;
-    // Results of the writes in turn (bytes taken or a code); once used up,
-    // every write takes all it is given.
+    // Results of the writes in turn (bytes taken, fewer than given when the
+    // write time-out ran out, or a code); once used up, every write takes
+    // all it is given.
     std::deque<int> writeResults;
     // Called with the bytes of every write the chip took.
     std::function<void(const std::vector<uint8_t>&)> onWrite;
@@ -48,6 +51,8 @@ struct FakeChip {
     // What the backend did: one text per call, e.g. "baud 9600".
     std::vector<std::string> calls;
     std::vector<uint8_t> written;
+    // The byte count of every write asked of the chip.
+    std::vector<int> writeSizes;
     int openCount = 0;
     bool open = false;
     bool rts = false;

@@ -10,6 +10,7 @@
 #include "ftdi_backend.h"
 #include "kelvane/platform/clock.h"
 #include "kelvane/platform/usb.h"
+#include "kelvane/platform/usb_backend.h"
 
 namespace kv::usb {
 namespace {
@@ -107,11 +108,24 @@ TEST_F(FtdiBackendTest, DeviceThatCannotBeOpenedIsNotOpened) {
     pod.openResult = -5;  // claimed by another program
     EXPECT_EQ(Open(kPod, &h), kDeviceNotOpened);
     EXPECT_EQ(bus.liveContexts, 0);
+    EXPECT_EQ(takeOpenProblems(), std::string(kPod) + ": in use by another program");
+
+    pod.openResult = kFtdiNoAccess;  // the node is not this user's to open
+    EXPECT_EQ(Open(kPod, &h), kDeviceNotOpened);
+    EXPECT_EQ(takeOpenProblems(),
+              std::string(kPod) +
+                  ": this user may not open /dev/bus/usb/001/003 (install the "
+                  "udev rule 60-kelvane.rules, join the plugdev group, then log "
+                  "in again and plug the device in again)");
 
     // A second device of that description is taken when the first is busy.
+    pod.openResult = -5;
     FakeChip& spare = bus.plug(kPod);
     EXPECT_EQ(Open(kPod, &h), kOk);
     EXPECT_TRUE(spare.open);
+    EXPECT_EQ(takeOpenProblems(), std::string(kPod) + ": in use by another program")
+        << "the busy one passed over is told";
+    EXPECT_EQ(takeOpenProblems(), "") << "once";
 }
 
 TEST_F(FtdiBackendTest, ResetPurgeBaudAndDataCharacteristics) {
@@ -213,18 +227,28 @@ TEST_F(FtdiBackendTest, WritesReportWhatTheChipTook) {
     ASSERT_EQ(write(h, data, 5, &written), kOk);
     EXPECT_EQ(written, 5u);
 
-    chip.writeResults = {2, 1};  // the chip takes the bytes in parts
+    // The write time-out runs out after three bytes, then before any: short
+    // writes, for the driver to judge, each after one wait only.
+    chip.writeResults = {3, kFtdiTimedOut};
+    ASSERT_EQ(write(h, data, 5, &written), kOk);
+    EXPECT_EQ(written, 3u);
+    ASSERT_EQ(write(h, data, 5, &written), kOk);
+    EXPECT_EQ(written, 0u);
+    EXPECT_EQ(chip.written, (Bytes{10, 11, 12, 13, 14, 10, 11, 12}));
+    EXPECT_EQ(chip.writeSizes, (std::vector<int>{5, 5, 5}));
+    // A time-out is not a lost device: the next calls reach the chip.
+    chip.calls.clear();
+    EXPECT_EQ(setRts(h), kOk);
+    uint32_t waiting = 0;
+    EXPECT_EQ(getQueueStatus(h, &waiting), kOk);
     ASSERT_EQ(write(h, data, 5, &written), kOk);
     EXPECT_EQ(written, 5u);
+    EXPECT_EQ(chip.calls, (Calls{"rts 1"}));
 
-    chip.writeResults = {3, 0};  // then takes nothing within the time-out
-    ASSERT_EQ(write(h, data, 5, &written), kOk);
-    EXPECT_EQ(written, 3u) << "a short write, for the driver to judge";
-    EXPECT_EQ(chip.written, (Bytes{10, 11, 12, 13, 14, 10, 11, 12, 13, 14, 10, 11, 12}));
-
-    chip.writeResults = {-1};
+    chip.writeResults = {kFtdiNoDevice};
     EXPECT_EQ(write(h, data, 5, &written), kIoError);
     EXPECT_EQ(written, 0u);
+    EXPECT_EQ(setRts(h), kIoError) << "a device that is gone is gone";
 }
 
 TEST_F(FtdiBackendTest, UnpluggedDeviceFailsEveryCallUntilClosed) {

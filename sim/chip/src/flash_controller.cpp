@@ -147,6 +147,11 @@ void FlashController::noteAccessViolation(uint32_t address) {
     if (strict_ && accessByProgrammer_) countBreak(breaks_.access, lastAddress_.access, address);
 }
 
+// While LOCKA is set, segment A "cannot be written or erased" (family guides
+// of the 2xx and of the 4xx parts that have the bit; the 1xx controller has
+// none, its bit 6 is reserved). The guides do not count it among the access
+// violations: the write or erase is simply not done, ACCVIFG stays clear and
+// no rule is broken.
 bool FlashController::protectedByLockA(uint32_t segmentStart) const {
     return profile_.lockA && (fctl3_ & kFctl3LockA) && segmentStart == profile_.segmentA;
 }

@@ -191,6 +191,25 @@ TEST(FlashController, SegmentAProtection) {
     EXPECT_EQ(chip->flash().eraseCount(0x8000), 2u);
 }
 
+// A write or a segment erase into segment A under LOCKA keeps the segment
+// and sets no flag: the guides name no access violation for it.
+TEST(FlashController, SegmentAUnderLockAIsKeptWithoutAFlag) {
+    for (const char* part : {"MSP430F2274", "MSP430F4794"}) {
+        SCOPED_TRACE(part);
+        auto chip = poweredChip(part);
+        const uint32_t a = chip->profile().segmentA;
+        chip->poke16(a + 2, 0x0000);
+        unlockFlash(*chip, 3);
+        writeWord(*chip, a, 0x1234);
+        eraseSegment(*chip, a);
+        EXPECT_EQ(chip->peek16(a), 0xFFFF);
+        EXPECT_EQ(chip->peek16(a + 2), 0x0000);
+        EXPECT_FALSE(chip->flash().accessViolation());
+        EXPECT_EQ(chip->flash().ruleBreaks().total(), 0u);
+        EXPECT_EQ(chip->reportRuleBreaks(), 0u);
+    }
+}
+
 TEST(FlashController, MainEraseOnlyTouchesMainMemory) {
     auto chip = poweredChip("MSP430F149");
     chip->poke16(0x1000, 0x0000);

@@ -341,6 +341,7 @@ void DravikPod::execute(const std::vector<uint8_t>& command) {
     }
     target_->afterCommand();
     CommandRecord record{id, findPodCommand(id)->name, command, {}};
+    record.jtagPeriods = podJtagPeriods(command.data());
     if (chip_) {
         record.chipSeconds = chip_->seconds();
         record.programSeconds = chip_->flash().programSeconds();

@@ -33,6 +33,10 @@ TEST_F(PodTest, WireLogNamesEveryCommand) {
     EXPECT_EQ(records[2].name, "TCLK0");
     EXPECT_EQ(records[1].reply.size(), 6u);
     EXPECT_TRUE(records[2].reply.empty());
+    // The TCK periods each took on the JTAG lines.
+    EXPECT_EQ(records[0].jtagPeriods, 14u + 21u);
+    EXPECT_EQ(records[1].jtagPeriods, 168u);
+    EXPECT_EQ(records[2].jtagPeriods, 1u);
     const std::string text = pod_->wireText();
     EXPECT_EQ(text.substr(0, text.find('\n')), "> 64 IrDrShift16 c8 24 01 | 41 00 00");
     EXPECT_NE(text.find("> 49 TCLK0 | -\n"), std::string::npos);
@@ -54,6 +58,15 @@ TEST(PodCommandTable, LengthsOfVariableCommands) {
             EXPECT_GE(info->replyLength, 2) << c;
         }
     }
+}
+
+// A word block sets the PC once and moves each word quickly; each byte is
+// reached with its own address.
+TEST(PodCommandTable, JtagPeriodsOfTransfers) {
+    const uint8_t words[] = {106, 0x03, 0, 0x02, 0, 0x00, 0x04};
+    EXPECT_EQ(podJtagPeriods(words), 194u + 4u * 23u);
+    const uint8_t bytes[] = {98, 0x03, 0, 0x02, 0, 0x00, 0x03};
+    EXPECT_EQ(podJtagPeriods(bytes), 3u * 107u);
 }
 
 }  // namespace

@@ -72,15 +72,18 @@ public:
 // devices from libkelvane_simusb.so; "none" gives a backend without devices.
 // Any other value gives no devices. When the backend of the real devices
 // cannot be loaded, or the value is unknown, the reason (the module's path
-// and the loader's text) goes to standard error.
+// and the loader's text) is kept for backendProblem().
 std::shared_ptr<Backend> backend();
-// That reason, for a user interface to show; when the backend loaded (or
-// "none" was chosen), what the last open said of a device it found but could
-// not open; else empty.
+// That reason, for a user interface to show once where it tells of a device
+// that did not open (nothing is printed here); empty when the backend loaded
+// or "none" was chosen.
 std::string backendProblem();
-// Said by a backend while opening: goes to standard error and is kept for
-// backendProblem() until the next open.
+// Said by a backend while opening, of a device it found but could not open:
+// kept (each text once) until takeOpenProblems() collects it.
 void reportOpenProblem(const std::string& text);
+// What the opens since the last call said, one text a line; empty when
+// nothing was said. The texts are dropped.
+std::string takeOpenProblems();
 // Installs a backend (nullptr: choose again from the environment). Handles of
 // the previous backend stay valid until closed.
 void setBackend(std::shared_ptr<Backend> b);

@@ -133,8 +133,9 @@ class CCommandDravik_WaitForBreak : public CCommandDravik {
     std::uint16_t wRepeatCount = 5;
 
   private:
-    // Sleeps in 250 ms slices, a "." and a progress unit for each.
-    void SleepWithProgress(CExecuteParams* params, std::uint32_t milliseconds, int& remaining);
+    // Sleeps in 250 ms slices, a "." and a progress unit for each; 0 when
+    // the run was asked to stop before a slice.
+    int SleepWithProgress(CExecuteParams* params, std::uint32_t milliseconds, int& remaining);
 };
 
 class CCommandDravik_Run : public CCommandDravik_WaitForBreak {

@@ -79,8 +79,9 @@ class CCommandOverlay : public CCommandDravik {
     // plug-in gives it back as the next value once it has parsed the text
     // (the text as it stands when the plug-in cannot read it).
     virtual std::string LoggedValue();
-    // After the next value was stored.
-    virtual void OnWritten(CExecuteParams* /*params*/) {}
+    // After the next value was stored; `written` is the value the chip got,
+    // as the run's line shows it.
+    virtual void OnWritten(CExecuteParams* /*params*/, const std::string& /*written*/) {}
     // Whatever must hold before the bytes are written, beyond the value.
     virtual int CheckStep() { return 1; }
     // Every check that needs no pod: the algorithm found, the next value
@@ -135,7 +136,7 @@ class CCommandSerialize : public CCommandOverlay {
     // A serial number as the chip holds it: blanks, a plus sign and leading
     // zeros are gone.
     std::string LoggedValue() override;
-    void OnWritten(CExecuteParams* params) override;
+    void OnWritten(CExecuteParams* params, const std::string& written) override;
     // A count that cannot step without leaving the range of an int.
     int CheckStep() override;
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "kelvane/core/execute_outlets.h"
 
@@ -79,6 +80,20 @@ class CExecuteParams {
     // A nonzero flag also marks the document modified.
     void SetModified(int modified);
     int GetModified() const { return modified_; }
+    // What the run gave out that the project must record, as its log shows
+    // it ("Serialize Unit: 1000"): named when the record cannot be saved.
+    void RecordIssued(const std::string& what) { issued_.push_back(what); }
+    const std::vector<std::string>& GetIssued() const { return issued_; }
+
+    // Whether the run was asked to stop (run_stop.h). Never while the
+    // power-off operation of a failed run switches the targets off.
+    bool IsStopRequested() const;
+    // Returns the previous state, for the power-off of a failure inside one.
+    bool SetPoweringOff(bool poweringOff) {
+        const bool previous = poweringOff_;
+        poweringOff_ = poweringOff;
+        return previous;
+    }
 
     CPrgProcessor* GetProcessor() const { return processor_; }
     CEmulationModule* GetEmulationModule() const { return emulationModule_; }
@@ -107,12 +122,16 @@ class CExecuteParams {
         return 0;
     }
     void CloseEmulationModule();
+    // Keeps what the USB layer said of devices an open that succeeded passed over.
+    void NotePassedOver();
 
     ProgressBar* progressBar_ = nullptr;
     StatusBar* statusBar_ = nullptr;
     CPrgProcessor* processor_ = nullptr;
     CEmulationModule* emulationModule_ = nullptr;
     std::string error_ = "No error";
+    // Devices the opens passed over, to be told before the run.
+    std::string passedOver_;
     LogWindow* log_ = nullptr;
     int stepCount_ = 1;
     int currentStep_ = 0;
@@ -120,6 +139,8 @@ class CExecuteParams {
     int perMille_ = 0;
     int stepSize_ = 100;
     int modified_ = 0;
+    std::vector<std::string> issued_;
+    bool poweringOff_ = false;
     CDravik* pod_ = nullptr;
     CTovrin* adapter_ = nullptr;
     std::uint32_t vcc_ = 0;

@@ -137,6 +137,10 @@ class CProjectTreeItem {
         error_ = std::move(text);
         return 0;
     }
+    // At a stopping point inside a long command (a slice of a wait, a piece
+    // of a transfer): true, with the stop's text as the error, when the run
+    // was asked to stop.
+    bool StopRequested(const CExecuteParams* params);
 
     std::string error_ = "No error";
     // The same for every item of a class: one copy for all of them.

@@ -12,12 +12,26 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
+
+#include "kelvane/platform/file_stamp.h"
 
 namespace kv {
 
 class CMapParameterXML;
+
+// What the save of a file in use checks just before it replaces the file.
+struct ReplaceGuard {
+    // The file as it was read: a name that now names another file (one
+    // renamed over it, or none), or the same file changed since, is not
+    // written over.
+    std::optional<FileStamp> asRead;
+    // A file with more than one name (hard links) is not replaced: the other
+    // names would keep the old contents.
+    bool oneNameOnly = false;
+};
 
 class CStdioXMLFile {
   public:
@@ -31,10 +45,9 @@ class CStdioXMLFile {
     // still open is abandoned first.
     int Open(const std::string& path);
     // Writes everything into the file. Fails, and leaves any previous file
-    // untouched, when a write operation failed since Open, and with
-    // `oneNameOnly` when the file has more than one name (hard links) just
-    // before it would be replaced: the other names would keep the old contents.
-    int Close(bool oneNameOnly = false);
+    // untouched, when a write operation failed since Open, or when the file
+    // fails what the guard asks just before it would be replaced.
+    int Close(const ReplaceGuard& guard = {});
     // Discards what was written; any previous file stays as it was.
     void Abort();
     bool IsOpen() const { return tempFd_ >= 0; }

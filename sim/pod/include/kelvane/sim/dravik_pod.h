@@ -112,6 +112,8 @@ struct CommandRecord {
     double chipSeconds = 0;
     double programSeconds = 0;
     double eraseSeconds = 0;
+    // TCK periods the command clocked on the JTAG lines (at kPodTckHz).
+    uint32_t jtagPeriods = 0;
 };
 
 class DravikPod : public kv::usb::Device {

@@ -27,7 +27,14 @@ struct PodCommandInfo {
     bool status = false;
     // Null for the pod-level commands, which the pod answers itself.
     PodTargetHandler handler = nullptr;
+    // TCK periods the command clocks on the JTAG lines, and those of each
+    // item it transfers (bytes, words or clocks, see podJtagPeriods).
+    uint16_t jtagPeriods = 0;
+    uint16_t jtagPeriodsPerItem = 0;
 };
+
+// The pod clocks TCK at 1 MHz.
+inline constexpr double kPodTckHz = 1e6;
 
 // The entry of a command byte, or nullptr when the pod knows no such command.
 const PodCommandInfo* findPodCommand(uint8_t command);
@@ -39,6 +46,10 @@ size_t podRequestLength(const uint8_t* bytes, size_t available);
 
 // Whole length of the reply to a complete request, the id included; 0 for none.
 size_t podReplyLength(const uint8_t* request);
+
+// TCK periods a complete request clocks on the JTAG lines (0 for the
+// commands that only set lines or talk to the pod itself).
+uint32_t podJtagPeriods(const uint8_t* request);
 
 // Big-endian field helpers of the wire format.
 inline uint16_t wireWord(const uint8_t* p) {

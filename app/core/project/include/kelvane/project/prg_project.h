@@ -12,6 +12,7 @@
 #include "kelvane/core/prg_operation.h"
 #include "kelvane/core/project_access.h"
 #include "kelvane/core/root_tree_item.h"
+#include "kelvane/core/stdio_xml_file.h"
 #include "kelvane/core/tree_ui.h"
 
 namespace kv {
@@ -41,10 +42,10 @@ class CPrgProject : public ProjectAccess {
 
     int Open(const std::string& path);
     int InitNew(const NewProjectWizardData& wizard);
-    // Writes the project file; the previous file stays when any part fails.
-    // With `oneNameOnly` a file that has other names (hard links) is not
-    // replaced, as they would keep the old contents.
-    int Save(const std::string& path, bool oneNameOnly = false);
+    // Writes the project file; the previous file stays when any part fails,
+    // or when the file there fails what the guard asks (another program
+    // replaced or changed it since it was read, or it has other names).
+    int Save(const std::string& path, const ReplaceGuard& guard = {});
     // Asks the user interface for a path, then saves there; 0 when cancelled.
     int SaveAs();
     int Read(const std::string& path);
@@ -90,7 +91,7 @@ class CPrgProject : public ProjectAccess {
         return 0;
     }
     int ReadVersion2(std::int32_t root);
-    int WriteFile(const std::string& path, bool oneNameOnly);
+    int WriteFile(const std::string& path, const ReplaceGuard& guard);
     int LoadLegacyOperation(std::int32_t operation, std::string& name, std::string& description);
 
     std::unique_ptr<CProcessorTreeItem> processorItem_;
