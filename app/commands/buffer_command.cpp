@@ -156,7 +156,10 @@ int CBufferCommand<Family>::ReadXMLParameters(std::int32_t element) {
     std::uint32_t address = 0, count = 0;
     std::uint16_t type = 0;
     if (!ReadBufferAttributes(element, address, count, type)) return 0;
-    return SetParameters(address, count, type);
+    // A buffer the target cannot hold is refused with the element's place.
+    if (!SetParameters(address, count, type))
+        return this->Fail(this->error_ + " " + ElementPlace(element));
+    return 1;
 }
 
 template <class Family>

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "kelvane/platform/terminal_text.h"
+
 namespace kv {
 
 std::string Format(const char* format, ...) {
@@ -31,28 +33,6 @@ std::string FileTitleNoExtension(const std::string& path) {
     return title;
 }
 
-bool ScanHexPrefixed(const std::string& token, std::uint32_t& value) {
-    if (token.size() < 3 || token[0] != '0' || token[1] != 'x') return false;
-    std::uint32_t result = 0;
-    std::size_t digits = 0;
-    for (std::size_t i = 2; i < token.size(); ++i, ++digits) {
-        char c = token[i];
-        std::uint32_t digit = 0;
-        if (c >= '0' && c <= '9')
-            digit = static_cast<std::uint32_t>(c - '0');
-        else if (c >= 'a' && c <= 'f')
-            digit = static_cast<std::uint32_t>(c - 'a' + 10);
-        else if (c >= 'A' && c <= 'F')
-            digit = static_cast<std::uint32_t>(c - 'A' + 10);
-        else
-            break;
-        result = (result << 4) | digit;
-    }
-    if (digits == 0) return false;
-    value = result;
-    return true;
-}
-
 }  // namespace kv
 
 #include "kelvane/commands/current_project.h"
@@ -62,7 +42,7 @@ namespace kv {
 std::string CommandProjectProcessorReason() {
     ProjectAccess* project = GetCommandProject();
     if (project == nullptr) return "Unable to get NULL current project";
-    return "Unable to find processor '" + project->GetTargetProcessorName() + "'";
+    return "Unable to find processor '" + Quoted(project->GetTargetProcessorName()) + "'";
 }
 
 }  // namespace kv

@@ -7,6 +7,7 @@
 #include "kelvane/core/execute_params.h"
 #include "kelvane/core/map_parameter_xml.h"
 #include "kelvane/core/xml_reading.h"
+#include "kelvane/platform/terminal_text.h"
 
 namespace kv {
 
@@ -137,10 +138,12 @@ int CCommandDravik_Configure::Apply(const std::string& modeText, const std::stri
     } else {
         std::uint32_t value = 0;
         if (!ConvertValue(valueText, value)) {
-            if (element < 0) return Fail("Unable to convert " + valueText + " to a DWORD value");
-            return Fail(std::string("Unable to convert ") + valueName + " value " + valueText +
-                        " to DWORD " + ElementPlace(element) +
-                        "; expected a decimal number or a hexadecimal number starting with 0x");
+            if (element < 0)
+                return Fail("Unable to convert " + Quoted(valueText) + " to a DWORD value");
+            return Fail(std::string("Unable to convert ") + valueName + " value " +
+                        Quoted(valueText) + " to DWORD " + ElementPlace(element) +
+                        "; expected a decimal number, or a hexadecimal number of at least two "
+                        "digits after 0x (0x01, not 0x1)");
         }
         nValue = value;
     }

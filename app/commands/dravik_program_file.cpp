@@ -3,6 +3,7 @@
 #include "kelvane/core/dravik.h"
 #include "kelvane/core/execute_params.h"
 #include "kelvane/core/map_parameter_xml.h"
+#include "kelvane/platform/terminal_text.h"
 
 namespace kv {
 
@@ -93,7 +94,7 @@ int CCommandDravik_ProgramFile::OnExecute(CExecuteParams* params) {
     params->AdvanceProgress(progressUnits_);
     CDravik* pod = TakePod(params, "CCommandDravik_ProgramFile::OnExecute");
     if (pod == nullptr) return 0;
-    params->Log(fullPath_ + " ", false);
+    params->Log(Quoted(fullPath_) + " ", false);
     // Type 0: the library tells TI-TXT from Intel HEX by the file's first line.
     if (!pod->ProgramFile(fullPath_, NANDREL_PROGRAM_ERASE_NONE, bVerifyMem)) return FailFromPod(pod);
     return 1;

@@ -9,6 +9,7 @@
 #include "kelvane/core/intel_hex_file.h"
 #include "kelvane/core/prg_processor.h"
 #include "kelvane/core/text_hex_file.h"
+#include "kelvane/platform/terminal_text.h"
 
 namespace kv {
 
@@ -119,7 +120,7 @@ int CCommandDravik_ReadProcessorToFile::ReadIntoImage(CDravik* pod, CHexImageFil
 }
 
 int CCommandDravik_ReadProcessorToFile::WriteImage(CExecuteParams* params, CHexImageFile& image) {
-    const std::string text = "Writing file " + fullPath_ + " ";
+    const std::string text = "Writing file " + Quoted(fullPath_) + " ";
     params->Log(text, false);
     params->SetStatusText(text);
     if (!image.Write()) return Fail(image.GetLastError());

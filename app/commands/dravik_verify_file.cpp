@@ -2,6 +2,7 @@
 
 #include "kelvane/core/dravik.h"
 #include "kelvane/core/execute_params.h"
+#include "kelvane/platform/terminal_text.h"
 
 namespace kv {
 
@@ -62,7 +63,7 @@ int CCommandDravik_VerifyFile::OnExecute(CExecuteParams* params) {
     params->AdvanceProgress(progressUnits_);
     CDravik* pod = TakePod(params, "CCommandDravik_VerifyFile::OnExecute");
     if (pod == nullptr) return 0;
-    params->Log(fullPath_ + " ", false);
+    params->Log(Quoted(fullPath_) + " ", false);
     if (!pod->VerifyFile(fullPath_)) return FailFromPod(pod);
     return 1;
 }

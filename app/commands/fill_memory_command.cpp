@@ -93,7 +93,8 @@ int CFillMemoryCommand<Buffer>::ReadXMLParameters(std::int32_t element) {
     std::uint16_t type = 0;
     if (!this->ReadBufferAttributes(element, address, count, type)) return 0;
     if (!ReadXmlDwordHex(element, Attributes()[0].name, patternCount, this->error_)) return 0;
-    if (!SetParameters(address, count, type, patternCount)) return 0;
+    if (!SetParameters(address, count, type, patternCount))
+        return this->Fail(this->error_ + " " + ElementPlace(element));
     return this->buffer_.ParseText(element, dwPatternCount, "FillMemory", this->error_);
 }
 

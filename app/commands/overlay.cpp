@@ -8,6 +8,7 @@
 #include "kelvane/core/plugin_lists.h"
 #include "kelvane/core/stdio_xml_file.h"
 #include "kelvane/core/xml_reading.h"
+#include "kelvane/platform/terminal_text.h"
 
 namespace kv {
 
@@ -159,8 +160,17 @@ CPluginAlgorithm* CCommandOverlay::FindAlgorithm(bool& haveList) {
     return list != nullptr ? list->Find(strModule, strAlgorithm) : nullptr;
 }
 
+std::string CCommandOverlay::LoggedValue() {
+    bool haveList = false;
+    CPluginAlgorithm* algorithm = FindAlgorithm(haveList);
+    std::string written;
+    if (algorithm != nullptr && algorithm->Parse(strNextValue) && algorithm->GetNextValue(written))
+        return written;
+    return strNextValue;
+}
+
 std::string CCommandOverlay::StatusText() const {
-    return "Writing overlay '" + strName + "'";
+    return "Writing overlay '" + Quoted(strName) + "'";
 }
 
 int CCommandOverlay::GetRequiredInterfaces(int* podNeeded, int* adapterNeeded) {
@@ -180,8 +190,8 @@ int CCommandOverlay::Prepare(CPluginAlgorithm*& algorithm, std::uint32_t& size) 
         return Fail(std::string("Unable to execute ") + texts.className + " with " +
                     texts.nullArray);
     if (algorithm == nullptr)
-        return Fail(Format("Could not find %s '%s:%s'", texts.lowerWhat, strModule.c_str(),
-                           strAlgorithm.c_str()));
+        return Fail(Format("Could not find %s '%s:%s'", texts.lowerWhat, Quoted(strModule).c_str(),
+                           Quoted(strAlgorithm).c_str()));
     if (!algorithm->Parse(strNextValue))
         return Fail(std::string(texts.what) + " parse failed\n" + algorithm->TakeLastError());
     size = algorithm->GetOverlaySize();
@@ -202,10 +212,10 @@ int CCommandOverlay::OnExecute(CExecuteParams* params) {
         params->Log(" inactive", false);
         return 1;
     }
-    params->Log(
-        Format("%s to 0x%0*lX (%s::%s) ", LoggedValue().c_str(), texts.addressDigits,
-               static_cast<unsigned long>(dwAddress), strModule.c_str(), strAlgorithm.c_str()),
-        false);
+    params->Log(Format("%s to 0x%0*lX (%s::%s) ", Quoted(LoggedValue()).c_str(),
+                       texts.addressDigits, static_cast<unsigned long>(dwAddress),
+                       Quoted(strModule).c_str(), Quoted(strAlgorithm).c_str()),
+                false);
     CDravik* pod = params->GetDravik();
     if (pod == nullptr)
         return Fail(std::string("Unable to execute ") + texts.className + " with NULL Dravik");

@@ -30,59 +30,62 @@
 
 namespace kv {
 
-// One line per command class; the factory orders them itself.
+// One line per command class, in the order of the CommandList declaration:
+// the factory declares, initialises and pages the classes in this order.
 void RegisterCommandClasses() {
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_Open>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_Close>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_VCC>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_Identify>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_Configure>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_LockA>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_ConfigFuse>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_BlowFuse>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_Erase>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_ProgramFile>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_VerifyFile>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_ReadProcessorToFile>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_ReadRangeToFile>());
     RegisterCommandClass(MakeCommandClass<CCommandComment>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_ConfigFuse>());
     RegisterCommandClass(MakeCommandClass<CCommandDelay>());
-    RegisterCommandClass(MakeCommandClass<CCommandTovrin_SeizeTarget>());
-    RegisterCommandClass(MakeCommandClass<CCommandTovrin_MassErase>());
-    RegisterCommandClass(MakeCommandClass<CCommandTovrin_ResetTarget>());
-    RegisterCommandClass(MakeCommandClass<CCommandTovrin_PowerOff>());
+    RegisterCommandClass(MakeCommandClass<CCommandOverlay>());
+    RegisterCommandClass(MakeCommandClass<CCommandAnalyzeResults>());
+    RegisterCommandClass(MakeCommandClass<CCommandSerialize>());
+    RegisterCommandClass(MakeCommandClass<CCommandUserWait>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_BlowFuse>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_ClearBreakpoint>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_Close>({.required = true}));
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_Configure>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_Erase>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_FillMemory>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_Identify>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_LockA>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_Open>({.required = true}));
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_ReadRangeToFile>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_ReadProcessorToFile>());
+    // The program-file command is declared before the pod read-to-file commands.
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_ProgramFile>(
+        {.declaredBefore = CCommandDravik_ReadRangeToFile::kElementName}));
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_ReadMemory>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_ReadRegister>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_Reset>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_Run>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_SetBreakpoint>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_SingleStep>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_State>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_Stop>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_VCC>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_VerifyFile>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_VerifyMemory>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_VerifyRegister>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_WaitForBreak>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_WriteMemory>());
+    RegisterCommandClass(MakeCommandClass<CCommandDravik_WriteRegister>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_EraseSegment>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_FillMemory>());
     RegisterCommandClass(MakeCommandClass<CCommandTovrin_LoadPC>());
     RegisterCommandClass(MakeCommandClass<CCommandTovrin_LockA>());
-    RegisterCommandClass(MakeCommandClass<CCommandTovrin_EraseSegment>());
-    RegisterCommandClass(MakeCommandClass<CCommandTovrin_ResendPassword>());
-    RegisterCommandClass(MakeCommandClass<CCommandTovrin_SetPassword>());
-    RegisterCommandClass(MakeCommandClass<CCommandTovrin_WriteFile>());
-    RegisterCommandClass(MakeCommandClass<CCommandTovrin_VerifyFile>());
-    RegisterCommandClass(MakeCommandClass<CCommandTovrin_ReadProcessorToFile>());
-    RegisterCommandClass(MakeCommandClass<CCommandTovrin_ReadRangeToFile>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_MassErase>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_PowerOff>());
     RegisterCommandClass(MakeCommandClass<CCommandTovrin_ReadMemory>());
-    RegisterCommandClass(MakeCommandClass<CCommandTovrin_WriteMemory>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_ReadRangeToFile>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_ReadProcessorToFile>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_ResendPassword>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_ResetTarget>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_SeizeTarget>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_SetPassword>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_VerifyFile>());
     RegisterCommandClass(MakeCommandClass<CCommandTovrin_VerifyMemory>());
-    RegisterCommandClass(MakeCommandClass<CCommandTovrin_FillMemory>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_ReadMemory>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_WriteMemory>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_VerifyMemory>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_FillMemory>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_ReadRegister>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_WriteRegister>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_VerifyRegister>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_Reset>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_State>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_WaitForBreak>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_Run>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_SingleStep>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_Stop>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_SetBreakpoint>());
-    RegisterCommandClass(MakeCommandClass<CCommandDravik_ClearBreakpoint>());
-    RegisterCommandClass(MakeCommandClass<CCommandUserWait>());
-    RegisterCommandClass(MakeCommandClass<CCommandOverlay>());
-    RegisterCommandClass(MakeCommandClass<CCommandSerialize>());
-    RegisterCommandClass(MakeCommandClass<CCommandAnalyzeResults>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_WriteFile>());
+    RegisterCommandClass(MakeCommandClass<CCommandTovrin_WriteMemory>());
 }
 
 }  // namespace kv

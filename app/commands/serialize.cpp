@@ -10,6 +10,7 @@
 #include "kelvane/core/plugin_lists.h"
 #include "kelvane/core/stdio_xml_file.h"
 #include "kelvane/core/xml_reading.h"
+#include "kelvane/platform/terminal_text.h"
 
 namespace kv {
 
@@ -133,21 +134,19 @@ int CCommandSerialize::CopyTo(CProjectTreeItem* item) {
     return 1;
 }
 
-std::string CCommandSerialize::LoggedValue() const {
+std::string CCommandSerialize::LoggedValue() {
     const std::size_t first = strNextValue.find_first_not_of(" \t\r\n\v\f");
     if (first == std::string::npos) return strNextValue;
     const std::size_t last = strNextValue.find_last_not_of(" \t\r\n\v\f");
-    const bool negative = strNextValue[first] == '-';
-    const std::size_t start = first + (negative || strNextValue[first] == '+' ? 1 : 0);
+    const std::size_t start = first + (strNextValue[first] == '+' ? 1 : 0);
     if (start > last) return strNextValue;
     const std::string digits = strNextValue.substr(start, last - start + 1);
     if (digits.find_first_not_of("0123456789") != std::string::npos) return strNextValue;
     const std::size_t significant = std::min(digits.find_first_not_of('0'), digits.size());
     if (digits.size() - significant > 10) return strNextValue;
-    const unsigned long long magnitude = std::stoull(digits);
-    if (magnitude > (negative ? 0x80000000ull : 0xFFFFFFFFull)) return strNextValue;
-    const auto low = static_cast<std::uint32_t>(magnitude);
-    return std::to_string(negative ? 0u - low : low);
+    const unsigned long long number = std::stoull(digits);
+    if (number > 0xFFFFFFFFull) return strNextValue;
+    return std::to_string(number);
 }
 
 int CCommandSerialize::CheckStep() {
@@ -175,7 +174,7 @@ CPluginAlgorithm* CCommandSerialize::FindAlgorithm(bool& haveList) {
 void CCommandSerialize::OnWritten(CExecuteParams* params, const std::string& written) {
     StepCount();
     params->SetModified(1);
-    params->RecordIssued("Serialize " + strName + ": " + written);
+    params->RecordIssued("Serialize " + Quoted(strName) + ": " + written);
     RefreshPage();
 }
 

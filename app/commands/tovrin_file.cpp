@@ -12,6 +12,7 @@
 #include "kelvane/core/text_hex_file.h"
 #include "kelvane/core/tovrin.h"
 #include "kelvane/core/xml_reading.h"
+#include "kelvane/platform/terminal_text.h"
 
 namespace kv {
 
@@ -178,7 +179,7 @@ std::string CCommandTovrin_File::OutsideTheChip(const CPrgProcessor& processor,
         const std::uint64_t first = std::max<std::uint64_t>(address, top + 1);
         return Format("%s does not fit the %s: it holds data at %05llX, above the chip's top "
                       "address %05llX",
-                      strFileName.c_str(), processor.GetName().c_str(),
+                      Quoted(strFileName).c_str(), processor.GetName().c_str(),
                       static_cast<unsigned long long>(first), static_cast<unsigned long long>(top));
     }
     for (std::uint64_t a = address; a <= last; ++a) {
@@ -188,7 +189,7 @@ std::string CCommandTovrin_File::OutsideTheChip(const CPrgProcessor& processor,
             continue;
         return Format("%s does not fit the %s: it holds data at %05llX, outside the chip's flash "
                       "and RAM",
-                      strFileName.c_str(), processor.GetName().c_str(),
+                      Quoted(strFileName).c_str(), processor.GetName().c_str(),
                       static_cast<unsigned long long>(a));
     }
     return {};
@@ -196,7 +197,7 @@ std::string CCommandTovrin_File::OutsideTheChip(const CPrgProcessor& processor,
 
 int CCommandTovrin_File::HoldsData(const CHexImageFile& image) {
     // An image without a byte would write and verify nothing and still end well.
-    if (image.GetTotalBytes() == 0) return Fail(strFileName + " holds no data");
+    if (image.GetTotalBytes() == 0) return Fail(Quoted(strFileName) + " holds no data");
     return 1;
 }
 
@@ -206,7 +207,7 @@ int CCommandTovrin_File::TransferFile(CExecuteParams* params, bool write, const 
     params->AdvanceProgress(1);
     CTovrin* adapter = TakeAdapter(params, std::string(className) + "::OnExecute");
     if (adapter == nullptr) return 0;
-    params->Log(strFileName + " ", true);
+    params->Log(Quoted(strFileName) + " ", true);
     std::unique_ptr<CHexImageFile> image =
         CreateHexFile(strFileName, nFileType, true, params->GetProcessor());
     if (image == nullptr) return 0;

@@ -9,6 +9,7 @@
 #include "kelvane/core/prg_processor.h"
 #include "kelvane/core/stdio_xml_file.h"
 #include "kelvane/core/tovrin.h"
+#include "kelvane/platform/terminal_text.h"
 
 namespace kv {
 
@@ -115,7 +116,7 @@ int CCommandTovrin_ReadProcessorToFile::ReadPieces(CExecuteParams* params, CTovr
 int CCommandTovrin_ReadProcessorToFile::FinishImage(CExecuteParams* params, CHexImageFile& image) {
     PumpMessages(0);
     params->AdvanceProgress(1);
-    std::string writing = "\nWriting file " + GetFileName() + " ";
+    std::string writing = "\nWriting file " + Quoted(GetFileName()) + " ";
     params->Log(writing, false);
     params->SetStatusText(writing);
     if (!image.Write()) return Fail(image.GetLastError());

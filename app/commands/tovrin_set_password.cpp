@@ -3,11 +3,13 @@
 #include <sstream>
 
 #include "kelvane/commands/command_text.h"
+#include "kelvane/commands/value_buffer.h"
 #include "kelvane/core/execute_params.h"
 #include "kelvane/core/hex_image_file.h"
 #include "kelvane/core/stdio_xml_file.h"
 #include "kelvane/core/tovrin.h"
 #include "kelvane/core/xml_reading.h"
+#include "kelvane/platform/terminal_text.h"
 
 namespace kv {
 
@@ -110,7 +112,7 @@ int CCommandTovrin_SetPassword::LoadPasswordFromFile(int refresh) {
     // A file without a byte of the vector table gives no password: sending
     // the erased chip's instead would erase a programmed 2.x chip.
     if (!image->HoldsAny(kVectorTable, sizeof bytes)) {
-        Fail(GetFileName() + " holds no password: no byte at FFE0-FFFF");
+        Fail(Quoted(GetFileName()) + " holds no password: no byte at FFE0-FFFF");
         image->Close();
         return 0;
     }
@@ -154,7 +156,7 @@ int CCommandTovrin_SetPassword::OnExecute(CExecuteParams* params) {
     if (adapter == nullptr) return 0;
     if (bPasswordSourceIsFile) {
         params->LogNewLine();
-        params->Log(GetFileName() + " ", false);
+        params->Log(Quoted(GetFileName()) + " ", false);
         if (!LoadPasswordFromFile(1)) return 0;
     }
     if (!adapter->SetPassword(words_.data()))
@@ -195,17 +197,23 @@ int CCommandTovrin_SetPassword::ReadXMLParameters(std::int32_t element) {
     if (!SetParameters(name, type, values.bPasswordSourceIsFile)) return 0;
     std::string text;
     if (!GetXmlElementText(element, text, false, error_)) return 0;
+    // Each word is one whole number of 16 bits, read as the memory commands
+    // read their values; a refusal names the element.
     std::istringstream tokens(text);
     std::string token;
     int parsed = 0;
     while (parsed < kWords && tokens >> token) {
         std::uint32_t value = 0;
-        if (!ScanHexPrefixed(token, value))
-            return Fail("Unable to parse '" + token + "' for value");
+        if (!CValueBuffer::ParseValue(token, true, value, error_))
+            return Fail(error_ + " " + ElementPlace(element));
+        if (value > 0xFFFF)
+            return Fail("Unable to parse '" + Quoted(token) +
+                        "' for value: it does not fit in a WORD value " + ElementPlace(element));
         words_[static_cast<std::size_t>(parsed++)] = static_cast<std::uint16_t>(value);
     }
     if (parsed < kWords)
-        return Fail(Format("Expected %d password WORDs, only parsed %d", kWords, parsed));
+        return Fail(Format("Expected %d password WORDs, only parsed %d", kWords, parsed) + " " +
+                    ElementPlace(element));
     return 1;
 }
 

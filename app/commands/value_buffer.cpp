@@ -7,6 +7,7 @@
 #include "kelvane/core/map_parameter_xml.h"
 #include "kelvane/core/stdio_xml_file.h"
 #include "kelvane/core/xml_reading.h"
+#include "kelvane/platform/terminal_text.h"
 
 namespace kv {
 namespace {
@@ -157,7 +158,7 @@ int CValueBuffer::ParseValue(const std::string& text, bool prefix, std::uint32_t
     std::size_t i = 0;
     if (prefix) {
         if (text.compare(0, 2, "0x") != 0) {
-            error = "Unable to parse '" + text + "' for value";
+            error = "Unable to parse '" + Quoted(text) + "' for value";
             return 0;
         }
         i = 2;
@@ -178,7 +179,7 @@ int CValueBuffer::ParseValue(const std::string& text, bool prefix, std::uint32_t
     // A project file's value is one whole number: "0x12zz" is no value, and
     // neither is one of more than 32 bits.
     if (digits == 0 || result > 0xFFFFFFFFu || (prefix && i != text.size())) {
-        error = "Unable to parse '" + text + "' for value";
+        error = "Unable to parse '" + Quoted(text) + "' for value";
         return 0;
     }
     value = static_cast<std::uint32_t>(result);
@@ -257,11 +258,15 @@ int CValueBuffer::ParseText(std::int32_t element, std::uint32_t count, const std
                 ++stop;
             std::uint32_t value = 0;
             const std::string token = line.substr(pos, stop - pos);
-            if (!ParseValue(token, true, value, error)) return 0;
+            // A refusal names the element, as the attributes' do.
+            if (!ParseValue(token, true, value, error)) {
+                error += " " + ElementPlace(element);
+                return 0;
+            }
             const std::uint32_t size = GetValueSize();
             if (size < 4 && (value >> (8 * size)) != 0) {
-                error = "Unable to parse '" + token + "' for value: it does not fit in a " +
-                        TypeDescription(type_) + " value";
+                error = "Unable to parse '" + Quoted(token) + "' for value: it does not fit in a " +
+                        TypeDescription(type_) + " value " + ElementPlace(element);
                 return 0;
             }
             if (!PutValue(stored, value, error)) return 0;
@@ -270,7 +275,8 @@ int CValueBuffer::ParseText(std::int32_t element, std::uint32_t count, const std
         }
     }
     if (stored < count) {
-        error = what + " unable to parse the required " + std::to_string(count) + " values";
+        error = what + " unable to parse the required " + std::to_string(count) + " values " +
+                ElementPlace(element);
         return 0;
     }
     return 1;

@@ -122,6 +122,7 @@ void CMainFrame::SetRecentFiles(const std::vector<std::string>& files) {
             new QAction(QString::fromStdString(CRecentFileList::MenuText(i, files[i])), this);
         action->setStatusTip(QStringLiteral("Open this document"));
         action->setData(QString::fromStdString(files[i]));
+        action->setEnabled(IsBusy() == 0);
         const std::string path = files[i];
         connect(action, &QAction::triggered, this, [this, path] {
             if (onOpenRecentFile) onOpenRecentFile(path);
@@ -140,6 +141,10 @@ QAction* CMainFrame::GetAction(int commandId) const {
 }
 
 void CMainFrame::OnCommand(int commandId) {
+    // While a run lasts nothing the user chooses acts: a command could change
+    // the project or the log the run is writing, and a window opened here
+    // would hold the run inside its message pump.
+    if (IsBusy()) return;
     switch (commandId) {
         case ID_FILE_NEW:
             if (document_ != nullptr && document_->onFileNew) document_->onFileNew();
@@ -246,15 +251,11 @@ void CMainFrame::OnAbout() {
 }
 
 void CMainFrame::UpdateCommandUi() {
-    for (auto& [id, action] : actions_) {
-        if (id == ID_VIEW_TOOLBAR || id == ID_VIEW_STATUS_BAR || id == ID_APP_ABOUT ||
-            id == ID_APP_EXIT) {
-            continue;
-        }
-        bool enabled = view_->IsCommandEnabled(id);
-        if (id >= ID_FILE_NEW && id <= ID_FILE_SAVE_AS) enabled = !IsBusy();
-        action->setEnabled(enabled);
-    }
+    // Every command is greyed while a run lasts (OnCommand refuses them too).
+    for (auto& [id, action] : actions_)
+        action->setEnabled(view_->IsCommandEnabled(id));
+    for (QAction* action : recentActions_)
+        if (!action->data().toString().isEmpty()) action->setEnabled(IsBusy() == 0);
 }
 
 void CMainFrame::UpdateTitle() {

@@ -548,6 +548,8 @@ void CViewKelvane::RunRead(CPrgProcessor* processor, bool range) {
 }
 
 void CViewKelvane::OnClearLog() {
+    // The log of a run is the record of what it did to the chip.
+    if (IsBusy()) return;
     log_->ClearLog();
 }
 
@@ -657,7 +659,9 @@ bool CViewKelvane::IsCommandEnabled(int commandId) const {
             return !busy && item != nullptr &&
                    item->GetMoveDownTarget(false, &parent, &other, &third) && parent != nullptr;
         default:
-            return true;
+            // The rest neither needs a project nor a device, only a window
+            // that no run holds.
+            return !busy;
     }
 }
 

@@ -79,4 +79,9 @@ std::string EscapeControlBytes(std::string_view text) {
     return out;
 }
 
+std::string Quoted(std::string_view text) {
+    if (text.size() <= kMaxQuoted) return std::string(text);
+    return std::string(text.substr(0, kMaxQuoted)) + "...";
+}
+
 }  // namespace kv

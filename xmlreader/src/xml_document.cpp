@@ -31,9 +31,6 @@ constexpr int kMaxLines = 1000000;
 // The most attributes the validated elements of a document may hold, those supplied with their
 // declared defaults included: a project holds a few thousand.
 constexpr size_t kMaxAttributes = 4000000;
-// How much of a line a parse error quotes: the reason after it must survive the error buffer.
-constexpr size_t kMaxQuotedLine = 256;
-
 // Reads the whole file; false with the platform's description of the failure, or why the path
 // cannot be read as a document (a folder, a FIFO, a device, a file too large).
 bool ReadFile(const char* path, std::string& content, std::string& error) {
@@ -69,8 +66,7 @@ bool ReadFile(const char* path, std::string& content, std::string& error) {
 
 // A line as a parse error shows it: cut, and without raw control bytes.
 std::string QuotedLine(std::string_view line) {
-    if (line.size() <= kMaxQuotedLine) return kv::EscapeControlBytes(line);
-    return kv::EscapeControlBytes(line.substr(0, kMaxQuotedLine)) + "...";
+    return kv::EscapeControlBytes(kv::Quoted(line));
 }
 
 }  // namespace

@@ -154,6 +154,50 @@ TEST_F(Element, AttributeSpellings) {
               "Attribute 'x' appears twice in element 'a'");
 }
 
+// A repeated name is refused wherever it stands in a tag: among the first eight attributes,
+// which are compared one by one, and past them, where the tag's names are looked up by index.
+TEST_F(Element, AnAttributeGivenTwiceIsRefusedBeforeAndPastTheEighth) {
+    // The tag's attributes a1 .. aN, then the repeated name.
+    auto tag = [](int count, const std::string& again) {
+        std::string text = "<e";
+        for (int i = 1; i <= count; ++i)
+            text += " a" + std::to_string(i) + "=\"" + std::to_string(i) + "\"";
+        return text + " " + again + "=\"again\"/>";
+    };
+    const struct Row {
+        const char* what;
+        int count;
+        const char* again;
+    } rows[] = {
+        {"the first of three", 3, "a1"},
+        {"the last of eight, as the ninth", 8, "a8"},
+        {"the first of eight, as the ninth", 8, "a1"},
+        {"the first of nine, as the tenth", 9, "a1"},
+        {"the ninth of nine, as the tenth", 9, "a9"},
+        {"the fifth of forty", 40, "a5"},
+        {"the twenty-third of forty", 40, "a23"},
+        {"the last of a thousand", 1000, "a1000"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string line = tag(row.count, row.again);
+        EXPECT_EQ(OpenText("<r>\n" + line + "\n</r>\n"), 0);
+        EXPECT_EQ(LastError(), "Error parsing line 2\n" +
+                                   (line.size() > 256 ? line.substr(0, 256) + "..." : line) +
+                                   "\nAttribute '" + row.again + "' appears twice in element 'e'");
+    }
+    // Forty and a thousand names that differ are all kept, each with its own value.
+    for (int count : {9, 40, 1000}) {
+        SCOPED_TRACE(count);
+        std::string line = tag(count, "b");
+        ASSERT_EQ(OpenText("<r>\n" + line + "\n</r>\n"), 1) << LastError();
+        const int32_t e = GetFirstChildElement_Caprel(Root());
+        for (int i = 1; i <= count; ++i)
+            ASSERT_EQ(Attribute(e, ("a" + std::to_string(i)).c_str()), std::to_string(i));
+        EXPECT_EQ(Attribute(e, "b"), "again");
+    }
+}
+
 TEST_F(Element, TextLinesBeforeTheFirstMarkup) {
     ASSERT_EQ(OpenText("<r>\n"
                        "<one>word</one>\n"

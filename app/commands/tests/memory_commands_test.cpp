@@ -163,12 +163,16 @@ TEST_F(MemoryCommands, TextLoadsExactlyTheRequiredValues) {
 
     std::string twelve = "\n0x01 0x02 0x03 0x04\n  0x05 0x06 0x07 0x08  \n0x09 0x0A 0x0B 0x0C\n";
     EXPECT_EQ(Load(Element("Dravik_WriteMemory", attributes, twelve), error), nullptr);
-    EXPECT_EQ(error, "WriteMemory unable to parse the required 16 values");
+    EXPECT_EQ(error,
+              "WriteMemory unable to parse the required 16 values (element Dravik_WriteMemory on "
+              "line 1)");
     EXPECT_EQ(Load(Element("Dravik_VerifyMemory", attributes, twelve), error), nullptr);
-    EXPECT_EQ(error, "VerifyMemory unable to parse the required 16 values");
+    EXPECT_EQ(error,
+              "VerifyMemory unable to parse the required 16 values (element Dravik_VerifyMemory "
+              "on line 1)");
 
     EXPECT_EQ(Load(Element("Dravik_WriteMemory", attributes, "\n0x01 02 0x03\n"), error), nullptr);
-    EXPECT_EQ(error, "Unable to parse '02' for value");
+    EXPECT_EQ(error, "Unable to parse '02' for value (element Dravik_WriteMemory on line 1)");
 }
 
 TEST_F(MemoryCommands, OldFilesTellWordsByAFlag) {
@@ -209,7 +213,9 @@ TEST_F(MemoryCommands, FillRefusesPatternsLongerThanTheBuffer) {
                            "\n0x01 \n"),
                    error),
               nullptr);
-    EXPECT_EQ(error, "FillMemory unable to parse the required 2 values");
+    EXPECT_EQ(error,
+              "FillMemory unable to parse the required 2 values (element Dravik_FillMemory on "
+              "line 1)");
 }
 
 TEST_F(MemoryCommands, PrintsSixteenBytesALineWithAddresses) {

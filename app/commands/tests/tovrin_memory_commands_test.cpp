@@ -42,7 +42,9 @@ TEST(TovrinMemoryCommands, DefaultsLabelsAndValuesInTheProjectFile) {
                           "wValueType=\"BYTE\">0x01</Tovrin_WriteMemory >",
                           error),
               nullptr);
-    EXPECT_EQ(error, "WriteMemory unable to parse the required 2 values");
+    EXPECT_TRUE(error.starts_with(
+        "WriteMemory unable to parse the required 2 values (element Tovrin_WriteMemory on line "))
+        << error;
 }
 
 TEST(TovrinMemoryCommands, FillWriteReadAndVerifyOnTheLoader) {

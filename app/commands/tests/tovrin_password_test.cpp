@@ -80,12 +80,16 @@ TEST(TovrinPassword, WordsMaySpreadOverLinesAndTheSeventeenthIsIgnored) {
                           "bPasswordSourceIsFile=\"FALSE\">0x1 0x2</Tovrin_SetPassword >",
                           error),
               nullptr);
-    EXPECT_EQ(error, "Expected 16 password WORDs, only parsed 2");
+    EXPECT_TRUE(error.starts_with(
+        "Expected 16 password WORDs, only parsed 2 (element Tovrin_SetPassword on line "))
+        << error;
     EXPECT_EQ(LoadElement("<Tovrin_SetPassword strFileName=\"a.txt\" nFileType=\"FILETYPE_TI_TXT\" "
                           "bPasswordSourceIsFile=\"FALSE\">0x1 12</Tovrin_SetPassword >",
                           error),
               nullptr);
-    EXPECT_EQ(error, "Unable to parse '12' for value");
+    EXPECT_TRUE(
+        error.starts_with("Unable to parse '12' for value (element Tovrin_SetPassword on line "))
+        << error;
 }
 
 TEST(TovrinPassword, PasswordFromTheResetVectorOnly) {

@@ -150,6 +150,8 @@ struct Hostile {
     std::vector<std::string> texts;
     int seconds = kTimeoutSeconds;
     long peakKb = kPeakLimitKb;
+    // What the station may print: a name or value of megabytes is quoted cut.
+    std::size_t outputBytes = std::string::npos;
 };
 
 void Write(const fs::path& path, const std::string& text) {
@@ -172,6 +174,24 @@ std::string ProjectWith(const fs::path& dir, const std::string& text) {
     Write(dir / "run.kvnset", text);
     return (dir / "run.kvnset").string();
 }
+
+// The project with `bytes` more of the character before `at`: a name or value
+// of megabytes.
+std::string ProjectWithLarge(const fs::path& dir, const std::string& text, const std::string& at,
+                             char character, std::size_t bytes) {
+    WriteLarge(dir / "run.kvnset", text, at, std::string(1024, character), bytes / 1024);
+    return (dir / "run.kvnset").string();
+}
+
+// The text with its first `from` replaced.
+std::string With(std::string text, const std::string& from, const std::string& to) {
+    text.replace(text.find(from), from.size(), to);
+    return text;
+}
+
+constexpr std::size_t kFourMegabytes = std::size_t{4} << 20;
+// The most a refused name or value may make the station print.
+constexpr std::size_t kQuotedOutput = 4096;
 
 const Hostile kHostile[] = {
     {"PodImageRepeatsOneRowAThousandTimes", "chip=MSP430F149",
@@ -376,6 +396,70 @@ const Hostile kHostile[] = {
          return ProjectWith(d, PodProgram("./\x9B" "2Jraw.txt\xC3\xA9", "FILETYPE_TI_TXT"));
      },
      23, {"\\x9B2Jraw.txt\xC3\xA9"}, 5},
+    // Names and values of megabytes are quoted cut, with a mark.
+    {"AnElementNameOfEightMegabytes", "chip=MSP430F149",
+     [](const fs::path& d) {
+         return ProjectWithLarge(d, Project("MSP430F149", "<N/>\n"), "/>\n</CommandList>", 'N',
+                                 std::size_t{8} << 20);
+     },
+     3, {"Unable to open command '" + std::string(256, 'N') + "...'\n"}, 10, kPeakLimitKb,
+     kQuotedOutput},
+    {"AFileTypeOfFourMegabytes", "chip=MSP430F149",
+     [](const fs::path& d) {
+         return ProjectWithLarge(d, PodProgram("./image.txt", ""), "\" bVerifyMem", 'A',
+                                 kFourMegabytes);
+     },
+     3, {"Unable to convert " + std::string(256, 'A') + "... to LONG (nFileType)"}, 10,
+     kPeakLimitKb, kQuotedOutput},
+    {"AProjectSupplyOfFourMegabytes", "chip=MSP430F149",
+     [](const fs::path& d) {
+         return ProjectWithLarge(d, With(Project("MSP430F149", ""), "dwVCC=\"3000", "dwVCC=\"1"),
+                                 "\">\n<CommandList>", '0', kFourMegabytes);
+     },
+     3, {"Unable to convert dwVCC value 1" + std::string(255, '0') + "... to DWORD"}, 10,
+     kPeakLimitKb, kQuotedOutput},
+    {"AForceMatchOfFourMegabytes", "chip=MSP430F149",
+     [](const fs::path& d) {
+         return ProjectWithLarge(
+             d, Project("MSP430F149", "<Dravik_Identify bForceMatch=\"\"></Dravik_Identify>\n"),
+             "\"></Dravik_Identify>", 'T', kFourMegabytes);
+     },
+     3, {"Unable to convert " + std::string(256, 'T') + "... to LONG (bForceMatch)"}, 10,
+     kPeakLimitKb, kQuotedOutput},
+    {"AFileVersionOfFourMegabytes", "chip=MSP430F149",
+     [](const fs::path& d) {
+         return ProjectWithLarge(
+             d, With(Project("MSP430F149", ""), "nFileVersion=\"2", "nFileVersion=\""),
+             "\" nFileSubVersion", '7', kFourMegabytes);
+     },
+     3, {"Unable to convert nFileVersion value " + std::string(256, '7') + "... to int"}, 10,
+     kPeakLimitKb, kQuotedOutput},
+    {"ATargetProcessorOfFourMegabytes", "chip=MSP430F149",
+     [](const fs::path& d) {
+         return ProjectWithLarge(d, Project("", "<Dravik_Open dwVCC=\"3000\"></Dravik_Open>\n"),
+                                 "\" dwVCC", 'P', kFourMegabytes);
+     },
+     1, {"Unable to find processor '" + std::string(256, 'P') + "...'"}, 10, kPeakLimitKb,
+     kQuotedOutput},
+    {"AFileNameOfFourMegabytes", "chip=MSP430F149",
+     [](const fs::path& d) {
+         return ProjectWithLarge(d, PodProgram("./", "FILETYPE_TI_TXT"), "\" nFileType", 'F',
+                                 kFourMegabytes);
+     },
+     23, {"Program File '" + std::string(242, 'F') + "...: ", "FFFF... failed\n",
+          "FFFF...\nFile name too long\n", "VCC Off: OK\n"}, 10, kPeakLimitKb,
+     kQuotedOutput},
+    {"AMemoryValueOfFourMegabytes", "chip=MSP430F149",
+     [](const fs::path& d) {
+         return ProjectWithLarge(d,
+                                 Project("MSP430F149",
+                                         "<Dravik_WriteMemory dwAddress=\"0x00000200\" "
+                                         "dwCount=\"0x00000001\" wValueType=\"BYTE\">\n0x"
+                                         "</Dravik_WriteMemory>\n"),
+                                 "</Dravik_WriteMemory>", '1', kFourMegabytes);
+     },
+     3, {"Unable to parse '0x" + std::string(254, '1') + "...' for value (element "
+         "Dravik_WriteMemory on line 4)\n"}, 10, kPeakLimitKb, kQuotedOutput},
     {"ImageIsASymbolicLinkLoop", "chip=MSP430F149",
      [](const fs::path& d) {
          fs::create_symlink("loop2", d / "loop1");
@@ -452,6 +536,9 @@ TEST_P(HostileInputs, EndAtOnceWithAClearTextAndBoundedMemory) {
         ASSERT_FALSE(byte >= 0x80 && byte <= 0x9F && (before < 0x80 || before == 0xC2))
             << "raw C1 control " << static_cast<int>(byte);
         before = byte;
+    }
+    if (row.outputBytes != std::string::npos) {
+        EXPECT_LT(run.out.size(), row.outputBytes) << run.out.substr(0, 2000);
     }
     RecordProperty("peak_rss_kb", std::to_string(run.peakKb));
     EXPECT_LT(run.peakKb, row.peakKb) << "peak RSS " << run.peakKb << " kB";

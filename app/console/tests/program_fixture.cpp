@@ -61,6 +61,28 @@ std::vector<AttributeLine> AttributeLines(const std::string& text) {
     return lines;
 }
 
+std::vector<TextToken> TextTokens(const std::string& text) {
+    std::vector<TextToken> tokens;
+    std::string element;
+    int elementLine = 0;
+    ForEachLine(text, [&](std::string line, std::size_t start, int number) {
+        if (line.rfind("><", 0) == 0) line.erase(0, 1);
+        if (line.size() > 1 && line[0] == '<' && line[1] != '/' && line[1] != '!' &&
+            line[1] != '?') {
+            element = line.substr(1, line.find(' ') - 1);
+            elementLine = number;
+        } else if (line.rfind("0x", 0) == 0) {
+            for (std::size_t at = 0; at < line.size();) {
+                const std::size_t end = std::min(line.find(' ', at), line.size());
+                if (end > at)
+                    tokens.push_back({start + at, element, line.substr(at, end - at), elementLine});
+                at = end + 1;
+            }
+        }
+    });
+    return tokens;
+}
+
 std::map<std::string, std::vector<std::string>> DeclaredChoices(const std::string& text) {
     std::map<std::string, std::vector<std::string>> choices;
     const std::string attlist = "\t<!ATTLIST ";

@@ -37,6 +37,14 @@ struct AttributeLine {
 // Every attribute of the file's elements, in file order, as the writer lays
 // them out (one per line).
 std::vector<AttributeLine> AttributeLines(const std::string& text);
+// Every "0x" value of the file's element texts (memory values, password
+// words), as the writer lays them out: lines of values after the start tag.
+struct TextToken {
+    std::size_t at;  // offset of the token in the file
+    std::string element, token;
+    int line;  // of the element's start tag
+};
+std::vector<TextToken> TextTokens(const std::string& text);
 // The choices the file's DTD declares, by "element/attribute".
 std::map<std::string, std::vector<std::string>> DeclaredChoices(const std::string& text);
 

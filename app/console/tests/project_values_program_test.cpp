@@ -112,12 +112,15 @@ TEST_F(ProjectValues, MemoryValuesThatDoNotFitTheirTypeStopTheProjectFromOpening
         std::string type, values, text;
     } cases[] = {
         {"BYTE", "0x01 0x1FF",
-         "Unable to parse '0x1FF' for value: it does not fit in a BYTE value"},
+         "Unable to parse '0x1FF' for value: it does not fit in a BYTE value (element "
+         "Dravik_WriteMemory on line 6)"},
         {"WORD", "0x0001 0x12345",
          "Unable to parse '0x12345' for value: it does not fit in a "
-         "WORD value"},
-        {"BYTE", "0x01 0x12zz", "Unable to parse '0x12zz' for value"},
-        {"DWORD", "0x1 0x123456789", "Unable to parse '0x123456789' for value"},
+         "WORD value (element Dravik_WriteMemory on line 6)"},
+        {"BYTE", "0x01 0x12zz",
+         "Unable to parse '0x12zz' for value (element Dravik_WriteMemory on line 6)"},
+        {"DWORD", "0x1 0x123456789",
+         "Unable to parse '0x123456789' for value (element Dravik_WriteMemory on line 6)"},
     };
     for (const Case& c : cases) {
         const std::string path =
@@ -165,10 +168,8 @@ TEST_F(ProjectValues, SerialNumbersFromTwoToTheThirtyFirstAreLoggedAndSavedUnsig
     } cases[] = {
         {"2147483647", "2147483647", "2147483648", 0x7FFF, 0xFFFF},
         {"2147483648", "2147483648", "2147483649", 0x8000, 0x0000},
-        // The signed text that older files hold reads as the same number.
-        {"-2147483647", "2147483649", "2147483650", 0x8000, 0x0001},
-        {"-2", "4294967294", "4294967295", 0xFFFF, 0xFFFE},
-        // Blanks, a sign and leading zeros are logged as the number written.
+        {"4294967294", "4294967294", "4294967295", 0xFFFF, 0xFFFE},
+        // Blanks, a plus sign and leading zeros are logged as the number written.
         {"  7", "7", "8", 0x0000, 0x0007},
         {"+8 ", "8", "9", 0x0000, 0x0008},
         {"0009", "9", "10", 0x0000, 0x0009},
@@ -194,6 +195,39 @@ TEST_F(ProjectValues, SerialNumbersFromTwoToTheThirtyFirstAreLoggedAndSavedUnsig
         EXPECT_NE(Element(Read(path), "Serialize").find("strNextValue=\"" + c.next + "\""),
                   std::string::npos)
             << Read(path);
+    }
+}
+
+// An overlay's line shows the value it writes, as a serial number's does:
+// the number the plug-in read from the text, in the form the project keeps
+// after the run.
+TEST_F(ProjectValues, OverlayValuesAreLoggedAsWritten) {
+    Plug();
+    struct Case {
+        std::string algorithm, stored, logged;
+        unsigned chipWord;
+    } cases[] = {
+        {"Hex WORD", "  0x00Ab ", "AB", 0x00AB},
+        {"Hex WORD", "1a2b", "1A2B", 0x1A2B},
+        {"Hex BYTE", "0007", "7", 0xFF07},
+        {"String", "K", "K", 0x004B},
+    };
+    for (const Case& c : cases) {
+        const std::string path =
+            Write("overlay.kvnset",
+                  Project("3000",
+                          kOpenIdentify +
+                              "<Dravik_Erase dwEraseType=\"ERASE_SEGMENT\" "
+                              "dwSegment=\"0x00001000\" dwLength=\"0x00000002\"></Dravik_Erase>\n"
+                              "<Overlay strName=\"Cal\" dwAddress=\"0x00001000\" strAlgorithm=\"" +
+                              c.algorithm + "\" strModule=\"libgantrel.so\" strNextValue=\"" +
+                              c.stored + "\"></Overlay>\n" + kClose));
+        ASSERT_EQ(Run(path), 0) << out;
+        EXPECT_NE(out.find("Overlay Cal: " + c.logged +
+                           " to 0x00001000 (libgantrel.so::" + c.algorithm + ") OK\n"),
+                  std::string::npos)
+            << out;
+        EXPECT_EQ(Word(PodChip(), 0x1000), c.chipWord) << c.stored;
     }
 }
 

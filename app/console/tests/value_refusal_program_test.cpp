@@ -96,6 +96,18 @@ TEST_F(ValueRefusal, BadNumbersStopTheProjectAtLoad) {
          "dwLength=\"0x00000002\"></Dravik_Erase>\n",
          "Unable to convert 7 to DWORD (dwEraseType): no keyword has this value (element "
          "Dravik_Erase on line 4); expected one of ERASE_ALL, ERASE_MAIN, ERASE_SEGMENT"},
+        {"a hexadecimal configuration value of one digit", "3000",
+         "<Dravik_Configure nMode=\"FLASH_SWOP\" nValue=\"0x1\"></Dravik_Configure>\n",
+         "Unable to convert nValue value 0x1 to DWORD (element Dravik_Configure on line 4); "
+         "expected a decimal number, or a hexadecimal number of at least two digits after 0x "
+         "(0x01, not 0x1)"},
+        {"a password word wider than 16 bits", "3000",
+         "<Tovrin_SetPassword strFileName=\"pw.txt\" nFileType=\"FILETYPE_TI_TXT\" "
+         "bPasswordSourceIsFile=\"FALSE\">\n0xFFFF 0xFFFF 0xFFFF 0xFFFF 0xFFFF 0xFFFF 0xFFFF "
+         "0xFFFF\n0xFFFF 0xFFFF 0xFFFF 0xFFFF 0xFFFF 0xFFFF 0xFFFF 0xC0001\n"
+         "</Tovrin_SetPassword>\n",
+         "Unable to parse '0xC0001' for value: it does not fit in a WORD value (element "
+         "Tovrin_SetPassword on line 4)"},
         {"a repeat count beyond 16 bits", "3000",
          "<Dravik_WaitForBreak dwDwellMilliseconds=\"1\" dwRepeatMilliseconds=\"1\" "
          "wRepeatCount=\"70000\"></Dravik_WaitForBreak>\n",
@@ -143,7 +155,8 @@ std::vector<std::string> Mistyped(const AttributeLine& a) {
     const std::string& n = a.name;
     const bool word = n[0] == 'w';
     if (n.rfind("str", 0) == 0 || n == "nFileVersion" || n == "nFileSubVersion") return {};
-    if (a.element == "Dravik_Configure" && n == "nValue") return {"", "0x", "0x100000000", "1x"};
+    if (a.element == "Dravik_Configure" && n == "nValue")
+        return {"", "0x", "0x1", "0x100000000", "1x"};
     if (a.value == "TRUE" || a.value == "FALSE") return {"", "TRUE ", "2", "-1"};
     if (a.value.rfind("0x", 0) == 0)
         return {word ? "0x10000" : "0x100000000", "-1", "", "0x", "4096"};
@@ -163,39 +176,91 @@ std::vector<std::string> Mistyped(const AttributeLine& a) {
     return {"", a.value + " ", "99", "-1", "0x"};
 }
 
+// What a user could mistype in a memory value or a password word, by the
+// width the writer gives it: a letter, no "0x", too wide for its size, past
+// 32 bits, or left out (one value fewer than the element needs).
+std::vector<std::string> MistypedToken(const TextToken& t) {
+    const std::size_t digits = t.token.size() - 2;
+    const std::string wide = digits <= 2 ? "0x1FF" : digits <= 4 ? "0x1FFFF" : "0x1FFFFFFFF";
+    return {"0xZZ", t.token.substr(2), wide, "0x123456789", ""};
+}
+
+// Counts that do not agree with the element's text or the target: more values
+// than the text holds, a buffer past the address space, a pattern longer than
+// the buffer or longer than its text; and file versions the program does not
+// know.
+std::vector<std::string> MistypedCount(const AttributeLine& a, const std::string& golden) {
+    const bool memory = a.element.find("Memory") != std::string::npos;
+    const bool fill = a.element.find("FillMemory") != std::string::npos;
+    const auto number = [](const std::string& text) {
+        return static_cast<unsigned>(std::stoul(text.substr(2), nullptr, 16));
+    };
+    const auto hex = [](unsigned value) {
+        char text[16];
+        std::snprintf(text, sizeof text, "0x%08X", value);
+        return std::string(text);
+    };
+    if (a.name == "nFileVersion") return {"7", "-1", "256", "0"};
+    if (memory && a.name == "dwCount") {
+        std::vector<std::string> values{"0x00100001"};
+        const bool hasText = golden.compare(golden.find(">", a.at) + 1, 1, "\n") == 0;
+        if (hasText && !fill) values.push_back(hex(number(a.value) + 0x10000));
+        if (fill) values.push_back("0x00000001");  // below the pattern count
+        return values;
+    }
+    if (fill && a.name == "dwPatternCount")
+        return {"0x00010000", hex(number(a.value) + 1)};  // past the buffer, past its text
+    return {};
+}
+
 TEST_F(ValueRefusal, EveryMistypedNumberOrKeywordOfTheGoldenProjectStopsItAtLoad) {
     Plug("chip=MSP430F149,adapter=MSP430F2274");
     std::filesystem::copy(KELVANE_GOLDEN_DIR, Folder(), std::filesystem::copy_options::recursive);
     const std::string path = Path("board/every_command.kvnset");
     const std::string golden = Read(path);
     int rows = 0;
+    // The golden project with `length` characters at `at` replaced by the
+    // value: refused at load, naming the element and its line, the file kept.
+    const auto refused = [&](std::size_t at, std::size_t length, const std::string& value,
+                             const std::string& element, int line, const std::string& row) {
+        std::string text = golden;
+        text.replace(at, length, value);
+        Write("board/every_command.kvnset", text);
+        ++rows;
+        EXPECT_EQ(Run(path), 3) << row << "\n" << out;
+        EXPECT_NE(out.find("Unable to open project " + path + "\n"), std::string::npos)
+            << row << "\n"
+            << out;
+        EXPECT_NE(out.find("(element " + element + " on line " + std::to_string(line) + ")"),
+                  std::string::npos)
+            << row << "\n"
+            << out;
+        EXPECT_EQ(out.find("Open JTAG"), std::string::npos) << row << "\n" << out;
+        EXPECT_EQ(Read(path), text) << row << ": the file is kept as it was";
+    };
     for (const AttributeLine& a : AttributeLines(golden)) {
+        const std::string where = a.element + " line " + std::to_string(a.line) + " " + a.name;
         for (const std::string& value : Mistyped(a)) {
-            std::string text = golden;
-            text.replace(a.at, a.value.size(), value);
-            Write("board/every_command.kvnset", text);
-            const std::string row =
-                a.element + " line " + std::to_string(a.line) + " " + a.name + "=\"" + value + "\"";
-            ++rows;
-            EXPECT_EQ(Run(path), 3) << row << "\n" << out;
-            EXPECT_NE(out.find("Unable to open project " + path + "\n"), std::string::npos)
-                << row << "\n"
-                << out;
+            const std::string row = where + "=\"" + value + "\"";
+            refused(a.at, a.value.size(), value, a.element, a.line, row);
             EXPECT_NE(out.find(a.name), std::string::npos) << row << "\n" << out;
-            EXPECT_NE(
-                out.find("(element " + a.element + " on line " + std::to_string(a.line) + ")"),
-                std::string::npos)
-                << row << "\n"
-                << out;
             EXPECT_TRUE(out.find("; expected ") != std::string::npos ||
                         out.find(": it must lie between ") != std::string::npos)
                 << row << ": the text says what the attribute takes\n"
                 << out;
-            EXPECT_EQ(out.find("Open JTAG"), std::string::npos) << row << "\n" << out;
-            EXPECT_EQ(Read(path), text) << row << ": the file is kept as it was";
         }
+        for (const std::string& value : MistypedCount(a, golden))
+            refused(a.at, a.value.size(), value, a.element, a.line, where + "=\"" + value + "\"");
     }
     EXPECT_GT(rows, 400) << "every attribute of the golden project is tried";
+    const int attributeRows = rows;
+    for (const TextToken& t : TextTokens(golden)) {
+        for (const std::string& value : MistypedToken(t))
+            refused(t.at, t.token.size(), value, t.element, t.line,
+                    t.element + " line " + std::to_string(t.line) + " " + t.token + " as \"" +
+                        value + "\"");
+    }
+    EXPECT_GT(rows - attributeRows, 150) << "every memory value and password word is tried";
 }
 
 // Values a value plug-in cannot write, typed into the golden project's
@@ -210,6 +275,9 @@ TEST_F(ValueRefusal, PlugInValuesTheAlgorithmRefusesStopTheRunBeforeTheChip) {
     const std::string overlay = "strNextValue=\"0x0007\"";
     const std::string serial = "strNextValue=\"41\"";
     const std::string count = "nCount=\"3\"\n\tbCountUp=\"FALSE\"";
+    const std::string module = "\n\tstrModule=\"libvossil.so\"\n\tstrNextValue=";
+    const std::string dword = "strAlgorithm=\"WORD\"" + module + "\"41\"";
+    const std::string next1 = module + "\"-1\"";
     struct Case {
         const char* what;
         std::string from, to, text;
@@ -220,6 +288,8 @@ TEST_F(ValueRefusal, PlugInValuesTheAlgorithmRefusesStopTheRunBeforeTheChip) {
          "Overlay parse failed\nValue '123456789' out of range for WORD algorithm"},
         {"a serial number with letters", serial, "strNextValue=\"41xyz\"",
          "Serializer parse failed\nValue '41xyz' is not a decimal number for WORD algorithm"},
+        {"a negative serial number of a double word", dword, "strAlgorithm=\"DWORD\"" + next1,
+         "Serializer parse failed\nValue '-1' out of range for DWORD algorithm"},
         {"a count at the bottom of an int", count, "nCount=\"-2147483648\"\n\tbCountUp=\"FALSE\"",
          "Unable to count nCount down from -2147483648: it would leave the range of an int"},
         {"a count at the top of an int", count, "nCount=\"2147483647\"\n\tbCountUp=\"TRUE\"",

@@ -1,7 +1,6 @@
 #include "kelvane/core/command_factory.h"
 
 #include <algorithm>
-#include <map>
 #include <memory>
 #include <utility>
 
@@ -9,19 +8,17 @@
 #include "kelvane/core/array_project_tree_item.h"
 #include "kelvane/core/project_tree_item.h"
 #include "kelvane/core/stdio_xml_file.h"
+#include "kelvane/platform/terminal_text.h"
 
 namespace kv {
 
 namespace {
 
-struct Registry {
-    // Registration order, for classes the file format does not know.
-    std::vector<CommandClass> classes;
-};
-
-Registry& GetRegistry() {
-    static Registry registry;
-    return registry;
+// The registered classes in the order of the CommandList declaration, which
+// is the order they are registered in.
+std::vector<CommandClass>& Classes() {
+    static std::vector<CommandClass> classes;
+    return classes;
 }
 
 std::unique_ptr<CArrayProjectTreeItem>& Prototypes() {
@@ -29,130 +26,50 @@ std::unique_ptr<CArrayProjectTreeItem>& Prototypes() {
     return prototypes;
 }
 
-bool IsFileFormatName(const std::string& name);
-
-// The classes in an order: first those named in the list that are
-// registered, then registered classes the file format does not name.
-template <class Visit>
-int ForEachClass(const std::vector<std::string>& order, bool withUnlisted, Visit visit) {
-    const Registry& registry = GetRegistry();
-    for (const std::string& name : order) {
-        const CommandClass* commandClass = FindCommandClass(name);
-        if (commandClass != nullptr && !visit(*commandClass)) return 0;
+// The declaration order: the list's, with each class that is declared before
+// another (the program-file command before the pod read-to-file commands)
+// moved there. The Add New Command list offers the classes with a prototype
+// in this order too.
+std::vector<const CommandClass*> DeclarationOrder() {
+    std::vector<const CommandClass*> order;
+    for (const CommandClass& commandClass : Classes())
+        if (commandClass.declaredBefore.empty()) order.push_back(&commandClass);
+    for (const CommandClass& commandClass : Classes()) {
+        if (commandClass.declaredBefore.empty()) continue;
+        auto at = std::find_if(order.begin(), order.end(), [&](const CommandClass* other) {
+            return other->elementName == commandClass.declaredBefore;
+        });
+        order.insert(at, &commandClass);
     }
-    if (!withUnlisted) return 1;
-    for (const CommandClass& commandClass : registry.classes) {
-        if (IsFileFormatName(commandClass.elementName)) continue;
-        if (!visit(commandClass)) return 0;
-    }
-    return 1;
-}
-
-// The declaration order: the list's, with the program-file command before
-// the two pod read-to-file commands. The Add New Command list offers the
-// classes with a prototype in this order too.
-const std::vector<std::string>& DeclarationOrder() {
-    static const std::vector<std::string> order = [] {
-        std::vector<std::string> names = CommandElementNames();
-        auto program = std::find(names.begin(), names.end(), "Dravik_ProgramFile");
-        auto range = std::find(names.begin(), names.end(), "Dravik_ReadRangeToFile");
-        std::rotate(range, program, program + 1);
-        return names;
-    }();
     return order;
 }
 
-}  // namespace
-
-namespace {
-
-// The command element names in the order of the CommandList declaration.
-struct FileFormatName {
-    const char* name;
-    // Declared "+" (at least one in every list) rather than "*".
-    bool required = false;
-    // Loaded from files but not offered in the Add New Command list.
-    bool loadOnly = false;
-};
-
-constexpr FileFormatName kFileFormatNames[] = {
-    {"Comment"},
-    {.name = "Dravik_ConfigFuse", .loadOnly = true},
-    {"Delay"},
-    {"Overlay"},
-    {"AnalyzeResults"},
-    {"Serialize"},
-    {"UserWait"},
-    {"Dravik_BlowFuse"},
-    {"Dravik_ClearBreakpoint"},
-    {.name = "Dravik_Close", .required = true},
-    {.name = "Dravik_Configure", .loadOnly = true},
-    {"Dravik_Erase"},
-    {"Dravik_FillMemory"},
-    {"Dravik_Identify"},
-    {"Dravik_LockA"},
-    {.name = "Dravik_Open", .required = true},
-    {"Dravik_ReadRangeToFile"},
-    {"Dravik_ReadProcessorToFile"},
-    {"Dravik_ProgramFile"},
-    {"Dravik_ReadMemory"},
-    {"Dravik_ReadRegister"},
-    {"Dravik_Reset"},
-    {"Dravik_Run"},
-    {"Dravik_SetBreakpoint"},
-    {"Dravik_SingleStep"},
-    {.name = "Dravik_State", .loadOnly = true},
-    {"Dravik_Stop"},
-    {"Dravik_VCC"},
-    {"Dravik_VerifyFile"},
-    {"Dravik_VerifyMemory"},
-    {"Dravik_VerifyRegister"},
-    {"Dravik_WaitForBreak"},
-    {"Dravik_WriteMemory"},
-    {"Dravik_WriteRegister"},
-    {"Tovrin_EraseSegment"},
-    {"Tovrin_FillMemory"},
-    {"Tovrin_LoadPC"},
-    {"Tovrin_LockA"},
-    {"Tovrin_MassErase"},
-    {"Tovrin_PowerOff"},
-    {"Tovrin_ReadMemory"},
-    {"Tovrin_ReadRangeToFile"},
-    {"Tovrin_ReadProcessorToFile"},
-    {"Tovrin_ResendPassword"},
-    {"Tovrin_ResetTarget"},
-    {"Tovrin_SeizeTarget"},
-    {"Tovrin_SetPassword"},
-    {"Tovrin_VerifyFile"},
-    {"Tovrin_VerifyMemory"},
-    {"Tovrin_WriteFile"},
-    {"Tovrin_WriteMemory"},
-};
-
-const FileFormatName* FindFileFormatName(const std::string& name) {
-    for (const FileFormatName& entry : kFileFormatNames)
-        if (name == entry.name) return &entry;
-    return nullptr;
+// Visits the classes in list order until the first that fails.
+template <class Visit>
+int ForEachClass(Visit visit) {
+    for (const CommandClass& commandClass : Classes())
+        if (!visit(commandClass)) return 0;
+    return 1;
 }
 
-bool IsFileFormatName(const std::string& name) {
-    return FindFileFormatName(name) != nullptr;
+template <class Visit>
+int ForEachDeclaredClass(Visit visit) {
+    for (const CommandClass* commandClass : DeclarationOrder())
+        if (!visit(*commandClass)) return 0;
+    return 1;
 }
 
 }  // namespace
 
-const std::vector<std::string>& CommandElementNames() {
-    static const std::vector<std::string> names = [] {
-        std::vector<std::string> list;
-        for (const FileFormatName& entry : kFileFormatNames)
-            list.push_back(entry.name);
-        return list;
-    }();
+std::vector<std::string> CommandElementNames() {
+    std::vector<std::string> names;
+    for (const CommandClass& commandClass : Classes())
+        names.push_back(commandClass.elementName);
     return names;
 }
 
 void RegisterCommandClass(CommandClass commandClass) {
-    std::vector<CommandClass>& classes = GetRegistry().classes;
+    std::vector<CommandClass>& classes = Classes();
     for (CommandClass& existing : classes) {
         if (existing.elementName == commandClass.elementName) {
             existing = std::move(commandClass);
@@ -163,38 +80,35 @@ void RegisterCommandClass(CommandClass commandClass) {
 }
 
 void UnregisterCommandClasses() {
-    GetRegistry().classes.clear();
+    Classes().clear();
 }
 
 const CommandClass* FindCommandClass(const std::string& elementName) {
-    for (const CommandClass& commandClass : GetRegistry().classes)
+    for (const CommandClass& commandClass : Classes())
         if (commandClass.elementName == elementName) return &commandClass;
     return nullptr;
 }
 
 int InitCommandTypes(std::string& error) {
-    return ForEachClass(CommandElementNames(), true, [&](const CommandClass& commandClass) {
+    return ForEachClass([&](const CommandClass& commandClass) {
         return !commandClass.initEnumTable || commandClass.initEnumTable(error);
     });
 }
 
 int DeclareCommandListChildren(CStdioXMLFile& file) {
-    for (const FileFormatName& entry : kFileFormatNames)
-        if (!file.AddElementChild(entry.name, entry.required ? 2 : 1)) return 0;
-    // Classes the file format does not name yet still load.
-    return ForEachClass({}, true, [&](const CommandClass& commandClass) {
-        return file.AddElementChild(commandClass.elementName, 1);
+    return ForEachClass([&](const CommandClass& commandClass) {
+        return file.AddElementChild(commandClass.elementName, commandClass.requiredInList ? 2 : 1);
     });
 }
 
 int DeclareCommandElements(CStdioXMLFile& file) {
-    return ForEachClass(DeclarationOrder(), true, [&](const CommandClass& commandClass) {
+    return ForEachDeclaredClass([&](const CommandClass& commandClass) {
         return !commandClass.declareElement || commandClass.declareElement(file);
     });
 }
 
 int DeclareCommandAttlists(CStdioXMLFile& file) {
-    return ForEachClass(DeclarationOrder(), true, [&](const CommandClass& commandClass) {
+    return ForEachDeclaredClass([&](const CommandClass& commandClass) {
         return !commandClass.declareAttlist || commandClass.declareAttlist(file);
     });
 }
@@ -214,7 +128,7 @@ int LoadCommandFromXML(std::string& error, CArrayProjectTreeItem* array, std::in
     if (!ReadElementName(element, name, error)) return 0;
     std::unique_ptr<CProjectTreeItem> command(CreateCommandByName(name));
     if (command == nullptr) {
-        error = "Unable to open command '" + name + "'";
+        error = "Unable to open command '" + Quoted(name) + "'";
         return 0;
     }
     if (!command->ReadXML(element)) {
@@ -228,10 +142,9 @@ int LoadCommandFromXML(std::string& error, CArrayProjectTreeItem* array, std::in
 
 int CreateCommandPrototypes(std::string& error) {
     auto prototypes = std::make_unique<CArrayProjectTreeItem>();
-    int ok = ForEachClass(DeclarationOrder(), true, [&](const CommandClass& commandClass) {
-        // Classes outside the list offer a prototype only if they have one.
-        const FileFormatName* entry = FindFileFormatName(commandClass.elementName);
-        if (!commandClass.createDefault || (entry != nullptr && entry->loadOnly)) return 1;
+    int ok = ForEachDeclaredClass([&](const CommandClass& commandClass) {
+        // A class without a prototype loads from files but is not offered.
+        if (!commandClass.createDefault) return 1;
         CProjectTreeItem* prototype = commandClass.createDefault(error);
         if (prototype == nullptr) return 0;
         prototypes->Add(prototype);
@@ -353,7 +266,7 @@ int AppendResetCommand(std::string& error, CArrayProjectTreeItem* array, const s
 
 int CreateCommandPropertyPages(UiWindow* parent, const UiRect& rect, std::string& error) {
     std::vector<const CommandClass*> made;
-    int ok = ForEachClass(CommandElementNames(), true, [&](const CommandClass& commandClass) {
+    int ok = ForEachClass([&](const CommandClass& commandClass) {
         if (!commandClass.createPropertyPage) return 1;
         if (!commandClass.createPropertyPage(parent, rect)) {
             error = "Unable to create the property page of " + commandClass.elementName;
@@ -370,7 +283,7 @@ int CreateCommandPropertyPages(UiWindow* parent, const UiRect& rect, std::string
 }
 
 void DestroyCommandPropertyPages() {
-    ForEachClass(CommandElementNames(), true, [](const CommandClass& commandClass) {
+    ForEachClass([](const CommandClass& commandClass) {
         if (commandClass.destroyPropertyPage) commandClass.destroyPropertyPage();
         return 1;
     });

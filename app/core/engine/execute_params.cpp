@@ -82,7 +82,7 @@ int CExecuteParams::Open(CPrgProcessor* processor, std::uint32_t vcc, ProgressBa
     // it) is told once, before the run.
     if (!passedOver_.empty()) Log(std::exchange(passedOver_, std::string()), true);
     LogNewLine();
-    std::string starting = "Starting '" + operationName + "'";
+    std::string starting = "Starting '" + Quoted(operationName) + "'";
     SetStatusText(starting);
     Log(starting, true);
     BeginProgress(totalUnits);

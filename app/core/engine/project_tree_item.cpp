@@ -7,6 +7,7 @@
 #include "kelvane/core/map_parameter_xml.h"
 #include "kelvane/core/run_stop.h"
 #include "kelvane/core/stdio_xml_file.h"
+#include "kelvane/platform/terminal_text.h"
 
 namespace kv {
 
@@ -38,7 +39,7 @@ CProjectTreeItem::~CProjectTreeItem() {
 
 int CProjectTreeItem::Execute(CExecuteParams* params) {
     if (params == nullptr) return Fail("Unable to execute NULL parameters");
-    if (printLabel_) params->Log(treeLabel_ + ": ", false);
+    if (printLabel_) params->Log(Quoted(treeLabel_) + ": ", false);
     int result = OnExecute(params);
     if (printResult_) params->Log(result ? "OK" : "failed", true);
     PumpMessages(0);
@@ -249,7 +250,7 @@ int CProjectTreeItem::CheckElementName(std::int32_t element) {
     if (element == -1) return Fail("Cannot open NULL command");
     std::string name;
     if (!ReadElementName(element, name, error_)) return 0;
-    if (name != elementName_) return Fail("Cannot open command named '" + name + "'");
+    if (name != elementName_) return Fail("Cannot open command named '" + Quoted(name) + "'");
     return 1;
 }
 

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "kelvane/core/xml_reading.h"
+#include "kelvane/platform/terminal_text.h"
 #include "xml/number_scan.h"
 
 namespace kv {
@@ -85,7 +86,7 @@ int CMapParameterXML::ParseDWORD(const std::string& text, std::uint32_t* out) {
         return 1;
     }
     if (!ParseHexOrDecimal(text, out, &refusal_)) {
-        error_ = "Unable to convert " + text + " to DWORD";
+        error_ = "Unable to convert " + Quoted(text) + " to DWORD";
         return 0;
     }
     return 1;
@@ -113,7 +114,7 @@ int CMapParameterXML::ParseLONG(const std::string& text, std::int32_t* out) {
     const bool read = scan::Decimal(text, &value, &why);
     refusal_ = scan::RefusalText(why);
     if (!read) {
-        error_ = "Unable to convert " + text + " to LONG";
+        error_ = "Unable to convert " + Quoted(text) + " to LONG";
         return 0;
     }
     *out = static_cast<std::int32_t>(value);
@@ -129,7 +130,7 @@ int CMapParameterXML::ParseBOOL(const std::string& text, int* out) {
 
 int CMapParameterXML::Named(const std::string& text, std::uint32_t value, const char* type) {
     if (FindByValue(value) != nullptr) return 1;
-    error_ = "Unable to convert " + text + " to " + type;
+    error_ = "Unable to convert " + Quoted(text) + " to " + type;
     refusal_ = "no keyword has this value";
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "kelvane/core/array_prg_processor.h"
 #include "kelvane/core/prg_processor.h"
 #include "kelvane/core/project_tree_item.h"
+#include "kelvane/platform/terminal_text.h"
 
 namespace kv {
 
@@ -120,7 +121,7 @@ CPrgProcessor* CPrgProject::FindProcessor() {
         return nullptr;
     }
     CPrgProcessor* processor = table->FindByName(targetProcessor_);
-    if (processor == nullptr) Fail("Unable to find processor '" + targetProcessor_ + "'");
+    if (processor == nullptr) Fail("Unable to find processor '" + Quoted(targetProcessor_) + "'");
     return processor;
 }
 

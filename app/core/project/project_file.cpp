@@ -9,6 +9,7 @@
 #include "kelvane/core/stdio_xml_file.h"
 #include "kelvane/core/xml_reading.h"
 #include "kelvane/platform/message_box.h"
+#include "kelvane/platform/terminal_text.h"
 #include "kelvane/project/prg_project.h"
 
 namespace kv {
@@ -102,7 +103,8 @@ int CPrgProject::Read(const std::string& path) {
             throw;
         }
     } else {
-        ok = Fail("Unrecognized file version " + std::to_string(version));
+        ok =
+            Fail("Unrecognized file version " + std::to_string(version) + " " + ElementPlace(root));
     }
     Close_Caprel();
     return ok;
@@ -123,7 +125,7 @@ int CPrgProject::ReadVersion2(std::int32_t root) {
     vcc_ = vcc;
     const std::int32_t list = GetFirstNamedChildElement_Caprel(root, kCommandListElement);
     // Without its command list a project would run nothing and report success.
-    if (list == -1) return Fail("Project '" + name + "' has no CommandList element");
+    if (list == -1) return Fail("Project '" + Quoted(name) + "' has no CommandList element");
     if (!commandList_.LoadCommandList(list)) return Fail(commandList_.TakeError());
     return 1;
 }

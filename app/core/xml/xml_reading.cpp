@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "kelvane/platform/terminal_text.h"
 #include "xml/number_scan.h"
 
 namespace kv {
@@ -69,7 +70,7 @@ std::string ElementPlace(std::int32_t element) {
         const auto at = text.rfind(marker);
         if (at != std::string::npos) line = text.substr(at + marker.size());
     }
-    return "(element " + elementName + " on line " + line + ")";
+    return "(element " + Quoted(elementName) + " on line " + line + ")";
 }
 
 namespace {
@@ -83,7 +84,7 @@ constexpr const char* kIntForm = "a decimal number from -2147483648 to 214748364
 constexpr const char* kBoolForm = "TRUE or FALSE";
 
 std::string ConvertError(const std::string& name, const std::string& value, const char* type) {
-    return "Unable to convert " + name + " value " + value + " to " + type;
+    return "Unable to convert " + name + " value " + Quoted(value) + " to " + type;
 }
 
 // The text of a refused value: the conversion, why (when a number was there),
@@ -126,8 +127,9 @@ int ReadBoundedDword(std::int32_t element, const std::string& name, std::uint32_
     if (value > largest) {
         std::string text;
         GetXmlAttribute(element, name, text, error);
-        error = "Unable to use " + name + " value " + text + ": it must lie between 0 and " +
-                std::to_string(largest) + " " + unit + " " + ElementPlace(element);
+        error = "Unable to use " + name + " value " + Quoted(text) +
+                ": it must lie between 0 and " + std::to_string(largest) + " " + unit + " " +
+                ElementPlace(element);
         return 0;
     }
     out = value;

@@ -15,12 +15,15 @@
 #include <QDialogButtonBox>
 #include <QImage>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QSet>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <QTreeWidget>
 #include <csignal>
 #include <filesystem>
@@ -782,6 +785,53 @@ TEST_F(RealWindow, NothingAUserDoesDuringARunChangesItsCommands) {
                  // What the entry and the button run, were they not greyed.
                  Frame()->OnCommand(id);
              }
+         }},
+        {"Every menu and toolbar command, the recent files and the view's handlers", nullptr,
+         [&] {
+             Frame()->UpdateCommandUi();
+             std::vector<QAction*> actions;
+             for (QAction* menu : Frame()->menuBar()->actions())
+                 for (QAction* action : menu->menu()->actions())
+                     actions.push_back(action);
+             for (QAction* action : Frame()->GetToolBar()->actions())
+                 actions.push_back(action);
+             // Every entry is greyed; then what each runs, were it not greyed,
+             // is run (by its identifier or file, since a command that acted
+             // could rebuild the entries).
+             std::vector<int> commands;
+             std::vector<std::string> recentFiles;
+             for (QAction* action : actions) {
+                 if (action->isSeparator()) continue;
+                 EXPECT_FALSE(action->isEnabled())
+                     << action->text().toStdString() << " is not greyed";
+                 bool isCommand = false;
+                 const int id = action->data().toInt(&isCommand);
+                 if (isCommand) {
+                     commands.push_back(id);
+                 } else {
+                     recentFiles.push_back(action->data().toString().toStdString());
+                 }
+             }
+             for (int id : commands)
+                 Frame()->OnCommand(id);
+             for (const std::string& file : recentFiles)
+                 Frame()->onOpenRecentFile(file);
+             // The menus' 25 entries (About and Exit too) and the toolbar's 16.
+             EXPECT_EQ(commands.size(), 25u + 16u);
+             EXPECT_GE(recentFiles.size(), 1u);
+             for (int id : {CViewKelvane::IDC_EXECUTE, CViewKelvane::IDC_MASS_ERASE,
+                            CViewKelvane::IDC_RESET, CViewKelvane::IDC_POWER_OFF,
+                            CViewKelvane::IDC_READ_DEVICE, CViewKelvane::IDC_READ_RANGE})
+                 EXPECT_FALSE(View()->GetButton(id)->isEnabled()) << id;
+             // Each of the view's command handlers returns at once.
+             for (auto handler : {&CViewKelvane::OnExecute, &CViewKelvane::OnMassEraseNow,
+                                  &CViewKelvane::OnBlowFuseNow, &CViewKelvane::OnResetNow,
+                                  &CViewKelvane::OnPowerOffNow, &CViewKelvane::OnReadDevice,
+                                  &CViewKelvane::OnReadRange, &CViewKelvane::OnClearLog,
+                                  &CViewKelvane::OnDeleteCommand, &CViewKelvane::OnInsertCommand,
+                                  &CViewKelvane::OnAddCommand, &CViewKelvane::OnCommandUp,
+                                  &CViewKelvane::OnCommandDown})
+                 (View()->*handler)();
          }},
         {"Typing, pasting and clicking in the pages",
          [&] {

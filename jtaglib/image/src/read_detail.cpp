@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "kelvane/platform/terminal_text.h"
 #include "nandrel/image/hex_readers.h"
 
 namespace nandrel {
@@ -36,11 +37,11 @@ void SetHexOverlapDetail(int lineNumber, unsigned address) {
 void SetHexOpenDetail(const char* path, const std::string& reason) {
     // A path that names something other than a file says so in its own text.
     if (path != nullptr && reason.rfind(path, 0) == 0) {
-        detail = reason;
+        detail = kv::Quoted(path) + reason.substr(std::string_view(path).size());
         return;
     }
     // The system's reason on a line of its own, as for a project that cannot be opened.
-    detail = std::string("Cannot open ") + (path != nullptr ? path : "(no file name)");
+    detail = "Cannot open " + (path != nullptr ? kv::Quoted(path) : std::string("(no file name)"));
     if (!reason.empty()) detail += "\n" + reason;
 }
 

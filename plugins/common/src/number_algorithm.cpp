@@ -53,8 +53,7 @@ bool NumberAlgorithm::parse(const char* text, ErrorText& error) {
         // run is refused instead of starting again at 0.
         std::snprintf(next_, sizeof next_, "%s", "4294967296");
     } else if (style_ == NumberStyle::kSerial) {
-        // Unsigned, as the chip holds it; the negative text older files keep
-        // for 2^31 and above still reads as the same number.
+        // Unsigned, as the chip holds it.
         std::snprintf(next_, sizeof next_, "%u", static_cast<unsigned>(value_ + 1u));
     } else {
         std::snprintf(next_, sizeof next_, "%X", static_cast<unsigned>(value_));

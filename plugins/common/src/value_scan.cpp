@@ -30,7 +30,9 @@ NumberScan scanNumber(const char* text, Radix radix, uint32_t& value) {
         ++p;
     }
     if (radix == Radix::kHex && p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) p += 2;
-    const uint64_t limit = negative ? uint64_t{0x80000000} : uint64_t{0xFFFFFFFF};
+    // Serial numbers are unsigned: below 0 lies no number a chip could hold
+    // for one, "-0" being 0.
+    const uint64_t limit = negative ? uint64_t{0} : uint64_t{0xFFFFFFFF};
     const uint64_t base = static_cast<uint64_t>(radix);
     uint64_t number = 0;
     bool sawDigit = false;
@@ -44,8 +46,7 @@ NumberScan scanNumber(const char* text, Radix radix, uint32_t& value) {
         ++p;
     if (!sawDigit || *p != '\0') return NumberScan::kNotANumber;
     if (tooLarge) return NumberScan::kOutOfRange;
-    const uint32_t low = static_cast<uint32_t>(number);
-    value = negative ? 0u - low : low;
+    value = static_cast<uint32_t>(number);
     return NumberScan::kNumber;
 }
 

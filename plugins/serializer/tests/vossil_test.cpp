@@ -113,9 +113,9 @@ TEST_F(VossilTest, ReadsWholeDecimalNumbersOfThirtyTwoBits) {
     };
     const Case cases[] = {
         {"2147483647", {0xFF, 0xFF, 0xFF, 0x7F}, "2147483648"},
-        {"-2147483648", {0x00, 0x00, 0x00, 0x80}, "2147483649"},
-        {"-2", {0xFE, 0xFF, 0xFF, 0xFF}, "4294967295"},
+        {"2147483648", {0x00, 0x00, 0x00, 0x80}, "2147483649"},
         {"4294967294", {0xFE, 0xFF, 0xFF, 0xFF}, "4294967295"},
+        {"-0", {0x00, 0x00, 0x00, 0x00}, "1"},
         {"  \t42", {0x2A, 0x00, 0x00, 0x00}, "43"},
         {"42 \r\n", {0x2A, 0x00, 0x00, 0x00}, "43"},
         {"+5", {0x05, 0x00, 0x00, 0x00}, "6"},
@@ -146,11 +146,8 @@ TEST_F(VossilTest, RefusesTextsThatAreNotOneDecimalNumber) {
 }
 
 TEST_F(VossilTest, TheLastDwordNumberIsWrittenOnceAndNeverWrapsToZero) {
-    for (const char* last : {"4294967295", "-1"}) {
-        SCOPED_TRACE(last);
-        EXPECT_EQ(plugin.render(kDword, last), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
-        EXPECT_EQ(next(kDword), "4294967296");
-    }
+    EXPECT_EQ(plugin.render(kDword, "4294967295"), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(next(kDword), "4294967296");
     for (const char* beyond : {"4294967296", "4294967297", "18446744073709551617", "-2147483649"}) {
         SCOPED_TRACE(beyond);
         EXPECT_EQ(api().parse(kDword, beyond), 0);
@@ -194,6 +191,17 @@ TEST_F(VossilTest, RefusesValuesThatDoNotFitByteOrWord) {
     EXPECT_EQ(error(), "Value '65536' out of range for WORD algorithm");
     EXPECT_EQ(api().parse(kWord, "-32768"), 0);
     EXPECT_EQ(error(), "Value '-32768' out of range for WORD algorithm");
+    // Serial numbers are unsigned for every size alike: a negative text is
+    // no DWORD number either, and nothing of it is written.
+    for (const char* negative : {"-1", "-2", "-2147483648", " -7 "}) {
+        SCOPED_TRACE(negative);
+        EXPECT_EQ(api().parse(kDword, negative), 0);
+        EXPECT_EQ(error(),
+                  std::string("Value '") + negative + "' out of range for DWORD algorithm");
+        uint8_t bytes[4] = {0xEE, 0xEE, 0xEE, 0xEE};
+        EXPECT_EQ(api().overlay(kDword, bytes, 4), 1);
+        EXPECT_EQ(Bytes(bytes, bytes + 4), (Bytes{0, 0, 0, 0}));
+    }
 }
 
 TEST_F(VossilTest, OverlayChecksTheBufferAndWritesOnlyTheValue) {

@@ -23,6 +23,10 @@ class CommandFactoryTest : public ::testing::Test {
         UnregisterCommandClasses();
         RegisterTestCommands(BuiltInCommandNames());
         RegisterTestCommands({"Dravik_State"});
+        // Loaded from files only: the class has no prototype.
+        CommandClass state = *FindCommandClass("Dravik_State");
+        state.createDefault = nullptr;
+        RegisterCommandClass(state);
     }
     void TearDown() override {
         Close_Caprel();
@@ -65,19 +69,21 @@ class CommandFactoryTest : public ::testing::Test {
     }
 };
 
-TEST_F(CommandFactoryTest, CommandListDeclaresEveryCommandName) {
+TEST_F(CommandFactoryTest, CommandListDeclaresEveryRegisteredClassInItsOrder) {
     CStdioXMLFile file;
     ASSERT_EQ(file.Open(Path("children.kvnset")), 1);
     file.BeginElementDecl("CommandList");
     ASSERT_EQ(DeclareCommandListChildren(file), 1);
     file.EndElementDecl();
     const std::string& text = file.GetText();
-    EXPECT_EQ(text.rfind("\t<!ELEMENT CommandList (\n\t\tComment*,\n\t\tDravik_ConfigFuse*,\n", 0),
+    EXPECT_EQ(text.rfind("\t<!ELEMENT CommandList (\n\t\tComment*,\n\t\tDravik_BlowFuse*,\n", 0),
               0u);
     EXPECT_NE(text.find("\t\tDravik_Close+,\n"), std::string::npos);
     EXPECT_NE(text.find("\t\tDravik_Open+,\n"), std::string::npos);
-    EXPECT_NE(text.find("\t\tTovrin_WriteMemory*)>\n"), std::string::npos);
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 52);
+    EXPECT_NE(text.find("\t\tTovrin_SeizeTarget*,\n\t\tDravik_State*)>\n"), std::string::npos);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 20);
+    EXPECT_EQ(CommandElementNames().size(), 19u);
+    EXPECT_EQ(CommandElementNames().back(), "Dravik_State");
     file.Abort();
 }
 

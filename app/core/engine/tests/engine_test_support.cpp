@@ -212,6 +212,9 @@ void RegisterTestCommands(const std::vector<std::string>& names) {
     for (const std::string& name : names) {
         CommandClass commandClass;
         commandClass.elementName = name;
+        // As the command library registers them.
+        commandClass.requiredInList = name == "Dravik_Open" || name == "Dravik_Close";
+        if (name == "Dravik_ProgramFile") commandClass.declaredBefore = "Dravik_ReadRangeToFile";
         commandClass.declareElement = [name](CStdioXMLFile& file) {
             return file.IsElementDeclared(name) ? 1 : file.DeclareEmptyElement(name);
         };
@@ -248,24 +251,25 @@ void RegisterTestCommands(const std::vector<std::string>& names) {
 }
 
 const std::vector<std::string>& BuiltInCommandNames() {
-    static const std::vector<std::string> names = {"Dravik_Open",
-                                                   "Dravik_Identify",
-                                                   "Dravik_Erase",
+    // In the order of the CommandList declaration.
+    static const std::vector<std::string> names = {"Comment",
+                                                   "Dravik_BlowFuse",
                                                    "Dravik_Close",
+                                                   "Dravik_Erase",
+                                                   "Dravik_Identify",
+                                                   "Dravik_LockA",
+                                                   "Dravik_Open",
+                                                   "Dravik_ReadRangeToFile",
+                                                   "Dravik_ReadProcessorToFile",
+                                                   "Dravik_ProgramFile",
                                                    "Dravik_Reset",
                                                    "Dravik_VCC",
-                                                   "Dravik_BlowFuse",
-                                                   "Dravik_ReadProcessorToFile",
-                                                   "Dravik_ReadRangeToFile",
-                                                   "Tovrin_ResetTarget",
                                                    "Tovrin_PowerOff",
-                                                   "Tovrin_SeizeTarget",
-                                                   "Tovrin_ResendPassword",
-                                                   "Tovrin_ReadProcessorToFile",
                                                    "Tovrin_ReadRangeToFile",
-                                                   "Dravik_LockA",
-                                                   "Dravik_ProgramFile",
-                                                   "Comment"};
+                                                   "Tovrin_ReadProcessorToFile",
+                                                   "Tovrin_ResendPassword",
+                                                   "Tovrin_ResetTarget",
+                                                   "Tovrin_SeizeTarget"};
     return names;
 }
 

@@ -21,6 +21,7 @@ class ProjectFileTest : public ::testing::Test {
     void SetUp() override {
         GetCurrentDirectoryString(startDir_);
         UnregisterCommandClasses();
+        RegisterCommandListOf(ReadText(kDataDir + "board.kvnset"));
         RegisterArgsCommands({"Dravik_Open", "Dravik_Close"});
         SetDocumentModifiedHandler([this](int modified) { marks.push_back(modified); });
     }
@@ -70,7 +71,8 @@ TEST_F(ProjectFileTest, EveryRegisteredClassIsDeclaredEvenForAnEmptyList) {
             std::string::npos)
             << name;
     }
-    // Declarations follow the file format's order, not the registration's.
+    // Declarations follow the file format's order, in which the program
+    // registers its classes, not the order their classes were filled in.
     EXPECT_LT(text.find("<!ELEMENT Delay"), text.find("<!ELEMENT Dravik_Close"));
     EXPECT_LT(text.find("<!ELEMENT Dravik_Open"), text.find("<!ELEMENT Tovrin_LoadPC"));
     EXPECT_NE(text.find("<CommandList \n>\n</CommandList >\n</ProjectKelvane >\n"),
@@ -90,7 +92,8 @@ TEST_F(ProjectFileTest, VersionsOtherThanOneAndTwoAreRefused) {
               Root("nFileVersion=\"3\" strName=\"x\" strTargetProcessor=\"y\" dwVCC=\"1\""));
     CPrgProject project;
     EXPECT_FALSE(project.Open(folder.File("v3.kvnset")));
-    EXPECT_EQ(project.GetLastError(), "Unrecognized file version 3");
+    EXPECT_EQ(project.GetLastError(),
+              "Unrecognized file version 3 (element ProjectKelvane on line 2)");
     EXPECT_EQ(project.GetProcessorItem(), nullptr);
     EXPECT_FALSE(IsOpen_Caprel());
 }

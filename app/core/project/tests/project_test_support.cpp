@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -64,6 +65,9 @@ void RegisterArgsCommands(const std::vector<std::string>& names) {
     for (const std::string& name : names) {
         CommandClass commandClass;
         commandClass.elementName = name;
+        // A class of a listed name keeps its place in the list.
+        if (const CommandClass* listed = FindCommandClass(name))
+            commandClass.requiredInList = listed->requiredInList;
         commandClass.declareElement = [name](CStdioXMLFile& file) {
             return file.IsElementDeclared(name) ? 1 : file.DeclareEmptyElement(name);
         };
@@ -96,6 +100,24 @@ void RegisterArgsCommands(const std::vector<std::string>& names) {
         };
         commandClass.createNew = [name]() { return new ArgsCommand(name); };
         RegisterCommandClass(std::move(commandClass));
+    }
+}
+
+void RegisterCommandListOf(const std::string& projectText) {
+    const std::string start = "<!ELEMENT CommandList (\n";
+    std::size_t at = projectText.find(start);
+    if (at == std::string::npos) return;
+    at += start.size();
+    const std::size_t end = projectText.find(")>", at);
+    while (at < end) {
+        const std::size_t stop = std::min(projectText.find_first_of(",)", at), end);
+        std::string child = projectText.substr(at, stop - at);
+        child.erase(0, child.find_first_not_of("\t\n "));
+        CommandClass commandClass;
+        commandClass.requiredInList = child.ends_with('+');
+        commandClass.elementName = child.substr(0, child.size() - 1);
+        RegisterCommandClass(std::move(commandClass));
+        at = stop + 1;
     }
 }
 

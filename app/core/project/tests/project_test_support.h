@@ -44,6 +44,11 @@ class ArgsCommand : public TestCommand {
 // Registers ArgsCommand classes under the names; each class declares an
 // empty element with the one attribute.
 void RegisterArgsCommands(const std::vector<std::string>& names);
+// Registers, in their order, the children of the CommandList declaration of
+// a project file's text, "+" ones as required in every list, as classes
+// that have nothing but their name: the list a program registers, which
+// RegisterArgsCommands then fills in place.
+void RegisterCommandListOf(const std::string& projectText);
 // The element name and arguments of every command in the list.
 std::vector<std::string> Describe(CPrgOperation* list);
 

@@ -6,6 +6,7 @@
 // memory buffers, analysis items) stays with the class.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -16,6 +17,7 @@
 #include "kelvane/core/project_tree_item.h"
 #include "kelvane/core/stdio_xml_file.h"
 #include "kelvane/core/xml_reading.h"
+#include "kelvane/platform/terminal_text.h"
 
 namespace kv {
 
@@ -40,13 +42,32 @@ enum class KeywordRead { kThroughMap, kParseNow, kParseLast };
 // The width the keyword's value is written and parsed with.
 enum class KeywordWidth { kDword, kWord, kLong };
 
+// The keyword map of an entry: the function that returns it. An entry gives
+// one by naming the function; whether it did is known as the table is built,
+// without comparing a function's address with null (which a compiler that
+// keeps null checks will not do in a constant expression).
+struct KeywordMap {
+    CMapParameterXML& (*get)() = nullptr;
+    bool given = false;
+
+    constexpr KeywordMap() = default;
+    // Not explicit: an entry writes `.map = &Class::Map`.
+    constexpr KeywordMap(CMapParameterXML& (*map)()) : get(map), given(true) {}
+    KeywordMap(std::nullptr_t) = delete;
+
+    CMapParameterXML& operator()() const { return get(); }
+};
+
 namespace attribute_detail {
 
 // Whether an entry names exactly the field its form reads and writes: the
 // walks below follow the form to one member pointer, so an entry that gives
-// another one (or none) would read through a null member pointer.
-constexpr bool SlotAgrees(AttributeForm form, bool dword, bool word, bool number, bool text) {
+// another one (or none) would read through a null member pointer; and a
+// keyword is read and written only through its map.
+constexpr bool SlotAgrees(AttributeForm form, bool dword, bool word, bool number, bool text,
+                          bool map) {
     if (int{dword} + int{word} + int{number} + int{text} != 1) return false;
+    if (form == AttributeForm::kKeyword && !map) return false;
     switch (form) {
         case AttributeForm::kDecimal:
         case AttributeForm::kHex:
@@ -72,7 +93,7 @@ constexpr bool SlotAgrees(AttributeForm form, bool dword, bool word, bool number
 // Stops the compiler at a table entry whose form and field disagree: a
 // throw is no constant expression, and every table is constexpr.
 constexpr bool RequireSlotAgrees(bool agrees) {
-    if (!agrees) throw "attribute entry: the form and the member slot disagree";
+    if (!agrees) throw "attribute entry: the form and the member slot or map disagree";
     return true;
 }
 
@@ -89,7 +110,7 @@ struct CommandAttribute {
     std::string T::*text = nullptr;
     // Keywords: the map, its width and how it is read. A text with a map is
     // declared with the map's keywords and kept as the text it was.
-    CMapParameterXML& (*map)() = nullptr;
+    KeywordMap map = {};
     KeywordWidth width = KeywordWidth::kDword;
     KeywordRead read = KeywordRead::kThroughMap;
     // Declared as a choice of the numbers 0 to `choicesUpTo` (breakpoint
@@ -98,10 +119,8 @@ struct CommandAttribute {
     int choicesUpTo = -1;
     bool declaredCdata = false;
     // Checked as the table is built; never set by an entry.
-    // (The map is a function, whose address a compiler that keeps null
-    // checks will not compare while it builds the table.)
     bool slotChecked = attribute_detail::RequireSlotAgrees(attribute_detail::SlotAgrees(
-        form, dword != nullptr, word != nullptr, number != nullptr, text != nullptr));
+        form, dword != nullptr, word != nullptr, number != nullptr, text != nullptr, map.given));
 };
 
 namespace attribute_detail {
@@ -211,7 +230,7 @@ int ReadOne(const CommandAttribute<T>& a, std::int32_t element, T& command, std:
             if (a.choicesUpTo >= 0 && (value < 0 || value > a.choicesUpTo)) {
                 std::string text;
                 GetXmlAttribute(element, a.name, text, error);
-                error = std::string("Unable to use ") + a.name + " value " + text +
+                error = std::string("Unable to use ") + a.name + " value " + Quoted(text) +
                         ": it must lie between 0 and " + std::to_string(a.choicesUpTo) + " " +
                         ElementPlace(element);
                 return 0;
@@ -265,7 +284,7 @@ int DeclareCommandAttributes(CStdioXMLFile& file, std::span<const CommandAttribu
             ok = file.DeclareCdataAttribute(a.name, true);
         } else if (a.form == AttributeForm::kBool) {
             ok = file.DeclareBoolAttribute(a.name, true);
-        } else if (a.map != nullptr) {
+        } else if (a.map.given) {
             ok = file.DeclareMapAttribute(a.name, a.map(), true);
         } else {
             ok = file.DeclareCdataAttribute(a.name, true);

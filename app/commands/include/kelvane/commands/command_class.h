@@ -44,14 +44,25 @@ T* CreateCommand(std::string& error, const Parameters&... parameters) {
     return command;
 }
 
+// Where a class stands in the file format beyond its place in the list.
+struct CommandListRole {
+    // At least one in every command list.
+    bool required = false;
+    // Declared before the class of this element name.
+    const char* declaredBefore = nullptr;
+};
+
 // The factory record of a command class T from its static functions:
 // kElementName, DeclareElement, DeclareAttlist, and where the class has them
 // InitEnumTable, CreateFromArguments, CreateDefault, CreatePropertyPage and
-// DestroyPropertyPage. createNew makes `new T`.
+// DestroyPropertyPage. createNew makes `new T`. A class without CreateDefault
+// loads from files but is not offered in the Add New Command list.
 template <class T>
-CommandClass MakeCommandClass() {
+CommandClass MakeCommandClass(CommandListRole role = {}) {
     CommandClass record;
     record.elementName = T::kElementName;
+    record.requiredInList = role.required;
+    if (role.declaredBefore != nullptr) record.declaredBefore = role.declaredBefore;
     if constexpr (requires(std::string & e) { T::InitEnumTable(e); })
         record.initEnumTable = [](std::string& error) { return T::InitEnumTable(error); };
     record.declareElement = [](CStdioXMLFile& file) { return T::DeclareElement(file); };

@@ -12,10 +12,6 @@ std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2))
 // The file name without folder and without everything from its last ".".
 std::string FileTitleNoExtension(const std::string& path);
 
-// A value token read as "0x%lX" reads it: "0x" and at least one hexadecimal
-// digit; further characters end the number; the value keeps its low 32 bits.
-bool ScanHexPrefixed(const std::string& token, std::uint32_t& value);
-
 }  // namespace kv
 
 namespace kv {

@@ -75,8 +75,10 @@ class CCommandOverlay : public CCommandDravik {
     // The algorithm of the class's loaded plug-ins; nullptr with the text.
     virtual CPluginAlgorithm* FindAlgorithm(bool& haveList);
     virtual std::string StatusText() const;
-    // The next value as the run's line shows it.
-    virtual std::string LoggedValue() const { return strNextValue; }
+    // The value as the run's line shows it: the value written. An overlay's
+    // plug-in gives it back as the next value once it has parsed the text
+    // (the text as it stands when the plug-in cannot read it).
+    virtual std::string LoggedValue();
     // After the next value was stored; `written` is the value the chip got,
     // as the run's line shows it.
     virtual void OnWritten(CExecuteParams* /*params*/, const std::string& /*written*/) {}
@@ -131,10 +133,9 @@ class CCommandSerialize : public CCommandOverlay {
     Texts GetTexts() const override;
     CPluginAlgorithm* FindAlgorithm(bool& haveList) override;
     std::string StatusText() const override { return "Serializing"; }
-    // A serial number as the chip holds it: blanks and a sign are gone, and
-    // the negative text that older files store for 2^31 and above shows as
-    // its unsigned value.
-    std::string LoggedValue() const override;
+    // A serial number as the chip holds it: blanks, a plus sign and leading
+    // zeros are gone.
+    std::string LoggedValue() override;
     void OnWritten(CExecuteParams* params, const std::string& written) override;
     // A count that cannot step without leaving the range of an int.
     int CheckStep() override;

@@ -69,7 +69,8 @@ class CValueBuffer {
     // A line break, then the first count values 8 to a line with "0x".
     int WriteText(CStdioXMLFile& file, std::uint32_t count) const;
     // Reads count values from the element's text lines; fewer fail with the
-    // text "<what> unable to parse the required <count> values".
+    // text "<what> unable to parse the required <count> values", and every
+    // refusal ends with the element's place, "(element <name> on line <n>)".
     int ParseText(std::int32_t element, std::uint32_t count, const std::string& what,
                   std::string& error);
 

@@ -1,7 +1,7 @@
-// The command factory: the one place that knows every command class. Each
-// class registers its class-level functions (keyword-map set-up, DTD
-// declarations, creation with parameters, default creation, property page);
-// the factory calls them in the file format's fixed orders.
+// The command factory: the one place every command class is reached through.
+// Each class registers its class-level functions (keyword-map set-up, DTD
+// declarations, creation with parameters, default creation, property page),
+// in the file format's order; the factory calls them in that order.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +26,12 @@ using CommandArguments = std::vector<CommandArgument>;
 struct CommandClass {
     // The XML element name: the class name without "CCommand".
     std::string elementName;
+    // Declared "+" in the CommandList (at least one in every list) rather
+    // than "*".
+    bool requiredInList = false;
+    // The element name of the class this one is declared before in the DTD
+    // and offered before in the Add New Command list; empty: its own place.
+    std::string declaredBefore;
     // Fills the class's keyword maps; may be empty.
     std::function<int(std::string& error)> initEnumTable;
     // Write the class's DTD declarations once per file.
@@ -42,17 +48,19 @@ struct CommandClass {
     std::function<int()> destroyPropertyPage;
 };
 
-// Registers a class; a class of the same element name is replaced.
+// Registers a class after those registered before it; a class of the same
+// element name is replaced in its place. The order of registration is the
+// order of the CommandList declaration, of the initialisers and of the pages.
 void RegisterCommandClass(CommandClass commandClass);
 void UnregisterCommandClasses();
 const CommandClass* FindCommandClass(const std::string& elementName);
 
-// The command element names in the order of the CommandList declaration.
-const std::vector<std::string>& CommandElementNames();
+// The registered element names in the order of the CommandList declaration.
+std::vector<std::string> CommandElementNames();
 
 int InitCommandTypes(std::string& error);
-// The children of the CommandList element declaration: every command name,
-// "Dravik_Open" and "Dravik_Close" with "+", the others with "*".
+// The children of the CommandList element declaration: every registered
+// class, those required in every list with "+", the others with "*".
 int DeclareCommandListChildren(CStdioXMLFile& file);
 int DeclareCommandElements(CStdioXMLFile& file);
 int DeclareCommandAttlists(CStdioXMLFile& file);
@@ -61,7 +69,8 @@ CProjectTreeItem* CreateCommandByName(const std::string& elementName);
 // Creates the command of the element, loads it and appends it to the array.
 int LoadCommandFromXML(std::string& error, CArrayProjectTreeItem* array, std::int32_t element);
 
-// The prototype list: one default command of every class that may be added.
+// The prototype list: one default command of every class that has one, in
+// the declaration order.
 int CreateCommandPrototypes(std::string& error);
 void DestroyCommandPrototypes();
 CArrayProjectTreeItem* GetCommandPrototypes();

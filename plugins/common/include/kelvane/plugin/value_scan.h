@@ -14,13 +14,14 @@ enum class Radix { kDecimal = 10, kHex = 16 };
 enum class NumberScan {
     kNoInput,     // the text is empty or white space only
     kNotANumber,  // anything but blanks around one number of the radix
-    kOutOfRange,  // beyond 32 bits
+    kOutOfRange,  // beyond 32 bits, or a negative decimal number
     kNumber,
 };
 
-// Decimal: an optional sign and digits, between -2147483648 and 4294967295, stored as its 32-bit
-// pattern. Hexadecimal: an optional "0x" or "0X" and digits of either case, no sign, at most
-// FFFFFFFF. The value is 0 unless a number was read.
+// Decimal: an optional sign and digits, from 0 to 4294967295; a negative number is out of range
+// for every width, since a serial number counts up from where it stands. Hexadecimal: an optional
+// "0x" or "0X" and digits of either case, no sign, at most FFFFFFFF. The value is 0 unless a number
+// was read.
 NumberScan scanNumber(const char* text, Radix radix, uint32_t& value);
 
 }  // namespace kv::plugin
