@@ -38,6 +38,16 @@ void ForEachLine(const std::string& text, Line line) {
     }
 }
 
+// A line that opens an element names it (a child element starts right after
+// its parent's start tag ends).
+bool OpensElement(std::string& line, std::string& element) {
+    if (line.rfind("><", 0) == 0) line.erase(0, 1);
+    if (line.size() < 2 || line[0] != '<' || line[1] == '/' || line[1] == '!' || line[1] == '?')
+        return false;
+    element = line.substr(1, line.find(' ') - 1);
+    return true;
+}
+
 }  // namespace
 
 std::vector<AttributeLine> AttributeLines(const std::string& text) {
@@ -45,11 +55,7 @@ std::vector<AttributeLine> AttributeLines(const std::string& text) {
     std::string element;
     int elementLine = 0;
     ForEachLine(text, [&](std::string line, std::size_t start, int number) {
-        // A child element starts right after its parent's start tag ends.
-        if (line.rfind("><", 0) == 0) line.erase(0, 1);
-        if (line.size() > 1 && line[0] == '<' && line[1] != '/' && line[1] != '!' &&
-            line[1] != '?') {
-            element = line.substr(1, line.find(' ') - 1);
+        if (OpensElement(line, element)) {
             elementLine = number;
         } else if (line.size() > 1 && line[0] == '\t' && line[1] != '\t' && line[1] != '<') {
             const std::size_t equals = line.find("=\"");
@@ -66,10 +72,7 @@ std::vector<TextToken> TextTokens(const std::string& text) {
     std::string element;
     int elementLine = 0;
     ForEachLine(text, [&](std::string line, std::size_t start, int number) {
-        if (line.rfind("><", 0) == 0) line.erase(0, 1);
-        if (line.size() > 1 && line[0] == '<' && line[1] != '/' && line[1] != '!' &&
-            line[1] != '?') {
-            element = line.substr(1, line.find(' ') - 1);
+        if (OpensElement(line, element)) {
             elementLine = number;
         } else if (line.rfind("0x", 0) == 0) {
             for (std::size_t at = 0; at < line.size();) {
